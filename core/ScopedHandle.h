@@ -1,0 +1,88 @@
+// Move-only owners of Win32 handles. Each handle kind is described by a small
+// traits struct: its type, its invalid value and how to close it.
+//
+//   CScopedKernelHandle event(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+//   if (!event) ...
+//
+// Closing never disturbs the GetLastError value that a caller may be about
+// to read. put() frees the old handle before handing out the slot, for
+// out-parameter APIs: ::RegOpenKeyExA(root, path, 0, access, key.put()).
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+template <typename Traits>
+class CScopedHandle
+{
+public:
+    using Handle = typename Traits::Handle;
+
+    CScopedHandle() noexcept : m_Handle(Traits::Invalid()) {}
+    explicit CScopedHandle(Handle handle) noexcept : m_Handle(handle) {}
+    ~CScopedHandle() { reset(); }
+
+    CScopedHandle(CScopedHandle&& other) noexcept : m_Handle(other.release()) {}
+    CScopedHandle& operator=(CScopedHandle&& other) noexcept
+    {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    CScopedHandle(const CScopedHandle&) = delete;
+    CScopedHandle& operator=(const CScopedHandle&) = delete;
+
+    Handle get() const noexcept { return m_Handle; }
+    explicit operator bool() const noexcept { return m_Handle != Traits::Invalid(); }
+
+    // Closes the owned handle (if any) and takes the new one.
+    void reset(Handle handle = Traits::Invalid()) noexcept
+    {
+        if (m_Handle != Traits::Invalid())
+        {
+            const DWORD lastError = ::GetLastError();
+            Traits::Close(m_Handle);
+            ::SetLastError(lastError);
+        }
+        m_Handle = handle;
+    }
+
+    // Gives up ownership without closing.
+    Handle release() noexcept { return std::exchange(m_Handle, Traits::Invalid()); }
+
+    Handle* put() noexcept
+    {
+        reset();
+        return &m_Handle;
+    }
+
+private:
+    Handle m_Handle;
+};
+
+struct KernelHandleTraits
+{
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle handle) noexcept { ::CloseHandle(handle); }
+};
+
+// CreateFile and FindFirstFile report failure as INVALID_HANDLE_VALUE.
+struct FileHandleTraits
+{
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle handle) noexcept { ::CloseHandle(handle); }
+};
+
+struct RegKeyTraits
+{
+    using Handle = HKEY;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle handle) noexcept { ::RegCloseKey(handle); }
+};
+
+using CScopedKernelHandle = CScopedHandle<KernelHandleTraits>;
+using CScopedFileHandle = CScopedHandle<FileHandleTraits>;
+using CScopedRegKey = CScopedHandle<RegKeyTraits>;
