@@ -21,9 +21,9 @@ WrenloDESImpl MakeEngine()
 
 std::string CZentavoEncryption::Encrypt(const std::string& text) const
 {
-    const size_t length = std::min(text.size(), text.find('\0'));
-    if (length == 0)
+    if (text.empty())
         return std::string();
+    const size_t length = std::min(text.size(), text.find('\0'));
 
     WrenloDESImpl engine = MakeEngine();
     engine.Process(reinterpret_cast<const unsigned char*>(text.data()), static_cast<std::uint32_t>(length), true);

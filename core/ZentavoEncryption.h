@@ -11,8 +11,9 @@ class CZentavoEncryption
 public:
     virtual ~CZentavoEncryption() = default;
 
-    // The text up to its first NUL; an empty text gives an empty result. The
-    // first block comes from rand(), so enciphering twice gives two values.
+    // The text up to its first NUL (which may leave nothing but the padding);
+    // an empty text gives an empty result. The first block comes from
+    // rand(), so enciphering twice gives two values.
     std::string Encrypt(const std::string& text) const;
 
     // The deciphered text up to its first zero byte. Never fails: a value

@@ -129,7 +129,9 @@ TEST_F(ZentavoEncryption, OutputSizes)
     for (const auto& c : cases)
         EXPECT_EQ(c.characters, m_Cipher.Encrypt(std::string(c.bytes, 'k')).size()) << c.bytes;
     EXPECT_EQ("", m_Cipher.Encrypt(""));
-    EXPECT_EQ("", m_Cipher.Encrypt(std::string("\0abc", 4)));
+    const std::string onlyPadding = m_Cipher.Encrypt(std::string("\0abc", 4));
+    EXPECT_EQ(24u, onlyPadding.size());
+    EXPECT_EQ("", m_Cipher.Decrypt(onlyPadding));
 }
 
 TEST_F(ZentavoEncryption, RoundTripsWithFreshFirstBlocks)
