@@ -129,17 +129,6 @@ TEST(GSMUtils, BoundariesCountCharactersNotSeptets)
     EXPECT_EQ(164, Length("{" + Plain(150) + "}" + Plain(10)));
 }
 
-TEST(GSMUtils, LongTextWithEscapes)
-{
-    std::string text;
-    while (text.size() < 1600)
-        text += "Meet at [10:00] {room 4} ~ bring 20\x80!\r";
-    text.resize(1600);
-    const int length = Length(text);
-    EXPECT_GT(length, 1600);
-    EXPECT_EQ(CGSMUtils::GetNumberOfParts(length), Parts(text));
-}
-
 TEST(GSMCharConverter, CharacterTest)
 {
     int members = 0;
@@ -164,7 +153,7 @@ TEST(GSMCharConverter, ConvertibilityOfWideText)
     EXPECT_FALSE(CGSMCharConverter::IsGSMConvertible(L"\u0140"));
 }
 
-TEST(GSMCharConverter, ConvertsTheSpecimenBothWays)
+TEST(GSMCharConverter, ConvertsPoundAtEuroAndAsciiBothWays)
 {
     const std::string text = "\xA3\x40\x80" "ABCDEF12345678";
     const std::string gsm = CGSMCharConverter::ConvertToGSM(text);
@@ -172,7 +161,7 @@ TEST(GSMCharConverter, ConvertsTheSpecimenBothWays)
     EXPECT_EQ(text, CGSMCharConverter::ConvertFromGSM(gsm));
 }
 
-TEST(GSMCharConverter, SpecialCodes)
+TEST(GSMCharConverter, EscapesGreekAndHighBytes)
 {
     EXPECT_EQ("\x09", CGSMCharConverter::ConvertToGSM("\xC7"));
     EXPECT_EQ("\xC7", CGSMCharConverter::ConvertFromGSM("\x09"));
