@@ -98,8 +98,23 @@ _variant_t Invoke(IDispatch* object, const wchar_t* name, WORD flags, const Argu
 void Put(IDispatch* object, const wchar_t* name, const _variant_t& value)
 {
     const VARTYPE type = V_VT(&value);
-    const WORD flags = (type == VT_DISPATCH || type == VT_UNKNOWN) ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT;
-    Invoke(object, name, flags, Arguments{value});
+    if (type != VT_DISPATCH && type != VT_UNKNOWN)
+    {
+        Invoke(object, name, DISPATCH_PROPERTYPUT, Arguments{value});
+        return;
+    }
+    // Object properties are declared propputref, but those typed VARIANT
+    // (Explorer.CurrentView) take objects by a plain put.
+    try
+    {
+        Invoke(object, name, DISPATCH_PROPERTYPUTREF, Arguments{value});
+    }
+    catch (const _com_error& e)
+    {
+        if (e.Error() != DISP_E_MEMBERNOTFOUND)
+            throw;
+        Invoke(object, name, DISPATCH_PROPERTYPUT, Arguments{value});
+    }
 }
 
 IDispatchPtr ToPtr(const _variant_t& value)

@@ -40,8 +40,9 @@ DISPID GetDispId(IDispatch* object, const wchar_t* name);
 _variant_t Invoke(IDispatch* object, const wchar_t* name, WORD flags, const Arguments& arguments);
 
 // Property put: objects go by reference (DISPATCH_PROPERTYPUTREF), as
-// "Set x.Member = object" does, other values by DISPATCH_PROPERTYPUT. The
-// value may be anything ToArgument takes.
+// "Set x.Member = object" does, and by DISPATCH_PROPERTYPUT when the member
+// has no such form; other values by DISPATCH_PROPERTYPUT. The value may be
+// anything ToArgument takes.
 void Put(IDispatch* object, const wchar_t* name, const _variant_t& value);
 
 // Converts a result: Nothing (VT_EMPTY, VT_NULL or a null object) gives an

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace
 {
 using Texts = std::vector<std::wstring>;
@@ -234,16 +236,20 @@ TEST(DispatchConversions, TextAndObjectsFromVariants)
     EXPECT_EQ(VT_ERROR, V_VT(&vtMissing));
 }
 
-// An object that reports its exception the way some servers do: a 16-bit
-// code and a deferred fill-in of the description.
-class DeferredExceptionObject : public IDispatch
+// A bare IDispatch whose Invoke a test scripts, for answers the test Outlook
+// does not give: 16-bit exception codes, deferred fill-in, flag checks.
+class ScriptedObject : public IDispatch
 {
 public:
+    using Answer = std::function<HRESULT(WORD flags, DISPPARAMS* parameters, EXCEPINFO* exception)>;
+    explicit ScriptedObject(Answer answer) : m_Answer(std::move(answer)) {}
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
         *object = (iid == IID_IUnknown || iid == IID_IDispatch) ? this : nullptr;
         return *object ? S_OK : E_NOINTERFACE;
     }
+    // Lives on the test's stack.
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
@@ -253,9 +259,22 @@ public:
         ids[0] = 7;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO* exception,
-                                     UINT*) override
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD flags, DISPPARAMS* parameters, VARIANT*,
+                                     EXCEPINFO* exception, UINT*) override
     {
+        m_Flags.push_back(flags);
+        return m_Answer(flags, parameters, exception);
+    }
+
+    std::vector<WORD> m_Flags;
+
+private:
+    Answer m_Answer;
+};
+
+TEST(DispatchExceptions, WCodeAndDeferredFillIn)
+{
+    ScriptedObject object([](WORD, DISPPARAMS*, EXCEPINFO* exception) {
         *exception = EXCEPINFO();
         exception->wCode = 0x0F;
         exception->pfnDeferredFillIn = [](EXCEPINFO* info) -> HRESULT {
@@ -263,12 +282,7 @@ public:
             return S_OK;
         };
         return DISP_E_EXCEPTION;
-    }
-};
-
-TEST(DispatchExceptions, WCodeAndDeferredFillIn)
-{
-    DeferredExceptionObject object;
+    });
     try
     {
         Dispatch::Call(&object, L"Anything");
@@ -279,5 +293,27 @@ TEST(DispatchExceptions, WCodeAndDeferredFillIn)
         EXPECT_EQ(static_cast<HRESULT>(0x80040200 + 0x0F), e.Error());
         EXPECT_EQ(L"filled in later", DescriptionOf(e));
     }
+}
+
+TEST(DispatchPut, ObjectsGoByReferenceThenByValue)
+{
+    // A VARIANT-typed property: no put-by-reference form.
+    ScriptedObject variantProperty([](WORD flags, DISPPARAMS* parameters, EXCEPINFO*) {
+        EXPECT_EQ(1u, parameters->cNamedArgs);
+        EXPECT_EQ(DISPID_PROPERTYPUT, parameters->rgdispidNamedArgs[0]);
+        return flags == DISPATCH_PROPERTYPUT ? S_OK : DISP_E_MEMBERNOTFOUND;
+    });
+    ScriptedObject folder([](WORD, DISPPARAMS*, EXCEPINFO*) { return S_OK; });
+    Dispatch::Put(&variantProperty, L"CurrentView", static_cast<IDispatch*>(&folder));
+    EXPECT_EQ((std::vector<WORD>{DISPATCH_PROPERTYPUTREF, DISPATCH_PROPERTYPUT}), variantProperty.m_Flags);
+
+    variantProperty.m_Flags.clear();
+    Dispatch::Put(&variantProperty, L"Subject", L"text");
+    EXPECT_EQ((std::vector<WORD>{DISPATCH_PROPERTYPUT}), variantProperty.m_Flags);
+
+    // Other failures are not retried.
+    ScriptedObject denied([](WORD, DISPPARAMS*, EXCEPINFO*) { return E_ACCESSDENIED; });
+    EXPECT_THROW(Dispatch::Put(&denied, L"CurrentFolder", static_cast<IDispatch*>(&folder)), _com_error);
+    EXPECT_EQ(1u, denied.m_Flags.size());
 }
 } // namespace

@@ -238,6 +238,8 @@ CFakeObject::Member& CFakeObject::FindOrAdd(const std::wstring& name, MemberKind
     Member* member = Find(name);
     if (!member)
     {
+        while (Find(m_NextId))
+            ++m_NextId;
         m_Members.push_back(Member{name, m_NextId++, kind, false, _variant_t(), nullptr, nullptr, false, S_OK, L""});
         member = &m_Members.back();
     }
@@ -285,6 +287,9 @@ void CFakeObject::SetDispId(const std::wstring& name, DISPID id)
     Member* member = Find(name);
     if (!member)
         throw std::invalid_argument("SetDispId before the member exists");
+    const Member* holder = Find(id);
+    if (holder && holder != member)
+        throw std::invalid_argument("SetDispId with an id another member has");
     member->m_Id = id;
 }
 
