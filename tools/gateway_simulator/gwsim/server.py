@@ -80,7 +80,9 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(reply.body)
 
     def log_message(self, format, *args):
-        sys.stderr.write("%s %s %s %s\n" % (
+        if self.server.instance.access_log is None:
+            return
+        self.server.instance.access_log.write("%s %s %s %s\n" % (
             time.strftime("%H:%M:%S"), self.server.instance.name, self.server.scheme,
             format % args))
 
@@ -107,7 +109,8 @@ class _Listener(socketserver.ThreadingMixIn, http.server.HTTPServer):
         try:
             connection = self.tls_context.wrap_socket(request, server_side=True)
         except (ssl.SSLError, OSError) as error:
-            sys.stderr.write("%s TLS handshake failed: %s\n" % (self.instance.name, error))
+            if self.instance.access_log is not None:
+                self.instance.access_log.write("%s TLS handshake failed: %s\n" % (self.instance.name, error))
             return
         try:
             self.RequestHandlerClass(connection, client_address, self)
@@ -125,8 +128,10 @@ class Instance:
     """One simulated server: its ports, services, scripted replies and
     request log. The gateway state may be shared with other instances."""
 
-    def __init__(self, name, gateway, tls_context=None, log_path=None, ca_path=None):
+    def __init__(self, name, gateway, tls_context=None, log_path=None, ca_path=None,
+                 access_log=sys.stderr):
         self.name = name
+        self.access_log = access_log
         self.gateway = gateway
         self.tls_context = tls_context
         self.ca_path = ca_path
