@@ -79,7 +79,8 @@ class Reply:
         return cls(json.dumps(value, indent=1), status, "application/json")
 
     def summary(self):
-        summary = {"status": self.status, "body": self.body.decode("latin-1")}
+        summary = {"status": self.status, "body": self.body.decode("latin-1"),
+                   "body_hex": self.body.hex()}
         if self.wait:
             summary["wait"] = self.wait
         if self.drop:

@@ -1,5 +1,6 @@
 """Every gateway request an instance received, kept in memory for the
-control interface and appended to a JSON-lines file."""
+control interface (until a reset) and appended to a JSON-lines file (for
+the whole run)."""
 
 import datetime
 import json
@@ -68,7 +69,6 @@ class RequestLog:
         return selected
 
     def clear(self):
+        """Forgets the entries; the file keeps them, as the record of the run."""
         with self._lock:
             self._entries = []
-            if self._path:
-                open(self._path, "w").close()
