@@ -19,7 +19,7 @@ add_test(NAME gateway_simulator_start
     COMMAND ${GATEWAY_SIMULATOR_LAUNCHER} start --dir ${GATEWAY_SIMULATOR_DIR}
             --accounts ${GATEWAY_SIMULATOR_SOURCE_DIR}/test_accounts.json)
 set_tests_properties(gateway_simulator_start PROPERTIES
-    FIXTURES_SETUP gateway_simulator TIMEOUT 120)
+    FIXTURES_SETUP gateway_simulator TIMEOUT 120 ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1")
 
 # Wine reads the CA through its Z: drive, which maps the Unix root.
 add_test(NAME gateway_simulator_trust_ca

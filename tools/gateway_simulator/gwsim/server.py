@@ -18,6 +18,15 @@ from .https_interface import HttpsInterfaceService
 from .request_log import RequestLog
 from .scripts import ScriptQueues
 
+
+def gateway_services(gateway):
+    """The services every instance offers, in the order they are tried.
+    A service is an object with `matches(request)`, `script_keys(request)`
+    (the page names under which tests script its replies) and
+    `handle(request)` returning a Reply; a web service at its own path, such
+    as "api/webservices/bulkjob.asmx", is added here."""
+    return [HttpsInterfaceService(gateway)]
+
 HOST_NAME = "localhost"
 LOOPBACK = ("127.0.0.1", "::1")
 
@@ -55,9 +64,14 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         return self.rfile.read(int(self.headers.get("Content-Length") or 0))
 
     def _exchange(self):
+        try:
+            body = self._read_body()
+        except ValueError:
+            self.close_connection = True
+            self._answer(Reply.text("Bad Request", 400))
+            return
         request = Request(self.server.instance.name, self.server.scheme, self.command,
-                          self.path, self.headers.items(), self._read_body(),
-                          self.client_address[0])
+                          self.path, self.headers.items(), body, self.client_address[0])
         self._answer(self.server.instance.handle(request))
 
     def _answer(self, reply):
@@ -138,15 +152,10 @@ class Instance:
         self.scripts = ScriptQueues()
         self.log = RequestLog(log_path)
         self.control = ControlService(self)
-        self.services = [HttpsInterfaceService(gateway)]
+        self.services = gateway_services(gateway)
         self.ports = {}
         self._listeners = []
         self._threads = []
-
-    def add_service(self, service):
-        """Adds a gateway service (an object with `matches`, `script_keys`
-        and `handle`), such as a web service at its own path."""
-        self.services.append(service)
 
     def start(self):
         self._listen("http", None)

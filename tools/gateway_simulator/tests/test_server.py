@@ -1,6 +1,7 @@
 import http.client
 import json
 import os
+import random
 import shutil
 import socket
 import ssl
@@ -185,6 +186,25 @@ class ServerTest(unittest.TestCase):
                 self.assertEqual(connection.getresponse().read(), b"BALANCE:3")
         finally:
             connection.close()
+
+    def test_malformed_http_leaves_the_server_answering(self):
+        generator = random.Random(99)
+        samples = [b"", b"\r\n\r\n", b"GARBAGE\r\n\r\n", b"POST / HTTP/1.1\r\nContent-Length: x\r\n\r\n",
+                   b"POST /api/https/getbalance.aspx HTTP/1.1\r\nContent-Length: 50\r\n\r\nshort",
+                   b"POST /x HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n"]
+        samples += [bytes(generator.randrange(256) for _ in range(generator.randint(1, 200))) for _ in range(30)]
+        for sample in samples:
+            with socket.create_connection(("127.0.0.1", self.primary.ports["http"]), timeout=10) as raw:
+                raw.sendall(sample)
+                raw.shutdown(socket.SHUT_WR)
+                try:
+                    while raw.recv(4096):
+                        pass
+                except OSError:
+                    pass
+        with socket.create_connection(("127.0.0.1", self.primary.ports["https"]), timeout=10) as raw:
+            raw.sendall(b"not a TLS handshake\r\n\r\n")
+        self.assertEqual(self.exchange(self.primary, "getbalance.aspx", KEYS, "https"), (200, b"BALANCE:3"))
 
     def test_untrusted_name_is_refused(self):
         # The certificate names "localhost" only.
