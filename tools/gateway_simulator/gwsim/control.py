@@ -66,10 +66,10 @@ class ControlService:
     def _script(self, body, query):
         if ("reply" in body) == ("replies" in body):
             raise ScriptError('give either "reply" or "replies"')
-        specs = [body["reply"]] if "reply" in body else body["replies"]
-        if not isinstance(specs, list):
+        descriptions = [body["reply"]] if "reply" in body else body["replies"]
+        if not isinstance(descriptions, list):
             raise ScriptError('"replies" must be a list')
-        queued = self.instance.scripts.add(body.get("page", "*"), specs)
+        queued = self.instance.scripts.add(body.get("page", "*"), descriptions)
         return {"queued": queued}
 
     def _scripts(self, body, query):

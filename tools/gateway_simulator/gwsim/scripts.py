@@ -30,40 +30,40 @@ class ScriptError(ValueError):
 
 
 class ScriptedReply:
-    def __init__(self, spec):
-        if not isinstance(spec, dict):
+    def __init__(self, description):
+        if not isinstance(description, dict):
             raise ScriptError("a scripted reply must be an object")
-        unknown = set(spec) - _ALL_KEYS
+        unknown = set(description) - _ALL_KEYS
         if unknown:
             raise ScriptError("unknown reply fields: " + ", ".join(sorted(unknown)))
-        contents = [k for k in _CONTENT_KEYS if k in spec]
+        contents = [k for k in _CONTENT_KEYS if k in description]
         if len(contents) > 1:
             raise ScriptError("a reply has one of " + ", ".join(_CONTENT_KEYS))
-        self.spec = dict(spec)
+        self.description = dict(description)
         self.content = contents[0] if contents else None
         try:
             self.body = self._scripted_body()
-            self.status = int(spec.get("http_status", 200))
-            self.wait = float(spec.get("wait", 0))
-            self.truncate_at = None if spec.get("truncate_at") is None else int(spec["truncate_at"])
-            self.repeat = int(spec.get("repeat", 1))
+            self.status = int(description.get("http_status", 200))
+            self.wait = float(description.get("wait", 0))
+            self.truncate_at = None if description.get("truncate_at") is None else int(description["truncate_at"])
+            self.repeat = int(description.get("repeat", 1))
         except (TypeError, ValueError) as error:
-            raise ScriptError("invalid reply %r: %s" % (spec, error))
+            raise ScriptError("invalid reply %r: %s" % (description, error))
         if not 100 <= self.status <= 599 or self.wait < 0 or self.repeat < 1 or \
                 (self.truncate_at is not None and self.truncate_at < 0):
-            raise ScriptError("reply values out of range: %r" % (spec,))
+            raise ScriptError("reply values out of range: %r" % (description,))
 
     def _scripted_body(self):
         if self.content == "error":
-            return ("ERR:" + str(self.spec["error"])).encode("utf-8")
+            return ("ERR:" + str(self.description["error"])).encode("utf-8")
         if self.content == "delay":
-            return ("DELAY:" + str(self.spec["delay"])).encode("utf-8")
+            return ("DELAY:" + str(self.description["delay"])).encode("utf-8")
         if self.content == "body":
-            if not isinstance(self.spec["body"], str):
+            if not isinstance(self.description["body"], str):
                 raise ValueError("body must be a string")
-            return self.spec["body"].encode("utf-8")
+            return self.description["body"].encode("utf-8")
         if self.content == "body_hex":
-            return bytes.fromhex(self.spec["body_hex"])
+            return bytes.fromhex(self.description["body_hex"])
         return None
 
     @property
@@ -80,10 +80,10 @@ class ScriptedReply:
             reply = Reply(self.body)
         else:
             reply = normal
-        if "http_status" in self.spec:
+        if "http_status" in self.description:
             reply.status = self.status
-        if "content_type" in self.spec:
-            reply.content_type = str(self.spec["content_type"])
+        if "content_type" in self.description:
+            reply.content_type = str(self.description["content_type"])
         reply.wait = self.wait
         reply.truncate_at = self.truncate_at
         return reply
@@ -96,11 +96,11 @@ class ScriptQueues:
         self._lock = threading.Lock()
         self._queues = collections.OrderedDict()
 
-    def add(self, page, specs):
-        """Validates every spec before queueing any; returns how many
+    def add(self, page, descriptions):
+        """Validates every description before queueing any; returns how many
         replies were queued."""
         page = str(page).lstrip("/") or ANY_PAGE
-        replies = [ScriptedReply(spec) for spec in specs]
+        replies = [ScriptedReply(description) for description in descriptions]
         with self._lock:
             queue = self._queues.setdefault(page, collections.deque())
             for reply in replies:
@@ -122,4 +122,4 @@ class ScriptQueues:
 
     def pending(self):
         with self._lock:
-            return {page: [r.spec for r in queue] for page, queue in self._queues.items() if queue}
+            return {page: [r.description for r in queue] for page, queue in self._queues.items() if queue}

@@ -5,8 +5,8 @@ from gwsim.scripts import ScriptError, ScriptQueues, ScriptedReply
 
 
 class ScriptedReplyTest(unittest.TestCase):
-    def reply(self, spec, normal=None):
-        return ScriptedReply(spec).make_reply(normal or Reply("BALANCE:5"))
+    def reply(self, description, normal=None):
+        return ScriptedReply(description).make_reply(normal or Reply("BALANCE:5"))
 
     def test_contents(self):
         self.assertEqual(self.reply({"error": "LOGIN_INVALID"}).body, b"ERR:LOGIN_INVALID")
@@ -22,11 +22,11 @@ class ScriptedReplyTest(unittest.TestCase):
                          (b"BALANCE:5", 500, 2.5, 3))
 
     def test_invalid_specs_are_refused(self):
-        for spec in ({"error": "X", "delay": 1}, {"bogus": 1}, {"http_status": 99},
+        for description in ({"error": "X", "delay": 1}, {"bogus": 1}, {"http_status": 99},
                      {"wait": -1}, {"repeat": 0}, {"body_hex": "0g"}, {"body": 5},
                      {"truncate_at": -2}, "ERR:X"):
-            with self.assertRaises(ScriptError, msg=repr(spec)):
-                ScriptedReply(spec)
+            with self.assertRaises(ScriptError, msg=repr(description)):
+                ScriptedReply(description)
 
 
 class ScriptQueuesTest(unittest.TestCase):
@@ -35,16 +35,16 @@ class ScriptQueuesTest(unittest.TestCase):
         self.assertEqual(queues.add("sendmsg.aspx", [{"error": "A"}, {"error": "B", "repeat": 2}]), 3)
         queues.add("/api/https/getbalance.aspx", [{"error": "C"}])
         send_keys = ["api/https/sendmsg.aspx", "sendmsg.aspx"]
-        self.assertEqual(queues.take(["api/https/getbalance.aspx", "getbalance.aspx"]).spec["error"], "C")
-        self.assertEqual([queues.take(send_keys).spec["error"] for _ in range(3)], ["A", "B", "B"])
+        self.assertEqual(queues.take(["api/https/getbalance.aspx", "getbalance.aspx"]).description["error"], "C")
+        self.assertEqual([queues.take(send_keys).description["error"] for _ in range(3)], ["A", "B", "B"])
         self.assertIsNone(queues.take(send_keys))
 
     def test_any_page_comes_after_the_page_queue(self):
         queues = ScriptQueues()
         queues.add("*", [{"error": "ANY"}])
         queues.add("sendmsg.aspx", [{"error": "OWN"}])
-        self.assertEqual(queues.take(["sendmsg.aspx"]).spec["error"], "OWN")
-        self.assertEqual(queues.take(["getbalance.aspx"]).spec["error"], "ANY")
+        self.assertEqual(queues.take(["sendmsg.aspx"]).description["error"], "OWN")
+        self.assertEqual(queues.take(["getbalance.aspx"]).description["error"], "ANY")
         self.assertEqual(queues.pending(), {})
 
     def test_a_bad_spec_queues_nothing(self):
