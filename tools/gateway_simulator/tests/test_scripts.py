@@ -21,7 +21,7 @@ class ScriptedReplyTest(unittest.TestCase):
         self.assertEqual((reply.body, reply.status, reply.wait, reply.truncate_at),
                          (b"BALANCE:5", 500, 2.5, 3))
 
-    def test_invalid_specs_are_refused(self):
+    def test_invalid_descriptions_are_refused(self):
         for description in ({"error": "X", "delay": 1}, {"bogus": 1}, {"http_status": 99},
                      {"wait": -1}, {"repeat": 0}, {"body_hex": "0g"}, {"body": 5},
                      {"truncate_at": -2}, "ERR:X"):
@@ -47,7 +47,7 @@ class ScriptQueuesTest(unittest.TestCase):
         self.assertEqual(queues.take(["getbalance.aspx"]).description["error"], "ANY")
         self.assertEqual(queues.pending(), {})
 
-    def test_a_bad_spec_queues_nothing(self):
+    def test_a_bad_description_queues_nothing(self):
         queues = ScriptQueues()
         with self.assertRaises(ScriptError):
             queues.add("sendmsg.aspx", [{"error": "A"}, {"nonsense": True}])
