@@ -4,8 +4,8 @@
 
 #include "core/Exceptions.h"
 
-const std::string g_Kernel32DLLName = "Kernel32.dll";
-const std::string g_WinINetDLLName = "wininet.dll";
+const char* const g_Kernel32DLLName = "Kernel32.dll";
+const char* const g_WinINetDLLName = "wininet.dll";
 std::atomic<HMODULE> g_Kernel32DLL{nullptr};
 std::atomic<HMODULE> g_WinINetDLL{nullptr};
 

@@ -30,9 +30,10 @@ public:
                                const char* functionName);
 };
 
-// Library names and module-handle caches shared by every run-time binding.
-extern const std::string g_Kernel32DLLName;
-extern const std::string g_WinINetDLLName;
+// Library names and module-handle caches shared by every run-time binding;
+// constant-initialised, so usable from other globals' constructors.
+extern const char* const g_Kernel32DLLName;
+extern const char* const g_WinINetDLLName;
 extern std::atomic<HMODULE> g_Kernel32DLL;
 extern std::atomic<HMODULE> g_WinINetDLL;
 

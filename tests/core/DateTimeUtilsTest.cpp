@@ -103,16 +103,6 @@ TEST(DateTimeUtils, YearsWindowsCannotConvertRaise)
     }
 }
 
-TEST(DateTimeUtils, RunTimeBoundConversionMatchesTheImportedOne)
-{
-    const SYSTEMTIME local = Time(2024, 7, 1, 12);
-    SYSTEMTIME viaBinding = {};
-    SYSTEMTIME direct = {};
-    ASSERT_TRUE(CallTzSpecificLocalTimeToSystemTime(nullptr, &local, &viaBinding));
-    ASSERT_TRUE(::TzSpecificLocalTimeToSystemTime(nullptr, &local, &direct));
-    EXPECT_EQ(0, CDateTimeUtils::GetDateDiff100nSecs(direct, viaBinding));
-}
-
 // Run by CTest entries that pin TZ for Wine and name the zone in
 // ZENTAVO_TEST_ZONE; skipped otherwise.
 TEST(ZoneOffset, LocalTimesCarryTheOffsetOfTheirZoneAndSeason)

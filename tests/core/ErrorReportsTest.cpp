@@ -146,25 +146,6 @@ TEST_F(ErrorReports, ErrorMessageBoxTextAndCaption)
     EXPECT_EQ("ZentavoSMSOutlookAddin - Error Occurred", shown[1].caption);
 }
 
-TEST_F(ErrorReports, ErrorInfoEventTakesTheThreadsErrorInformation)
-{
-    CEventLogger::WriteErrorInfoEvent(EVENTLOG_ERROR_TYPE, "Before", "Src");
-
-    ICreateErrorInfo* create = nullptr;
-    ASSERT_EQ(S_OK, ::CreateErrorInfo(&create));
-    create->SetDescription(const_cast<LPOLESTR>(L"object said no"));
-    IErrorInfo* info = nullptr;
-    create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info));
-    ::SetErrorInfo(0, info);
-    info->Release();
-    create->Release();
-    CEventLogger::WriteErrorInfoEvent(EVENTLOG_WARNING_TYPE, "After", "Src");
-
-    const std::vector<std::string> expected = {"Before - Error information was not available",
-                                               "After - object said no"};
-    EXPECT_EQ(expected, m_Events.Texts());
-}
-
 // Without a sink the real event log is used; whatever Wine makes of it, the
 // writer goes on and answers 1.
 TEST(EventLogger, RealWriterNeverFails)

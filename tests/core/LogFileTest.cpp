@@ -12,7 +12,6 @@
 
 #include "core/ErrorReports.h"
 #include "core/ScopedHandle.h"
-#include "core/StringUtils.h"
 
 namespace
 {
@@ -85,16 +84,6 @@ TEST_F(LogFile, TraceLinesCarryStampLevelThreadAndNames)
         EXPECT_TRUE(std::regex_search(lines[i], std::regex(std::string("^") + kStamp))) << lines[i];
         EXPECT_EQ(expected[i], lines[i].substr(lines[i].find(" - ") + 3));
     }
-}
-
-TEST_F(LogFile, StampIsTheLocalTimeOfWriting)
-{
-    CLogFile log(m_Path);
-    const std::int64_t before = _time64(nullptr);
-    CLogFile::WriteLine(&log, "x");
-    const std::int64_t after = _time64(nullptr);
-    const std::string stamp = Lines().at(0).substr(0, 17);
-    EXPECT_TRUE(stamp == FormatLogTimeStamp(&before) || stamp == FormatLogTimeStamp(&after)) << stamp;
 }
 
 TEST_F(LogFile, EveryControlCharacterIsNamedOthersStay)
