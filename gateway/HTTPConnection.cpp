@@ -175,9 +175,7 @@ std::string CHTTPConnection::SendAndRead(CHTTPRequestOptions* options, const std
 
     HINTERNET connection = m_Cached.Connect(m_Internet.get(), hostName, port);
 
-    DWORD flags = kRequestFlags;
-    if (port == INTERNET_DEFAULT_HTTPS_PORT || url.compare(0, 6, "https:") == 0)
-        flags |= INTERNET_FLAG_SECURE;
+    const DWORD flags = GetRequestFlags(url, port);
 
     if (options != nullptr)
     {
@@ -218,6 +216,14 @@ std::string CHTTPConnection::SendAndRead(CHTTPRequestOptions* options, const std
 
     request.reset();
     return result;
+}
+
+DWORD CHTTPConnection::GetRequestFlags(const std::string& url, INTERNET_PORT port)
+{
+    DWORD flags = kRequestFlags;
+    if (port == INTERNET_DEFAULT_HTTPS_PORT || url.compare(0, 6, "https:") == 0)
+        flags |= INTERNET_FLAG_SECURE;
+    return flags;
 }
 
 void CHTTPConnection::CrackURL(const std::string& url, std::string& hostName, std::string& urlPath,
