@@ -120,9 +120,6 @@ public:
                                          SMSGatewayResultCode& status, const std::string& rawReply);
     static void ParseSendMessageResponseLine(const std::string& text, CSMSSendStatus& status);
 
-    std::uint32_t GetInterface() const { return m_InterfaceId; }
-    CSMSGatewayService& GetService() { return m_Service; }
-
 private:
     // "interface=<id>&" when an interface id is set.
     std::string InterfacePrefix() const;

@@ -104,9 +104,6 @@ public:
     // reports.
     static std::string MaskSecretKey(const std::string& form);
 
-    const std::string& GetPrimaryServer() const { return m_PrimaryServer; }
-    const std::string& GetBackupServer() const { return m_BackupServer; }
-
 private:
     CHTTPConnection m_HTTPConnection;
     std::string m_ClientDetails;
