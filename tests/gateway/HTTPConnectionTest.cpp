@@ -8,51 +8,6 @@
 
 namespace
 {
-struct Cracked
-{
-    std::string host;
-    std::string path;
-    std::string extra;
-    INTERNET_PORT port;
-};
-
-Cracked Crack(const std::string& url)
-{
-    Cracked c{"x", "x", "x", 1};
-    CHTTPConnection::CrackURL(url, c.host, c.path, c.extra, c.port);
-    return c;
-}
-
-TEST(HTTPConnection, CrackURLSplitsHostPortPathAndQuery)
-{
-    Cracked c = Crack("https://api1.zentavosms.com/api/https/sendmsg.aspx");
-    EXPECT_EQ("api1.zentavosms.com", c.host);
-    EXPECT_EQ("/api/https/sendmsg.aspx", c.path);
-    EXPECT_EQ("", c.extra);
-    EXPECT_EQ(443, c.port);
-
-    c = Crack("http://localhost:8080/a/b.aspx?x=1&y=2");
-    EXPECT_EQ("localhost", c.host);
-    EXPECT_EQ("/a/b.aspx", c.path);
-    EXPECT_EQ("?x=1&y=2", c.extra);
-    EXPECT_EQ(8080, c.port);
-
-    EXPECT_EQ(80, Crack("http://localhost/").port);
-}
-
-TEST(HTTPConnection, CrackURLRejectsWhatIsNoURL)
-{
-    try
-    {
-        Crack("not a url");
-        FAIL() << "no exception";
-    }
-    catch (const CHTTPException& e)
-    {
-        EXPECT_STREQ("CHTTPConnection::HTTPRequest - InternetCrackUrl Failed", e.what());
-    }
-}
-
 TEST(HTTPConnection, SecureFlagFollowsPortOrLowerCaseScheme)
 {
     const DWORD plain = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION;
@@ -67,6 +22,7 @@ TEST(HTTPConnection, SecureFlagFollowsPortOrLowerCaseScheme)
 
 TEST(HTTPConnection, RequestWithoutSessionFailsToConnect)
 {
+    // Never opened, or closed: no request leaves.
     CHTTPConnection connection;
     CHTTPRequestOptions options;
     options.m_TimeoutMs = 1000;
@@ -162,20 +118,5 @@ TEST_F(HTTPConnectionSimulatorTest, FailureDropsTheConnectionAndTheNextRequestCo
     EXPECT_EQ("BALANCE:1000", m_Connection.Post(m_Primary.HttpServer() + "/api/https/getbalance.aspx", keys));
     EXPECT_EQ(1u, m_Backup.Requests("getbalance.aspx").size());
     EXPECT_EQ("http", m_Primary.Requests("getbalance.aspx").back().m_Scheme);
-}
-
-TEST_F(HTTPConnectionSimulatorTest, ClosedConnectionRefusesRequests)
-{
-    m_Connection.Close();
-    try
-    {
-        PostToPrimary("a=1");
-        FAIL() << "no exception";
-    }
-    catch (const CHTTPException& e)
-    {
-        EXPECT_STREQ("CHTTPConnection::HTTPRequest - InternetConnection Failed", e.what());
-    }
-    EXPECT_TRUE(m_Primary.Requests().empty());
 }
 } // namespace

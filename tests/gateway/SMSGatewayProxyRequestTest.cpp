@@ -138,6 +138,7 @@ TEST_F(SMSGatewayProxyRequestTest, SendRepliesAreReadRecipientByRecipient)
         {"1,ID:5\nnot a record\n2,whatever", "1,2", OK, {"1|5|1", "2||0"}, ""},
         {"ERR:LOGIN_INVALID", "1", LOGIN_INVALID, {}, ""},
         {"ERR:INVALID_REQUEST", "1", INVALID_REQUEST, {}, ""},
+        {"1,ERR:INVALID_REQUEST\n2,ID:8", "1,2", OK, {"1||12", "2|8|1"}, ""},
         {"JOBID:5000123abc", "1,2", OK, {}, "5000123"},
         {"<html>oops</html>", "1", CONNECTION_ERROR, {}, ""},
     };

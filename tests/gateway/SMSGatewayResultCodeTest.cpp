@@ -7,35 +7,9 @@
 
 namespace
 {
-std::string FlagsText(std::uint32_t mask)
-{
-    std::string text = "stale";
-    GetStatusFlagsText(mask, text);
-    return text;
-}
-
-std::string RoutingText(std::uint32_t type)
-{
-    std::string text = "stale";
-    GetRoutingTypeText(type, text);
-    return text;
-}
-
 SMSGatewayResultCode FromText(const std::string& text)
 {
     return CSMSGatewayService::GetStatusFromErrorText(text);
-}
-
-TEST(SMSGatewayResultCode, NamesMatchTheNumbers)
-{
-    EXPECT_EQ("UNKNOWN", GetSMSGatewayResultCodeName(0));
-    EXPECT_EQ("OK", GetSMSGatewayResultCodeName(OK));
-    EXPECT_EQ("CONNECTION_ERROR", GetSMSGatewayResultCodeName(10));
-    EXPECT_EQ("DELAY_REPEATED", GetSMSGatewayResultCodeName(13));
-    EXPECT_EQ("UPGRADE_CLIENTAPP", GetSMSGatewayResultCodeName(27));
-    EXPECT_EQ("DELAY_REQUESTED", GetSMSGatewayResultCodeName(100));
-    EXPECT_EQ("", GetSMSGatewayResultCodeName(28));
-    EXPECT_EQ("", GetSMSGatewayResultCodeName(99));
 }
 
 TEST(SMSGatewayResultCode, EveryGatewayNameReadsBackAsItsOwnCode)
@@ -75,22 +49,5 @@ TEST(SMSGatewayResultCode, UnknownNamesGiveZeroAndOneEvent)
     EXPECT_EQ("CSMSGatewayProxy::MakeHTTPRequest - Unrecognised Status: ERR:SOMETHING_NEW", written[0].text);
     EXPECT_EQ("CorvasseServer", written[0].source);
     EXPECT_EQ("CSMSGatewayProxy::MakeHTTPRequest - Unrecognised Status: ERR:login_invalid", written[1].text);
-}
-
-TEST(SMSGatewayResultCode, StatusFlagsTextJoinsNamesInBitOrder)
-{
-    EXPECT_EQ("None", FlagsText(0));
-    EXPECT_EQ("MessageSent|DeliveryFailure", FlagsText(5));
-    EXPECT_EQ("MessageSent|DeliverySuccess|DeliveryFailure|MessageExpired", FlagsText(15));
-    EXPECT_EQ("None", FlagsText(16));
-    EXPECT_EQ("MessageExpired", FlagsText(0xFFFFFFF8u));
-}
-
-TEST(SMSGatewayResultCode, RoutingTypeText)
-{
-    EXPECT_EQ("Unknown", RoutingText(0));
-    EXPECT_EQ("Default", RoutingText(1));
-    EXPECT_EQ("MsgSource", RoutingText(2));
-    EXPECT_EQ("", RoutingText(3));
 }
 } // namespace
