@@ -1,6 +1,6 @@
-// Where the gateway lives. Every address the add-in talks to is built here
-// from one constant, and each can be replaced through an environment variable
-// (read once per process) to point the add-in at a staging or test gateway.
+// Where the gateway lives: each address the add-in talks to is one constant
+// here, and each can be replaced through an environment variable (read once
+// per process) to point the add-in at a staging or test gateway.
 //
 //   ZENTAVOSMS_GATEWAY_PRIMARY_URL   primary HTTPS base address
 //   ZENTAVOSMS_GATEWAY_BACKUP_URL    backup HTTPS base address

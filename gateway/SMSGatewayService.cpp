@@ -8,8 +8,8 @@
 
 namespace
 {
-// Reports of the transport go to this source, whatever the process-wide
-// name: that is where the gateway's support staff look for them.
+// The "Invalid Response" and "Unrecognised Status" events keep this fixed
+// source, whatever the process-wide name is.
 const char kTransportEventSource[] = "CorvasseServer";
 const WORD kErrorEvent = EVENTLOG_ERROR_TYPE;
 

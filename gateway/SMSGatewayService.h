@@ -41,9 +41,9 @@ private:
     std::atomic<std::uint64_t> m_Value{0};
 };
 
-// When the primary and the backup server last failed (null: not within
-// memory). Read and written by the user-interface thread and the balance
-// worker.
+// When the primary and the backup server last failed (null: no failure
+// recorded). Read and written by the user-interface thread and the balance
+// worker alike; they live for the whole process.
 extern CSharedTickCountTime g_PrimaryServerLastFailure;
 extern CSharedTickCountTime g_BackupServerLastFailure;
 
