@@ -4,6 +4,7 @@
 // SOAP 1.1. Everything is allocated in the context's memory.
 #include "bulkjob/service/SoapEnvelope.h"
 
+#include <cstring>
 #include <new>
 
 namespace
@@ -179,6 +180,22 @@ SOAP_ENV__Fault* ReadFault(struct soap* soap, const char* tag)
     return ok ? fault : nullptr;
 }
 
+// The runtime classifies a fault by matching its code, which the reader
+// stores with the namespace table's prefix ("SOAP-ENV:Receiver"), against
+// "SOAP-ENV:..." through the prefixes that the message declared. A server
+// with a prefix of its own ("soap:Receiver") would never match; so the
+// table's envelope prefix is declared here, until the end of the body.
+void DeclareEnvelopePrefix(struct soap* soap)
+{
+    const struct Namespace* table = soap->local_namespaces;
+    if (!table || !table->id || !table->ns || std::strcmp(table->id, "SOAP-ENV") != 0)
+        return;
+    for (const soap_nlist* declared = soap->nlist; declared; declared = declared->next)
+        if (std::strcmp(declared->id, "SOAP-ENV") == 0)
+            return;
+    soap_push_namespace(soap, table->id, table->out ? table->out : table->ns);
+}
+
 int WriteText(struct soap* soap, const char* tag, const char* text)
 {
     if (!text)
@@ -346,7 +363,10 @@ SOAP_FMAC3 const char* SOAP_FMAC4 soap_fault_detail(struct soap* soap)
 SOAP_FMAC3 int SOAP_FMAC4 soap_getfault(struct soap* soap)
 {
     soap->fault = ReadFault(soap, "SOAP-ENV:Fault");
-    return soap->fault == nullptr;
+    if (!soap->fault)
+        return 1;
+    DeclareEnvelopePrefix(soap);
+    return 0;
 }
 
 SOAP_FMAC3 int SOAP_FMAC4 soap_putfault(struct soap* soap)
