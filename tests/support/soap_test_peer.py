@@ -19,6 +19,7 @@ The request path chooses the reply (query arguments in brackets):
     /status[code]   that status with an HTML page
     /empty[code]    that status with no body
     /slow[seconds]  waits, then echoes
+    /unread[seconds] reads no body, waits, then closes
     /auth           401 until the request carries Basic test:secret, then echoes
     /truncated[bytes] the start of a reply promising twice the bytes it
                     sends, then the connection closes
@@ -70,6 +71,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.do_POST()
 
     def do_POST(self):
+        if self.path.startswith("/unread"):
+            # Reads nothing of the body, so that a large request stalls.
+            stopping.wait(float(dict(urllib.parse.parse_qsl(urllib.parse.urlsplit(self.path).query))
+                                .get("seconds", "30")))
+            self.close_connection = True
+            return
         length = int(self.headers.get("Content-Length", "0"))
         body = self.rfile.read(length) if length else b""
         url = urllib.parse.urlsplit(self.path)
