@@ -131,6 +131,10 @@ TEST(WinInetTransport, PostsTheEnvelopeWithTheRuntimesHeaders)
     EXPECT_EQ(0u, seen.body.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SOAP-ENV:Envelope "));
     EXPECT_NE(std::string::npos,
               seen.body.find("<SOAP-ENV:Body><t:Echo><t:Text>a &amp; &lt;b&gt;</t:Text></t:Echo></SOAP-ENV:Body>"));
+
+    // A header value cannot smuggle in a header of its own.
+    const int error = Call(soap.get(), PeerUrl("http_port", "/echo"), "x", &reply, "urn:a\r\nX-Smuggled: 1");
+    ExpectTransportFailure(soap.get(), error);
 }
 
 TEST(WinInetTransport, HttpsGoesToTheDefaultOrGivenPortWithTheCertificateChecked)
