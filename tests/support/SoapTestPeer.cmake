@@ -11,8 +11,7 @@ set_tests_properties(soap_peer_up PROPERTIES FIXTURES_SETUP soap_peer_server)
 add_test(NAME soap_peer_down COMMAND ${Python3_EXECUTABLE} ${SOAP_TEST_PEER_SCRIPT} stop ${SOAP_TEST_PEER_DIR})
 set_tests_properties(soap_peer_down PROPERTIES FIXTURES_CLEANUP soap_peer_server)
 
-add_executable(trust_test_ca support/trust_test_ca/TrustTestCA.cpp)
-target_link_libraries(trust_test_ca PRIVATE crypt32)
+# trust_test_ca comes from tools/ (the gateway simulator's fixture).
 add_wine_test(soap_peer_trust trust_test_ca FIXTURES soap_peer_server ARGS Z:${SOAP_TEST_PEER_DIR}/trusted-ca.pem)
 set_tests_properties(soap_peer_trust PROPERTIES FIXTURES_SETUP soap_peer)
 
