@@ -49,7 +49,5 @@ function(require_gateway_simulator)
         set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED gateway_simulator)
         set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK gateway_simulator)
         set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT ZENTAVO_SIMULATOR_DIR=${GATEWAY_SIMULATOR_DIR})
-        # Tests reset and script the one simulator: never two at a time.
-        set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK gateway_simulator)
     endforeach()
 endfunction()
