@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 
 #include "core/ErrorReports.h"
@@ -14,6 +15,7 @@ std::vector<CapturedEvent> s_Events;
 std::function<void(const CapturedEvent&)> s_Observer;
 std::vector<CapturedMessageBox> s_Boxes;
 int s_Answer = IDOK;
+std::deque<int> s_QueuedAnswers;
 
 void EventSink(WORD eventType, const std::string& text, const std::string& source)
 {
@@ -33,7 +35,11 @@ int MessageBoxSink(HWND owner, const std::string& text, const std::string& capti
 {
     std::lock_guard<std::mutex> guard(s_Lock);
     s_Boxes.push_back(CapturedMessageBox{owner, text, caption, style});
-    return s_Answer;
+    if (s_QueuedAnswers.empty())
+        return s_Answer;
+    const int answer = s_QueuedAnswers.front();
+    s_QueuedAnswers.pop_front();
+    return answer;
 }
 } // namespace
 
@@ -87,6 +93,7 @@ CMessageBoxCapture::CMessageBoxCapture(int answer)
         std::lock_guard<std::mutex> guard(s_Lock);
         s_Boxes.clear();
         s_Answer = answer;
+        s_QueuedAnswers.clear();
     }
     SetMessageBoxSink(&MessageBoxSink);
 }
@@ -100,4 +107,10 @@ std::vector<CapturedMessageBox> CMessageBoxCapture::Boxes() const
 {
     std::lock_guard<std::mutex> guard(s_Lock);
     return s_Boxes;
+}
+
+void CMessageBoxCapture::QueueAnswers(const std::vector<int>& answers)
+{
+    std::lock_guard<std::mutex> guard(s_Lock);
+    s_QueuedAnswers.assign(answers.begin(), answers.end());
 }

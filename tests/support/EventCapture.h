@@ -50,4 +50,6 @@ public:
     CMessageBoxCapture& operator=(const CMessageBoxCapture&) = delete;
 
     std::vector<CapturedMessageBox> Boxes() const;
+    // The answers of the next boxes, in order; later boxes get the default.
+    void QueueAnswers(const std::vector<int>& answers);
 };

@@ -1,0 +1,63 @@
+// The plug-in core: the one process-wide object that owns the add-in's
+// shared state (the account configuration, the user preferences and the
+// background balance client) and starts and stops it. Everything else
+// reaches that state through CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin,
+// on Outlook's user-interface thread; the configuration and preference
+// objects lock themselves.
+#pragma once
+
+#include "core/ConfigZentavoSMSOutlookAddin.h"
+#include "core/ConfigZentavoSMSOutlookAddin_UserPreferences.h"
+#include "core/TraceLogging.h"
+#include "gateway/SMSGatewayHTTPInterfaceClientAsync.h"
+
+#include <memory>
+#include <string>
+
+class CZentavoSMSOutlookPlugin
+{
+    // Owns the logger that g_pTraceLogger points at and clears the pointer
+    // before the logger goes. Declared first so that it outlives the
+    // balance worker.
+    struct CTraceLoggerOwner
+    {
+        ~CTraceLoggerOwner();
+        std::unique_ptr<CZentavoSMSTraceLogging> m_Logger;
+    };
+    CTraceLoggerOwner m_TraceLogger;
+
+public:
+    // Nothing is loaded and no thread starts here: the global is built by
+    // the module's static initialisation.
+    CZentavoSMSOutlookPlugin();
+    // The balance client goes first; its destructor stops its worker.
+    virtual ~CZentavoSMSOutlookPlugin();
+
+    CZentavoSMSOutlookPlugin(const CZentavoSMSOutlookPlugin&) = delete;
+    CZentavoSMSOutlookPlugin& operator=(const CZentavoSMSOutlookPlugin&) = delete;
+
+    static CZentavoSMSOutlookPlugin theZentavoSMSOutlookPlugin;
+
+    // Loads the configuration and the preferences, starts the trace log when
+    // a file is configured, starts the balance worker and seeds rand().
+    // Failures are shown in the error box; a failed load leaves the worker
+    // stopped.
+    void Initialise();
+    // Saves the preferences and stops the balance worker. Failures are
+    // shown in the error box.
+    void Uninitialise();
+
+    // Event-log entries from here on go out under the add-in's own source.
+    static void InitialiseEventLogSource();
+    // Replaces every "{CompanyNameShort}" with the service's short name.
+    static void ReplaceCompanyNameShortTag(std::string& text);
+
+    CConfigZentavoSMSOutlookAddin_Config m_Config;
+    std::string m_ConfigErrorText;  // "Could not open configuration" after a failed load
+    CConfigZentavoSMSOutlookAddin_UserPreferences m_UserPreferences;
+    std::string m_UserPreferencesErrorText;
+    SMSGatewayHTTPInterfaceClientAsync m_BalanceClient;
+
+private:
+    void StartTraceLog();
+};

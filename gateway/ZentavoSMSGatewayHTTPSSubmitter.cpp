@@ -1,0 +1,127 @@
+#include "gateway/ZentavoSMSGatewayHTTPSSubmitter.h"
+
+#include "contacts/MicrosoftOutlookObjectModelUtils.h"
+#include "contacts/SMSContact.h"
+#include "core/Exceptions.h"
+#include "gateway/SMSGatewayHTTPInterfaceClient.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace
+{
+const DWORD kBalanceTimeoutMs = 20000;
+const DWORD kSendTimeoutMs = 60000;
+
+// The gateway's from type and sender text for the submission's sender.
+void ChooseSender(const CZentavoSMSGatewaySubmission& submission, std::uint32_t& fromType, std::string& from)
+{
+    from.clear();
+    if (!submission.m_UserContext.empty())
+        fromType = 0;
+    else if (submission.m_SenderType == sstReplyable)
+        fromType = 2;
+    else if (submission.m_SenderType == sstUseAccountSettings)
+        fromType = 0;
+    else if (submission.m_SenderType == sstUserDefined)
+    {
+        fromType = 1;
+        from = submission.m_SenderId;
+    }
+    else
+    {
+        fromType = 0;
+        from = submission.m_SenderId;
+    }
+}
+
+bool EveryRecipientRefused(const std::vector<CSMSSendStatus>& statuses)
+{
+    return !statuses.empty() && std::none_of(statuses.begin(), statuses.end(), [](const CSMSSendStatus& status) {
+        return status.m_StatusCode == OK;
+    });
+}
+} // namespace
+
+CZentavoSMSGatewayHTTPSSubmitter::CZentavoSMSGatewayHTTPSSubmitter(std::uint32_t authMode,
+                                                                   const std::string& accessKey,
+                                                                   const std::string& secretKey,
+                                                                   const std::string& masterKey)
+    : CZentavoSMSGatewaySubmitter(authMode, accessKey, secretKey, masterKey)
+{
+}
+
+CZentavoSMSGatewaySubmissionResults CZentavoSMSGatewayHTTPSSubmitter::MakeSubmission(
+    IDispatchPtr /*outlookApplication*/, const CZentavoSMSGatewaySubmission& submission)
+{
+    if (submission.m_Action != saNewSendMessageSubmission)
+        throw CGeneralException(
+            "CZentavoSMSGatewaySubmissionResults CZentavoSMSGatewayHTTPSSubmitter - SubmissionActions not support",
+            E_FAIL);
+
+    CSMSGatewayHTTPInterfaceClient client;
+    InitialiseSMSGatewayHTTPInterfaceClient(client);
+    // Outlook's thread waits for these requests: the primary server only,
+    // with time-outs the user can sit through.
+    CSMSGatewayRequestOptions options;
+    options.m_AllowFailover = 0;
+
+    CZentavoSMSGatewaySubmissionResults results;
+    SMSGatewayResultCode status = OK;
+    if (submission.m_CheckBalance)
+    {
+        // Only the answer matters: it proves the keys still work.
+        options.m_HTTPOptions.m_TimeoutMs = kBalanceTimeoutMs;
+        client.GetBalance(&options, m_AccessKey, m_SecretKey, status);
+    }
+    results.m_ResultCode = status;
+    if (status != OK)
+        return results;
+
+    CSMSGatewaySendOptions sendOptions;
+    sendOptions.m_ReplyTo = submission.m_ReplyTo;
+    sendOptions.m_MessageSource = submission.m_MessageSource;
+    sendOptions.m_StartTime = submission.m_ScheduledTime;
+    sendOptions.m_DeliveryReportSetting = submission.m_DeliveryReportSetting;
+    sendOptions.m_DeliveryReportStatusMask = submission.m_DeliveryReportStatusMask;
+    sendOptions.m_RoutingType = submission.m_RoutingType;
+    std::string from;
+    ChooseSender(submission, sendOptions.m_FromType, from);
+
+    options.m_HTTPOptions.m_TimeoutMs = kSendTimeoutMs;
+    std::vector<CSMSSendStatus> statuses;
+    BYTE isJob = 0;
+    std::string jobId;
+    client.SendMessage(&options, sendOptions, m_AccessKey, m_SecretKey,
+                       CSMSContactUtils::GenerateNumberCSVList(submission.m_Recipients), from,
+                       submission.m_MessageText, std::string(), submission.m_UserContext, 1, submission.m_MaxConCat,
+                       status, statuses, isJob, jobId);
+    results.m_ResultCode = status;
+    if (status != OK)
+        return results;
+
+    results.m_SendStatuses = statuses;
+    results.m_JobIdReply = isJob;
+    results.m_SubmissionId = jobId;
+    // A send that reached nobody must not look like a success to the user.
+    if (EveryRecipientRefused(statuses))
+        results.m_ResultCode = statuses.front().m_StatusCode;
+    else
+        results.m_Success = 1;
+    return results;
+}
+
+void SetSubmissionReplyAndSourceIdentity(IDispatchPtr& outlookApplication, CZentavoSMSGatewaySubmission& submission,
+                                         const std::string& userContext)
+{
+    std::wstring name;
+    std::wstring address;
+    CMicrosoftOutlookObjectModelUtils::GetCurrentUserDetails(outlookApplication, name, address);
+    if (address.empty())
+        return;
+    submission.m_MessageSource.m_Id = address;
+    submission.m_MessageSource.m_Name = name;
+    submission.m_MessageSource.m_InterfaceId = kZentavoSMSOutlookAddinInterfaceId;
+    if (userContext.empty())
+        submission.m_ReplyTo = submission.m_MessageSource;
+}

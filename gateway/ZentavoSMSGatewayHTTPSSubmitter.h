@@ -1,0 +1,29 @@
+// The HTTPS route of a submission: one send request on the gateway's HTTPS
+// interface for all recipients, after an optional balance request, on the
+// primary server only. The Send SMS window chooses it for up to 100
+// recipients.
+#pragma once
+
+#include "gateway/ZentavoSMSGatewaySubmitter.h"
+
+#include <cstdint>
+#include <string>
+
+class CZentavoSMSGatewayHTTPSSubmitter : public CZentavoSMSGatewaySubmitter
+{
+public:
+    CZentavoSMSGatewayHTTPSSubmitter(std::uint32_t authMode, const std::string& accessKey,
+                                     const std::string& secretKey, const std::string& masterKey);
+
+    // New sends only. Gateway refusals and connection failures come back as
+    // the result code; a send in which every recipient was refused fails
+    // with the first recipient's code. The Outlook application is not used.
+    CZentavoSMSGatewaySubmissionResults MakeSubmission(IDispatchPtr outlookApplication,
+                                                       const CZentavoSMSGatewaySubmission& submission) override;
+};
+
+// Fills the submission's message-source end point from Outlook's current
+// user, and its reply-to end point too when userContext is empty. Nothing
+// changes when no address of the user can be read.
+void SetSubmissionReplyAndSourceIdentity(IDispatchPtr& outlookApplication, CZentavoSMSGatewaySubmission& submission,
+                                         const std::string& userContext);

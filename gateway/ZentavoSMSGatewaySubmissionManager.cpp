@@ -1,0 +1,56 @@
+#include "gateway/ZentavoSMSGatewaySubmissionManager.h"
+
+#include "core/Exceptions.h"
+#include "gateway/ZentavoSMSGatewayHTTPSSubmitter.h"
+
+CZentavoSMSGatewaySubmissionManager::CZentavoSMSGatewaySubmissionManager(std::uint32_t authMode,
+                                                                         const std::string& accessKey,
+                                                                         const std::string& secretKey,
+                                                                         const std::string& masterKey)
+    : m_AuthMode(authMode), m_AccessKey(accessKey), m_SecretKey(secretKey), m_MasterKey(masterKey)
+{
+}
+
+CZentavoSMSGatewaySubmissionResults CZentavoSMSGatewaySubmissionManager::MakeSubmission(
+    IDispatchPtr outlookApplication, const CZentavoSMSGatewaySubmission& submission)
+{
+    const std::unique_ptr<CZentavoSMSGatewaySubmitter> submitter = CreateSubmitter(submission.m_Method);
+    const CZentavoSMSGatewaySubmissionResults results = submitter->MakeSubmission(outlookApplication, submission);
+    StoreInSentItemsIfAccepted(outlookApplication, submission, results);
+    return results;
+}
+
+std::unique_ptr<CZentavoSMSGatewaySubmitter> CZentavoSMSGatewaySubmissionManager::CreateSubmitter(
+    std::uint32_t method) const
+{
+    switch (method)
+    {
+    case smSMTP:
+        // Replaced by the e-mail submitter when it is built.
+        throw CGeneralException(
+            "CZentavoSMSGatewaySubmissionManager::MakeSubmission - E-mail submission is not available", E_FAIL);
+    case smWebService:
+        // Replaced by the bulk-job submitter when it is built.
+        throw CGeneralException(
+            "CZentavoSMSGatewaySubmissionManager::MakeSubmission - Bulk-job submission is not available", E_FAIL);
+    case smHTTPS:
+        return std::unique_ptr<CZentavoSMSGatewaySubmitter>(
+            new CZentavoSMSGatewayHTTPSSubmitter(m_AuthMode, m_AccessKey, m_SecretKey, m_MasterKey));
+    default:
+        throw CGeneralException("CZentavoSMSGatewaySubmissionManager::MakeSubmission - SubmissionMethod not support",
+                                E_FAIL);
+    }
+}
+
+// A copy titled "SMS Message Sent" is made only for a message the gateway
+// accepted: one for a refused message would tell the user it went out.
+void CZentavoSMSGatewaySubmissionManager::StoreInSentItemsIfAccepted(
+    IDispatchPtr& /*outlookApplication*/, const CZentavoSMSGatewaySubmission& submission,
+    const CZentavoSMSGatewaySubmissionResults& results)
+{
+    if (!submission.m_StoreInSentItems || !results.m_Success)
+        return;
+    // SENT ITEMS COPY: the one call site of the Sent Items copy. The e-mail
+    // task adds COutlookEmailSMS::StoreSubmissionInOutlookSentItem(
+    // outlookApplication, submission) here; until then nothing is stored.
+}

@@ -1,0 +1,174 @@
+#include "gateway/SMSGatewayHTTPInterfaceClientAsync.h"
+
+#include "gateway/SMSGatewayService.h"
+#include "tests/submission/SubmissionTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace
+{
+using namespace GatewaySimulatorSeed;
+using SubmissionTest::FieldOf;
+using SubmissionTest::PrimaryRelay;
+using SubmissionTest::WaitUntil;
+
+class BalanceClientTest : public CGatewayTest
+{
+protected:
+    void SetUp() override
+    {
+        CGatewayTest::SetUp();
+        m_Client.SetInterface(0x20000001);
+        m_Client.Initialise();
+    }
+
+    void TearDown() override
+    {
+        m_Client.Uninitialise();
+        CGatewayTest::TearDown();
+    }
+
+    struct Balance
+    {
+        std::int32_t value;
+        bool valid;
+    };
+
+    Balance Last()
+    {
+        Balance balance{0, false};
+        balance.value = m_Client.GetLastBalance(balance.valid);
+        return balance;
+    }
+
+    // Requests a refresh and waits until the balance is the expected one.
+    bool RefreshUntil(std::int32_t value, bool valid)
+    {
+        m_Client.RequestBalanceRefresh();
+        return WaitUntil([&] {
+            const Balance balance = Last();
+            return balance.value == value && balance.valid == valid;
+        });
+    }
+
+    size_t BalanceRequests(const CGatewaySimulator& server) { return server.Requests("getbalance.aspx").size(); }
+
+    SMSGatewayHTTPInterfaceClientAsync m_Client;
+};
+
+TEST(BalanceClient, NothingIsReadBeforeTheFirstRefresh)
+{
+    SMSGatewayHTTPInterfaceClientAsync client;
+    bool valid = true;
+    EXPECT_EQ(0, client.GetLastBalance(valid));
+    EXPECT_FALSE(valid);
+    // Never started: returns at once, and the destructor repeats it harmlessly.
+    client.Uninitialise();
+}
+
+TEST_F(BalanceClientTest, RefreshReadsTheBalanceWithTheGivenKeys)
+{
+    m_Client.SetAccessKeys(kAccessKey, kSecretKey);
+    ASSERT_TRUE(RefreshUntil(static_cast<std::int32_t>(kBalance), true));
+
+    m_Primary.SetBalance(kUsername, 250);
+    ASSERT_TRUE(RefreshUntil(250, true));
+
+    const std::vector<CLoggedRequest> requests = m_Primary.Requests("getbalance.aspx");
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ("536870913", FieldOf(requests[0], "interface"));
+    EXPECT_EQ(kAccessKey, FieldOf(requests[0], "accesskey"));
+    EXPECT_EQ(kSecretKey, FieldOf(requests[0], "secretkey"));
+    EXPECT_EQ("ZentavoSMS", FieldOf(requests[0], "clientid"));
+    EXPECT_TRUE(m_Events.Events().empty());
+}
+
+TEST_F(BalanceClientTest, RefusedRefreshMakesTheBalanceInvalid)
+{
+    m_Client.SetAccessKeys(kAccessKey, kSecretKey);
+    ASSERT_TRUE(RefreshUntil(static_cast<std::int32_t>(kBalance), true));
+
+    m_Primary.Script("getbalance.aspx", CScriptedReply::Error("LOGIN_INVALID"));
+    ASSERT_TRUE(RefreshUntil(0, false));
+
+    // Empty keys are sent as they are, and refused.
+    ASSERT_TRUE(RefreshUntil(static_cast<std::int32_t>(kBalance), true));
+    m_Client.SetAccessKeys("", "");
+    ASSERT_TRUE(RefreshUntil(0, false));
+    const CLoggedRequest last = m_Primary.Requests("getbalance.aspx").back();
+    EXPECT_EQ("", FieldOf(last, "accesskey"));
+    EXPECT_EQ("ERR:AUTH_PARAMETER_MISSING", last.m_ReplyBody);
+    // Refusals are not reported: the window simply shows no balance.
+    EXPECT_TRUE(m_Events.Events().empty());
+}
+
+TEST_F(BalanceClientTest, UnreachablePrimaryFailsOverToTheBackup)
+{
+    m_Client.SetAccessKeys(kAccessKey, kSecretKey);
+    PrimaryRelay().SetReachable(false);
+    ASSERT_TRUE(RefreshUntil(static_cast<std::int32_t>(kBalance), true));
+    EXPECT_EQ(1u, BalanceRequests(m_Backup));
+    // The backup never gets the client details.
+    EXPECT_EQ("<absent>", FieldOf(m_Backup.Requests().at(0), "clientid"));
+    EXPECT_EQ(0u, BalanceRequests(m_Primary));
+    EXPECT_FALSE(g_PrimaryServerLastFailure.Load().IsNull());
+}
+
+void ThrowingDelayWait(DWORD)
+{
+    throw std::runtime_error("wait refused");
+}
+
+// A refresh that raises must not end the worker: later requests are served.
+TEST_F(BalanceClientTest, WorkerSurvivesARefreshThatRaises)
+{
+    m_Client.SetAccessKeys(kAccessKey, kSecretKey);
+    ASSERT_TRUE(RefreshUntil(static_cast<std::int32_t>(kBalance), true));
+
+    SetGatewayDelayWaitFunction(&ThrowingDelayWait);
+    m_Primary.Script("getbalance.aspx", CScriptedReply::Delay(1));
+    ASSERT_TRUE(RefreshUntil(0, false));
+    ASSERT_TRUE(m_Events.WaitForCount(1, 30000));
+    const std::vector<CapturedEvent> events = m_Events.Events();
+    ASSERT_EQ(1u, events.size());
+    EXPECT_EQ(EVENTLOG_ERROR_TYPE, events[0].type);
+    EXPECT_EQ("Standard Exception raised\nFunction: SMSGatewayHTTPInterfaceClientAsync::Run\nDescription: wait "
+              "refused",
+              events[0].text);
+
+    SetGatewayDelayWaitFunction(nullptr);
+    ASSERT_TRUE(RefreshUntil(static_cast<std::int32_t>(kBalance), true));
+}
+
+TEST_F(BalanceClientTest, RequestsMadeWhileIdleMergeIntoAtMostTwoRefreshes)
+{
+    m_Client.SetAccessKeys(kAccessKey, kSecretKey);
+    m_Client.RequestBalanceRefresh();
+    m_Client.RequestBalanceRefresh();
+    m_Client.RequestBalanceRefresh();
+    // A pending request is served before the stop is seen.
+    m_Client.Uninitialise();
+    const size_t requests = BalanceRequests(m_Primary);
+    EXPECT_GE(requests, 1u);
+    EXPECT_LE(requests, 2u);
+    bool valid = false;
+    EXPECT_EQ(static_cast<std::int32_t>(kBalance), m_Client.GetLastBalance(valid));
+    EXPECT_TRUE(valid);
+    m_Client.Initialise();
+}
+
+TEST_F(BalanceClientTest, StopWaitsForTheRefreshUnderWay)
+{
+    m_Client.SetAccessKeys(kAccessKey, kSecretKey);
+    m_Primary.Script("getbalance.aspx", CScriptedReply::Normal().Wait(2));
+    m_Client.RequestBalanceRefresh();
+    ASSERT_TRUE(WaitUntil([&] { return BalanceRequests(m_Primary) == 1; }));
+    m_Client.Uninitialise();
+    bool valid = false;
+    EXPECT_EQ(static_cast<std::int32_t>(kBalance), m_Client.GetLastBalance(valid));
+    EXPECT_TRUE(valid);
+    m_Client.Initialise();
+}
+} // namespace
