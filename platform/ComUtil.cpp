@@ -69,3 +69,6 @@ void WINAPI _com_issue_errorex(HRESULT hr, IUnknown* punk, REFIID riid)
     // _com_error takes over the reference that GetErrorInfo handed out.
     _com_raise_error(hr, errorInfo);
 }
+
+// The "argument left out" value that comutil.h declares.
+_variant_t vtMissing(static_cast<long>(DISP_E_PARAMNOTFOUND), VT_ERROR);

@@ -1,0 +1,52 @@
+#include "bench/Bench.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace
+{
+volatile long long g_Kept = 0;
+}
+
+CBenchContext::CBenchContext(double scale) : m_Scale(scale)
+{
+    ::QueryPerformanceFrequency(&m_Frequency);
+}
+
+long long CBenchContext::Iterations(long long nominal) const
+{
+    const long long scaled = static_cast<long long>(static_cast<double>(nominal) * m_Scale);
+    return scaled < 1 ? 1 : scaled;
+}
+
+void CBenchContext::Report(const std::string& figure, double value, const std::string& unit,
+                           const std::string& note)
+{
+    std::string line = m_CurrentName;
+    line.resize(std::max<size_t>(line.size() + 1, 9), ' ');
+    line += figure;
+    line.resize(std::max<size_t>(line.size() + 1, 54), ' ');
+    char number[32];
+    std::snprintf(number, sizeof(number), "%12.3f ", value);
+    line += number + unit;
+    if (!note.empty())
+        line += "  (" + note + ")";
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+void CBenchContext::Keep(long long value)
+{
+    g_Kept = g_Kept + value;
+}
+
+std::vector<std::pair<std::string, BenchFunction>>& BenchRegistry()
+{
+    static std::vector<std::pair<std::string, BenchFunction>> registry;
+    return registry;
+}
+
+CBenchRegistration::CBenchRegistration(const char* name, BenchFunction function)
+{
+    BenchRegistry().emplace_back(name, function);
+}

@@ -1,0 +1,52 @@
+// One SMS recipient and the two text forms of a recipient list: the contact
+// list the user edits ("Ann Lee [123]; 456; ") and the bare number list the
+// gateway takes ("123,456").
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CSMSContact
+{
+public:
+    CSMSContact() = default;
+    CSMSContact(std::string name, std::string number);
+    CSMSContact(const CSMSContact&) = default;
+    CSMSContact(CSMSContact&&) = default;
+    CSMSContact& operator=(const CSMSContact&) = default;
+    CSMSContact& operator=(CSMSContact&&) = default;
+    virtual ~CSMSContact() = default;
+
+    // Either may be empty; nothing here checks or normalises them.
+    std::string m_Name;
+    std::string m_Number;
+};
+
+using CSMSContactVector = std::vector<CSMSContact>;
+
+class CSMSContactUtils
+{
+public:
+    // Per contact its name, a blank and its number in brackets, or the number
+    // alone when the name is empty or equals the number; each entry ends in
+    // "; ". "[", "]" and ";" inside names and numbers become "(", ")" and ",",
+    // so the text always parses back.
+    static std::string GenerateContactCSVList(const CSMSContactVector& contacts);
+    // The same for the contacts [first, last) within contacts.
+    static std::string GenerateContactCSVListRange(const CSMSContactVector& contacts,
+                                                   CSMSContactVector::const_iterator first,
+                                                   CSMSContactVector::const_iterator last);
+
+    // The numbers as stored, joined by "," (empty numbers keep their place).
+    static std::string GenerateNumberCSVList(const CSMSContactVector& contacts);
+    // The numbers of [first, last) within contacts.
+    static std::string GenerateNumberCSVListRange(const CSMSContactVector& contacts,
+                                                  CSMSContactVector::const_iterator first,
+                                                  CSMSContactVector::const_iterator last);
+
+    // Appends the contacts found in a contact list text; entries end at ";",
+    // carriage return or line feed. "Name [number]" gives one contact (text
+    // after "]" is ignored); any other entry is split at "," into contacts
+    // whose name is their number. Malformed text is read, never rejected.
+    static void ParseContactCSVList(const std::string& text, CSMSContactVector& contacts);
+};

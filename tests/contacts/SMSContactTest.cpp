@@ -1,0 +1,213 @@
+#include "contacts/SMSContact.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <random>
+
+bool operator==(const CSMSContact& a, const CSMSContact& b)
+{
+    return a.m_Name == b.m_Name && a.m_Number == b.m_Number;
+}
+
+void PrintTo(const CSMSContact& contact, std::ostream* out)
+{
+    *out << "(\"" << contact.m_Name << "\", \"" << contact.m_Number << "\")";
+}
+
+namespace
+{
+CSMSContactVector Parse(const std::string& text)
+{
+    CSMSContactVector contacts;
+    CSMSContactUtils::ParseContactCSVList(text, contacts);
+    return contacts;
+}
+
+TEST(SMSContact, RecordsCopyBothFields)
+{
+    const CSMSContact empty;
+    EXPECT_EQ("", empty.m_Name);
+    EXPECT_EQ("", empty.m_Number);
+
+    CSMSContact copy(CSMSContact("Ann Lee", "+44 7700 900123"));
+    CSMSContact assigned;
+    assigned = copy;
+    EXPECT_EQ(CSMSContact("Ann Lee", "+44 7700 900123"), assigned);
+    copy.m_Name = "changed";
+    EXPECT_EQ("Ann Lee", assigned.m_Name);
+}
+
+TEST(SMSContactUtils, ContactListWritesNameAndNumberOrNumberAlone)
+{
+    EXPECT_EQ("", CSMSContactUtils::GenerateContactCSVList({}));
+    EXPECT_EQ("Ann Lee [123]; 456; 789; Bob []; ; ",
+              CSMSContactUtils::GenerateContactCSVList({
+                  {"Ann Lee", "123"},
+                  {"", "456"},
+                  {"789", "789"}, // the name equals the number: never "789 [789]"
+                  {"Bob", ""},
+                  {"", ""},
+              }));
+    // Compared after the replacements, and case-sensitively.
+    EXPECT_EQ("a,b; Ab [ab]; ", CSMSContactUtils::GenerateContactCSVList({{"a;b", "a,b"}, {"Ab", "ab"}}));
+}
+
+TEST(SMSContactUtils, ContactListReplacesTheCharactersOfItsSyntax)
+{
+    EXPECT_EQ("A)B [1,2]; ", CSMSContactUtils::GenerateContactCSVList({{"A]B", "1;2"}}));
+    EXPECT_EQ("Lee, Ann (work) [123]; ", CSMSContactUtils::GenerateContactCSVList({{"Lee; Ann [work]", "123"}}));
+    // Carriage returns, line feeds and commas stay as they are.
+    EXPECT_EQ("A\r\nB [1,2]; ", CSMSContactUtils::GenerateContactCSVList({{"A\r\nB", "1,2"}}));
+}
+
+TEST(SMSContactUtils, NumberListJoinsNumbersAsStored)
+{
+    const CSMSContactVector contacts = {{"Ann", "1"}, {"Bob", ""}, {"Cy", " 3 [x]"}};
+    EXPECT_EQ("1,, 3 [x]", CSMSContactUtils::GenerateNumberCSVList(contacts));
+    EXPECT_EQ("", CSMSContactUtils::GenerateNumberCSVList({}));
+    EXPECT_EQ(",", CSMSContactUtils::GenerateNumberCSVList({{"a", ""}, {"b", ""}}));
+
+    EXPECT_EQ(", 3 [x]", CSMSContactUtils::GenerateNumberCSVListRange(contacts, contacts.begin() + 1, contacts.end()));
+    EXPECT_EQ("1", CSMSContactUtils::GenerateNumberCSVListRange(contacts, contacts.begin(), contacts.begin() + 1));
+    EXPECT_EQ("", CSMSContactUtils::GenerateNumberCSVListRange(contacts, contacts.begin() + 2, contacts.begin() + 2));
+    EXPECT_EQ("Bob []; ",
+              CSMSContactUtils::GenerateContactCSVListRange(contacts, contacts.begin() + 1, contacts.begin() + 2));
+}
+
+TEST(SMSContactUtils, ParseReadsBracketAndBareEntries)
+{
+    EXPECT_EQ((CSMSContactVector{{"Ann", "123"}}), Parse("Ann [123] extra"));
+    EXPECT_EQ((CSMSContactVector{{"x [1]", "2"}}), Parse("x [1] [2]"));
+    EXPECT_EQ((CSMSContactVector{{"a]b[c", "a]b[c"}}), Parse("a]b[c"));
+    EXPECT_EQ((CSMSContactVector{{"Lee, Ann", "123"}}), Parse("  Lee, Ann  [ 123 ]"));
+    EXPECT_EQ((CSMSContactVector{{"123", "123"}, {"456", "456"}}), Parse("123, 456"));
+    EXPECT_EQ((CSMSContactVector{{"Ann", "Ann"}}), Parse("Ann"));
+    EXPECT_EQ((CSMSContactVector{{"Ann", ""}}), Parse("Ann []"));
+    EXPECT_EQ((CSMSContactVector{{"", "123"}}), Parse("[123]"));
+}
+
+TEST(SMSContactUtils, ParseSplitsAtSemicolonsAndLineBreaks)
+{
+    const CSMSContactVector expected = {{"Ann", "123"}, {"Bob", "456"}};
+    EXPECT_EQ(expected, Parse("Ann [123]\r\nBob [456]"));
+    EXPECT_EQ(expected, Parse("Ann [123];Bob [456]"));
+    EXPECT_EQ(expected, Parse("Ann [123]\rBob [456]; "));
+    // A line break inside brackets splits the entry.
+    EXPECT_EQ((CSMSContactVector{{"Ann [1", "Ann [1"}, {"2]", "2]"}}), Parse("Ann [1\n2]"));
+}
+
+TEST(SMSContactUtils, ParseOfNothingAppendsNothing)
+{
+    for (const char* text : {"", ";;\r\n", "[]", "  [ ]  ", " ; , ;", "; ; ;", ",,,"})
+        EXPECT_TRUE(Parse(text).empty()) << text;
+}
+
+TEST(SMSContactUtils, ParseAppendsToTheGivenList)
+{
+    CSMSContactVector contacts = {{"Old", "1"}};
+    CSMSContactUtils::ParseContactCSVList("New [2]", contacts);
+    EXPECT_EQ((CSMSContactVector{{"Old", "1"}, {"New", "2"}}), contacts);
+}
+
+TEST(SMSContactUtils, ListTextParsesBackToTheSameContacts)
+{
+    const CSMSContactVector contacts = {
+        {"Ann Lee", "+44 7700 900123"}, {"", "07700900456"}, {"Lee; Ann [work]", "123"},
+        {"  padded  ", " 5 "},          {"Bob", ""},         {"Zo\xEB", "1;2"},
+    };
+    const CSMSContactVector expected = {
+        {"Ann Lee", "+44 7700 900123"}, {"07700900456", "07700900456"}, {"Lee, Ann (work)", "123"},
+        {"padded", "5"},                {"Bob", ""},                    {"Zo\xEB", "1,2"},
+    };
+    EXPECT_EQ(expected, Parse(CSMSContactUtils::GenerateContactCSVList(contacts)));
+}
+
+// Random lists written and read back: each contact comes back with the
+// replacements made and blanks trimmed; one written without a name comes
+// back with its number as its name; one that trims to nothing is lost.
+TEST(SMSContactUtils, RandomListsSurviveARoundTrip)
+{
+    std::mt19937 random(20240611);
+    const std::string nameChars = "AbZ ,;[]()'-.\xE9";
+    const std::string numberChars = "0123456789+ ";
+    auto randomText = [&random](const std::string& alphabet, size_t maxLength) {
+        std::string text(random() % (maxLength + 1), ' ');
+        for (char& c : text)
+            c = alphabet[random() % alphabet.size()];
+        return text;
+    };
+    auto replaced = [](std::string text) {
+        for (char& c : text)
+            c = c == '[' ? '(' : c == ']' ? ')' : c == ';' ? ',' : c;
+        return text;
+    };
+    auto trimmed = [](const std::string& text) {
+        const auto first = text.find_first_not_of(' ');
+        return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(' ') - first + 1);
+    };
+
+    for (int round = 0; round < 300; ++round)
+    {
+        CSMSContactVector contacts;
+        CSMSContactVector expected;
+        const size_t count = random() % 6;
+        for (size_t i = 0; i < count; ++i)
+        {
+            contacts.emplace_back(randomText(nameChars, 12), randomText(numberChars, 14));
+            const std::string name = replaced(contacts.back().m_Name);
+            const std::string number = replaced(contacts.back().m_Number);
+            if (name.empty() || name == number)
+            {
+                if (!trimmed(number).empty())
+                    expected.emplace_back(trimmed(number), trimmed(number));
+            }
+            else if (!trimmed(name).empty() || !trimmed(number).empty())
+            {
+                expected.emplace_back(trimmed(name), trimmed(number));
+            }
+        }
+        const std::string text = CSMSContactUtils::GenerateContactCSVList(contacts);
+        EXPECT_EQ(expected, Parse(text)) << text;
+    }
+}
+
+// Whatever the text, parsing gives only trimmed, non-empty contacts whose
+// fields hold no separator, and never fails.
+TEST(SMSContactUtils, ParseOfArbitraryTextGivesWellFormedContacts)
+{
+    std::mt19937 random(7);
+    const std::string syntax = "[];,\r\n  ab1";
+    const std::string sample = CSMSContactUtils::GenerateContactCSVList(
+        {{"Ann Lee", "123"}, {"", "456"}, {"Lee, Ann", "7 8"}, {"Bob", ""}});
+    for (int round = 0; round < 2000; ++round)
+    {
+        std::string text;
+        if (round % 2)
+        {
+            text = sample.substr(0, random() % (sample.size() + 1)); // truncated
+        }
+        else
+        {
+            text.resize(random() % 40);
+            for (char& c : text)
+                c = (random() % 3) ? syntax[random() % syntax.size()] : static_cast<char>(random() % 256);
+        }
+        CSMSContactVector contacts;
+        ASSERT_NO_THROW(CSMSContactUtils::ParseContactCSVList(text, contacts));
+        for (const CSMSContact& contact : contacts)
+        {
+            EXPECT_FALSE(contact.m_Name.empty() && contact.m_Number.empty());
+            for (const std::string* field : {&contact.m_Name, &contact.m_Number})
+            {
+                EXPECT_EQ(std::string::npos, field->find_first_of(";\r\n"));
+                if (!field->empty())
+                {
+                    EXPECT_NE(' ', field->front());
+                    EXPECT_NE(' ', field->back());
+                }
+            }
+        }
+    }
+}
+} // namespace

@@ -1,0 +1,173 @@
+// The test Outlook itself, seen as product code sees it: through IDispatch.
+#include "platform/Dispatch.h"
+
+#include "tests/support/FakeOutlook.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using Texts = std::vector<std::wstring>;
+
+class FakeOutlookTest : public CFakeComTest
+{
+protected:
+    CFakeCollectionPtr MakeFolders()
+    {
+        const CFakeCollectionPtr folders = m_Outlook.NewCollection(L"Folders");
+        for (const wchar_t* name : {L"Inbox", L"Sent Items", L"Contacts"})
+        {
+            const CFakeObjectPtr folder = m_Outlook.NewObject(L"Folder");
+            folder->SetProperty(L"Name", name);
+            folders->Add(static_cast<IDispatch*>(folder));
+        }
+        m_Outlook.Log().Clear();
+        return folders;
+    }
+
+    CFakeOutlook m_Outlook;
+};
+
+TEST_F(FakeOutlookTest, CollectionsCountAndFindItemsByIndexAndName)
+{
+    const CFakeCollectionPtr folders = MakeFolders();
+    EXPECT_EQ(3L, static_cast<long>(Dispatch::Get(folders, L"Count")));
+    EXPECT_EQ(L"Inbox", Dispatch::GetText(Dispatch::CallPtr(folders, L"Item", 1), L"Name"));
+    EXPECT_EQ(L"Contacts", Dispatch::GetText(Dispatch::CallPtr(folders, L"Item", 3), L"Name"));
+    const IDispatchPtr sent = Dispatch::CallPtr(folders, L"Item", L"sent items");
+    EXPECT_EQ(V_DISPATCH(&folders->At(1)), sent.GetInterfacePtr());
+
+    for (const _variant_t& bad : {_variant_t(0L), _variant_t(4L)})
+    {
+        try
+        {
+            Dispatch::Call(folders, L"Item", bad);
+            FAIL() << "index out of range";
+        }
+        catch (const _com_error& e)
+        {
+            EXPECT_EQ(DISP_E_BADINDEX, e.Error());
+        }
+    }
+    try
+    {
+        Dispatch::Call(folders, L"Item", L"Drafts");
+        FAIL() << "unknown name";
+    }
+    catch (const _com_error& e)
+    {
+        EXPECT_EQ(static_cast<HRESULT>(0x8004010F), e.Error());
+    }
+    EXPECT_EQ((Texts{L"Folders.Count", L"Folders.Item(1)", L"Folder.Name", L"Folders.Item(3)", L"Folder.Name",
+                     L"Folders.Item(\"sent items\")", L"Folders.Item(0)", L"Folders.Item(4)",
+                     L"Folders.Item(\"Drafts\")"}),
+              m_Outlook.Log().Texts());
+    // Outlook's own dispatch ids.
+    EXPECT_EQ(80, Dispatch::GetDispId(folders, L"Count"));
+    EXPECT_EQ(81, Dispatch::GetDispId(folders, L"Item"));
+    EXPECT_EQ(DISPID_NEWENUM, Dispatch::GetDispId(folders, L"_NewEnum"));
+}
+
+TEST_F(FakeOutlookTest, CollectionsEnumerateASnapshot)
+{
+    const CFakeCollectionPtr folders = MakeFolders();
+    const _variant_t enumerator = Dispatch::Get(folders, L"_NewEnum");
+    ASSERT_EQ(VT_UNKNOWN, V_VT(&enumerator));
+    IEnumVARIANTPtr items(V_UNKNOWN(&enumerator));
+    ASSERT_TRUE(items);
+    folders->Remove(0); // the enumeration keeps what it started with
+
+    VARIANT batch[2];
+    ULONG fetched = 0;
+    ASSERT_EQ(S_OK, items->Next(2, batch, &fetched));
+    ASSERT_EQ(2u, fetched);
+    const _variant_t first(batch[0], false);
+    const _variant_t second(batch[1], false);
+    EXPECT_EQ(L"Inbox", Dispatch::GetText(Dispatch::ToPtr(first), L"Name"));
+    EXPECT_EQ(L"Sent Items", Dispatch::GetText(Dispatch::ToPtr(second), L"Name"));
+
+    IEnumVARIANTPtr copy;
+    ASSERT_EQ(S_OK, items->Clone(&copy));
+    ASSERT_EQ(S_FALSE, items->Next(2, batch, &fetched));
+    ASSERT_EQ(1u, fetched);
+    ::VariantClear(&batch[0]);
+    EXPECT_EQ(S_FALSE, items->Next(1, batch, nullptr));
+    EXPECT_EQ(S_FALSE, items->Skip(1));
+
+    ASSERT_EQ(S_OK, items->Reset());
+    EXPECT_EQ(S_OK, items->Skip(3));
+    ASSERT_EQ(S_OK, copy->Next(1, batch, nullptr)); // the clone kept its place
+    const _variant_t third(batch[0], false);
+    EXPECT_EQ(L"Contacts", Dispatch::GetText(Dispatch::ToPtr(third), L"Name"));
+}
+
+TEST_F(FakeOutlookTest, ObjectsAreFreedWhenTheLastReferenceGoes)
+{
+    const long before = CFakeObject::LiveObjects();
+    {
+        CFakeObjectPtr item = m_Outlook.NewObject(L"MailItem");
+        EXPECT_EQ(before + 1, CFakeObject::LiveObjects());
+        EXPECT_EQ(1u, item->RefCount());
+        IDispatchPtr asDispatch(item);
+        IUnknownPtr asUnknown(item);
+        EXPECT_EQ(3u, item->RefCount());
+        // Every interface of the object is the same object.
+        CFakeObjectPtr back(asUnknown);
+        EXPECT_EQ(item.GetInterfacePtr(), back.GetInterfacePtr());
+        EXPECT_FALSE(IEnumVARIANTPtr(asUnknown));
+        EXPECT_EQ(4u, item->RefCount());
+    }
+    EXPECT_EQ(before, CFakeObject::LiveObjects());
+
+    // A collection holds its elements; an enumerator holds the collection's
+    // elements, not the collection.
+    IEnumVARIANTPtr items;
+    {
+        const CFakeCollectionPtr folders = MakeFolders();
+        EXPECT_EQ(before + 4, CFakeObject::LiveObjects());
+        const _variant_t enumerator = Dispatch::Get(folders, L"_NewEnum");
+        items = V_UNKNOWN(&enumerator);
+    }
+    EXPECT_EQ(before + 4, CFakeObject::LiveObjects()); // three folders and the enumerator
+    items = nullptr;
+    EXPECT_EQ(before, CFakeObject::LiveObjects());
+}
+
+TEST_F(FakeOutlookTest, OutlookInterfacesAnswerWithTheSameObject)
+{
+    // {00063034-0000-0000-C000-000000000046} _MailItem
+    const IID mailItem = {0x00063034, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+    const CFakeObjectPtr item = m_Outlook.NewObject(L"MailItem");
+    IUnknownPtr unknown(item);
+    IDispatch* asMail = nullptr;
+    EXPECT_EQ(E_NOINTERFACE, unknown->QueryInterface(mailItem, reinterpret_cast<void**>(&asMail)));
+    item->AddInterface(mailItem);
+    ASSERT_EQ(S_OK, unknown->QueryInterface(mailItem, reinterpret_cast<void**>(&asMail)));
+    EXPECT_EQ(static_cast<IDispatch*>(item), asMail);
+    asMail->Release();
+}
+
+TEST_F(FakeOutlookTest, ApplicationGivesTheMapiNamespaceAndItsCurrentUser)
+{
+    const IDispatchPtr app = m_Outlook.Application();
+    const IDispatchPtr session = Dispatch::GetPtr(app, L"Session");
+    EXPECT_EQ(session.GetInterfacePtr(), Dispatch::CallPtr(app, L"GetNamespace", L"MAPI").GetInterfacePtr());
+    EXPECT_THROW(Dispatch::Call(app, L"GetNamespace", L"LDAP"), _com_error);
+    EXPECT_EQ(L"MAPI", Dispatch::GetText(session, L"Type"));
+
+    const IDispatchPtr user = Dispatch::GetPtr(session, L"CurrentUser");
+    EXPECT_EQ(L"Test User", Dispatch::GetText(user, L"Name"));
+    const IDispatchPtr entry = Dispatch::GetPtr(user, L"AddressEntry");
+    EXPECT_EQ(L"SMTP", Dispatch::GetText(entry, L"Type"));
+    EXPECT_EQ(30L, static_cast<long>(Dispatch::Get(entry, L"AddressEntryUserType")));
+    EXPECT_FALSE(Dispatch::CallPtr(entry, L"GetExchangeUser"));
+
+    m_Outlook.SetExchangeCurrentUser(L"Lee, Ann", L"/o=Org/cn=ann", L"Ann Lee", L"ann@example.com");
+    const IDispatchPtr exchangeEntry =
+        Dispatch::GetPtr(Dispatch::GetPtr(session, L"CurrentUser"), L"AddressEntry");
+    EXPECT_EQ(0L, static_cast<long>(Dispatch::Get(exchangeEntry, L"AddressEntryUserType")));
+    const IDispatchPtr exchangeUser = Dispatch::CallPtr(exchangeEntry, L"GetExchangeUser");
+    EXPECT_EQ(L"ann@example.com", Dispatch::GetText(exchangeUser, L"PrimarySmtpAddress"));
+    EXPECT_EQ(64245, Dispatch::GetDispId(exchangeUser, L"PrimarySmtpAddress"));
+}
+} // namespace

@@ -1,0 +1,64 @@
+// The test Outlook: the parts of Outlook's object model that the add-in
+// reaches by late binding, built on CFakeObject. Every object made here
+// records its calls in the one log of its CFakeOutlook, with Outlook's class
+// names ("Application", "NameSpace", "Recipient", "AddressEntry",
+// "ExchangeUser") and Outlook's dispatch ids.
+//
+//   CFakeOutlook outlook;                      // a plain SMTP current user
+//   outlook.SetExchangeCurrentUser(L"Lee, Ann", L"/o=Org/cn=ann", L"Ann Lee", L"ann@example.com");
+//   outlook.Session()->Fail(L"CurrentUser", E_ACCESSDENIED, L"No profile");
+//   IDispatchPtr app = outlook.Application();  // what product code receives
+//   EXPECT_EQ(L"NameSpace.CurrentUser", outlook.Log().Texts()[1]);
+//
+// Objects refer to their children, never to their parents, so releasing the
+// Outlook and the log frees everything. Further Outlook objects (folders,
+// items, explorers, ...) are added the same way: a New... factory that
+// declares the members and their dispatch ids on a CFakeObject.
+#pragma once
+
+#include "tests/support/FakeDispatch.h"
+
+#include <memory>
+#include <string>
+
+class CFakeOutlook
+{
+public:
+    CFakeOutlook();
+
+    CFakeCallLog& Log() { return *m_Log; }
+    const std::shared_ptr<CFakeCallLog>& SharedLog() const { return m_Log; }
+
+    // Application: Session, GetNamespace("MAPI"), Version, Name.
+    CFakeObjectPtr Application() const { return m_Application; }
+    // NameSpace: Type, CurrentUser, Logoff.
+    CFakeObjectPtr Session() const { return m_NameSpace; }
+    // The current user's Recipient.
+    CFakeObjectPtr CurrentUser() const;
+
+    // A current user whose address entry is a plain SMTP one.
+    CFakeObjectPtr SetCurrentUser(const std::wstring& name, const std::wstring& address);
+    // A current user on Exchange: the recipient carries the Exchange
+    // distinguished name; its address entry (Type "EX") gives the Exchange
+    // user, or Nothing when exchangeName and primarySmtp are both empty.
+    CFakeObjectPtr SetExchangeCurrentUser(const std::wstring& name, const std::wstring& distinguishedName,
+                                          const std::wstring& exchangeName, const std::wstring& primarySmtp);
+
+    // Factories; each new object records into this Outlook's log.
+    CFakeObjectPtr NewObject(const std::wstring& className) const;
+    CFakeCollectionPtr NewCollection(const std::wstring& className) const;
+    CFakeObjectPtr NewRecipient(const std::wstring& name, const std::wstring& address, IDispatch* addressEntry) const;
+    // AddressEntry: Name, Address, Type, AddressEntryUserType, and
+    // GetExchangeUser, which gives the Exchange user or Nothing.
+    CFakeObjectPtr NewAddressEntry(const std::wstring& name, const std::wstring& address, const std::wstring& type,
+                                   IDispatch* exchangeUser) const;
+    // ExchangeUser: Name, Address, Type "EX", PrimarySmtpAddress.
+    CFakeObjectPtr NewExchangeUser(const std::wstring& name, const std::wstring& distinguishedName,
+                                   const std::wstring& primarySmtp) const;
+
+private:
+    std::shared_ptr<CFakeCallLog> m_Log;
+    CFakeObjectPtr m_Application;
+    CFakeObjectPtr m_NameSpace;
+};
+
