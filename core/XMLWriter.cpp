@@ -2,10 +2,7 @@
 
 #include "core/StringUtils.h"
 
-#if __has_include("core/DateTimeUtils.h")
 #include "core/DateTimeUtils.h"
-#define ZENTAVO_HAVE_DATE_TIME_UTILS 1
-#endif
 
 namespace
 {
@@ -82,7 +79,6 @@ void CXMLWriter::AddInnerText(std::string& output, const std::string& text)
     output += EscapeText(text);
 }
 
-#ifdef ZENTAVO_HAVE_DATE_TIME_UTILS
 void CXMLWriter::AddElement_LocalTimeWithTimeZoneOffset(std::string& output, const std::string& name,
                                                         const SYSTEMTIME& localTime)
 {
@@ -96,4 +92,3 @@ void CXMLWriter::AddInnerText_LocalTimeWithTimeZoneOffset(std::string& output, c
 {
     AddInnerText(output, CDateTimeUtils::GetLocalTimeWithTimeZoneOffset(localTime));
 }
-#endif

@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#if __has_include("core/DateTimeUtils.h")
 #include "core/DateTimeUtils.h"
-#define ZENTAVO_HAVE_DATE_TIME_UTILS 1
-#endif
 
 namespace
 {
@@ -61,7 +58,6 @@ TEST(XMLWriter, NamesAreWrittenUnchanged)
     EXPECT_EQ("<a b<>v</a b<>\r\nn&m=\"v\" ", out);
 }
 
-#ifdef ZENTAVO_HAVE_DATE_TIME_UTILS
 TEST(XMLWriter, LocalTimeElementCarriesTheZoneOffset)
 {
     SYSTEMTIME time = {};
@@ -78,5 +74,4 @@ TEST(XMLWriter, LocalTimeElementCarriesTheZoneOffset)
     CXMLWriter::AddElement_LocalTimeWithTimeZoneOffset(out, "StartAt", time);
     EXPECT_EQ("<StartAt>" + text + "</StartAt>\r\n", out);
 }
-#endif
 } // namespace

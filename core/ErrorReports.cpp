@@ -1,0 +1,220 @@
+#include "core/ErrorReports.h"
+
+#include <atomic>
+
+#include "core/Mutex.h"
+
+_COM_SMARTPTR_TYPEDEF(ICreateErrorInfo, __uuidof(ICreateErrorInfo));
+
+namespace
+{
+const char* const kDefaultEventLogSource = "CorvasseServer";
+const char* const kNoDescription = "No description available";
+
+std::atomic<EventLogSinkFn> s_EventLogSink{nullptr};
+std::atomic<MessageBoxSinkFn> s_MessageBoxSink{nullptr};
+
+// Never destroyed: reports written while other globals are torn down at
+// process exit still find the name and its lock.
+struct SourceName
+{
+    CMutex mutex;
+    std::string name;
+};
+
+SourceName& TheSourceName()
+{
+    static SourceName* const sourceName = new SourceName;
+    return *sourceName;
+}
+
+struct EventSourceTraits
+{
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle handle) noexcept { ::DeregisterEventSource(handle); }
+};
+
+std::string SignedDecimal(HRESULT hr)
+{
+    return std::to_string(static_cast<long>(hr));
+}
+
+std::string OrNoDescription(const std::string& description)
+{
+    return description.empty() ? std::string(kNoDescription) : description;
+}
+
+void WriteErrorEvent(const std::string& text)
+{
+    CEventLogger::WriteEvent(EVENTLOG_ERROR_TYPE, text, GetEventLogSourceName());
+}
+} // namespace
+
+std::string GetEventLogSourceName()
+{
+    SourceName& sourceName = TheSourceName();
+    CMutexLock lock(&sourceName.mutex, nullptr, "", -1, false);
+    if (sourceName.name.empty())
+        sourceName.name = kDefaultEventLogSource;
+    return sourceName.name;
+}
+
+void SetEventLogSourceName(const std::string& name)
+{
+    SourceName& sourceName = TheSourceName();
+    CMutexLock lock(&sourceName.mutex, nullptr, "", -1, false);
+    sourceName.name = name;
+}
+
+void SetEventLogSink(EventLogSinkFn sink)
+{
+    s_EventLogSink.store(sink);
+}
+
+void SetMessageBoxSink(MessageBoxSinkFn sink)
+{
+    s_MessageBoxSink.store(sink);
+}
+
+int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style)
+{
+    if (const MessageBoxSinkFn sink = s_MessageBoxSink.load())
+        return sink(owner, text, caption, style);
+    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+}
+
+CEventLogger::~CEventLogger() = default;
+
+long CEventLogger::WriteEvent(WORD eventType, const std::string& text, const std::string& source)
+{
+    if (const EventLogSinkFn sink = s_EventLogSink.load())
+    {
+        sink(eventType, text, source);
+        return 1;
+    }
+    CScopedHandle<EventSourceTraits> eventSource(::RegisterEventSourceA(nullptr, source.c_str()));
+    if (!eventSource)
+        return 1;
+    const char* strings[1] = {text.c_str()};
+    ::ReportEventA(eventSource.get(), eventType, 0, 0, nullptr, 1, 0, strings, nullptr);
+    return 1;
+}
+
+long CEventLogger::WriteErrorInfoEvent(WORD eventType, const std::string& text, const std::string& source)
+{
+    std::string description = "Error information was not available";
+    IErrorInfo* rawErrorInfo = nullptr;
+    if (::GetErrorInfo(0, &rawErrorInfo) == S_OK && rawErrorInfo)
+    {
+        // The _com_error takes over the reference.
+        const std::string found = GetCOMErrorDescription(_com_error(E_FAIL, rawErrorInfo));
+        if (!found.empty())
+            description = found;
+    }
+    return WriteEvent(eventType, text + " - " + description, source);
+}
+
+std::string GetCOMErrorDescription(const _com_error& error)
+{
+    const _bstr_t description = error.Description();
+    if (description.length() == 0)
+        return std::string();
+    const char* narrow = static_cast<const char*>(description);
+    return narrow ? std::string(narrow) : std::string();
+}
+
+void ReportCOMException(const _com_error& error, const std::string& function)
+{
+    WriteErrorEvent("COM Exception raised\nFunction: " + function + "\nDescription: " +
+                    OrNoDescription(GetCOMErrorDescription(error)) + "\nHResult: " + SignedDecimal(error.Error()));
+}
+
+void ReportGeneralExceptionOfKind(const CGeneralException& error, const std::string& function,
+                                  const std::string& kind, const std::string& extraText)
+{
+    WriteErrorEvent(kind + "  Exception raised\nFunction: " + function + "\nDescription: " +
+                    OrNoDescription(error.GetDescription()) + extraText + "\nHResult: " +
+                    SignedDecimal(error.GetHResult()));
+}
+
+void ReportCommsException(const CCommsException& error, const std::string& function)
+{
+    ReportGeneralExceptionOfKind(error, function, "Comms", "");
+}
+
+void ReportProtocolException(const CProtocolException& error, const std::string& function)
+{
+    ReportGeneralExceptionOfKind(error, function, "Protocol", "");
+}
+
+void ReportTAPIException(const CTAPIException& error, const std::string& function)
+{
+    ReportGeneralExceptionOfKind(error, function, "TAPI", "");
+}
+
+void ReportGeneralException(const CGeneralException& error, const std::string& function)
+{
+    ReportGeneralExceptionOfKind(error, function, "General", "");
+}
+
+void ReportStandardException(const std::exception& error, const std::string& function)
+{
+    WriteErrorEvent("Standard Exception raised\nFunction: " + function + "\nDescription: " + error.what());
+}
+
+void ReportUnrecognisedException(const std::string& function)
+{
+    WriteErrorEvent("Unrecognised Exception raised\nFunction: " + function);
+}
+
+void ReportError(WORD eventType, const std::string& function, const std::string& description)
+{
+    CEventLogger::WriteEvent(eventType, "Function: " + function + "\nDescription: " + description,
+                             GetEventLogSourceName());
+}
+
+void RethrowCOMExceptionWithContext(const _com_error& error, const std::string& context)
+{
+    std::string description = GetCOMErrorDescription(error);
+    if (description.empty())
+        description = "Error description was not available";
+    ThrowCOMError(error.Error(),
+                  _bstr_t(("COM exception thrown (Context:" + context + ") - " + description).c_str()));
+}
+
+void RethrowStandardExceptionAsCOMError(const std::exception& error, const std::string& context)
+{
+    ThrowCOMError(E_FAIL, _bstr_t(("Standard exception thrown (Context:" + context + ", Description:" +
+                                   error.what() + ")")
+                                      .c_str()));
+}
+
+void RethrowUnknownExceptionAsCOMError(const std::string& context)
+{
+    ThrowCOMError(E_FAIL, _bstr_t(("Unknown exception thrown (Context:" + context + ")").c_str()));
+}
+
+void ThrowCOMError(HRESULT hr, _bstr_t description)
+{
+    ICreateErrorInfoPtr createErrorInfo;
+    if (SUCCEEDED(::CreateErrorInfo(&createErrorInfo)) && createErrorInfo)
+    {
+        createErrorInfo->SetDescription(description);
+        IErrorInfo* errorInfo = nullptr;
+        if (SUCCEEDED(createErrorInfo->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&errorInfo))))
+            _com_raise_error(hr, errorInfo); // the exception owns the reference
+    }
+    _com_raise_error(hr);
+    // _com_raise_error always throws; this keeps [[noreturn]] honest if it
+    // ever does not.
+    throw _com_error(hr);
+}
+
+void ShowErrorMessageBox(const std::string& text, const std::string& function)
+{
+    std::string message = "An error has occured (Ctrl-C to copy)\n\n" + text;
+    if (!function.empty())
+        message += "\n\nFunction: " + function;
+    ShowMessageBox(nullptr, message, GetEventLogSourceName() + " - Error Occurred", MB_OK);
+}

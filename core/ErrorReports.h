@@ -1,0 +1,79 @@
+// What the system does with a failure that reaches a catch clause: an event
+// in the Windows event log, a message box, or a _com_error with a
+// description for the COM boundary.
+//
+// Report texts end the kind with two blanks ("TAPI  Exception raised") and
+// print HRESULTs in signed decimal (E_FAIL is -2147467259). A failure while a
+// report builds its text propagates to the catch clause that called it.
+#pragma once
+
+#include <windows.h>
+
+#include <comdef.h>
+
+#include <exception>
+#include <string>
+
+#include "core/Exceptions.h"
+
+// The process-wide event-log source: "CorvasseServer" until the add-in sets
+// its own name. Both take a process-wide lock; any thread may call them.
+std::string GetEventLogSourceName();
+void SetEventLogSourceName(const std::string& name);
+
+// Replaceable ends of the event writer and of every message box, so that
+// tests can see what would reach the event log or the user. A null sink (the
+// default) means the real ReportEventA / MessageBoxA.
+using EventLogSinkFn = void (*)(WORD eventType, const std::string& text, const std::string& source);
+using MessageBoxSinkFn = int (*)(HWND owner, const std::string& text, const std::string& caption, UINT style);
+void SetEventLogSink(EventLogSinkFn sink);
+void SetMessageBoxSink(MessageBoxSinkFn sink);
+
+// The one way product code shows a message box.
+int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style);
+
+class CEventLogger
+{
+public:
+    virtual ~CEventLogger();
+
+    // Writes the text as one event (category 0, id 0) under the source.
+    // Every Win32 failure is swallowed; the result is always 1.
+    static long WriteEvent(WORD eventType, const std::string& text, const std::string& source);
+
+    // The text, " - " and the description of this thread's COM error
+    // information, or "Error information was not available".
+    static long WriteErrorInfoEvent(WORD eventType, const std::string& text, const std::string& source);
+};
+
+// One error event each, under GetEventLogSourceName(). function names the
+// catching function.
+void ReportCOMException(const _com_error& error, const std::string& function);
+void ReportGeneralExceptionOfKind(const CGeneralException& error, const std::string& function,
+                                  const std::string& kind, const std::string& extraText);
+void ReportCommsException(const CCommsException& error, const std::string& function);
+void ReportProtocolException(const CProtocolException& error, const std::string& function);
+void ReportTAPIException(const CTAPIException& error, const std::string& function);
+void ReportGeneralException(const CGeneralException& error, const std::string& function);
+void ReportStandardException(const std::exception& error, const std::string& function);
+void ReportUnrecognisedException(const std::string& function);
+void ReportError(WORD eventType, const std::string& function, const std::string& description);
+
+// COM-boundary rethrow helpers, for the clauses _com_error, standard
+// exception and anything else. Each raises a new _com_error whose error
+// information names the context.
+[[noreturn]] void RethrowCOMExceptionWithContext(const _com_error& error, const std::string& context);
+[[noreturn]] void RethrowStandardExceptionAsCOMError(const std::exception& error, const std::string& context);
+[[noreturn]] void RethrowUnknownExceptionAsCOMError(const std::string& context);
+
+// Raises a _com_error carrying the HRESULT and error information with the
+// description (none when the error information cannot be created).
+[[noreturn]] void ThrowCOMError(HRESULT hr, _bstr_t description);
+
+// The shared error box: no owner, OK only, caption "<source> - Error
+// Occurred". User-interface thread only.
+void ShowErrorMessageBox(const std::string& text, const std::string& function);
+
+// The description of a _com_error's error information as narrow text; empty
+// when it has none.
+std::string GetCOMErrorDescription(const _com_error& error);

@@ -1,0 +1,148 @@
+#include "core/WorkerThread.h"
+
+#include <optional>
+
+#include "core/ErrorReports.h"
+#include "core/ScopedComApartment.h"
+
+namespace
+{
+const DWORD kJoinTimeoutMs = 30000;
+const char* const kThreadContext = "CSMSEngine::WorkerThreadNS";
+
+HANDLE CreateManualResetEvent()
+{
+    return ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+}
+} // namespace
+
+CWorkerThread::CWorkerThread(bool hasFinishedEvent)
+    : m_StopEvent(CreateManualResetEvent()), m_HasFinishedEvent(hasFinishedEvent), m_COMInitialise(true)
+{
+    if (m_HasFinishedEvent)
+        m_FinishedEvent.reset(CreateManualResetEvent());
+}
+
+CWorkerThread::~CWorkerThread()
+{
+    RequestStop();
+    try
+    {
+        WaitForThreadToFinish(false);
+    }
+    catch (const _com_error& e)
+    {
+        JoinAfterTimeOut(e);
+    }
+    catch (...)
+    {
+        JoinAfterTimeOut(_com_error(E_FAIL));
+    }
+}
+
+// The thread still uses this object: it must end before the object goes,
+// however long that takes.
+void CWorkerThread::JoinAfterTimeOut(const _com_error& error) noexcept
+{
+    try
+    {
+        ReportCOMException(error, "CWorkerThread::~CWorkerThread");
+    }
+    catch (...)
+    {
+    }
+    ::WaitForSingleObject(m_Thread.get(), INFINITE);
+}
+
+void CWorkerThread::Start()
+{
+    if (m_Thread)
+        ThrowCOMError(E_FAIL, L"Thread already started");
+    ::ResetEvent(m_StopEvent.get());
+    if (m_FinishedEvent)
+        ::ResetEvent(m_FinishedEvent.get());
+    m_Thread.reset(::CreateThread(nullptr, 0, &CWorkerThread::ThreadProc, this, 0, nullptr));
+    if (!m_Thread)
+        ThrowCOMError(E_FAIL, L"Could not create worker thread");
+}
+
+void CWorkerThread::RequestStop()
+{
+    if (m_Thread)
+        ::SetEvent(m_StopEvent.get());
+}
+
+bool CWorkerThread::IsStopRequested(DWORD timeoutMs)
+{
+    return ::WaitForSingleObject(m_StopEvent.get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+void CWorkerThread::WaitForThreadToFinish(bool messageWait)
+{
+    if (!m_Thread)
+        return;
+    HANDLE waitHandle = m_FinishedEvent ? m_FinishedEvent.get() : m_Thread.get();
+    const DWORD result = messageWait ? ::MsgWaitForMultipleObjects(1, &waitHandle, FALSE, kJoinTimeoutMs, 0)
+                                     : ::WaitForSingleObject(waitHandle, kJoinTimeoutMs);
+    if (result != WAIT_OBJECT_0)
+        ThrowCOMError(E_FAIL, L"Could not stop Engine worker thread");
+    m_Thread.reset();
+}
+
+DWORD WINAPI CWorkerThread::ThreadProc(LPVOID parameter)
+{
+    return static_cast<CWorkerThread*>(parameter)->WorkerThreadNS();
+}
+
+DWORD CWorkerThread::WorkerThreadNS() noexcept
+{
+    DWORD result = 0;
+    {
+        std::optional<CScopedComApartment> apartment;
+        if (m_COMInitialise)
+            apartment.emplace(COINIT_MULTITHREADED);
+        // The outer clause keeps a failing report from ending the thread
+        // without its finished event.
+        try
+        {
+            try
+            {
+                result = Run();
+            }
+            catch (const _com_error& e)
+            {
+                ReportCOMException(e, kThreadContext);
+            }
+            catch (const CCommsException& e)
+            {
+                ReportCommsException(e, kThreadContext);
+            }
+            catch (const CProtocolException& e)
+            {
+                ReportProtocolException(e, kThreadContext);
+            }
+            catch (const CTAPIException& e)
+            {
+                ReportTAPIException(e, kThreadContext);
+            }
+            catch (const CGeneralException& e)
+            {
+                ReportGeneralException(e, kThreadContext);
+            }
+            catch (const std::exception& e)
+            {
+                ReportStandardException(e, kThreadContext);
+            }
+            catch (...)
+            {
+                ReportUnrecognisedException(kThreadContext);
+            }
+        }
+        catch (...)
+        {
+        }
+    }
+    if (m_FinishedEvent)
+        ::SetEvent(m_FinishedEvent.get());
+    return result;
+}

@@ -1,0 +1,60 @@
+// Base of every background thread. A derived class implements Run, which
+// polls IsStopRequested (or waits on m_StopEvent together with events of its
+// own) and returns the thread's exit code. The base joins the thread to the
+// multithreaded COM apartment unless the derived class clears
+// m_COMInitialise in its constructor, reports whatever escapes Run to the
+// event log, and signals the end.
+//
+// The owner's thread calls Start, RequestStop and WaitForThreadToFinish; the
+// object must outlive its thread, which the destructor guarantees by joining.
+// A derived class whose Run uses its own members stops and joins in its own
+// destructor, before those members go.
+#pragma once
+
+#include <windows.h>
+
+#include <comdef.h>
+
+#include "core/ScopedHandle.h"
+
+class CWorkerThread
+{
+public:
+    // hasFinishedEvent: the thread signals a finished event of its own,
+    // which the join waits for instead of the thread handle.
+    explicit CWorkerThread(bool hasFinishedEvent);
+    // Requests the stop and joins. Never throws: when the join times out it
+    // writes an error event and waits for the thread without limit.
+    virtual ~CWorkerThread();
+
+    CWorkerThread(const CWorkerThread&) = delete;
+    CWorkerThread& operator=(const CWorkerThread&) = delete;
+
+    // Throws _com_error E_FAIL "Thread already started" while a thread has
+    // not been joined, "Could not create worker thread" when none starts.
+    virtual void Start();
+    // Sets the stop event when a thread exists; returns at once.
+    virtual void RequestStop();
+
+    bool IsStopRequested(DWORD timeoutMs);
+
+    // Waits up to 30000 ms for the end, then closes the thread handle.
+    // messageWait uses MsgWaitForMultipleObjects without a wake mask, so no
+    // message is dispatched either way. Throws _com_error E_FAIL "Could not
+    // stop Engine worker thread" on time-out; the thread handle then stays.
+    void WaitForThreadToFinish(bool messageWait);
+
+protected:
+    virtual DWORD Run() = 0;
+
+    CScopedKernelHandle m_StopEvent;   // manual reset
+    CScopedKernelHandle m_Thread;      // null until started and after a join
+    const bool m_HasFinishedEvent;
+    CScopedKernelHandle m_FinishedEvent; // manual reset; only with hasFinishedEvent
+    bool m_COMInitialise;
+
+private:
+    static DWORD WINAPI ThreadProc(LPVOID parameter);
+    void JoinAfterTimeOut(const _com_error& error) noexcept;
+    DWORD WorkerThreadNS() noexcept;
+};

@@ -1,0 +1,53 @@
+// Captures what product code sends to the event log and to message boxes,
+// through the sinks of core/ErrorReports.h. One capture of each kind at a
+// time; the sinks are removed again when the capture goes.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct CapturedEvent
+{
+    WORD type;
+    std::string text;
+    std::string source;
+};
+
+class CEventLogCapture
+{
+public:
+    CEventLogCapture();
+    ~CEventLogCapture();
+    CEventLogCapture(const CEventLogCapture&) = delete;
+    CEventLogCapture& operator=(const CEventLogCapture&) = delete;
+
+    std::vector<CapturedEvent> Events() const;
+    std::vector<std::string> Texts() const;
+    // For events written by other threads: true once count events arrived.
+    bool WaitForCount(size_t count, DWORD timeoutMs) const;
+    // Called (on the writing thread) for every event after it is stored.
+    void SetObserver(std::function<void(const CapturedEvent&)> observer);
+};
+
+struct CapturedMessageBox
+{
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT style;
+};
+
+class CMessageBoxCapture
+{
+public:
+    // answer: what every captured box returns (IDOK by default).
+    explicit CMessageBoxCapture(int answer = IDOK);
+    ~CMessageBoxCapture();
+    CMessageBoxCapture(const CMessageBoxCapture&) = delete;
+    CMessageBoxCapture& operator=(const CMessageBoxCapture&) = delete;
+
+    std::vector<CapturedMessageBox> Boxes() const;
+};
