@@ -3,8 +3,26 @@
 #include "bulkjob/service/BulkJobElements.h"
 #include "bulkjob/service/BulkJobSerializers.h"
 
+#include <cstring>
+#include <string>
+
 namespace
 {
+
+// A fault code, as the runtime stores it (a QName with the prefix of the
+// context's own table, or the namespace in quotes when the table has no
+// prefix for it), is an envelope code of that name. The runtime's tag match
+// would resolve the prefix among the reply's declarations instead, which
+// need not use the table's prefix.
+bool IsEnvelopeCode(const char* code, const char* name)
+{
+    const char* colon = std::strrchr(code, ':');
+    if (!colon || std::strcmp(colon + 1, name) != 0)
+        return false;
+    const std::string prefix(code, colon);
+    return prefix == "SOAP-ENV" || prefix == "\"http://www.w3.org/2003/05/soap-envelope\"" ||
+           prefix == "\"http://schemas.xmlsoap.org/soap/envelope/\"";
+}
 
 // The body held something other than the expected reply element: read it as
 // a fault. A fault sets the error by its code; anything else keeps the
@@ -24,13 +42,13 @@ int ReceiveFault(struct soap* soap)
     const char* code = *soap_faultcode(soap);
     if (!code)
         status = SOAP_FAULT;
-    else if (!soap_match_tag(soap, code, "SOAP-ENV:Server") || !soap_match_tag(soap, code, "SOAP-ENV:Receiver"))
+    else if (IsEnvelopeCode(code, "Server") || IsEnvelopeCode(code, "Receiver"))
         status = SOAP_SVR_FAULT;
-    else if (!soap_match_tag(soap, code, "SOAP-ENV:Client") || !soap_match_tag(soap, code, "SOAP-ENV:Sender"))
+    else if (IsEnvelopeCode(code, "Client") || IsEnvelopeCode(code, "Sender"))
         status = SOAP_CLI_FAULT;
-    else if (!soap_match_tag(soap, code, "SOAP-ENV:MustUnderstand"))
+    else if (IsEnvelopeCode(code, "MustUnderstand"))
         status = SOAP_MUSTUNDERSTAND;
-    else if (!soap_match_tag(soap, code, "SOAP-ENV:VersionMismatch"))
+    else if (IsEnvelopeCode(code, "VersionMismatch"))
         status = SOAP_VERSIONMISMATCH;
     else
         status = SOAP_FAULT;
