@@ -11,6 +11,8 @@ CFakeSoapTransport::CFakeSoapTransport(struct soap* soap)
     soap->fsend = Send;
     soap->frecv = Receive;
     soap->fclose = Close;
+    if (soap->plugins)
+        soap->fpost = Post;
 }
 
 std::string CFakeSoapTransport::Header(const std::string& name) const
@@ -38,6 +40,11 @@ int CFakeSoapTransport::Connect(struct soap* soap, const char* endpoint, const c
     fake.m_ReplyOffset = 0;
     if (fake.m_FailConnect)
         return soap->error = SOAP_HTTP_ERROR;
+    return SOAP_OK;
+}
+
+int CFakeSoapTransport::Post(struct soap*, const char*, const char*, int, const char*, const char*, ULONG64)
+{
     return SOAP_OK;
 }
 

@@ -13,7 +13,9 @@ class CFakeSoapTransport
 {
 public:
     // Installs the transport callbacks on soap, which must outlive the fake;
-    // soap->user points at the fake from then on.
+    // soap->user points at the fake from then on. On a context that has a
+    // transport plug-in, the plug-in's post is replaced too (and then no
+    // HTTP headers are recorded).
     explicit CFakeSoapTransport(struct soap* soap);
     CFakeSoapTransport(const CFakeSoapTransport&) = delete;
     CFakeSoapTransport& operator=(const CFakeSoapTransport&) = delete;
@@ -34,6 +36,8 @@ public:
 
 private:
     static int Connect(struct soap* soap, const char* endpoint, const char* host, int port);
+    static int Post(struct soap* soap, const char* endpoint, const char* host, int port, const char* path,
+                    const char* action, ULONG64 count);
     static int PostHeader(struct soap* soap, const char* key, const char* value);
     static int Send(struct soap* soap, const char* data, size_t length);
     static size_t Receive(struct soap* soap, char* buffer, size_t length);
