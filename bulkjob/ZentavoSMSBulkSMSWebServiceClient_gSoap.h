@@ -8,6 +8,9 @@
 //
 // One object serves one submission: it owns its SOAP context, and everything
 // the context allocated for replies lives until the object is destroyed.
+//
+// Include this header before anything that includes windows.h: the SOAP
+// runtime's header needs winsock2.h first.
 #pragma once
 
 #include "bulkjob/service/ZentavoBulkJobSoap.h"
