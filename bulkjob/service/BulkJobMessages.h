@@ -476,14 +476,8 @@ void soap_default_ns1__OATypes(struct soap* soap, enum ns1__OATypes* a);
 void soap_default_ns1__RoutingTypes(struct soap* soap, enum ns1__RoutingTypes* a);
 void soap_default_ns1__StatusCodeFlags(struct soap* soap, enum ns1__StatusCodeFlags* a);
 
-#define BULKJOB_DECLARE_OPERATION_STRUCT_DEFAULTS(Op)                  \
+#define BULKJOB_DECLARE_OPERATION_STRUCT_DEFAULTS(Op)                       \
     void soap_default___ns2__##Op(struct soap* soap, struct __ns2__##Op* a); \
-    void soap_default___ns3__##Op(struct soap* soap, struct __ns3__##Op* a)
+    void soap_default___ns3__##Op(struct soap* soap, struct __ns3__##Op* a);
 
-BULKJOB_DECLARE_OPERATION_STRUCT_DEFAULTS(CreateSMSTextBulkJob);
-BULKJOB_DECLARE_OPERATION_STRUCT_DEFAULTS(AppendRecipients);
-BULKJOB_DECLARE_OPERATION_STRUCT_DEFAULTS(SetBulkJobReady);
-BULKJOB_DECLARE_OPERATION_STRUCT_DEFAULTS(PauseBulkJob);
-BULKJOB_DECLARE_OPERATION_STRUCT_DEFAULTS(RestartBulkJob);
-BULKJOB_DECLARE_OPERATION_STRUCT_DEFAULTS(AbortBulkJob);
-BULKJOB_DECLARE_OPERATION_STRUCT_DEFAULTS(GetBulkJobStatus);
+BULKJOB_FOR_EACH_OPERATION(BULKJOB_DECLARE_OPERATION_STRUCT_DEFAULTS)
