@@ -397,6 +397,17 @@ TEST_F(BulkJobClient, AFailedConnectionIsAnHttpError)
     EXPECT_EQ(0, details.MsgSent);
 }
 
+TEST_F(BulkJobClient, RepliesCutShortOrDroppedFailTheCall)
+{
+    // WinINet may repeat a request whose connection closed unanswered.
+    Script("AbortBulkJob", R"([{"truncate_at": 150}, {"drop": true, "repeat": 2}])");
+    EXPECT_FALSE(Failure([&] { m_Client.AbortBulkJob(Seed::kAccessKey, Seed::kSecretKey, "1"); }).empty());
+    EXPECT_FALSE(Failure([&] { m_Client.AbortBulkJob(Seed::kAccessKey, Seed::kSecretKey, "1"); }).empty());
+    // The client is still usable afterwards.
+    m_Simulator.Control("POST", "reset", R"({"scripts": true})");
+    EXPECT_EQ(MSGID_INVALID, m_Client.AbortBulkJob(Seed::kAccessKey, Seed::kSecretKey, "1"));
+}
+
 TEST(BulkJobConversions, ReportSettingsAndTheirFlags)
 {
     EXPECT_EQ(1u, Client::ConvertToWebServiceReportingSettingStatusFlags(1, 15));
