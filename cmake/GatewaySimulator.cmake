@@ -42,10 +42,12 @@ add_test(NAME gateway_simulator_python
 set_tests_properties(gateway_simulator_python PROPERTIES
     ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1" TIMEOUT 300)
 
-# require_gateway_simulator(<test>...): the tests run with both instances up.
+# require_gateway_simulator(<test>...): the tests run with both instances up,
+# one test at a time: they reset and script the same shared instances.
 function(require_gateway_simulator)
     foreach(test IN LISTS ARGN)
         set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED gateway_simulator)
+        set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK gateway_simulator)
         set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT ZENTAVO_SIMULATOR_DIR=${GATEWAY_SIMULATOR_DIR})
     endforeach()
 endfunction()

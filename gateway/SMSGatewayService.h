@@ -1,0 +1,112 @@
+// The transport of the gateway's HTTPS form interface: builds the URL from the
+// primary or backup base address, appends the client details, POSTs the form
+// and turns the reply into a result code and a value. Around one exchange it
+// adds server failover (process-wide failure times, 300000 ms window) and one
+// delayed retry after a "DELAY:" answer. Gateway answers come back as result
+// codes; HTTP failures become CONNECTION_ERROR with an event-log report.
+#pragma once
+
+#include "core/DateTimeUtils.h"
+#include "gateway/HTTPConnection.h"
+#include "gateway/SMSGatewayResultCode.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+// Options of one gateway request. A missing record allows failover and keeps
+// WinINet's default time-outs.
+struct CSMSGatewayRequestOptions
+{
+    BYTE m_AllowFailover = 0;
+    // m_TimeoutMs is the caller's; the outcome fields are filled with the last
+    // HTTP exchange of the request.
+    CHTTPRequestOptions m_HTTPOptions;
+};
+
+// A CTickCountTime shared by threads: each load and store moves the whole
+// value at once.
+class CSharedTickCountTime
+{
+public:
+    CTickCountTime Load() const;
+    void Store(const CTickCountTime& time);
+    void SetToNow();
+    void SetNull();
+
+private:
+    // Bit 32: the time is set; low 32 bits: its tick. 0 is null.
+    std::atomic<std::uint64_t> m_Value{0};
+};
+
+// When the primary and the backup server last failed (null: no failure
+// recorded). Read and written by the user-interface thread and the balance
+// worker alike; they live for the whole process.
+extern CSharedTickCountTime g_PrimaryServerLastFailure;
+extern CSharedTickCountTime g_BackupServerLastFailure;
+
+// The wait after a "DELAY:" answer. Tests replace it to shorten the wait;
+// null restores ::Sleep.
+using GatewayDelayWaitFn = void (*)(DWORD milliseconds);
+void SetGatewayDelayWaitFunction(GatewayDelayWaitFn wait);
+
+class CSMSGatewayService
+{
+public:
+    CSMSGatewayService() = default;
+    virtual ~CSMSGatewayService();
+    CSMSGatewayService(const CSMSGatewayService&) = delete;
+    CSMSGatewayService& operator=(const CSMSGatewayService&) = delete;
+
+    void Close();
+
+    // Opens the connection's internet session (direct when the proxy server
+    // is empty) and stores the base addresses ("https://host", no trailing
+    // "/"). A failed open raises CHTTPException and stores nothing.
+    void SetServers(const std::string& primaryServer, const std::string& backupServer,
+                    const std::string& proxyServer, const std::string& proxyUsername,
+                    const std::string& proxyPassword);
+    void SetClientDetails(const std::string& clientDetails);
+
+    // The one entry point of the client: failover plus one retry after
+    // "DELAY:". Returns the value that follows the expected text.
+    std::string MakeHTTPRequestWithDelay(CSMSGatewayRequestOptions* options, const std::string& page,
+                                         const std::string& form, const std::string& expected,
+                                         BYTE appendClientDetails, std::string& rawReply,
+                                         SMSGatewayResultCode& status);
+    std::string MakeHTTPRequestWithFailover(CSMSGatewayRequestOptions* options, const std::string& page,
+                                            const std::string& form, const std::string& expected,
+                                            BYTE appendClientDetails, std::string& rawReply,
+                                            SMSGatewayResultCode& status);
+    // One exchange with one server.
+    std::string MakeHTTPRequest(CSMSGatewayRequestOptions* options, const std::string& url,
+                                const std::string& form, const std::string& expected, std::string& rawReply,
+                                SMSGatewayResultCode& status);
+
+    // Classifies a reply, in this order: the expected text (OK), "DELAY:"
+    // (DELAY_REQUESTED), "ERR:" (its code), anything else (CONNECTION_ERROR,
+    // with an "Invalid Response" event). value is filled for the first two.
+    static SMSGatewayResultCode ParseResponse(const std::string& reply, const std::string& expected,
+                                              std::string& value);
+    // The characters after the first occurrence of marker up to and including
+    // the last decimal digit of the text (to its end when no digit follows).
+    static std::string ExtractValue(const std::string& text, std::string::size_type markerEnd);
+    // A decimal integer read as atoi reads it (leading white space, a sign,
+    // digits up to the first other character; 0 without digits), saturating
+    // far beyond 32 bits instead of overflowing.
+    static long long ParseInteger(const std::string& text);
+    // The code of the first known error name in the text; UNKNOWN, with an
+    // event, when there is none.
+    static SMSGatewayResultCode GetStatusFromErrorText(const std::string& text);
+    // The form with the values of its secret key and password hidden, for
+    // reports.
+    static std::string MaskSecretKey(const std::string& form);
+
+private:
+    CHTTPConnection m_HTTPConnection;
+    std::string m_ClientDetails;
+    std::string m_PrimaryServer;
+    std::string m_BackupServer;
+};
