@@ -37,3 +37,11 @@ const std::string& GetGatewayBackupURL()
         ReadAddress(GatewayAddresses::kBackupURLVariable, GatewayAddresses::kBackupHost);
     return address;
 }
+
+const std::string& GetBulkJobServiceURL()
+{
+    static const std::string address =
+        ReadAddress(GatewayAddresses::kBulkJobURLVariable, GatewayAddresses::kWebHost) +
+        GatewayAddresses::kBulkJobServicePath;
+    return address;
+}

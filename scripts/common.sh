@@ -2,7 +2,7 @@
 # the Wine prefix. Source it; it defines functions only.
 
 # Debian packages the build and the tests need.
-REQUIRED_PACKAGES="cmake make mingw-w64 mingw-w64-tools wine wine64 xvfb googletest python3 openssl"
+REQUIRED_PACKAGES="cmake make mingw-w64 mingw-w64-tools wine wine64 xvfb googletest python3 openssl nodejs libxml2-utils"
 
 log() { echo "[$(basename "$0")] $*" >&2; }
 
@@ -16,6 +16,9 @@ ensure_packages() {
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
             missing="$missing $package"
     done
+    # npm is a package of its own beside Debian's nodejs; other builds of
+    # nodejs bring it along (and conflict with the package).
+    command -v npm >/dev/null 2>&1 || missing="$missing npm"
     [ -z "$missing" ] && return 0
     log "installing:$missing"
     as_root apt-get update -qq &&

@@ -13,6 +13,8 @@
   POST /_control/balance              {"username": "u", "balance": 5}
   POST /_control/factors              {"username": "u", "access_key": ..., "secret_key": ...}
   POST /_control/settings             {"job_threshold": 10, ...}
+  POST /_control/job                  {"job_id": "5000001", "status": "Processing"}:
+                                      puts a bulk job into that status
 
 Scripts and the request log belong to the instance; accounts, factors,
 messages and settings are the gateway's and shared by its instances.
@@ -41,6 +43,7 @@ class ControlService:
             ("POST", "balance"): self._balance,
             ("POST", "factors"): self._factors,
             ("POST", "settings"): self._settings,
+            ("POST", "job"): self._job,
         }
 
     def matches(self, request):
@@ -111,3 +114,5 @@ class ControlService:
         self.instance.gateway.apply_settings(body)
         return self.instance.gateway.snapshot()["settings"]
 
+    def _job(self, body, query):
+        return self.instance.gateway.bulkjob_set_status(body["job_id"], body["status"])

@@ -266,6 +266,96 @@ class GatewayState:
                 results.append((number, message_id))
             return results
 
+    # -- bulk jobs of the web service ----------------------------------------
+
+    BULKJOB_STATUSES = ("Unknown", "Initialising", "Pending", "Processing", "Completed", "Aborted", "Paused")
+
+    def bulkjob_create(self, account, record):
+        """A new job in status Initialising; returns its id. `record` holds
+        the job's details as the service read them, and "charge_parts", the
+        parts each recipient costs."""
+        with self._lock:
+            job_id = str(self._next_job_id)
+            self._next_job_id += 1
+            self.jobs.append(dict(record, job_id=job_id, username=account.username, service="bulkjob",
+                                  status="Initialising", numbers=[], invalid=[], batches=0, cost=0,
+                                  processed=0, sent=0, time=time.time()))
+            return job_id
+
+    def bulkjob_find(self, account, job_id):
+        """A copy of the account's job; MSGID_INVALID when there is none."""
+        with self._lock:
+            return copy.deepcopy(self._bulkjob(account, job_id))
+
+    def _bulkjob(self, account, job_id):
+        for job in self.jobs:
+            if job["job_id"] == job_id and job.get("service") == "bulkjob" and \
+                    job["username"] == account.username:
+                return job
+        raise GatewayError("MSGID_INVALID")
+
+    def bulkjob_append(self, account, job_id, valid, invalid):
+        """Adds a batch: the reachable numbers to the job, the others to its
+        list of refused numbers."""
+        with self._lock:
+            job = self._bulkjob(account, job_id)
+            if job["status"] != "Initialising":
+                raise GatewayError("INVALID_REQUEST")
+            if not valid and not invalid:
+                raise GatewayError("NO_TO")
+            if len(valid) + len(invalid) > self.settings["max_numbers"]:
+                raise GatewayError("TOO_MANY_NUMBERS")
+            job["batches"] += 1
+            job["numbers"].extend(valid)
+            job["invalid"].extend(invalid)
+
+    def bulkjob_change(self, account, job_id, operation, now=None):
+        """SetBulkJobReady (charges the account; Pending when scheduled
+        later, else Completed), PauseBulkJob, RestartBulkJob, AbortBulkJob
+        (credits back). INVALID_REQUEST when the job's status forbids it."""
+        now = time.time() if now is None else now
+        with self._lock:
+            job = self._bulkjob(account, job_id)
+            status = job["status"]
+            if operation == "SetBulkJobReady" and status == "Initialising":
+                count = len(job["numbers"])
+                for limit, name in ((account.daily_allowance, "DAILY_ALLOWANCE_EXCEEDED"),
+                                    (account.monthly_allowance, "MONTHLY_ALLOWANCE_EXCEEDED")):
+                    if limit is not None and account.messages_sent + count > int(limit):
+                        raise GatewayError(name)
+                cost = job["charge_parts"] * count
+                if account.balance < cost:
+                    raise GatewayError("INSUFFICIENT_CREDIT")
+                account.balance -= cost
+                account.messages_sent += count
+                job["cost"] = cost
+                if job.get("scheduled_time") and job["scheduled_time"] > now:
+                    job["status"] = "Pending"
+                else:
+                    job["status"] = "Completed"
+                    job["processed"] = job["sent"] = count
+            elif operation == "PauseBulkJob" and status in ("Pending", "Processing"):
+                job["status"] = "Paused"
+            elif operation == "RestartBulkJob" and status == "Paused":
+                job["status"] = "Pending"
+            elif operation == "AbortBulkJob" and status in ("Initialising", "Pending", "Paused"):
+                self.accounts[_account_key(account.username)].balance += job["cost"]
+                job["cost"] = 0
+                job["status"] = "Aborted"
+            else:
+                raise GatewayError("INVALID_REQUEST")
+
+    def bulkjob_set_status(self, job_id, status):
+        """Control: puts a job into any status (for example Processing)."""
+        if status not in self.BULKJOB_STATUSES:
+            raise SeedError("unknown job status %r" % status)
+        with self._lock:
+            for job in self.jobs:
+                if job["job_id"] == str(job_id) and job.get("service") == "bulkjob":
+                    job["status"] = status
+                    return copy.deepcopy(job)
+            raise SeedError("no bulk job %r" % job_id)
+
     def _new_key(self, length):
         while True:
             key = secrets.token_hex(length // 2).upper()

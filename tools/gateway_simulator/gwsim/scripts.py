@@ -6,6 +6,9 @@ A scripted reply is a JSON object. What it answers:
   {"body": "text"}         the text (UTF-8), exactly
   {"body_hex": "00ff"}     those bytes, exactly
   {"drop": true}           closes the connection without an answer
+  {"result": ...}, {"fault": ...}
+                           answers that only a web service makes (see the
+                           service); "error" too is the service's own there
   none of these            the gateway's normal answer
 and how (combinable with the above):
   {"http_status": 500}     the HTTP status (default 200)
@@ -19,7 +22,7 @@ import threading
 
 from .exchange import Reply
 
-_CONTENT_KEYS = ("error", "delay", "body", "body_hex", "drop")
+_CONTENT_KEYS = ("error", "delay", "body", "body_hex", "drop", "result", "fault")
 _ALL_KEYS = set(_CONTENT_KEYS) | {"http_status", "wait", "truncate_at", "repeat", "content_type"}
 
 ANY_PAGE = "*"
@@ -71,15 +74,20 @@ class ScriptedReply:
         """Whether the gateway's own handling is skipped."""
         return self.content is not None
 
-    def make_reply(self, normal=None):
+    def make_reply(self, normal=None, replacement=None):
         """The reply to send; `normal` is the gateway's own answer, needed
-        only when the script does not replace it."""
-        if self.content == "drop":
+        only when the script does not replace it; `replacement` is the
+        answer a service made of the script itself."""
+        if replacement is not None:
+            reply = replacement
+        elif self.content == "drop":
             reply = Reply(drop=True)
         elif self.body is not None:
             reply = Reply(self.body)
-        else:
+        elif normal is not None:
             reply = normal
+        else:
+            reply = Reply.text("No service here answers a scripted %r" % self.content, 500)
         if "http_status" in self.description:
             reply.status = self.status
         if "content_type" in self.description:

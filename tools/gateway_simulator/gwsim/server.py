@@ -12,6 +12,7 @@ import sys
 import threading
 import time
 
+from .bulkjob_service import BulkJobService
 from .control import ControlService
 from .exchange import Reply, Request
 from .https_interface import HttpsInterfaceService
@@ -23,9 +24,10 @@ def gateway_services(gateway):
     """The services every instance offers, in the order they are tried.
     A service is an object with `matches(request)`, `script_keys(request)`
     (the page names under which tests script its replies) and
-    `handle(request)` returning a Reply; a web service at its own path, such
-    as "api/webservices/bulkjob.asmx", is added here."""
-    return [HttpsInterfaceService(gateway)]
+    `handle(request)` returning a Reply, and optionally
+    `scripted_reply(request, description)` for scripted answers in its own
+    form; a web service at its own path is added here."""
+    return [HttpsInterfaceService(gateway), BulkJobService(gateway)]
 
 HOST_NAME = "localhost"
 LOOPBACK = ("127.0.0.1", "::1")
@@ -195,7 +197,10 @@ class Instance:
         keys = service.script_keys(request) if service else [request.page]
         script = self.scripts.take(keys)
         if script is not None and script.replaces_answer:
-            reply, how = script.make_reply(), "scripted"
+            # A web service may make the scripted answer in its own form.
+            own = getattr(service, "scripted_reply", None)
+            replacement = own(request, script.description) if own else None
+            reply, how = script.make_reply(replacement=replacement), "scripted"
         else:
             normal = service.handle(request) if service else Reply.text("Not Found", 404)
             reply, how = (script.make_reply(normal), "scripted") if script else (normal, "normal")
