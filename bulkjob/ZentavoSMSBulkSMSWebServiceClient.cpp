@@ -1,13 +1,12 @@
 #include "bulkjob/ZentavoSMSBulkSMSWebServiceClient.h"
 
 #include "core/Exceptions.h"
+#include "gateway/GatewayAddresses.h"
 
 #include <vector>
 
 namespace
 {
-// The service description of the bulk-job service.
-const char kWSDLLocation[] = "https://www.zentavosms.com/api/webservices/bulkjob.asmx?wsdl";
 const char kServiceName[] = "ZentavoBulkJob";
 
 // Automation arguments in natural order; Arguments() hands them to Invoke
@@ -84,7 +83,8 @@ CArgumentList Credentials(const std::string& accessKey, const std::string& secre
 
 CZentavoSMSBulkSMSWebServiceClient::CZentavoSMSBulkSMSWebServiceClient()
 {
-    if (!Init(kWSDLLocation, kServiceName, std::string()))
+    // The service's address with "?wsdl" gives its description.
+    if (!Init(GetBulkJobServiceURL(), kServiceName, std::string()))
     {
         throw CGeneralException(
             "CZentavoSMSBulkSMSWebServiceClient::~CZentavoSMSBulkSMSWebServiceClient - Init returned (" +
