@@ -15,6 +15,15 @@ std::string ReadAddress(const char* variable, const char* host)
 }
 } // namespace
 
+const std::string& GetGatewayMailDomain()
+{
+    static const std::string domain = [] {
+        const std::string value = CWin32Utils::GetEnvironmentVariable(GatewayAddresses::kMailDomainVariable);
+        return value.empty() ? std::string(GatewayAddresses::kMailDomain) : value;
+    }();
+    return domain;
+}
+
 const std::string& GetGatewayPrimaryURL()
 {
     static const std::string address =

@@ -12,6 +12,15 @@
 
 #include <string>
 
+// The gateway's mail domain, the part after "@" of every address of the
+// e-mail interface; ZENTAVOSMS_GATEWAY_MAIL_DOMAIN replaces it.
+namespace GatewayAddresses
+{
+constexpr const char kMailDomain[] = "sms.zentavosms.com";
+constexpr const char kMailDomainVariable[] = "ZENTAVOSMS_GATEWAY_MAIL_DOMAIN";
+} // namespace GatewayAddresses
+const std::string& GetGatewayMailDomain();
+
 namespace GatewayAddresses
 {
 constexpr const char kPrimaryHost[] = "api1.zentavosms.com";

@@ -1,7 +1,9 @@
 #include "gateway/ZentavoSMSGatewaySubmissionManager.h"
 
 #include "core/Exceptions.h"
+#include "gateway/OutlookEmailSMS.h"
 #include "gateway/ZentavoSMSGatewayHTTPSSubmitter.h"
+#include "gateway/ZentavoSMSGatewaySMTPSubmitter.h"
 
 CZentavoSMSGatewaySubmissionManager::CZentavoSMSGatewaySubmissionManager(std::uint32_t authMode,
                                                                          const std::string& accessKey,
@@ -26,9 +28,8 @@ std::unique_ptr<CZentavoSMSGatewaySubmitter> CZentavoSMSGatewaySubmissionManager
     switch (method)
     {
     case smSMTP:
-        // Replaced by the e-mail submitter when it is built.
-        throw CGeneralException(
-            "CZentavoSMSGatewaySubmissionManager::MakeSubmission - E-mail submission is not available", E_FAIL);
+        return std::unique_ptr<CZentavoSMSGatewaySubmitter>(
+            new CZentavoSMSGatewaySMTPSubmitter(m_AuthMode, m_AccessKey, m_SecretKey, m_MasterKey));
     case smWebService:
         // Replaced by the bulk-job submitter when it is built.
         throw CGeneralException(
@@ -45,12 +46,10 @@ std::unique_ptr<CZentavoSMSGatewaySubmitter> CZentavoSMSGatewaySubmissionManager
 // A copy titled "SMS Message Sent" is made only for a message the gateway
 // accepted: one for a refused message would tell the user it went out.
 void CZentavoSMSGatewaySubmissionManager::StoreInSentItemsIfAccepted(
-    IDispatchPtr& /*outlookApplication*/, const CZentavoSMSGatewaySubmission& submission,
+    IDispatchPtr& outlookApplication, const CZentavoSMSGatewaySubmission& submission,
     const CZentavoSMSGatewaySubmissionResults& results)
 {
     if (!submission.m_StoreInSentItems || !results.m_Success)
         return;
-    // SENT ITEMS COPY: the one call site of the Sent Items copy. The e-mail
-    // task adds COutlookEmailSMS::StoreSubmissionInOutlookSentItem(
-    // outlookApplication, submission) here; until then nothing is stored.
+    COutlookEmailSMS::StoreSubmissionInOutlookSentItem(outlookApplication, submission);
 }

@@ -1,5 +1,7 @@
 #include "tests/support/FakeOutlook.h"
 
+#include "tests/support/FakeOutlookMail.h"
+
 namespace
 {
 // OlAddressEntryUserType values.
@@ -34,6 +36,7 @@ CFakeOutlook::CFakeOutlook() : m_Log(std::make_shared<CFakeCallLog>())
     Declare(*m_NameSpace, L"Type", L"MAPI");
     Declare(*m_NameSpace, L"CurrentUser", _variant_t(), 8449);
     Declare(*m_NameSpace, L"Logoff", [](const CFakeObject::Arguments&) { return _variant_t(); });
+    m_DefaultFolders = DeclareDefaultFolders(*m_NameSpace, m_Log);
 
     m_Application = NewObject(L"Application");
     Declare(*m_Application, L"Name", L"Outlook");

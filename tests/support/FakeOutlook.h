@@ -18,6 +18,7 @@
 
 #include "tests/support/FakeDispatch.h"
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -31,7 +32,7 @@ public:
 
     // Application: Session, GetNamespace("MAPI"), Version, Name.
     CFakeObjectPtr Application() const { return m_Application; }
-    // NameSpace: Type, CurrentUser, Logoff.
+    // NameSpace: Type, CurrentUser, Logoff, GetDefaultFolder.
     CFakeObjectPtr Session() const { return m_NameSpace; }
     // The current user's Recipient.
     CFakeObjectPtr CurrentUser() const;
@@ -56,9 +57,42 @@ public:
     CFakeObjectPtr NewExchangeUser(const std::wstring& name, const std::wstring& distinguishedName,
                                    const std::wstring& primarySmtp) const;
 
+    // Mail. NameSpace.GetDefaultFolder(id) gives one folder per id, made on
+    // first use and kept while the NameSpace lives ("Outbox" for 4, "Sent
+    // Items" for 5, ...); DefaultFolder reads the same folder without a call.
+    CFakeObjectPtr DefaultFolder(long folderId) const;
+    // MAPIFolder: Name, Items (NewItems).
+    CFakeObjectPtr NewFolder(const std::wstring& name) const;
+    // Items: Count, Item, _NewEnum; Add (item type left out or olMailItem)
+    // appends a new mail item and returns it.
+    CFakeCollectionPtr NewItems() const;
+    // MailItem, answering _MailItem: Class 43, Subject, Body, Sent, Saved,
+    // Recipients (NewRecipients), Attachments (NewAttachments); Send sets
+    // Sent, Save sets Saved, Move(folder) appends the item to the folder's
+    // Items and returns it.
+    CFakeObjectPtr NewMailItem() const;
+    // Recipients: Add(text) appends a Recipient whose name and address are
+    // the text; ResolveAll answers True.
+    CFakeCollectionPtr NewRecipients() const;
+    // Attachments: Add(source, type, position, display name) reads the
+    // source file, as Outlook copies it at once, and appends an Attachment:
+    // PathName, FileName, DisplayName (the file name when none is given),
+    // Type, and Contents, the file's bytes one character each (a test aid).
+    // A missing file fails the call.
+    CFakeCollectionPtr NewAttachments() const;
+
 private:
     std::shared_ptr<CFakeCallLog> m_Log;
     CFakeObjectPtr m_Application;
     CFakeObjectPtr m_NameSpace;
+    std::shared_ptr<std::map<long, CFakeObjectPtr>> m_DefaultFolders;
 };
+
+// The fake object or collection a result or property holds; empty when the
+// value is not one.
+CFakeObjectPtr FakeObjectOf(const _variant_t& value);
+CFakeCollectionPtr FakeCollectionOf(const _variant_t& value);
+// The element at a 0-based index of a fake collection property
+// ("Items", "Attachments", ...), or empty.
+CFakeObjectPtr FakeElementOf(const CFakeObjectPtr& owner, const std::wstring& collection, size_t index);
 

@@ -1,0 +1,121 @@
+#include "gateway/SMSGatewayHTTPInterfaceClientUIHelper.h"
+#include "gateway/ZentavoSMSGatewaySubmissionManager.h"
+#include "tests/gateway/EmailTestSupport.h"
+#include "tests/submission/SubmissionTestSupport.h"
+#include "tests/support/FakeOutlook.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using namespace GatewaySimulatorSeed;
+using SubmissionTest::NewHTTPSSubmission;
+using SubmissionTest::Recipients;
+
+class ManagerEmailAndSentItemsTest : public CGatewayTest
+{
+protected:
+    CZentavoSMSGatewaySubmissionResults Run(const CZentavoSMSGatewaySubmission& submission,
+                                            std::uint32_t authMode = 5, const std::string& accessKey = kAccessKey)
+    {
+        CZentavoSMSGatewaySubmissionManager manager(authMode, accessKey, kSecretKey, "CorpKey-77");
+        return manager.MakeSubmission(m_Outlook->Application(), submission);
+    }
+
+    static CZentavoSMSGatewaySubmission NewEmailSubmission()
+    {
+        CZentavoSMSGatewaySubmission submission = NewHTTPSSubmission(Recipients(2), "By e-mail");
+        submission.m_Method = smSMTP;
+        return submission;
+    }
+
+    std::wstring SentItemsSubject() const
+    {
+        const CFakeObjectPtr copy = FakeElementOf(m_Outlook->DefaultFolder(5), L"Items", 0);
+        return copy ? FakeArgumentText({copy->Value(L"Subject")}, 0) : L"<no copy>";
+    }
+
+    CFakeObjectPtr OutboxMail() const { return FakeElementOf(m_Outlook->DefaultFolder(4), L"Items", 0); }
+
+    CPrivateTempFolder m_Temp;
+    // Made after the fixture's own set-up and gone before its checks.
+    std::unique_ptr<CFakeOutlook> m_Outlook{new CFakeOutlook()};
+};
+
+TEST_F(ManagerEmailAndSentItemsTest, EmailRouteSendsThroughOutlookAndReportsSuccess)
+{
+    CZentavoSMSGatewaySubmission submission = NewEmailSubmission();
+    const CZentavoSMSGatewaySubmissionResults results = Run(submission);
+
+    EXPECT_EQ(1, results.m_Success);
+    EXPECT_EQ(1u, results.m_ResultCode);
+    EXPECT_EQ(0, results.m_HasSubmissionId);
+    ASSERT_TRUE(OutboxMail());
+    EXPECT_EQ(L"True", FakeVariantText(OutboxMail()->Value(L"Sent")));
+    EXPECT_EQ(L"<no copy>", SentItemsSubject());
+    EXPECT_TRUE(m_Primary.Requests().empty());
+
+    submission.m_StoreInSentItems = 1;
+    Run(submission, 4);
+    EXPECT_EQ(L"SMS Message Sent", SentItemsSubject());
+    EXPECT_TRUE(m_Temp.Files().empty());
+}
+
+TEST_F(ManagerEmailAndSentItemsTest, EmailSuccessShowsNoErrorBox)
+{
+    CZentavoSMSGatewaySubmissionManager manager(5, kAccessKey, kSecretKey, "");
+    const CZentavoSMSGatewaySubmissionResults results = CSMSGatewayHTTPInterfaceClientUIHelper().MakeSubmission(
+        nullptr, "Send Message Failed!", manager, m_Outlook->Application(), NewEmailSubmission());
+    EXPECT_EQ(1, results.m_Success);
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+TEST_F(ManagerEmailAndSentItemsTest, HTTPSCopyOnlyForAnAcceptedSend)
+{
+    CZentavoSMSGatewaySubmission submission = NewHTTPSSubmission(Recipients(1), "Stored copy");
+    submission.m_StoreInSentItems = 1;
+
+    // Refused keys: the gateway sent nothing, so there is nothing to copy.
+    const CZentavoSMSGatewaySubmissionResults refused = Run(submission, 5, "not-a-key");
+    EXPECT_EQ(0, refused.m_Success);
+    EXPECT_EQ(L"<no copy>", SentItemsSubject());
+
+    const CZentavoSMSGatewaySubmissionResults accepted = Run(submission);
+    EXPECT_EQ(1, accepted.m_Success);
+    EXPECT_EQ(L"SMS Message Sent", SentItemsSubject());
+    const CFakeObjectPtr copy = FakeElementOf(m_Outlook->DefaultFolder(5), L"Items", 0);
+    const std::wstring body = FakeArgumentText({copy->Value(L"Body")}, 0);
+    EXPECT_NE(std::wstring::npos, body.find(L"\n\nMessage:\nStored copy"));
+}
+
+TEST_F(ManagerEmailAndSentItemsTest, FailuresPassToTheCaller)
+{
+    // Outlook refuses to send: no copy of a message that never left.
+    CZentavoSMSGatewaySubmission submission = NewEmailSubmission();
+    submission.m_StoreInSentItems = 1;
+    FakeObjectOf(m_Outlook->DefaultFolder(4)->Value(L"Items"))->Fail(L"Add", E_ACCESSDENIED, L"Denied");
+    EXPECT_THROW(Run(submission), _com_error);
+    EXPECT_EQ(L"<no copy>", SentItemsSubject());
+
+    // The copy itself fails after an accepted HTTPS send.
+    m_Outlook.reset(new CFakeOutlook());
+    const CFakeCollectionPtr items = FakeCollectionOf(m_Outlook->DefaultFolder(5)->Value(L"Items"));
+    items->Fail(L"Add", E_OUTOFMEMORY, L"No memory");
+    CZentavoSMSGatewaySubmission https = NewHTTPSSubmission(Recipients(1));
+    https.m_StoreInSentItems = 1;
+    try
+    {
+        Run(https);
+        FAIL() << "the failed copy went unreported";
+    }
+    catch (const _com_error& e)
+    {
+        EXPECT_EQ(E_OUTOFMEMORY, e.Error());
+        EXPECT_EQ(std::wstring(L"COM exception thrown (Context:COutlookEmailSMS::StoreSubmissionInOutlookSentItem("
+                               L"Create NewMail)) - No memory"),
+                  static_cast<const wchar_t*>(e.Description()));
+    }
+    EXPECT_EQ(1u, m_Primary.Requests("sendmsg.aspx").size());
+    EXPECT_TRUE(m_Temp.Files().empty());
+}
+} // namespace
