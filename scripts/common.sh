@@ -68,3 +68,17 @@ ensure_wine_prefix() {
     wineserver -w
     touch "$WINEPREFIX/.ready"
 }
+
+# Everything before a build of BUILD_DIR: packages, display, Wine prefix, the
+# gSOAP runtime, and the CMake configuration (the toolchain is given once).
+prepare_build() {
+    ensure_packages
+    start_xvfb
+    ensure_wine_prefix "$(pwd)/$BUILD_DIR/wineprefix"
+    scripts/fetch-gsoap "$BUILD_DIR/gsoap"
+    if [ -f "$BUILD_DIR/CMakeCache.txt" ]; then
+        cmake -S . -B "$BUILD_DIR" >/dev/null
+    else
+        cmake -S . -B "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+    fi
+}
