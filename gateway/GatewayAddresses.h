@@ -10,6 +10,8 @@
 // trailing "/".
 #pragma once
 
+#include "core/Win32Utils.h"
+
 #include <string>
 
 namespace GatewayAddresses
@@ -28,10 +30,47 @@ constexpr const char kBulkJobURLVariable[] = "ZENTAVOSMS_GATEWAY_BULKJOB_URL";
 constexpr const char kBulkJobServicePath[] = "/api/webservices/bulkjob.asmx?wsdl";
 } // namespace GatewayAddresses
 
+namespace GatewayAddresses
+{
+// The override in the variable, without trailing "/", else "https://" and
+// the host.
+inline std::string ReadAddress(const char* variable, const char* host)
+{
+    std::string address = CWin32Utils::GetEnvironmentVariable(variable);
+    if (address.empty())
+        return std::string("https://") + host;
+    while (!address.empty() && address.back() == '/')
+        address.pop_back();
+    return address;
+}
+} // namespace GatewayAddresses
+
+// Defined here rather than in the gateway library: the bulk-job client uses
+// the service address, and the gateway library links the bulk-job library,
+// not the other way round. Each address is read once per process.
+
 // "https://" and the primary host, or the override.
-const std::string& GetGatewayPrimaryURL();
+inline const std::string& GetGatewayPrimaryURL()
+{
+    static const std::string address =
+        GatewayAddresses::ReadAddress(GatewayAddresses::kPrimaryURLVariable, GatewayAddresses::kPrimaryHost);
+    return address;
+}
+
 // "https://" and the backup host, or the override.
-const std::string& GetGatewayBackupURL();
+inline const std::string& GetGatewayBackupURL()
+{
+    static const std::string address =
+        GatewayAddresses::ReadAddress(GatewayAddresses::kBackupURLVariable, GatewayAddresses::kBackupHost);
+    return address;
+}
+
 // "https://" and the web host, or the override, then the bulk-job service's
 // path and query.
-const std::string& GetBulkJobServiceURL();
+inline const std::string& GetBulkJobServiceURL()
+{
+    static const std::string address =
+        GatewayAddresses::ReadAddress(GatewayAddresses::kBulkJobURLVariable, GatewayAddresses::kWebHost) +
+        GatewayAddresses::kBulkJobServicePath;
+    return address;
+}
