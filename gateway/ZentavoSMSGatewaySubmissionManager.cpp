@@ -2,6 +2,7 @@
 
 #include "core/Exceptions.h"
 #include "gateway/ZentavoSMSGatewayHTTPSSubmitter.h"
+#include "gateway/ZentavoSMSGatewayWebServiceSubmitter.h"
 
 CZentavoSMSGatewaySubmissionManager::CZentavoSMSGatewaySubmissionManager(std::uint32_t authMode,
                                                                          const std::string& accessKey,
@@ -30,9 +31,8 @@ std::unique_ptr<CZentavoSMSGatewaySubmitter> CZentavoSMSGatewaySubmissionManager
         throw CGeneralException(
             "CZentavoSMSGatewaySubmissionManager::MakeSubmission - E-mail submission is not available", E_FAIL);
     case smWebService:
-        // Replaced by the bulk-job submitter when it is built.
-        throw CGeneralException(
-            "CZentavoSMSGatewaySubmissionManager::MakeSubmission - Bulk-job submission is not available", E_FAIL);
+        return std::unique_ptr<CZentavoSMSGatewaySubmitter>(
+            new CZentavoSMSGatewayWebServiceSubmitter(m_AuthMode, m_AccessKey, m_SecretKey, m_MasterKey));
     case smHTTPS:
         return std::unique_ptr<CZentavoSMSGatewaySubmitter>(
             new CZentavoSMSGatewayHTTPSSubmitter(m_AuthMode, m_AccessKey, m_SecretKey, m_MasterKey));
