@@ -64,26 +64,23 @@ std::string Reply(const std::string& operation, const std::string& children)
            children + "</" + operation + "Result></" + operation + "Response></soap:Body></soap:Envelope>";
 }
 
-struct CBenchSubmission
+struct CBenchSubmission : CZentavoSMSGatewaySubmission
 {
     CBenchSubmission()
     {
-        ::ZeroMemory(&m_ScheduledTime, sizeof(m_ScheduledTime));
+        m_SenderId = "Zentavo";
+        m_MessageText = "Your appointment with Dr Smith is tomorrow at 9:00. Reply STOP to opt out.";
+        m_MaxConCat = 3;
         m_ScheduledTime.wYear = 2026;
         m_ScheduledTime.wMonth = 12;
         m_ScheduledTime.wDay = 8;
         m_ScheduledTime.wHour = 9;
+        m_MessageSource = CSMSGatewayEndPoint{L"owner@example.com", L"Owner", 0x20000001};
+        m_ReplyTo = m_MessageSource;
+        m_DeliveryReportSetting = 2;
+        m_DeliveryReportStatusMask = 15;
+        m_RoutingType = 2;
     }
-    std::string m_SenderId = "Zentavo";
-    std::uint32_t m_SenderType = 1;
-    std::string m_MessageText = "Your appointment with Dr Smith is tomorrow at 9:00. Reply STOP to opt out.";
-    std::uint32_t m_MaxConCat = 3;
-    SYSTEMTIME m_ScheduledTime;
-    CSMSGatewayEndPoint m_MessageSource{L"owner@example.com", L"Owner", 0x20000001};
-    CSMSGatewayEndPoint m_ReplyTo{L"owner@example.com", L"Owner", 0x20000001};
-    std::uint32_t m_DeliveryReportSetting = 2;
-    std::uint32_t m_DeliveryReportStatusMask = 15;
-    std::uint32_t m_RoutingType = 2;
 };
 
 // One job of 10,000 recipients: create, ten batches of 1000, ready.

@@ -81,9 +81,11 @@ void CZentavoSMSBulkSMSWebServiceClient_gSoap::SetClientDetails(const std::strin
     AppLicence = appLicence;
 }
 
-int CZentavoSMSBulkSMSWebServiceClient_gSoap::CreateJob(const std::string& accessKey, const std::string& secretKey,
-                                                        const std::string& jobName, const MessageDetails& message,
-                                                        std::string* jobId)
+int CZentavoSMSBulkSMSWebServiceClient_gSoap::CreateSMSTextBulkJob(const std::string& accessKey,
+                                                                   const std::string& secretKey,
+                                                                   const std::string& jobName,
+                                                                   const CZentavoSMSGatewaySubmission& submission,
+                                                                   std::string* jobId)
 {
     static const std::string context = std::string(kClassPrefix) + "CreateSMSTextBulkJob";
     jobId->clear();
@@ -91,8 +93,8 @@ int CZentavoSMSBulkSMSWebServiceClient_gSoap::CreateJob(const std::string& acces
     std::wstring wideAccessKey = ToWide(accessKey);
     std::wstring wideSecretKey = ToWide(secretKey);
     std::wstring wideJobName = ToWide(jobName);
-    std::wstring wideMessageText = ToWide(*message.MessageText);
-    std::wstring wideSenderId = ToWide(*message.SenderId);
+    std::wstring wideMessageText = ToWide(submission.m_MessageText);
+    std::wstring wideSenderId = ToWide(submission.m_SenderId);
     std::wstring wideClientId = ToWide(ClientId);
     std::wstring wideClientVersion = ToWide(ClientVersion);
     std::wstring wideAppId = ToWide(AppId);
@@ -130,8 +132,8 @@ int CZentavoSMSBulkSMSWebServiceClient_gSoap::CreateJob(const std::string& acces
     details.MessageType = ns1__MessageTypes__Text;
     text.MessageBody = &wideMessageText;
     details.Message = &text;
-    details.MaxConCatMsgs = static_cast<int>(message.MaxConCat);
-    switch (message.SenderType)
+    details.MaxConCatMsgs = static_cast<int>(submission.m_MaxConCat);
+    switch (submission.m_SenderType)
     {
     case 1:
         details.OAType = ns1__OATypes__UserDefined;
@@ -154,34 +156,34 @@ int CZentavoSMSBulkSMSWebServiceClient_gSoap::CreateJob(const std::string& acces
     // The schedule's wall-clock fields become seconds without a zone step;
     // the wire text carries them back with the local offset.
     time_t scheduledDate = 0;
-    if (message.ScheduledTime.wDay != 0)
+    if (submission.m_ScheduledTime.wDay != 0)
     {
         std::int64_t seconds = 0;
-        CDateTimeUtils::SystemTimeToUnixTime(message.ScheduledTime, seconds);
+        CDateTimeUtils::SystemTimeToUnixTime(submission.m_ScheduledTime, seconds);
         scheduledDate = static_cast<time_t>(seconds);
         details.ScheduledDate = &scheduledDate;
     }
 
-    if (message.ReplyTo->m_InterfaceId != 0)
+    if (submission.m_ReplyTo.m_InterfaceId != 0)
     {
-        replyTo.Interface = static_cast<ns1__Interfaces>(ConvertToWebServiceInterface(message.ReplyTo->m_InterfaceId));
-        replyTo.Id = const_cast<std::wstring*>(&message.ReplyTo->m_Id);
-        replyTo.Name = const_cast<std::wstring*>(&message.ReplyTo->m_Name);
+        replyTo.Interface = static_cast<ns1__Interfaces>(ConvertToWebServiceInterface(submission.m_ReplyTo.m_InterfaceId));
+        replyTo.Id = const_cast<std::wstring*>(&submission.m_ReplyTo.m_Id);
+        replyTo.Name = const_cast<std::wstring*>(&submission.m_ReplyTo.m_Name);
         details.ReplyTo = &replyTo;
     }
-    if (message.MessageSource->m_InterfaceId != 0)
+    if (submission.m_MessageSource.m_InterfaceId != 0)
     {
         messageSource.Interface =
-            static_cast<ns1__Interfaces>(ConvertToWebServiceInterface(message.MessageSource->m_InterfaceId));
-        messageSource.Id = const_cast<std::wstring*>(&message.MessageSource->m_Id);
-        messageSource.Name = const_cast<std::wstring*>(&message.MessageSource->m_Name);
+            static_cast<ns1__Interfaces>(ConvertToWebServiceInterface(submission.m_MessageSource.m_InterfaceId));
+        messageSource.Id = const_cast<std::wstring*>(&submission.m_MessageSource.m_Id);
+        messageSource.Name = const_cast<std::wstring*>(&submission.m_MessageSource.m_Name);
         details.MessageSource = &messageSource;
     }
-    if (message.DeliveryReportSetting != 3)
+    if (submission.m_DeliveryReportSetting != 3)
     {
-        reportSettings.RoutingType = static_cast<ns1__RoutingTypes>(ConvertToWebServiceRoutingType(message.RoutingType));
+        reportSettings.RoutingType = static_cast<ns1__RoutingTypes>(ConvertToWebServiceRoutingType(submission.m_RoutingType));
         reportSettings.StatusFlags = static_cast<ns1__StatusCodeFlags>(ConvertToWebServiceReportingSettingStatusFlags(
-            message.DeliveryReportSetting, message.DeliveryReportStatusMask));
+            submission.m_DeliveryReportSetting, submission.m_DeliveryReportStatusMask));
         details.ReportSettings = &reportSettings;
     }
 

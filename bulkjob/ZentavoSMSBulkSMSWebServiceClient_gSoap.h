@@ -16,6 +16,7 @@
 #include "bulkjob/service/ZentavoBulkJobSoap.h"
 #include "core/DateTimeUtils.h"
 #include "gateway/SMSGatewayProxy.h"
+#include "gateway/ZentavoSMSGatewaySubmission.h"
 
 #include <windows.h>
 
@@ -45,12 +46,11 @@ public:
     // The client details sent with every new job.
     void SetClientDetails(const std::string& appId, const std::string& appVersion, const std::string& appLicence);
 
-    // Creates a job from a submission record (CZentavoSMSGatewaySubmission:
-    // its text, sender, parts, schedule, end points and delivery-report
-    // settings). jobId receives the new job's id, empty when the call failed.
-    template <class Submission>
+    // Creates a job from a submission record: its text, sender, parts,
+    // schedule, end points and delivery-report settings. jobId receives the
+    // new job's id, empty when the call failed.
     int CreateSMSTextBulkJob(const std::string& accessKey, const std::string& secretKey, const std::string& jobName,
-                             const Submission& submission, std::string* jobId);
+                             const CZentavoSMSGatewaySubmission& submission, std::string* jobId);
 
     // recipients is sent as it is, without a copy; null sends no list.
     int AppendRecipients(const std::string& accessKey, const std::string& secretKey, const std::string& jobId,
@@ -77,24 +77,6 @@ public:
     ZentavoBulkJobSoap& GetProxy() { return m_Proxy; }
 
 private:
-    // What a new job takes of a submission record.
-    struct MessageDetails
-    {
-        const std::string* SenderId;
-        std::uint32_t SenderType;
-        const std::string* MessageText;
-        std::uint32_t MaxConCat;
-        SYSTEMTIME ScheduledTime;
-        const CSMSGatewayEndPoint* MessageSource;
-        const CSMSGatewayEndPoint* ReplyTo;
-        std::uint32_t DeliveryReportSetting;
-        std::uint32_t DeliveryReportStatusMask;
-        std::uint32_t RoutingType;
-    };
-
-    int CreateJob(const std::string& accessKey, const std::string& secretKey, const std::string& jobName,
-                  const MessageDetails& message, std::string* jobId);
-
     // The common steps of the operations that name a job: the request with
     // credentials and job id (fill adds the rest), the time-out, the call,
     // and the reply's result element.
@@ -115,23 +97,3 @@ private:
     std::string AppVersion;
     std::string AppLicence;
 };
-
-template <class Submission>
-int CZentavoSMSBulkSMSWebServiceClient_gSoap::CreateSMSTextBulkJob(const std::string& accessKey,
-                                                                   const std::string& secretKey,
-                                                                   const std::string& jobName,
-                                                                   const Submission& submission, std::string* jobId)
-{
-    MessageDetails message;
-    message.SenderId = &submission.m_SenderId;
-    message.SenderType = submission.m_SenderType;
-    message.MessageText = &submission.m_MessageText;
-    message.MaxConCat = submission.m_MaxConCat;
-    message.ScheduledTime = submission.m_ScheduledTime;
-    message.MessageSource = &submission.m_MessageSource;
-    message.ReplyTo = &submission.m_ReplyTo;
-    message.DeliveryReportSetting = submission.m_DeliveryReportSetting;
-    message.DeliveryReportStatusMask = submission.m_DeliveryReportStatusMask;
-    message.RoutingType = submission.m_RoutingType;
-    return CreateJob(accessKey, secretKey, jobName, message, jobId);
-}

@@ -4,6 +4,7 @@
 #include "gateway/OutlookEmailSMS.h"
 #include "gateway/ZentavoSMSGatewayHTTPSSubmitter.h"
 #include "gateway/ZentavoSMSGatewaySMTPSubmitter.h"
+#include "gateway/ZentavoSMSGatewayWebServiceSubmitter.h"
 
 CZentavoSMSGatewaySubmissionManager::CZentavoSMSGatewaySubmissionManager(std::uint32_t authMode,
                                                                          const std::string& accessKey,
@@ -31,9 +32,8 @@ std::unique_ptr<CZentavoSMSGatewaySubmitter> CZentavoSMSGatewaySubmissionManager
         return std::unique_ptr<CZentavoSMSGatewaySubmitter>(
             new CZentavoSMSGatewaySMTPSubmitter(m_AuthMode, m_AccessKey, m_SecretKey, m_MasterKey));
     case smWebService:
-        // Replaced by the bulk-job submitter when it is built.
-        throw CGeneralException(
-            "CZentavoSMSGatewaySubmissionManager::MakeSubmission - Bulk-job submission is not available", E_FAIL);
+        return std::unique_ptr<CZentavoSMSGatewaySubmitter>(
+            new CZentavoSMSGatewayWebServiceSubmitter(m_AuthMode, m_AccessKey, m_SecretKey, m_MasterKey));
     case smHTTPS:
         return std::unique_ptr<CZentavoSMSGatewaySubmitter>(
             new CZentavoSMSGatewayHTTPSSubmitter(m_AuthMode, m_AccessKey, m_SecretKey, m_MasterKey));

@@ -19,21 +19,16 @@ namespace Seed = GatewaySimulatorSeed;
 
 using Client = CZentavoSMSBulkSMSWebServiceClient_gSoap;
 
-// The fields of a submission record that a new job reads.
-struct TestSubmission
+// A submission record with the values these tests start from.
+struct TestSubmission : CZentavoSMSGatewaySubmission
 {
-    TestSubmission() { ::ZeroMemory(&m_ScheduledTime, sizeof(m_ScheduledTime)); }
-
-    std::string m_SenderId = "Zentavo";
-    std::uint32_t m_SenderType = 1;
-    std::string m_MessageText = "Meeting at 9";
-    std::uint32_t m_MaxConCat = 2;
-    SYSTEMTIME m_ScheduledTime;
-    CSMSGatewayEndPoint m_MessageSource;
-    CSMSGatewayEndPoint m_ReplyTo;
-    std::uint32_t m_DeliveryReportSetting = 3;
-    std::uint32_t m_DeliveryReportStatusMask = 0;
-    std::uint32_t m_RoutingType = 0;
+    TestSubmission()
+    {
+        m_SenderId = "Zentavo";
+        m_MessageText = "Meeting at 9";
+        m_MaxConCat = 2;
+        m_DeliveryReportSetting = 3;
+    }
 };
 
 const char kPrefix[] = "CZentavoSMSBulkSMSWebServiceClient_gSoap::";

@@ -12,28 +12,20 @@
 namespace
 {
 
-struct ScheduledSubmission
+struct ScheduledSubmission : CZentavoSMSGatewaySubmission
 {
     ScheduledSubmission()
     {
-        ::ZeroMemory(&m_ScheduledTime, sizeof(m_ScheduledTime));
+        m_SenderId = "Zentavo";
+        m_MessageText = "Reminder";
+        m_MaxConCat = 1;
+        m_DeliveryReportSetting = 3;
         m_ScheduledTime.wYear = 2026;
         m_ScheduledTime.wMonth = 12;
         m_ScheduledTime.wDay = 8;
         m_ScheduledTime.wHour = 9;
         m_ScheduledTime.wMinute = 30;
     }
-
-    std::string m_SenderId = "Zentavo";
-    std::uint32_t m_SenderType = 1;
-    std::string m_MessageText = "Reminder";
-    std::uint32_t m_MaxConCat = 1;
-    SYSTEMTIME m_ScheduledTime;
-    CSMSGatewayEndPoint m_MessageSource;
-    CSMSGatewayEndPoint m_ReplyTo;
-    std::uint32_t m_DeliveryReportSetting = 3;
-    std::uint32_t m_DeliveryReportStatusMask = 0;
-    std::uint32_t m_RoutingType = 0;
 };
 
 TEST(BulkJobZone, AScheduleGoesOutAsLocalTimeWithTheZonesOffsetAndZonelessTextsReadAsLocal)

@@ -13,20 +13,15 @@
 namespace
 {
 
-struct Submission
+struct Submission : CZentavoSMSGatewaySubmission
 {
-    Submission() { ::ZeroMemory(&m_ScheduledTime, sizeof(m_ScheduledTime)); }
-
-    std::string m_SenderId = "Zentavo";
-    std::uint32_t m_SenderType = 1;
-    std::string m_MessageText = "Caf\xE9 at 9 \x80 <bring> & \"keys\"\r2nd line";
-    std::uint32_t m_MaxConCat = 3;
-    SYSTEMTIME m_ScheduledTime;
-    CSMSGatewayEndPoint m_MessageSource;
-    CSMSGatewayEndPoint m_ReplyTo;
-    std::uint32_t m_DeliveryReportSetting = 3;
-    std::uint32_t m_DeliveryReportStatusMask = 0;
-    std::uint32_t m_RoutingType = 0;
+    Submission()
+    {
+        m_SenderId = "Zentavo";
+        m_MessageText = "Caf\xE9 at 9 \x80 <bring> & \"keys\"\r2nd line";
+        m_MaxConCat = 3;
+        m_DeliveryReportSetting = 3;
+    }
 };
 
 const char kAccessKey[] = "ACCESSKEY";

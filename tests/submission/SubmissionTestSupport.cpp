@@ -27,7 +27,9 @@ public:
         const std::string primaryURL = "https://localhost:" + std::to_string(s_PrimaryRelay->Port());
         ::SetEnvironmentVariableA(GatewayAddresses::kPrimaryURLVariable, primaryURL.c_str());
         ::SetEnvironmentVariableA(GatewayAddresses::kBackupURLVariable, backup.HttpsServer().c_str());
-        if (GetGatewayPrimaryURL() != primaryURL)
+        // The bulk-job service of the primary instance, behind the same relay.
+        ::SetEnvironmentVariableA(GatewayAddresses::kBulkJobURLVariable, primaryURL.c_str());
+        if (GetGatewayPrimaryURL() != primaryURL || GetBulkJobServiceURL().find(primaryURL) != 0)
             throw std::runtime_error("the gateway addresses were read before the tests set them");
     }
 

@@ -1,0 +1,64 @@
+// The bulk-job route of a submission: a job on the gateway's web service,
+// which can later be queried, aborted and replaced. The Send SMS window takes
+// it for more than 100 recipients, the SMS reminder for every scheduled
+// message. New sends create a job, append the recipients in batches and set
+// it ready; updates abort the scheduled job and create its replacement;
+// cancels abort it.
+#pragma once
+
+#include "gateway/ZentavoSMSGatewaySubmitter.h"
+
+#include <cstdint>
+#include <string>
+
+class CZentavoSMSBulkSMSWebServiceClient_gSoap;
+
+// What the submission manager creates for method 2: runs the submission
+// through CZentavoSMSGatewayWebServiceSubmitter_BulkWS with the same
+// credentials.
+class CZentavoSMSGatewayWebServiceSubmitter : public CZentavoSMSGatewaySubmitter
+{
+public:
+    CZentavoSMSGatewayWebServiceSubmitter(std::uint32_t authMode, const std::string& accessKey,
+                                          const std::string& secretKey, const std::string& masterKey);
+
+    CZentavoSMSGatewaySubmissionResults MakeSubmission(IDispatchPtr outlookApplication,
+                                                       const CZentavoSMSGatewaySubmission& submission) override;
+};
+
+class CZentavoSMSGatewayWebServiceSubmitter_BulkWS : public CZentavoSMSGatewaySubmitter
+{
+public:
+    // Only the access key and the secret key are used: they authenticate
+    // every service call.
+    CZentavoSMSGatewayWebServiceSubmitter_BulkWS(std::uint32_t authMode, const std::string& accessKey,
+                                                 const std::string& secretKey, const std::string& masterKey);
+
+    // Actions 1 (new), 2 (update) and 3 (cancel); any other action does
+    // nothing and reports no success with code 1. Every refusal of the
+    // service raises CZentavoSMSGatewayException with its code, except the
+    // ones that mean the job cannot be changed any more (m_JobNotChangeable)
+    // and recipients the gateway could not reach. Failures of the call
+    // itself (HTTP, SOAP) pass through as the client raises them. The
+    // Outlook application is not used.
+    CZentavoSMSGatewaySubmissionResults MakeSubmission(IDispatchPtr outlookApplication,
+                                                       const CZentavoSMSGatewaySubmission& submission) override;
+
+    // Returns for code 1 (OK); otherwise raises CZentavoSMSGatewayException
+    // "Error occured - " + context with the code and E_FAIL.
+    static void CheckResultCode(std::uint32_t resultCode, const std::string& context);
+
+private:
+    // Creates the job, appends the recipients and sets it ready.
+    void SubmitNewJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,
+                      const CZentavoSMSGatewaySubmission& submission,
+                      CZentavoSMSGatewaySubmissionResults& results) const;
+    // Aborts the job to be replaced; true when the service confirms it.
+    bool AbortJobForUpdate(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,
+                           CZentavoSMSGatewaySubmissionResults& results) const;
+    void CancelJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,
+                   CZentavoSMSGatewaySubmissionResults& results) const;
+    // For a job that is being given up: neither the answer nor a failure
+    // of the call changes what the caller reports.
+    void AbortJobIgnoringFailure(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId) const;
+};

@@ -1,0 +1,673 @@
+// The bulk-job route of a submission against the simulator's bulk-job web
+// service: new jobs and their recipient batches, updates and cancels of
+// scheduled jobs, every refusal as a gateway exception, and a large send
+// through the user-interface helper with its error boxes.
+#include "gateway/ZentavoSMSGatewayWebServiceSubmitter.h"
+
+#include "gateway/SMSGatewayHTTPInterfaceClientUIHelper.h"
+#include "gateway/ZentavoSMSGatewayHTTPSSubmitter.h"
+#include "gateway/ZentavoSMSGatewaySubmissionManager.h"
+#include "tests/submission/SubmissionTestSupport.h"
+#include "tests/support/FakeOutlook.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+using namespace GatewaySimulatorSeed;
+using SubmissionTest::Recipients;
+using SubmissionTest::TestNumber;
+
+const char* const kContext = "CZentavoSMSGatewayWebServiceSubmitter_BulkWS::MakeSubmission - ";
+const char* const kCaption = "ZentavoSMS Outlook Add-in";
+const HWND kOwner = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x4321));
+
+// What a refused submission raised.
+struct Refusal
+{
+    bool raised = false;
+    std::string text;
+    std::uint32_t code = 0;
+    HRESULT hr = S_OK;
+};
+
+// The local time one day from now, to the second.
+SYSTEMTIME Tomorrow()
+{
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    FILETIME file;
+    ::SystemTimeToFileTime(&now, &file);
+    ULARGE_INTEGER value{{file.dwLowDateTime, file.dwHighDateTime}};
+    value.QuadPart += 864000000000ULL;
+    file = {value.LowPart, value.HighPart};
+    SYSTEMTIME tomorrow;
+    ::FileTimeToSystemTime(&file, &tomorrow);
+    tomorrow.wMilliseconds = 0;
+    return tomorrow;
+}
+
+// The text between <ns1:name> and its end tag, or "<absent>".
+std::string ElementText(const std::string& body, const std::string& name)
+{
+    const std::string open = "<ns1:" + name + ">";
+    const size_t start = body.find(open);
+    if (start == std::string::npos)
+        return body.find("<ns1:" + name + "/>") == std::string::npos ? "<absent>" : "";
+    const size_t end = body.find("</ns1:" + name + ">", start);
+    return end == std::string::npos ? "<absent>" : body.substr(start + open.size(), end - start - open.size());
+}
+
+// The operation a logged request called.
+std::string OperationOf(const CLoggedRequest& request)
+{
+    const size_t body = request.m_Body.find("<SOAP-ENV:Body>");
+    const size_t start = request.m_Body.find("<ns1:", body);
+    if (body == std::string::npos || start == std::string::npos)
+        return "<none>";
+    const size_t end = request.m_Body.find_first_of("> /", start);
+    return request.m_Body.substr(start + 5, end - start - 5);
+}
+
+class BulkJobSubmitterTest : public CGatewayTest
+{
+protected:
+    void SetUp() override
+    {
+        CGatewayTest::SetUp();
+        m_Primary.SetBalance(kUsername, 100000);
+    }
+
+    static CZentavoSMSGatewaySubmission NewJob(const CSMSContactVector& recipients)
+    {
+        CZentavoSMSGatewaySubmission submission;
+        submission.m_Action = saNewSendMessageSubmission;
+        submission.m_Method = smWebService;
+        submission.m_Recipients = recipients;
+        submission.m_SenderId = "Zentavo";
+        submission.m_MessageText = "Your appointment is tomorrow at 9";
+        submission.m_DeliveryReportSetting = drsAccountSetting;
+        return submission;
+    }
+
+    static CZentavoSMSGatewaySubmission ScheduledJob(const CSMSContactVector& recipients)
+    {
+        CZentavoSMSGatewaySubmission submission = NewJob(recipients);
+        submission.m_ScheduledTime = Tomorrow();
+        return submission;
+    }
+
+    // An update or cancel of a job, as the SMS reminder makes it.
+    static CZentavoSMSGatewaySubmission ChangeOf(const std::string& jobId, std::uint32_t action)
+    {
+        CZentavoSMSGatewaySubmission submission = ScheduledJob(Recipients(2));
+        submission.m_Action = action;
+        submission.m_SubmissionId = jobId;
+        return submission;
+    }
+
+    static CZentavoSMSGatewaySubmissionResults Submit(const CZentavoSMSGatewaySubmission& submission,
+                                                      const std::string& accessKey = kAccessKey)
+    {
+        CZentavoSMSGatewayWebServiceSubmitter_BulkWS submitter(5, accessKey, kSecretKey, "");
+        return submitter.MakeSubmission(IDispatchPtr(), submission);
+    }
+
+    static Refusal RefusalOf(const CZentavoSMSGatewaySubmission& submission,
+                             const std::string& accessKey = kAccessKey)
+    {
+        Refusal refusal;
+        try
+        {
+            Submit(submission, accessKey);
+        }
+        catch (const CZentavoSMSGatewayException& error)
+        {
+            refusal.raised = true;
+            refusal.text = error.GetDescription();
+            refusal.code = error.m_GatewayErrorCode;
+            refusal.hr = error.GetHResult();
+        }
+        return refusal;
+    }
+
+    // A Pending job of two recipients, scheduled for tomorrow.
+    std::string PendingJob()
+    {
+        const CZentavoSMSGatewaySubmissionResults results = Submit(ScheduledJob(Recipients(2)));
+        EXPECT_EQ(1, results.m_Success);
+        EXPECT_EQ("Pending", Job(results.m_SubmissionId)["status"].AsString());
+        return results.m_SubmissionId;
+    }
+
+    std::vector<CLoggedRequest> ServiceRequests() const
+    {
+        return m_Primary.Requests("api/webservices/bulkjob.asmx");
+    }
+
+    // The operations called from the index-th service request on.
+    std::vector<std::string> Operations(size_t from = 0) const
+    {
+        const std::vector<CLoggedRequest> requests = ServiceRequests();
+        std::vector<std::string> operations;
+        for (size_t i = from; i < requests.size(); ++i)
+            operations.push_back(OperationOf(requests[i]));
+        return operations;
+    }
+
+    // The recipient lists of the AppendRecipients calls, in order.
+    std::vector<std::string> RecipientLists() const
+    {
+        std::vector<std::string> lists;
+        for (const CLoggedRequest& request : ServiceRequests())
+            if (OperationOf(request) == "AppendRecipients")
+                lists.push_back(ElementText(request.m_Body, "RecipientList"));
+        return lists;
+    }
+
+    CJsonValue Job(const std::string& jobId) const
+    {
+        const CJsonValue state = m_Primary.State();
+        for (const CJsonValue& job : state["jobs"].AsArray())
+            if (job["job_id"].AsString() == jobId)
+                return job;
+        ADD_FAILURE() << "no job " << jobId;
+        return CJsonValue();
+    }
+
+    size_t NumbersOf(const std::string& jobId) const { return Job(jobId)["numbers"].AsArray().size(); }
+
+    // The one job the gateway holds.
+    CJsonValue OnlyJob() const
+    {
+        const std::vector<CJsonValue> jobs = m_Primary.State()["jobs"].AsArray();
+        EXPECT_EQ(1u, jobs.size());
+        return jobs.empty() ? CJsonValue() : jobs.back();
+    }
+
+    void SetJobStatus(const std::string& jobId, const std::string& status) const
+    {
+        m_Primary.Control("POST", "job",
+                          "{\"job_id\": " + JsonQuote(jobId) + ", \"status\": " + JsonQuote(status) + "}");
+    }
+
+    // Replies for one operation, in the service's own form.
+    void Script(const std::string& operation, const std::string& repliesJson) const
+    {
+        m_Primary.Control("POST", "script",
+                          "{\"page\": \"bulkjob.asmx/" + operation + "\", \"replies\": " + repliesJson + "}");
+    }
+
+    static std::string Joined(const CSMSContactVector& recipients, size_t first, size_t last)
+    {
+        std::string text;
+        for (size_t i = first; i < last; ++i)
+            text += (i == first ? "" : ",") + recipients[i].m_Number;
+        return text;
+    }
+};
+
+TEST_F(BulkJobSubmitterTest, RecipientsGoInBatchesOfAThousandInTheirOrder)
+{
+    const CSMSContactVector recipients = Recipients(2500);
+    const CZentavoSMSGatewaySubmissionResults results = Submit(NewJob(recipients));
+    EXPECT_EQ(1, results.m_Success);
+    EXPECT_EQ(1u, results.m_ResultCode);
+    EXPECT_EQ(1, results.m_HasSubmissionId);
+    EXPECT_EQ(0, results.m_SubmissionReplaced);
+    EXPECT_EQ(0, results.m_JobNotChangeable);
+    EXPECT_TRUE(results.m_SendStatuses.empty());
+
+    EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob", "AppendRecipients", "AppendRecipients",
+                                        "AppendRecipients", "SetBulkJobReady"}),
+              Operations());
+    const std::vector<std::string> lists = RecipientLists();
+    ASSERT_EQ(3u, lists.size());
+    EXPECT_EQ(Joined(recipients, 0, 1000), lists[0]);
+    EXPECT_EQ(Joined(recipients, 1000, 2000), lists[1]);
+    EXPECT_EQ(Joined(recipients, 2000, 2500), lists[2]);
+    // Every call names the new job.
+    for (const CLoggedRequest& request : ServiceRequests())
+    {
+        if (OperationOf(request) != "CreateSMSTextBulkJob")
+        {
+            EXPECT_EQ(results.m_SubmissionId, ElementText(request.m_Body, "BulkJobId"));
+        }
+    }
+
+    const CJsonValue job = OnlyJob();
+    EXPECT_EQ(results.m_SubmissionId, job["job_id"].AsString());
+    EXPECT_EQ("Completed", job["status"].AsString());
+    EXPECT_EQ(2500u, job["numbers"].AsArray().size());
+    EXPECT_EQ(TestNumber(2499), job["numbers"].AsArray().back().AsString());
+    EXPECT_EQ("SMS Appointment Reminder", job["name"].AsString());
+    EXPECT_EQ("Your appointment is tomorrow at 9", job["text"].AsString());
+    EXPECT_EQ("ZentavSMSOutlookAddin", job["client_details"]["AppId"].AsString());
+    EXPECT_EQ("5.0.1", job["client_details"]["AppVersion"].AsString());
+    EXPECT_EQ("", job["client_details"]["AppLicence"].AsString());
+}
+
+TEST_F(BulkJobSubmitterTest, OneFullBatchOrNoRecipientsAtAll)
+{
+    const CSMSContactVector thousand = Recipients(1000);
+    CZentavoSMSGatewaySubmissionResults results = Submit(NewJob(thousand));
+    EXPECT_EQ(1, results.m_Success);
+    EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob", "AppendRecipients", "SetBulkJobReady"}),
+              Operations());
+    EXPECT_EQ((std::vector<std::string>{Joined(thousand, 0, 1000)}), RecipientLists());
+
+    // No batch at all: the empty job is still set ready.
+    const size_t mark = ServiceRequests().size();
+    results = Submit(NewJob(CSMSContactVector()));
+    EXPECT_EQ(1, results.m_Success);
+    EXPECT_EQ(1, results.m_HasSubmissionId);
+    EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob", "SetBulkJobReady"}), Operations(mark));
+    EXPECT_EQ(0u, NumbersOf(results.m_SubmissionId));
+}
+
+TEST_F(BulkJobSubmitterTest, UnreachableNumbersAndALaterEmptyBatchDoNotStopTheJob)
+{
+    // The second batch holds only a recipient without a number: NO_TO.
+    CSMSContactVector recipients = Recipients(1001);
+    recipients[1000].m_Number.clear();
+    recipients[3].m_Number = "12";  // unreachable: INVALID_NUMBER for the first batch
+    const CZentavoSMSGatewaySubmissionResults results = Submit(NewJob(recipients));
+    EXPECT_EQ(1, results.m_Success);
+    EXPECT_EQ(1u, results.m_ResultCode);
+    EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob", "AppendRecipients", "AppendRecipients",
+                                        "SetBulkJobReady"}),
+              Operations());
+    const std::vector<CLoggedRequest> requests = ServiceRequests();
+    EXPECT_NE(std::string::npos, requests[1].m_ReplyBody.find("INVALID_NUMBER"));
+    EXPECT_NE(std::string::npos, requests[2].m_ReplyBody.find("NO_TO"));
+    EXPECT_EQ("Completed", Job(results.m_SubmissionId)["status"].AsString());
+    EXPECT_EQ(999u, NumbersOf(results.m_SubmissionId));
+}
+
+TEST_F(BulkJobSubmitterTest, NoNumberInTheFirstBatchAbortsTheJob)
+{
+    CSMSContactVector recipients = Recipients(3);
+    for (CSMSContact& recipient : recipients)
+        recipient.m_Number = " ";
+    const Refusal refusal = RefusalOf(NewJob(recipients));
+    ASSERT_TRUE(refusal.raised);
+    EXPECT_EQ(4u, refusal.code);
+    EXPECT_EQ(E_FAIL, refusal.hr);
+    EXPECT_EQ(std::string("Error occured - ") + kContext + "CreateNew - AppendRecipients", refusal.text);
+    EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob", "AppendRecipients", "AbortBulkJob"}), Operations());
+    EXPECT_EQ("Aborted", OnlyJob()["status"].AsString());
+
+    // A failing abort changes nothing of what is reported.
+    const size_t mark = ServiceRequests().size();
+    Script("AbortBulkJob", R"([{"fault": {"code": "Receiver", "reason": "Server was unable to process request."}}])");
+    const Refusal again = RefusalOf(NewJob(recipients));
+    ASSERT_TRUE(again.raised);
+    EXPECT_EQ(4u, again.code);
+    EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob", "AppendRecipients", "AbortBulkJob"}),
+              Operations(mark));
+}
+
+TEST_F(BulkJobSubmitterTest, ARefusedBatchAbortsTheJobAndReportsItsCode)
+{
+    // The second of three batches is refused: the rest is not sent and the
+    // job, with its first thousand, does not go out.
+    Script("AppendRecipients", R"([{}, {"error": "TOO_MANY_NUMBERS"}])");
+    Refusal refusal = RefusalOf(NewJob(Recipients(2500)));
+    ASSERT_TRUE(refusal.raised);
+    EXPECT_EQ(18u, refusal.code);
+    EXPECT_EQ(std::string("Error occured - ") + kContext + "CreateNew - AppendRecipients", refusal.text);
+    EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob", "AppendRecipients", "AppendRecipients",
+                                        "AbortBulkJob"}),
+              Operations());
+    CJsonValue job = OnlyJob();
+    EXPECT_EQ("Aborted", job["status"].AsString());
+    EXPECT_EQ(1000u, job["numbers"].AsArray().size());
+
+    // The first batch refused the same way.
+    m_Primary.Reset();
+    m_Primary.SetBalance(kUsername, 100000);
+    Script("AppendRecipients", R"([{"error": "INVALID_REQUEST"}])");
+    refusal = RefusalOf(NewJob(Recipients(5)));
+    ASSERT_TRUE(refusal.raised);
+    EXPECT_EQ(12u, refusal.code);
+    EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob", "AppendRecipients", "AbortBulkJob"}), Operations());
+    EXPECT_EQ("Aborted", OnlyJob()["status"].AsString());
+}
+
+TEST_F(BulkJobSubmitterTest, EveryRefusalOfANewJobIsAGatewayException)
+{
+    // Refused keys: nothing after the create.
+    Refusal refusal = RefusalOf(NewJob(Recipients(3)), "NOSUCHKEY");
+    ASSERT_TRUE(refusal.raised);
+    EXPECT_EQ(6u, refusal.code);
+    EXPECT_EQ(E_FAIL, refusal.hr);
+    EXPECT_EQ(std::string("Error occured - ") + kContext + "CreateNew - CreateSMSTextBulkJob", refusal.text);
+    EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob"}), Operations());
+
+    // Too little credit: the job is left as it is, never sent.
+    m_Primary.SetBalance(kUsername, 2);
+    const size_t mark = ServiceRequests().size();
+    refusal = RefusalOf(NewJob(Recipients(3)));
+    ASSERT_TRUE(refusal.raised);
+    EXPECT_EQ(7u, refusal.code);
+    EXPECT_EQ(std::string("Error occured - ") + kContext + "CreateNew - SetBulkJobReady", refusal.text);
+    EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob", "AppendRecipients", "SetBulkJobReady"}),
+              Operations(mark));
+    EXPECT_EQ("Initialising", OnlyJob()["status"].AsString());
+
+    // Unknown codes are refusals too.
+    EXPECT_NO_THROW(CZentavoSMSGatewayWebServiceSubmitter_BulkWS::CheckResultCode(1, "ctx"));
+    EXPECT_THROW(CZentavoSMSGatewayWebServiceSubmitter_BulkWS::CheckResultCode(0, "ctx"), CZentavoSMSGatewayException);
+}
+
+TEST_F(BulkJobSubmitterTest, ASoapFaultPassesThroughUnchanged)
+{
+    Script("CreateSMSTextBulkJob",
+           R"([{"fault": {"code": "Receiver", "reason": "Server was unable to process request."}}])");
+    try
+    {
+        Submit(NewJob(Recipients(2)));
+        ADD_FAILURE() << "nothing thrown";
+    }
+    catch (const CZentavoSMSGatewayException&)
+    {
+        ADD_FAILURE() << "a SOAP fault is no gateway answer";
+    }
+    catch (const CGeneralException& error)
+    {
+        EXPECT_NE(std::string::npos, error.GetDescription().find("Soap call failed (Server was unable to process"))
+            << error.GetDescription();
+    }
+}
+
+TEST_F(BulkJobSubmitterTest, AnUpdateReplacesAScheduledJob)
+{
+    const std::string oldJob = PendingJob();
+    const size_t mark = ServiceRequests().size();
+    CZentavoSMSGatewaySubmission update = ChangeOf(oldJob, saUpdateSendMessageSubmission);
+    update.m_MessageText = "Moved to 10";
+    update.m_Recipients = Recipients(1200);
+    const CZentavoSMSGatewaySubmissionResults results = Submit(update);
+    EXPECT_EQ(1, results.m_Success);
+    EXPECT_EQ(1u, results.m_ResultCode);
+    EXPECT_EQ(1, results.m_SubmissionReplaced);
+    EXPECT_EQ(1, results.m_HasSubmissionId);
+    EXPECT_EQ(0, results.m_JobNotChangeable);
+    EXPECT_NE(oldJob, results.m_SubmissionId);
+    EXPECT_EQ((std::vector<std::string>{"GetBulkJobStatus", "AbortBulkJob", "GetBulkJobStatus",
+                                        "CreateSMSTextBulkJob", "AppendRecipients", "AppendRecipients",
+                                        "SetBulkJobReady"}),
+              Operations(mark));
+    EXPECT_EQ("Aborted", Job(oldJob)["status"].AsString());
+    const CJsonValue replacement = Job(results.m_SubmissionId);
+    EXPECT_EQ("Pending", replacement["status"].AsString());
+    EXPECT_EQ("Moved to 10", replacement["text"].AsString());
+    EXPECT_EQ(1200u, replacement["numbers"].AsArray().size());
+
+    // A Paused job can be replaced too.
+    const std::string paused = PendingJob();
+    SetJobStatus(paused, "Paused");
+    EXPECT_EQ(1, Submit(ChangeOf(paused, saUpdateSendMessageSubmission)).m_SubmissionReplaced);
+}
+
+TEST_F(BulkJobSubmitterTest, AJobNoLongerChangeableIsLeftAlone)
+{
+    const std::string job = PendingJob();
+    for (const char* status : {"Processing", "Completed", "Aborted", "Unknown"})
+    {
+        SetJobStatus(job, status);
+        for (std::uint32_t action : {saUpdateSendMessageSubmission, saCancelSendMessageSubmission})
+        {
+            const size_t mark = ServiceRequests().size();
+            const CZentavoSMSGatewaySubmissionResults results = Submit(ChangeOf(job, action));
+            EXPECT_EQ(0, results.m_Success) << status << action;
+            EXPECT_EQ(1u, results.m_ResultCode);
+            EXPECT_EQ(1, results.m_JobNotChangeable);
+            EXPECT_EQ(0, results.m_SubmissionReplaced);
+            EXPECT_EQ(0, results.m_HasSubmissionId);
+            EXPECT_EQ((std::vector<std::string>{"GetBulkJobStatus"}), Operations(mark)) << status << action;
+            EXPECT_EQ(status, Job(job)["status"].AsString());
+        }
+    }
+}
+
+TEST_F(BulkJobSubmitterTest, AnUpdateStopsWhenTheAbortIsNotConfirmedOrRefused)
+{
+    const std::string job = PendingJob();
+
+    // The service answers OK but the job is still Pending.
+    Script("AbortBulkJob", R"([{"result": [["ErrorCode", "OK"]]}])");
+    size_t mark = ServiceRequests().size();
+    CZentavoSMSGatewaySubmissionResults results = Submit(ChangeOf(job, saUpdateSendMessageSubmission));
+    EXPECT_EQ(0, results.m_Success);
+    EXPECT_EQ(1u, results.m_ResultCode);
+    EXPECT_EQ(0, results.m_SubmissionReplaced);
+    EXPECT_EQ(0, results.m_JobNotChangeable);
+    EXPECT_EQ(0, results.m_HasSubmissionId);
+    EXPECT_EQ((std::vector<std::string>{"GetBulkJobStatus", "AbortBulkJob", "GetBulkJobStatus"}), Operations(mark));
+
+    // The abort refused.
+    Script("AbortBulkJob", R"([{"error": "INVALID_REQUEST"}])");
+    Refusal refusal = RefusalOf(ChangeOf(job, saUpdateSendMessageSubmission));
+    ASSERT_TRUE(refusal.raised);
+    EXPECT_EQ(12u, refusal.code);
+    EXPECT_EQ(std::string("Error occured - ") + kContext + "saUpdateSendMessageSubmission - AbortBulkJob",
+              refusal.text);
+
+    // Either status query refused.
+    for (const char* replies : {R"([{"error": "LOGIN_INVALID"}])", R"([{}, {"error": "INTERNAL_ERROR"}])"})
+    {
+        Script("GetBulkJobStatus", replies);
+        refusal = RefusalOf(ChangeOf(job, saUpdateSendMessageSubmission));
+        ASSERT_TRUE(refusal.raised);
+        EXPECT_EQ(std::string("Error occured - ") + kContext + "saUpdateSendMessageSubmission - GetBulkJobStatus",
+                  refusal.text);
+    }
+    EXPECT_EQ(9u, refusal.code);
+
+    // An unknown job.
+    refusal = RefusalOf(ChangeOf("999999", saUpdateSendMessageSubmission));
+    ASSERT_TRUE(refusal.raised);
+    EXPECT_EQ(14u, refusal.code);
+
+    // The refused second query came after a real abort; nothing was created.
+    EXPECT_EQ("Aborted", Job(job)["status"].AsString());
+    EXPECT_EQ(1u, m_Primary.State()["jobs"].AsArray().size());
+}
+
+TEST_F(BulkJobSubmitterTest, ACancelAbortsTheJob)
+{
+    const std::string job = PendingJob();
+    SetJobStatus(job, "Paused");
+    size_t mark = ServiceRequests().size();
+    const CZentavoSMSGatewaySubmissionResults results = Submit(ChangeOf(job, saCancelSendMessageSubmission));
+    EXPECT_EQ(1, results.m_Success);
+    EXPECT_EQ(1u, results.m_ResultCode);
+    EXPECT_EQ(1, results.m_HasSubmissionId);
+    EXPECT_EQ(job, results.m_SubmissionId);
+    EXPECT_EQ(0, results.m_SubmissionReplaced);
+    EXPECT_EQ((std::vector<std::string>{"GetBulkJobStatus", "AbortBulkJob", "GetBulkJobStatus"}), Operations(mark));
+    EXPECT_EQ("Aborted", Job(job)["status"].AsString());
+
+    // Not confirmed: no success, nothing raised.
+    const std::string pending = PendingJob();
+    Script("AbortBulkJob", R"([{"result": [["ErrorCode", "OK"]]}])");
+    const CZentavoSMSGatewaySubmissionResults unconfirmed = Submit(ChangeOf(pending, saCancelSendMessageSubmission));
+    EXPECT_EQ(0, unconfirmed.m_Success);
+    EXPECT_EQ(1u, unconfirmed.m_ResultCode);
+    EXPECT_EQ(0, unconfirmed.m_HasSubmissionId);
+}
+
+TEST_F(BulkJobSubmitterTest, ACancelTakesAFailedFirstQueryAsNotChangeable)
+{
+    // An unknown job and a refused query alike.
+    const std::string job = PendingJob();
+    for (const std::string& id : {std::string("999999"), job})
+    {
+        const size_t mark = ServiceRequests().size();
+        if (id == job)
+            Script("GetBulkJobStatus", R"([{"error": "LOGIN_INVALID"}])");
+        const CZentavoSMSGatewaySubmissionResults results = Submit(ChangeOf(id, saCancelSendMessageSubmission));
+        EXPECT_EQ(0, results.m_Success);
+        EXPECT_EQ(1u, results.m_ResultCode);
+        EXPECT_EQ(1, results.m_JobNotChangeable);
+        EXPECT_EQ((std::vector<std::string>{"GetBulkJobStatus"}), Operations(mark));
+    }
+
+    // The abort refused, and the query after a real abort refused.
+    Script("AbortBulkJob", R"([{"error": "GATEWAY_ERROR"}])");
+    Refusal refusal = RefusalOf(ChangeOf(job, saCancelSendMessageSubmission));
+    ASSERT_TRUE(refusal.raised);
+    EXPECT_EQ(8u, refusal.code);
+    EXPECT_EQ(std::string("Error occured - ") + kContext + "saCancelSendMessageSubmission - AbortBulkJob",
+              refusal.text);
+    Script("GetBulkJobStatus", R"([{}, {"error": "INTERNAL_ERROR"}])");
+    refusal = RefusalOf(ChangeOf(job, saCancelSendMessageSubmission));
+    ASSERT_TRUE(refusal.raised);
+    EXPECT_EQ(9u, refusal.code);
+    EXPECT_EQ(std::string("Error occured - ") + kContext + "saCancelSendMessageSubmission - GetBulkJobStatus",
+              refusal.text);
+    EXPECT_EQ("Aborted", Job(job)["status"].AsString());
+}
+
+TEST_F(BulkJobSubmitterTest, AnUnknownActionCallsNothing)
+{
+    for (std::uint32_t action : {0u, 4u})
+    {
+        CZentavoSMSGatewaySubmission submission = NewJob(Recipients(2));
+        submission.m_Action = action;
+        const CZentavoSMSGatewaySubmissionResults results = Submit(submission);
+        EXPECT_EQ(0, results.m_Success);
+        EXPECT_EQ(1u, results.m_ResultCode);
+        EXPECT_EQ(0, results.m_HasSubmissionId);
+    }
+    EXPECT_TRUE(ServiceRequests().empty());
+}
+
+// The Send SMS window's road for a large send: method 2 through the
+// user-interface helper and the manager.
+class BulkJobSendTest : public BulkJobSubmitterTest
+{
+protected:
+    CZentavoSMSGatewaySubmissionResults Send(const CZentavoSMSGatewaySubmission& submission)
+    {
+        CZentavoSMSGatewaySubmissionManager manager(5, kAccessKey, kSecretKey, "");
+        return CSMSGatewayHTTPInterfaceClientUIHelper().MakeSubmission(kOwner, "Send Message Failed!", manager,
+                                                                       m_Outlook.Application(), submission);
+    }
+
+    CZentavoSMSGatewaySubmission LargeSend(int recipients)
+    {
+        CZentavoSMSGatewaySubmission submission = NewJob(Recipients(recipients));
+        submission.m_SenderType = sstReplyable;
+        submission.m_RoutingType = 2;
+        IDispatchPtr application = m_Outlook.Application();
+        SetSubmissionReplyAndSourceIdentity(application, submission, submission.m_UserContext);
+        return submission;
+    }
+
+    void ExpectOneBox(const std::string& text)
+    {
+        const std::vector<CapturedMessageBox> shown = m_Boxes.Boxes();
+        ASSERT_EQ(1u, shown.size());
+        EXPECT_EQ(text, shown[0].text);
+        EXPECT_EQ(kCaption, shown[0].caption);
+        EXPECT_EQ(static_cast<UINT>(MB_OK), shown[0].style);
+        EXPECT_EQ(kOwner, shown[0].owner);
+    }
+
+    CFakeOutlook m_Outlook;
+};
+
+TEST_F(BulkJobSendTest, ALargeSendBecomesOneJob)
+{
+    m_Outlook.SetCurrentUser(L"Ann Lee", L"ann.lee@example.com");
+    const CZentavoSMSGatewaySubmissionResults results = Send(LargeSend(150));
+    EXPECT_EQ(1, results.m_Success);
+    EXPECT_EQ(1u, results.m_ResultCode);
+    EXPECT_EQ(1, results.m_HasSubmissionId);
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+    EXPECT_TRUE(m_Primary.Requests("sendmsg.aspx").empty());
+
+    const CJsonValue job = OnlyJob();
+    EXPECT_EQ(results.m_SubmissionId, job["job_id"].AsString());
+    EXPECT_EQ("Completed", job["status"].AsString());
+    EXPECT_EQ(150u, job["numbers"].AsArray().size());
+    EXPECT_EQ("DynamicRouting", job["oa_type"].AsString());
+    EXPECT_EQ("ann.lee@example.com", job["message_source"]["id"].AsString());
+    EXPECT_EQ("Ann Lee", job["reply_to"]["name"].AsString());
+    EXPECT_EQ("ZentavoSMSOutlookAddin", job["message_source"]["interface"].AsString());
+    const CJsonValue state = m_Primary.State();
+    for (const CJsonValue& account : state["accounts"].AsArray())
+    {
+        if (account["username"].AsString() == kUsername)
+        {
+            EXPECT_EQ(100000 - 150, account["balance"].AsInteger());
+        }
+    }
+}
+
+TEST_F(BulkJobSendTest, EachRefusalShowsOneBox)
+{
+    struct Case
+    {
+        const char* operation;
+        const char* replies;
+        std::uint32_t code;
+        std::string tail;
+    };
+    const std::string context = std::string("Error occured - ") + kContext;
+    const Case cases[] = {
+        {"SetBulkJobReady", R"([{"error": "INSUFFICIENT_CREDIT"}])", 7,
+         "Insufficient credit to complete the request"},
+        {"AppendRecipients", R"([{"error": "NO_TO"}])", 4, "No valid recipients numbers were provided"},
+        {"AppendRecipients", R"([{"error": "TOO_MANY_NUMBERS"}])", 18,
+         "ResultCode: 18\n\n" + context + "CreateNew - AppendRecipients"},
+    };
+    for (const Case& c : cases)
+    {
+        const size_t before = m_Boxes.Boxes().size();
+        Script(c.operation, c.replies);
+        const CZentavoSMSGatewaySubmissionResults results = Send(LargeSend(101));
+        EXPECT_EQ(0, results.m_Success) << c.code;
+        EXPECT_EQ(c.code, results.m_ResultCode);
+        const std::vector<CapturedMessageBox> shown = m_Boxes.Boxes();
+        ASSERT_EQ(before + 1, shown.size()) << c.code;
+        EXPECT_EQ("Send Message Failed!\n\n" + c.tail, shown.back().text);
+        EXPECT_EQ(kCaption, shown.back().caption);
+        EXPECT_EQ(kOwner, shown.back().owner);
+    }
+}
+
+TEST_F(BulkJobSendTest, AnUnreachableServiceShowsTheConnectionText)
+{
+    SubmissionTest::PrimaryRelay().SetReachable(false);
+    const CZentavoSMSGatewaySubmissionResults results = Send(LargeSend(120));
+    EXPECT_EQ(0, results.m_Success);
+    EXPECT_EQ(10u, results.m_ResultCode);
+    ExpectOneBox("Send Message Failed!\n\nError occurred connecting to the ZentavoSoftware Service.\n\nPlease check "
+                 "you internet connection and firewall settings");
+}
+
+TEST_F(BulkJobSendTest, TheReminderRoadThroughTheManager)
+{
+    // A reminder's job, its update and its cancel, each as the manager runs it.
+    CZentavoSMSGatewaySubmission reminder = ScheduledJob(Recipients(1));
+    CZentavoSMSGatewaySubmissionResults results = Send(reminder);
+    ASSERT_EQ(1, results.m_HasSubmissionId);
+    reminder.m_Action = saUpdateSendMessageSubmission;
+    reminder.m_SubmissionId = results.m_SubmissionId;
+    results = Send(reminder);
+    ASSERT_EQ(1, results.m_SubmissionReplaced);
+    reminder.m_Action = saCancelSendMessageSubmission;
+    reminder.m_SubmissionId = results.m_SubmissionId;
+    results = Send(reminder);
+    EXPECT_EQ(1, results.m_Success);
+    EXPECT_EQ(reminder.m_SubmissionId, results.m_SubmissionId);
+    EXPECT_EQ("Aborted", Job(reminder.m_SubmissionId)["status"].AsString());
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+} // namespace
