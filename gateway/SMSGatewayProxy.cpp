@@ -171,6 +171,22 @@ std::string CSMSGatewayProxy::SendSingleMessage(CSMSGatewayRequestOptions* optio
     return Request(options, kSendPage, form, kSendExpected, rawReply, status);
 }
 
+std::string CSMSGatewayProxy::SendFormStart(const std::string& accessKey, const std::string& secretKey,
+                                            const std::string& to, const std::string& from) const
+{
+    return InterfacePrefix() + "accesskey=" + URLEncode(accessKey) + "&secretkey=" + URLEncode(secretKey) +
+           "&to=" + URLEncode(to) + "&from=" + URLEncode(from);
+}
+
+void CSMSGatewayProxy::PostSendForm(CSMSGatewayRequestOptions* options, const std::string& form,
+                                    const std::string& to, SMSGatewayResultCode& status,
+                                    std::vector<CSMSSendStatus>& statuses)
+{
+    std::string rawReply;
+    Request(options, kSendPage, form, kSendExpected, rawReply, status);
+    ParseSendMessageResponse(statuses, to, status, rawReply);
+}
+
 void CSMSGatewayProxy::SendUnicodeMessage(CSMSGatewayRequestOptions* options, const std::string& accessKey,
                                           const std::string& secretKey, const std::string& to,
                                           const std::string& from, const std::string& hexText,
@@ -180,9 +196,8 @@ void CSMSGatewayProxy::SendUnicodeMessage(CSMSGatewayRequestOptions* options, co
 {
     status = UNKNOWN;
     statuses.clear();
-    std::string form = InterfacePrefix();
-    form += "accesskey=" + URLEncode(accessKey) + "&secretkey=" + URLEncode(secretKey) + "&to=" + URLEncode(to) +
-            "&from=" + URLEncode(from) + "&type=2&hex=" + URLEncode(hexText.substr(0, kMaxHexChars));
+    std::string form = SendFormStart(accessKey, secretKey, to, from);
+    form += "&type=2&hex=" + URLEncode(hexText.substr(0, kMaxHexChars));
     if (!userKey.empty())
         form += "&userkey=" + URLEncode(userKey);
     if (deliveryReport != 0)
@@ -190,9 +205,7 @@ void CSMSGatewayProxy::SendUnicodeMessage(CSMSGatewayRequestOptions* options, co
     if (maxConCat != 1)
         form += "&maxconcat=" + Number(maxConCat);
 
-    std::string rawReply;
-    Request(options, kSendPage, form, kSendExpected, rawReply, status);
-    ParseSendMessageResponse(statuses, to, status, rawReply);
+    PostSendForm(options, form, to, status, statuses);
 }
 
 void CSMSGatewayProxy::SendBinaryMessage(CSMSGatewayRequestOptions* options, const std::string& accessKey,
@@ -204,18 +217,15 @@ void CSMSGatewayProxy::SendBinaryMessage(CSMSGatewayRequestOptions* options, con
 {
     status = UNKNOWN;
     statuses.clear();
-    std::string form = InterfacePrefix();
-    form += "accesskey=" + URLEncode(accessKey) + "&secretkey=" + URLEncode(secretKey) + "&to=" + URLEncode(to) +
-            "&from=" + URLEncode(from) + "&type=3&udh=" + URLEncode(userDataHeader.substr(0, kMaxUserDataHeaderChars)) +
+    std::string form = SendFormStart(accessKey, secretKey, to, from);
+    form += "&type=3&udh=" + URLEncode(userDataHeader.substr(0, kMaxUserDataHeaderChars)) +
             "&ud=" + URLEncode(userData.substr(0, kMaxUserDataChars));
     if (!userKey.empty())
         form += "&userkey=" + URLEncode(userKey);
     if (deliveryReport != 0)
         form += "&delrpt=1";
 
-    std::string rawReply;
-    Request(options, kSendPage, form, kSendExpected, rawReply, status);
-    ParseSendMessageResponse(statuses, to, status, rawReply);
+    PostSendForm(options, form, to, status, statuses);
 }
 
 void CSMSGatewayProxy::SendWAPPushMessage(CSMSGatewayRequestOptions* options, const std::string& accessKey,
@@ -226,9 +236,8 @@ void CSMSGatewayProxy::SendWAPPushMessage(CSMSGatewayRequestOptions* options, co
 {
     status = UNKNOWN;
     statuses.clear();
-    std::string form = InterfacePrefix();
-    form += "accesskey=" + URLEncode(accessKey) + "&secretkey=" + URLEncode(secretKey) + "&to=" + URLEncode(to) +
-            "&from=" + URLEncode(from) + "&type=4&text=" + URLEncode(text.substr(0, kMaxWAPPushChars)) +
+    std::string form = SendFormStart(accessKey, secretKey, to, from);
+    form += "&type=4&text=" + URLEncode(text.substr(0, kMaxWAPPushChars)) +
             "&href=" + URLEncode(address.substr(0, kMaxWAPPushChars));
     // This form carries the interface a second time, after the address.
     if (m_InterfaceId != 0)
@@ -236,9 +245,7 @@ void CSMSGatewayProxy::SendWAPPushMessage(CSMSGatewayRequestOptions* options, co
     if (deliveryReport != 0)
         form += "&delrpt=1";
 
-    std::string rawReply;
-    Request(options, kSendPage, form, kSendExpected, rawReply, status);
-    ParseSendMessageResponse(statuses, to, status, rawReply);
+    PostSendForm(options, form, to, status, statuses);
 }
 
 void CSMSGatewayProxy::ParseSendMessageResponse(std::vector<CSMSSendStatus>& statuses, const std::string& to,

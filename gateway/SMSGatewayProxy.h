@@ -125,6 +125,12 @@ private:
     std::string InterfacePrefix() const;
     std::string Request(CSMSGatewayRequestOptions* options, const std::string& page, const std::string& form,
                         const std::string& expected, std::string& rawReply, SMSGatewayResultCode& status);
+    // The fields every send variant begins with: interface, keys, to, from.
+    std::string SendFormStart(const std::string& accessKey, const std::string& secretKey, const std::string& to,
+                              const std::string& from) const;
+    // Posts a send form and reads its reply into one record per recipient.
+    void PostSendForm(CSMSGatewayRequestOptions* options, const std::string& form, const std::string& to,
+                      SMSGatewayResultCode& status, std::vector<CSMSSendStatus>& statuses);
 
     std::uint32_t m_InterfaceId = 0;
     CSMSGatewayService m_Service;
