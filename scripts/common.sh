@@ -2,7 +2,7 @@
 # the Wine prefix. Source it; it defines functions only.
 
 # Debian packages the build and the tests need.
-REQUIRED_PACKAGES="cmake make mingw-w64 mingw-w64-tools wine wine64 xvfb googletest python3 openssl nodejs libxml2-utils"
+REQUIRED_PACKAGES="cmake make mingw-w64 mingw-w64-tools libwine-dev wine wine64 xvfb googletest python3 openssl nodejs libxml2-utils"
 
 log() { echo "[$(basename "$0")] $*" >&2; }
 
