@@ -30,3 +30,16 @@ function(add_wine_test name target)
         ENVIRONMENT "${WINE_TEST_ENVIRONMENT};${WT_ENVIRONMENT}"
         TIMEOUT 600)
 endfunction()
+
+# add_wine_prefix_fixture(<name>): a Wine prefix of its own in the build
+# folder, as the fixture wine_<name>; its path is WINE_PREFIX_<name>. Tests
+# use it with add_wine_test(... FIXTURES wine_<name> ENVIRONMENT
+# WINEPREFIX=${WINE_PREFIX_<name>}).
+function(add_wine_prefix_fixture name)
+    set(prefix ${CMAKE_BINARY_DIR}/wineprefix-${name})
+    set(WINE_PREFIX_${name} ${prefix} PARENT_SCOPE)
+    add_test(NAME wine_${name}_up COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-prefix-up.sh ${prefix})
+    set_tests_properties(wine_${name}_up PROPERTIES FIXTURES_SETUP wine_${name} TIMEOUT 300)
+    add_test(NAME wine_${name}_down COMMAND sh -c "WINEPREFIX=${prefix} wineserver -k </dev/null >/dev/null 2>&1; exit 0")
+    set_tests_properties(wine_${name}_down PROPERTIES FIXTURES_CLEANUP wine_${name})
+endfunction()
