@@ -70,10 +70,11 @@ bool HasFolderWithEntryId(const COutlookFolderVector& folders, const std::wstrin
     return false;
 }
 
-bool FillContact(const std::string& name, const std::string& number, CSMSContact& contact)
+// Reads the name first, then the mobile number.
+bool FillContact(IDispatch* object, const wchar_t* nameMember, CSMSContact& contact)
 {
-    contact.m_Name = name;
-    contact.m_Number = number;
+    contact.m_Name = GetNarrowText(object, nameMember);
+    contact.m_Number = GetNarrowText(object, L"MobileTelephoneNumber");
     return !contact.m_Name.empty() && !contact.m_Number.empty();
 }
 
@@ -164,15 +165,13 @@ void CMicrosoftOutlookObjectModelUtils::GetSMSContactsFromRecipients(const IDisp
 bool CMicrosoftOutlookObjectModelUtils::GetSMSContactFromContactItem(const IDispatchPtr& contactItem,
                                                                      CSMSContact& contact)
 {
-    return FillContact(GetNarrowText(contactItem, L"FullName"), GetNarrowText(contactItem, L"MobileTelephoneNumber"),
-                       contact);
+    return FillContact(contactItem, L"FullName", contact);
 }
 
 bool CMicrosoftOutlookObjectModelUtils::GetSMSContactFromExchangeUser(const IDispatchPtr& exchangeUser,
                                                                       CSMSContact& contact)
 {
-    return FillContact(GetNarrowText(exchangeUser, L"Name"), GetNarrowText(exchangeUser, L"MobileTelephoneNumber"),
-                       contact);
+    return FillContact(exchangeUser, L"Name", contact);
 }
 
 void CMicrosoftOutlookObjectModelUtils::GetAllContactFolders(const IDispatchPtr& application,
