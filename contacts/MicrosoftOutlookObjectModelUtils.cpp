@@ -82,8 +82,8 @@ bool FillContact(IDispatch* object, const wchar_t* nameMember, CSMSContact& cont
 // as a filled record; false when there is none worth sending to.
 bool ContactOfRecipient(const IDispatchPtr& recipient, CSMSContact& contact)
 {
-    const long userType =
-        static_cast<long>(Dispatch::Get(Required(Dispatch::GetPtr(recipient, L"AddressEntry")), L"AddressEntryUserType"));
+    const IDispatchPtr addressEntry = Required(Dispatch::GetPtr(recipient, L"AddressEntry"));
+    const long userType = static_cast<long>(Dispatch::Get(addressEntry, L"AddressEntryUserType"));
     if (userType != kOutlookContactAddressEntry && userType != kExchangeUserAddressEntry)
         return false;
 

@@ -513,9 +513,16 @@ TEST_F(ContactSearchTest, AnItemThatIsNoContactEndsItsFolder)
     const CFakeObjectPtr first = Folder({Contact(kCandidates[0]), m_Outlook.NewMailItem(), Contact(kCandidates[4])});
     EXPECT_EQ(static_cast<IDispatch*>(found), Find({first, Folder({found})}));
 
-    // The search by address books takes the folders of those that have one.
+    // Only a query that fails otherwise is raised.
+    const CFakeObjectPtr unreachable = m_Outlook.NewUnreachableItem(kDisconnected);
+    EXPECT_EQ(kDisconnected, FailureOf([&] { Find({Folder({unreachable})}); }));
+}
+
+TEST_F(ContactSearchTest, ResolvingSearchesTheFoldersOfTheAddressBooks)
+{
+    const CFakeObjectPtr found = Contact(kCandidates[1]);
     COutlookAddressBookList books;
-    for (const CFakeObjectPtr& folder : {CFakeObjectPtr(), first, Folder({found})})
+    for (const CFakeObjectPtr& folder : {CFakeObjectPtr(), Folder({Contact(kCandidates[0])}), Folder({found})})
     {
         books.push_back(std::make_unique<COutlookAddressBook>());
         books.back()->m_Folder = folder;
@@ -524,9 +531,6 @@ TEST_F(ContactSearchTest, AnItemThatIsNoContactEndsItsFolder)
     const IDispatchPtr resolved = Utils::ResolveRecipientToContactItem(m_Recipient, books);
     EXPECT_EQ(static_cast<IDispatch*>(found), resolved.GetInterfacePtr());
     EXPECT_EQ(2u, m_Outlook.Log().CallsTo(L"Items.Find").size());
-
-    const CFakeObjectPtr unreachable = m_Outlook.NewUnreachableItem(kDisconnected);
-    EXPECT_EQ(kDisconnected, FailureOf([&] { Find({Folder({unreachable})}); }));
 }
 
 void ReadContactFolders(CFakeOutlook& outlook)
