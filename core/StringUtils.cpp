@@ -178,6 +178,22 @@ std::string ExtractDigits(const std::string& text)
     return digits;
 }
 
+std::string MakeIdentifierFromName(const std::string& name)
+{
+    std::string id;
+    if (!name.empty() && name[0] >= '0' && name[0] <= '9')
+        id += '_';
+    for (const char c : name)
+    {
+        const unsigned char code = static_cast<unsigned char>(c);
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (code >= '_' && code <= 127))
+            id += c;
+        else if (c == ' ')
+            id += '_';
+    }
+    return id;
+}
+
 std::wstring ConvertLFToCRLF(const std::wstring& text)
 {
     std::wstring result;

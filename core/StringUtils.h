@@ -30,6 +30,10 @@ std::string Right(const std::string& text, int n);
 std::wstring LeftW(const std::wstring& text, int n);
 std::wstring RightW(const std::wstring& text, int n);
 std::string ExtractDigits(const std::string& text);
+// A name made fit for use as an identifier: "_" before a leading digit;
+// digits, capitals and the characters from '_' to code 127 kept; blanks as
+// "_"; everything else dropped. "2 Day Notice!" gives "_2_Day_Notice".
+std::string MakeIdentifierFromName(const std::string& name);
 std::wstring ConvertLFToCRLF(const std::wstring& text);
 
 // Form encoding through UTF-8: letters and digits stay, a blank becomes '+',

@@ -356,17 +356,14 @@ TEST_F(UserPreferencesTest, AssignmentCopiesEveryPreferenceButNotTheKey)
     EXPECT_EQ("edited", ReadText(kSettings, "DefaultSendersId"));
 }
 
-TEST(SMSTemplate, IdFallsBackToAnIdentifierMadeFromTheName)
+TEST(SMSTemplate, StartsEmptyAndPrefersASetId)
 {
     CSMSTemplate item;
     EXPECT_EQ("", item.Name);
     EXPECT_EQ("", item.Text);
     EXPECT_FALSE(item.BuiltIn);
     EXPECT_EQ("", item.GetId());
-    item.Name = "2 Day Notice!";
-    EXPECT_EQ("_2_Day_Notice", item.GetId());
-    item.Name = "Ann & Bob \xe9~{}";
-    EXPECT_EQ("Ann__Bob_~{}", item.GetId());
+    item.Name = "Visit";
     item.Id = "DefaultTemplate";
     EXPECT_EQ("DefaultTemplate", item.GetId());
 }

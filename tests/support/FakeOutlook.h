@@ -11,9 +11,14 @@
 //   EXPECT_EQ(L"NameSpace.CurrentUser", outlook.Log().Texts()[1]);
 //
 // Objects refer to their children, never to their parents, so releasing the
-// Outlook and the log frees everything. Further Outlook objects (folders,
-// items, explorers, ...) are added the same way: a New... factory that
-// declares the members and their dispatch ids on a CFakeObject.
+// Outlook and the log frees everything. Further Outlook objects (events,
+// command bars, selections, ...) are added the same way: a New... factory
+// that declares the members and their dispatch ids on a CFakeObject.
+// Collections are CFakeCollections that a test fills with Add:
+//
+//   const CFakeObjectPtr work = outlook.NewFolder(L"Work");
+//   FakeCollectionOf(outlook.DefaultFolder(10)->Value(L"Folders"))->Add(work);
+//   outlook.AddressLists()->Add(outlook.NewAddressList(L"Contacts", L"00ab", work));
 #pragma once
 
 #include "tests/support/FakeDispatch.h"
@@ -30,10 +35,20 @@ public:
     CFakeCallLog& Log() { return *m_Log; }
     const std::shared_ptr<CFakeCallLog>& SharedLog() const { return m_Log; }
 
-    // Application: Session, GetNamespace("MAPI"), Version, Name.
+    // Application: Session, GetNamespace("MAPI"), Version, Name,
+    // ActiveExplorer() (the explorer of SetActiveExplorer).
     CFakeObjectPtr Application() const { return m_Application; }
-    // NameSpace: Type, CurrentUser, Logoff, GetDefaultFolder.
+    // NameSpace: Type, CurrentUser, Logoff, GetDefaultFolder, AddressLists.
     CFakeObjectPtr Session() const { return m_NameSpace; }
+    // NameSpace.AddressLists, empty at first.
+    CFakeCollectionPtr AddressLists() const { return m_AddressLists; }
+    // What Application.ActiveExplorer() gives: at first an explorer whose
+    // navigation pane holds a mail and a calendar module, Nothing after
+    // SetActiveExplorer(nullptr).
+    CFakeObjectPtr ActiveExplorer() const { return *m_ActiveExplorer; }
+    void SetActiveExplorer(const CFakeObjectPtr& explorer) { *m_ActiveExplorer = explorer; }
+    // The calendar module of the first explorer's navigation pane.
+    CFakeObjectPtr CalendarModule() const { return m_CalendarModule; }
     // The current user's Recipient.
     CFakeObjectPtr CurrentUser() const;
 
@@ -48,23 +63,33 @@ public:
     // Factories; each new object records into this Outlook's log.
     CFakeObjectPtr NewObject(const std::wstring& className) const;
     CFakeCollectionPtr NewCollection(const std::wstring& className) const;
+    // Recipient: Name, Address, AddressEntry, Resolved (True), and
+    // Resolve(), which sets Resolved and answers True when the recipient has
+    // an address entry, else answers False.
     CFakeObjectPtr NewRecipient(const std::wstring& name, const std::wstring& address, IDispatch* addressEntry) const;
-    // AddressEntry: Name, Address, Type, AddressEntryUserType, and
-    // GetExchangeUser, which gives the Exchange user or Nothing.
+    // AddressEntry: Name, Address, Type, AddressEntryUserType (10, an Outlook
+    // contact, with a contact; else 0, an Exchange user, with an Exchange
+    // user; else 30 for "SMTP" and 40), GetExchangeUser and GetContact, which
+    // give the Exchange user and the contact item or Nothing.
     CFakeObjectPtr NewAddressEntry(const std::wstring& name, const std::wstring& address, const std::wstring& type,
-                                   IDispatch* exchangeUser) const;
-    // ExchangeUser: Name, Address, Type "EX", PrimarySmtpAddress.
+                                   IDispatch* exchangeUser, IDispatch* contact = nullptr) const;
+    // ExchangeUser: Name, Address, Type "EX", PrimarySmtpAddress,
+    // MobileTelephoneNumber.
     CFakeObjectPtr NewExchangeUser(const std::wstring& name, const std::wstring& distinguishedName,
-                                   const std::wstring& primarySmtp) const;
+                                   const std::wstring& primarySmtp, const std::wstring& mobile = L"") const;
 
     // Mail. NameSpace.GetDefaultFolder(id) gives one folder per id, made on
     // first use and kept while the NameSpace lives ("Outbox" for 4, "Sent
     // Items" for 5, ...); DefaultFolder reads the same folder without a call.
     CFakeObjectPtr DefaultFolder(long folderId) const;
-    // MAPIFolder: Name, Items (NewItems).
+    // MAPIFolder: Name, EntryID (unique in the process; a test may set
+    // another folder's to make the two the same folder), Folders (empty),
+    // Items (NewItems).
     CFakeObjectPtr NewFolder(const std::wstring& name) const;
     // Items: Count, Item, _NewEnum; Add (item type left out or olMailItem)
-    // appends a new mail item and returns it.
+    // appends a new mail item and returns it. Find(filter) does not evaluate
+    // the filter (the call log keeps it): it and FindNext hand out the items
+    // in order, then Nothing.
     CFakeCollectionPtr NewItems() const;
     // MailItem, answering _MailItem: Class 43, Subject, Body, Sent, Saved,
     // Recipients (NewRecipients), Attachments (NewAttachments); Send sets
@@ -81,11 +106,41 @@ public:
     // A missing file fails the call.
     CFakeCollectionPtr NewAttachments() const;
 
+    // Contacts. ContactItem, answering _ContactItem: Class 40, FullName,
+    // FirstName, LastName, MobileTelephoneNumber, Email1Address.
+    CFakeObjectPtr NewContactItem(const std::wstring& fullName, const std::wstring& firstName,
+                                  const std::wstring& lastName, const std::wstring& mobile) const;
+    // An item whose every interface query but IUnknown and IDispatch fails
+    // with the HRESULT, as an item of a store gone offline answers.
+    CFakeObjectPtr NewUnreachableItem(HRESULT queryFailure) const;
+    // AddressList: Name, ID, GetContactsFolder(), which gives the folder or
+    // Nothing.
+    CFakeObjectPtr NewAddressList(const std::wstring& name, const std::wstring& id, IDispatch* contactsFolder) const;
+
+    // Explorers. Explorer: NavigationPane (NewNavigationPane).
+    CFakeObjectPtr NewExplorer() const;
+    // NavigationPane: Modules, a NavigationModules collection holding a mail
+    // module and a new calendar module; GetNavigationModule(type) gives the
+    // first module of that NavigationModuleType, or Nothing.
+    CFakeObjectPtr NewNavigationPane() const;
+    // NavigationModule: NavigationModuleType, Name.
+    CFakeObjectPtr NewNavigationModule(long type, const std::wstring& name) const;
+    // CalendarModule, answering _CalendarModule: NavigationModuleType 1,
+    // Name, NavigationGroups (empty).
+    CFakeObjectPtr NewCalendarModule() const;
+    // NavigationGroup: Name, NavigationFolders (empty).
+    CFakeObjectPtr NewNavigationGroup(const std::wstring& name) const;
+    // NavigationFolder: DisplayName (the folder's name), Folder.
+    CFakeObjectPtr NewNavigationFolder(const CFakeObjectPtr& folder) const;
+
 private:
     std::shared_ptr<CFakeCallLog> m_Log;
     CFakeObjectPtr m_Application;
     CFakeObjectPtr m_NameSpace;
     std::shared_ptr<std::map<long, CFakeObjectPtr>> m_DefaultFolders;
+    CFakeCollectionPtr m_AddressLists;
+    std::shared_ptr<CFakeObjectPtr> m_ActiveExplorer;
+    CFakeObjectPtr m_CalendarModule;
 };
 
 // The fake object or collection a result or property holds; empty when the

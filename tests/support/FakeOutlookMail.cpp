@@ -1,48 +1,23 @@
 // Folders, mail items, recipients and attachments of the test Outlook.
 #include "tests/support/FakeOutlook.h"
-#include "tests/support/FakeOutlookMail.h"
+#include "tests/support/FakeOutlookParts.h"
 
+#include "platform/OfficeIds.h"
+
+#include <atomic>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 
-const IID IID_FakeOutlookMailItem = {0x00063034, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-
 namespace
 {
 using Arguments = CFakeObject::Arguments;
-using WeakLog = std::weak_ptr<CFakeCallLog>;
+using WeakLog = FakeWeakLog;
 
 const long kMailClass = 43;      // olMail
 const long kByValue = 1;         // olByValue
 const long kToRecipient = 1;     // olTo
-
-void Declare(CFakeObject& object, const wchar_t* name, const _variant_t& value, DISPID id = DISPID_UNKNOWN)
-{
-    object.SetProperty(name, value);
-    if (id != DISPID_UNKNOWN)
-        object.SetDispId(name, id);
-}
-
-void Declare(CFakeObject& object, const wchar_t* name, IDispatch* value, DISPID id = DISPID_UNKNOWN)
-{
-    Declare(object, name, _variant_t(value), id);
-}
-
-void Declare(CFakeObject& object, const wchar_t* name, CFakeObject::Method method, DISPID id = DISPID_UNKNOWN)
-{
-    object.SetMethod(name, std::move(method));
-    if (id != DISPID_UNKNOWN)
-        object.SetDispId(name, id);
-}
-
-bool IsMissing(const Arguments& arguments, size_t index)
-{
-    if (index >= arguments.size())
-        return true;
-    const VARIANT& value = arguments[index];
-    return V_VT(&value) == VT_ERROR && V_ERROR(&value) == DISP_E_PARAMNOTFOUND;
-}
 
 std::wstring FolderName(long folderId)
 {
@@ -117,8 +92,8 @@ CFakeCollectionPtr MakeAttachments(const WeakLog& log)
 
         const std::wstring::size_type slash = path.find_last_of(L"\\/");
         const std::wstring fileName = slash == std::wstring::npos ? path : path.substr(slash + 1);
-        const std::wstring displayName = IsMissing(arguments, 3) ? fileName : FakeArgumentText(arguments, 3);
-        const long type = IsMissing(arguments, 1) ? kByValue : FakeArgumentLong(arguments, 1);
+        const std::wstring displayName = FakeArgumentMissing(arguments, 3) ? fileName : FakeArgumentText(arguments, 3);
+        const long type = FakeArgumentMissing(arguments, 1) ? kByValue : FakeArgumentLong(arguments, 1);
 
         const CFakeObjectPtr attachment = CFakeObject::Create(L"Attachment", log.lock());
         Declare(*attachment, L"PathName", _variant_t(path.c_str()));
@@ -135,7 +110,7 @@ CFakeCollectionPtr MakeAttachments(const WeakLog& log)
 CFakeObjectPtr MakeMailItem(const WeakLog& log)
 {
     const CFakeObjectPtr mail = CFakeObject::Create(L"MailItem", log.lock());
-    mail->AddInterface(IID_FakeOutlookMailItem);
+    mail->AddInterface(IID__MailItem);
     CFakeObject* self = mail;
     Declare(*mail, L"Class", _variant_t(kMailClass), 61450);
     mail->SetReadOnly(L"Class");
@@ -163,7 +138,7 @@ CFakeObjectPtr MakeMailItem(const WeakLog& log)
         },
         61512);
     Declare(*mail, L"Move", [self](const Arguments& arguments) {
-        if (IsMissing(arguments, 0))
+        if (FakeArgumentMissing(arguments, 0))
             FakeThrow(DISP_E_PARAMNOTFOUND);
         const CFakeObjectPtr folder = FakeObjectOf(arguments[0]);
         const CFakeCollectionPtr items = folder ? FakeCollectionOf(folder->Value(L"Items")) : nullptr;
@@ -187,20 +162,44 @@ CFakeCollectionPtr MakeItems(const WeakLog& log)
     Declare(
         *items, L"Add",
         [self, log](const Arguments& arguments) {
-            if (!IsMissing(arguments, 0) && FakeArgumentLong(arguments, 0) != 0)
+            if (!FakeArgumentMissing(arguments, 0) && FakeArgumentLong(arguments, 0) != 0)
                 FakeThrow(E_INVALIDARG, L"The test Outlook makes mail items only.");
             const CFakeObjectPtr mail = MakeMailItem(log);
             self->Add(static_cast<IDispatch*>(mail));
             return _variant_t(static_cast<IDispatch*>(mail));
         },
         95);
+
+    // Find does not evaluate its filter: it and FindNext hand out the items
+    // in order, so the items a test puts in are the candidates found.
+    const auto next = std::make_shared<size_t>(static_cast<size_t>(-1)); // no search yet
+    Declare(*items, L"Find", [self, next](const Arguments& arguments) {
+        FakeArgumentText(arguments, 0);
+        *next = 0;
+        return *next < self->Size() ? self->At((*next)++) : _variant_t();
+    });
+    Declare(*items, L"FindNext", [self, next](const Arguments&) {
+        return *next < self->Size() ? self->At((*next)++) : _variant_t();
+    });
     return items;
+}
+
+// A new entry id in Outlook's hexadecimal form, unique in the process.
+std::wstring NewEntryId()
+{
+    static std::atomic<unsigned long> counter(0);
+    wchar_t text[48];
+    swprintf(text, 48, L"00000000FAC0E0000000000000000000%08lX", ++counter);
+    return text;
 }
 
 CFakeObjectPtr MakeFolder(const WeakLog& log, const std::wstring& name)
 {
     const CFakeObjectPtr folder = CFakeObject::Create(L"MAPIFolder", log.lock());
-    Declare(*folder, L"Name", _variant_t(name.c_str()), 12289);
+    Declare(*folder, L"Name", FakeText(name), 12289);
+    Declare(*folder, L"EntryID", FakeText(NewEntryId()), 61470);
+    folder->SetReadOnly(L"EntryID");
+    DeclareCollection(*folder, L"Folders", L"Folders", log, 8451);
     Declare(*folder, L"Items", static_cast<IDispatch*>(MakeItems(log)), 12544);
     folder->SetReadOnly(L"Items");
     return folder;

@@ -1,0 +1,32 @@
+// What the parts of the test Outlook share: CFakeOutlook's constructor and
+// its factories in FakeOutlook.cpp (recipients, address entries),
+// FakeOutlookMail.cpp (folders, items, mail), FakeOutlookContacts.cpp
+// (contacts, address lists) and FakeOutlookExplorer.cpp (explorers and the
+// navigation pane).
+#pragma once
+
+#include "tests/support/FakeDispatch.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+using FakeWeakLog = std::weak_ptr<CFakeCallLog>;
+
+// Declares a member, with Outlook's own dispatch id where it is known.
+void Declare(CFakeObject& object, const wchar_t* name, const _variant_t& value, DISPID id = DISPID_UNKNOWN);
+void Declare(CFakeObject& object, const wchar_t* name, IDispatch* value, DISPID id = DISPID_UNKNOWN);
+void Declare(CFakeObject& object, const wchar_t* name, CFakeObject::Method method, DISPID id = DISPID_UNKNOWN);
+// A read-only property holding a new collection; returns the collection.
+CFakeCollectionPtr DeclareCollection(CFakeObject& object, const wchar_t* name, const std::wstring& className,
+                                     const FakeWeakLog& log, DISPID id = DISPID_UNKNOWN);
+
+_variant_t FakeText(const std::wstring& text);
+// A method that answers the object (or Nothing), holding a reference to it.
+CFakeObject::Method FakeAnswer(IDispatch* object);
+bool FakeArgumentMissing(const CFakeObject::Arguments& arguments, size_t index);
+
+// Declares NameSpace.GetDefaultFolder on the namespace; the folders it makes
+// live in the returned map, which the namespace's method holds too.
+std::shared_ptr<std::map<long, CFakeObjectPtr>> DeclareDefaultFolders(CFakeObject& nameSpace,
+                                                                      const std::shared_ptr<CFakeCallLog>& log);
