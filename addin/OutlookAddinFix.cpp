@@ -64,15 +64,10 @@ LRESULT CALLBACK COutlookAddinFix::KeyboardHookProc(int code, WPARAM virtualKey,
     if (keyFlags & kKeyReleased)
         return 1;
 
-    // With nothing focused there is nothing to move from or type into; a
-    // null start would make the tab-stop walk run over the top-level windows.
     HWND focus = ::GetFocus();
-    if (focus)
-    {
-        if (virtualKey == VK_TAB)
-            MoveFocusToNextTabStop(focus);
-        else
-            ::SendMessageA(focus, WM_CHAR, virtualKey, keyFlags);
-    }
+    if (virtualKey == VK_TAB)
+        MoveFocusToNextTabStop(focus);
+    else
+        ::SendMessageA(focus, WM_CHAR, virtualKey, keyFlags);
     return 1;
 }

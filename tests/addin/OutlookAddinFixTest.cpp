@@ -168,6 +168,18 @@ TEST_F(KeyboardFix, UnregisteringRemovesOneEntry)
     EXPECT_EQ("ab ", TextOf(kFirstEdit));
 }
 
+TEST_F(KeyboardFix, TabWithNothingFocusedStaysInTheWindow)
+{
+    CRegistration registration(m_Dialog.Handle());
+    ::SetFocus(nullptr);
+    ASSERT_EQ(nullptr, ::GetFocus());
+
+    EXPECT_EQ(1, COutlookAddinFix::KeyboardHookProc(HC_ACTION, VK_TAB, kPressed));
+
+    EXPECT_EQ(nullptr, ::GetFocus());
+    EXPECT_EQ(m_Dialog.Handle(), ::GetActiveWindow());
+}
+
 TEST_F(KeyboardFix, InitialisingTwiceRaises)
 {
     COutlookAddinFix::Initialise();
