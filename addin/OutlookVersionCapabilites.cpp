@@ -1,30 +1,6 @@
 #include "addin/OutlookVersionCapabilites.h"
 
-#include <cctype>
-#include <climits>
-
-namespace
-{
-// atoi's reading (leading white space, a sign, digits up to the first other
-// character; none give 0), saturating instead of overflowing.
-int LeadingNumber(const std::string& text)
-{
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
-    {
-        value = value * 10 + (text[i] - '0');
-        if (value > INT_MAX)
-            return negative ? INT_MIN : INT_MAX;
-    }
-    return static_cast<int>(negative ? -value : value);
-}
-} // namespace
+#include "core/ConfigReg.h"
 
 void COutlookVersionCapabilites::Parse(const std::string& version)
 {
@@ -34,7 +10,8 @@ void COutlookVersionCapabilites::Parse(const std::string& version)
     const size_t dot = version.find('.');
     if (dot == std::string::npos || dot == 0)
         return;
-    m_nMajorVersion = LeadingNumber(version.substr(0, dot));
+    // atoi's reading, clamped rather than overflowing on absurd texts.
+    m_nMajorVersion = StringToInt32(version.substr(0, dot));
 
     if (m_nMajorVersion >= 14)
         m_bVersion14OrLater = true;
