@@ -1,9 +1,12 @@
 #include "addin/ZentavoSMSOutlookPlugin.h"
 
+#include "core/CompanyName.h"
 #include "core/ErrorReports.h"
 #include "core/Exceptions.h"
 #include "core/StringUtils.h"
 #include "gateway/SMSGatewayHTTPInterfaceClient.h"
+#include "gateway/ZentavoSMSGatewayAuthenticationManager.h"
+#include "ui/SetupDlg.h"
 
 #include <comdef.h>
 
@@ -18,54 +21,6 @@ CZentavoSMSOutlookPlugin CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin;
 
 namespace
 {
-const char* const kNoDescription = "Error Occurred (No description available)";
-
-// The error-box text of the exception being handled, in the form every
-// user-interface handler of the add-in shows.
-std::string DescribeCurrentException()
-{
-    try
-    {
-        throw;
-    }
-    catch (const _com_error& e)
-    {
-        std::string text = GetCOMErrorDescription(e);
-        if (text.empty())
-            text = kNoDescription;
-        if (e.Error() != E_FAIL)
-            text += "\n\n(" + std::to_string(static_cast<long>(e.Error())) + ")";
-        return text;
-    }
-    catch (const CGeneralException& e)
-    {
-        std::ostringstream text;
-        text << e.GetDescription() << " (0x" << std::hex << static_cast<std::uint32_t>(e.GetHResult()) << ")";
-        return text.str();
-    }
-    catch (const std::exception& e)
-    {
-        const std::string text = e.what() ? e.what() : "";
-        return text.empty() ? std::string(kNoDescription) : text;
-    }
-    catch (...)
-    {
-        return "Unrecognised Exception occurred";
-    }
-}
-
-// Called from a catch clause: nothing may escape to Outlook.
-void ShowCurrentExceptionInErrorBox(const std::string& function) noexcept
-{
-    try
-    {
-        ShowErrorMessageBox(DescribeCurrentException(), function);
-    }
-    catch (...)
-    {
-    }
-}
-
 std::wstring TraceLogBanner()
 {
     std::wostringstream banner;
@@ -130,17 +85,60 @@ void CZentavoSMSOutlookPlugin::StartTraceLog()
     }
 }
 
+// A preferences save that fails (a read-only key) must not leave the balance
+// worker running into the module's unload.
 void CZentavoSMSOutlookPlugin::Uninitialise()
 {
+    const char* const function = "CZentavoSMSOutlookPlugin::Uninitialise";
     try
     {
         m_UserPreferences.Save();
+    }
+    catch (...)
+    {
+        ShowCurrentExceptionInErrorBox(function);
+    }
+    try
+    {
         m_BalanceClient.Uninitialise();
     }
     catch (...)
     {
-        ShowCurrentExceptionInErrorBox("CZentavoSMSOutlookPlugin::Uninitialise");
+        ShowCurrentExceptionInErrorBox(function);
     }
+}
+
+bool CZentavoSMSOutlookPlugin::CheckConfiguration()
+{
+    try
+    {
+        CZentavoSMSGatewayAuthenticationManager authentication(m_Config);
+        CZentavoSMSGatewayLoginDetails details;
+        authentication.GetLoginDetails(details);
+        if (details.m_LoggedIn)
+            return true;
+
+        // The dialog's own answer does not matter: only a login made there.
+        CSetupDlg setup;
+        setup.DoModal(::GetActiveWindow());
+        authentication.GetLoginDetails(details);
+        return details.m_LoggedIn != 0;
+    }
+    catch (...)
+    {
+        ShowCurrentExceptionInErrorBox("CZentavoSMSOutlookPlugin::CheckConfiguration");
+        return false;
+    }
+}
+
+void CZentavoSMSOutlookPlugin::SetOutlookVersionCapabilites(COutlookVersionCapabilites* capabilities)
+{
+    m_pOutlookVersionCapabilites = capabilities;
+}
+
+COutlookVersionCapabilites* CZentavoSMSOutlookPlugin::GetOutlookVersionCapabilites() const
+{
+    return m_pOutlookVersionCapabilites;
 }
 
 void CZentavoSMSOutlookPlugin::InitialiseEventLogSource()
@@ -150,5 +148,5 @@ void CZentavoSMSOutlookPlugin::InitialiseEventLogSource()
 
 void CZentavoSMSOutlookPlugin::ReplaceCompanyNameShortTag(std::string& text)
 {
-    text = ReplaceAll(text, "{CompanyNameShort}", "ZentavoSoftware");
+    ::ReplaceCompanyNameShortTag(text);
 }

@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 
+class COutlookVersionCapabilites;
+
 class CZentavoSMSOutlookPlugin
 {
     // Owns the logger that g_pTraceLogger points at and clears the pointer
@@ -43,9 +45,19 @@ public:
     // Failures are shown in the error box; a failed load leaves the worker
     // stopped.
     void Initialise();
-    // Saves the preferences and stops the balance worker. Failures are
-    // shown in the error box.
+    // Saves the preferences and stops the balance worker; the worker stops
+    // even when the save fails. Failures are shown in the error box.
     void Uninitialise();
+
+    // True when a gateway account is configured. Otherwise the set-up
+    // dialog runs over the active window and the answer is whether the user
+    // logged in there. Failures are shown in the error box and give false.
+    bool CheckConfiguration();
+
+    // The running Outlook's version record; it lives in the add-in object,
+    // which hands it over at connection. Null before that.
+    void SetOutlookVersionCapabilites(COutlookVersionCapabilites* capabilities);
+    COutlookVersionCapabilites* GetOutlookVersionCapabilites() const;
 
     // Event-log entries from here on go out under the add-in's own source.
     static void InitialiseEventLogSource();
@@ -59,5 +71,7 @@ public:
     SMSGatewayHTTPInterfaceClientAsync m_BalanceClient;
 
 private:
+    COutlookVersionCapabilites* m_pOutlookVersionCapabilites = nullptr;  // not owned
+
     void StartTraceLog();
 };

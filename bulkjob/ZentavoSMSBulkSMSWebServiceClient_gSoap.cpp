@@ -3,7 +3,7 @@
 #include "bulkjob/service/BulkJobElements.h"
 #include "bulkjob/service/SoapEnvelope.h"
 #include "core/Exceptions.h"
-#include "gateway/GatewayAddresses.h"
+#include "core/GatewayAddresses.h"
 #include "platform/GSoapWinInet.h"
 
 #include <comdef.h>
@@ -15,9 +15,6 @@ namespace
 {
 
 const char kClassPrefix[] = "CZentavoSMSBulkSMSWebServiceClient_gSoap::";
-
-// The add-in's own interface id in a submission's end points.
-const std::uint32_t kAddinInterfaceId = 0x20000001;
 
 // Time-outs per operation: creating a job is quick, a batch of recipients
 // and the job state changes take longer on a busy gateway.
@@ -379,7 +376,7 @@ std::uint32_t CZentavoSMSBulkSMSWebServiceClient_gSoap::ConvertFromWebBulkJobSta
 
 std::uint32_t CZentavoSMSBulkSMSWebServiceClient_gSoap::ConvertToWebServiceInterface(std::uint32_t interfaceId)
 {
-    if (interfaceId != kAddinInterfaceId)
+    if (interfaceId != kZentavoSMSOutlookAddinInterfaceId)
         ThrowNotSupported("ConvertToWebServiceInterface");
     return ns1__Interfaces__ZentavoSMSOutlookAddin;
 }

@@ -15,7 +15,6 @@
 
 #include "bulkjob/service/ZentavoBulkJobSoap.h"
 #include "core/DateTimeUtils.h"
-#include "gateway/SMSGatewayProxy.h"
 #include "gateway/ZentavoSMSGatewaySubmission.h"
 
 #include <windows.h>

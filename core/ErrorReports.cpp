@@ -1,6 +1,8 @@
 #include "core/ErrorReports.h"
 
 #include <atomic>
+#include <cstdint>
+#include <sstream>
 
 #include "core/Mutex.h"
 
@@ -217,4 +219,48 @@ void ShowErrorMessageBox(const std::string& text, const std::string& function)
     if (!function.empty())
         message += "\n\nFunction: " + function;
     ShowMessageBox(nullptr, message, GetEventLogSourceName() + " - Error Occurred", MB_OK);
+}
+
+std::string DescribeCurrentException()
+{
+    const char* const noDescription = "Error Occurred (No description available)";
+    try
+    {
+        throw;
+    }
+    catch (const _com_error& e)
+    {
+        std::string text = GetCOMErrorDescription(e);
+        if (text.empty())
+            text = noDescription;
+        if (e.Error() != E_FAIL)
+            text += "\n\n(" + SignedDecimal(e.Error()) + ")";
+        return text;
+    }
+    catch (const CGeneralException& e)
+    {
+        std::ostringstream text;
+        text << e.GetDescription() << " (0x" << std::hex << static_cast<std::uint32_t>(e.GetHResult()) << ")";
+        return text.str();
+    }
+    catch (const std::exception& e)
+    {
+        const std::string text = e.what() ? e.what() : "";
+        return text.empty() ? std::string(noDescription) : text;
+    }
+    catch (...)
+    {
+        return "Unrecognised Exception occurred";
+    }
+}
+
+void ShowCurrentExceptionInErrorBox(const std::string& function) noexcept
+{
+    try
+    {
+        ShowErrorMessageBox(DescribeCurrentException(), function);
+    }
+    catch (...)
+    {
+    }
 }

@@ -74,6 +74,19 @@ void ReportError(WORD eventType, const std::string& function, const std::string&
 // Occurred". User-interface thread only.
 void ShowErrorMessageBox(const std::string& text, const std::string& function);
 
+// The user-interface catch family, for handlers that end in
+//   catch (...) { ShowCurrentExceptionInErrorBox("CClass::Method"); }
+// DescribeCurrentException gives the error-box text of the exception being
+// handled: a _com_error's description (or "Error Occurred (No description
+// available)") with "\n\n(<signed HRESULT>)" unless it is E_FAIL; a
+// CGeneralException's description with " (0x<hex>)"; a standard exception's
+// what(); "Unrecognised Exception occurred" for anything else. Only valid
+// inside a catch clause.
+std::string DescribeCurrentException();
+// Shows that text in the shared error box under the handler's name; never
+// throws, so the handler can return as on success.
+void ShowCurrentExceptionInErrorBox(const std::string& function) noexcept;
+
 // The description of a _com_error's error information as narrow text; empty
 // when it has none.
 std::string GetCOMErrorDescription(const _com_error& error);

@@ -1,6 +1,6 @@
 #include "gateway/SMSGatewayHTTPInterfaceClient.h"
 
-#include "gateway/GatewayAddresses.h"
+#include "core/GatewayAddresses.h"
 
 void InitialiseSMSGatewayHTTPInterfaceClient(CSMSGatewayHTTPInterfaceClient& client)
 {

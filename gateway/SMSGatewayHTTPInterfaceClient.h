@@ -13,9 +13,6 @@ public:
     ~CSMSGatewayHTTPInterfaceClient() override = default;
 };
 
-// The add-in's own interface id.
-constexpr std::uint32_t kZentavoSMSOutlookAddinInterfaceId = 0x20000001;
-
 // The gateway addresses (direct access, no proxy), the add-in's interface id
 // and its client details. Raises what opening the internet session raises.
 void InitialiseSMSGatewayHTTPInterfaceClient(CSMSGatewayHTTPInterfaceClient& client);

@@ -1,6 +1,6 @@
 #include "gateway/SMSGatewayHTTPInterfaceClientUIHelper.h"
 
-#include "addin/ZentavoSMSOutlookPlugin.h"
+#include "core/CompanyName.h"
 #include "core/ErrorReports.h"
 #include "gateway/SMSGatewayResultCode.h"
 #include "gateway/ZentavoSMSGatewaySubmissionManager.h"
@@ -14,7 +14,7 @@ const char* const kConnectionErrorText =
 
 std::string WithCompanyName(std::string text)
 {
-    CZentavoSMSOutlookPlugin::ReplaceCompanyNameShortTag(text);
+    ReplaceCompanyNameShortTag(text);
     return text;
 }
 

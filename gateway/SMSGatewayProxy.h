@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+// The add-in's own interface id, the one the gateway knows this client by.
+constexpr std::uint32_t kZentavoSMSOutlookAddinInterfaceId = 0x20000001;
+
 // An identity the gateway can reply to, or the source of a message.
 struct CSMSGatewayEndPoint
 {

@@ -55,6 +55,8 @@ const ErrorName kErrorNames[] = {
 // Fields whose values never reach a report.
 const char* const kMaskedFields[] = {"secretkey=", "password="};
 const char kMask[] = "*******";
+// Reply fields that carry an authentication factor's keys.
+const char* const kMaskedReplyFields[] = {"PUBLICFIELD:", "SECRETFIELD:"};
 
 void DefaultDelayWait(DWORD milliseconds)
 {
@@ -94,6 +96,19 @@ std::string MaskField(const std::string& form, const std::string& field)
     if (next != std::string::npos)
         masked += form.substr(next);
     return masked;
+}
+
+// Every value of the field, up to its line's end, hidden.
+std::string MaskReplyField(std::string reply, const std::string& field)
+{
+    for (std::string::size_type found = reply.find(field); found != std::string::npos;
+         found = reply.find(field, found + field.size()))
+    {
+        const std::string::size_type start = found + field.size();
+        const std::string::size_type end = reply.find_first_of("\r\n", start);
+        reply.replace(start, (end == std::string::npos ? reply.size() : end) - start, kMask);
+    }
+    return reply;
 }
 } // namespace
 
@@ -301,7 +316,7 @@ SMSGatewayResultCode CSMSGatewayService::ParseResponse(const std::string& reply,
     if (reply.find("ERR:") != std::string::npos)
         return GetStatusFromErrorText(reply);
 
-    CEventLogger::WriteEvent(kErrorEvent, "CSMSGatewayProxy::MakeHTTPRequest - Invalid Response: " + reply,
+    CEventLogger::WriteEvent(kErrorEvent, "CSMSGatewayProxy::MakeHTTPRequest - Invalid Response: " + MaskReplyKeys(reply),
                              kTransportEventSource);
     return CONNECTION_ERROR;
 }
@@ -337,9 +352,17 @@ SMSGatewayResultCode CSMSGatewayService::GetStatusFromErrorText(const std::strin
     for (const ErrorName& entry : kErrorNames)
         if (text.find(entry.name) != std::string::npos)
             return entry.code;
-    CEventLogger::WriteEvent(kErrorEvent, "CSMSGatewayProxy::MakeHTTPRequest - Unrecognised Status: " + text,
+    CEventLogger::WriteEvent(kErrorEvent, "CSMSGatewayProxy::MakeHTTPRequest - Unrecognised Status: " + MaskReplyKeys(text),
                              kTransportEventSource);
     return UNKNOWN;
+}
+
+std::string CSMSGatewayService::MaskReplyKeys(const std::string& reply)
+{
+    std::string masked = reply;
+    for (const char* field : kMaskedReplyFields)
+        masked = MaskReplyField(masked, field);
+    return masked;
 }
 
 std::string CSMSGatewayService::MaskSecretKey(const std::string& form)

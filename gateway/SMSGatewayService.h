@@ -103,6 +103,8 @@ public:
     // The form with the values of its secret key and password hidden, for
     // reports.
     static std::string MaskSecretKey(const std::string& form);
+    // A reply with the values of its key fields hidden, for reports.
+    static std::string MaskReplyKeys(const std::string& reply);
 
 private:
     CHTTPConnection m_HTTPConnection;

@@ -1,6 +1,5 @@
 #include "gateway/ZentavoSMSGatewayAuthenticationManager.h"
 
-#include "addin/ZentavoSMSOutlookPlugin.h"
 #include "core/Exceptions.h"
 #include "core/StringUtils.h"
 #include "gateway/SMSGatewayHTTPInterfaceClient.h"
@@ -14,11 +13,6 @@ using CServiceConnectionException = CSMSGatewayHTTPInterfaceClientUIHelper::CSer
 
 const std::uint32_t kAccessKeyAuthMode = 5;
 const int kLastAuthFactorNameSuffix = 100;
-
-CConfigZentavoSMSOutlookAddin_Config& AddinConfig()
-{
-    return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_Config;
-}
 
 // Runs one gateway request. A failure on the way to the gateway (the
 // request options hold its Win32 error) becomes a CServiceConnectionException
@@ -193,7 +187,7 @@ void CZentavoSMSGatewayAuthenticationManager::Authentication(std::string usernam
 
     // Once the old factor is gone the stored pair is worthless: a login
     // that then fails leaves the account logged out, not a dead pair.
-    CConfigZentavoSMSOutlookAddin_Config& config = AddinConfig();
+    CConfigZentavoSMSOutlookAddin_Config& config = m_Config;
     try
     {
         result.m_ResultCode = CreateAuthFactor(username, password, result.m_AccessKeys);
@@ -239,14 +233,14 @@ void CZentavoSMSGatewayAuthenticationManager::Logout()
                     std::to_string(static_cast<std::uint32_t>(code)) + ")",
                 E_FAIL);
     }
-    CConfigZentavoSMSOutlookAddin_Config& config = AddinConfig();
+    CConfigZentavoSMSOutlookAddin_Config& config = m_Config;
     StoreLoginDetails(config, LoggedOutDetails());
     config.Save();
 }
 
 void CZentavoSMSGatewayAuthenticationManager::GetLoginDetails(CZentavoSMSGatewayLoginDetails& details)
 {
-    ReadLoginDetails(AddinConfig(), details);
+    ReadLoginDetails(m_Config, details);
 }
 
 void CZentavoSMSGatewayAuthenticationManager::ReadLoginDetails(CConfigZentavoSMSOutlookAddin_Config& config,

@@ -4,7 +4,8 @@
 // password, is stored in the add-in's configuration (auth mode 5) and sent
 // with every later request. Logging out deletes the factor again.
 //
-// No state of its own: callers build one on the stack for one operation.
+// No state of its own: callers build one on the stack for one operation,
+// handing it the configuration it reads and saves (the plug-in core's).
 // Everything runs on the calling thread, Outlook's user-interface thread,
 // and each request blocks it for up to 20000 ms. When the gateway cannot be
 // reached, CSMSGatewayHTTPInterfaceClientUIHelper::CServiceConnectionException
@@ -42,6 +43,12 @@ struct CZentavoSMSGatewayAuthenticationResult
 class CZentavoSMSGatewayAuthenticationManager
 {
 public:
+    // The configuration must outlive the manager.
+    explicit CZentavoSMSGatewayAuthenticationManager(CConfigZentavoSMSOutlookAddin_Config& config)
+        : m_Config(config)
+    {
+    }
+
     // Logs in with the user name (compared, sent and stored lower-cased). A
     // stored login of the same user whose pair still works is kept (code 1,
     // nothing changes); otherwise the stored factor is deleted and a new one
@@ -52,7 +59,7 @@ public:
     // saves the logged-out state; any other code raises and keeps the login.
     void Logout();
 
-    // The plug-in core's configuration.
+    // From the manager's configuration.
     void GetLoginDetails(CZentavoSMSGatewayLoginDetails& details);
     static void ReadLoginDetails(CConfigZentavoSMSOutlookAddin_Config& config,
                                  CZentavoSMSGatewayLoginDetails& details);
@@ -72,4 +79,7 @@ public:
     static void InitialiseRequestOptions(CSMSGatewayRequestOptions& options);
     // "ZentavoSMS Outlook Addin (<computer name>)".
     static std::string GetAuthFactorBaseName();
+
+private:
+    CConfigZentavoSMSOutlookAddin_Config& m_Config;
 };

@@ -3,7 +3,7 @@
 #include "core/ErrorReports.h"
 #include "core/StringUtils.h"
 #include "core/ZentavoSMSSecurity.h"
-#include "gateway/GatewayAddresses.h"
+#include "core/GatewayAddresses.h"
 #include "gateway/TemporaryFiles.h"
 #include "gateway/ZentavoSubmissionXMLGenerator.h"
 

@@ -3,7 +3,7 @@
 // codes, faults, error pages and connection failures.
 #include "bulkjob/ZentavoSMSBulkSMSWebServiceClient_gSoap.h"
 #include "core/Exceptions.h"
-#include "gateway/GatewayAddresses.h"
+#include "core/GatewayAddresses.h"
 #include "platform/GSoapWinInet.h"
 #include "tests/support/GatewaySimulator.h"
 

@@ -1,7 +1,7 @@
 #include "bulkjob/ZentavoSMSBulkSMSWebServiceClient.h"
 
 #include "core/Exceptions.h"
-#include "gateway/GatewayAddresses.h"
+#include "core/GatewayAddresses.h"
 #include "tests/support/FakeDispatch.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // ZENTAVOSMS_GATEWAY_BULKJOB_URL). Each must be accepted and answered.
 #include "bulkjob/ZentavoSMSBulkSMSWebServiceClient_gSoap.h"
 #include "core/Win32Utils.h"
-#include "gateway/GatewayAddresses.h"
+#include "core/GatewayAddresses.h"
 
 #include <gtest/gtest.h>
 

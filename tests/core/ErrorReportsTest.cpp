@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 #include "tests/support/EventCapture.h"
@@ -144,6 +145,57 @@ TEST_F(ErrorReports, ErrorMessageBoxTextAndCaption)
     EXPECT_EQ(static_cast<UINT>(MB_OK), shown[0].style);
     EXPECT_EQ("An error has occured (Ctrl-C to copy)\n\nplain", shown[1].text);
     EXPECT_EQ("ZentavoSMSOutlookAddin - Error Occurred", shown[1].caption);
+}
+
+// The user-interface family's text for each kind of exception.
+TEST_F(ErrorReports, CurrentExceptionTextsOfTheUserInterfaceFamily)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void()> raise;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"COM error with description", [] { ThrowCOMError(E_ACCESSDENIED, L"Access denied here"); },
+         "Access denied here\n\n(-2147024891)"},
+        {"COM error E_FAIL", [] { ThrowCOMError(E_FAIL, L"Failed"); }, "Failed"},
+        {"COM error without description", [] { throw _com_error(E_POINTER); },
+         "Error Occurred (No description available)\n\n(-2147467261)"},
+        {"general exception", [] { throw CGeneralException("Disk full", HRESULT_FROM_WIN32(ERROR_DISK_FULL)); },
+         "Disk full (0x80070070)"},
+        {"general exception without text", [] { throw CGeneralException("", E_FAIL); }, " (0x80004005)"},
+        {"standard exception", [] { throw std::runtime_error("bad input"); }, "bad input"},
+        {"standard exception without text", [] { throw std::runtime_error(""); },
+         "Error Occurred (No description available)"},
+        {"anything else", [] { throw 42; }, "Unrecognised Exception occurred"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        try
+        {
+            c.raise();
+            ADD_FAILURE() << "nothing raised";
+        }
+        catch (...)
+        {
+            EXPECT_EQ(c.text, DescribeCurrentException());
+        }
+    }
+
+    CMessageBoxCapture boxes;
+    try
+    {
+        throw 1;
+    }
+    catch (...)
+    {
+        ShowCurrentExceptionInErrorBox("CTest::Handler");
+    }
+    ASSERT_EQ(1u, boxes.Boxes().size());
+    EXPECT_EQ("An error has occured (Ctrl-C to copy)\n\nUnrecognised Exception occurred\n\nFunction: CTest::Handler",
+              boxes.Boxes()[0].text);
 }
 
 // Without a sink the real event log is used; whatever Wine makes of it, the

@@ -104,6 +104,22 @@ TEST(SMSGatewayReply, MaskSecretKeyHidesSecretsOnly)
                   "accesskey=a&secretkey=s&subacc_username=u&subacc_password=p&subacc_service=1"));
 }
 
+// A login reply the reader does not recognise reaches the event log without
+// its keys.
+TEST(SMSGatewayReply, MalformedLoginReplyIsReportedWithoutItsKeys)
+{
+    CEventLogCapture events;
+    EXPECT_EQ(CONNECTION_ERROR, Parse("SECRETFIELD:s3cr3t\r\n", "PUBLICFIELD:").status);
+    EXPECT_EQ(UNKNOWN, Parse("ERR:NEW_THING\nPUBLICFIELD:pub\nSECRETFIELD:sec", "BALANCE:").status);
+
+    const std::vector<CapturedEvent> written = events.Events();
+    ASSERT_EQ(2u, written.size());
+    EXPECT_EQ("CSMSGatewayProxy::MakeHTTPRequest - Invalid Response: SECRETFIELD:*******\r\n", written[0].text);
+    EXPECT_EQ("CSMSGatewayProxy::MakeHTTPRequest - Unrecognised Status: ERR:NEW_THING\nPUBLICFIELD:*******\n"
+              "SECRETFIELD:*******",
+              written[1].text);
+}
+
 // Random, truncated and binary replies never crash the reader and always end
 // in a defined status with a value taken from the reply.
 TEST(SMSGatewayReply, RandomRepliesAlwaysGiveADefinedStatus)

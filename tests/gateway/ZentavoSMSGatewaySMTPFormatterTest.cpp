@@ -1,7 +1,7 @@
 #include "gateway/ZentavoSMSGatewaySMTPFormatter.h"
 
 #include "core/Exceptions.h"
-#include "gateway/GatewayAddresses.h"
+#include "core/GatewayAddresses.h"
 #include "platform/ComPtr.h"
 #include "tests/gateway/EmailTestSupport.h"
 

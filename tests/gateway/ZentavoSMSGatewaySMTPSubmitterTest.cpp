@@ -1,7 +1,7 @@
 #include "gateway/ZentavoSMSGatewaySMTPSubmitter.h"
 
 #include "core/Exceptions.h"
-#include "gateway/GatewayAddresses.h"
+#include "core/GatewayAddresses.h"
 #include "tests/gateway/EmailTestSupport.h"
 #include "tests/support/FakeOutlook.h"
 

@@ -59,7 +59,7 @@ protected:
     {
         CZentavoSMSGatewayAuthenticationResult result;
         result.m_ResultCode = 77;
-        CZentavoSMSGatewayAuthenticationManager().Authentication(username, password, result);
+        AuthManager().Authentication(username, password, result);
         return result;
     }
 
@@ -120,7 +120,7 @@ TEST_F(AuthenticationManagerTest, LoginCreatesAFactorAndSavesItsPair)
     EXPECT_TRUE(GatewayKnowsPair(saved.accessKey));
 
     CZentavoSMSGatewayLoginDetails details;
-    CZentavoSMSGatewayAuthenticationManager().GetLoginDetails(details);
+    AuthManager().GetLoginDetails(details);
     EXPECT_EQ(1, details.m_LoggedIn);
     EXPECT_EQ("testuser", details.m_Username);
 }
@@ -320,7 +320,7 @@ TEST_F(AuthenticationManagerTest, UnexpectedBalanceAnswerWhileCheckingTheStoredP
 TEST_F(AuthenticationManagerTest, LogoutDeletesTheFactorAndSavesTheLoggedOutState)
 {
     StoreSeededLogin();
-    CZentavoSMSGatewayAuthenticationManager().Logout();
+    AuthManager().Logout();
     const std::vector<CLoggedRequest> requests = m_Primary.Requests();
     ASSERT_EQ(1u, requests.size());
     EXPECT_EQ("api/https/deleteauthfactor.aspx", requests[0].m_Page);
@@ -332,7 +332,7 @@ TEST_F(AuthenticationManagerTest, LogoutDeletesTheFactorAndSavesTheLoggedOutStat
 TEST_F(AuthenticationManagerTest, LogoutAcceptsOnlyDeletedOrUnknownPairs)
 {
     StoreLogin(kUsername, "GONEACCESSKEY", "GONESECRETKEY");
-    CZentavoSMSGatewayAuthenticationManager().Logout();
+    AuthManager().Logout();
     EXPECT_EQ("ERR:LOGIN_INVALID", m_Primary.Requests().at(0).m_ReplyBody);
     ExpectLoggedOutSaved();
 
@@ -340,7 +340,7 @@ TEST_F(AuthenticationManagerTest, LogoutAcceptsOnlyDeletedOrUnknownPairs)
     m_Primary.Script("deleteauthfactor.aspx", CScriptedReply::Error("GATEWAY_ERROR"));
     try
     {
-        CZentavoSMSGatewayAuthenticationManager().Logout();
+        AuthManager().Logout();
         FAIL() << "no exception";
     }
     catch (const CGeneralException& e)
@@ -357,7 +357,7 @@ TEST_F(AuthenticationManagerTest, LogoutWhenNotLoggedInOnlyClearsTheState)
     Config().SetUsername("someone");
     Config().SetPassword("secret");
     Config().Save();
-    CZentavoSMSGatewayAuthenticationManager().Logout();
+    AuthManager().Logout();
     EXPECT_TRUE(m_Primary.Requests().empty());
     ExpectLoggedOutSaved();
     EXPECT_EQ("", ReadSavedState().password);
@@ -375,7 +375,7 @@ TEST_F(AuthenticationManagerTest, UnreachableGatewayRaisesAServiceConnectionExce
     const Step steps[] = {
         {"CreateAuthFactor", false, [this] { Login(kUsername, kPassword); }},
         {"TestAuthentication", true, [this] { Login(kUsername, kPassword); }},
-        {"DeleteAuthFactor", true, [] { CZentavoSMSGatewayAuthenticationManager().Logout(); }},
+        {"DeleteAuthFactor", true, [] { AuthManager().Logout(); }},
     };
     for (const Step& step : steps)
     {
@@ -431,7 +431,7 @@ TEST_F(AuthenticationManagerTest, ConnectionFailureOffersARetryThatRepeatsTheOpe
     StoreSeededLogin();
     PrimaryRelay().SetReachable(false);
     m_Boxes.QueueAnswers({IDNO});
-    EXPECT_EQ(1, RunWithRetries([] { CZentavoSMSGatewayAuthenticationManager().Logout(); }));
+    EXPECT_EQ(1, RunWithRetries([] { AuthManager().Logout(); }));
     ExpectSeededLoginSaved();
 
     ResetSettings();
@@ -439,7 +439,7 @@ TEST_F(AuthenticationManagerTest, ConnectionFailureOffersARetryThatRepeatsTheOpe
     m_Boxes.QueueAnswers({IDYES, IDYES});
     CZentavoSMSGatewayAuthenticationResult result;
     EXPECT_EQ(3, RunWithRetries([&] {
-        CZentavoSMSGatewayAuthenticationManager().Authentication(kUsername, kPassword, result);
+        AuthManager().Authentication(kUsername, kPassword, result);
     }));
     EXPECT_EQ(1u, result.m_ResultCode);
     EXPECT_EQ(5, ReadSavedState().authMode);

@@ -51,10 +51,10 @@ TEST_F(EndToEndTest, LoginBalanceAndAHundredRecipientSend)
 
     // Login, as the setup page does it.
     CZentavoSMSGatewayAuthenticationResult login;
-    CZentavoSMSGatewayAuthenticationManager().Authentication("TestUser", kPassword, login);
+    AuthManager().Authentication("TestUser", kPassword, login);
     ASSERT_EQ(1u, login.m_ResultCode);
     CZentavoSMSGatewayLoginDetails details;
-    CZentavoSMSGatewayAuthenticationManager().GetLoginDetails(details);
+    AuthManager().GetLoginDetails(details);
     ASSERT_EQ(1, details.m_LoggedIn);
 
     // The Send SMS window hands the worker the keys and asks for the balance.
@@ -107,8 +107,8 @@ TEST_F(EndToEndTest, LoginBalanceAndAHundredRecipientSend)
     ASSERT_EQ(1u, m_Boxes.Boxes().size());
     EXPECT_EQ("Send Message Failed!\n\nInsufficient credit to complete the request", m_Boxes.Boxes()[0].text);
 
-    CZentavoSMSGatewayAuthenticationManager().Logout();
-    CZentavoSMSGatewayAuthenticationManager().GetLoginDetails(details);
+    AuthManager().Logout();
+    AuthManager().GetLoginDetails(details);
     EXPECT_EQ(0, details.m_LoggedIn);
     Plugin().Uninitialise();
     EXPECT_TRUE(m_Events.Events().empty());

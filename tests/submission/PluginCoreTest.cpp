@@ -117,6 +117,12 @@ TEST_F(PluginCoreTest, TraceLogStartsOnlyWhenAFileIsConfigured)
     EXPECT_NE(std::string::npos, log.find(prefix + "\r\n")) << log;
     EXPECT_NE(std::string::npos, log.find(prefix + std::string(111, '=') + "\r\n")) << log;
     EXPECT_NE(std::string::npos, log.find(prefix + "Trace log started (ZentavoSMSOutlookAddin Ver:5.0.1 64bit ")) << log;
+
+    // A second start in the same process keeps the logger it has.
+    IZentavoSMSTraceLogging* const first = g_pTraceLogger;
+    Plugin().Uninitialise();
+    Plugin().Initialise();
+    EXPECT_EQ(first, g_pTraceLogger);
     ::DeleteFileA(file.c_str());
 }
 
@@ -141,6 +147,50 @@ TEST_F(PluginCoreTest, SettingsThatCannotBeOpenedStopTheStartWithOneErrorBox)
     EXPECT_NO_THROW(Plugin().m_BalanceClient.Initialise());
     Plugin().m_BalanceClient.Uninitialise();
     Plugin().m_ConfigErrorText.clear();
+}
+
+TEST_F(PluginCoreTest, UninitialiseStopsTheWorkerWhenThePreferencesCannotBeSaved)
+{
+    SetSettingsDacl("D:P(A;;KR;;;WD)");
+    Plugin().Initialise();  // opens the key read-only
+    Plugin().Uninitialise();
+    SetSettingsDacl("D:P(A;;KA;;;WD)");
+
+    const std::vector<CapturedMessageBox> boxes = m_Boxes.Boxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(std::string::npos, boxes[0].text.find("Function: CZentavoSMSOutlookPlugin::Uninitialise")) << boxes[0].text;
+    // The worker was stopped: starting it again succeeds.
+    EXPECT_NO_THROW(Plugin().m_BalanceClient.Initialise());
+    Plugin().m_BalanceClient.Uninitialise();
+}
+
+// The set-up dialog answers Cancel until its login page exists, so only a
+// stored access-key login counts.
+TEST_F(PluginCoreTest, CheckConfigurationNeedsAnAccessKeyLogin)
+{
+    struct Case
+    {
+        const char* name;
+        int authMode;
+        const char* secretKey;
+        bool configured;
+    };
+    const Case cases[] = {
+        {"access keys", 5, "secret", true},
+        {"access key mode without a secret key", 5, "", false},
+        {"encrypted password", 2, "secret", false},
+        {"nothing stored", 0, "", false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Config().m_AuthMode = c.authMode;
+        Config().SetSecretKey(c.secretKey);
+        if (c.authMode == 2)
+            Config().SetPassword("stored password");
+        EXPECT_EQ(c.configured, Plugin().CheckConfiguration());
+    }
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 
 TEST_F(PluginCoreTest, UninitialiseSavesThePreferencesButNotTheConfiguration)

@@ -1,6 +1,6 @@
 #include "tests/submission/SubmissionTestSupport.h"
 
-#include "gateway/GatewayAddresses.h"
+#include "core/GatewayAddresses.h"
 #include "gateway/SMSGatewayService.h"
 #include "gateway/ZentavoSMSGatewayAuthenticationManager.h"
 

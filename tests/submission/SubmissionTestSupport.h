@@ -7,6 +7,7 @@
 #pragma once
 
 #include "addin/ZentavoSMSOutlookPlugin.h"
+#include "gateway/ZentavoSMSGatewayAuthenticationManager.h"
 #include "gateway/ZentavoSMSGatewaySubmission.h"
 #include "tests/support/EventCapture.h"
 #include "tests/support/GatewaySimulator.h"
@@ -47,6 +48,11 @@ protected:
     static CConfigZentavoSMSOutlookAddin_Config& Config()
     {
         return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_Config;
+    }
+    // A manager over the plug-in core's configuration, as the add-in builds one.
+    static CZentavoSMSGatewayAuthenticationManager AuthManager()
+    {
+        return CZentavoSMSGatewayAuthenticationManager(Config());
     }
     // Removes the add-in's settings key and loads the configuration afresh.
     static void ResetSettings();

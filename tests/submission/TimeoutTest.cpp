@@ -61,7 +61,7 @@ TEST_F(TimeoutTest, BalanceAndLoginGiveUpAfter20sAndASendWaitsLonger)
         try
         {
             CZentavoSMSGatewayAuthenticationResult result;
-            CZentavoSMSGatewayAuthenticationManager().Authentication(kUsername, kPassword, result);
+            AuthManager().Authentication(kUsername, kPassword, result);
         }
         catch (const CServiceConnectionException& e)
         {

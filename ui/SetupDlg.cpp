@@ -1,0 +1,6 @@
+#include "ui/SetupDlg.h"
+
+INT_PTR CSetupDlg::DoModal(HWND)
+{
+    return IDCANCEL;
+}
