@@ -83,6 +83,25 @@ struct RegKeyTraits
     static void Close(Handle handle) noexcept { ::RegCloseKey(handle); }
 };
 
+// A hook installed by SetWindowsHookEx; removed on the thread that owns it.
+struct HookTraits
+{
+    using Handle = HHOOK;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle handle) noexcept { ::UnhookWindowsHookEx(handle); }
+};
+
+// A window the owner created (never one it was handed): destroyed on the
+// creating thread, as DestroyWindow requires.
+struct WindowTraits
+{
+    using Handle = HWND;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle handle) noexcept { ::DestroyWindow(handle); }
+};
+
 using CScopedKernelHandle = CScopedHandle<KernelHandleTraits>;
 using CScopedFileHandle = CScopedHandle<FileHandleTraits>;
 using CScopedRegKey = CScopedHandle<RegKeyTraits>;
+using CScopedHook = CScopedHandle<HookTraits>;
+using CScopedWindow = CScopedHandle<WindowTraits>;

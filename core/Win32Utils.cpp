@@ -57,6 +57,10 @@ bool DispatchOneMessage(bool& quitSeen, WPARAM& quitCode)
 
 HWND FindTabStop(HWND start, HWND (*step)(HWND))
 {
+    // From no window the wrapping step would walk the top-level windows
+    // without ever coming back to the start.
+    if (!start)
+        return nullptr;
     HWND current = start;
     for (;;)
     {

@@ -85,7 +85,8 @@ public:
     static HWND GetNextSiblingWrapped(HWND window);
     static HWND GetPrevSibling(HWND window);
     // The next (wrapping) or previous (not wrapping) sibling with WS_TABSTOP;
-    // the window itself when it is the only tab stop; null when none.
+    // the window itself when it is the only tab stop; null when none, and
+    // for a null window.
     static HWND GetNextTabStopWindow(HWND window);
     static HWND GetPrevTabStopWindow(HWND window);
 };

@@ -167,6 +167,12 @@ TEST_F(Win32UtilsWindows, TabStopsForwardWrapBackwardDoesNot)
     EXPECT_EQ(nullptr, CWin32Utils::GetNextTabStopWindow(m_First));
 }
 
+TEST(Win32Utils, NoWindowHasNoTabStop)
+{
+    EXPECT_EQ(nullptr, CWin32Utils::GetNextTabStopWindow(nullptr));
+    EXPECT_EQ(nullptr, CWin32Utils::GetPrevTabStopWindow(nullptr));
+}
+
 class PumpingWait : public ::testing::Test
 {
 protected:
