@@ -1,7 +1,13 @@
 #include "addin/Addin.h"
 
 #include "addin/Module.h"
+#include "addin/OutlookAddinFix.h"
 #include "addin/ZentavoSMSOutlookPlugin.h"
+#include "contacts/MAPIUtils.h"
+#include "contacts/MicrosoftOutlookObjectModelUtils.h"
+#include "core/TraceLogging.h"
+#include "platform/Dispatch.h"
+#include "platform/OfficeIds.h"
 #include "core/ErrorReports.h"
 #include "core/StringUtils.h"
 #include "core/Win32Utils.h"
@@ -35,12 +41,111 @@ bool IsRunByRegCap()
 }
 } // namespace
 
-CAddin::CAddin() : m_Dispatch(IID_IRibbonCallback)
+namespace
 {
+// Outlook's default folders and Office's command-bar values.
+const long kFolderCalendar = 9;
+const long kFolderDeletedItems = 3;
+const long kBarPositionTop = 1;
+const long kControlButton = 1;
+const long kButtonIconAndCaption = 3;
+
+// Event dispatch ids of the add-in's own sinks.
+const DISPID kNewExplorer = 0xF001;
+const DISPID kExplorerActivate = 0xF001;
+const DISPID kExplorerBeforeFolderSwitch = 0xF003;
+const DISPID kExplorerSelectionChange = 0xF007;
+
+// The interface the object answers, or empty for E_NOINTERFACE; any other
+// failure of the query is raised.
+IDispatchPtr QueryOrEmpty(IUnknown* object, const IID& iid)
+{
+    IDispatchPtr result;
+    if (!object)
+        return result;
+    IDispatch* answered = nullptr;
+    const HRESULT hr = object->QueryInterface(iid, reinterpret_cast<void**>(&answered));
+    if (hr == E_NOINTERFACE)
+        return result;
+    if (FAILED(hr))
+        _com_issue_error(hr);
+    result.Attach(answered);
+    return result;
+}
+
+IDispatchPtr Required(const IDispatchPtr& object, const char* failureText)
+{
+    if (!object)
+        ThrowCOMError(E_FAIL, _bstr_t(failureText));
+    return object;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+// Advises unless advised already (a retried set-up skips what it did).
+void AdviseOnce(CDispEventSink& sink, IDispatch* source, const char* failureText)
+{
+    if (sink.IsAdvised())
+        return;
+    const HRESULT hr = sink.Advise(source);
+    if (FAILED(hr))
+        CAddin::ThrowCOMErrorWithContext(hr, failureText);
+}
+
+void UnadviseOrThrow(CDispEventSink& sink, IDispatch* source, const char* failureText)
+{
+    const HRESULT hr = sink.Unadvise(source);
+    if (FAILED(hr))
+        CAddin::ThrowCOMErrorWithContext(hr, failureText);
+}
+
+struct ButtonFace
+{
+    long faceId;
+    const wchar_t* caption;
+    const wchar_t* tooltip;
+    const wchar_t* tag;
+};
+
+void SetButtonProperties(IDispatch* button, const ButtonFace& face)
+{
+    Dispatch::Put(button, L"FaceId", face.faceId);
+    Dispatch::Put(button, L"Style", kButtonIconAndCaption);
+    Dispatch::Put(button, L"Visible", true);
+    Dispatch::Put(button, L"Caption", face.caption);
+    Dispatch::Put(button, L"Enabled", true);
+    Dispatch::Put(button, L"TooltipText", face.tooltip);
+    Dispatch::Put(button, L"Tag", face.tag);
+}
+} // namespace
+
+CAddin::CAddin()
+    : m_CommandButton1Events(DIID__CommandBarButtonEvents), m_CommandButton2Events(DIID__CommandBarButtonEvents),
+      m_CommandButton3Events(DIID__CommandBarButtonEvents), m_CommandButton4Events(DIID__CommandBarButtonEvents),
+      m_CommandButton5Events(DIID__CommandBarButtonEvents), m_AppEvents(DIID_ApplicationEvents),
+      m_ExpsEvents(DIID_ExplorersEvents), m_ExpEvents(DIID_ExplorerEvents), m_AppEvents11(DIID_ApplicationEvents_11),
+      m_InspEvents(DIID_InspectorsEvents), m_Dispatch(IID_IRibbonCallback)
+{
+    m_ExpsEvents.On(kNewExplorer, [this](CEventArguments& arguments) { OnNewExplorer(arguments.Dispatch(0)); });
+    m_ExpEvents.On(kExplorerActivate, [this](CEventArguments&) { OnExplorerActivate(); });
+    m_ExpEvents.On(kExplorerSelectionChange, [this](CEventArguments&) { OnExplorerSelectionChange(); });
+    m_ExpEvents.On(kExplorerBeforeFolderSwitch, [this](CEventArguments& arguments) {
+        OnExplorerBeforeFolderSwitch(arguments.Dispatch(0), arguments.Bool(1));
+    });
     CZentavoSMSOutlookPlugin::InitialiseEventLogSource();
 }
 
-CAddin::~CAddin() = default;
+// Nothing may stay connected to Outlook, and the plug-in core must not keep
+// the address of this object's version record.
+CAddin::~CAddin()
+{
+    CloseRemainingSinks();
+    if (CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.GetOutlookVersionCapabilites() == &m_OutlookVersionCapabilites)
+        CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.SetOutlookVersionCapabilites(nullptr);
+}
 
 HRESULT CAddin::UpdateRegistry(bool doRegister)
 {
@@ -66,6 +171,8 @@ void* CAddin::GetInterface(REFIID iid)
         return static_cast<IRibbonCallback*>(this);
     if (iid == IID_IAddin)
         return static_cast<IAddin*>(this);
+    if (iid == IID_ISupportErrorInfo)
+        return static_cast<ISupportErrorInfo*>(this);
     if (iid == IID__IDTExtensibility2)
         return static_cast<_IDTExtensibility2*>(this);
     if (iid == IID_IRibbonExtensibility)
@@ -95,31 +202,354 @@ STDMETHODIMP CAddin::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* par
                              argumentError);
 }
 
-// The connection is made by the connection layer; until then the add-in
-// accepts every call and does nothing.
-STDMETHODIMP CAddin::OnConnection(IDispatch*, ext_ConnectMode, IDispatch*, SAFEARRAY**)
+void CAddin::ThrowCOMErrorWithContext(HRESULT hr, const std::string& context)
 {
+    std::string description;
+    IErrorInfoPtr pending;
+    if (::GetErrorInfo(0, &pending) == S_OK && pending)
+    {
+        BSTR text = nullptr;
+        if (SUCCEEDED(pending->GetDescription(&text)) && text)
+            description = static_cast<const char*>(_bstr_t(text, false));
+    }
+    if (description.empty())
+        description = "Error description was not available";
+    ThrowCOMError(hr, _bstr_t((context + " - " + description).c_str()));
+}
+
+STDMETHODIMP CAddin::InterfaceSupportsErrorInfo(REFIID iid)
+{
+    return iid == IID_IAddin ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CAddin::OnConnection(IDispatch* application, ext_ConnectMode, IDispatch*, SAFEARRAY**)
+{
+    // A new connection builds its own bar and buttons.
+    m_spCommandBar = nullptr;
+    m_spSendSMSButton = nullptr;
+    m_spReplyViaSMSButton = nullptr;
+    RunInErrorFrame("CAddin::OnConnection", [&](std::string& step) {
+        step = "Getting Outlook application";
+        m_spApp = Required(QueryOrEmpty(application, IID__Application), "Could not get Outlook application");
+        m_OutlookVersionCapabilites.Parse(Narrow(Dispatch::GetText(m_spApp, L"Version")));
+        CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.SetOutlookVersionCapabilites(&m_OutlookVersionCapabilites);
+
+        step = "Getting Active Explore";
+        const IDispatchPtr explorer = Dispatch::CallPtr(m_spApp, L"ActiveExplorer");
+        if (explorer)
+            SetupCustomControls(explorer);
+        else
+        {
+            m_spExplorers = Dispatch::GetPtr(m_spApp, L"Explorers");
+            AdviseOnce(m_ExpsEvents, m_spExplorers,
+                       "ExpsEvents::DispEventAdvise((IDispatch*)m_spExplorers,&__uuidof(Outlook::ExplorersEvents))");
+        }
+
+        step = "Getting MAPI Namespace";
+        const IDispatchPtr nameSpace = Dispatch::CallPtr(m_spApp, L"GetNamespace", L"MAPI");
+        COutlookFolderVector folders;
+        step = "Getting Default Calendar Folder";
+        const IDispatchPtr calendar = Dispatch::CallPtr(nameSpace, L"GetDefaultFolder", kFolderCalendar);
+        step = "Recursing Calendar Subfolders";
+        CMicrosoftOutlookObjectModelUtils::AddFolderAndSubFolders(calendar, folders);
+        try
+        {
+            CMicrosoftOutlookObjectModelUtils::GetNavigationPaneCalendarFolders(m_spApp, folders, true);
+        }
+        catch (...)
+        {
+            // The navigation pane only adds to the calendars already found.
+        }
+        step = "Getting DeletedItems Folder";
+        folders.push_back(Dispatch::CallPtr(nameSpace, L"GetDefaultFolder", kFolderDeletedItems));
+
+        step = "Connecting to Calendar Folder Events";
+        for (const IDispatchPtr& folder : folders)
+            WatchFolder(folder);
+    });
     return S_OK;
+}
+
+// A folder whose handlers cannot be advised is simply not watched.
+void CAddin::WatchFolder(IDispatch* folder)
+{
+    auto folderHandler = std::make_unique<COutlookAddin_MAPIFolderEventHandler>();
+    folderHandler->SetTarget(this);
+    if (SUCCEEDED(folderHandler->Advise(folder)))
+        m_MAPIFolderEventHandlers.push_back(std::move(folderHandler));
+
+    auto itemsHandler = std::make_unique<COutlookAddin_ItemsEventHandlerT>();
+    itemsHandler->SetTarget(this);
+    const IDispatchPtr items = Dispatch::GetPtr(folder, L"Items");
+    if (SUCCEEDED(itemsHandler->Advise(items)))
+        m_ItemsEventHandlers.push_back(std::move(itemsHandler));
+}
+
+void CAddin::SetupCustomControls(IDispatch* explorer)
+{
+    RunInErrorFrame("CAddin::SetupCustomControls", [&](std::string& step) {
+        if (!m_spCommandBar)
+        {
+            step = "Getting Command Bars";
+            const IDispatchPtr bars = Required(Dispatch::GetPtr(explorer, L"CommandBars"), "Could not get Command Bars");
+            step = "Adding new Command Bar";
+            m_spCommandBar = Required(Dispatch::CallPtr(bars, L"Add", L"ZentavoSMS", kBarPositionTop, Dispatch::Missing(), true),
+                                      "Could not add new Command Bar");
+        }
+        step = "Getting Command Bar Controls";
+        const IDispatchPtr controls =
+            Required(Dispatch::GetPtr(m_spCommandBar, L"Controls"), "Could not get Command Bar Controls");
+        struct Button
+        {
+            IDispatchPtr& member;
+            const char* addStep;
+            ButtonFace face;
+        };
+        Button buttons[] = {
+            {m_spSendSMSButton, "Send SMS Button", {363, L"Send SMS", L"Send an SMS Message", L"Send SMS Message"}},
+            {m_spReplyViaSMSButton, "Reply Via SMS Button",
+             {354, L"Reply Via SMS", L"Send an SMS Reply Message", L"Reply Via SMS"}},
+        };
+        for (Button& button : buttons)
+        {
+            if (button.member)
+                continue;
+            const std::string name = button.addStep;
+            step = "Adding " + name + " (1)";
+            const IDispatchPtr control =
+                Required(Dispatch::CallPtr(controls, L"Add", kControlButton, Dispatch::Missing(), Dispatch::Missing(),
+                                           Dispatch::Missing(), true),
+                         ("Could not Add " + name + " (1)").c_str());
+            step = "Adding " + name + " (2)";
+            button.member = Required(QueryOrEmpty(control, IID__CommandBarButton), ("Could not Add " + name + " (2)").c_str());
+        }
+        SetButtonProperties(m_spSendSMSButton, buttons[0].face);
+        SetButtonProperties(m_spReplyViaSMSButton, buttons[1].face);
+        Dispatch::Put(m_spCommandBar, L"Visible", true);
+
+        step = "Registring Command Button Events";
+        AdviseOnce(m_CommandButton1Events, m_spSendSMSButton,
+                   "CommandButton1Events::DispEventAdvise((IDispatch*)m_spSendSMSButton)");
+        AdviseOnce(m_CommandButton2Events, m_spReplyViaSMSButton,
+                   "CommandButton2Events::DispEventAdvise((IDispatch*)m_spReplyViaSMSButton)");
+        step = "Registring Application Events";
+        AdviseOnce(m_AppEvents, m_spApp, "AppEvents::DispEventAdvise((IDispatch*)m_spApp,&__uuidof(Outlook::ApplicationEvents))");
+        step = "Registring Application Events (Ver11)";
+        if (!m_AppEvents11.IsAdvised())
+            m_AppEvents11.Advise(m_spApp);  // older Outlooks have no such events
+
+        if (!m_bMAPIInitialised)
+        {
+            step = "Initialising MAPI";
+            CMAPIUtils::InitialiseMAPI();
+            m_bMAPIInitialised = true;
+        }
+        if (!m_bAddinFixInitialised)
+        {
+            step = "Intitalising Addin Helper";
+            COutlookAddinFix::Initialise();
+            m_bAddinFixInitialised = true;
+        }
+        if (!m_bPluginInitialised)
+        {
+            step = "Intitalising ZentavoSMS Outlook Plugin";
+            CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.Initialise();
+            m_bPluginInitialised = true;
+        }
+        step = "Registring Navigators Events";
+        if (!m_spInspectors)
+            m_spInspectors = Dispatch::GetPtr(m_spApp, L"Inspectors");
+        AdviseOnce(m_InspEvents, m_spInspectors,
+                   "InspEvents::DispEventAdvise((IDispatch*)m_spInspectors,&__uuidof(Outlook::InspectorsEvents))");
+        step = "Exit";
+        m_bCustomControlsSetup = true;
+    });
 }
 
 STDMETHODIMP CAddin::OnDisconnection(ext_DisconnectMode, SAFEARRAY**)
 {
+    RunInErrorFrame("CAddin::OnDisconnection", [&](std::string& step) {
+        if (m_spExplorers)
+        {
+            step = "Detaching Explorers Events";
+            const IDispatchPtr explorers = m_spExplorers;
+            m_spExplorers = nullptr;
+            UnadviseOrThrow(m_ExpsEvents, explorers, "ExpsEvents::DispEventUnadvise((IDispatch*)m_spExplorers)");
+        }
+        if (m_spInspectors)
+        {
+            step = "Detaching Inspectors Events";
+            const IDispatchPtr inspectors = m_spInspectors;
+            m_spInspectors = nullptr;
+            UnadviseOrThrow(m_InspEvents, inspectors, "InspEvents::DispEventUnadvise((IDispatch*)m_spInspectors)");
+        }
+        if (m_bCustomControlsSetup)
+        {
+            step = "Detaching Control Events";
+            UnadviseOrThrow(m_CommandButton1Events, m_spSendSMSButton,
+                            "CommandButton1Events::DispEventUnadvise((IDispatch*)m_spSendSMSButton)");
+            UnadviseOrThrow(m_CommandButton2Events, m_spReplyViaSMSButton,
+                            "CommandButton2Events::DispEventUnadvise((IDispatch*)m_spReplyViaSMSButton)");
+            step = "Detaching Application Events";
+            UnadviseOrThrow(m_AppEvents, m_spApp, "AppEvents::DispEventUnadvise((IDispatch*)m_spApp)");
+            if (m_AppEvents11.IsAdvised())
+                m_AppEvents11.Unadvise(m_spApp);
+        }
+        step = "Detaching Folder Events";
+        UnadviseFolderHandlers();
+    });
+    // Whatever failed above, nothing may stay connected to Outlook once the
+    // add-in is gone, and the plug-in core, MAPI and the keyboard fix stop.
+    CloseRemainingSinks();
+    // Only what this connection started is stopped: saving preferences that
+    // were never loaded would fail, and MAPI's start and end must pair.
+    RunInErrorFrame("CAddin::OnDisconnection", [&](std::string& step) {
+        CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.SetOutlookVersionCapabilites(nullptr);
+        step = "Calling CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.Uninitialise";
+        if (m_bPluginInitialised)
+            CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.Uninitialise();
+        step = "Calling CMAPIUtils::MAPIUninitialize";
+        if (m_bMAPIInitialised)
+            CMAPIUtils::UninitialiseMAPI();
+        step = "Calling COutlookAddinFix::Uninitialise";
+        if (m_bAddinFixInitialised)
+            COutlookAddinFix::Uninitialise();
+        step = "Completed";
+    });
+    m_bCustomControlsSetup = false;
+    m_bMAPIInitialised = m_bAddinFixInitialised = m_bPluginInitialised = false;
     return S_OK;
+}
+
+void CAddin::UnadviseFolderHandlers()
+{
+    // Every handler goes, even after one that cannot be unadvised.
+    HRESULT failure = S_OK;
+    for (auto& handler : m_MAPIFolderEventHandlers)
+    {
+        const HRESULT hr = handler->Unadvise();
+        if (FAILED(hr) && SUCCEEDED(failure))
+            failure = hr;
+    }
+    m_MAPIFolderEventHandlers.clear();
+    for (auto& handler : m_ItemsEventHandlers)
+    {
+        const HRESULT hr = handler->Unadvise();
+        if (FAILED(hr) && SUCCEEDED(failure))
+            failure = hr;
+    }
+    m_ItemsEventHandlers.clear();
+    if (FAILED(failure))
+        ThrowCOMErrorWithContext(failure, "(*Iter)->Unadvise()");
+}
+
+// The sinks that the steps above leave: an explorer still awaited, the last
+// context-menu buttons, anything a failed step did not reach.
+void CAddin::CloseRemainingSinks()
+{
+    struct Open
+    {
+        CDispEventSink& sink;
+        IDispatch* source;
+    };
+    const Open sinks[] = {
+        {m_CommandButton1Events, m_spSendSMSButton},
+        {m_CommandButton2Events, m_spReplyViaSMSButton},
+        {m_CommandButton3Events, m_spContextMenuButton_SendSMSToContact},
+        {m_CommandButton4Events, m_spContextMenuButton_ReplyViaSMS},
+        {m_CommandButton5Events, m_spContextMenuButton_ForwardViaSMSMessage},
+        {m_AppEvents, m_spApp},
+        {m_AppEvents11, m_spApp},
+        {m_ExpEvents, m_spExplorer},
+    };
+    for (const Open& open : sinks)
+        if (open.sink.IsAdvised())
+            open.sink.Unadvise(open.source);
+    m_spExplorer = nullptr;
+    for (auto& handler : m_MAPIFolderEventHandlers)
+        handler->Unadvise();
+    m_MAPIFolderEventHandlers.clear();
+    for (auto& handler : m_ItemsEventHandlers)
+        handler->Unadvise();
+    m_ItemsEventHandlers.clear();
+}
+
+void CAddin::OnNewExplorer(IDispatch* explorer)
+{
+    RunInErrorFrame("CAddin::OnNewExplorer", [&](std::string&) {
+        m_spExplorer = QueryOrEmpty(explorer, IID__Explorer);
+        AdviseOnce(m_ExpEvents, m_spExplorer,
+                   "ExpEvents::DispEventAdvise((IDispatch *)m_spExplorer,&__uuidof(Outlook::ExplorerEvents))");
+    });
+}
+
+void CAddin::OnExplorerActivate()
+{
+    RunInErrorFrame("CAddin::OnExplorerActivate", [&](std::string&) { OnExplorerAvailable(); });
+}
+
+void CAddin::OnExplorerSelectionChange()
+{
+    RunInErrorFrame("CAddin::OnExplorerSelectionChange", [&](std::string&) { OnExplorerAvailable(); });
+}
+
+void CAddin::OnExplorerBeforeFolderSwitch(IDispatch*, bool)
+{
+    RunInErrorFrame("CAddin::OnExplorerBeforeFolderSwitch", [&](std::string&) { OnExplorerAvailable(); });
+}
+
+void CAddin::OnExplorerAvailable()
+{
+    try
+    {
+        if (!m_bCustomControlsSetup)
+            SetupCustomControls(m_spExplorer);
+        if (m_bCustomControlsSetup && m_spExplorer)
+        {
+            const HRESULT hr = m_ExpEvents.Unadvise(m_spExplorer);
+            m_spExplorer = nullptr;
+            if (FAILED(hr) && g_pTraceLogger)
+                g_pTraceLogger->Trace(3, L"OnExplorerAvailable", L"CAddin::OnExplorerAvailable",
+                                      L"ExpEvents::DispEventUnadvise failed (ERR: " +
+                                          std::to_wstring(static_cast<long>(hr)));
+        }
+    }
+    catch (...)
+    {
+    }
+}
+
+// Routing of these events to the item extenders comes with the extender
+// host; until then the sinks are connected and the events end here.
+void CAddin::OnMAPIFolderBeforeItemMove(COutlookAddin_MAPIFolderEventHandler*, IDispatch*, IDispatch*, VARIANT_BOOL*)
+{
+}
+
+void CAddin::OnItemAdd(COutlookAddin_ItemsEventHandlerT*, IDispatch*)
+{
+}
+
+void CAddin::OnItemChange(COutlookAddin_ItemsEventHandlerT*, IDispatch*)
+{
+}
+
+void CAddin::OnItemRemove(COutlookAddin_ItemsEventHandlerT*)
+{
 }
 
 STDMETHODIMP CAddin::OnAddInsUpdate(SAFEARRAY**)
 {
-    return S_OK;
+    return E_NOTIMPL;
 }
 
 STDMETHODIMP CAddin::OnStartupComplete(SAFEARRAY**)
 {
-    return S_OK;
+    return E_NOTIMPL;
 }
 
 STDMETHODIMP CAddin::OnBeginShutdown(SAFEARRAY**)
 {
-    return S_OK;
+    return E_NOTIMPL;
 }
 
 // No ribbon of the add-in's own yet: Office keeps its own.

@@ -7,12 +7,26 @@
 // module lock while it lives.
 #pragma once
 
+#include "addin/OutlookEventHandlers.h"
+#include "addin/OutlookVersionCapabilites.h"
+#include "platform/ComPtr.h"
+#include "platform/EventSink.h"
 #include "platform/TypeInfoDispatch.h"
 #include "resources/ZentavoSMSOutlookAddin_h.h"
 
 #include <windows.h>
 
-class CAddin : public IAddin, public IRibbonCallback, public _IDTExtensibility2, public IRibbonExtensibility
+#include <memory>
+#include <string>
+#include <vector>
+
+class CAddin : public IAddin,
+               public ISupportErrorInfo,
+               public IRibbonCallback,
+               public _IDTExtensibility2,
+               public IRibbonExtensibility,
+               public IOutlookAddin_MAPIFolderEventHandlerTarget,
+               public IOutlookAddin_ItemsEventHandlerTargetT
 {
 public:
     // Later event-log entries go out under the add-in's own source.
@@ -28,6 +42,20 @@ public:
 
     // For CComObject: every interface but IUnknown, without AddRef.
     void* GetInterface(REFIID iid);
+
+    // Raises a _com_error with the HRESULT whose description is the context,
+    // " - " and the description of the thread's pending error information
+    // (or "Error description was not available"); plain _com_error(hr) when
+    // no error object can be made. Always raises.
+    [[noreturn]] static void ThrowCOMErrorWithContext(HRESULT hr, const std::string& context);
+
+    // Builds the command bar on the explorer and, the first time only,
+    // starts MAPI, the keyboard fix and the plug-in core. Failures are shown
+    // in the error box; a failed run can be run again.
+    void SetupCustomControls(IDispatch* explorer);
+
+    // ISupportErrorInfo
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override;
 
     // IDispatch
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
@@ -62,6 +90,59 @@ public:
     STDMETHODIMP Ribbon_GetVisible(IDispatch* control, LONG* visible) override;
     STDMETHODIMP OutlookExplorer_RibbonLoaded(IDispatch* ribbon) override;
 
+    // IOutlookAddin_MAPIFolderEventHandlerTarget, IOutlookAddin_ItemsEventHandlerTargetT
+    void OnMAPIFolderBeforeItemMove(COutlookAddin_MAPIFolderEventHandler* handler, IDispatch* item,
+                                    IDispatch* moveTo, VARIANT_BOOL* cancel) override;
+    void OnItemAdd(COutlookAddin_ItemsEventHandlerT* handler, IDispatch* item) override;
+    void OnItemChange(COutlookAddin_ItemsEventHandlerT* handler, IDispatch* item) override;
+    void OnItemRemove(COutlookAddin_ItemsEventHandlerT* handler) override;
+
+    // Outlook's events on the add-in's own sinks.
+    void OnNewExplorer(IDispatch* explorer);
+    void OnExplorerActivate();
+    void OnExplorerSelectionChange();
+    void OnExplorerBeforeFolderSwitch(IDispatch* newFolder, bool cancel);
+    void OnExplorerAvailable();
+
+protected:
+    // Command-bar buttons and context-menu buttons (Office _CommandBarButton).
+    IDispatchPtr m_spSendSMSButton;
+    IDispatchPtr m_spReplyViaSMSButton;
+    IDispatchPtr m_spContextMenuButton_SendSMSToContact;
+    IDispatchPtr m_spContextMenuButton_ReplyViaSMS;
+    IDispatchPtr m_spContextMenuButton_ForwardViaSMSMessage;
+    IDispatchPtr m_spApp;
+    IDispatchPtr m_spInspectors;
+    IDispatchPtr m_spExplorers;
+    IDispatchPtr m_spExplorer;  // awaited for its first event before set-up
+    IDispatchPtr m_spCommandBar;  // the add-in's bar, kept so that a retried set-up reuses it
+
+    std::vector<std::unique_ptr<COutlookAddin_MAPIFolderEventHandler>> m_MAPIFolderEventHandlers;
+    std::vector<std::unique_ptr<COutlookAddin_ItemsEventHandlerT>> m_ItemsEventHandlers;
+    bool m_bCustomControlsSetup = false;
+    bool m_bExplorerRibbonRequested = false;
+    COutlookVersionCapabilites m_OutlookVersionCapabilites;
+
+    // The sinks, by the ids their error texts use.
+    CDispEventSink m_CommandButton1Events;  // 1: Send SMS button
+    CDispEventSink m_CommandButton2Events;  // 2: Reply Via SMS button
+    CDispEventSink m_CommandButton3Events;  // 3-5: the legacy context menu's buttons
+    CDispEventSink m_CommandButton4Events;
+    CDispEventSink m_CommandButton5Events;
+    CDispEventSink m_AppEvents;    // 10: ApplicationEvents
+    CDispEventSink m_ExpsEvents;   // 11: ExplorersEvents
+    CDispEventSink m_ExpEvents;    // 12: ExplorerEvents
+    CDispEventSink m_AppEvents11;  // 13: ApplicationEvents_11
+    CDispEventSink m_InspEvents;   // 14: InspectorsEvents
+
 private:
+    void WatchFolder(IDispatch* folder);
+    void UnadviseFolderHandlers();
+    void CloseRemainingSinks();
+    // What the first set-up of a connection starts once.
+    bool m_bMAPIInitialised = false;
+    bool m_bAddinFixInitialised = false;
+    bool m_bPluginInitialised = false;
+
     CTypeInfoDispatch m_Dispatch;
 };

@@ -264,3 +264,45 @@ void ShowCurrentExceptionInErrorBox(const std::string& function) noexcept
     {
     }
 }
+
+void RethrowCurrentExceptionWithContext(const std::string& context)
+{
+    try
+    {
+        throw;
+    }
+    catch (const _com_error& e)
+    {
+        RethrowCOMExceptionWithContext(e, context);
+    }
+    catch (const std::exception& e)
+    {
+        RethrowStandardExceptionAsCOMError(e, context);
+    }
+    catch (...)
+    {
+        RethrowUnknownExceptionAsCOMError(context);
+    }
+}
+
+bool RunInErrorFrame(const std::string& function, const std::function<void(std::string& step)>& body) noexcept
+{
+    std::string step = "Entry";
+    try
+    {
+        try
+        {
+            body(step);
+            return true;
+        }
+        catch (...)
+        {
+            RethrowCurrentExceptionWithContext(step);
+        }
+    }
+    catch (...)
+    {
+        ShowCurrentExceptionInErrorBox(function);
+    }
+    return false;
+}

@@ -12,6 +12,7 @@
 #include <comdef.h>
 
 #include <exception>
+#include <functional>
 #include <string>
 
 #include "core/Exceptions.h"
@@ -65,6 +66,17 @@ void ReportError(WORD eventType, const std::string& function, const std::string&
 [[noreturn]] void RethrowCOMExceptionWithContext(const _com_error& error, const std::string& context);
 [[noreturn]] void RethrowStandardExceptionAsCOMError(const std::exception& error, const std::string& context);
 [[noreturn]] void RethrowUnknownExceptionAsCOMError(const std::string& context);
+
+// The COM-boundary family in one call, for a catch (...) clause: a
+// _com_error, a standard exception (CGeneralException included) or anything
+// else is rethrown by the matching helper above with the context.
+[[noreturn]] void RethrowCurrentExceptionWithContext(const std::string& context);
+
+// A method's error frame: the COM-boundary family around the body, whose
+// current step text (set by the body; "Entry" at first) is the context, and
+// the user-interface family around that, showing the failure in the error
+// box under the method's name. Returns false when the body failed.
+bool RunInErrorFrame(const std::string& function, const std::function<void(std::string& step)>& body) noexcept;
 
 // Raises a _com_error carrying the HRESULT and error information with the
 // description (none when the error information cannot be created).

@@ -1,6 +1,6 @@
 #include "core/ConfigReg.h"
 
-#include "RegistryFixture.h"
+#include "tests/support/RegistryFixture.h"
 
 #include <gmock/gmock.h>
 

@@ -2,7 +2,7 @@
 
 #include "core/ZentavoEncryption.h"
 
-#include "RegistryFixture.h"
+#include "tests/support/RegistryFixture.h"
 
 #include <gmock/gmock.h>
 

@@ -1,4 +1,5 @@
 #include "tests/support/FakeDispatch.h"
+#include "tests/support/FakeEventSources.h"
 
 #include <atomic>
 #include <cwchar>
@@ -347,6 +348,8 @@ HRESULT CFakeObject::QueryInterface(REFIID iid, void** object)
     bool answered = iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_CFakeObject;
     for (const IID& known : m_Interfaces)
         answered = answered || iid == known;
+    if (!answered && iid == IID_IConnectionPointContainer && m_EventSources)
+        return QueryEventSources(object);
     if (!answered)
         return QueryOtherInterface(iid, object);
     *object = static_cast<IDispatch*>(this);

@@ -113,6 +113,21 @@ public:
     // this object's IDispatch.
     void AddInterface(const IID& iid);
 
+    // Makes the object an event source for the (dis)interface: it answers
+    // IConnectionPointContainer, whose FindConnectionPoint gives a point
+    // that holds each advised sink until it is unadvised.
+    void AddEventSource(const IID& eventInterface);
+    // Sinks advised now on the interface.
+    size_t Connections(const IID& eventInterface) const;
+    // Every later Advise on the interface fails with the HRESULT.
+    void FailAdvise(const IID& eventInterface, HRESULT hr);
+    // Raises the event on every advised sink, as Outlook does: a real
+    // DISPPARAMS with the arguments (natural order here) reversed. A
+    // by-reference argument shows what the sinks wrote to it.
+    void Fire(const IID& eventInterface, DISPID id, const Arguments& arguments = Arguments());
+    // Connections held by every fake event source of the process.
+    static long LiveConnections();
+
     const std::wstring& ClassName() const { return m_ClassName; }
     std::shared_ptr<CFakeCallLog> Log() const { return m_Log.lock(); }
     ULONG RefCount() const { return m_References; }
@@ -164,11 +179,14 @@ private:
     Member* Find(DISPID id);
     Member& FindOrAdd(const std::wstring& name, MemberKind kind);
     HRESULT Fail(HRESULT hr, const std::wstring& description, EXCEPINFO* exception) const;
+    HRESULT QueryEventSources(void** object);
 
     std::wstring m_ClassName;
     std::weak_ptr<CFakeCallLog> m_Log;
     std::vector<Member> m_Members;
     std::vector<IID> m_Interfaces;
+    class CEventSources;
+    std::unique_ptr<CEventSources> m_EventSources;
     DISPID m_NextId = 1000;
     ULONG m_References = 1;
 };

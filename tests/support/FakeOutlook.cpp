@@ -2,6 +2,8 @@
 
 #include "tests/support/FakeOutlookParts.h"
 
+#include "platform/OfficeIds.h"
+
 namespace
 {
 // OlAddressEntryUserType values.
@@ -69,6 +71,13 @@ CFakeOutlook::CFakeOutlook() : m_Log(std::make_shared<CFakeCallLog>())
     m_DefaultFolders = DeclareDefaultFolders(*m_NameSpace, m_Log);
 
     m_Application = NewObject(L"Application");
+    m_Application->AddInterface(IID__Application);
+    m_Application->AddEventSource(DIID_ApplicationEvents);
+    m_Application->AddEventSource(DIID_ApplicationEvents_11);
+    m_Explorers = DeclareCollection(*m_Application, L"Explorers", L"Explorers", m_Log, 8449);
+    m_Explorers->AddEventSource(DIID_ExplorersEvents);
+    m_Inspectors = DeclareCollection(*m_Application, L"Inspectors", L"Inspectors", m_Log, 8450);
+    m_Inspectors->AddEventSource(DIID_InspectorsEvents);
     Declare(*m_Application, L"Name", L"Outlook");
     Declare(*m_Application, L"Version", L"16.0.0.17928", 278);
     Declare(*m_Application, L"Session", _variant_t(static_cast<IDispatch*>(m_NameSpace)), 61451);

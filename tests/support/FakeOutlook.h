@@ -35,8 +35,10 @@ public:
     CFakeCallLog& Log() { return *m_Log; }
     const std::shared_ptr<CFakeCallLog>& SharedLog() const { return m_Log; }
 
-    // Application: Session, GetNamespace("MAPI"), Version, Name,
-    // ActiveExplorer() (the explorer of SetActiveExplorer).
+    // Application, answering _Application and raising ApplicationEvents and
+    // ApplicationEvents_11: Session, GetNamespace("MAPI"), Version, Name,
+    // ActiveExplorer() (the explorer of SetActiveExplorer), Explorers,
+    // Inspectors.
     CFakeObjectPtr Application() const { return m_Application; }
     // NameSpace: Type, CurrentUser, Logoff, GetDefaultFolder, AddressLists.
     CFakeObjectPtr Session() const { return m_NameSpace; }
@@ -117,8 +119,24 @@ public:
     // Nothing.
     CFakeObjectPtr NewAddressList(const std::wstring& name, const std::wstring& id, IDispatch* contactsFolder) const;
 
-    // Explorers. Explorer: NavigationPane (NewNavigationPane).
+    // Explorers. Explorer, answering _Explorer and raising ExplorerEvents:
+    // NavigationPane (NewNavigationPane), CommandBars (NewCommandBars).
     CFakeObjectPtr NewExplorer() const;
+    // Application.Explorers (raising ExplorersEvents) and
+    // Application.Inspectors (raising InspectorsEvents), empty at first.
+    CFakeCollectionPtr Explorers() const { return m_Explorers; }
+    CFakeCollectionPtr Inspectors() const { return m_Inspectors; }
+
+    // Office command bars. CommandBars: Add(Name, Position, MenuBar,
+    // Temporary) appends a CommandBar and returns it. CommandBar: Name,
+    // Position, Temporary, Visible, Controls. Controls: Add(Type, Id,
+    // Parameter, Before, Temporary) appends a CommandBarButton and returns
+    // it. CommandBarButton, answering _CommandBarButton and raising
+    // _CommandBarButtonEvents: FaceId, Style, Visible, Caption, Enabled,
+    // TooltipText, Tag.
+    CFakeCollectionPtr NewCommandBars() const;
+    CFakeObjectPtr NewCommandBar(const std::wstring& name) const;
+    CFakeObjectPtr NewCommandBarButton() const;
     // NavigationPane: Modules, a NavigationModules collection holding a mail
     // module and a new calendar module; GetNavigationModule(type) gives the
     // first module of that NavigationModuleType, or Nothing.
@@ -140,6 +158,8 @@ private:
     std::shared_ptr<std::map<long, CFakeObjectPtr>> m_DefaultFolders;
     CFakeCollectionPtr m_AddressLists;
     std::shared_ptr<CFakeObjectPtr> m_ActiveExplorer;
+    CFakeCollectionPtr m_Explorers;
+    CFakeCollectionPtr m_Inspectors;
     CFakeObjectPtr m_CalendarModule;
 };
 

@@ -23,6 +23,10 @@ CFakeObjectPtr CFakeOutlook::NewExplorer() const
     const CFakeObjectPtr explorer = NewObject(L"Explorer");
     Declare(*explorer, L"NavigationPane", static_cast<IDispatch*>(NewNavigationPane()), 64435);
     explorer->SetReadOnly(L"NavigationPane");
+    Declare(*explorer, L"CommandBars", static_cast<IDispatch*>(NewCommandBars()), 8448);
+    explorer->SetReadOnly(L"CommandBars");
+    explorer->AddInterface(IID__Explorer);
+    explorer->AddEventSource(DIID_ExplorerEvents);
     return explorer;
 }
 
@@ -79,4 +83,63 @@ CFakeObjectPtr CFakeOutlook::NewNavigationFolder(const CFakeObjectPtr& folder) c
     Declare(*navigationFolder, L"DisplayName", folder ? folder->Value(L"Name") : FakeText(L""));
     Declare(*navigationFolder, L"Folder", static_cast<IDispatch*>(folder));
     return navigationFolder;
+}
+
+CFakeCollectionPtr CFakeOutlook::NewCommandBars() const
+{
+    const CFakeCollectionPtr bars = NewCollection(L"CommandBars");
+    CFakeCollection* self = bars;
+    const FakeWeakLog log = m_Log;
+    Declare(*bars, L"Add", [self, log](const CFakeObject::Arguments& arguments) {
+        const CFakeObjectPtr bar = MakeCommandBar(log, FakeArgumentText(arguments, 0));
+        if (!FakeArgumentMissing(arguments, 1))
+            bar->SetProperty(L"Position", _variant_t(FakeArgumentLong(arguments, 1)));
+        if (!FakeArgumentMissing(arguments, 3))
+            bar->SetProperty(L"Temporary", arguments[3]);
+        self->Add(static_cast<IDispatch*>(bar));
+        return _variant_t(static_cast<IDispatch*>(bar));
+    });
+    return bars;
+}
+
+CFakeObjectPtr CFakeOutlook::NewCommandBar(const std::wstring& name) const
+{
+    return MakeCommandBar(m_Log, name);
+}
+
+CFakeObjectPtr CFakeOutlook::NewCommandBarButton() const
+{
+    return MakeCommandBarButton(m_Log);
+}
+
+CFakeObjectPtr MakeCommandBarButton(const FakeWeakLog& log)
+{
+    const CFakeObjectPtr button = CFakeObject::Create(L"CommandBarButton", log.lock());
+    button->AddInterface(IID__CommandBarButton);
+    button->AddEventSource(DIID__CommandBarButtonEvents);
+    for (const wchar_t* name : {L"FaceId", L"Style"})
+        Declare(*button, name, _variant_t(0L));
+    for (const wchar_t* name : {L"Visible", L"Enabled"})
+        Declare(*button, name, _variant_t(true));
+    for (const wchar_t* name : {L"Caption", L"TooltipText", L"Tag"})
+        Declare(*button, name, FakeText(L""));
+    return button;
+}
+
+CFakeObjectPtr MakeCommandBar(const FakeWeakLog& log, const std::wstring& name)
+{
+    const CFakeObjectPtr bar = CFakeObject::Create(L"CommandBar", log.lock());
+    bar->AddInterface(IID_CommandBar);
+    Declare(*bar, L"Name", FakeText(name));
+    Declare(*bar, L"Position", _variant_t(0L));
+    Declare(*bar, L"Temporary", _variant_t(false));
+    Declare(*bar, L"Visible", _variant_t(false));
+    const CFakeCollectionPtr controls = DeclareCollection(*bar, L"Controls", L"CommandBarControls", log);
+    CFakeCollection* self = controls;
+    Declare(*controls, L"Add", [self, log](const CFakeObject::Arguments&) {
+        const CFakeObjectPtr button = MakeCommandBarButton(log);
+        self->Add(static_cast<IDispatch*>(button));
+        return _variant_t(static_cast<IDispatch*>(button));
+    });
+    return bar;
 }

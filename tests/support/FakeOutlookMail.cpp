@@ -158,6 +158,7 @@ CFakeObjectPtr MakeMailItem(const WeakLog& log)
 CFakeCollectionPtr MakeItems(const WeakLog& log)
 {
     const CFakeCollectionPtr items = CFakeCollection::Create(L"Items", log.lock());
+    items->AddEventSource(DIID_ItemsEvents);
     CFakeCollection* self = items;
     Declare(
         *items, L"Add",
@@ -202,6 +203,7 @@ CFakeObjectPtr MakeFolder(const WeakLog& log, const std::wstring& name)
     DeclareCollection(*folder, L"Folders", L"Folders", log, 8451);
     Declare(*folder, L"Items", static_cast<IDispatch*>(MakeItems(log)), 12544);
     folder->SetReadOnly(L"Items");
+    folder->AddEventSource(DIID_MAPIFolderEvents_12);
     return folder;
 }
 

@@ -30,3 +30,7 @@ bool FakeArgumentMissing(const CFakeObject::Arguments& arguments, size_t index);
 // live in the returned map, which the namespace's method holds too.
 std::shared_ptr<std::map<long, CFakeObjectPtr>> DeclareDefaultFolders(CFakeObject& nameSpace,
                                                                       const std::shared_ptr<CFakeCallLog>& log);
+
+// Office command bars (FakeOutlookExplorer.cpp).
+CFakeObjectPtr MakeCommandBar(const FakeWeakLog& log, const std::wstring& name);
+CFakeObjectPtr MakeCommandBarButton(const FakeWeakLog& log);

@@ -1,4 +1,4 @@
-#include "RegistryFixture.h"
+#include "tests/support/RegistryFixture.h"
 
 #include "core/ErrorReports.h"
 

@@ -1,4 +1,4 @@
-// A scratch registry for the settings tests. HKEY_CURRENT_USER is redirected
+// A scratch registry for tests that touch the settings. HKEY_CURRENT_USER is redirected
 // (RegOverridePredefKey) to a throwaway key for the length of each test, so
 // the product's own key paths land there and nothing of the real user's
 // settings is read or changed. Events written to the event log are captured.
@@ -6,6 +6,7 @@
 
 #include "core/ConfigZentavoSMSOutlookAddin.h"
 #include "core/ScopedHandle.h"
+#include "tests/support/EventCapture.h"
 
 #include <comdef.h>
 #include <gtest/gtest.h>
@@ -14,13 +15,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-struct CapturedEvent
-{
-    WORD type;
-    std::string text;
-    std::string source;
-};
 
 struct RawValue
 {

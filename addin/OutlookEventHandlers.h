@@ -1,0 +1,115 @@
+// Sinks that each watch one Outlook object: a folder (items about to move),
+// a folder's Items (added, changed, removed) and an inspector (closed). Each
+// forwards its events to a target, passing itself first, so that one target
+// serves many handlers; without a target the events do nothing.
+//
+// A handler holds the object it is advised on (a counted reference) until it
+// is unadvised; whoever owns a handler unadvises it before deleting it.
+#pragma once
+
+#include "platform/ComPtr.h"
+#include "platform/EventSink.h"
+
+#include <windows.h>
+
+// Orders two COM pointers by the identity of their IUnknown: -1, 0 or 1.
+// Equal pointers are the same object without a query; a null pointer comes
+// before any object.
+int CompareCOMIdentity(IUnknown* first, IUnknown* second);
+
+class COutlookAddin_ItemsEventHandlerT;
+class COutlookAddin_MAPIFolderEventHandler;
+class COutlookAddin_InspectorEventHandler;
+
+class IOutlookAddin_ItemsEventHandlerTargetT
+{
+public:
+    virtual void OnItemAdd(COutlookAddin_ItemsEventHandlerT* handler, IDispatch* item) = 0;
+    virtual void OnItemChange(COutlookAddin_ItemsEventHandlerT* handler, IDispatch* item) = 0;
+    virtual void OnItemRemove(COutlookAddin_ItemsEventHandlerT* handler) = 0;
+
+protected:
+    ~IOutlookAddin_ItemsEventHandlerTargetT() = default;
+};
+
+class IOutlookAddin_MAPIFolderEventHandlerTarget
+{
+public:
+    // Setting *cancel to VARIANT_TRUE stops the move.
+    virtual void OnMAPIFolderBeforeItemMove(COutlookAddin_MAPIFolderEventHandler* handler, IDispatch* item,
+                                            IDispatch* moveTo, VARIANT_BOOL* cancel) = 0;
+
+protected:
+    ~IOutlookAddin_MAPIFolderEventHandlerTarget() = default;
+};
+
+class IOutlookAddin_InspectorEventHandlerTarget
+{
+public:
+    virtual void OnInspectorClose(COutlookAddin_InspectorEventHandler* handler) = 0;
+
+protected:
+    ~IOutlookAddin_InspectorEventHandlerTarget() = default;
+};
+
+// What the three handlers share: the sink, the watched object and the
+// advise rules (E_FAIL when advised already; not advised after Unadvise,
+// whatever it answered; the object released only when Unadvise succeeded).
+class COutlookAddin_EventHandlerBase
+{
+public:
+    virtual ~COutlookAddin_EventHandlerBase() = default;
+    COutlookAddin_EventHandlerBase(const COutlookAddin_EventHandlerBase&) = delete;
+    COutlookAddin_EventHandlerBase& operator=(const COutlookAddin_EventHandlerBase&) = delete;
+
+    HRESULT Advise(IDispatch* source);
+    virtual HRESULT Unadvise();
+    bool IsAdvised() const { return m_Sink.IsAdvised(); }
+    // True when the held object is the same COM object as the given one.
+    bool IsFor(IDispatch* object) const;
+
+protected:
+    explicit COutlookAddin_EventHandlerBase(const IID& eventInterface) : m_Sink(eventInterface) {}
+
+    CDispEventSink m_Sink;
+    IDispatchPtr m_Source;
+};
+
+class COutlookAddin_ItemsEventHandlerT : public COutlookAddin_EventHandlerBase
+{
+public:
+    COutlookAddin_ItemsEventHandlerT();
+    void SetTarget(IOutlookAddin_ItemsEventHandlerTargetT* target) { m_pTarget = target; }
+
+    virtual void OnItemAdd(IDispatch* item);
+    virtual void OnItemChange(IDispatch* item);
+    virtual void OnItemRemove();
+
+private:
+    IOutlookAddin_ItemsEventHandlerTargetT* m_pTarget = nullptr;  // not owned
+};
+
+class COutlookAddin_MAPIFolderEventHandler : public COutlookAddin_EventHandlerBase
+{
+public:
+    COutlookAddin_MAPIFolderEventHandler();
+    void SetTarget(IOutlookAddin_MAPIFolderEventHandlerTarget* target) { m_pTarget = target; }
+    // The folder (a new reference), empty when none is held.
+    IDispatchPtr GetFolder() const { return m_Source; }
+
+private:
+    IOutlookAddin_MAPIFolderEventHandlerTarget* m_pTarget = nullptr;  // not owned
+};
+
+class COutlookAddin_InspectorEventHandler : public COutlookAddin_EventHandlerBase
+{
+public:
+    COutlookAddin_InspectorEventHandler();
+    void SetTarget(IOutlookAddin_InspectorEventHandlerTarget* target) { m_pTarget = target; }
+    IDispatchPtr GetInspector() const { return m_Source; }
+
+    virtual void OnClose();
+
+private:
+    IOutlookAddin_InspectorEventHandlerTarget* m_pTarget = nullptr;  // not owned
+};

@@ -1,0 +1,355 @@
+// The add-in object connected to the test Outlook, as Outlook drives it:
+// made through the module's class-factory table, connected, fed explorer
+// events and disconnected, with the settings in a scratch registry and every
+// box captured.
+#include "addin/Addin.h"
+#include "addin/Module.h"
+#include "addin/ZentavoSMSOutlookPlugin.h"
+#include "core/ErrorReports.h"
+#include "platform/OfficeIds.h"
+#include "tests/support/EventCapture.h"
+#include "tests/support/FakeOutlook.h"
+#include "tests/support/RegistryFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+const DISPID kNewExplorer = 0xF001;
+const DISPID kActivate = 0xF001;
+const DISPID kSelectionChange = 0xF007;
+const DISPID kBeforeFolderSwitch = 0xF003;
+
+class AddinConnection : public RegistryFixture
+{
+protected:
+    void SetUp() override
+    {
+        RegistryFixture::SetUp();
+        m_LiveConnectionsAtStart = CFakeObject::LiveConnections();
+        IClassFactory* factory = nullptr;
+        ASSERT_EQ(S_OK, GetComModule().GetClassObject(CLSID_Addin, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID__IDTExtensibility2, reinterpret_cast<void**>(&m_Addin)));
+        factory->Release();
+    }
+    void TearDown() override
+    {
+        if (m_Addin)
+            m_Addin->Release();
+        EXPECT_EQ(m_LiveConnectionsAtStart, CFakeObject::LiveConnections()) << "a sink is still connected";
+        RegistryFixture::TearDown();
+    }
+
+    void Connect() { ASSERT_EQ(S_OK, m_Addin->OnConnection(m_Outlook.Application(), ext_cm_Startup, nullptr, nullptr)); }
+    void Disconnect() { ASSERT_EQ(S_OK, m_Addin->OnDisconnection(ext_dm_HostShutdown, nullptr)); }
+
+    CFakeCollectionPtr BarsOf(const CFakeObjectPtr& explorer)
+    {
+        return FakeCollectionOf(explorer->Value(L"CommandBars"));
+    }
+    std::vector<std::wstring> CommandBarCalls()
+    {
+        std::vector<std::wstring> calls;
+        for (const std::wstring& text : m_Outlook.Log().Texts())
+            if (text.rfind(L"CommandBar", 0) == 0)
+                calls.push_back(text);
+        return calls;
+    }
+    std::vector<std::string> BoxTexts()
+    {
+        std::vector<std::string> texts;
+        for (const CapturedMessageBox& box : m_Boxes.Boxes())
+            texts.push_back(box.text);
+        return texts;
+    }
+
+    CMessageBoxCapture m_Boxes;
+    CFakeOutlook m_Outlook;
+    _IDTExtensibility2* m_Addin = nullptr;
+    long m_LiveConnectionsAtStart = 0;
+};
+
+TEST_F(AddinConnection, ActiveExplorerGetsTheCommandBarAtOnce)
+{
+    Connect();
+    const CFakeObjectPtr explorer = m_Outlook.ActiveExplorer();
+    const std::vector<std::wstring> expected = {
+        L"CommandBars.Add(\"ZentavoSMS\", 1, <missing>, True)",
+        L"CommandBar.Controls",
+        L"CommandBarControls.Add(1, <missing>, <missing>, <missing>, True)",
+        L"CommandBarControls.Add(1, <missing>, <missing>, <missing>, True)",
+        L"CommandBarButton.FaceId=363",
+        L"CommandBarButton.Style=3",
+        L"CommandBarButton.Visible=True",
+        L"CommandBarButton.Caption=\"Send SMS\"",
+        L"CommandBarButton.Enabled=True",
+        L"CommandBarButton.TooltipText=\"Send an SMS Message\"",
+        L"CommandBarButton.Tag=\"Send SMS Message\"",
+        L"CommandBarButton.FaceId=354",
+        L"CommandBarButton.Style=3",
+        L"CommandBarButton.Visible=True",
+        L"CommandBarButton.Caption=\"Reply Via SMS\"",
+        L"CommandBarButton.Enabled=True",
+        L"CommandBarButton.TooltipText=\"Send an SMS Reply Message\"",
+        L"CommandBarButton.Tag=\"Reply Via SMS\"",
+        L"CommandBar.Visible=True",
+    };
+    EXPECT_EQ(expected, CommandBarCalls());
+    const CFakeCollectionPtr bars = BarsOf(explorer);
+    ASSERT_EQ(1u, bars->Size());
+    const CFakeObjectPtr bar = FakeObjectOf(bars->At(0));
+    for (size_t i = 0; i < 2; ++i)
+        EXPECT_EQ(1u, FakeElementOf(bar, L"Controls", i)->Connections(DIID__CommandBarButtonEvents));
+    EXPECT_EQ(1u, m_Outlook.Application()->Connections(DIID_ApplicationEvents));
+    EXPECT_EQ(1u, m_Outlook.Application()->Connections(DIID_ApplicationEvents_11));
+    EXPECT_EQ(1u, m_Outlook.Inspectors()->Connections(DIID_InspectorsEvents));
+    EXPECT_EQ(0u, m_Outlook.Explorers()->Connections(DIID_ExplorersEvents));
+    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
+    EXPECT_EQ(16, CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.GetOutlookVersionCapabilites()->m_nMajorVersion);
+
+    Disconnect();
+    EXPECT_EQ(nullptr, CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.GetOutlookVersionCapabilites());
+    EXPECT_EQ(m_LiveConnectionsAtStart, CFakeObject::LiveConnections());
+    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
+}
+
+// Outlook started without a window: the bar waits for the first explorer's
+// first event, once; a second explorer adds no bar.
+TEST_F(AddinConnection, WithoutAnExplorerTheBarWaitsForTheFirstExplorerEvent)
+{
+    m_Outlook.SetActiveExplorer(nullptr);
+    Connect();
+    EXPECT_EQ(1u, m_Outlook.Explorers()->Connections(DIID_ExplorersEvents));
+    EXPECT_EQ(0u, m_Outlook.Application()->Connections(DIID_ApplicationEvents));
+
+    struct Event
+    {
+        const char* name;
+        DISPID id;
+        CFakeObject::Arguments arguments;
+    };
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    _variant_t cancelReference;
+    cancelReference.vt = VT_BYREF | VT_BOOL;
+    cancelReference.pboolVal = &cancel;
+    const Event events[] = {
+        {"Activate", kActivate, {}},
+        {"SelectionChange", kSelectionChange, {}},
+        {"BeforeFolderSwitch", kBeforeFolderSwitch, {_variant_t(static_cast<IDispatch*>(m_Outlook.DefaultFolder(6))), cancelReference}},
+    };
+    for (const Event& event : events)
+    {
+        SCOPED_TRACE(event.name);
+        const CFakeObjectPtr first = m_Outlook.NewExplorer();
+        m_Outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {_variant_t(static_cast<IDispatch*>(first))});
+        EXPECT_EQ(1u, first->Connections(DIID_ExplorerEvents));
+        const bool firstExplorer = &event == &events[0];
+        first->Fire(DIID_ExplorerEvents, event.id, event.arguments);
+        EXPECT_EQ(0u, first->Connections(DIID_ExplorerEvents));
+        EXPECT_EQ(firstExplorer ? 1u : 0u, BarsOf(first)->Size());
+        EXPECT_EQ(VARIANT_FALSE, cancel);
+    }
+    EXPECT_EQ(1u, m_Outlook.Application()->Connections(DIID_ApplicationEvents));
+    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
+    Disconnect();
+}
+
+TEST_F(AddinConnection, DisconnectingBeforeAnyExplorerStopsWhatStarted)
+{
+    m_Outlook.SetActiveExplorer(nullptr);
+    Connect();
+    const CFakeObjectPtr explorer = m_Outlook.NewExplorer();
+    m_Outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {_variant_t(static_cast<IDispatch*>(explorer))});
+    Disconnect();
+    EXPECT_EQ(0u, m_Outlook.Explorers()->Connections(DIID_ExplorersEvents));
+    EXPECT_EQ(0u, explorer->Connections(DIID_ExplorerEvents));
+    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
+}
+
+// The calendar, its subfolders at every level, the navigation pane's other
+// calendars (each once) and Deleted Items are watched.
+TEST_F(AddinConnection, CalendarsAndDeletedItemsAreWatchedOnce)
+{
+    const CFakeObjectPtr calendar = m_Outlook.DefaultFolder(9);
+    const CFakeObjectPtr child = m_Outlook.NewFolder(L"Team");
+    const CFakeObjectPtr grandchild = m_Outlook.NewFolder(L"Rota");
+    FakeCollectionOf(calendar->Value(L"Folders"))->Add(static_cast<IDispatch*>(child));
+    FakeCollectionOf(child->Value(L"Folders"))->Add(static_cast<IDispatch*>(grandchild));
+    const CFakeObjectPtr shared = m_Outlook.NewFolder(L"Shared");
+    const CFakeObjectPtr sameAsChild = m_Outlook.NewFolder(L"Team (pane)");
+    sameAsChild->SetProperty(L"EntryID", child->Value(L"EntryID"));
+    const CFakeObjectPtr group = m_Outlook.NewNavigationGroup(L"My Calendars");
+    for (const CFakeObjectPtr& folder : {shared, sameAsChild})
+        FakeCollectionOf(group->Value(L"NavigationFolders"))->Add(static_cast<IDispatch*>(m_Outlook.NewNavigationFolder(folder)));
+    FakeCollectionOf(m_Outlook.CalendarModule()->Value(L"NavigationGroups"))->Add(static_cast<IDispatch*>(group));
+    const CFakeObjectPtr failing = m_Outlook.NewFolder(L"Offline");
+    failing->FailAdvise(DIID_MAPIFolderEvents_12, E_ACCESSDENIED);
+    FakeCollectionOf(grandchild->Value(L"Folders"))->Add(static_cast<IDispatch*>(failing));
+
+    Connect();
+    struct Watched
+    {
+        const char* name;
+        CFakeObjectPtr folder;
+        size_t folderSinks;
+    };
+    const Watched watched[] = {
+        {"calendar", calendar, 1}, {"child", child, 1},       {"grandchild", grandchild, 1},
+        {"shared", shared, 1},     {"duplicate", sameAsChild, 0}, {"deleted items", m_Outlook.DefaultFolder(3), 1},
+        {"failing advise", failing, 0},
+    };
+    for (const Watched& w : watched)
+    {
+        SCOPED_TRACE(w.name);
+        EXPECT_EQ(w.folderSinks, w.folder->Connections(DIID_MAPIFolderEvents_12));
+        EXPECT_EQ(w.folder.GetInterfacePtr() == failing.GetInterfacePtr() ? 1u : w.folderSinks,
+                  FakeObjectOf(w.folder->Value(L"Items"))->Connections(DIID_ItemsEvents));
+    }
+    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
+    Disconnect();
+}
+
+// Each failing step shows one box naming it and the method; the connection
+// still answers S_OK, and a later explorer event completes the set-up on the
+// same bar.
+TEST_F(AddinConnection, AFailedSetUpShowsItsStepAndIsRetriedOnTheSameBar)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(CFakeOutlook&, const CFakeObjectPtr& explorer)> breakIt;
+        std::function<void(CFakeOutlook&, const CFakeObjectPtr& explorer)> mendIt;
+        std::string context;
+    };
+    const Case cases[] = {
+        {"command bars",
+         [](CFakeOutlook&, const CFakeObjectPtr& e) { e->Fail(L"CommandBars", E_ACCESSDENIED); },
+         [](CFakeOutlook&, const CFakeObjectPtr& e) { e->ClearFailure(L"CommandBars"); },
+         "COM exception thrown (Context:Getting Command Bars) - "},
+        {"new bar",
+         [](CFakeOutlook&, const CFakeObjectPtr& e) {
+             FakeCollectionOf(e->Value(L"CommandBars"))->Fail(L"Add", E_FAIL, L"Bar refused");
+         },
+         [](CFakeOutlook&, const CFakeObjectPtr& e) { FakeCollectionOf(e->Value(L"CommandBars"))->ClearFailure(L"Add"); },
+         "COM exception thrown (Context:Adding new Command Bar) - Bar refused"},
+        {"application events",
+         [](CFakeOutlook& o, const CFakeObjectPtr&) { o.Application()->FailAdvise(DIID_ApplicationEvents, E_ACCESSDENIED); },
+         [](CFakeOutlook& o, const CFakeObjectPtr&) { o.Application()->FailAdvise(DIID_ApplicationEvents, S_OK); },
+         "COM exception thrown (Context:Registring Application Events) - "
+         "AppEvents::DispEventAdvise((IDispatch*)m_spApp,&__uuidof(Outlook::ApplicationEvents)) - Error description "
+         "was not available"},
+        {"inspectors",
+         [](CFakeOutlook& o, const CFakeObjectPtr&) { o.Application()->Fail(L"Inspectors", E_ACCESSDENIED, L"No inspectors"); },
+         [](CFakeOutlook& o, const CFakeObjectPtr&) { o.Application()->ClearFailure(L"Inspectors"); },
+         "COM exception thrown (Context:Registring Navigators Events) - No inspectors"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        CMessageBoxCapture boxes;
+        CFakeOutlook outlook;
+        outlook.SetActiveExplorer(nullptr);
+        ASSERT_EQ(S_OK, m_Addin->OnConnection(outlook.Application(), ext_cm_Startup, nullptr, nullptr));
+        const CFakeObjectPtr explorer = outlook.NewExplorer();
+        c.breakIt(outlook, explorer);
+        outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {_variant_t(static_cast<IDispatch*>(explorer))});
+        explorer->Fire(DIID_ExplorerEvents, kActivate);
+        ASSERT_EQ(1u, boxes.Boxes().size());
+        EXPECT_EQ(0u, boxes.Boxes()[0].text.find("An error has occured (Ctrl-C to copy)\n\n" + c.context))
+            << boxes.Boxes()[0].text;
+        EXPECT_NE(std::string::npos, boxes.Boxes()[0].text.find("Function: CAddin::SetupCustomControls"));
+        EXPECT_EQ(1u, explorer->Connections(DIID_ExplorerEvents)) << "still waiting for a good set-up";
+
+        c.mendIt(outlook, explorer);
+        explorer->Fire(DIID_ExplorerEvents, kSelectionChange);
+        EXPECT_EQ(1u, boxes.Boxes().size()) << boxes.Boxes().back().text;
+        EXPECT_EQ(1u, BarsOf(explorer)->Size());
+        EXPECT_EQ(0u, explorer->Connections(DIID_ExplorerEvents));
+        EXPECT_EQ(1u, outlook.Inspectors()->Connections(DIID_InspectorsEvents));
+        ASSERT_EQ(S_OK, m_Addin->OnDisconnection(ext_dm_HostShutdown, nullptr));
+        EXPECT_EQ(m_LiveConnectionsAtStart, CFakeObject::LiveConnections());
+    }
+}
+
+// An Outlook without ApplicationEvents_11 sets up all the same.
+TEST_F(AddinConnection, MissingVersion11EventsAreNoFailure)
+{
+    m_Outlook.Application()->FailAdvise(DIID_ApplicationEvents_11, CONNECT_E_NOCONNECTION);
+    Connect();
+    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
+    EXPECT_EQ(1u, m_Outlook.Inspectors()->Connections(DIID_InspectorsEvents));
+    Disconnect();
+}
+
+TEST_F(AddinConnection, ApplicationThatIsNotOutlookIsRefusedWithABox)
+{
+    const CFakeObjectPtr other = m_Outlook.NewObject(L"Word");
+    ASSERT_EQ(S_OK, m_Addin->OnConnection(other, ext_cm_Startup, nullptr, nullptr));
+    ASSERT_EQ(1u, m_Boxes.Boxes().size());
+    EXPECT_EQ("An error has occured (Ctrl-C to copy)\n\nCOM exception thrown (Context:Getting Outlook application) - "
+              "Could not get Outlook application\n\nFunction: CAddin::OnConnection",
+              m_Boxes.Boxes()[0].text);
+    Disconnect();
+}
+
+TEST(AddinErrors, ThrowCOMErrorWithContextAlwaysRaises)
+{
+    struct Case
+    {
+        const char* name;
+        const wchar_t* pending;
+        std::string description;
+    };
+    const Case cases[] = {
+        {"with error info", L"Advise refused", "Sink::Advise(x) - Advise refused"},
+        {"without error info", nullptr, "Sink::Advise(x) - Error description was not available"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ::SetErrorInfo(0, nullptr);
+        if (c.pending)
+        {
+            ICreateErrorInfo* create = nullptr;
+            ASSERT_EQ(S_OK, ::CreateErrorInfo(&create));
+            create->SetDescription(const_cast<LPOLESTR>(c.pending));
+            IErrorInfo* info = nullptr;
+            create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info));
+            ::SetErrorInfo(0, info);
+            info->Release();
+            create->Release();
+        }
+        try
+        {
+            CAddin::ThrowCOMErrorWithContext(CONNECT_E_CANNOTCONNECT, "Sink::Advise(x)");
+            ADD_FAILURE() << "nothing raised";
+        }
+        catch (const _com_error& e)
+        {
+            EXPECT_EQ(CONNECT_E_CANNOTCONNECT, e.Error());
+            EXPECT_EQ(c.description, GetCOMErrorDescription(e));
+        }
+    }
+}
+
+TEST(AddinErrors, ConnectionCallsThatDoNothingSayNotImplemented)
+{
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(S_OK, GetComModule().GetClassObject(CLSID_Addin, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+    _IDTExtensibility2* addin = nullptr;
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID__IDTExtensibility2, reinterpret_cast<void**>(&addin)));
+    factory->Release();
+    EXPECT_EQ(E_NOTIMPL, addin->OnAddInsUpdate(nullptr));
+    EXPECT_EQ(E_NOTIMPL, addin->OnStartupComplete(nullptr));
+    EXPECT_EQ(E_NOTIMPL, addin->OnBeginShutdown(nullptr));
+    ISupportErrorInfo* errors = nullptr;
+    ASSERT_EQ(S_OK, addin->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&errors)));
+    EXPECT_EQ(S_OK, errors->InterfaceSupportsErrorInfo(IID_IAddin));
+    EXPECT_EQ(S_FALSE, errors->InterfaceSupportsErrorInfo(IID__IDTExtensibility2));
+    errors->Release();
+    addin->Release();
+}
+} // namespace
