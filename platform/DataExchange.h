@@ -4,7 +4,7 @@
 //   CDataExchange(m_hWnd, save).Int(kPartsRequired, m_PartsRequired).Check(kDoNotShow, m_DoNotShow)
 //
 // A control that fails to exchange (a missing control, a text that is no
-// signed number) beeps, takes the focus and ends the pass: the controls after
+// 32-bit signed number) beeps, takes the focus and ends the pass: the controls after
 // it are left alone, and the member keeps its value.
 #pragma once
 
@@ -17,7 +17,8 @@ class CDataExchange
 public:
     CDataExchange(HWND dialog, bool save) noexcept : m_Dialog(dialog), m_Save(save) {}
 
-    // The signed decimal text of the control (SetDlgItemInt/GetDlgItemInt).
+    // The signed decimal text of the control, as SetDlgItemInt writes it and
+    // GetDlgItemInt reads it (blanks around, no other character).
     CDataExchange& Int(int control, int& value);
     // Checked or not; an indeterminate box saves as unchecked.
     CDataExchange& Check(int control, bool& value);
@@ -30,6 +31,8 @@ public:
 
 private:
     CDataExchange& Fail(int control) noexcept;
+    // The control, or null (the pass failed before, or it fails here).
+    HWND Control(int control) noexcept;
 
     HWND m_Dialog;
     bool m_Save;
