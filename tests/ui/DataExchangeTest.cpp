@@ -2,8 +2,8 @@
 // failed control ending the pass.
 #include "platform/DataExchange.h"
 
-#include "platform/DialogImpl.h"
 #include "tests/support/DialogTemplate.h"
+#include "tests/support/PlainDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -15,25 +15,6 @@ constexpr int kNumberEdit = 100;
 constexpr int kTextEdit = 101;
 constexpr int kBox = 102;
 constexpr int kMissing = 199;
-
-class CPlainDlg : public CDialogImpl<CPlainDlg>
-{
-public:
-    CPlainDlg() : CDialogImpl(::GetModuleHandleA(nullptr)) {}
-    ~CPlainDlg() override = default;
-
-    static CMessageTable<CPlainDlg> GetMessageTable()
-    {
-        using Entry = CMessageEntry<CPlainDlg>;
-        static const Entry entries[] = {
-            Entry::Message(WM_INITDIALOG, &CPlainDlg::OnInitDialog, "CPlainDlg::OnInitDialog"),
-        };
-        return entries;
-    }
-
-private:
-    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, bool&) { return TRUE; }
-};
 
 class DataExchange : public ::testing::Test
 {

@@ -3,8 +3,8 @@
 // window or on request.
 #include "platform/WindowSubclass.h"
 
-#include "platform/DialogImpl.h"
 #include "tests/support/DialogTemplate.h"
+#include "tests/support/PlainDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -13,25 +13,6 @@
 namespace
 {
 constexpr int kEdit = 100;
-
-class CHostDlg : public CDialogImpl<CHostDlg>
-{
-public:
-    CHostDlg() : CDialogImpl(::GetModuleHandleA(nullptr)) {}
-    ~CHostDlg() override = default;
-
-    static CMessageTable<CHostDlg> GetMessageTable()
-    {
-        using Entry = CMessageEntry<CHostDlg>;
-        static const Entry entries[] = {
-            Entry::Message(WM_INITDIALOG, &CHostDlg::OnInitDialog, "CHostDlg::OnInitDialog"),
-        };
-        return entries;
-    }
-
-private:
-    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, bool&) { return TRUE; }
-};
 
 // Lets only digits through.
 class CDigitsEdit : public CWindowSubclass<CDigitsEdit>
@@ -73,7 +54,7 @@ protected:
         return CWindow(m_EditWindow).GetText();
     }
 
-    CHostDlg m_Dialog;
+    CPlainDlg m_Dialog;
     HWND m_EditWindow = nullptr;
     LONG_PTR m_EditProc = 0;
 };

@@ -127,36 +127,37 @@ TEST(ZentavoAxDialogImpl, HandlerExceptionReachesTheErrorBoxAndReturnsAsOnSucces
     EXPECT_TRUE(::IsWindow(window));
 }
 
-TEST(ZentavoAxDialogImpl, InitDialogThatThrowsShowsTheBoxAndTheRunGoesOn)
+class InitDialogThatThrows : public ::testing::Test
 {
-    CRecord record;
-    record.throwInInit = true;
-    CThrowingDlg dialog(record);
-    CDialogTemplate dialogTemplate = TestTemplate();
-    CMessageBoxCapture boxes;
+protected:
+    InitDialogThatThrows() { m_Record.throwInInit = true; }
+
+    CRecord m_Record;
+    CThrowingDlg m_Dialog{m_Record};
+    CDialogTemplate m_Template = TestTemplate();
+    CMessageBoxCapture m_Boxes;
+};
+
+TEST_F(InitDialogThatThrows, ShowsTheBoxAndTheModalRunGoesOn)
+{
     CWindowDriver driver;
     driver.Expect().Caption("Product base").Press(IDOK);
 
-    EXPECT_EQ(IDOK, dialog.DoModalIndirect(dialogTemplate.Get()));
+    EXPECT_EQ(IDOK, m_Dialog.DoModalIndirect(m_Template.Get()));
 
     EXPECT_EQ("", driver.Problems());
-    ASSERT_EQ(1u, boxes.Boxes().size());
-    EXPECT_EQ(ErrorBoxText("init failed", "CThrowingDlg::OnInitDialog"), boxes.Boxes()[0].text);
+    ASSERT_EQ(1u, m_Boxes.Boxes().size());
+    EXPECT_EQ(ErrorBoxText("init failed", "CThrowingDlg::OnInitDialog"), m_Boxes.Boxes()[0].text);
 }
 
-TEST(ZentavoAxDialogImpl, InitDialogThatThrowsAsksForTheDefaultFocus)
+TEST_F(InitDialogThatThrows, AsksForTheDefaultFocus)
 {
-    CRecord record;
-    record.throwInInit = true;
-    CThrowingDlg dialog(record);
-    CDialogTemplate dialogTemplate = TestTemplate();
-    CMessageBoxCapture boxes;
-    const HWND window = dialog.CreateIndirect(dialogTemplate.Get());
+    const HWND window = m_Dialog.CreateIndirect(m_Template.Get());
     ASSERT_NE(nullptr, window);
 
     // WM_INITDIALOG's result comes back directly: TRUE asks for the focus.
     EXPECT_EQ(TRUE, ::SendMessageA(window, WM_INITDIALOG, 0, 0));
-    EXPECT_EQ(2u, boxes.Boxes().size());
+    EXPECT_EQ(2u, m_Boxes.Boxes().size());
 }
 
 TEST(ZentavoAxDialogImpl, ModalRunTakesNoModuleLock)
