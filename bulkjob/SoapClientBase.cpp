@@ -1,23 +1,12 @@
 #include "bulkjob/SoapClientBase.h"
 
+#include "platform/ExceptionInfo.h"
+
 namespace
 {
 // GetIDsOfNames and Invoke take the locale of the user (LOCALE_USER_DEFAULT).
 const LCID kLocale = 1024;
 
-// Frees the texts of an EXCEPINFO that Invoke filled.
-struct ScopedExceptionInfo : EXCEPINFO
-{
-    ScopedExceptionInfo() : EXCEPINFO() {}
-    ScopedExceptionInfo(const ScopedExceptionInfo&) = delete;
-    ScopedExceptionInfo& operator=(const ScopedExceptionInfo&) = delete;
-    ~ScopedExceptionInfo()
-    {
-        ::SysFreeString(bstrSource);
-        ::SysFreeString(bstrDescription);
-        ::SysFreeString(bstrHelpFile);
-    }
-};
 } // namespace
 
 SoapClientException::SoapClientException(const EXCEPINFO& info)
@@ -90,14 +79,13 @@ HRESULT SoapClientBase::Invoke(const wchar_t* methodName, VARIANT* arguments, UI
     DISPPARAMS parameters = {};
     parameters.rgvarg = argumentCount ? arguments : nullptr;
     parameters.cArgs = argumentCount;
-    ScopedExceptionInfo exception;
+    CScopedExceptionInfo exception;
     UINT argumentError = 0;
     hr = m_SoapClient->Invoke(id, IID_NULL, kLocale, DISPATCH_METHOD, &parameters, result, &exception,
                               &argumentError);
     if (hr == DISP_E_EXCEPTION)
     {
-        if (exception.pfnDeferredFillIn)
-            exception.pfnDeferredFillIn(&exception);
+        exception.Complete();
         throw SoapClientException(exception);
     }
     return hr;

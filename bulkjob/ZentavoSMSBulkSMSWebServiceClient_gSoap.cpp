@@ -132,15 +132,15 @@ int CZentavoSMSBulkSMSWebServiceClient_gSoap::CreateSMSTextBulkJob(const std::st
     details.MaxConCatMsgs = static_cast<int>(submission.m_MaxConCat);
     switch (submission.m_SenderType)
     {
-    case 1:
+    case sstUserDefined:
         details.OAType = ns1__OATypes__UserDefined;
         details.From = &wideSenderId;
         break;
-    case 2:
+    case sstReplyable:
         details.OAType = ns1__OATypes__DynamicRouting;
         details.From = &emptyFrom;
         break;
-    case 3:
+    case sstUseAccountSettings:
         details.OAType = ns1__OATypes__Unspecified;
         details.From = &emptyFrom;
         break;

@@ -1,5 +1,7 @@
 #include "platform/Dispatch.h"
 
+#include "platform/ExceptionInfo.h"
+
 #include <oleauto.h>
 
 namespace
@@ -22,24 +24,9 @@ IErrorInfo* MakeErrorInfo(const wchar_t* description, const wchar_t* source)
     return info;
 }
 
-// Owns the BSTRs of an EXCEPINFO for the length of one call.
-struct ExceptionInfo : EXCEPINFO
+[[noreturn]] void ThrowFromExceptionInfo(CScopedExceptionInfo& exception)
 {
-    ExceptionInfo() : EXCEPINFO() {}
-    ExceptionInfo(const ExceptionInfo&) = delete;
-    ExceptionInfo& operator=(const ExceptionInfo&) = delete;
-    ~ExceptionInfo()
-    {
-        ::SysFreeString(bstrSource);
-        ::SysFreeString(bstrDescription);
-        ::SysFreeString(bstrHelpFile);
-    }
-};
-
-[[noreturn]] void ThrowFromExceptionInfo(ExceptionInfo& exception)
-{
-    if (exception.pfnDeferredFillIn)
-        exception.pfnDeferredFillIn(&exception);
+    exception.Complete();
     HRESULT hr = exception.scode;
     if (hr == S_OK)
         hr = exception.wCode ? _com_error::WCodeToHRESULT(exception.wCode) : DISP_E_EXCEPTION;
@@ -84,7 +71,7 @@ _variant_t Invoke(IDispatch* object, const wchar_t* name, WORD flags, const Argu
     }
 
     _variant_t result;
-    ExceptionInfo exception;
+    CScopedExceptionInfo exception;
     UINT argumentError = 0;
     const HRESULT hr =
         object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters, &result, &exception, &argumentError);

@@ -66,13 +66,15 @@ public:
     DWORD LastError() const noexcept { return m_LastError; }
 
 private:
-    struct HandleTraits
+    // Closed through the wininet.dll this library links; core's
+    // CScopedInternetHandle closes through WinINet bound at run time.
+    struct SoapTransportHandleTraits
     {
         using Handle = HINTERNET;
         static Handle Invalid() noexcept { return nullptr; }
         static void Close(Handle handle) noexcept { ::InternetCloseHandle(handle); }
     };
-    using CScopedInternetHandle = CScopedHandle<HandleTraits>;
+    using CSoapTransportHandle = CScopedHandle<SoapTransportHandleTraits>;
 
     enum class State
     {
@@ -89,9 +91,9 @@ private:
     int Fail(struct soap* soap, const char* operation, DWORD error);
 
     int (*m_RuntimePost)(struct soap*, const char*, const char*, int, const char*, const char*, ULONG64);
-    CScopedInternetHandle m_Internet;
-    CScopedInternetHandle m_Connection;
-    CScopedInternetHandle m_Request;
+    CSoapTransportHandle m_Internet;
+    CSoapTransportHandle m_Connection;
+    CSoapTransportHandle m_Request;
     State m_State = State::Idle;
     bool m_Secure = false;
     std::string m_Object;  // path and query of the endpoint

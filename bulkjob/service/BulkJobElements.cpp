@@ -369,6 +369,71 @@ bool LocalFieldsToUnixTime(const DateTimeFields& f, time_t& result)
     return true;
 }
 
+// Text content as the runtime's soap_wstring_out writes it (UTF-8; "&",
+// "<" and ">" escaped; tab and line feed as they are; other controls and
+// U+0080..U+009F as hexadecimal references; a surrogate pair as one code
+// point, a lone surrogate as itself), made in one pass so that it goes out
+// as one run: the runtime's writer sends each character on its own.
+void AppendTextContent(std::string& out, const wchar_t* s)
+{
+    for (; *s; ++s)
+    {
+        unsigned long c = static_cast<unsigned long>(*s);
+        if (c >= 0x20 && c < 0x80)
+        {
+            switch (c)
+            {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out += static_cast<char>(c);
+                break;
+            }
+            continue;
+        }
+        if (c == 0x09 || c == 0x0A)
+        {
+            out += static_cast<char>(c);
+            continue;
+        }
+        if ((c & 0xFC00) == 0xD800 && (s[1] & 0xFC00) == 0xDC00)
+        {
+            c = ((c - 0xD800) << 10) + (static_cast<unsigned long>(*++s) - 0xDC00) + 0x10000;
+        }
+        if (c <= 0x9F)
+        {
+            char reference[16];
+            std::snprintf(reference, sizeof reference, "&#x%lX;", c);
+            out += reference;
+        }
+        else if (c < 0x800)
+        {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+        else if (c < 0x10000)
+        {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+        else
+        {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+}
+
 } // namespace
 
 // int
@@ -475,8 +540,12 @@ time_t** soap_in_PointerTotime(struct soap* soap, const char* tag, time_t** a, c
 
 int soap_out_std__wstring(struct soap* soap, const char* tag, int id, const std::wstring* a, const char* type)
 {
-    if (soap_element_begin_out(soap, tag, soap_embedded_id(soap, id, a, SOAP_TYPE_std__wstring), type) ||
-        soap_wstring_out(soap, a->c_str(), 0))
+    if (soap_element_begin_out(soap, tag, soap_embedded_id(soap, id, a, SOAP_TYPE_std__wstring), type))
+        return soap->error;
+    std::string text;
+    text.reserve(a->size() + a->size() / 8);
+    AppendTextContent(text, a->c_str());
+    if (soap_send_raw(soap, text.data(), text.size()))
         return soap->error;
     return soap_element_end_out(soap, tag);
 }

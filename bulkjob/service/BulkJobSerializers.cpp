@@ -212,11 +212,6 @@ void Delete(const struct soap_clist* p)
         delete[] static_cast<T*>(p->ptr);
 }
 
-// Deepest element level that soap_ignore_element follows into unknown
-// content; deeper input is refused rather than risking the stack of the
-// caller's thread, which is Outlook's.
-const unsigned int kMaxIgnoredLevel = 64;
-
 } // namespace
 
 // Enumerations to text.
@@ -593,21 +588,33 @@ int soap_ignore_element(struct soap* soap)
         return soap->error = SOAP_MUSTUNDERSTAND;
     if (((soap->mode & SOAP_XML_STRICT) && soap->part != SOAP_IN_HEADER) || !soap_match_tag(soap, soap->tag, "SOAP-ENV:"))
         return soap->error = SOAP_TAG_MISMATCH;
-    int t = 0;
-    if (!*soap->id || !soap_getelement(soap, nullptr, &t))
+    // Every way down leads back here: an element with an id is read by its
+    // type, whose readers skip its unknown children through this function.
+    // So the level is bounded here, before the element is taken either way.
+    if (soap->level >= kBulkJobMaxElementLevel || soap->level >= soap->maxlevel)
+        return soap->error = SOAP_LEVEL;
+    if (*soap->id)
     {
-        soap->peeked = 0;
-        soap->error = soap->fignore ? soap->fignore(soap, soap->tag) : SOAP_OK;
-        if (!soap->error && soap->body)
+        const unsigned int level = soap->level;
+        int t = 0;
+        if (soap_getelement(soap, nullptr, &t))
+            return soap->error;
+        // A read by type that took the element's start and then failed has
+        // left the input somewhere inside it: nothing can be skipped from
+        // there. Only an element of no known type is still waiting.
+        if (soap->level != level || !soap->peeked)
+            return soap->error ? soap->error : (soap->error = SOAP_SYNTAX_ERROR);
+    }
+    soap->peeked = 0;
+    soap->error = soap->fignore ? soap->fignore(soap, soap->tag) : SOAP_OK;
+    if (!soap->error && soap->body)
+    {
+        ++soap->level;
+        while (!soap_ignore_element(soap))
         {
-            if (++soap->level > kMaxIgnoredLevel || soap->level > soap->maxlevel)
-                return soap->error = SOAP_LEVEL;
-            while (!soap_ignore_element(soap))
-            {
-            }
-            if (soap->error == SOAP_NO_TAG)
-                soap->error = soap_element_end_in(soap, nullptr);
         }
+        if (soap->error == SOAP_NO_TAG)
+            soap->error = soap_element_end_in(soap, nullptr);
     }
     return soap->error;
 }

@@ -54,6 +54,11 @@ void* soap_class_id_enter(struct soap* soap, const char* id, void* p, int t, siz
 void* soap_container_id_forward(struct soap* soap, const char* href, void* p, size_t len, int st, int tt, size_t n, unsigned int k);
 void soap_container_insert(struct soap* soap, int st, int tt, void* p, size_t len, const void* q, size_t n);
 
+// Deepest element level (the envelope's is 1) that a reply may reach; the
+// service's replies use five. Deeper input fails the read with SOAP_LEVEL
+// rather than risking the stack of the reading thread, which is Outlook's.
+constexpr unsigned int kBulkJobMaxElementLevel = 64;
+
 // Multi-reference passes (they act only for SOAP 1.1 encoded messages) and
 // the skipping of an element that matches no member.
 int soap_putindependent(struct soap* soap);

@@ -93,7 +93,17 @@ int Call(struct soap* soap, const char* endpoint, const char* action, const Oper
     if (!response)
         return soap_closesock(soap);
     response->soap_default(soap);
-    if (soap_begin_recv(soap) || soap_envelope_begin_in(soap) || soap_recv_header(soap) || soap_body_begin_in(soap))
+    if (soap_begin_recv(soap) || soap_envelope_begin_in(soap))
+        return soap_closesock(soap);
+    // The runtime lets XML without an envelope through as REST content, and
+    // would then read a bare reply element as the reply. The service always
+    // answers with an envelope: anything else stops at its first element.
+    if (!soap->version)
+    {
+        soap->error = SOAP_TAG_MISMATCH;
+        return soap_closesock(soap);
+    }
+    if (soap_recv_header(soap) || soap_body_begin_in(soap))
         return soap_closesock(soap);
     response->soap_get(soap, responseTag, nullptr);
     if (soap->error)

@@ -376,6 +376,22 @@ TEST_F(BulkJobClient, FaultsAndErrorPagesAreCallFailuresWithTheirReason)
         << page;
 }
 
+TEST_F(BulkJobClient, AReplyElementWithoutItsEnvelopeIsNoAnswer)
+{
+    Script("SetBulkJobReady", R"([{"body": "<SetBulkJobReadyResponse xmlns=\"http://www.zentavosms.com/api/webservices/\"><SetBulkJobReadyResult><ErrorCode>OK</ErrorCode></SetBulkJobReadyResult></SetBulkJobReadyResponse>"}])");
+    Script("CreateSMSTextBulkJob", R"([{"body": "<?xml version=\"1.0\"?><CreateSMSTextBulkJobResponse xmlns=\"http://www.zentavosms.com/api/webservices/\"><CreateSMSTextBulkJobResult><BulkJobId>77</BulkJobId><ErrorCode>OK</ErrorCode></CreateSMSTextBulkJobResult></CreateSMSTextBulkJobResponse>"}])");
+    bool httpError = true;
+    EXPECT_EQ(std::string(kPrefix) + "SetBulkJobReady - Soap call failed (Unknown Soap Fault, Error:3)",
+              Failure([&] { m_Client.SetBulkJobReady(Seed::kAccessKey, Seed::kSecretKey, "1"); }, &httpError));
+    EXPECT_FALSE(httpError);
+    std::string jobId = "stale";
+    EXPECT_EQ(std::string(kPrefix) + "CreateSMSTextBulkJob - Soap call failed (Unknown Soap Fault, Error:3)",
+              Failure([&] {
+                  m_Client.CreateSMSTextBulkJob(Seed::kAccessKey, Seed::kSecretKey, "n", TestSubmission(), &jobId);
+              }));
+    EXPECT_EQ("", jobId);
+}
+
 TEST_F(BulkJobClient, AFailedConnectionIsAnHttpError)
 {
     const std::string nowhere = "https://localhost:1/api/webservices/bulkjob.asmx?wsdl";
