@@ -3,6 +3,7 @@
 #include "core/Exceptions.h"
 #include "core/GatewayAddresses.h"
 #include "tests/support/FakeDispatch.h"
+#include "tests/support/FakeComTest.h"
 
 #include <gtest/gtest.h>
 

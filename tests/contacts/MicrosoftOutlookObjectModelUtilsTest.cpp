@@ -2,6 +2,7 @@
 
 #include "platform/Dispatch.h"
 #include "tests/support/FakeOutlook.h"
+#include "tests/support/FakeComTest.h"
 
 #include <gtest/gtest.h>
 

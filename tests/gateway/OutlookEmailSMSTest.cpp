@@ -2,6 +2,7 @@
 
 #include "tests/gateway/EmailTestSupport.h"
 #include "tests/support/FakeOutlook.h"
+#include "tests/support/FakeComTest.h"
 
 #include <gtest/gtest.h>
 

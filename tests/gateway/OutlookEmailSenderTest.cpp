@@ -3,6 +3,7 @@
 #include "core/ErrorReports.h"
 #include "tests/gateway/EmailTestSupport.h"
 #include "tests/support/FakeOutlook.h"
+#include "tests/support/FakeComTest.h"
 
 #include <gtest/gtest.h>
 

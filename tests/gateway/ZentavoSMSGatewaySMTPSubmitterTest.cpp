@@ -4,6 +4,7 @@
 #include "core/GatewayAddresses.h"
 #include "tests/gateway/EmailTestSupport.h"
 #include "tests/support/FakeOutlook.h"
+#include "tests/support/FakeComTest.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // arguments are read, by value and by reference.
 #include "platform/EventSink.h"
 #include "tests/support/FakeDispatch.h"
+#include "tests/support/FakeComTest.h"
 
 #include <gtest/gtest.h>
 

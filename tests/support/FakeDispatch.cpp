@@ -578,14 +578,6 @@ _variant_t CFakeCollection::Item(const Arguments& arguments) const
     return m_Elements[static_cast<size_t>(index) - 1];
 }
 
-CFakeComTest::CFakeComTest() : m_LiveAtStart(CFakeObject::LiveObjects())
-{
-}
-
-CFakeComTest::~CFakeComTest()
-{
-    EXPECT_EQ(m_LiveAtStart, CFakeObject::LiveObjects()) << "fake COM objects are still alive after the test";
-}
 
 long FakeArgumentLong(const CFakeObject::Arguments& arguments, size_t index)
 {

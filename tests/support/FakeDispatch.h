@@ -27,7 +27,6 @@
 #pragma once
 
 #include "platform/ComPtr.h"
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -211,18 +210,6 @@ private:
     _variant_t Item(const Arguments& arguments) const;
 
     std::vector<_variant_t> m_Elements;
-};
-
-// Base of fixtures that use fake COM objects: fails the test when objects
-// made during it are still alive once the fixture and its members are gone.
-class CFakeComTest : public ::testing::Test
-{
-protected:
-    CFakeComTest();
-    ~CFakeComTest() override;
-
-private:
-    long m_LiveAtStart;
 };
 
 // Reads an argument of a method handler; raises DISP_E_PARAMNOTFOUND when it

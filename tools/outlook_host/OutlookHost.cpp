@@ -1,0 +1,215 @@
+// outlook_host: the test Outlook as a host program. It creates the add-in by
+// ProgID from the registered DLL as Outlook does, connects it, mirrors the
+// add-in's command bar in a window of its own, raises the events asked for,
+// disconnects and prints what happened. Message boxes the add-in shows are
+// answered by the window driver and printed.
+//
+//   outlook_host [--no-explorer] [--screenshot FILE.png] [--click CAPTION]...
+//
+// Exit code 0 when the add-in connected, built its bar, answered every event
+// and left nothing connected after disconnection; 1 otherwise.
+#include "platform/OfficeIds.h"
+#include "resources/ZentavoSMSOutlookAddin_h.h"
+#include "tests/support/FakeOutlook.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/WindowDriver.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace
+{
+const DISPID kNewExplorer = 0xF001;
+const DISPID kActivate = 0xF001;
+const DISPID kClick = 1;
+
+struct Options
+{
+    bool explorerAtStart = true;
+    std::wstring screenshot;
+    std::vector<std::wstring> clicks;
+};
+
+Options ReadOptions(int argc, wchar_t** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::wstring argument = argv[i];
+        if (argument == L"--no-explorer")
+            options.explorerAtStart = false;
+        else if (argument == L"--screenshot" && i + 1 < argc)
+            options.screenshot = argv[++i];
+        else if (argument == L"--click" && i + 1 < argc)
+            options.clicks.push_back(argv[++i]);
+    }
+    return options;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+// The add-in's bar on the explorer: its buttons, in order.
+std::vector<CFakeObjectPtr> ButtonsOf(const CFakeObjectPtr& explorer, std::wstring& barName)
+{
+    std::vector<CFakeObjectPtr> buttons;
+    const CFakeCollectionPtr bars = FakeCollectionOf(explorer->Value(L"CommandBars"));
+    for (size_t i = 0; i < bars->Size(); ++i)
+    {
+        const CFakeObjectPtr bar = FakeObjectOf(bars->At(i));
+        barName = static_cast<const wchar_t*>(_bstr_t(bar->Value(L"Name")));
+        for (size_t j = 0;; ++j)
+        {
+            const CFakeObjectPtr button = FakeElementOf(bar, L"Controls", j);
+            if (!button)
+                break;
+            buttons.push_back(button);
+        }
+    }
+    return buttons;
+}
+
+std::wstring CaptionOf(const CFakeObjectPtr& button)
+{
+    return static_cast<const wchar_t*>(_bstr_t(button->Value(L"Caption")));
+}
+
+// An explorer-like window with the bar's buttons along its top.
+HWND ShowExplorerWindow(const std::wstring& barName, const std::vector<CFakeObjectPtr>& buttons)
+{
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = ::DefWindowProcW;
+    windowClass.hInstance = instance;
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = L"ZentavoTestOutlookExplorer";
+    ::RegisterClassW(&windowClass);
+    HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, L"Inbox - Test Outlook", WS_OVERLAPPEDWINDOW,
+                                    40, 40, 640, 240, nullptr, nullptr, instance, nullptr);
+    ::CreateWindowExW(0, L"STATIC", (L"Command bar: " + barName).c_str(), WS_CHILD | WS_VISIBLE, 10, 10, 400, 20,
+                      window, nullptr, instance, nullptr);
+    int left = 10;
+    for (const CFakeObjectPtr& button : buttons)
+    {
+        ::CreateWindowExW(0, L"BUTTON", CaptionOf(button).c_str(), WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, left, 36,
+                          140, 28, window, nullptr, instance, nullptr);
+        left += 150;
+    }
+    ::ShowWindow(window, SW_SHOW);
+    ::SetForegroundWindow(window);
+    ::UpdateWindow(window);
+    // Let the window and its buttons paint before anyone looks.
+    const DWORD until = ::GetTickCount() + 500;
+    while (::GetTickCount() < until)
+    {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&message);
+        ::Sleep(20);
+    }
+    return window;
+}
+
+int Run(const Options& options)
+{
+    CWindowDriver driver;
+    CFakeOutlook outlook;
+    const long connectionsAtStart = CFakeObject::LiveConnections();
+    bool ok = true;
+
+    CLSID classId = {};
+    HRESULT hr = ::CLSIDFromProgID(L"ZentavoSMSOutlookAddin.Addin", &classId);
+    if (FAILED(hr))
+    {
+        std::printf("The add-in is not registered (ProgID ZentavoSMSOutlookAddin.Addin: 0x%08lx)\n",
+                    static_cast<unsigned long>(hr));
+        return 1;
+    }
+    _IDTExtensibility2* addin = nullptr;
+    hr = ::CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID__IDTExtensibility2,
+                            reinterpret_cast<void**>(&addin));
+    if (FAILED(hr))
+    {
+        std::printf("CoCreateInstance of the add-in failed: 0x%08lx\n", static_cast<unsigned long>(hr));
+        return 1;
+    }
+    std::printf("Add-in created by ProgID ZentavoSMSOutlookAddin.Addin\n");
+
+    CFakeObjectPtr explorer = outlook.ActiveExplorer();
+    if (!options.explorerAtStart)
+        outlook.SetActiveExplorer(nullptr);
+    hr = addin->OnConnection(outlook.Application(), ext_cm_Startup, nullptr, nullptr);
+    std::printf("OnConnection (Outlook %s): 0x%08lx\n",
+                Narrow(static_cast<const wchar_t*>(_bstr_t(outlook.Application()->Value(L"Version")))).c_str(),
+                static_cast<unsigned long>(hr));
+    if (!options.explorerAtStart)
+    {
+        outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {_variant_t(static_cast<IDispatch*>(explorer))});
+        explorer->Fire(DIID_ExplorerEvents, kActivate);
+        std::printf("Explorer opened and activated after start-up\n");
+    }
+    std::printf("Connections the add-in holds: %ld\n", CFakeObject::LiveConnections() - connectionsAtStart);
+
+    std::wstring barName;
+    const std::vector<CFakeObjectPtr> buttons = ButtonsOf(explorer, barName);
+    std::printf("Command bar \"%s\":", Narrow(barName).c_str());
+    for (const CFakeObjectPtr& button : buttons)
+        std::printf(" [%s]", Narrow(CaptionOf(button)).c_str());
+    std::printf("\n");
+    ok = ok && barName == L"ZentavoSMS" && buttons.size() == 2;
+
+    const HWND window = ShowExplorerWindow(barName, buttons);
+    if (!options.screenshot.empty())
+        std::printf("Screenshot %s: %s\n", Narrow(options.screenshot).c_str(),
+                    SaveWindowScreenshot(window, options.screenshot) ? "saved" : "not saved");
+
+    for (const std::wstring& caption : options.clicks)
+    {
+        for (const CFakeObjectPtr& button : buttons)
+        {
+            if (CaptionOf(button) != caption)
+                continue;
+            VARIANT_BOOL cancelDefault = VARIANT_FALSE;
+            _variant_t cancel;
+            cancel.vt = VT_BYREF | VT_BOOL;
+            cancel.pboolVal = &cancelDefault;
+            button->Fire(DIID__CommandBarButtonEvents, kClick, {_variant_t(static_cast<IDispatch*>(button)), cancel});
+            std::printf("Clicked [%s]\n", Narrow(caption).c_str());
+        }
+    }
+
+    hr = addin->OnDisconnection(ext_dm_HostShutdown, nullptr);
+    const long left = CFakeObject::LiveConnections() - connectionsAtStart;
+    std::printf("OnDisconnection: 0x%08lx, connections left: %ld\n", static_cast<unsigned long>(hr), left);
+    ok = ok && left == 0;
+    addin->Release();
+    ::DestroyWindow(window);
+
+    for (const CSeenWindow& seen : driver.Seen())
+    {
+        std::printf("Message box \"%s\":", seen.caption.c_str());
+        for (const std::string& text : seen.texts)
+            std::printf(" %s", text.c_str());
+        std::printf("\n");
+    }
+    ok = ok && driver.Seen().empty();
+    std::printf("%s\n", ok ? "The add-in connected, built its command bar and disconnected cleanly."
+                           : "The add-in did not run as expected.");
+    return ok ? 0 : 1;
+}
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+        return 1;
+    const int result = Run(ReadOptions(argc, argv));
+    ::CoUninitialize();
+    std::fflush(stdout);
+    return result;
+}
