@@ -8,7 +8,7 @@
 
 namespace
 {
-const char kMAPI32[] = "mapi32.dll";
+const char kMAPI32[] = "MAPI32.DLL";
 std::atomic<HMODULE> g_MAPI32DLL{nullptr};
 
 template <typename Fn>
@@ -20,12 +20,7 @@ Fn As(FARPROC function)
 
 FARPROC CMAPI32::Function(WORD ordinal)
 {
-    const HMODULE module = CRuntimeLinkedDLL::LoadDLL(kMAPI32, &g_MAPI32DLL);
-    const FARPROC function = ::GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
-    if (!function)
-        throw CGeneralException("Could not get ProcAddress for MAPI32 ordinal " + std::to_string(ordinal),
-                                HRESULT_FROM_WIN32(::GetLastError()));
-    return function;
+    return CRuntimeLinkedDLL::GetFunctionByOrdinal(kMAPI32, &g_MAPI32DLL, ordinal);
 }
 
 HRESULT CMAPI32::MAPIInitialize(LPVOID init)

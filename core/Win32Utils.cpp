@@ -105,6 +105,30 @@ FARPROC CRuntimeLinkedDLL::GetFunction(const std::string& libraryName, std::atom
     return address;
 }
 
+FARPROC CRuntimeLinkedDLL::GetFunctionByOrdinal(const std::string& libraryName, std::atomic<HMODULE>* cache,
+                                                WORD ordinal)
+{
+    HMODULE module = cache->load();
+    if (!module)
+    {
+        module = ::LoadLibraryA(libraryName.c_str());
+        if (!module)
+        {
+            const HRESULT hr = HResultFromLastError();
+            throw CGeneralException("Could not load " + libraryName, hr);
+        }
+        cache->store(module);
+    }
+    const FARPROC address = ::GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
+    if (!address)
+    {
+        const HRESULT hr = HResultFromLastError();
+        throw CGeneralException("Could not get ProcAddress for " + libraryName + " ordinal " + std::to_string(ordinal),
+                                hr);
+    }
+    return address;
+}
+
 CWin32Utils::~CWin32Utils() = default;
 
 HINTERNET CWin32Utils::InternetOpen(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass, DWORD flags)

@@ -28,6 +28,11 @@ public:
     // ProcAddress for <functionName>" when it is missing. Caches nothing.
     static FARPROC GetFunction(const std::string& libraryName, std::atomic<HMODULE>* cache,
                                const char* functionName);
+
+    // The export with that ordinal (MAPI32 exports its functions by number).
+    // Throws CGeneralException "Could not load <name>" or "Could not get
+    // ProcAddress for <name> ordinal <n>". Caches the module like LoadDLL.
+    static FARPROC GetFunctionByOrdinal(const std::string& libraryName, std::atomic<HMODULE>* cache, WORD ordinal);
 };
 
 // Library names and module-handle caches shared by every run-time binding;
