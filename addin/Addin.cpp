@@ -4,6 +4,11 @@
 #include "addin/OutlookAddinFix.h"
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "contacts/MAPIUtils.h"
+#include "contacts/SMSContact.h"
+#include "gateway/SMSGatewayHTTPInterfaceClientUIHelper.h"
+#include "gateway/ZentavoSMSGatewaySubmissionManager.h"
+#include "ui/ContactSelectorDlg.h"
+#include "ui/UserMobileNumberPromptDlg.h"
 #include "contacts/MicrosoftOutlookObjectModelUtils.h"
 #include "core/TraceLogging.h"
 #include "platform/Dispatch.h"
@@ -55,6 +60,10 @@ const DISPID kNewExplorer = 0xF001;
 const DISPID kExplorerActivate = 0xF001;
 const DISPID kExplorerBeforeFolderSwitch = 0xF003;
 const DISPID kExplorerSelectionChange = 0xF007;
+const DISPID kOptionsPagesAdd = 0xF005;
+const DISPID kItemContextMenuDisplay = 0xFB41;
+const DISPID kNewInspector = 0xF001;
+const long kAppointmentClass = 26;
 
 // The interface the object answers, or empty for E_NOINTERFACE; any other
 // failure of the query is raised.
@@ -135,7 +144,13 @@ CAddin::CAddin()
     m_ExpEvents.On(kExplorerBeforeFolderSwitch, [this](CEventArguments& arguments) {
         OnExplorerBeforeFolderSwitch(arguments.Dispatch(0), arguments.Bool(1));
     });
+    m_AppEvents.On(kOptionsPagesAdd, [this](CEventArguments& arguments) { OnOptionsAddPages(arguments.Dispatch(0)); });
+    m_AppEvents11.On(kItemContextMenuDisplay, [this](CEventArguments& arguments) {
+        OnItemContextMenuDisplay(arguments.Dispatch(0), arguments.Dispatch(1));
+    });
+    m_InspEvents.On(kNewInspector, [this](CEventArguments& arguments) { OnInspectorsNewInspector(arguments.Dispatch(0)); });
     CZentavoSMSOutlookPlugin::InitialiseEventLogSource();
+    m_ExtenderHost.SetDependantServicesProvider(this);
 }
 
 // Nothing may stay connected to Outlook, and the plug-in core must not keep
@@ -519,21 +534,238 @@ void CAddin::OnExplorerAvailable()
     }
 }
 
-// Routing of these events to the item extenders comes with the extender
-// host; until then the sinks are connected and the events end here.
-void CAddin::OnMAPIFolderBeforeItemMove(COutlookAddin_MAPIFolderEventHandler*, IDispatch*, IDispatch*, VARIANT_BOOL*)
+COutlookAddin_ItemExtender_ZentavoSMSAddin::CExtenderList CAddin::ExtendersForItem(IDispatch* item)
 {
+    long itemClass = 0;
+    if (const IDispatchPtr appointment = QueryOrEmpty(item, IID__AppointmentItem))
+        itemClass = static_cast<long>(Dispatch::Get(appointment, L"Class"));
+    COutlookAddin_ItemExtender_ZentavoSMSAddin::CExtenderList extenders;
+    return m_ExtenderHost.GetExtendersForItemClass(static_cast<int>(itemClass), extenders);
 }
 
-void CAddin::OnItemAdd(COutlookAddin_ItemsEventHandlerT*, IDispatch*)
+void CAddin::OnInspectorsNewInspector(IDispatch* inspector)
 {
+    RunInErrorFrame("CAddin::OnInspectorsNewInspector", [&](std::string& step) {
+        step = "Getting Inspector";
+        const IDispatchPtr spInspector = QueryOrEmpty(inspector, IID__Inspector);
+        step = "Getting CurrentItem";
+        const IDispatchPtr item = Dispatch::GetPtr(spInspector, L"CurrentItem");
+        step = "Getting Class";
+        long itemClass = 0;
+        if (const IDispatchPtr appointment = QueryOrEmpty(item, IID__AppointmentItem))
+            itemClass = static_cast<long>(Dispatch::Get(appointment, L"Class"));
+        step = "Calling GetItemExtendersForItemType";
+        COutlookAddin_ItemExtender_ZentavoSMSAddin::CExtenderList extenders;
+        m_ExtenderHost.GetExtendersForItemClass(static_cast<int>(itemClass), extenders);
+        step = "Call ItemExtender.OnNewInspector";
+        for (IOutlookAddin_ItemExtender* extender : extenders)
+            extender->OnNewInspector(spInspector);
+    });
 }
 
-void CAddin::OnItemChange(COutlookAddin_ItemsEventHandlerT*, IDispatch*)
+// An extender that sets Cancel stops the move; the add-in itself neither
+// reads nor resets it.
+void CAddin::OnMAPIFolderBeforeItemMove(COutlookAddin_MAPIFolderEventHandler*, IDispatch* item, IDispatch* moveTo,
+                                        VARIANT_BOOL* cancel)
 {
+    RunInErrorFrame("CAddin::OnMAPIFolderBeforeItemMove", [&](std::string&) {
+        for (IOutlookAddin_ItemExtender* extender : ExtendersForItem(item))
+            extender->OnMAPIFolderBeforeItemMove(item, moveTo, cancel);
+    });
 }
 
+void CAddin::OnItemAdd(COutlookAddin_ItemsEventHandlerT*, IDispatch* item)
+{
+    RunInErrorFrame("CAddin::OnItemAdd", [&](std::string&) {
+        for (IOutlookAddin_ItemExtender* extender : ExtendersForItem(item))
+            extender->OnItemAdd(item);
+    });
+}
+
+void CAddin::OnItemChange(COutlookAddin_ItemsEventHandlerT*, IDispatch* item)
+{
+    RunInErrorFrame("CAddin::OnItemChange", [&](std::string&) {
+        for (IOutlookAddin_ItemExtender* extender : ExtendersForItem(item))
+            extender->OnItemChange(item);
+    });
+}
+
+// Outlook does not say which item went.
 void CAddin::OnItemRemove(COutlookAddin_ItemsEventHandlerT*)
+{
+    RunInErrorFrame("CAddin::OnItemRemove", [](std::string&) {});
+}
+
+void CAddin::OnOptionsAddPages(IDispatch* pages)
+{
+    try
+    {
+        CConfigZentavoSMSOutlookAddin_Config& config = CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_Config;
+        const std::string pagePolicy = config.GetUIOptionsPropertyPage();
+        bool addPage = pagePolicy == "Enabled";
+        if (pagePolicy.empty())
+        {
+            const std::string buttonPolicy = config.GetUIOptionsButton();
+            addPage = buttonPolicy == "Enabled" || buttonPolicy.empty();
+        }
+        if (!addPage)
+            return;
+        const IDispatchPtr propertyPages = QueryOrEmpty(pages, IID_PropertyPages);
+        try
+        {
+            Dispatch::Call(propertyPages, L"Add", L"OutlookAddin.PropPage", L"ZentavoSMS");
+        }
+        catch (const _com_error& e)
+        {
+            ThrowCOMErrorWithContext(e.Error(), "spPages->Add((_variant_t)varProgId,(_bstr_t)bstrTitle)");
+        }
+    }
+    catch (...)
+    {
+        ReportCurrentException("CAddin::OnOptionsAddPages");
+    }
+}
+
+void CAddin::AddContextMenuButton(IDispatch* commandBar, IDispatchPtr& member, CDispEventSink& sink,
+                                  const wchar_t* caption, long faceId, const std::string& name,
+                                  const char* adviseFailure, std::string& step)
+{
+    if (member && sink.IsAdvised())
+        sink.Unadvise(member);
+    step = "Creating Command Button - " + name;
+    const IDispatchPtr controls = Dispatch::GetPtr(commandBar, L"Controls");
+    member = QueryOrEmpty(Dispatch::CallPtr(controls, L"Add", kControlButton), IID__CommandBarButton);
+    Dispatch::Put(member, L"Caption", caption);
+    Dispatch::Put(member, L"FaceId", faceId);
+    Dispatch::Put(member, L"Style", kButtonIconAndCaption);
+    Dispatch::Put(member, L"Enabled", true);
+    step = "Registring Command Button Event - " + name;
+    AdviseOnce(sink, member, adviseFailure);
+}
+
+// Outlook's legacy item context menu; with the explorer ribbon loaded its own
+// context menus serve instead.
+void CAddin::OnItemContextMenuDisplay(IDispatch* commandBar, IDispatch* selection)
+{
+    if (m_bExplorerRibbonRequested)
+        return;
+    RunInErrorFrame("CAddin::OnItemContextMenuDisplay", [&](std::string& step) {
+        const IDispatchPtr items = QueryOrEmpty(selection, IID_Selection);
+        step = "Checking Item Types";
+        bool hasMail = false;
+        bool hasContact = false;
+        const long count = static_cast<long>(Dispatch::Get(items, L"Count"));
+        for (long i = 1; i <= count && !(hasMail && hasContact); ++i)
+        {
+            const IDispatchPtr item = Dispatch::CallPtr(items, L"Item", i);
+            hasMail = hasMail || QueryOrEmpty(item, IID__MailItem);
+            hasContact = hasContact || QueryOrEmpty(item, IID__ContactItem);
+        }
+        step = "Getting CommandBar smart pointer";
+        const IDispatchPtr bar = QueryOrEmpty(commandBar, IID_CommandBar);
+        if (hasContact)
+        {
+            AddContextMenuButton(bar, m_spContextMenuButton_SendSMSToContact, m_CommandButton3Events,
+                                 L"Send SMS to Contact", 363, "Send SMS to Contact",
+                                 "CommandButton3Events::DispEventAdvise((IDispatch*)m_spContextMenuButton_SendSMSToContact)",
+                                 step);
+            AddContextMenuButton(
+                bar, m_spContextMenuButton_ForwardViaSMSMessage, m_CommandButton5Events, L"Forward via SMS Message", 356,
+                "Forward via SMS Message",
+                "CommandButton5Events::DispEventAdvise((IDispatch*)m_spContextMenuButton_ForwardViaSMSMessage)", step);
+        }
+        if (hasMail)
+            AddContextMenuButton(bar, m_spContextMenuButton_ReplyViaSMS, m_CommandButton4Events, L"Reply Via SMS", 354,
+                                 "Reply Via SMS",
+                                 "CommandButton4Events::DispEventAdvise((IDispatch*)m_spContextMenuButton_ReplyViaSMS)",
+                                 step);
+    });
+}
+
+bool CAddin::Callback_ItemExtender_ShowRecipientSelector(std::string& recipients)
+{
+    const std::string method = "CAddin::Callback_ItemExtender_ShowRecipientSelector";
+    std::string context = method + ":Entry";
+    try
+    {
+        CContactSelectorDlg selector;
+        selector.SetOutlookApplication(m_spApp);
+        context = method + ":CSMSContactUtils::ParseContactCSVList";
+        CSMSContactUtils::ParseContactCSVList(recipients, selector.Contacts());
+        context = method + ":ContactSelectorDlg.DoModal";
+        if (selector.DoModal(::GetActiveWindow()) != IDOK)
+            return false;
+        context = method + ":CSMSContactUtils::GenerateContactCSVList";
+        recipients = CSMSContactUtils::GenerateContactCSVList(selector.Contacts());
+        return true;
+    }
+    catch (...)
+    {
+        RethrowCurrentExceptionWithContext(context);
+    }
+}
+
+CZentavoSMSGatewaySubmissionResults& CAddin::Callback_ItemExtender_MakeSMSGatewaySubmission(
+    CZentavoSMSGatewaySubmissionResults& results, const CZentavoSMSGatewaySubmission& submission)
+{
+    CConfigZentavoSMSOutlookAddin_Config& config = CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_Config;
+    const std::string accessKey = config.GetAccessKey();
+    const std::string secretKey = config.GetSecretKey();
+    const int authMode = config.m_AuthMode;
+    const std::string masterKey = config.GetMasterKey();
+    CZentavoSMSGatewaySubmissionManager manager(static_cast<std::uint32_t>(authMode), accessKey, secretKey, masterKey);
+    CSMSGatewayHTTPInterfaceClientUIHelper helper;
+    results = helper.MakeSubmission(nullptr, "Could not save SMS Reminder schedule!", manager, m_spApp, submission);
+    return results;
+}
+
+std::string& CAddin::Callback_ItemExtender_GetUsersMobileNumber(std::string& number, bool prompt)
+{
+    CConfigZentavoSMSOutlookAddin_UserPreferences& preferences =
+        CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_UserPreferences;
+    number = preferences.GetUsersMobilePhoneNumber();
+    if (!number.empty() || !prompt)
+        return number;
+    CUserMobileNumberPromptDlg prompter;
+    if (prompter.DoModal(::GetActiveWindow()) == IDOK && !prompter.GetMobileNumber().empty())
+    {
+        preferences.SetUsersMobilePhoneNumber(prompter.GetMobileNumber());
+        preferences.Save();
+        number = preferences.GetUsersMobilePhoneNumber();
+    }
+    return number;
+}
+
+// The commands open the Send SMS window, which arrives with its own layer;
+// until then they do nothing.
+void CAddin::Callback_ItemExtender_ReplyViaSMSForSelectedItem()
+{
+}
+
+void CAddin::Callback_ItemExtender_ShowSendSMSWindow()
+{
+}
+
+void CAddin::Callback_ItemExtender_SendSMSToSelectedContact()
+{
+}
+
+void CAddin::Callback_ItemExtender_ForwardSelectedContactViaSMS()
+{
+}
+
+IDispatchPtr& CAddin::Callback_ItemExtender_GetOutlookApplication()
+{
+    return m_spApp;
+}
+
+COutlookVersionCapabilites& CAddin::Callback_ItemExtender_GetOutlookVersionCapabilites()
+{
+    return m_OutlookVersionCapabilites;
+}
+
+// The explorer's ribbon group is refreshed once the explorer ribbon exists.
+void CAddin::Callback_UpdateOutlookExplorerCustomControls()
 {
 }
 

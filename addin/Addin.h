@@ -7,6 +7,7 @@
 // module lock while it lives.
 #pragma once
 
+#include "addin/OutlookAddin_ItemExtender_ZentavoSMSAddin.h"
 #include "addin/OutlookEventHandlers.h"
 #include "addin/OutlookVersionCapabilites.h"
 #include "platform/ComPtr.h"
@@ -25,6 +26,7 @@ class CAddin : public IAddin,
                public IRibbonCallback,
                public _IDTExtensibility2,
                public IRibbonExtensibility,
+               public IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider,
                public IOutlookAddin_MAPIFolderEventHandlerTarget,
                public IOutlookAddin_ItemsEventHandlerTargetT
 {
@@ -97,7 +99,23 @@ public:
     void OnItemChange(COutlookAddin_ItemsEventHandlerT* handler, IDispatch* item) override;
     void OnItemRemove(COutlookAddin_ItemsEventHandlerT* handler) override;
 
+    // IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider
+    bool Callback_ItemExtender_ShowRecipientSelector(std::string& recipients) override;
+    CZentavoSMSGatewaySubmissionResults& Callback_ItemExtender_MakeSMSGatewaySubmission(
+        CZentavoSMSGatewaySubmissionResults& results, const CZentavoSMSGatewaySubmission& submission) override;
+    std::string& Callback_ItemExtender_GetUsersMobileNumber(std::string& number, bool prompt) override;
+    void Callback_ItemExtender_ReplyViaSMSForSelectedItem() override;
+    void Callback_ItemExtender_ShowSendSMSWindow() override;
+    void Callback_ItemExtender_SendSMSToSelectedContact() override;
+    void Callback_ItemExtender_ForwardSelectedContactViaSMS() override;
+    IDispatchPtr& Callback_ItemExtender_GetOutlookApplication() override;
+    COutlookVersionCapabilites& Callback_ItemExtender_GetOutlookVersionCapabilites() override;
+    void Callback_UpdateOutlookExplorerCustomControls() override;
+
     // Outlook's events on the add-in's own sinks.
+    void OnInspectorsNewInspector(IDispatch* inspector);
+    void OnOptionsAddPages(IDispatch* pages);
+    void OnItemContextMenuDisplay(IDispatch* commandBar, IDispatch* selection);
     void OnNewExplorer(IDispatch* explorer);
     void OnExplorerActivate();
     void OnExplorerSelectionChange();
@@ -121,6 +139,7 @@ protected:
     std::vector<std::unique_ptr<COutlookAddin_ItemsEventHandlerT>> m_ItemsEventHandlers;
     bool m_bCustomControlsSetup = false;
     bool m_bExplorerRibbonRequested = false;
+    COutlookAddin_ItemExtender_ZentavoSMSAddin m_ExtenderHost;
     COutlookVersionCapabilites m_OutlookVersionCapabilites;
 
     // The sinks, by the ids their error texts use.
@@ -136,6 +155,11 @@ protected:
     CDispEventSink m_InspEvents;   // 14: InspectorsEvents
 
 private:
+    // The extenders for the item's class (26 for an appointment, 0 for an
+    // item that is not one).
+    COutlookAddin_ItemExtender_ZentavoSMSAddin::CExtenderList ExtendersForItem(IDispatch* item);
+    void AddContextMenuButton(IDispatch* commandBar, IDispatchPtr& member, CDispEventSink& sink, const wchar_t* caption,
+                              long faceId, const std::string& name, const char* adviseFailure, std::string& step);
     void WatchFolder(IDispatch* folder);
     void UnadviseFolderHandlers();
     void CloseRemainingSinks();

@@ -306,3 +306,45 @@ bool RunInErrorFrame(const std::string& function, const std::function<void(std::
     }
     return false;
 }
+
+void ReportCurrentException(const std::string& function) noexcept
+{
+    try
+    {
+        try
+        {
+            throw;
+        }
+        catch (const _com_error& e)
+        {
+            ReportCOMException(e, function);
+        }
+        catch (const CCommsException& e)
+        {
+            ReportCommsException(e, function);
+        }
+        catch (const CProtocolException& e)
+        {
+            ReportProtocolException(e, function);
+        }
+        catch (const CTAPIException& e)
+        {
+            ReportTAPIException(e, function);
+        }
+        catch (const CGeneralException& e)
+        {
+            ReportGeneralException(e, function);
+        }
+        catch (const std::exception& e)
+        {
+            ReportStandardException(e, function);
+        }
+        catch (...)
+        {
+            ReportUnrecognisedException(function);
+        }
+    }
+    catch (...)
+    {
+    }
+}

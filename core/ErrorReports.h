@@ -60,6 +60,11 @@ void ReportStandardException(const std::exception& error, const std::string& fun
 void ReportUnrecognisedException(const std::string& function);
 void ReportError(WORD eventType, const std::string& function, const std::string& description);
 
+// The event-log catch family, for a catch (...) clause: one error event by
+// the exception's kind (the Report* functions above) under the function's
+// name; nothing is shown or rethrown, and it never throws.
+void ReportCurrentException(const std::string& function) noexcept;
+
 // COM-boundary rethrow helpers, for the clauses _com_error, standard
 // exception and anything else. Each raises a new _com_error whose error
 // information names the context.

@@ -1,0 +1,6 @@
+#include "ui/ContactSelectorDlg.h"
+
+INT_PTR CContactSelectorDlg::DoModal(HWND)
+{
+    return IDCANCEL;
+}

@@ -1,0 +1,6 @@
+#include "ui/UserMobileNumberPromptDlg.h"
+
+INT_PTR CUserMobileNumberPromptDlg::DoModal(HWND)
+{
+    return IDCANCEL;
+}
