@@ -113,7 +113,7 @@ void TenThousandRecipientJob(CBenchContext& context)
     const CBenchSubmission submission;
 
     size_t bytesPerJob = 0;
-    const long long iterations = context.Iterations(50);
+    const long long iterations = context.Iterations(500);
     const double seconds = context.Time(iterations, [&] {
         // A fresh client per job, as the submitter makes one per submission.
         CZentavoSMSBulkSMSWebServiceClient_gSoap client;
