@@ -35,6 +35,14 @@ void CBenchContext::Report(const std::string& figure, double value, const std::s
     std::fflush(stdout);
 }
 
+void CBenchContext::Skip(const std::string& reason)
+{
+    std::string line = m_CurrentName;
+    line.resize(std::max<size_t>(line.size() + 1, 9), ' ');
+    std::printf("%sskipped: %s\n", line.c_str(), reason.c_str());
+    std::fflush(stdout);
+}
+
 void CBenchContext::Keep(long long value)
 {
     g_Kept = g_Kept + value;
@@ -49,4 +57,21 @@ std::vector<std::pair<std::string, BenchFunction>>& BenchRegistry()
 CBenchRegistration::CBenchRegistration(const char* name, BenchFunction function)
 {
     BenchRegistry().emplace_back(name, function);
+}
+
+double CBenchContext::ThreadCPUSeconds()
+{
+    FILETIME creation;
+    FILETIME exit;
+    FILETIME kernel;
+    FILETIME user;
+    if (!::GetThreadTimes(::GetCurrentThread(), &creation, &exit, &kernel, &user))
+        return 0;
+    auto seconds = [](const FILETIME& time) {
+        ULARGE_INTEGER value;
+        value.LowPart = time.dwLowDateTime;
+        value.HighPart = time.dwHighDateTime;
+        return static_cast<double>(value.QuadPart) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
 }

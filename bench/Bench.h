@@ -35,8 +35,14 @@ public:
     // and an optional note such as the target.
     void Report(const std::string& figure, double value, const std::string& unit, const std::string& note = "");
 
+    // A line in place of the figures of a benchmark that cannot run here.
+    void Skip(const std::string& reason);
+
     // Keeps a result alive so that the compiler cannot drop the work.
     static void Keep(long long value);
+
+    // User and kernel time of the calling thread so far, in seconds.
+    static double ThreadCPUSeconds();
 
     void SetCurrentName(const std::string& name) { m_CurrentName = name; }
 

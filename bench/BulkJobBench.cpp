@@ -1,13 +1,17 @@
-// Bulk-job client: the work of one large send without the network. The
+// Bulk-job client: the work of one large send without the network (the
 // client's SOAP context gets an in-memory transport that swallows each
-// request and hands back the operation's reply.
+// request and hands back the operation's reply), and a smaller job over the
+// real WinINet transport to the gateway simulator that scripts/bench starts.
 // The SOAP runtime's header brings winsock2.h, which must come before windows.h.
 #include "bulkjob/ZentavoSMSBulkSMSWebServiceClient_gSoap.h"
 
 #include "bench/Bench.h"
+#include "core/GatewayAddresses.h"
+#include "core/Win32Utils.h"
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 namespace
@@ -83,19 +87,25 @@ struct CBenchSubmission : CZentavoSMSGatewaySubmission
     }
 };
 
+// A batch of 1000 numbers, "+447700910000" on, the first at first.
+std::wstring RecipientBatch(int first)
+{
+    std::wstring batch;
+    for (int i = 0; i < 1000; ++i)
+    {
+        if (i)
+            batch += L',';
+        batch += L"+4477009" + std::to_wstring(10000 + first + i);
+    }
+    return batch;
+}
+
 // One job of 10,000 recipients: create, ten batches of 1000, ready.
 void TenThousandRecipientJob(CBenchContext& context)
 {
     std::wstring batches[10];
     for (int batch = 0; batch < 10; ++batch)
-    {
-        for (int i = 0; i < 1000; ++i)
-        {
-            if (i)
-                batches[batch] += L',';
-            batches[batch] += L"+4477009" + std::to_wstring(10000 + batch * 1000 + i);
-        }
-    }
+        batches[batch] = RecipientBatch(batch * 1000);
     const std::string createReply =
         Reply("CreateSMSTextBulkJob", "<BulkJobId>5000001</BulkJobId><ErrorCode>OK</ErrorCode>");
     const std::string appendReply = Reply("AppendRecipients", "<ErrorCode>OK</ErrorCode>");
@@ -103,7 +113,7 @@ void TenThousandRecipientJob(CBenchContext& context)
     const CBenchSubmission submission;
 
     size_t bytesPerJob = 0;
-    const long long iterations = context.Iterations(50);
+    const long long iterations = context.Iterations(500);
     const double seconds = context.Time(iterations, [&] {
         // A fresh client per job, as the submitter makes one per submission.
         CZentavoSMSBulkSMSWebServiceClient_gSoap client;
@@ -126,5 +136,42 @@ void TenThousandRecipientJob(CBenchContext& context)
                    "target: 20 ms or less; " + std::to_string(bytesPerJob / 1024) + " KB written per job");
 }
 
+// The key pair of the account that scripts/bench gives the simulator.
+const char kSimulatorAccessKey[] = "BENCHACCESSKEY0001";
+const char kSimulatorSecretKey[] = "BENCHSECRETKEY0001";
+
+// One job of 1,000 recipients (create, one batch, ready) over WinINet and
+// HTTPS to the simulator: the client thread's CPU time, and the elapsed
+// time, which includes the simulator's own.
+void ThousandRecipientJobOverWinInet(CBenchContext& context)
+{
+    if (CWin32Utils::GetEnvironmentVariable(GatewayAddresses::kBulkJobURLVariable).empty())
+    {
+        context.Skip("no gateway simulator (scripts/bench starts one)");
+        return;
+    }
+    const std::wstring batch = RecipientBatch(0);
+    const CBenchSubmission submission;
+    long long accepted = 0;
+    const long long iterations = context.Iterations(40);
+    const double cpuBefore = CBenchContext::ThreadCPUSeconds();
+    const double seconds = context.Time(iterations, [&] {
+        CZentavoSMSBulkSMSWebServiceClient_gSoap client;
+        client.SetClientDetails("ZentavSMSOutlookAddin", "5.0.1", "");
+        std::string jobId;
+        accepted += client.CreateSMSTextBulkJob(kSimulatorAccessKey, kSimulatorSecretKey, "SMS Appointment Reminder",
+                                                submission, &jobId);
+        accepted += client.AppendRecipients(kSimulatorAccessKey, kSimulatorSecretKey, jobId, &batch);
+        accepted += client.SetBulkJobReady(kSimulatorAccessKey, kSimulatorSecretKey, jobId);
+    });
+    const double cpuSeconds = CBenchContext::ThreadCPUSeconds() - cpuBefore;
+    if (accepted != 3 * iterations)
+        throw std::runtime_error("the simulator refused a request of the job");
+    context.Report("1,000-recipient job over WinINet, client CPU per job", cpuSeconds * 1e3 / iterations, "ms");
+    context.Report("1,000-recipient job over WinINet, elapsed per job", seconds * 1e3 / iterations, "ms",
+                   "the simulator's time included");
+}
+
 const CBenchRegistration g_BulkJob("bulkjob", &TenThousandRecipientJob);
+const CBenchRegistration g_BulkJobWinInet("bulkjob_wininet", &ThousandRecipientJobOverWinInet);
 } // namespace

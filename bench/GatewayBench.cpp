@@ -8,23 +8,6 @@
 
 namespace
 {
-double ThreadCPUSeconds()
-{
-    FILETIME creation;
-    FILETIME exit;
-    FILETIME kernel;
-    FILETIME user;
-    if (!::GetThreadTimes(::GetCurrentThread(), &creation, &exit, &kernel, &user))
-        return 0;
-    auto seconds = [](const FILETIME& time) {
-        ULARGE_INTEGER value;
-        value.LowPart = time.dwLowDateTime;
-        value.HighPart = time.dwHighDateTime;
-        return static_cast<double>(value.QuadPart) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
-
 void HundredRecipientSend(CBenchContext& context)
 {
     std::string to;
@@ -53,7 +36,7 @@ void HundredRecipientSend(CBenchContext& context)
     options.m_RoutingType = rrtMsgSource;
 
     const long long iterations = context.Iterations(20000);
-    const double cpuBefore = ThreadCPUSeconds();
+    const double cpuBefore = CBenchContext::ThreadCPUSeconds();
     const double seconds = context.Time(iterations, [&] {
         const std::string form = proxy.BuildSendMessageForm(options, "ACCESSKEY0001", "SECRETKEY0001", to,
                                                             "Zentavo", text, "", "", 1, 1);
@@ -63,7 +46,7 @@ void HundredRecipientSend(CBenchContext& context)
         CSMSGatewayProxy::ParseSendMessageResponse(records, to, status, reply);
         CBenchContext::Keep(static_cast<long long>(form.size() + records.size() + value.size()));
     });
-    const double cpuSeconds = ThreadCPUSeconds() - cpuBefore;
+    const double cpuSeconds = CBenchContext::ThreadCPUSeconds() - cpuBefore;
     context.Report("100 recipients: form + reply, CPU per send", cpuSeconds * 1e6 / iterations, "us",
                    "target: 200 us or less");
     context.Report("100 recipients: form + reply, elapsed per send", seconds * 1e6 / iterations, "us");

@@ -189,6 +189,12 @@ int wininet_plugin(struct soap* soap, struct soap_plugin* plugin, void*)
     // switch the host process's stdin and stdout to binary mode.
     soap->recvfd = -1;
     soap->sendfd = -1;
+    // The body goes to WinINet in one piece anyway: the runtime keeps the
+    // whole request and gives its length at the end, rather than writing each
+    // request twice (once only to count it). The input's mode must say so
+    // too, or the runtime falls back to it after the first request.
+    soap->omode = (soap->omode & ~SOAP_IO) | SOAP_IO_STORE;
+    soap->imode = (soap->imode & ~SOAP_IO) | SOAP_IO_STORE;
     return SOAP_OK;
 }
 
@@ -287,6 +293,14 @@ int CGSoapWinInetTransport::Post(struct soap* soap, const char* endpoint, const 
         return Fail(soap, "HttpOpenRequest", ::GetLastError());
     SetTimeouts(m_Request.get(), soap);
     m_Body.clear();
+    try
+    {
+        m_Body.reserve(count <= m_Body.max_size() ? static_cast<size_t>(count) : 0);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return soap->error = SOAP_EOM;
+    }
     m_State = State::RequestOpen;
     // The runtime writes its headers through AddHeader.
     return m_RuntimePost(soap, endpoint, host, port, path, action, count);

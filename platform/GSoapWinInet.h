@@ -4,9 +4,11 @@
 //
 // From then on every request of the context goes through WinINet instead of
 // gSOAP's own sockets: HTTP or HTTPS by the endpoint's scheme, the system's
-// proxy settings, Windows' certificate checks (never relaxed). One request
-// per call: fconnect connects, fpost opens the request and lets the runtime
-// add its headers, fsend collects the body, the first frecv sends the request
+// proxy settings, Windows' certificate checks (never relaxed). The plug-in
+// puts the context in SOAP_IO_STORE mode: the runtime keeps each request
+// whole and hands it over with its length, once. One request per call:
+// fconnect connects, fpost opens the request and lets the runtime add its
+// headers, fsend collects the body, the first frecv sends the request
 // and then hands the reply's body (not its HTTP head) to the runtime, fclose
 // closes the request and the connection. The internet handle lives as long as
 // the plug-in, which the context deletes in soap_done()/soap_free().

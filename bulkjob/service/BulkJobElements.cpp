@@ -372,35 +372,42 @@ bool LocalFieldsToUnixTime(const DateTimeFields& f, time_t& result)
 // Text content as the runtime's soap_wstring_out writes it (UTF-8; "&",
 // "<" and ">" escaped; tab and line feed as they are; other controls and
 // U+0080..U+009F as hexadecimal references; a surrogate pair as one code
-// point, a lone surrogate as itself), made in one pass so that it goes out
-// as one run: the runtime's writer sends each character on its own.
-void AppendTextContent(std::string& out, const wchar_t* s)
+// point, a lone surrogate as itself), converted in runs of a local buffer:
+// the runtime's writer sends each character on its own.
+int SendTextContent(struct soap* soap, const wchar_t* s)
 {
+    // Room for the longest form of one character, a reference.
+    constexpr size_t kLongest = 8;
+    char run[kBulkJobTextRunBytes];
+    size_t used = 0;
     for (; *s; ++s)
     {
+        if (sizeof run - used < kLongest)
+        {
+            if (soap_send_raw(soap, run, used))
+                return soap->error;
+            used = 0;
+        }
+        char* out = run + used;
         unsigned long c = static_cast<unsigned long>(*s);
         if (c >= 0x20 && c < 0x80)
         {
-            switch (c)
+            const char* escape = c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : nullptr;
+            if (!escape)
             {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out += static_cast<char>(c);
-                break;
+                *out = static_cast<char>(c);
+                ++used;
+                continue;
             }
+            const size_t length = std::strlen(escape);
+            std::memcpy(out, escape, length);
+            used += length;
             continue;
         }
         if (c == 0x09 || c == 0x0A)
         {
-            out += static_cast<char>(c);
+            *out = static_cast<char>(c);
+            ++used;
             continue;
         }
         if ((c & 0xFC00) == 0xD800 && (s[1] & 0xFC00) == 0xDC00)
@@ -409,29 +416,31 @@ void AppendTextContent(std::string& out, const wchar_t* s)
         }
         if (c <= 0x9F)
         {
-            char reference[16];
-            std::snprintf(reference, sizeof reference, "&#x%lX;", c);
-            out += reference;
+            used += static_cast<size_t>(std::snprintf(out, kLongest, "&#x%lX;", c));
         }
         else if (c < 0x800)
         {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            out[0] = static_cast<char>(0xC0 | (c >> 6));
+            out[1] = static_cast<char>(0x80 | (c & 0x3F));
+            used += 2;
         }
         else if (c < 0x10000)
         {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            out[0] = static_cast<char>(0xE0 | (c >> 12));
+            out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out[2] = static_cast<char>(0x80 | (c & 0x3F));
+            used += 3;
         }
         else
         {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            out[0] = static_cast<char>(0xF0 | (c >> 18));
+            out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out[3] = static_cast<char>(0x80 | (c & 0x3F));
+            used += 4;
         }
     }
+    return soap_send_raw(soap, run, used);
 }
 
 } // namespace
@@ -542,10 +551,7 @@ int soap_out_std__wstring(struct soap* soap, const char* tag, int id, const std:
 {
     if (soap_element_begin_out(soap, tag, soap_embedded_id(soap, id, a, SOAP_TYPE_std__wstring), type))
         return soap->error;
-    std::string text;
-    text.reserve(a->size() + a->size() / 8);
-    AppendTextContent(text, a->c_str());
-    if (soap_send_raw(soap, text.data(), text.size()))
+    if (SendTextContent(soap, a->c_str()))
         return soap->error;
     return soap_element_end_out(soap, tag);
 }

@@ -27,6 +27,9 @@ time_t** soap_in_PointerTotime(struct soap* soap, const char* tag, time_t** a, c
 const char* soap_bulkjob_dateTime2s(struct soap* soap, time_t n);
 int soap_bulkjob_s2dateTime(struct soap* soap, const char* s, time_t* a);
 
+// Wide text is written as UTF-8 text content, handed to the runtime in runs
+// of at most this many bytes.
+constexpr size_t kBulkJobTextRunBytes = 4096;
 int soap_out_std__wstring(struct soap* soap, const char* tag, int id, const std::wstring* a, const char* type);
 std::wstring* soap_in_std__wstring(struct soap* soap, const char* tag, std::wstring* a, const char* type);
 int soap_out_PointerTostd__wstring(struct soap* soap, const char* tag, int id, std::wstring* const* a, const char* type);

@@ -4,6 +4,7 @@
 #include "bulkjob/service/BulkJobSerializers.h"
 #include "bulkjob/service/SoapEnvelope.h"
 #include "bulkjob/service/ZentavoBulkJobSoap.h"
+#include "platform/GSoapWinInet.h"
 #include "tests/bulkjob/FakeSoapTransport.h"
 
 #include <gtest/gtest.h>
@@ -318,6 +319,72 @@ TEST_F(BulkJobProtocol, RandomAndTruncatedRepliesNeverBreakTheReader)
     // Still in working order.
     ASSERT_EQ(SOAP_OK, Status(reply, response));
     EXPECT_EQ(3, response.GetBulkJobStatusResult->TotalRecipients);
+}
+
+// A batch of recipients on a context with or without the WinINet transport
+// (whose own network calls the fake replaces); the fake keeps the request.
+int AppendOn(ZentavoBulkJobSoap& proxy, CFakeSoapTransport& transport, std::wstring* numbers)
+{
+    std::wstring key = L"AK1";
+    std::wstring jobId = L"5000001";
+    ns1__AuthenticationCredentialsAccessKeyAndSecretKey credentials;
+    credentials.SubmittedInterface = ns1__Interfaces__ZentavoSMSOutlookAddin;
+    credentials.AccessKey = &key;
+    ns1__AppendRecipientsInput input;
+    input.AuthenticationCredentials = &credentials;
+    input.BulkJobId = &jobId;
+    input.RecipientList = numbers;
+    _ns1__AppendRecipients request;
+    request.AppendRecipientsInput = &input;
+    _ns1__AppendRecipientsResponse response;
+    proxy.endpoint = kEndpoint;
+    transport.SetReply(Result("AppendRecipients", "<ErrorCode>OK</ErrorCode>"));
+    return proxy.__ns2__AppendRecipients(&request, &response);
+}
+
+std::wstring Numbers(size_t count, const std::wstring& between)
+{
+    std::wstring numbers;
+    for (size_t i = 0; i < count; ++i)
+        numbers += (i ? between : L"") + L"+4477009" + std::to_wstring(10000 + i);
+    return numbers;
+}
+
+// The WinINet transport takes a request whole: the runtime keeps it and
+// writes it once, in as few sends as the runtime's buffer allows, with its
+// length given beforehand. The bytes are those a plain context counts and
+// streams, request after request.
+TEST(BulkJobStoredRequests, AreTheBytesOfCountedOnesInFewSends)
+{
+    const struct
+    {
+        const char* name;
+        std::wstring numbers;
+    } cases[] = {
+        {"empty", L""},
+        {"a batch", Numbers(1000, L",")},
+        {"beyond the buffer, escapes and other planes", Numbers(6000, L" & <\"\xD83D\xDE00\">,")},
+    };
+    ZentavoBulkJobSoap stored;
+    ASSERT_EQ(SOAP_OK, soap_register_plugin(stored.soap, wininet_plugin));
+    CFakeSoapTransport storedWire(stored.soap);
+    for (int round = 0; round < 2; ++round)
+    {
+        for (auto c : cases)
+        {
+            ZentavoBulkJobSoap plain;
+            CFakeSoapTransport plainWire(plain.soap);
+            ASSERT_EQ(SOAP_OK, AppendOn(plain, plainWire, &c.numbers)) << c.name;
+            ASSERT_EQ(SOAP_OK, AppendOn(stored, storedWire, &c.numbers)) << c.name;
+
+            const std::string& sent = storedWire.Sent();
+            EXPECT_EQ(plainWire.Sent().size(), sent.size()) << c.name;
+            EXPECT_TRUE(plainWire.Sent() == sent) << c.name;
+            EXPECT_EQ(std::to_string(sent.size()), plainWire.Header("Content-Length")) << c.name;
+            EXPECT_EQ(sent.size(), storedWire.PostedLength()) << c.name;
+            EXPECT_EQ(static_cast<int>((sent.size() + SOAP_BUFLEN - 1) / SOAP_BUFLEN), storedWire.Sends()) << c.name;
+        }
+    }
 }
 
 TEST(BulkJobProxy, ACallWithoutAContextFailsAtOnce)

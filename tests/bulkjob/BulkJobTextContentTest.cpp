@@ -75,6 +75,8 @@ TEST(BulkJobTextContent, IsWhatTheRuntimesWriterGives)
         {"beyond the plane", L"\xD83D\xDE00 x \xD800\xDC00\xDBFF\xDFFF"},
         {"lone surrogates", L"\xD83D x \xDE00 \xDC00\xD800"},
         {"pair cut by the end", L"abc\xD83D"},
+        {"a run's length", Repeated(L"0123456789,", kBulkJobTextRunBytes)},
+        {"one beyond a run", Repeated(L"0123456789,", kBulkJobTextRunBytes + 1)},
         {"a buffer's length", Repeated(L"0123456789,", SOAP_BUFLEN)},
         {"one beyond", Repeated(L"0123456789,", SOAP_BUFLEN + 1)},
         {"escapes in a long run", Repeated(L"&<>\"\x20AC\xD83D\xDE00", 3 * SOAP_BUFLEN + 7)},
@@ -93,6 +95,18 @@ TEST(BulkJobTextContent, IsWhatTheRuntimesWriterGives)
     };
     EXPECT_EQ("&amp;&lt;&gt;\"\xF0\x9F\x98\x80&#xD;", content(InRuns(L"&<>\"\xD83D\xDE00\r")));
     EXPECT_EQ("", content(InRuns(L"")));
+}
+
+// Each form of a character (plain, escape, two, three and four bytes, a
+// reference) at every position around the end of a run.
+TEST(BulkJobTextContent, EveryFormIsWholeAcrossTheEndOfARun)
+{
+    const std::wstring forms = L"&\x00E9\x20AC\xD83D\xDE00\x01<x";
+    for (size_t lead = kBulkJobTextRunBytes - 24; lead <= kBulkJobTextRunBytes + 8; ++lead)
+    {
+        const std::wstring value = std::wstring(lead, L'a') + forms + forms;
+        EXPECT_TRUE(ByCharacter(value) == InRuns(value)) << lead;
+    }
 }
 
 } // namespace

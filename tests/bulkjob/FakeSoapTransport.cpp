@@ -36,6 +36,8 @@ int CFakeSoapTransport::Connect(struct soap* soap, const char* endpoint, const c
     ++fake.m_Connects;
     fake.m_Endpoint = endpoint ? endpoint : "";
     fake.m_Sent.clear();
+    fake.m_Sends = 0;
+    fake.m_PostedLength = 0;
     fake.m_Headers.clear();
     fake.m_ReplyOffset = 0;
     if (fake.m_FailConnect)
@@ -43,8 +45,10 @@ int CFakeSoapTransport::Connect(struct soap* soap, const char* endpoint, const c
     return SOAP_OK;
 }
 
-int CFakeSoapTransport::Post(struct soap*, const char*, const char*, int, const char*, const char*, ULONG64)
+int CFakeSoapTransport::Post(struct soap* soap, const char*, const char*, int, const char*, const char*,
+                             ULONG64 count)
 {
+    Of(soap).m_PostedLength = count;
     return SOAP_OK;
 }
 
@@ -57,7 +61,10 @@ int CFakeSoapTransport::PostHeader(struct soap* soap, const char* key, const cha
 
 int CFakeSoapTransport::Send(struct soap* soap, const char* data, size_t length)
 {
-    Of(soap).m_Sent.append(data, length);
+    CFakeSoapTransport& fake = Of(soap);
+    fake.m_Sent.append(data, length);
+    if (length)
+        ++fake.m_Sends;
     return SOAP_OK;
 }
 

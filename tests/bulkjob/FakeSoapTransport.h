@@ -33,6 +33,10 @@ public:
     const std::string& Sent() const { return m_Sent; }
     std::string Header(const std::string& name) const;
     int Connects() const { return m_Connects; }
+    // The last request's sends that carried bytes, and the length announced
+    // to a plug-in's post.
+    int Sends() const { return m_Sends; }
+    ULONG64 PostedLength() const { return m_PostedLength; }
 
 private:
     static int Connect(struct soap* soap, const char* endpoint, const char* host, int port);
@@ -48,6 +52,8 @@ private:
     size_t m_ReplyOffset = 0;
     bool m_FailConnect = false;
     int m_Connects = 0;
+    int m_Sends = 0;
+    ULONG64 m_PostedLength = 0;
     std::string m_Endpoint;
     std::string m_Sent;
     std::vector<std::pair<std::string, std::string>> m_Headers;
