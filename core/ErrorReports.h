@@ -65,6 +65,20 @@ void ReportError(WORD eventType, const std::string& function, const std::string&
 [[noreturn]] void RethrowCOMExceptionWithContext(const _com_error& error, const std::string& context);
 [[noreturn]] void RethrowStandardExceptionAsCOMError(const std::exception& error, const std::string& context);
 [[noreturn]] void RethrowUnknownExceptionAsCOMError(const std::string& context);
+// The three clauses at once, for the exception being handled:
+//   catch (...) { RethrowCurrentExceptionWithContext(context); }
+// Only valid inside a catch clause.
+[[noreturn]] void RethrowCurrentExceptionWithContext(const std::string& context);
+
+// The worker catch family, for
+//   catch (...) { TraceCurrentWorkerException(L"CMAPIUtils", L"OpenAddressBook"); throw; }
+// DescribeCurrentWorkerException gives the family's text of the exception
+// being handled ("Comms Exception raised\nDescription: ..."); the trace
+// writes it at level 3 under the caller's component and class when tracing
+// is on, and never throws, so the caller's rethrow is what leaves the catch.
+// Only valid inside a catch clause.
+std::wstring DescribeCurrentWorkerException();
+void TraceCurrentWorkerException(const std::wstring& component, const std::wstring& className) noexcept;
 
 // Raises a _com_error carrying the HRESULT and error information with the
 // description (none when the error information cannot be created).
