@@ -423,7 +423,8 @@ void CMAPIUtils::GetMailUserProperties(const CMAPIEntryId& entryId, CMAPIMailUse
                                        &user.m_BusinessPhone, &user.m_HomePhone};
         for (ULONG index = 0; values && index < count && index < 5; ++index)
         {
-            if (PROP_TYPE(values.get()[index].ulPropTag) != PT_ERROR)
+            // An error value (a missing property) leaves its field alone.
+            if (HasType(values.get()[index], kMailUserProperties.aulPropTag[index]))
                 *fields[index] = Text(values.get()[index]);
         }
     }

@@ -48,6 +48,19 @@ protected:
     }
 };
 
+void Pending(CScriptedProvider&, CAsyncListProviderFetchResult& result)
+{
+    result.m_Pending = true;
+}
+
+// Dispatches what waits for the window.
+void Pump(HWND window)
+{
+    MSG message;
+    while (::PeekMessageA(&message, window, 0, 0, PM_REMOVE))
+        ::DispatchMessageA(&message);
+}
+
 // A requester window: keeps the items of batches of its latest lookup,
 // counts the others, deletes every batch it receives.
 class CRequester : public IAsyncListProviderCallback
@@ -85,12 +98,7 @@ public:
         return result;
     }
 
-    void Pump()
-    {
-        MSG message;
-        while (::PeekMessageA(&message, m_Window.Handle(), 0, 0, PM_REMOVE))
-            ::DispatchMessageA(&message);
-    }
+    void Pump() { ::Pump(m_Window.Handle()); }
 
     HWND Window() const { return m_Window.Handle(); }
 
@@ -198,7 +206,7 @@ TEST_F(AsyncListProvider, PendingBatchesArriveByMessageAndEndAtTheNextStart)
 {
     CScriptedProvider provider(true);
     CRequester requester(provider);
-    provider.m_Script = [](CScriptedProvider&, CAsyncListProviderFetchResult& result) { result.m_Pending = true; };
+    provider.m_Script = Pending;
     requester.Start("a");
     std::thread worker([&] {
         const auto job = Job(provider);
@@ -219,7 +227,7 @@ TEST_F(AsyncListProvider, SecondStartWithoutRestartIsRefused)
 {
     CScriptedProvider provider(false);
     CRequester requester(provider);
-    provider.m_Script = [](CScriptedProvider&, CAsyncListProviderFetchResult& result) { result.m_Pending = true; };
+    provider.m_Script = Pending;
     requester.Start("a");
     const auto first = Job(provider);
 
@@ -236,7 +244,7 @@ TEST_F(AsyncListProvider, RestartDropsTheFirstLookupAndItsLateBatches)
 {
     CScriptedProvider provider(true);
     CRequester requester(provider);
-    provider.m_Script = [](CScriptedProvider&, CAsyncListProviderFetchResult& result) { result.m_Pending = true; };
+    provider.m_Script = Pending;
     requester.Start("a");
     const auto first = Job(provider);
     Post(provider, *first, "old but in time");
@@ -270,7 +278,7 @@ TEST_F(AsyncListProvider, CancelChecksWhichLookupItEnds)
     CRequester requester(provider);
     EXPECT_NO_THROW(provider.CancelAsyncFetch(nullptr)) << "idle";
 
-    provider.m_Script = [](CScriptedProvider&, CAsyncListProviderFetchResult& result) { result.m_Pending = true; };
+    provider.m_Script = Pending;
     auto params = std::make_unique<CAsyncListProviderFetchParameters>();
     const CAsyncListProviderFetchParameters* const current = params.get();
     CAsyncListProviderFetchResult result;
@@ -328,9 +336,7 @@ TEST_F(AsyncListProvider, NestedStartKeepsTheNewerLookup)
         }
         nested = true;
         ::PostMessageA(typing.Handle(), WM_APP, 0, 0);
-        MSG message;
-        while (::PeekMessageA(&message, typing.Handle(), 0, 0, PM_REMOVE))
-            ::DispatchMessageA(&message);
+        Pump(typing.Handle());
     };
     requester.Start("a");
     EXPECT_TRUE(provider.IsFetchInProgress()) << "the deferred lookup \"ab\" stays current";
@@ -362,7 +368,7 @@ TEST_F(AsyncListProvider, WorkerRacingACancelPostsNothingAfterIt)
             if (message == WM_AC_LISTITEMBATCH)
                 delete reinterpret_cast<CAsyncListProviderListItemBatch*>(lParam);
         });
-        provider.m_Script = [](CScriptedProvider&, CAsyncListProviderFetchResult& result) { result.m_Pending = true; };
+        provider.m_Script = Pending;
         auto params = std::make_unique<CAsyncListProviderFetchParameters>();
         CAsyncListProviderFetchResult result;
         provider.StartListFetch(std::move(params), result, &callback);
@@ -381,10 +387,7 @@ TEST_F(AsyncListProvider, WorkerRacingACancelPostsNothingAfterIt)
         callback.m_Cancelled = true;
         worker.join();
         EXPECT_EQ(0, callback.m_AfterCancel);
-
-        MSG message;
-        while (::PeekMessageA(&message, callback.m_Window.Handle(), 0, 0, PM_REMOVE))
-            ::DispatchMessageA(&message);
+        Pump(callback.m_Window.Handle());
     }
 }
 
