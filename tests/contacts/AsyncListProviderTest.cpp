@@ -8,7 +8,6 @@
 
 #include "contacts/AsyncListProvider.h"
 #include "core/ErrorReports.h"
-#include "tests/contacts/TraceCapture.h"
 #include "tests/support/TestMessageWindow.h"
 
 namespace
@@ -401,15 +400,5 @@ TEST_F(AsyncListProvider, BatchForADestroyedRequesterIsDeleted)
     const int deleted = s_BatchesDeleted;
     PostListItemBatchToWindow(gone, WM_AC_LISTITEMBATCH, new CCountedBatch(1, "lost"));
     EXPECT_EQ(deleted + 1, s_BatchesDeleted);
-}
-
-TEST_F(AsyncListProvider, OperationsTraceEntryAndExit)
-{
-    CTraceCapture trace;
-    CScriptedProvider provider(true);
-    provider.IsFetchInProgress();
-    EXPECT_EQ((std::vector<std::wstring>{L"1 ContactsFetch CACAsyncListProviderBase::IsFetchInProgress Entry",
-                                         L"1 ContactsFetch CACAsyncListProviderBase::IsFetchInProgress Exit"}),
-              trace.Lines());
 }
 } // namespace

@@ -232,6 +232,9 @@ TEST_F(MAPIUtils, NameRestrictionGoesToAmbiguousNameResolution)
     EXPECT_NE(std::string::npos,
               m_TestMAPI.Journal().find("Restrict(rt=4 relop=4 tag=0x360c001e value=0x360c001e:\"smi\", 0x0)\n"
                                         "QueryRows(100, 0x0)\n"));
+
+    m_TestMAPI.FailCall("Restrict", 0, kFailure);
+    EXPECT_EQ(kFailure, Raised([&] { m_MAPI->SetNameRestriction(session, "x"); }).Error());
 }
 
 TEST_F(MAPIUtils, WholeReadTakesEveryRowAndEachMailUsersProperties)
