@@ -8,7 +8,6 @@
 #include <mapitags.h>
 
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
