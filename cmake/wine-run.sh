@@ -4,12 +4,13 @@
 # here so that every test runs the same way.
 export WINEDEBUG=-all
 # winedbg.exe=d: without it a crashing test can exit 0. An entry's own
-# overrides (e.g. mapi32=d) are kept and these added.
+# overrides (mapi32=n for the test MAPI) are kept after ours.
 defaults="mscoree,mshtml=;winedbg.exe=d"
 case "${WINEDLLOVERRIDES:-}" in
-"$defaults" | "") export WINEDLLOVERRIDES="$defaults" ;;
-*) export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$defaults" ;;
+"" | "$defaults") WINEDLLOVERRIDES=$defaults ;;
+*) WINEDLLOVERRIDES="$defaults;$WINEDLLOVERRIDES" ;;
 esac
+export WINEDLLOVERRIDES
 if [ -z "$WINEPREFIX" ]; then
     echo "wine-run.sh: WINEPREFIX is not set" >&2
     exit 2

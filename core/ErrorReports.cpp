@@ -5,6 +5,8 @@
 #include <sstream>
 
 #include "core/Mutex.h"
+#include "core/StringUtils.h"
+#include "core/TraceLogging.h"
 
 _COM_SMARTPTR_TYPEDEF(ICreateErrorInfo, __uuidof(ICreateErrorInfo));
 
@@ -197,6 +199,82 @@ void RethrowUnknownExceptionAsCOMError(const std::string& context)
     ThrowCOMError(E_FAIL, _bstr_t(("Unknown exception thrown (Context:" + context + ")").c_str()));
 }
 
+void RethrowCurrentExceptionWithContext(const std::string& context)
+{
+    try
+    {
+        throw;
+    }
+    catch (const _com_error& e)
+    {
+        RethrowCOMExceptionWithContext(e, context);
+    }
+    catch (const std::exception& e)
+    {
+        RethrowStandardExceptionAsCOMError(e, context);
+    }
+    catch (...)
+    {
+        RethrowUnknownExceptionAsCOMError(context);
+    }
+}
+
+std::wstring DescribeCurrentWorkerException()
+{
+    const auto described = [](const char* kind, const std::string& description) {
+        return WidenString(std::string(kind) + " Exception raised\nDescription: " + description);
+    };
+    std::ostringstream hex;
+    hex << std::hex;
+    try
+    {
+        throw;
+    }
+    catch (const CCommsException& e)
+    {
+        return described("Comms", e.GetDescription());
+    }
+    catch (const CProtocolException& e)
+    {
+        return described("Protocol", e.GetDescription() + "\nProtocol Error: " + std::to_string(e.GetProtocolError()));
+    }
+    catch (const CTAPIException& e)
+    {
+        return described("TAPI", e.GetDescription());
+    }
+    catch (const CGeneralException& e)
+    {
+        hex << static_cast<std::uint32_t>(e.GetHResult());
+        return described("General", e.GetDescription() + " (0x" + hex.str() + ")");
+    }
+    catch (const std::exception& e)
+    {
+        return described("Standard", e.what() ? e.what() : "");
+    }
+    catch (const _com_error& e)
+    {
+        hex << e.WCode();
+        return described("COM", GetCOMErrorDescription(e) + " (0x" + hex.str() + ")");
+    }
+    catch (...)
+    {
+        return L"Unrecognised Exception raised";
+    }
+}
+
+void TraceCurrentWorkerException(const std::wstring& component, const std::wstring& className) noexcept
+{
+    try
+    {
+        if (g_pTraceLogger)
+            g_pTraceLogger->Trace(3, component, className, DescribeCurrentWorkerException());
+    }
+    catch (...)
+    {
+        // Tracing must never replace the exception the caller rethrows.
+    }
+}
+
 void ThrowCOMError(HRESULT hr, _bstr_t description)
 {
     ICreateErrorInfoPtr createErrorInfo;
@@ -262,26 +340,6 @@ void ShowCurrentExceptionInErrorBox(const std::string& function) noexcept
     }
     catch (...)
     {
-    }
-}
-
-void RethrowCurrentExceptionWithContext(const std::string& context)
-{
-    try
-    {
-        throw;
-    }
-    catch (const _com_error& e)
-    {
-        RethrowCOMExceptionWithContext(e, context);
-    }
-    catch (const std::exception& e)
-    {
-        RethrowStandardExceptionAsCOMError(e, context);
-    }
-    catch (...)
-    {
-        RethrowUnknownExceptionAsCOMError(context);
     }
 }
 

@@ -71,11 +71,20 @@ void ReportCurrentException(const std::string& function) noexcept;
 [[noreturn]] void RethrowCOMExceptionWithContext(const _com_error& error, const std::string& context);
 [[noreturn]] void RethrowStandardExceptionAsCOMError(const std::exception& error, const std::string& context);
 [[noreturn]] void RethrowUnknownExceptionAsCOMError(const std::string& context);
-
-// The COM-boundary family in one call, for a catch (...) clause: a
-// _com_error, a standard exception (CGeneralException included) or anything
-// else is rethrown by the matching helper above with the context.
+// The three clauses at once, for the exception being handled:
+//   catch (...) { RethrowCurrentExceptionWithContext(context); }
+// Only valid inside a catch clause.
 [[noreturn]] void RethrowCurrentExceptionWithContext(const std::string& context);
+
+// The worker catch family, for
+//   catch (...) { TraceCurrentWorkerException(L"CMAPIUtils", L"OpenAddressBook"); throw; }
+// DescribeCurrentWorkerException gives the family's text of the exception
+// being handled ("Comms Exception raised\nDescription: ..."); the trace
+// writes it at level 3 under the caller's component and class when tracing
+// is on, and never throws, so the caller's rethrow is what leaves the catch.
+// Only valid inside a catch clause.
+std::wstring DescribeCurrentWorkerException();
+void TraceCurrentWorkerException(const std::wstring& component, const std::wstring& className) noexcept;
 
 // A method's error frame: the COM-boundary family around the body, whose
 // current step text (set by the body; "Entry" at first) is the context, and

@@ -41,7 +41,7 @@ int CTestMessageWindow::Count(UINT message) const
 LRESULT CALLBACK CTestMessageWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     auto* self = reinterpret_cast<CTestMessageWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self && message >= WM_APP)
+    if (self && message >= WM_USER)
     {
         ++self->m_Counts[message];
         if (self->m_Handler)

@@ -18,7 +18,8 @@ public:
     HWND Handle() const { return m_Window; }
     // How many times the message has been dispatched to the window.
     int Count(UINT message) const;
-    // Called for every message of WM_APP and above after it is counted.
+    // Called for every private message (WM_USER and above) after it is
+    // counted.
     void SetHandler(std::function<void(UINT message, WPARAM, LPARAM)> handler) { m_Handler = std::move(handler); }
 
 private:
