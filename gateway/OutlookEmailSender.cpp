@@ -14,17 +14,9 @@ void RunStep(const std::string& context, const std::function<void()>& step)
     {
         step();
     }
-    catch (const _com_error& e)
-    {
-        RethrowCOMExceptionWithContext(e, context);
-    }
-    catch (const std::exception& e)
-    {
-        RethrowStandardExceptionAsCOMError(e, context);
-    }
     catch (...)
     {
-        RethrowUnknownExceptionAsCOMError(context);
+        RethrowCurrentExceptionWithContext(context);
     }
 }
 
