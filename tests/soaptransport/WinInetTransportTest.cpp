@@ -104,6 +104,8 @@ TEST(WinInetTransport, FreeingTheContextClosesEveryHandle)
         soap_begin(soap.get());
         ASSERT_EQ(SOAP_OK, soap_connect(soap.get(), PeerUrl("http_port", "/echo").c_str(), "urn:a"));
         ASSERT_EQ(SOAP_OK, soap_send(soap.get(), "<x/>"));
+        // The whole request is kept until its end, then posted.
+        ASSERT_EQ(SOAP_OK, soap_end_send(soap.get()));
     }
     DWORD type = 0;
     DWORD size = sizeof type;
