@@ -38,6 +38,9 @@ public:
     // 2 for the explorer ribbon, 1 for any other.
     static int IsExplorerRibbonId(const wchar_t* ribbonId);
 
+    // What the extenders call: the forwarding services.
+    IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider& GetServices() { return *this; }
+
     COutlookAddin_ItemExtender_AppointmentItem_SMSReminder& GetSMSReminderExtender() { return m_SMSReminder; }
     COutlookAddin_ItemExtender_OutlookExplorer& GetOutlookExplorerExtender() { return m_OutlookExplorer; }
 

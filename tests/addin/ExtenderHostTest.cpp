@@ -1,0 +1,257 @@
+// The extender host's routing and forwarding, and the add-in's routing of
+// Outlook's events through the test Outlook's connection points.
+#include "addin/Addin.h"
+#include "addin/Module.h"
+#include "addin/OutlookAddin_ItemExtender_ZentavoSMSAddin.h"
+#include "addin/ZentavoSMSOutlookPlugin.h"
+#include "core/Exceptions.h"
+#include "platform/OfficeIds.h"
+#include "tests/support/EventCapture.h"
+#include "tests/support/FakeOutlook.h"
+#include "tests/support/RegistryFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using CExtenderList = COutlookAddin_ItemExtender_ZentavoSMSAddin::CExtenderList;
+
+TEST(ExtenderHost, RoutesControlIdsRibbonIdsAndItemClasses)
+{
+    COutlookAddin_ItemExtender_ZentavoSMSAddin host;
+    const CExtenderList explorerRibbon = host.GetExtendersForRibbonId(L"Microsoft.Outlook.Explorer");
+    ASSERT_EQ(3u, explorerRibbon.size());
+    IOutlookAddin_ItemExtender* const mail = explorerRibbon[0];
+    IOutlookAddin_ItemExtender* const contact = explorerRibbon[1];
+    IOutlookAddin_ItemExtender* const explorer = explorerRibbon[2];
+    IOutlookAddin_ItemExtender* const reminder = &host.GetSMSReminderExtender();
+    EXPECT_EQ(explorer, static_cast<IOutlookAddin_ItemExtender*>(&host.GetOutlookExplorerExtender()));
+
+    const struct
+    {
+        const wchar_t* id;
+        IOutlookAddin_ItemExtender* extender;
+    } controls[] = {
+        {L"ZentavoOLSMSAddinContactItemSendSMSToContact", contact},
+        {L"ZentavoOLSMSAddinExplorerTabMailSendSMS", explorer},
+        {L"ZentavoOLSMSAddinMailItemReplyViaSMS", mail},
+        {L"ZentavoOLSMSAddinMailItem", mail},
+        {L"ZentavoOLSMSAddinMail", reminder},
+        {L"ZentavoOLSMSAddinSMSReminderSchedule", reminder},
+        {L"zentavoolsmsaddinmailitemreply", reminder},
+        {L"", reminder},
+    };
+    for (const auto& c : controls)
+        EXPECT_EQ(c.extender, host.GetExtenderForControlId(c.id)) << std::wstring(c.id).size();
+
+    EXPECT_EQ(CExtenderList{reminder}, host.GetExtendersForRibbonId(L"Microsoft.Outlook.Appointment"));
+    EXPECT_TRUE(host.GetExtendersForRibbonId(L"Microsoft.Outlook.Mail.Read").empty());
+    EXPECT_TRUE(host.GetExtendersForRibbonId(L"microsoft.outlook.explorer").empty());
+    CExtenderList byClass;
+    EXPECT_EQ(CExtenderList{reminder}, host.GetExtendersForItemClass(26, byClass));
+    CExtenderList none;
+    EXPECT_TRUE(host.GetExtendersForItemClass(43, none).empty());
+    EXPECT_EQ(2, COutlookAddin_ItemExtender_ZentavoSMSAddin::IsExplorerRibbonId(L"Microsoft.Outlook.Explorer"));
+    EXPECT_EQ(1, COutlookAddin_ItemExtender_ZentavoSMSAddin::IsExplorerRibbonId(L"Microsoft.Outlook.Appointment"));
+}
+
+TEST(ExtenderHost, ServicesWithoutAProviderRaiseNamingTheOperation)
+{
+    COutlookAddin_ItemExtender_ZentavoSMSAddin host;
+    try
+    {
+        host.GetServices().Callback_ItemExtender_ShowSendSMSWindow();
+        ADD_FAILURE() << "no exception";
+    }
+    catch (const CGeneralException& e)
+    {
+        EXPECT_EQ("COutlookAddin_ItemExtender_ZentavoSMSAddin::Callback_ItemExtender_ShowSendSMSWindow - "
+                  "DependantServicesProvider not set",
+                  e.GetDescription());
+        EXPECT_EQ(E_FAIL, e.GetHResult());
+    }
+    std::string number;
+    EXPECT_THROW(host.GetServices().Callback_ItemExtender_GetUsersMobileNumber(number, false), CGeneralException);
+}
+
+class AddinRouting : public RegistryFixture
+{
+protected:
+    void SetUp() override
+    {
+        RegistryFixture::SetUp();
+        IClassFactory* factory = nullptr;
+        ASSERT_EQ(S_OK, GetComModule().GetClassObject(CLSID_Addin, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID__IDTExtensibility2, reinterpret_cast<void**>(&m_Addin)));
+        factory->Release();
+        ASSERT_EQ(S_OK, m_Addin->OnConnection(m_Outlook.Application(), ext_cm_Startup, nullptr, nullptr));
+    }
+    void TearDown() override
+    {
+        m_Addin->OnDisconnection(ext_dm_HostShutdown, nullptr);
+        m_Addin->Release();
+        RegistryFixture::TearDown();
+    }
+    CAddin& Addin() { return *static_cast<CAddin*>(m_Addin); }
+
+    CFakeObjectPtr NewAppointment()
+    {
+        const CFakeObjectPtr item = m_Outlook.NewObject(L"AppointmentItem");
+        item->AddInterface(IID__AppointmentItem);
+        item->SetProperty(L"Class", _variant_t(26L));
+        return item;
+    }
+    // Fires BeforeItemMove on the calendar with Cancel set beforehand.
+    VARIANT_BOOL MoveWithCancelSet(const CFakeObjectPtr& item)
+    {
+        VARIANT_BOOL cancel = VARIANT_TRUE;
+        _variant_t reference;
+        reference.vt = VT_BYREF | VT_BOOL;
+        reference.pboolVal = &cancel;
+        m_Outlook.DefaultFolder(9)->Fire(DIID_MAPIFolderEvents_12, 0xFBA9,
+                                         {_variant_t(static_cast<IDispatch*>(item)),
+                                          _variant_t(static_cast<IDispatch*>(m_Outlook.DefaultFolder(3))), reference});
+        return cancel;
+    }
+
+    CMessageBoxCapture m_Boxes;
+    CFakeOutlook m_Outlook;
+    _IDTExtensibility2* m_Addin = nullptr;
+};
+
+// The reminder's default lets the move go on (Cancel cleared); an item that
+// is not an appointment reaches no extender and keeps Cancel as it was.
+TEST_F(AddinRouting, MovesReachTheReminderOnlyForAppointments)
+{
+    EXPECT_EQ(VARIANT_FALSE, MoveWithCancelSet(NewAppointment()));
+    EXPECT_EQ(VARIANT_TRUE, MoveWithCancelSet(m_Outlook.NewMailItem()));
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+TEST_F(AddinRouting, AFailingStepIsShownUnderTheHandlersName)
+{
+    const CFakeObjectPtr appointment = NewAppointment();
+    appointment->Fail(L"Class", E_ACCESSDENIED, L"Item gone");
+    FakeObjectOf(m_Outlook.DefaultFolder(9)->Value(L"Items"))
+        ->Fire(DIID_ItemsEvents, 0xF002, {_variant_t(static_cast<IDispatch*>(appointment))});
+    ASSERT_EQ(1u, m_Boxes.Boxes().size());
+    EXPECT_EQ("An error has occured (Ctrl-C to copy)\n\nCOM exception thrown (Context:Entry) - Item gone\n\n(-2147024891)\n\n"
+              "Function: CAddin::OnItemChange",
+              m_Boxes.Boxes()[0].text);
+}
+
+TEST_F(AddinRouting, OptionsPageFollowsItsPolicies)
+{
+    struct Case
+    {
+        const char* pagePolicy;
+        const char* buttonPolicy;
+        bool added;
+    };
+    const Case cases[] = {
+        {"", "", true},          {"Enabled", "Hidden", true}, {"", "Hidden", false},
+        {"", "Enabled", true},   {"Disabled", "", false},     {"enabled", "", false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "page " << c.pagePolicy << ", button " << c.buttonPolicy);
+        WriteRaw(kSettings, "ZentavoSMSUIOptionsPropertyPage", c.pagePolicy);
+        WriteRaw(kSettings, "ZentavoSMSUIOptionsButton", c.buttonPolicy);
+        CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_Config.Load();
+        const CFakeCollectionPtr pages = m_Outlook.NewCollection(L"PropertyPages");
+        pages->AddInterface(IID_PropertyPages);
+        pages->SetMethod(L"Add", [self = pages.GetInterfacePtr()](const CFakeObject::Arguments& arguments) {
+            self->Add(arguments.at(0));
+            return _variant_t();
+        });
+        m_Outlook.Application()->Fire(DIID_ApplicationEvents, 0xF005, {_variant_t(static_cast<IDispatch*>(pages))});
+        EXPECT_EQ(c.added ? 1u : 0u, pages->Size());
+        if (c.added)
+        {
+            EXPECT_EQ(L"PropertyPages.Add(\"OutlookAddin.PropPage\", \"ZentavoSMS\")",
+                      m_Outlook.Log().CallsTo(L"PropertyPages.Add").back().ToText());
+        }
+    }
+
+    CEventLogCapture events;
+    WriteRaw(kSettings, "ZentavoSMSUIOptionsPropertyPage", "Enabled");
+    CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_Config.Load();
+    const CFakeCollectionPtr pages = m_Outlook.NewCollection(L"PropertyPages");
+    pages->AddInterface(IID_PropertyPages);
+    pages->SetMethod(L"Add", [](const CFakeObject::Arguments&) { return _variant_t(); });
+    pages->Fail(L"Add", E_ACCESSDENIED);
+    m_Outlook.Application()->Fire(DIID_ApplicationEvents, 0xF005, {_variant_t(static_cast<IDispatch*>(pages))});
+    ASSERT_EQ(1u, events.Events().size());
+    EXPECT_NE(std::string::npos,
+              events.Events()[0].text.find("spPages->Add((_variant_t)varProgId,(_bstr_t)bstrTitle)"));
+    EXPECT_NE(std::string::npos, events.Events()[0].text.find("CAddin::OnOptionsAddPages"));
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+// The legacy item context menu: contact buttons first, then the reply; a
+// second showing replaces the buttons without doubling their connections.
+TEST_F(AddinRouting, LegacyContextMenuAddsButtonsForTheSelection)
+{
+    struct Case
+    {
+        const char* name;
+        bool mail;
+        bool contact;
+        std::vector<std::wstring> captions;
+    };
+    const Case cases[] = {
+        {"mail", true, false, {L"Reply Via SMS"}},
+        {"contact", false, true, {L"Send SMS to Contact", L"Forward via SMS Message"}},
+        {"both", true, true, {L"Send SMS to Contact", L"Forward via SMS Message", L"Reply Via SMS"}},
+        {"neither", false, false, {}},
+    };
+    const long connectionsBefore = CFakeObject::LiveConnections();
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        for (int showing = 0; showing < 2; ++showing)
+        {
+            const CFakeCollectionPtr selection = m_Outlook.NewCollection(L"Selection");
+            selection->AddInterface(IID_Selection);
+            if (c.mail)
+                selection->Add(static_cast<IDispatch*>(m_Outlook.NewMailItem()));
+            if (c.contact)
+                selection->Add(static_cast<IDispatch*>(m_Outlook.NewContactItem(L"Ann Lee", L"Ann", L"Lee", L"+447700900001")));
+            const CFakeObjectPtr menu = m_Outlook.NewCommandBar(L"Context Menu");
+            m_Outlook.Application()->Fire(DIID_ApplicationEvents_11, 0xFB41,
+                                          {_variant_t(static_cast<IDispatch*>(menu)),
+                                           _variant_t(static_cast<IDispatch*>(selection))});
+            std::vector<std::wstring> captions;
+            for (size_t i = 0;; ++i)
+            {
+                const CFakeObjectPtr button = FakeElementOf(menu, L"Controls", i);
+                if (!button)
+                    break;
+                captions.push_back(static_cast<const wchar_t*>(_bstr_t(button->Value(L"Caption"))));
+                EXPECT_EQ(1u, button->Connections(DIID__CommandBarButtonEvents));
+            }
+            EXPECT_EQ(c.captions, captions);
+        }
+    }
+    EXPECT_LE(CFakeObject::LiveConnections() - connectionsBefore, 3) << "one connection per kind of button at most";
+    EXPECT_TRUE(m_Boxes.Boxes().empty()) << m_Boxes.Boxes().front().text;
+}
+
+TEST_F(AddinRouting, UsersMobileNumberComesFromThePreferences)
+{
+    CConfigZentavoSMSOutlookAddin_UserPreferences& preferences =
+        CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_UserPreferences;
+    std::string number = "left over";
+    preferences.SetUsersMobilePhoneNumber("");
+    EXPECT_EQ("", Addin().Callback_ItemExtender_GetUsersMobileNumber(number, false));
+    EXPECT_EQ("", Addin().Callback_ItemExtender_GetUsersMobileNumber(number, true)) << "the prompt was cancelled";
+    preferences.SetUsersMobilePhoneNumber("+447700900123");
+    EXPECT_EQ("+447700900123", Addin().Callback_ItemExtender_GetUsersMobileNumber(number, true));
+    EXPECT_EQ(&Addin().Callback_ItemExtender_GetOutlookApplication(), &Addin().Callback_ItemExtender_GetOutlookApplication());
+    EXPECT_EQ(16, Addin().Callback_ItemExtender_GetOutlookVersionCapabilites().m_nMajorVersion);
+
+    std::string recipients = "Ann Lee [+447700900001]; ";
+    EXPECT_FALSE(Addin().Callback_ItemExtender_ShowRecipientSelector(recipients));
+    EXPECT_EQ("Ann Lee [+447700900001]; ", recipients);
+}
+} // namespace
