@@ -10,43 +10,19 @@ namespace
 {
 const char* const kAppointmentTemplatesKey = "AppointmentTemplates";
 const char* const kTemplateTextValue = "Text";
-// The registry's limit on the length of one key name.
-const std::size_t kMaxKeyNameLength = 255;
 
-// The name as the registry compares key names: upper-cased, case folded
-// beyond ASCII too.
-std::wstring RegistryKeyNameForm(const std::string& name)
-{
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    if (length > 0)
-    {
-        ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), &wide[0], length);
-        ::CharUpperBuffW(&wide[0], static_cast<DWORD>(length));
-    }
-    return wide;
-}
-
-// A template is stored as one subkey named by its Name. A name that is
-// empty, holds a backslash (a path to the registry), is too long, or
-// matches an earlier name but for case (the registry ignores case) cannot
-// come back as itself: refuse the save rather than lose a template.
+// Checked before any template changes, rather than lose one the registry
+// cannot hold. From the end, so that of two names equal but for case the
+// later one is named.
 void CheckTemplateNamesCanBeStored(const CSMSTemplateVector& templates)
 {
-    std::vector<std::wstring> seen;
-    for (const CSMSTemplate& item : templates)
+    for (auto item = templates.rbegin(); item != templates.rend(); ++item)
     {
-        const std::wstring folded = RegistryKeyNameForm(item.Name);
-        bool storable = !item.Name.empty() && item.Name.find('\\') == std::string::npos &&
-                        folded.size() <= kMaxKeyNameLength;
-        for (const std::wstring& other : seen)
-            storable = storable && other != folded;
-        if (!storable)
+        if (FindTemplateNameFault(item->Name, templates, &*item) != TemplateNameFault::None)
             ThrowCOMError(E_FAIL, _bstr_t(("CConfigZentavoSMSOutlookAddin_UserPreferences::WriteAppointmentTemplates"
                                            " - The template name \"" +
-                                           item.Name + "\" cannot be stored; please rename the template")
+                                           item->Name + "\" cannot be stored; please rename the template")
                                               .c_str()));
-        seen.push_back(folded);
     }
 }
 }  // namespace

@@ -14,6 +14,7 @@ public:
     // The Id when one is set, else an identifier made from the Name: the
     // value reminders store and look templates up by.
     std::string GetId() const;
+    void SetId(const std::string& id);
 
     // Also the name of the template's registry subkey.
     std::string Name;
@@ -28,6 +29,31 @@ public:
 class CSMSTemplateVector : public std::vector<CSMSTemplate>
 {
 public:
-    // Exact, case-sensitive comparison of the names.
+    // Names and ids compare exactly, case-sensitively; the first record
+    // that matches wins, and none gives null.
     bool ContainsName(const std::string& name) const;
+    CSMSTemplate* FindById(const std::string& id);
+    const CSMSTemplate* FindById(const std::string& id) const;
+    CSMSTemplate* FindByName(const std::string& name);
+    const CSMSTemplate* FindByName(const std::string& name) const;
+    // Removes the first record of that name, keeping the order of the rest.
+    void RemoveByName(const std::string& name);
 };
+
+// The one rule for template names, kept by the preferences save and by the
+// editor. Each template is stored as a registry subkey named by its Name, so
+// a name cannot be empty, hold a "\" (it would make a nested key) or be
+// longer than 255 characters, and it cannot equal another name of the list,
+// case aside (the registry does not tell such names apart).
+enum class TemplateNameFault
+{
+    None,
+    Empty,
+    HoldsBackslash,
+    TooLong,
+    ClashesIgnoringCase,
+};
+// What is wrong with the name among the list's other records; except is a
+// record of the list not to compare with (the one being renamed), or null.
+TemplateNameFault FindTemplateNameFault(const std::string& name, const CSMSTemplateVector& templates,
+                                        const CSMSTemplate* except);
