@@ -151,6 +151,9 @@ public:
     // NavigationFolder: DisplayName (the folder's name), Folder.
     CFakeObjectPtr NewNavigationFolder(const CFakeObjectPtr& folder) const;
 
+    // An item's UserProperties (CFakeUserProperties), empty at first.
+    CFakeCollectionPtr NewUserProperties() const;
+
 private:
     std::shared_ptr<CFakeCallLog> m_Log;
     CFakeObjectPtr m_Application;
@@ -171,3 +174,43 @@ CFakeCollectionPtr FakeCollectionOf(const _variant_t& value);
 // ("Items", "Attachments", ...), or empty.
 CFakeObjectPtr FakeElementOf(const CFakeObjectPtr& owner, const std::wstring& collection, size_t index);
 
+
+// An item's UserProperties, as Outlook answers them: Count; Item with a
+// 1-based index (an integer of any type) or a name, matched without regard
+// to case, giving Nothing for an unknown name; Add(name, type) appends a
+// UserProperty and returns it. UserProperty: Name (112), Type (109) and
+// Value (0), "" for a new text property.
+//
+//   const CFakeCollectionPtr properties = outlook.NewUserProperties();
+//   CFakeUserProperties::Of(properties)->Preset(L"ZentavoOLSMSAddinX", L"1");
+//   CFakeUserProperties::Of(properties)->FailAdd(L"ZentavoOLSMSAddinY", E_ACCESSDENIED);
+//
+// Injected failures happen after the call is logged, like CFakeObject::Fail.
+class CFakeUserProperties : public CFakeCollection
+{
+public:
+    static CFakeCollectionPtr Create(std::shared_ptr<CFakeCallLog> log);
+    // The UserProperties behind the pointer, or null when it is another
+    // collection.
+    static CFakeUserProperties* Of(const CFakeCollectionPtr& collection);
+
+    // A property already on the item; no call is logged.
+    CFakeObjectPtr Preset(const std::wstring& name, const _variant_t& value, long type = 1);
+    // The property of that name, or empty.
+    CFakeObjectPtr Property(const std::wstring& name) const;
+    // The next Add of that name fails (once), as Outlook refuses a property
+    // on an item the user may not change.
+    void FailAdd(const std::wstring& name, HRESULT hr);
+    // Every later write of the Value of the property of that name, present
+    // or added later, fails; reads still answer.
+    void FailValueWrite(const std::wstring& name, HRESULT hr);
+
+private:
+    explicit CFakeUserProperties(std::shared_ptr<CFakeCallLog> log);
+    CFakeObjectPtr NewProperty(const std::wstring& name, const _variant_t& value, long type);
+    _variant_t AnswerItem(const Arguments& arguments) const;
+    _variant_t AnswerAdd(const Arguments& arguments);
+
+    std::map<std::wstring, HRESULT> m_AddFailures;
+    std::map<std::wstring, HRESULT> m_ValueWriteFailures;
+};
