@@ -108,40 +108,10 @@ bool COleDateTime::GetAsUdate(UDATE& fields) const noexcept
     return m_status == valid && SUCCEEDED(::VarUdateFromDate(m_dt, 0, &fields));
 }
 
-int COleDateTime::GetYear() const noexcept
+int COleDateTime::GetField(WORD SYSTEMTIME::*field) const noexcept
 {
     UDATE fields;
-    return GetAsUdate(fields) ? fields.st.wYear : -1;
-}
-
-int COleDateTime::GetMonth() const noexcept
-{
-    UDATE fields;
-    return GetAsUdate(fields) ? fields.st.wMonth : -1;
-}
-
-int COleDateTime::GetDay() const noexcept
-{
-    UDATE fields;
-    return GetAsUdate(fields) ? fields.st.wDay : -1;
-}
-
-int COleDateTime::GetHour() const noexcept
-{
-    UDATE fields;
-    return GetAsUdate(fields) ? fields.st.wHour : -1;
-}
-
-int COleDateTime::GetMinute() const noexcept
-{
-    UDATE fields;
-    return GetAsUdate(fields) ? fields.st.wMinute : -1;
-}
-
-int COleDateTime::GetSecond() const noexcept
-{
-    UDATE fields;
-    return GetAsUdate(fields) ? fields.st.wSecond : -1;
+    return GetAsUdate(fields) ? fields.st.*field : -1;
 }
 
 bool COleDateTime::GetAsSystemTime(SYSTEMTIME& time) const noexcept

@@ -73,12 +73,12 @@ public:
     int SetDateTime(int year, int month, int day, int hour, int minute, int second) noexcept;
 
     // Fields rounded to the nearest second; -1 when the value is invalid.
-    int GetYear() const noexcept;
-    int GetMonth() const noexcept;
-    int GetDay() const noexcept;
-    int GetHour() const noexcept;
-    int GetMinute() const noexcept;
-    int GetSecond() const noexcept;
+    int GetYear() const noexcept { return GetField(&SYSTEMTIME::wYear); }
+    int GetMonth() const noexcept { return GetField(&SYSTEMTIME::wMonth); }
+    int GetDay() const noexcept { return GetField(&SYSTEMTIME::wDay); }
+    int GetHour() const noexcept { return GetField(&SYSTEMTIME::wHour); }
+    int GetMinute() const noexcept { return GetField(&SYSTEMTIME::wMinute); }
+    int GetSecond() const noexcept { return GetField(&SYSTEMTIME::wSecond); }
     bool GetAsSystemTime(SYSTEMTIME& time) const noexcept;
 
     // Date arithmetic as on a time line: before 30 December 1899 the
@@ -104,6 +104,7 @@ public:
 
 private:
     bool GetAsUdate(UDATE& fields) const noexcept;
+    int GetField(WORD SYSTEMTIME::*field) const noexcept;
 
     DATE m_dt;
     DateTimeStatus m_status;

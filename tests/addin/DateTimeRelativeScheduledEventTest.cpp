@@ -107,7 +107,7 @@ TEST_F(Schedules, TextsGiveTheirEventAndSendTime)
 {
     for (const Row& row : kRows)
     {
-        const std::unique_ptr<CDateTimeRelativeScheduledEvent> event = CDateTimeRelativeScheduledEvent::Parse(row.m_Text);
+        const auto event = CDateTimeRelativeScheduledEvent::Parse(row.m_Text);
         EXPECT_EQ(event != nullptr, CDateTimeRelativeScheduledEvent::IsValidScheduleText(row.m_Text)) << row.m_Case;
         if (!event)
         {
