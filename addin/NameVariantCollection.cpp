@@ -1,11 +1,10 @@
 #include "addin/NameVariantCollection.h"
 
+#include "core/ErrorReports.h"
 #include "core/Exceptions.h"
-#include "gateway/OutlookEmailSender.h"
 #include "platform/Dispatch.h"
 
 #include <algorithm>
-#include <functional>
 
 namespace
 {
@@ -28,25 +27,11 @@ _variant_t IndexArgument(long index)
     return argument;
 }
 
-// A step that the user's lack of rights may refuse: false when it was
-// refused with one of the HRESULTs, any other failure raised as RunStep does.
-bool RunRefusableStep(const std::string& context, std::initializer_list<HRESULT> refusals,
-                      const std::function<void()>& step)
+// True when the failure is one of the refusals an item the user may not
+// change answers with; anything else is raised again.
+bool IsRefusal(const _com_error& error, std::initializer_list<HRESULT> refusals)
 {
-    bool refused = false;
-    OutlookMail::RunStep(context, [&] {
-        try
-        {
-            step();
-        }
-        catch (const _com_error& e)
-        {
-            if (std::find(refusals.begin(), refusals.end(), e.Error()) == refusals.end())
-                throw;
-            refused = true;
-        }
-    });
-    return !refused;
+    return std::find(refusals.begin(), refusals.end(), error.Error()) != refusals.end();
 }
 } // namespace
 
@@ -115,41 +100,79 @@ void COutlookAddin_UserPropertiesPersistance::PersistNameVariantCollectionToUser
     const CNameVariantCollection& collection, IDispatch* userProperties, bool& insufficientPermission)
 {
     insufficientPermission = false;
-    for (const auto& entry : collection.GetEntries())
+    std::string step = kPersistStep + "Entry";
+    try
     {
-        std::string name;
-        OutlookMail::RunStep(kPersistStep + "Getting Name", [&] { name = entry.first; });
-        IDispatchPtr property;
-        OutlookMail::RunStep(kPersistStep + "Getting Exiting User Property",
-                             [&] { property = Dispatch::CallPtr(userProperties, L"Item", name); });
-
-        CComVariant value;
-        if (V_VT(&entry.second) == VT_BOOL)
-            OutlookMail::RunStep(kPersistStep + "Getting value for BOOL",
-                                 [&] { value = GetVariantAsBool(entry.second) ? L"1" : L"0"; });
-        else
-            OutlookMail::RunStep(kPersistStep + "Getting value", [&] { value = entry.second; });
-
-        if (property)
-        {
-            // An unchanged value is not written, so an unchanged item stays
-            // unmodified.
-            const bool written =
-                RunRefusableStep(kPersistStep + "Setting Exiting User Property", {E_ACCESSDENIED}, [&] {
-                    if (value != Dispatch::Get(property, L"Value"))
-                        Dispatch::Put(property, L"Value", value);
-                });
-            insufficientPermission = insufficientPermission || !written;
-            continue;
-        }
-
-        const std::string nameContext = "Name:" + name;
-        const bool added = RunRefusableStep(
-            kPersistStep + "Creating New User Property (" + nameContext, {E_ACCESSDENIED, E_INVALIDARG},
-            [&] { property = Dispatch::CallPtr(userProperties, L"Add", name, olText); });
-        insufficientPermission = insufficientPermission || !added;
-        if (!insufficientPermission)
-            OutlookMail::RunStep(kPersistStep + "Setting New User Property (" + nameContext,
-                                 [&] { Dispatch::Put(property, L"Value", value); });
+        for (const auto& entry : collection.GetEntries())
+            PersistEntry(entry.first, entry.second, userProperties, insufficientPermission, step);
     }
+    catch (...)
+    {
+        RethrowCurrentExceptionWithContext(step);
+    }
+}
+
+void COutlookAddin_UserPropertiesPersistance::PersistEntry(const std::string& entryName, const VARIANT& entryValue,
+                                                           IDispatch* userProperties, bool& insufficientPermission,
+                                                           std::string& step)
+{
+    step = kPersistStep + "Getting Name";
+    const std::string name = entryName;
+    step = kPersistStep + "Getting Exiting User Property";
+    IDispatchPtr property = Dispatch::CallPtr(userProperties, L"Item", name);
+
+    CComVariant value;
+    if (V_VT(&entryValue) == VT_BOOL)
+    {
+        step = kPersistStep + "Getting value for BOOL";
+        value = GetVariantAsBool(entryValue) ? L"1" : L"0";
+    }
+    else
+    {
+        step = kPersistStep + "Getting value";
+        value = entryValue;
+    }
+
+    if (property)
+    {
+        step = kPersistStep + "Setting Exiting User Property";
+        try
+        {
+            // An unchanged value is not written, so an unchanged reminder
+            // leaves the item unmodified.
+            if (value != Dispatch::Get(property, L"Value"))
+                Dispatch::Put(property, L"Value", value);
+        }
+        catch (const _com_error& e)
+        {
+            if (!IsRefusal(e, {E_ACCESSDENIED}))
+                throw;
+            insufficientPermission = true;
+        }
+        return;
+    }
+
+    step = kPersistStep + "Creating New User Property (";
+    try
+    {
+        step += "Name:" + name;
+    }
+    catch (...)
+    {
+        // Only the context text is shorter.
+    }
+    try
+    {
+        property = Dispatch::CallPtr(userProperties, L"Add", name, olText);
+    }
+    catch (const _com_error& e)
+    {
+        if (!IsRefusal(e, {E_ACCESSDENIED, E_INVALIDARG}))
+            throw;
+        insufficientPermission = true;
+    }
+    if (insufficientPermission)
+        return;
+    step = kPersistStep + "Setting New User Property (Name:" + name;
+    Dispatch::Put(property, L"Value", value);
 }

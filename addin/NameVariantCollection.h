@@ -69,4 +69,9 @@ public:
     static void PersistNameVariantCollectionToUserProperties(const CNameVariantCollection& collection,
                                                              IDispatch* userProperties,
                                                              bool& insufficientPermission);
+
+private:
+    // One entry of the walk; step holds the text of the step under way.
+    static void PersistEntry(const std::string& entryName, const VARIANT& entryValue, IDispatch* userProperties,
+                             bool& insufficientPermission, std::string& step);
 };

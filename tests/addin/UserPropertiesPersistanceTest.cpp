@@ -3,6 +3,7 @@
 
 #include "core/ErrorReports.h"
 #include "core/Exceptions.h"
+#include "tests/support/FakeComTest.h"
 #include "tests/support/FakeOutlook.h"
 
 #include <gmock/gmock.h>
