@@ -4,8 +4,9 @@
 // Automation's own (VarUdateFromDate, VarDateFromStr, VarBstrFromDate), so
 // results follow the user's locale as Outlook's do.
 //
-// Nothing here throws: a conversion that fails leaves an invalid value, and
-// an invalid value gives -1 for every field.
+// Failures are values, not exceptions: a conversion that fails leaves an
+// invalid value, and an invalid value gives -1 for every field and
+// kInvalidText from both Format forms.
 #pragma once
 
 #include <windows.h>
@@ -97,7 +98,8 @@ public:
 
     // VarBstrFromDate with the flags and locale, as narrow text.
     std::string Format(DWORD flags = 0, LCID locale = LANG_USER_DEFAULT) const;
-    // strftime patterns ("%d/%m/%Y %H:%M") over the rounded fields.
+    // strftime patterns ("%d/%m/%Y %H:%M") over the rounded fields; a
+    // result over 255 characters gives "".
     std::string Format(const char* pattern) const;
     // What both Format forms give for an invalid value.
     static const char* const kInvalidText;

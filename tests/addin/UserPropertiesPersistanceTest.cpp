@@ -91,16 +91,6 @@ TEST_F(UserPropertiesTest, LoadTakesThePropertiesWithThePrefixWhereverTheyStand)
     EXPECT_EQ(L"UserProperties.Count", m_Outlook.Log().Texts().front());
 }
 
-TEST_F(UserPropertiesTest, LoadWithAnEmptyPrefixTakesEverything)
-{
-    Fake().Preset(L"Mileage", L"12");
-    Fake().Preset(L"Other", L"x");
-    COutlookAddin_UserPropertiesPersistance::LoadNameVariantCollectionFromUserProperties(m_Collection, m_Properties,
-                                                                                        "");
-    EXPECT_EQ(2u, m_Collection.GetEntries().size());
-    EXPECT_EQ("12", m_Collection.GetString("Mileage", ""));
-}
-
 TEST_F(UserPropertiesTest, LoadFailuresRaiseTheirHresultAndKeepWhatWasAdded)
 {
     Fake().Preset(L"ZentavoOLSMSAddinA", L"a");
@@ -253,31 +243,6 @@ TEST_F(UserPropertiesTest, OtherFailuresEndTheWalkNamingTheStep)
             EXPECT_EQ(L"new", TextOf(Fake().Property(L"A"))) << row.m_Case << ": written before stays written";
         }
     }
-}
-
-TEST(NameVariantCollection, ReadsDefaultsAndConvertsValues)
-{
-    CNameVariantCollection collection;
-    EXPECT_EQ(nullptr, collection.Find("Missing"));
-    EXPECT_TRUE(collection.GetBool("Missing", true));
-    EXPECT_EQ("default", collection.GetString("Missing", "default"));
-
-    collection.Set("On", Bool(VARIANT_TRUE));
-    collection.Set("One", _variant_t(L"1"));
-    collection.Set("Zero", _variant_t(0L));
-    _variant_t nullText;
-    V_VT(&nullText) = VT_BSTR;
-    V_BSTR(&nullText) = nullptr;
-    collection.Set("NullText", nullText);
-    EXPECT_TRUE(collection.GetBool("On", false));
-    EXPECT_TRUE(collection.GetBool("One", false));
-    EXPECT_FALSE(collection.GetBool("Zero", true));
-    EXPECT_EQ("", collection.GetString("NullText", "default"));
-    EXPECT_EQ("0", collection.GetString("Zero", ""));
-
-    collection.Set("One", _variant_t(L"replaced"));
-    EXPECT_EQ("replaced", collection.GetString("One", ""));
-    EXPECT_EQ(4u, collection.GetEntries().size());
 }
 
 TEST(NameVariantCollection, CopiesAreDeepAndCopyToReplacesTheTarget)

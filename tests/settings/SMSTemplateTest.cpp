@@ -39,17 +39,6 @@ TEST(SMSTemplate, FindByIdUsesTheSetIdElseTheIdentifierOfTheName)
     EXPECT_EQ(nullptr, templates.FindById(""));
 }
 
-TEST(SMSTemplate, FindByNameIsExactAndGivesTheFirstMatch)
-{
-    CSMSTemplateVector templates = Sample();
-    EXPECT_EQ(&templates[1], templates.FindByName("Dentist visit"));
-    EXPECT_EQ(&templates[2], templates.FindByName("dentist visit"));
-    const CSMSTemplateVector& constant = templates;
-    EXPECT_EQ(&templates[4], constant.FindByName("Notes"));
-    EXPECT_EQ(nullptr, constant.FindByName("Notes "));
-    EXPECT_EQ(nullptr, constant.FindByName("Dentist_visit"));
-}
-
 TEST(SMSTemplate, RemoveByNameRemovesTheFirstMatchOnlyAndKeepsTheOrder)
 {
     CSMSTemplateVector templates = Sample();
