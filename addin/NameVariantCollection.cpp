@@ -27,8 +27,8 @@ _variant_t IndexArgument(long index)
     return argument;
 }
 
-// True when the failure is one of the refusals an item the user may not
-// change answers with; anything else is raised again.
+// True when the failure is one of the refusals with which Outlook answers
+// for an item the user may not change.
 bool IsRefusal(const _com_error& error, std::initializer_list<HRESULT> refusals)
 {
     return std::find(refusals.begin(), refusals.end(), error.Error()) != refusals.end();
