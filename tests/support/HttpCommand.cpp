@@ -45,12 +45,3 @@ void CScopedHttpCommand::Write(const std::optional<std::string>& command)
     else
         ::RegDeleteValueA(key.get(), nullptr);
 }
-
-std::string ProgramBesideTest(const std::string& fileName)
-{
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    folder.erase(folder.find_last_of('\\') + 1);
-    return folder + fileName;
-}

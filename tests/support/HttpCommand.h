@@ -20,6 +20,3 @@ private:
 
     std::optional<std::string> m_Saved;
 };
-
-// The path of a program built beside the running test executable.
-std::string ProgramBesideTest(const std::string& fileName);

@@ -2,8 +2,8 @@
 #include "ui/AboutDlg.h"
 
 #include "core/ScopedComApartment.h"
-#include "tests/support/HttpCommand.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/TestPaths.h"
 #include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>

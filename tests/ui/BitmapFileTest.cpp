@@ -2,6 +2,8 @@
 // malformed and mutated files, which give no bitmap and never a crash.
 #include "ui/BitmapFile.h"
 
+#include "tests/support/TestPaths.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -60,9 +62,7 @@ class BitmapFile : public ::testing::Test
 protected:
     void SetUp() override
     {
-        char folder[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, folder);
-        m_Path = std::string(folder) + "zentavo_bitmap_test.bmp";
+        m_Path = TempFilePath("zentavo_bitmap_test.bmp");
         m_Screen = ::GetDC(nullptr);
     }
     void TearDown() override

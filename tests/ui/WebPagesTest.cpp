@@ -4,6 +4,7 @@
 
 #include "core/ScopedComApartment.h"
 #include "tests/support/HttpCommand.h"
+#include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -22,9 +23,7 @@ class WebPages : public ::testing::Test
 protected:
     void SetUp() override
     {
-        char folder[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, folder);
-        m_Output = std::string(folder) + "zentavo_recorded_arguments.txt";
+        m_Output = TempFilePath("zentavo_recorded_arguments.txt");
         ::DeleteFileA(m_Output.c_str());
         ::SetEnvironmentVariableA(kOutputVariable, m_Output.c_str());
         m_SavedMode = Plugin().m_Config.m_AuthMode;
