@@ -109,15 +109,6 @@ struct GdiObjectTraits
     static void Close(Handle handle) noexcept { ::DeleteObject(handle); }
 };
 
-// An icon or cursor the owner created or loaded with LR_DEFAULTSIZE but
-// without LR_SHARED (shared ones are never destroyed).
-struct IconTraits
-{
-    using Handle = HICON;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle handle) noexcept { ::DestroyIcon(handle); }
-};
-
 // A window's device context from GetDC, released to that window.
 struct WindowDC
 {
@@ -156,8 +147,6 @@ using CScopedRegKey = CScopedHandle<RegKeyTraits>;
 using CScopedHook = CScopedHandle<HookTraits>;
 using CScopedWindow = CScopedHandle<WindowTraits>;
 using CScopedBrush = CScopedHandle<GdiObjectTraits<HBRUSH>>;
-using CScopedBitmap = CScopedHandle<GdiObjectTraits<HBITMAP>>;
-using CScopedIcon = CScopedHandle<IconTraits>;
 using CScopedWindowDC = CScopedHandle<WindowDCTraits>;
 using CScopedActCtx = CScopedHandle<ActCtxTraits>;
 using CScopedActCtxCookie = CScopedHandle<ActCtxCookieTraits>;

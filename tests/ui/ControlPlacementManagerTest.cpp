@@ -53,6 +53,7 @@ struct Case
 {
     const char* name;
     UINT flags;
+    bool byHandle;
     int topOffset;
     // Expected change of left, top, width, height after the window grows.
     int dx, dy, dw, dh;
@@ -70,7 +71,10 @@ TEST_P(ControlPlacement, KeepsTheRecordedDistancesWhenTheWindowGrows)
     ASSERT_NE(nullptr, host.m_Control);
 
     CControlPlacementManager placement;
-    placement.AddControl(kControl, c.flags);
+    if (c.byHandle)
+        placement.AddControl(host.m_Control, c.flags);
+    else
+        placement.AddControl(kControl, c.flags);
     placement.AddControl(12345u, c.flags);  // no such control: skipped
     placement.RecordLayout(host.m_Dialog);
     host.Grow();
@@ -87,27 +91,12 @@ TEST_P(ControlPlacement, KeepsTheRecordedDistancesWhenTheWindowGrows)
 
 INSTANTIATE_TEST_SUITE_P(
     Flags, ControlPlacement,
-    ::testing::Values(Case{"LeftTop", 5, 0, 0, 0, 0, 0}, Case{"LeftBottom", 9, 0, 0, kGrowY, 0, 0},
-                      Case{"RightBottom", 10, 0, kGrowX, kGrowY, 0, 0},
-                      Case{"StretchWidthUnanchored", 16, 0, 0, 0, kGrowX, 0},
-                      Case{"LeftTopStretchWidth", 21, 0, 0, 0, kGrowX, 0},
-                      Case{"LeftTopStretchBoth", 53, 0, 0, 0, kGrowX, kGrowY},
-                      Case{"TopOffset", 5, 30, 0, 30, 0, 0},
-                      Case{"TopOffsetStretchHeight", 53, 30, 0, 30, kGrowX, kGrowY - 30}),
+    ::testing::Values(Case{"LeftTop", 5, false, 0, 0, 0, 0, 0}, Case{"LeftBottom", 9, false, 0, 0, kGrowY, 0, 0},
+                      Case{"RightBottom", 10, false, 0, kGrowX, kGrowY, 0, 0},
+                      Case{"RightBottomByHandle", 10, true, 0, kGrowX, kGrowY, 0, 0},
+                      Case{"StretchWidthUnanchored", 16, false, 0, 0, 0, kGrowX, 0},
+                      Case{"LeftTopStretchWidth", 21, false, 0, 0, 0, kGrowX, 0},
+                      Case{"LeftTopStretchBoth", 53, false, 0, 0, 0, kGrowX, kGrowY},
+                      Case{"TopOffset", 5, false, 30, 0, 30, 0, 0},
+                      Case{"TopOffsetStretchHeight", 53, false, 30, 0, 30, kGrowX, kGrowY - 30}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
-
-TEST(ControlPlacementByHandle, MovesTheControlItWasGiven)
-{
-    CPlacementHost host;
-    ASSERT_NE(nullptr, host.m_Control);
-
-    CControlPlacementManager placement;
-    placement.AddControl(host.m_Control, 10);
-    placement.RecordLayout(host.m_Dialog);
-    host.Grow();
-    placement.ApplyLayout(host.m_Dialog);
-
-    const RECT after = ClientRectOf(host.m_Control);
-    EXPECT_EQ(host.m_Before.left + kGrowX, after.left);
-    EXPECT_EQ(host.m_Before.top + kGrowY, after.top);
-}

@@ -40,10 +40,3 @@ TEST(ZentavoWindowHelper, OnSizingMovesOnlyTheDraggedEdgeToTheMinimum)
             << "edge " << c.edge << ": " << rect.left << "," << rect.top << "," << rect.right << "," << rect.bottom;
     }
 }
-
-TEST(ZentavoWindowHelper, StartsAtOneHundredSquare)
-{
-    const CZentavoWindowHelper helper;
-    EXPECT_EQ(100, helper.m_nMinWidth);
-    EXPECT_EQ(100, helper.m_nMinHeight);
-}
