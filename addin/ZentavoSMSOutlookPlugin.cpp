@@ -1,11 +1,17 @@
 #include "addin/ZentavoSMSOutlookPlugin.h"
 
+#include "addin/OutlookVersionCapabilites.h"
+
 #include "core/CompanyName.h"
 #include "core/ErrorReports.h"
+#include "core/GatewayAddresses.h"
 #include "core/Exceptions.h"
 #include "core/StringUtils.h"
+#include "core/Win32Utils.h"
 #include "gateway/SMSGatewayHTTPInterfaceClient.h"
 #include "gateway/ZentavoSMSGatewayAuthenticationManager.h"
+#include "ui/InternetExplorerUtils.h"
+#include "ui/PaintBkgnd.h"
 #include "ui/SetupDlg.h"
 
 #include <comdef.h>
@@ -149,4 +155,76 @@ void CZentavoSMSOutlookPlugin::InitialiseEventLogSource()
 void CZentavoSMSOutlookPlugin::ReplaceCompanyNameShortTag(std::string& text)
 {
     ::ReplaceCompanyNameShortTag(text);
+}
+
+void CZentavoSMSOutlookPlugin::ReplaceCompanyNameShortTagInDlgItemText(HWND dialog, int itemId)
+{
+    std::string text = CWin32Utils::GetDlgItemText(dialog, itemId);
+    ::ReplaceCompanyNameShortTag(text);
+    ::SetDlgItemTextA(dialog, itemId, text.c_str());
+}
+
+void CZentavoSMSOutlookPlugin::ReplaceCompanyNameShortTagInWindowText(HWND window)
+{
+    std::string text = CWin32Utils::GetWindowText(window);
+    ::ReplaceCompanyNameShortTag(text);
+    ::SetWindowTextA(window, text.c_str());
+}
+
+void CZentavoSMSOutlookPlugin::SetupDialogBackground(IPaintBkgndWindow* window)
+{
+    if (window && m_pOutlookVersionCapabilites && m_pOutlookVersionCapabilites->m_bPlainBackground)
+        window->SetBackgroundColour(m_pOutlookVersionCapabilites->m_crBackgroundColour);
+}
+
+void CZentavoSMSOutlookPlugin::ShowWebPage(bool secure, const std::string& page, const std::string& extra)
+{
+    try
+    {
+        const std::string address = std::string(secure ? "https:" : "http:") + "//" + GatewayAddresses::kWebHost +
+                                    "/redir?page=" + page + "&refer=oladdin&ver=5.0.1" + extra;
+        CInternetExplorerUtils browser;
+        browser.OpenURL(address, true);
+    }
+    catch (...)
+    {
+        ShowCurrentExceptionInErrorBox("CZentavoSMSOutlookPlugin::ShowWebPage");
+    }
+}
+
+// The user name is encoded: an "&" or "=" in it would change the address.
+void CZentavoSMSOutlookPlugin::ShowBuySMSCreditsPage()
+{
+    try
+    {
+        std::string extra;
+        const int mode = m_Config.m_AuthMode;
+        if (mode == 1 || mode == 2 || mode == 5)
+            extra = "&username=" + URLEncode(m_Config.GetUsername());
+        ShowWebPage(true, "buysmscredits", extra);
+    }
+    catch (...)
+    {
+        ShowCurrentExceptionInErrorBox("CZentavoSMSOutlookPlugin::ShowBuySMSCreditsPage");
+    }
+}
+
+void CZentavoSMSOutlookPlugin::ShowGetSMSAccountPage()
+{
+    ShowWebPage(true, "getsmsaccount", "");
+}
+
+void CZentavoSMSOutlookPlugin::ShowAuthModesHelpPage()
+{
+    ShowWebPage(false, "oladdin_help_authmodes", "");
+}
+
+void CZentavoSMSOutlookPlugin::ShowContactSelectorHelpPage()
+{
+    ShowWebPage(false, "oladdin_help_contactselector", "");
+}
+
+void CZentavoSMSOutlookPlugin::ShowSendSMSHelpPage()
+{
+    ShowWebPage(false, "oladdin_help_sendsms", "");
 }

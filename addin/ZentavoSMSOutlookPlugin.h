@@ -11,10 +11,13 @@
 #include "core/TraceLogging.h"
 #include "gateway/SMSGatewayHTTPInterfaceClientAsync.h"
 
+#include <windows.h>
+
 #include <memory>
 #include <string>
 
 class COutlookVersionCapabilites;
+class IPaintBkgndWindow;
 
 class CZentavoSMSOutlookPlugin
 {
@@ -59,10 +62,28 @@ public:
     void SetOutlookVersionCapabilites(COutlookVersionCapabilites* capabilities);
     COutlookVersionCapabilites* GetOutlookVersionCapabilites() const;
 
+    // A dialog's plain background colour, when the running Outlook asks for
+    // one; otherwise the dialog keeps the system's.
+    void SetupDialogBackground(IPaintBkgndWindow* window);
+
+    // Opens one of the service's pages, through its redirect on the web
+    // host, in the default browser. Failures are shown in the error box.
+    void ShowWebPage(bool secure, const std::string& page, const std::string& extra);
+    // The credit-purchase page names the user (URL-encoded) for the
+    // password and key modes.
+    void ShowBuySMSCreditsPage();
+    void ShowGetSMSAccountPage();
+    void ShowAuthModesHelpPage();
+    void ShowContactSelectorHelpPage();
+    void ShowSendSMSHelpPage();
+
     // Event-log entries from here on go out under the add-in's own source.
     static void InitialiseEventLogSource();
     // Replaces every "{CompanyNameShort}" with the service's short name.
     static void ReplaceCompanyNameShortTag(std::string& text);
+    // The same in a dialog item's text or a window's title, in place.
+    static void ReplaceCompanyNameShortTagInDlgItemText(HWND dialog, int itemId);
+    static void ReplaceCompanyNameShortTagInWindowText(HWND window);
 
     CConfigZentavoSMSOutlookAddin_Config m_Config;
     std::string m_ConfigErrorText;  // "Could not open configuration" after a failed load

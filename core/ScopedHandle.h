@@ -100,8 +100,53 @@ struct WindowTraits
     static void Close(Handle handle) noexcept { ::DestroyWindow(handle); }
 };
 
+// A pen, brush, bitmap, font or region the owner created.
+template <typename GdiHandle>
+struct GdiObjectTraits
+{
+    using Handle = GdiHandle;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle handle) noexcept { ::DeleteObject(handle); }
+};
+
+// A window's device context from GetDC, released to that window.
+struct WindowDC
+{
+    HWND window;
+    HDC dc;
+    bool operator==(const WindowDC& other) const noexcept { return dc == other.dc; }
+    bool operator!=(const WindowDC& other) const noexcept { return dc != other.dc; }
+};
+struct WindowDCTraits
+{
+    using Handle = WindowDC;
+    static Handle Invalid() noexcept { return {nullptr, nullptr}; }
+    static void Close(Handle handle) noexcept { ::ReleaseDC(handle.window, handle.dc); }
+};
+
+// An activation context from CreateActCtx.
+struct ActCtxTraits
+{
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle handle) noexcept { ::ReleaseActCtx(handle); }
+};
+
+// The cookie of an activated context: deactivated on the activating thread,
+// innermost first.
+struct ActCtxCookieTraits
+{
+    using Handle = ULONG_PTR;
+    static Handle Invalid() noexcept { return 0; }
+    static void Close(Handle handle) noexcept { ::DeactivateActCtx(0, handle); }
+};
+
 using CScopedKernelHandle = CScopedHandle<KernelHandleTraits>;
 using CScopedFileHandle = CScopedHandle<FileHandleTraits>;
 using CScopedRegKey = CScopedHandle<RegKeyTraits>;
 using CScopedHook = CScopedHandle<HookTraits>;
 using CScopedWindow = CScopedHandle<WindowTraits>;
+using CScopedBrush = CScopedHandle<GdiObjectTraits<HBRUSH>>;
+using CScopedWindowDC = CScopedHandle<WindowDCTraits>;
+using CScopedActCtx = CScopedHandle<ActCtxTraits>;
+using CScopedActCtxCookie = CScopedHandle<ActCtxCookieTraits>;

@@ -1,5 +1,7 @@
 #include "platform/DialogImpl.h"
 
+#include "platform/ActivationContext.h"
+
 namespace
 {
 // The object whose window this thread is creating, until its dialog
@@ -45,6 +47,7 @@ CDialogBase::~CDialogBase()
 INT_PTR CDialogBase::RunModal(LPCSTR templateName, const DLGTEMPLATE* inMemory, HWND parent) noexcept
 {
     m_Modal = true;
+    const CModuleActivationScope activation(m_ResourceInstance);
     t_pCreating = this;
     const LPARAM self = reinterpret_cast<LPARAM>(this);
     const INT_PTR result =
@@ -57,6 +60,7 @@ INT_PTR CDialogBase::RunModal(LPCSTR templateName, const DLGTEMPLATE* inMemory, 
 HWND CDialogBase::CreateModeless(LPCSTR templateName, const DLGTEMPLATE* inMemory, HWND parent) noexcept
 {
     m_Modal = false;
+    const CModuleActivationScope activation(m_ResourceInstance);
     t_pCreating = this;
     const LPARAM self = reinterpret_cast<LPARAM>(this);
     // A self-deleting object may be gone when this returns: touch no member.

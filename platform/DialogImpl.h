@@ -1,7 +1,8 @@
 // ANSI dialogs driven by a message table: modal runs, modeless and child
 // dialogs, from the templates of the module handle given at construction
 // (the DLL's own in the product, the test executable's in tests) or from an
-// in-memory template.
+// in-memory template. Windows are created inside the activation context of
+// that module's manifest, when it has one (platform/ActivationContext.h).
 //
 //   class CMyDlg : public CDialogImpl<CMyDlg>
 //   {
