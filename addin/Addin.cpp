@@ -764,9 +764,9 @@ COutlookVersionCapabilites& CAddin::Callback_ItemExtender_GetOutlookVersionCapab
     return m_OutlookVersionCapabilites;
 }
 
-// The explorer's ribbon group is refreshed once the explorer ribbon exists.
 void CAddin::Callback_UpdateOutlookExplorerCustomControls()
 {
+    m_ExtenderHost.GetOutlookExplorerExtender().UpdateCustomControls();
 }
 
 STDMETHODIMP CAddin::OnAddInsUpdate(SAFEARRAY**)
@@ -784,88 +784,172 @@ STDMETHODIMP CAddin::OnBeginShutdown(SAFEARRAY**)
     return E_NOTIMPL;
 }
 
-// No ribbon of the add-in's own yet: Office keeps its own.
-STDMETHODIMP CAddin::GetCustomUI(BSTR, BSTR* ribbonXml)
+namespace
+{
+const wchar_t kExplorerRibbon[] = L"Microsoft.Outlook.Explorer";
+const wchar_t kCustomUIOpen[] =
+    L"<customUI xmlns=\"http://schemas.microsoft.com/office/2009/07/customui\" onLoad=\"OutlookExplorer_RibbonLoaded\" >";
+const wchar_t kCustomUIClose[] = L"</customUI>";
+
+// The ribbon object Office hands over, or empty when it is not one.
+IDispatchPtr RibbonUI(IDispatch* ribbon)
+{
+    return QueryOrEmpty(ribbon, IID_IRibbonUI);
+}
+
+IDispatchPtr RibbonControl(IDispatch* control)
+{
+    const IDispatchPtr ribbonControl = QueryOrEmpty(control, IID_IRibbonControl);
+    if (!ribbonControl)
+        _com_issue_error(E_POINTER);
+    return ribbonControl;
+}
+} // namespace
+
+STDMETHODIMP CAddin::GetCustomUI(BSTR ribbonId, BSTR* ribbonXml)
 {
     if (!ribbonXml)
         return E_POINTER;
     *ribbonXml = nullptr;
+    RunInErrorFrame("CAddin::GetCustomUI", [&](std::string&) {
+        const std::wstring id = ribbonId ? ribbonId : L"";
+        if (id == kExplorerRibbon)
+            m_bExplorerRibbonRequested = true;
+        const COutlookAddin_ItemExtender_ZentavoSMSAddin::CExtenderList extenders =
+            m_ExtenderHost.GetExtendersForRibbonId(id.c_str());
+        if (extenders.empty())
+            return;
+        if (COutlookAddin_ItemExtender_ZentavoSMSAddin::IsExplorerRibbonId(id.c_str()) == 2)
+        {
+            std::wstring menus = L"<contextMenus>";
+            std::wstring tabs;
+            for (IOutlookAddin_ItemExtender* extender : extenders)
+                menus += extender->GetContextMenusCustomUI();
+            menus += L"</contextMenus>";
+            for (IOutlookAddin_ItemExtender* extender : extenders)
+                tabs += extender->GetRibbonTabsCustomUI();
+            const std::wstring document = kCustomUIOpen + tabs + menus + kCustomUIClose;
+            *ribbonXml = ::SysAllocString(document.c_str());
+            return;
+        }
+        if (extenders.size() != 1)
+            throw CGeneralException("CAddin::GetCustomUI - Did not expect multiple Item Extenders", E_FAIL);
+        extenders.front()->GetCustomUI(id, ribbonXml);
+    });
     return S_OK;
 }
 
-STDMETHODIMP CAddin::AppointmentItem_RibbonLoaded(IDispatch*)
+// Each document feeds its own extender: Outlook gives one ribbon object per
+// document, and a shared one would take refreshes to the wrong window.
+STDMETHODIMP CAddin::AppointmentItem_RibbonLoaded(IDispatch* ribbon)
 {
+    RunInErrorFrame("CAddin::AppointmentItem_RibbonLoaded",
+                    [&](std::string&) { m_ExtenderHost.GetSMSReminderExtender().OnRibbonLoaded(RibbonUI(ribbon)); });
     return S_OK;
 }
 
-STDMETHODIMP CAddin::Ribbon_ButtonOnAction(IDispatch*)
+STDMETHODIMP CAddin::OutlookExplorer_RibbonLoaded(IDispatch* ribbon)
 {
+    RunInErrorFrame("CAddin::OutlookExplorer_RibbonLoaded",
+                    [&](std::string&) { m_ExtenderHost.GetOutlookExplorerExtender().OnRibbonLoaded(RibbonUI(ribbon)); });
     return S_OK;
 }
 
-STDMETHODIMP CAddin::Ribbon_CheckBoxOnAction(IDispatch*, LONG)
+template <typename Call>
+HRESULT CAddin::RouteControlCallback(const char* function, IDispatch* control, Call call)
 {
+    RunInErrorFrame(function, [&](std::string&) {
+        const IDispatchPtr ribbonControl = RibbonControl(control);
+        const std::wstring id = Dispatch::GetText(ribbonControl, L"Id");
+        call(m_ExtenderHost.GetExtenderForControlId(id.c_str()), ribbonControl);
+    });
     return S_OK;
 }
 
-STDMETHODIMP CAddin::Ribbon_DropDownOnAction(IDispatch*, BSTR, LONG)
+STDMETHODIMP CAddin::Ribbon_ButtonOnAction(IDispatch* control)
 {
+    RunInErrorFrame("CAddin::Ribbon_ButtonOnAction", [&](std::string& step) {
+        const IDispatchPtr ribbonControl = RibbonControl(control);
+        step = "Getting RibbonId";
+        const std::wstring id = Dispatch::GetText(ribbonControl, L"Id");
+        const std::string idStep = "RibbonControlId:" + Narrow(id);
+        step = idStep;
+        IOutlookAddin_ItemExtender* extender = m_ExtenderHost.GetExtenderForControlId(id.c_str());
+        step = idStep + " - Calling Ribbon_ButtonOnAction";
+        extender->Ribbon_ButtonOnAction(ribbonControl);
+        step = idStep + " - Returned from Ribbon_ButtonOnAction";
+    });
     return S_OK;
 }
 
-STDMETHODIMP CAddin::Ribbon_OnChange(IDispatch*, BSTR)
+STDMETHODIMP CAddin::Ribbon_CheckBoxOnAction(IDispatch* control, LONG pressed)
 {
-    return S_OK;
+    return RouteControlCallback("CAddin::Ribbon_CheckBoxOnAction", control,
+                                [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) { e->Ribbon_CheckBoxOnAction(c, pressed); });
 }
 
-namespace
+STDMETHODIMP CAddin::Ribbon_DropDownOnAction(IDispatch* control, BSTR selectedId, LONG selectedIndex)
 {
-template <typename T>
-HRESULT Answer(T* slot, T value)
-{
-    if (!slot)
-        return E_POINTER;
-    *slot = value;
-    return S_OK;
-}
-} // namespace
-
-STDMETHODIMP CAddin::Ribbon_GetLabel(IDispatch*, BSTR* label)
-{
-    return Answer<BSTR>(label, nullptr);
+    return RouteControlCallback("CAddin::Ribbon_DropDownOnAction", control,
+                                [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) {
+                                    e->Ribbon_DropDownOnAction(c, selectedId, selectedIndex);
+                                });
 }
 
-STDMETHODIMP CAddin::Ribbon_GetText(IDispatch*, BSTR* text)
+STDMETHODIMP CAddin::Ribbon_OnChange(IDispatch* control, BSTR text)
 {
-    return Answer<BSTR>(text, nullptr);
+    return RouteControlCallback("CAddin::Ribbon_OnChange", control,
+                                [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) { e->Ribbon_OnChange(c, text); });
 }
 
-STDMETHODIMP CAddin::Ribbon_GetPressed(IDispatch*, LONG* pressed)
+STDMETHODIMP CAddin::Ribbon_GetLabel(IDispatch* control, BSTR* label)
 {
-    return Answer<LONG>(pressed, 0);
+    return RouteControlCallback("CAddin::Ribbon_GetLabel", control,
+                                [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) { e->Ribbon_GetLabel(c, label); });
 }
 
-STDMETHODIMP CAddin::Ribbon_GetItemCount(IDispatch*, LONG* count)
+STDMETHODIMP CAddin::Ribbon_GetText(IDispatch* control, BSTR* text)
 {
-    return Answer<LONG>(count, 0);
+    return RouteControlCallback("CAddin::Ribbon_GetText", control,
+                                [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) { e->Ribbon_GetText(c, text); });
 }
 
-STDMETHODIMP CAddin::Ribbon_GetItemID(IDispatch*, LONG, BSTR* id)
+STDMETHODIMP CAddin::Ribbon_GetPressed(IDispatch* control, LONG* pressed)
 {
-    return Answer<BSTR>(id, nullptr);
+    return RouteControlCallback("CAddin::Ribbon_GetPressed", control, [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) {
+        long value = *pressed;
+        e->Ribbon_GetPressed(c, &value);
+        *pressed = value;
+    });
 }
 
-STDMETHODIMP CAddin::Ribbon_GetItemLabel(IDispatch*, LONG, BSTR* label)
+STDMETHODIMP CAddin::Ribbon_GetItemCount(IDispatch* control, LONG* count)
 {
-    return Answer<BSTR>(label, nullptr);
+    return RouteControlCallback("CAddin::Ribbon_GetItemCount", control,
+                                [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) {
+                                    long value = *count;
+                                    e->Ribbon_GetItemCount(c, &value);
+                                    *count = value;
+                                });
 }
 
-STDMETHODIMP CAddin::Ribbon_GetVisible(IDispatch*, LONG* visible)
+STDMETHODIMP CAddin::Ribbon_GetItemID(IDispatch* control, LONG index, BSTR* id)
 {
-    return Answer<LONG>(visible, 0);
+    return RouteControlCallback("CAddin::Ribbon_GetItemId", control,
+                                [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) { e->Ribbon_GetItemId(c, index, id); });
 }
 
-STDMETHODIMP CAddin::OutlookExplorer_RibbonLoaded(IDispatch*)
+STDMETHODIMP CAddin::Ribbon_GetItemLabel(IDispatch* control, LONG index, BSTR* label)
 {
-    return S_OK;
+    return RouteControlCallback("CAddin::Ribbon_GetItemLabel", control,
+                                [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) { e->Ribbon_GetItemLabel(c, index, label); });
+}
+
+STDMETHODIMP CAddin::Ribbon_GetVisible(IDispatch* control, LONG* visible)
+{
+    return RouteControlCallback("CAddin::Ribbon_GetVisible", control, [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) {
+        long value = *visible;
+        e->Ribbon_GetVisible(c, &value);
+        *visible = value;
+    });
 }

@@ -155,6 +155,9 @@ protected:
     CDispEventSink m_InspEvents;   // 14: InspectorsEvents
 
 private:
+    // A control callback's frame: the control's owner by its id.
+    template <typename Call>
+    HRESULT RouteControlCallback(const char* function, IDispatch* control, Call call);
     // The extenders for the item's class (26 for an appointment, 0 for an
     // item that is not one).
     COutlookAddin_ItemExtender_ZentavoSMSAddin::CExtenderList ExtendersForItem(IDispatch* item);
