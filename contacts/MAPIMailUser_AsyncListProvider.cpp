@@ -480,9 +480,9 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
     Trace(kSynchronousSearch, L"Matching contacts have been transfered");
     if (!errors.empty())
     {
-        std::string message = "Error occurred accessing these address book(s):\r\n\r\n";
+        std::string message = "Error occurred accessing these address book(s):\n\n";
         for (const std::string& line : errors)
-            message += line + "\r\n";
+            message += line + "\n";
         Trace(kSynchronousSearch, L"Displaying error MessageBox to user (thread will be blocked)");
         ShowErrorMessageBox(message, kSynchronousSearchFunction);
         Trace(kSynchronousSearch, L"MessageBox dismissed by user");
