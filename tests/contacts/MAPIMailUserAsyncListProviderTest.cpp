@@ -570,7 +570,7 @@ TEST_F(AddressBookProvider, LookupStartedDuringThePumpIsServedByTheOuterSearch)
 
 TEST_F(AddressBookProvider, LookupSupersededBetweenBlocksIsCancelled)
 {
-    AddEntries(kGAL, 5000);
+    AddEntries(kGAL, 20000); // 200 blocks: the worker is still reading when "bo" comes
     Start(Lookup("", List("Global Address List")));
     ASSERT_TRUE(m_Requester.WaitForPostedBatches(1));
 
