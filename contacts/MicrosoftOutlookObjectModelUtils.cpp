@@ -139,12 +139,19 @@ int MatchScore(const IDispatchPtr& contact, const std::string& name, const std::
 }
 
 // The DASL filter for contacts whose first e-mail address contains the
-// address. A quote would end the string literal early, so it is doubled.
+// address.
 std::wstring EmailFilter(const std::wstring& address)
 {
-    return L"@SQL=\"urn:schemas:contacts:email1\" LIKE '%" + ReplaceAllW(address, L"'", L"''") + L"%'";
+    return L"@SQL=" + CMicrosoftOutlookObjectModelUtils::DaslContainsCondition(L"urn:schemas:contacts:email1", address);
 }
 } // namespace
+
+// A quote would end the string literal early, so it is doubled.
+std::wstring CMicrosoftOutlookObjectModelUtils::DaslContainsCondition(const std::wstring& property,
+                                                                      const std::wstring& text)
+{
+    return L"\"" + property + L"\" LIKE '%" + ReplaceAllW(text, L"'", L"''") + L"%'";
+}
 
 void CMicrosoftOutlookObjectModelUtils::GetSMSContactsFromRecipients(const IDispatchPtr& recipients,
                                                                      CSMSContactVector& contacts)

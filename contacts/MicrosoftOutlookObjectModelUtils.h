@@ -42,6 +42,11 @@ using COutlookAddressBookList = std::vector<std::unique_ptr<COutlookAddressBook>
 class CMicrosoftOutlookObjectModelUtils
 {
 public:
+    // The DASL condition (without "@SQL=") that the property, by its DASL
+    // name, contains the text: "\"<property>\" LIKE '%<text>%'", with each
+    // quote of the text doubled.
+    static std::wstring DaslContainsCondition(const std::wstring& property, const std::wstring& text);
+
     // Appends a contact for each recipient, in order, that resolves to an
     // Outlook contact or an Exchange user with both a name and a mobile
     // number. Other recipients are skipped, as is one whose contact or

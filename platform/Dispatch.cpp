@@ -55,8 +55,13 @@ DISPID GetDispId(IDispatch* object, const wchar_t* name)
 
 _variant_t Invoke(IDispatch* object, const wchar_t* name, WORD flags, const Arguments& arguments)
 {
-    const DISPID id = GetDispId(object, name);
+    return InvokeById(object, GetDispId(object, name), flags, arguments);
+}
 
+_variant_t InvokeById(IDispatch* object, DISPID id, WORD flags, const Arguments& arguments)
+{
+    if (!object)
+        throw _com_error(E_POINTER);
     // Invoke takes the arguments last first. The copies stay owned by the
     // vector; a by-reference variant still points at the caller's storage.
     Arguments reversed(arguments.rbegin(), arguments.rend());

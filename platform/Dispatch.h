@@ -15,7 +15,8 @@
 // Every failure raises _com_error carrying the HRESULT; when the object
 // reports an exception (DISP_E_EXCEPTION), the error carries the HRESULT and
 // the description and source from its EXCEPINFO instead. A null object
-// raises E_POINTER. Nothing here caches dispatch ids.
+// raises E_POINTER. Nothing here caches dispatch ids; a caller that needs
+// speed looks one up with GetDispId and calls InvokeById.
 //
 // Results: Get and Call return the result variant (VT_EMPTY for none).
 // GetPtr and CallPtr (windows.h owns the name GetObject) return an IDispatch
@@ -38,6 +39,9 @@ DISPID GetDispId(IDispatch* object, const wchar_t* name);
 
 // One call with explicit flags; arguments in natural order.
 _variant_t Invoke(IDispatch* object, const wchar_t* name, WORD flags, const Arguments& arguments);
+// The same with a dispatch id looked up beforehand (GetDispId), for loops
+// over many objects of one type where the name lookup would dominate.
+_variant_t InvokeById(IDispatch* object, DISPID id, WORD flags, const Arguments& arguments);
 
 // Property put: objects go by reference (DISPATCH_PROPERTYPUTREF), as
 // "Set x.Member = object" does, and by DISPATCH_PROPERTYPUT when the member

@@ -26,6 +26,21 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
+
+// One contact or distribution list of a contact folder's table.
+struct CFakeContactRow
+{
+    std::wstring m_FullName;
+    std::wstring m_GivenName;
+    std::wstring m_Surname;
+    std::wstring m_Mobile;
+    std::wstring m_Business;
+    std::wstring m_Home;
+    std::wstring m_Company;
+    std::wstring m_EntryId;
+    std::wstring m_MessageClass = L"IPM.Contact";
+};
 
 class CFakeOutlook
 {
@@ -118,6 +133,19 @@ public:
     // AddressList: Name, ID, GetContactsFolder(), which gives the folder or
     // Nothing.
     CFakeObjectPtr NewAddressList(const std::wstring& name, const std::wstring& id, IDispatch* contactsFolder) const;
+
+    // Contact folders with tables (FakeOutlookTables.cpp). A MAPIFolder
+    // (NewFolder) with StoreID and GetTable(filter, contents): a Table over
+    // the rows that the test puts into rows, read when GetTable is called.
+    // The filter is empty (every row) or the form the address-book search
+    // sends, givenName or sn containing a text, compared case-insensitively;
+    // any other filter, an undoubled quote included, fails with
+    // E_INVALIDARG as Outlook's parser does. Table: Columns (at first
+    // Outlook's five defaults; RemoveAll, and Add(name), which fails for a
+    // name the table cannot show), EndOfTable, GetNextRow (Nothing after
+    // the end). Row: GetValues, the row's values in column order.
+    CFakeObjectPtr NewContactFolder(const std::wstring& name, const std::wstring& storeId,
+                                    const std::shared_ptr<std::vector<CFakeContactRow>>& rows) const;
 
     // Explorers. Explorer, answering _Explorer and raising ExplorerEvents:
     // NavigationPane (NewNavigationPane), CommandBars (NewCommandBars).

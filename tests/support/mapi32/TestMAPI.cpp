@@ -55,6 +55,9 @@ const ULONG kPropertyTags[5] = {PR_MOBILE_TELEPHONE_NUMBER_A, PR_GIVEN_NAME_A, P
 std::recursive_mutex g_Lock;
 std::map<std::string, Container> g_Containers;
 std::vector<Entry> g_Entries;
+// The first entry of each id: address books of tens of thousands of entries
+// open one entry per row read.
+std::map<std::string, size_t> g_EntryIndex;
 std::vector<Failure> g_Failures;
 std::map<std::string, ULONG> g_CallCounts;
 std::string g_Journal;
@@ -438,18 +441,16 @@ public:
             *object = new CContainer(id, container->second.hasContentsTable);
             return S_OK;
         }
-        for (const Entry& entry : g_Entries)
-        {
-            if (entry.entryId != id)
-                continue;
-            *objectType = entry.objectType;
-            if (entry.objectType == MAPI_DISTLIST)
-                *object = new CContainer(id, true);
-            else
-                *object = new CMailUser(entry);
-            return S_OK;
-        }
-        return MAPI_E_NOT_FOUND;
+        const auto found = g_EntryIndex.find(id);
+        if (found == g_EntryIndex.end())
+            return MAPI_E_NOT_FOUND;
+        const Entry& entry = g_Entries[found->second];
+        *objectType = entry.objectType;
+        if (entry.objectType == MAPI_DISTLIST)
+            *object = new CContainer(id, true);
+        else
+            *object = new CMailUser(entry);
+        return S_OK;
     }
 };
 
@@ -532,6 +533,7 @@ void WINAPI TestMAPI_Reset()
     Guard guard(g_Lock);
     g_Containers.clear();
     g_Entries.clear();
+    g_EntryIndex.clear();
     g_Failures.clear();
     g_CallCounts.clear();
     g_Journal.clear();
@@ -556,6 +558,7 @@ void WINAPI TestMAPI_AddEntry(const TestMAPIEntry* entry)
             added.properties[index] = properties[index];
     added.errorColumns = entry->errorColumns;
     Guard guard(g_Lock);
+    g_EntryIndex.emplace(added.entryId, g_Entries.size());
     g_Entries.push_back(std::move(added));
 }
 

@@ -1,0 +1,282 @@
+// The address-book list provider with 50,000 contacts in an Outlook contact
+// folder (the test Outlook) and 50,000 in an address-book container (the
+// test MAPI beside the program): how long a typed letter waits for its first
+// batch, and how long a message posted to the user-interface thread waits
+// while the search runs there.
+#include "bench/Bench.h"
+
+#include "contacts/MAPIMailUser_AsyncListProvider.h"
+#include "tests/contacts/TestMAPI.h"
+#include "tests/support/FakeOutlook.h"
+#include "tests/support/TestMessageWindow.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+const char kContainer[] = "ab01";
+const UINT kProbe = WM_USER + 90;
+const DWORD kProbeIntervalMs = 5;
+
+const wchar_t* const kGivenNames[] = {L"Ann",   L"Bob",   L"Carla", L"Dev",   L"Emma",  L"Farid", L"Grace", L"Hugo",
+                                      L"Ines",  L"Jon",   L"Kira",  L"Liam",  L"Maya",  L"Nils",  L"Olga",  L"Pavel",
+                                      L"Quinn", L"Rosa",  L"Sam",   L"Tara",  L"Uma",   L"Viktor", L"Wen",  L"Yusuf"};
+const wchar_t* const kSurnames[] = {L"Adams",  L"Brown", L"Chen",   L"Dubois", L"Evans",  L"Fischer", L"Garcia",
+                                    L"Hughes", L"Ivanov", L"Jones", L"Kowal",  L"Lopez",  L"Murphy",  L"Nowak",
+                                    L"Okafor", L"Patel", L"Rossi",  L"Smith",  L"Tanaka", L"Weber",   L"Young"};
+
+double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
+{
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+LARGE_INTEGER Now()
+{
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return now;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+// The requester: notes when the first batch of its latest lookup arrives,
+// immediate or posted, and how late each probe message is dispatched.
+class CBenchRequester : public IAsyncListProviderCallback
+{
+public:
+    CBenchRequester()
+    {
+        m_Window.SetHandler([this](UINT message, WPARAM, LPARAM lParam) {
+            if (message == WM_AC_LISTITEMBATCH)
+            {
+                std::unique_ptr<CAsyncListProviderListItemBatch> batch(
+                    reinterpret_cast<CAsyncListProviderListItemBatch*>(lParam));
+                FirstBatch(batch->m_RequestId);
+            }
+            else if (message == kProbe)
+            {
+                LARGE_INTEGER posted;
+                posted.QuadPart = static_cast<LONGLONG>(lParam);
+                m_LongestProbeWaitMs = std::max(m_LongestProbeWaitMs, Milliseconds(posted, Now()));
+            }
+        });
+    }
+
+    void PostListItemBatch(CAsyncListProviderListItemBatch* batch) override
+    {
+        PostListItemBatchToWindow(m_Window.Handle(), WM_AC_LISTITEMBATCH, batch);
+    }
+
+    // Milliseconds from StartListFetch to the lookup's first batch; with
+    // waitForPosted, a batch posted later counts when none came at once.
+    double Lookup(IAsyncListProvider& provider, const std::string& text, const COutlookAddressBook* list,
+                  bool waitForPosted)
+    {
+        // What waited for the thread before the keystroke is not the lookup's.
+        Pump();
+        auto params = std::make_unique<CMAPIMailUser_AsyncListProviderFetchParameters>();
+        params->m_SearchText = text;
+        params->m_AddressList = list;
+        params->m_RequestId = CAsyncListProviderFetchParameters::TakeNextRequestId();
+        m_RequestId = params->m_RequestId;
+        m_FirstBatchSeen = false;
+        m_Start = Now();
+        CAsyncListProviderFetchResult result;
+        provider.StartListFetch(std::move(params), result, this);
+        m_ImmediateBatchMs = Milliseconds(m_Start, Now());
+        if (result.m_ImmediateBatch && !result.m_Deferred)
+            FirstBatch(result.m_ImmediateBatch->m_RequestId);
+        while (waitForPosted && !m_FirstBatchSeen && Milliseconds(m_Start, Now()) < 60000)
+        {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            Pump();
+        }
+        return m_FirstBatchMs;
+    }
+
+    void Pump()
+    {
+        MSG message;
+        while (::PeekMessageA(&message, m_Window.Handle(), 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&message);
+    }
+
+    HWND Window() const { return m_Window.Handle(); }
+
+    double m_LongestProbeWaitMs = 0;
+    // From StartListFetch to its return with the folders' batch.
+    double m_ImmediateBatchMs = 0;
+
+private:
+    void FirstBatch(std::uint32_t requestId)
+    {
+        if (requestId != m_RequestId || m_FirstBatchSeen)
+            return;
+        m_FirstBatchSeen = true;
+        m_FirstBatchMs = Milliseconds(m_Start, Now());
+    }
+
+    CTestMessageWindow m_Window;
+    std::uint32_t m_RequestId = 0;
+    bool m_FirstBatchSeen = false;
+    double m_FirstBatchMs = 0;
+    LARGE_INTEGER m_Start = {};
+};
+
+// Posts a probe with its posting time every few milliseconds while it lives.
+class CProbePoster
+{
+public:
+    explicit CProbePoster(HWND window)
+        : m_Thread([this, window] {
+              while (!m_Stop)
+              {
+                  ::PostMessageA(window, kProbe, 0, static_cast<LPARAM>(Now().QuadPart));
+                  ::Sleep(kProbeIntervalMs);
+              }
+          })
+    {
+    }
+    ~CProbePoster()
+    {
+        m_Stop = true;
+        m_Thread.join();
+    }
+
+private:
+    std::atomic<bool> m_Stop{false};
+    std::thread m_Thread;
+};
+
+struct CAddressBook
+{
+    CFakeOutlook m_Outlook;
+    std::shared_ptr<std::vector<CFakeContactRow>> m_Rows = std::make_shared<std::vector<CFakeContactRow>>();
+};
+
+void Fill(CAddressBook& book, const CTestMAPI& testMAPI, int contacts)
+{
+    const size_t givenCount = sizeof(kGivenNames) / sizeof(kGivenNames[0]);
+    const size_t surnameCount = sizeof(kSurnames) / sizeof(kSurnames[0]);
+    testMAPI.Reset();
+    testMAPI.AddContainer(kContainer, "Global Address List", true);
+    for (int index = 0; index < contacts; ++index)
+    {
+        wchar_t entryId[16];
+        std::swprintf(entryId, 16, L"%08x", static_cast<unsigned>(index));
+        wchar_t mobile[16];
+        std::swprintf(mobile, 16, L"07700%06d", index);
+        CFakeContactRow row;
+        row.m_GivenName = kGivenNames[index % givenCount];
+        row.m_Surname = kSurnames[(index / givenCount) % surnameCount] + std::to_wstring(index);
+        row.m_FullName = row.m_GivenName + L" " + row.m_Surname;
+        row.m_Mobile = mobile;
+        row.m_EntryId = entryId;
+        book.m_Rows->push_back(row);
+
+        const std::string id = "c" + Narrow(entryId) + "0";
+        const std::string name = Narrow(row.m_Surname + L", " + row.m_GivenName);
+        const std::string given = Narrow(row.m_GivenName);
+        const std::string surname = Narrow(row.m_Surname);
+        const std::string number = Narrow(mobile);
+        testMAPI.AddEntry({kContainer, id.c_str(), name.c_str(), CMAPIMailUser::kMailUser, number.c_str(),
+                           given.c_str(), surname.c_str(), nullptr, nullptr, 0});
+    }
+    const CFakeObjectPtr folder = book.m_Outlook.NewContactFolder(L"Contacts", L"00ee", book.m_Rows);
+    book.m_Outlook.DefaultFolder(10)->SetProperty(L"EntryID", folder->Value(L"EntryID"));
+    book.m_Outlook.AddressLists()->Add(book.m_Outlook.NewAddressList(L"Contacts", L"", folder));
+    book.m_Outlook.AddressLists()->Add(book.m_Outlook.NewAddressList(L"Global Address List", L"ab01", nullptr));
+}
+
+const COutlookAddressBook* ListNamed(const CMAPIMailUser_AsyncListProvider& provider, const std::string& name)
+{
+    for (const auto& list : provider.GetAddressLists())
+        if (list->m_Name == name)
+            return list.get();
+    return nullptr;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void AddressBookProvider(CBenchContext& context)
+{
+    CTestMAPI testMAPI;
+    if (!testMAPI.IsOurs())
+    {
+        context.Skip("the test MAPI is not the loaded mapi32.dll (run with it beside the program, mapi32=n)");
+        return;
+    }
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // The token run of the build keeps to a tenth of the contacts.
+    const int contacts = context.Iterations(1000) >= 100 ? 50000 : 5000;
+    const long long runs = std::max(1LL, context.Iterations(3));
+    const std::string size = " (" + std::to_string(contacts) + " contacts)";
+    {
+        CAddressBook book;
+        Fill(book, testMAPI, contacts);
+        book.m_Outlook.Log().Clear();
+
+        std::vector<double> oneCold, oneWarm, twoCold, twoWarm, containerFirst, folderOnly;
+        std::vector<double> oneColdImmediate, twoColdImmediate;
+        double longestWait = 0;
+        for (long long run = 0; run < runs; ++run)
+        {
+            CBenchRequester requester;
+            {
+                CMAPIMailUser_AsyncListProvider provider;
+                provider.Initialise(book.m_Outlook.Application(), 16);
+                CProbePoster probes(requester.Window());
+                // Cold: the provider's cache is empty; Outlook is asked.
+                oneCold.push_back(requester.Lookup(provider, "s", nullptr, false));
+                oneColdImmediate.push_back(requester.m_ImmediateBatchMs);
+                oneWarm.push_back(requester.Lookup(provider, "s", nullptr, false));
+                twoWarm.push_back(requester.Lookup(provider, "sa", nullptr, false));
+                twoCold.push_back(requester.Lookup(provider, "ma", nullptr, false));
+                twoColdImmediate.push_back(requester.m_ImmediateBatchMs);
+                folderOnly.push_back(requester.Lookup(provider, "", ListNamed(provider, "Contacts"), false));
+                containerFirst.push_back(
+                    requester.Lookup(provider, "j", ListNamed(provider, "Global Address List"), true));
+                longestWait = std::max(longestWait, requester.m_LongestProbeWaitMs);
+                provider.Stop();
+            }
+            requester.Pump(); // frees the batches still queued
+            book.m_Outlook.Log().Clear();
+        }
+        // Cold, the first batch is the container's first block, handed over
+        // by the search's first pump; the folders' batch follows the table.
+        const std::string algorithm = "one immediate batch after the whole matching table";
+        context.Report("one letter, cold cache, first batch" + size, Median(oneCold), "ms",
+                       "target <= 100 ms; the first pump");
+        context.Report("one letter, cold cache, folders' batch" + size, Median(oneColdImmediate), "ms", algorithm);
+        context.Report("one letter, warm cache" + size, Median(oneWarm), "ms", "target <= 100 ms");
+        context.Report("two letters, cold cache, first batch" + size, Median(twoCold), "ms",
+                       "target <= 100 ms; the first pump");
+        context.Report("two letters, cold cache, folders' batch" + size, Median(twoColdImmediate), "ms", algorithm);
+        context.Report("two letters, warm cache" + size, Median(twoWarm), "ms", "target <= 100 ms");
+        context.Report("whole contact folder" + size, Median(folderOnly), "ms", "no cache for one address list");
+        context.Report("container, first block of 100" + size, Median(containerFirst), "ms", "target <= 100 ms");
+        context.Report("longest wait of a posted message", longestWait, "ms",
+                       "target <= 66 ms; the search pumps on a 50 ms deadline");
+    }
+    ::CoUninitialize();
+}
+
+const CBenchRegistration g_AddressBookProvider("provider", &AddressBookProvider);
+} // namespace

@@ -1,0 +1,108 @@
+// The address-book list provider: finds recipients whose names match a typed
+// text in the user's Outlook contact folders (searched at once on the
+// user-interface thread, with a per-provider cache of one query per initial
+// letter) and in Extended MAPI address-book containers (read by the
+// provider's worker thread, 100 rows at a time, each block posted to the
+// requester as one batch).
+//
+// Threads: everything but WorkerThread runs on the user-interface thread,
+// which owns the cache, the folders and the flags. The worker reads only the
+// container list, which Initialise fills before the first lookup, and shares
+// the current lookup through the base's lock.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "contacts/AsyncListProvider.h"
+#include "contacts/MAPIUtils.h"
+#include "contacts/MicrosoftOutlookObjectModelUtils.h"
+#include "core/DateTimeUtils.h"
+#include "core/ScopedHandle.h"
+#include "core/WorkerThread.h"
+#include "platform/ComPtr.h"
+
+// An address-book entry found by the provider; one read from an Outlook
+// contact folder also carries its source and, for a distribution list, the
+// entry id of the folder's store.
+class CMAPIOLMailUser : public CMAPIMailUser
+{
+public:
+    enum : std::uint32_t
+    {
+        kSourceOutlookTable = 2
+    };
+
+    CMAPIEntryId m_OutlookEntryId;
+    std::uint32_t m_Source = kSourceOutlookTable;
+};
+
+class CMAPIMailUser_AsyncListProvider : public CACAsyncListProviderBase, private CWorkerThread
+{
+public:
+    CMAPIMailUser_AsyncListProvider();
+    ~CMAPIMailUser_AsyncListProvider() override;
+
+    // Names of Outlook address lists never listed nor searched; compared
+    // exactly, as typed in the configuration.
+    void SetAddressBookExclusionList(const std::vector<std::string>& names);
+    // Reads Outlook's address lists (with their contact folders from
+    // Outlook 12 on); nothing when already initialised.
+    void Initialise(const IDispatchPtr& application, long outlookMajorVersion);
+    // The address lists Initialise kept, owned by the provider.
+    const COutlookAddressBookList& GetAddressLists() const { return m_AddressLists; }
+
+    // Stops and joins the worker; a synchronous search running below on the
+    // stack returns at its next pump without results.
+    void Stop() override;
+
+protected:
+    void DoStartListFetch(CAsyncListProviderFetchResult& result) override;
+    void CleanupAfterOperationFinished() override;
+
+private:
+    struct CacheEntry
+    {
+        std::string m_Key;
+        std::vector<std::unique_ptr<CMAPIOLMailUser>> m_Results;
+    };
+
+    DWORD Run() override;
+
+    void WakeWorker();
+    void DoSynchronousListFetch(CAsyncListProviderFetchResult& result);
+    // One lookup of the synchronous search; false when a shutdown was seen.
+    bool SearchFolders(const CAsyncListProviderFetchParameters& params, CAsyncListProviderListItemBatch& batch);
+    // One folder into the batch (and the cache list); false on shutdown.
+    bool SearchFolder(IDispatch* folder, const std::string& queryString, const std::string& text, bool narrowing,
+                      CAsyncListProviderListItemBatch& batch, const CAsyncListProviderFetchParameters& params,
+                      std::vector<std::unique_ptr<CMAPIOLMailUser>>* cacheList);
+    // Pumps when the deadline has passed; true when a shutdown was seen.
+    bool PumpOnDeadline();
+    const CacheEntry* FindCacheEntry(const std::string& text) const;
+    void StoreInCache(const std::string& key, std::vector<std::unique_ptr<CMAPIOLMailUser>> results);
+
+    // The worker's job for one lookup; false when it did not run to its end.
+    bool SearchContainers(CMAPIUtils& mapi, const CAsyncListProviderFetchParameters& params);
+    // False when the rest of the job is to be dropped.
+    bool SearchContainer(CMAPIUtils& mapi, const CMAPIAddressBookContainer& container,
+                         const CAsyncListProviderFetchParameters& params, const std::string& text);
+    void WaitForNextJob(std::uint32_t lastCompletedRequestId, bool& shutdown);
+    bool WaitForNewJobOrShutDown(bool pump, bool& shutdown);
+
+    bool m_Initialised = false;
+    CScopedKernelHandle m_NewJobEvent;
+    bool m_SynchronousSearchRunning = false;
+    bool m_Shutdown = false;
+    std::vector<std::string> m_ExclusionList;
+    std::vector<CacheEntry> m_Cache;
+    COutlookAddressBookList m_AddressLists;
+    std::vector<CMAPIAddressBookContainer> m_Containers;
+    std::vector<IDispatchPtr> m_OutlookFolders;
+    // The synchronous search's next pump.
+    CTickCountTime m_PumpDeadline;
+};

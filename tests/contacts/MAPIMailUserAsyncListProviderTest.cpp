@@ -1,0 +1,601 @@
+// The address-book list provider against the test Outlook (contact folders
+// and their tables) and the test MAPI (containers), with a message-window
+// requester that keeps the batches of its latest lookup.
+#include <gtest/gtest.h>
+
+#include <mapicode.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "contacts/MAPIMailUser_AsyncListProvider.h"
+#include "core/DateTimeUtils.h"
+#include "platform/Dispatch.h"
+#include "tests/contacts/TestMAPI.h"
+#include "tests/contacts/TraceCapture.h"
+#include "tests/support/EventCapture.h"
+#include "tests/support/FakeComTest.h"
+#include "tests/support/FakeOutlook.h"
+#include "tests/support/TestMessageWindow.h"
+
+namespace
+{
+const char kGAL[] = "aa01";
+const char kSecondContainer[] = "aa02";
+const DWORD kGenerousMs = 20000;
+const UINT kRunOnPump = WM_USER + 77;
+
+using Params = CMAPIMailUser_AsyncListProviderFetchParameters;
+
+std::unique_ptr<Params> Lookup(const std::string& text, const COutlookAddressBook* list = nullptr,
+                               std::uint32_t resultType = Params::kResultTypeStrings)
+{
+    auto params = std::make_unique<Params>();
+    params->m_SearchText = text;
+    params->m_AddressList = list;
+    params->m_ResultType = resultType;
+    params->m_RequestId = CAsyncListProviderFetchParameters::TakeNextRequestId();
+    return params;
+}
+
+CFakeContactRow Contact(const std::wstring& given, const std::wstring& surname, const std::wstring& mobile)
+{
+    CFakeContactRow row;
+    row.m_FullName = given + L" " + surname;
+    row.m_GivenName = given;
+    row.m_Surname = surname;
+    row.m_Mobile = mobile;
+    row.m_EntryId = L"0f" + std::to_wstring(mobile.size()) + L"0";
+    return row;
+}
+
+// Keeps the items of its latest lookup's batches; counts the others.
+class CRequester : public IAsyncListProviderCallback
+{
+public:
+    CRequester()
+    {
+        m_Window.SetHandler([this](UINT message, WPARAM, LPARAM lParam) {
+            if (message == WM_AC_LISTITEMBATCH)
+                Merge(std::unique_ptr<CAsyncListProviderListItemBatch>(
+                    reinterpret_cast<CAsyncListProviderListItemBatch*>(lParam)));
+            else if (message == kRunOnPump && m_OnPump)
+                std::exchange(m_OnPump, nullptr)();
+        });
+    }
+
+    void PostListItemBatch(CAsyncListProviderListItemBatch* batch) override
+    {
+        PostListItemBatchToWindow(m_Window.Handle(), WM_AC_LISTITEMBATCH, batch);
+    }
+
+    CAsyncListProviderFetchResult Start(IAsyncListProvider& provider, std::unique_ptr<Params> params)
+    {
+        m_RequestId = params->m_RequestId;
+        m_Items.clear();
+        m_Details.clear();
+        m_BatchSizes.clear();
+        CAsyncListProviderFetchResult result;
+        provider.StartListFetch(std::move(params), result, this);
+        if (result.m_ImmediateBatch && !result.m_Deferred)
+            Merge(std::move(result.m_ImmediateBatch), false);
+        return result;
+    }
+
+    // Runs the action when the next pump dispatches this window's messages.
+    void OnNextPump(std::function<void()> action)
+    {
+        m_OnPump = std::move(action);
+        ::PostMessageA(m_Window.Handle(), kRunOnPump, 0, 0);
+    }
+
+    // Dispatches until the latest lookup has had the posted batches.
+    bool WaitForPostedBatches(size_t count)
+    {
+        const DWORD start = ::GetTickCount();
+        while (m_BatchSizes.size() < count && ::GetTickCount() - start < kGenerousMs)
+        {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            Pump();
+        }
+        return m_BatchSizes.size() >= count;
+    }
+
+    void Pump()
+    {
+        MSG message;
+        while (::PeekMessageA(&message, m_Window.Handle(), 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&message);
+    }
+
+    std::vector<std::string> m_Items;
+    std::vector<CAsyncListProviderContactDetailsItem> m_Details;
+    std::vector<size_t> m_BatchSizes; // posted batches of the latest lookup
+    int m_Stale = 0;
+
+private:
+    void Merge(std::unique_ptr<CAsyncListProviderListItemBatch> batch, bool posted = true)
+    {
+        if (batch->m_RequestId != m_RequestId)
+        {
+            ++m_Stale;
+            return;
+        }
+        size_t size = 0;
+        if (auto* strings = dynamic_cast<CAsyncListProviderListItemBatch_StringArray*>(batch.get()))
+        {
+            m_Items.insert(m_Items.end(), strings->m_Items.begin(), strings->m_Items.end());
+            size = strings->m_Items.size();
+        }
+        if (auto* details = dynamic_cast<CAsyncListProviderListItemBatch_ContactDetails*>(batch.get()))
+        {
+            for (const auto& item : details->m_Items)
+                m_Details.push_back(*item);
+            size = details->m_Items.size();
+        }
+        if (posted)
+            m_BatchSizes.push_back(size);
+    }
+
+    CTestMessageWindow m_Window;
+    std::uint32_t m_RequestId = 0;
+    std::function<void()> m_OnPump;
+};
+
+class AddressBookProvider : public CFakeComTest
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_TestMAPI.IsOurs()) << "the test MAPI is not the loaded mapi32.dll";
+        m_TestMAPI.Reset();
+        m_TestMAPI.AddContainer(kGAL, "Global Address List", true);
+        m_Rows->push_back(Contact(L"Ann", L"Lee", L"111"));
+        m_Rows->push_back(Contact(L"Joanne", L"Smith", L"222"));
+        m_Rows->push_back(Contact(L"Bob", L"Stone", L"333"));
+        m_Folder = m_Outlook.NewContactFolder(L"Contacts", L"00ee", m_Rows);
+        // The default contacts folder is the one the list stands for.
+        m_Outlook.DefaultFolder(10)->SetProperty(L"EntryID", m_Folder->Value(L"EntryID"));
+        m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Contacts", L"", m_Folder));
+        m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Global Address List", L"aa01", nullptr));
+    }
+
+    void TearDown() override
+    {
+        m_Provider.reset();
+        EXPECT_EQ(0, m_TestMAPI.LiveObjects());
+    }
+
+    CMAPIMailUser_AsyncListProvider& Provider()
+    {
+        if (!m_Provider)
+        {
+            m_Provider = std::make_unique<CMAPIMailUser_AsyncListProvider>();
+            m_Provider->SetAddressBookExclusionList(m_Excluded);
+            m_Provider->Initialise(m_Outlook.Application(), 16);
+        }
+        return *m_Provider;
+    }
+
+    const COutlookAddressBook* List(const std::string& name)
+    {
+        for (const auto& list : Provider().GetAddressLists())
+            if (list->m_Name == name)
+                return list.get();
+        return nullptr;
+    }
+
+    CAsyncListProviderFetchResult Start(std::unique_ptr<Params> params)
+    {
+        return m_Requester.Start(Provider(), std::move(params));
+    }
+
+    std::vector<std::wstring> Filters()
+    {
+        std::vector<std::wstring> filters;
+        for (const CFakeCall& call : m_Outlook.Log().CallsTo(L"MAPIFolder.GetTable"))
+            filters.push_back(Dispatch::ToText(call.m_Arguments.at(0)));
+        return filters;
+    }
+
+    void AddEntries(const char* container, int count, const char* prefix = "e")
+    {
+        for (int index = 0; index < count; ++index)
+        {
+            char id[32];
+            char name[32];
+            std::snprintf(id, sizeof(id), "%s%06x", container, m_NextEntry++);
+            std::snprintf(name, sizeof(name), "%s%05d", prefix, index);
+            m_TestMAPI.AddEntry({container, id, name, CMAPIMailUser::kMailUser, "07700", name, nullptr, nullptr,
+                                 nullptr, 0});
+        }
+    }
+
+    // Lines of the worker's waits: one per lookup it has finished.
+    size_t WorkerWaits()
+    {
+        const auto lines = m_Trace.Lines();
+        return std::count_if(lines.begin(), lines.end(), [](const std::wstring& line) {
+            return line.find(L"Thread is waiting for a new async search request") != std::wstring::npos;
+        });
+    }
+
+    bool TraceHas(const std::wstring& text)
+    {
+        const auto lines = m_Trace.Lines();
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::wstring& line) { return line.find(text) != std::wstring::npos; });
+    }
+
+    bool WaitForWorkerWaits(size_t count)
+    {
+        const DWORD start = ::GetTickCount();
+        while (WorkerWaits() < count && ::GetTickCount() - start < kGenerousMs)
+            ::Sleep(5);
+        m_Requester.Pump();
+        return WorkerWaits() >= count;
+    }
+
+    CTestMAPI m_TestMAPI;
+    CTraceCapture m_Trace;
+    CFakeOutlook m_Outlook;
+    std::shared_ptr<std::vector<CFakeContactRow>> m_Rows = std::make_shared<std::vector<CFakeContactRow>>();
+    CFakeObjectPtr m_Folder;
+    std::vector<std::string> m_Excluded;
+    int m_NextEntry = 0;
+    CRequester m_Requester;
+    std::unique_ptr<CMAPIMailUser_AsyncListProvider> m_Provider;
+};
+
+struct FolderLookupCase
+{
+    const char* name;
+    std::vector<std::string> texts; // typed one after the other
+    std::vector<std::string> items; // of the last
+    size_t outlookQueries;
+};
+
+class AddressBookProviderFolderLookups : public AddressBookProvider,
+                                         public ::testing::WithParamInterface<FolderLookupCase>
+{
+};
+
+TEST_P(AddressBookProviderFolderLookups, ListsMatchesQueryingOutlookOncePerInitial)
+{
+    for (const std::string& text : GetParam().texts)
+        Start(Lookup(text));
+    EXPECT_EQ(GetParam().items, m_Requester.m_Items);
+    EXPECT_EQ(GetParam().outlookQueries, Filters().size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AddressBookProviderFolderLookups,
+    ::testing::Values(
+        FolderLookupCase{"OneLetter", {"a"}, {"Ann Lee [111]", "Joanne Smith [222]"}, 1},
+        FolderLookupCase{"LongerFromCache", {"a", "ann"}, {"Ann Lee [111]", "Joanne Smith [222]"}, 1},
+        FolderLookupCase{"OtherInitialQueriesAgain", {"a", "jo"}, {"Joanne Smith [222]"}, 2},
+        FolderLookupCase{"NarrowedByFirstLetter", {"Smi"}, {"Joanne Smith [222]"}, 1},
+        FolderLookupCase{"LeadingBlanksAndBreaks", {" \r\nbo"}, {"Bob Stone [333]"}, 1},
+        FolderLookupCase{"Digits", {"0123"}, {}, 0}, FolderLookupCase{"Plus", {"+44 77"}, {}, 0}),
+    [](const ::testing::TestParamInfo<FolderLookupCase>& info) { return std::string(info.param.name); });
+
+TEST_F(AddressBookProvider, NumberWithoutAddressListSearchesNothing)
+{
+    const CAsyncListProviderFetchResult result = Start(Lookup("+4477"));
+    EXPECT_FALSE(result.m_Pending);
+    EXPECT_FALSE(Provider().IsFetchInProgress());
+    EXPECT_EQ("", m_TestMAPI.Journal()); // no worker, no logon
+}
+
+TEST_F(AddressBookProvider, FilterBytesDoubleTheQuote)
+{
+    m_Rows->push_back(Contact(L"Pat", L"O'Brien", L"444"));
+    CMessageBoxCapture boxes;
+    Start(Lookup("a"));
+    Start(Lookup("'b"));
+    const std::vector<std::wstring> expected = {
+        L"@SQL=\"urn:schemas:contacts:givenName\" LIKE '%a%' OR \"urn:schemas:contacts:sn\" LIKE '%a%'",
+        L"@SQL=\"urn:schemas:contacts:givenName\" LIKE '%''%' OR \"urn:schemas:contacts:sn\" LIKE '%''%'"};
+    EXPECT_EQ(expected, Filters());
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(std::vector<std::string>{"Pat O'Brien [444]"}, m_Requester.m_Items);
+}
+
+TEST_F(AddressBookProvider, AddressListThatIsAFolderListsTheWholeFolderAtOnce)
+{
+    CFakeContactRow team;
+    team.m_FullName = L"Team [A]";
+    team.m_EntryId = L"0a0b";
+    team.m_MessageClass = L"IPM.DistList";
+    m_Rows->push_back(team);
+    CFakeContactRow company;
+    company.m_Company = L"Acme; Ltd";
+    company.m_Mobile = L"555";
+    company.m_EntryId = L"0c";
+    m_Rows->push_back(company);
+
+    const CAsyncListProviderFetchResult result = Start(Lookup("", List("Contacts")));
+
+    EXPECT_FALSE(result.m_Pending);
+    EXPECT_EQ((std::vector<std::string>{"Ann Lee [111]", "Joanne Smith [222]", "Bob Stone [333]", "Team (A) []",
+                                        "Acme, Ltd [555]"}),
+              m_Requester.m_Items);
+    EXPECT_EQ(std::vector<std::wstring>{L""}, Filters());
+    EXPECT_EQ("", m_TestMAPI.Journal());
+    // A restricted search fills no cache.
+    Start(Lookup("a"));
+    EXPECT_EQ(2u, Filters().size());
+}
+
+TEST_F(AddressBookProvider, DistributionListFromAFolderCarriesTheStoreId)
+{
+    CFakeContactRow team;
+    team.m_FullName = L"Team";
+    team.m_Surname = L"Team";
+    team.m_EntryId = L"0A0B";
+    team.m_MessageClass = L"IPM.DistList";
+    m_Rows->push_back(team);
+
+    Start(Lookup("te", List("Contacts"), Params::kResultTypeContactDetails));
+
+    ASSERT_EQ(1u, m_Requester.m_Details.size());
+    const CAsyncListProviderContactDetailsItem& item = m_Requester.m_Details[0];
+    EXPECT_EQ("Team", item.m_Name);
+    EXPECT_EQ("", item.m_Number);
+    EXPECT_TRUE(item.m_IsDistributionList);
+    EXPECT_FALSE(item.m_IsMobile);
+    EXPECT_EQ("0a0b", CMAPIUtils::EntryIdToString(item.m_EntryId));
+    EXPECT_EQ("00ee", CMAPIUtils::EntryIdToString(item.m_OutlookEntryId));
+    EXPECT_EQ(2u, item.m_Source);
+}
+
+struct BlockCase
+{
+    const char* name;
+    int entries;
+    std::vector<size_t> batches;
+};
+
+class AddressBookProviderBlocks : public AddressBookProvider, public ::testing::WithParamInterface<BlockCase>
+{
+};
+
+TEST_P(AddressBookProviderBlocks, WholeContainerInBlocksOfAHundred)
+{
+    AddEntries(kGAL, GetParam().entries);
+    const CAsyncListProviderFetchResult result = Start(Lookup("", List("Global Address List")));
+    EXPECT_TRUE(result.m_Pending);
+    ASSERT_TRUE(WaitForWorkerWaits(1));
+    EXPECT_EQ(GetParam().batches, m_Requester.m_BatchSizes);
+    EXPECT_EQ(static_cast<size_t>(GetParam().entries), m_Requester.m_Items.size());
+    EXPECT_TRUE(Filters().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AddressBookProviderBlocks,
+                         ::testing::Values(BlockCase{"Empty", 0, {0}}, BlockCase{"Short", 50, {50}},
+                                           BlockCase{"ExactlyOneBlock", 100, {100, 0}},
+                                           BlockCase{"TwoAndAHalf", 250, {100, 100, 50}}),
+                         [](const ::testing::TestParamInfo<BlockCase>& info) { return std::string(info.param.name); });
+
+TEST_F(AddressBookProvider, BlocksThinnedByDuplicatesDoNotEndTheContainer)
+{
+    // The first 100 rows are 50 people listed twice each.
+    for (int index = 0; index < 100; ++index)
+    {
+        const std::string name = "dup" + std::to_string(index / 2);
+        const std::string id = "dd" + std::to_string(1000 + index);
+        m_TestMAPI.AddEntry({kGAL, id.c_str(), name.c_str(), CMAPIMailUser::kMailUser, "07700", name.c_str(), "S",
+                             nullptr, nullptr, 0});
+    }
+    AddEntries(kGAL, 30);
+    Start(Lookup("", List("Global Address List")));
+    ASSERT_TRUE(WaitForWorkerWaits(1));
+    EXPECT_EQ((std::vector<size_t>{50, 30}), m_Requester.m_BatchSizes);
+}
+
+TEST_F(AddressBookProvider, PlainLookupSearchesFoldersAtOnceAndContainersByName)
+{
+    AddEntries(kGAL, 3, "zed");
+    AddEntries(kGAL, 2, "amy");
+    const CAsyncListProviderFetchResult result = Start(Lookup("am"));
+    EXPECT_TRUE(result.m_Pending);
+    EXPECT_EQ(std::vector<std::string>{}, m_Requester.m_Items); // "a" matched, "am" in no name
+    ASSERT_TRUE(WaitForWorkerWaits(1));
+    EXPECT_EQ(std::vector<size_t>{2}, m_Requester.m_BatchSizes);
+    EXPECT_EQ((std::vector<std::string>{"amy00000 [07700]", "amy00001 [07700]"}), m_Requester.m_Items);
+    EXPECT_NE(std::string::npos, m_TestMAPI.Journal().find(":\"am\", 0x0)\nQueryRows(100, 0x0)"));
+}
+
+TEST_F(AddressBookProvider, ExcludedAddressListIsNeitherListedNorSearched)
+{
+    m_Excluded = {"Global Address List"};
+    AddEntries(kGAL, 2, "amy");
+    ASSERT_EQ(1u, Provider().GetAddressLists().size());
+    EXPECT_EQ("Contacts", Provider().GetAddressLists()[0]->m_Name);
+    Start(Lookup("a"));
+    ASSERT_TRUE(WaitForWorkerWaits(1));
+    EXPECT_EQ(std::string::npos, m_TestMAPI.Journal().find("OpenEntry"));
+    EXPECT_TRUE(m_Requester.m_BatchSizes.empty());
+}
+
+struct NumbersCase
+{
+    const char* name;
+    bool businessAndHome;
+    bool withoutMobile;
+    const char* mobile;
+    std::vector<std::string> items;
+};
+
+class AddressBookProviderNumbers : public AddressBookProvider, public ::testing::WithParamInterface<NumbersCase>
+{
+};
+
+TEST_P(AddressBookProviderNumbers, ItemsPerNumberAskedFor)
+{
+    m_TestMAPI.AddEntry({kGAL, "c001", "Lee, Ann", CMAPIMailUser::kMailUser, GetParam().mobile, "Ann", "Lee",
+                         "0201", "0301", 0});
+    m_TestMAPI.AddEntry({kGAL, "c002", "Staff", CMAPIMailUser::kDistributionList, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, 0});
+    auto params = Lookup("", List("Global Address List"));
+    params->m_IncludeBusinessAndHomeNumbers = GetParam().businessAndHome;
+    params->m_IncludeEntriesWithoutMobile = GetParam().withoutMobile;
+    Start(std::move(params));
+    ASSERT_TRUE(WaitForWorkerWaits(1));
+    EXPECT_EQ(GetParam().items, m_Requester.m_Items);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AddressBookProviderNumbers,
+    ::testing::Values(NumbersCase{"MobileOnly", false, false, "0701", {"Ann Lee [0701]"}},
+                      NumbersCase{"AllThree", true, false, "0701", {"Ann Lee [0201]", "Ann Lee [0301]", "Ann Lee [0701]"}},
+                      NumbersCase{"NoMobileNoEntry", false, false, nullptr, {}},
+                      NumbersCase{"NoMobileAskedFor", false, true, nullptr, {"Ann Lee []"}},
+                      NumbersCase{"BusinessAndHomeWithoutMobile", true, false, nullptr, {"Ann Lee [0201]", "Ann Lee [0301]"}}),
+    [](const ::testing::TestParamInfo<NumbersCase>& info) { return std::string(info.param.name); });
+
+TEST_F(AddressBookProvider, DistributionListsFromContainersOnlyWhenAskedFor)
+{
+    m_TestMAPI.AddEntry({kGAL, "c002", "Staff", CMAPIMailUser::kDistributionList, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, 0});
+    auto params = Lookup("", List("Global Address List"), Params::kResultTypeContactDetails);
+    params->m_IncludeDistributionLists = true;
+    Start(std::move(params));
+    ASSERT_TRUE(WaitForWorkerWaits(1));
+    ASSERT_EQ(1u, m_Requester.m_Details.size());
+    EXPECT_TRUE(m_Requester.m_Details[0].m_IsDistributionList);
+    EXPECT_EQ("Staff", m_Requester.m_Details[0].m_Name);
+    EXPECT_EQ(1u, m_Requester.m_Details[0].m_Source);
+    EXPECT_TRUE(m_Requester.m_Details[0].m_OutlookEntryId.IsEmpty());
+}
+
+TEST_F(AddressBookProvider, FailingFolderIsListedInTheBoxAndTheOthersKeepTheirResults)
+{
+    const auto workRows = std::make_shared<std::vector<CFakeContactRow>>();
+    workRows->push_back(Contact(L"Alan", L"Work", L"999"));
+    const CFakeObjectPtr work = m_Outlook.NewContactFolder(L"Work", L"00ef", workRows);
+    m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Work", L"", work));
+    m_Folder->Fail(L"GetTable", E_ACCESSDENIED, L"The store is offline.");
+    CMessageBoxCapture boxes;
+
+    Start(Lookup("a"));
+
+    EXPECT_EQ(std::vector<std::string>{"Alan Work [999]"}, m_Requester.m_Items);
+    ASSERT_EQ(1u, boxes.Boxes().size());
+    EXPECT_EQ("An error has occured (Ctrl-C to copy)\n\nError occurred accessing these address book(s):\n\n"
+              "Contacts (The store is offline., -2147024891)\n\n\n"
+              "Function: CMAPIMailUser_AsyncListProvider::DoSynchronousListFetch",
+              boxes.Boxes()[0].text);
+    EXPECT_TRUE(TraceHas(L"DoSynchronousListFetch (try-catch-1) COM Exception raised"));
+}
+
+TEST_F(AddressBookProvider, FailingContainerIsLeftAndTheWorkerGoesOn)
+{
+    m_TestMAPI.AddContainer(kSecondContainer, "Second", true);
+    m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Second", L"aa02", nullptr));
+    AddEntries(kGAL, 2, "amy");
+    AddEntries(kSecondContainer, 3, "abe");
+    m_TestMAPI.FailCall("GetContentsTable", 1, MAPI_E_CALL_FAILED);
+
+    Start(Lookup("a"));
+
+    ASSERT_TRUE(WaitForWorkerWaits(1));
+    EXPECT_EQ(std::vector<size_t>{3}, m_Requester.m_BatchSizes);
+    EXPECT_TRUE(TraceHas(L"WorkerThread COM Exception raised"));
+    EXPECT_TRUE(TraceHas(L"Finish processing current address book"));
+}
+
+TEST_F(AddressBookProvider, WorkerWhoseLogonFailedLeavesTheFoldersServing)
+{
+    m_TestMAPI.FailCall("MAPILogonEx", 0, MAPI_E_LOGON_FAILED);
+    AddEntries(kGAL, 2, "amy");
+    CEventLogCapture events;
+    Start(Lookup("a"));
+    Start(Lookup("b"));
+    EXPECT_EQ(std::vector<std::string>{"Bob Stone [333]"}, m_Requester.m_Items);
+    Provider().Stop();
+    m_Requester.Pump();
+    EXPECT_TRUE(m_Requester.m_BatchSizes.empty());
+    EXPECT_EQ(std::string::npos, m_TestMAPI.Journal().find("OpenAddressBook"));
+}
+
+TEST_F(AddressBookProvider, StopDuringTheSearchDropsItsResults)
+{
+    // The folder answers slowly, so that the search pumps after it.
+    const CFakeObjectPtr inner = m_Outlook.NewContactFolder(L"Contacts", L"00ee", m_Rows);
+    m_Folder->SetMethod(L"GetTable", [inner](const CFakeObject::Arguments& arguments) {
+        ::Sleep(120);
+        return Dispatch::Call(inner, L"GetTable", arguments.at(0), arguments.at(1));
+    });
+    m_Requester.OnNextPump([this] { Provider().Stop(); });
+
+    CAsyncListProviderFetchResult result;
+    Provider().StartListFetch(Lookup("a"), result, &m_Requester);
+
+    EXPECT_EQ(nullptr, result.m_ImmediateBatch);
+    EXPECT_TRUE(m_Requester.m_Items.empty());
+    EXPECT_FALSE(TraceHas(L"Matching contacts have been transfered"));
+    EXPECT_EQ(0u, m_Outlook.Log().CallsTo(L"Table.GetNextRow").size());
+}
+
+TEST_F(AddressBookProvider, LookupStartedDuringThePumpIsServedByTheOuterSearch)
+{
+    const CFakeObjectPtr inner = m_Outlook.NewContactFolder(L"Contacts", L"00ee", m_Rows);
+    m_Folder->SetMethod(L"GetTable", [inner](const CFakeObject::Arguments& arguments) {
+        ::Sleep(120);
+        return Dispatch::Call(inner, L"GetTable", arguments.at(0), arguments.at(1));
+    });
+    AddEntries(kGAL, 2, "bea");
+    CAsyncListProviderFetchResult innerResult;
+    m_Requester.OnNextPump([&] { innerResult = Start(Lookup("b")); });
+
+    // The outer lookup is the folder's alone: nothing of it is pending.
+    Start(Lookup("a", List("Contacts")));
+
+    EXPECT_TRUE(innerResult.m_Deferred);
+    EXPECT_TRUE(Provider().IsFetchInProgress());
+    ASSERT_TRUE(m_Requester.WaitForPostedBatches(1));
+    // The worker's batch may come in while the outer search pumps.
+    std::sort(m_Requester.m_Items.begin(), m_Requester.m_Items.end());
+    EXPECT_EQ((std::vector<std::string>{"Bob Stone [333]", "bea00000 [07700]", "bea00001 [07700]"}),
+              m_Requester.m_Items);
+    // "a" and "b", each through the slow folder and the one behind it.
+    EXPECT_EQ(4u, Filters().size());
+}
+
+TEST_F(AddressBookProvider, LookupSupersededBetweenBlocksIsCancelled)
+{
+    AddEntries(kGAL, 20000); // 200 blocks: the worker is still reading when "bo" comes
+    Start(Lookup("", List("Global Address List")));
+    ASSERT_TRUE(m_Requester.WaitForPostedBatches(1));
+
+    Start(Lookup("bo"));
+
+    ASSERT_TRUE(m_Requester.WaitForPostedBatches(1));
+    EXPECT_TRUE(TraceHas(L"Current search is being cancelled as search criterior has changed"));
+    EXPECT_EQ(std::vector<std::string>{"Bob Stone [333]"}, m_Requester.m_Items);
+    EXPECT_EQ(std::vector<size_t>{0}, m_Requester.m_BatchSizes);
+}
+
+TEST_F(AddressBookProvider, LookupBeforeInitialiseIsRefused)
+{
+    CMAPIMailUser_AsyncListProvider provider;
+    CAsyncListProviderFetchResult result;
+    try
+    {
+        provider.StartListFetch(Lookup("a"), result, &m_Requester);
+        ADD_FAILURE() << "accepted";
+    }
+    catch (const CGeneralException& e)
+    {
+        EXPECT_STREQ("CMAPIMailUser_AsyncListProvider::DoStartListFetch - Not Initialsed", e.what());
+        EXPECT_EQ(E_FAIL, e.GetHResult());
+    }
+    EXPECT_FALSE(provider.IsFetchInProgress());
+}
+} // namespace
