@@ -255,38 +255,66 @@ TEST_F(SettingsDlgTest, RibbonBoxStaysGreyedBeforeOutlook2010)
     EXPECT_FALSE(enabled);
 }
 
+struct LogoutCase
+{
+    const char* name;
+    bool reachable;
+    const char* gatewayError;  // scripted answer to the delete, or null
+    std::vector<int> answers;
+    bool loggedOut;
+    // A part of each box's text.
+    std::vector<std::string> boxes;
+};
+
 TEST_F(SettingsDlgTest, LogoutFromTheSheetSurvivesCancel)
 {
-    StoreSeededLogin();
-    bool logoutShownBefore = false;
-    std::string statusAfter;
-    bool loginShownAfter = false;
-    bool logoutShownAfter = true;
-    const INT_PTR result = RunSheet([&](HWND sheet) {
-        const HWND status = ChildDialog(Page(sheet, kLoginDetails));
-        logoutShownBefore = IsShown(status, IDC_LOGINSTATUS_LOGOUT) && !IsShown(status, IDC_SETUP_LOGIN);
-        PostClick(status, IDC_LOGINSTATUS_LOGOUT);
-        AfterPosted(sheet, [&, sheet, status] {
-            statusAfter = TextOf(::GetDlgItem(status, IDC_LOGINSTATUS_TEXT));
-            loginShownAfter = IsShown(status, IDC_SETUP_LOGIN) && IsShown(status, IDC_SETUP_CREATEINFO) &&
-                              IsShown(status, IDC_SETUP_CREATEACCOUNT);
-            logoutShownAfter = IsShown(status, IDC_LOGINSTATUS_LOGOUT);
-            PressSheetButton(sheet, PSBTN_CANCEL);
+    const LogoutCase cases[] = {
+        {"logged out", true, nullptr, {}, true, {"Successfull Logged Out"}},
+        {"no connection, no retry", false, nullptr, {IDNO}, false, {"Error occurred connecting"}},
+        {"refused by the gateway", true, "GATEWAY_ERROR", {}, false, {"Function: CLoginStatusCtrl::LogoutBtn_OnClicked"}},
+    };
+    for (const LogoutCase& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ResetSettings();
+        StoreSeededLogin();
+        GatewayTest::PrimaryRelay().SetReachable(c.reachable);
+        if (c.gatewayError)
+            m_Primary.Script("deleteauthfactor.aspx", CScriptedReply::Error(c.gatewayError));
+        m_Boxes.QueueAnswers(c.answers);
+        const size_t boxesBefore = m_Boxes.Boxes().size();
+        bool logoutShownBefore = false;
+        std::string statusAfter;
+        bool loginShownAfter = false;
+        bool logoutShownAfter = false;
+        const INT_PTR result = RunSheet([&](HWND sheet) {
+            const HWND status = ChildDialog(Page(sheet, kLoginDetails));
+            logoutShownBefore = IsShown(status, IDC_LOGINSTATUS_LOGOUT) && !IsShown(status, IDC_SETUP_LOGIN);
+            PostClick(status, IDC_LOGINSTATUS_LOGOUT);
+            AfterPosted(sheet, [&, sheet, status] {
+                statusAfter = TextOf(::GetDlgItem(status, IDC_LOGINSTATUS_TEXT));
+                loginShownAfter = IsShown(status, IDC_SETUP_LOGIN) && IsShown(status, IDC_SETUP_CREATEINFO) &&
+                                  IsShown(status, IDC_SETUP_CREATEACCOUNT);
+                logoutShownAfter = IsShown(status, IDC_LOGINSTATUS_LOGOUT);
+                PressSheetButton(sheet, PSBTN_CANCEL);
+            });
         });
-    });
-    EXPECT_EQ(0, result);
-    EXPECT_TRUE(logoutShownBefore);
-    EXPECT_TRUE(loginShownAfter);
-    EXPECT_FALSE(logoutShownAfter);
-    EXPECT_EQ("You are currently not logged into a ZentavoSoftware SMS Gateway\n\n"
-              "You need to login to to use the SMS Gateway services\n",
-              statusAfter);
-    Config().Load();
-    EXPECT_FALSE(LoggedIn());
-    const std::vector<CapturedMessageBox> boxes = m_Boxes.Boxes();
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ("Successfull Logged Out", boxes[0].text);
-    EXPECT_EQ(static_cast<UINT>(MB_OK), boxes[0].style);
+        GatewayTest::PrimaryRelay().SetReachable(true);
+        EXPECT_EQ(0, result);
+        EXPECT_TRUE(logoutShownBefore);
+        EXPECT_EQ(c.loggedOut, loginShownAfter);
+        EXPECT_EQ(!c.loggedOut, logoutShownAfter);
+        EXPECT_EQ(c.loggedOut ? "You are currently not logged into a ZentavoSoftware SMS Gateway\n\n"
+                                "You need to login to to use the SMS Gateway services\n"
+                              : "You are current logged into your ZentavoSoftware SMS Gateway\n\nUsername: testuser\n",
+                  statusAfter);
+        Config().Load();
+        EXPECT_EQ(!c.loggedOut, LoggedIn());
+        const std::vector<CapturedMessageBox> boxes = m_Boxes.Boxes();
+        ASSERT_EQ(boxesBefore + c.boxes.size(), boxes.size());
+        for (size_t i = 0; i < c.boxes.size(); ++i)
+            EXPECT_NE(std::string::npos, boxes[boxesBefore + i].text.find(c.boxes[i])) << boxes[boxesBefore + i].text;
+    }
 }
 
 TEST_F(SettingsDlgTest, LoginFromTheSheetOpensTheLoginDialog)
