@@ -52,65 +52,6 @@ LRESULT CZentavoSMSOutlookAddinSettings_AuthenticationPage::OnApply(UINT, WPARAM
     return PSNRET_NOERROR;
 }
 
-// Your Details --------------------------------------------------------------
-
-CMessageTable<CZentavoSMSOutlookAddinSettings_UserDetailsPage>
-CZentavoSMSOutlookAddinSettings_UserDetailsPage::GetMessageTable()
-{
-    using Page = CZentavoSMSOutlookAddinSettings_UserDetailsPage;
-    using Entry = CMessageEntry<Page>;
-    static const Entry entries[] = {
-        Entry::Message(WM_INITDIALOG, &Page::OnInitDialog,
-                       "CZentavoSMSOutlookAddinSettings_UserDetailsPage::OnInitDialog"),
-        Entry::Notify(kAnyControl, PSN_APPLY, &Page::OnApply, "CZentavoSMSOutlookAddinSettings_UserDetailsPage::OnApply"),
-    };
-    return entries;
-}
-
-LRESULT CZentavoSMSOutlookAddinSettings_UserDetailsPage::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
-{
-    m_MobileNumber = m_pPreferences->GetUsersMobilePhoneNumber();
-    CDataExchange(m_hWnd, false).Text(IDC_SETTINGS_MOBILENUMBER, m_MobileNumber);
-    return TRUE;
-}
-
-LRESULT CZentavoSMSOutlookAddinSettings_UserDetailsPage::OnApply(UINT, WPARAM, LPARAM, bool&)
-{
-    if (!CDataExchange(m_hWnd, true).Text(IDC_SETTINGS_MOBILENUMBER, m_MobileNumber))
-        return PSNRET_INVALID;
-    m_pPreferences->SetUsersMobilePhoneNumber(m_MobileNumber);
-    return Validate();
-}
-
-// Signature -----------------------------------------------------------------
-
-CMessageTable<CZentavoSMSOutlookAddinSettings_SignaturePage>
-CZentavoSMSOutlookAddinSettings_SignaturePage::GetMessageTable()
-{
-    using Page = CZentavoSMSOutlookAddinSettings_SignaturePage;
-    using Entry = CMessageEntry<Page>;
-    static const Entry entries[] = {
-        Entry::Message(WM_INITDIALOG, &Page::OnInitDialog, "CZentavoSMSOutlookAddinSettings_SignaturePage::OnInitDialog"),
-        Entry::Notify(kAnyControl, PSN_APPLY, &Page::OnApply, "CZentavoSMSOutlookAddinSettings_SignaturePage::OnApply"),
-    };
-    return entries;
-}
-
-LRESULT CZentavoSMSOutlookAddinSettings_SignaturePage::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
-{
-    m_Signature = m_pPreferences->GetDefaultMessageSignature();
-    CDataExchange(m_hWnd, false).Text(IDC_SETTINGS_SIGNATURE, m_Signature);
-    return TRUE;
-}
-
-LRESULT CZentavoSMSOutlookAddinSettings_SignaturePage::OnApply(UINT, WPARAM, LPARAM, bool&)
-{
-    if (!CDataExchange(m_hWnd, true).Text(IDC_SETTINGS_SIGNATURE, m_Signature))
-        return PSNRET_INVALID;
-    m_pPreferences->SetDefaultMessageSignature(m_Signature);
-    return Validate();
-}
-
 // Preferences ---------------------------------------------------------------
 
 CMessageTable<CZentavoSMSOutlookAddinSettings_PreferencesPage>

@@ -93,38 +93,84 @@ private:
     CLoginStatusCtrl m_LoginStatus;
 };
 
+// A page that edits one text of the working preferences in one edit box;
+// T names the box (kEditId), the handlers and the preference's getter and
+// setter (Load, Store).
+template <typename T>
+class CTextPreferencePageImpl : public CPreferencesPageImpl<T>
+{
+public:
+    static CMessageTable<T> GetMessageTable()
+    {
+        using Entry = CMessageEntry<T>;
+        static const Entry entries[] = {
+            Entry::Message(WM_INITDIALOG, &CTextPreferencePageImpl::OnInitDialog, T::kInitDialogName),
+            Entry::Notify(kAnyControl, PSN_APPLY, &CTextPreferencePageImpl::OnApply, T::kApplyName),
+        };
+        return entries;
+    }
+
+private:
+    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, bool&)
+    {
+        m_Text = T::Load(*this->m_pPreferences);
+        CDataExchange(this->m_hWnd, false).Text(T::kEditId, m_Text);
+        return TRUE;
+    }
+
+    LRESULT OnApply(UINT, WPARAM, LPARAM, bool&)
+    {
+        if (!CDataExchange(this->m_hWnd, true).Text(T::kEditId, m_Text))
+            return PSNRET_INVALID;
+        T::Store(*this->m_pPreferences, m_Text);
+        return this->Validate();
+    }
+
+    std::string m_Text;
+};
+
 class CZentavoSMSOutlookAddinSettings_UserDetailsPage
-    : public CPreferencesPageImpl<CZentavoSMSOutlookAddinSettings_UserDetailsPage>
+    : public CTextPreferencePageImpl<CZentavoSMSOutlookAddinSettings_UserDetailsPage>
 {
 public:
     enum
     {
-        IDD = IDD_SETTINGS_USERDETAILS
+        IDD = IDD_SETTINGS_USERDETAILS,
+        kEditId = IDC_SETTINGS_MOBILENUMBER
     };
-    static CMessageTable<CZentavoSMSOutlookAddinSettings_UserDetailsPage> GetMessageTable();
+    static constexpr const char* kInitDialogName = "CZentavoSMSOutlookAddinSettings_UserDetailsPage::OnInitDialog";
+    static constexpr const char* kApplyName = "CZentavoSMSOutlookAddinSettings_UserDetailsPage::OnApply";
 
-private:
-    LRESULT OnInitDialog(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
-    LRESULT OnApply(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
-
-    std::string m_MobileNumber;
+    static std::string Load(CConfigZentavoSMSOutlookAddin_UserPreferences& preferences)
+    {
+        return preferences.GetUsersMobilePhoneNumber();
+    }
+    static void Store(CConfigZentavoSMSOutlookAddin_UserPreferences& preferences, const std::string& number)
+    {
+        preferences.SetUsersMobilePhoneNumber(number);
+    }
 };
 
 class CZentavoSMSOutlookAddinSettings_SignaturePage
-    : public CPreferencesPageImpl<CZentavoSMSOutlookAddinSettings_SignaturePage>
+    : public CTextPreferencePageImpl<CZentavoSMSOutlookAddinSettings_SignaturePage>
 {
 public:
     enum
     {
-        IDD = IDD_SETTINGS_SIGNATURE
+        IDD = IDD_SETTINGS_SIGNATURE,
+        kEditId = IDC_SETTINGS_SIGNATURE
     };
-    static CMessageTable<CZentavoSMSOutlookAddinSettings_SignaturePage> GetMessageTable();
+    static constexpr const char* kInitDialogName = "CZentavoSMSOutlookAddinSettings_SignaturePage::OnInitDialog";
+    static constexpr const char* kApplyName = "CZentavoSMSOutlookAddinSettings_SignaturePage::OnApply";
 
-private:
-    LRESULT OnInitDialog(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
-    LRESULT OnApply(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
-
-    std::string m_Signature;
+    static std::string Load(CConfigZentavoSMSOutlookAddin_UserPreferences& preferences)
+    {
+        return preferences.GetDefaultMessageSignature();
+    }
+    static void Store(CConfigZentavoSMSOutlookAddin_UserPreferences& preferences, const std::string& signature)
+    {
+        preferences.SetDefaultMessageSignature(signature);
+    }
 };
 
 class CZentavoSMSOutlookAddinSettings_PreferencesPage
