@@ -99,7 +99,7 @@ private:
     }
 
     // The frame's client area is the control plus the margins on every side.
-    // The extended style counts too: a modal frame's border is part of it.
+    // With the extended style too, so the margins hold whatever it adds.
     void FitAroundControl()
     {
         RECT frame = {};
