@@ -164,8 +164,8 @@ TEST_F(PluginCoreTest, UninitialiseStopsTheWorkerWhenThePreferencesCannotBeSaved
     Plugin().m_BalanceClient.Uninitialise();
 }
 
-// The set-up dialog answers Cancel until its login page exists, so only a
-// stored access-key login counts.
+// Only a stored access-key login counts. This executable carries no dialog
+// templates, so the set-up dialog cannot open here; tests/ui runs it.
 TEST_F(PluginCoreTest, CheckConfigurationNeedsAnAccessKeyLogin)
 {
     struct Case

@@ -123,6 +123,12 @@ CWindowStep& CWindowStep::PressText(const std::string& buttonText)
     return *this;
 }
 
+CWindowStep& CWindowStep::Run(std::function<void(HWND dialog)> action)
+{
+    m_Action = std::move(action);
+    return *this;
+}
+
 bool CWindowStep::Matches(const CSeenWindow& seen) const
 {
     if (m_Caption.first && m_Caption.second != seen.caption)
@@ -222,7 +228,8 @@ void CWindowDriver::Answer(HWND dialog)
         ::SetTimer(dialog, kCloseTimer, kCloseGraceMs, &CWindowDriver::CloseTimerProc);
     }
     m_Seen.push_back(seen);
-    PostPress(dialog, seen.answer);
+    if (seen.answer)
+        PostPress(dialog, seen.answer);
 }
 
 int CWindowDriver::Perform(HWND dialog, const CWindowStep& step)
@@ -245,6 +252,11 @@ int CWindowDriver::Perform(HWND dialog, const CWindowStep& step)
             ::SendMessageA(box, BM_SETCHECK, check.second ? BST_CHECKED : BST_UNCHECKED, 0);
             ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(check.first, BN_CLICKED), reinterpret_cast<LPARAM>(box));
         }
+    }
+    if (step.m_Action)
+    {
+        step.m_Action(dialog);
+        return 0;
     }
     if (step.m_ButtonId)
     {

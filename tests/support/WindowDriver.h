@@ -23,6 +23,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,7 +46,7 @@ struct CSeenWindow
     std::vector<std::string> texts;
     std::vector<CSeenControl> controls;
     bool expected = false;
-    // The id of the button pressed.
+    // The id of the button pressed; 0 when a step's action answered.
     int answer = 0;
 
     const CSeenControl* Control(int id) const;
@@ -64,6 +65,10 @@ public:
     CWindowStep& Press(int buttonId);
     // By the button's text, its '&' markers left out.
     CWindowStep& PressText(const std::string& buttonText);
+    // Runs the action inside the dialog's modal loop instead of pressing a
+    // button, for windows whose controls sit in child dialogs; the action
+    // answers the window itself (posting its clicks, ending it).
+    CWindowStep& Run(std::function<void(HWND dialog)> action);
 
 private:
     friend class CWindowDriver;
@@ -77,6 +82,7 @@ private:
     std::vector<std::pair<int, bool>> m_Checks;
     int m_ButtonId = 0;
     std::string m_ButtonText;
+    std::function<void(HWND)> m_Action;
 };
 
 class CWindowDriver

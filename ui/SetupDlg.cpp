@@ -1,6 +1,0 @@
-#include "ui/SetupDlg.h"
-
-INT_PTR CSetupDlg::DoModal(HWND)
-{
-    return IDCANCEL;
-}
