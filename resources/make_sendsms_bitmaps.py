@@ -61,6 +61,10 @@ def glyph(kind, size):
             t = i / steps
             put(x0 + (x1 - x0) * t, y0 + (y1 - y0) * t, colour)
 
+    def path(colour, *points):
+        for (x0, y0), (x1, y1) in zip(points, points[1:]):
+            line(x0, y0, x1, y1, colour)
+
     def circle(cx, cy, r, colour, fill=None):
         for y in range(size):
             for x in range(size):
@@ -72,11 +76,9 @@ def glyph(kind, size):
 
     if kind == "send":
         rect(2, 5, 14, 14, 1, 3)
-        line(2, 5, 8, 10, 1)
-        line(14, 5, 8, 10, 1)
-        line(12, 2, 17, 2, 4)
-        line(17, 2, 15, 0, 4)
-        line(17, 2, 15, 4, 4)
+        path(1, (2, 5), (8, 10), (14, 5))
+        path(4, (12, 2), (17, 2), (15, 0))
+        path(4, (17, 2), (15, 4))
     elif kind == "options":
         circle(9, 9, 6, 6, 3)
         circle(9, 9, 2.5, 2)
@@ -84,29 +86,20 @@ def glyph(kind, size):
             line(x0, y0, x1, y1, 6)
     elif kind == "help":
         circle(9, 9, 8, 2, 2)
-        line(7, 6, 9, 4, 3)
-        line(9, 4, 11, 6, 3)
-        line(11, 6, 9, 9, 3)
-        line(9, 9, 9, 11, 3)
+        path(3, (7, 6), (9, 4), (11, 6), (9, 9), (9, 11))
         rect(9, 13, 9, 14, 3)
     elif kind == "schedule":
         circle(9, 9, 7.5, 1, 3)
-        line(9, 9, 9, 4, 1)
-        line(9, 9, 13, 9, 5)
+        path(1, (9, 4), (9, 9))
+        path(5, (9, 9), (13, 9))
     elif kind == "reports":
         rect(3, 2, 15, 16, 1, 3)
-        line(5, 9, 8, 13, 4)
-        line(8, 13, 13, 5, 4)
-    elif kind == "advanced_closed":
-        line(4, 6, 9, 11, 1)
-        line(9, 11, 14, 6, 1)
-        line(4, 9, 9, 14, 1)
-        line(9, 14, 14, 9, 1)
-    elif kind == "advanced_open":
-        line(4, 11, 9, 6, 1)
-        line(9, 6, 14, 11, 1)
-        line(4, 14, 9, 9, 1)
-        line(9, 9, 14, 14, 1)
+        path(4, (5, 9), (8, 13), (13, 5))
+    elif kind in ("advanced_closed", "advanced_open"):
+        # Two chevrons, pointing down while the row is closed, up when open.
+        tip, wing = (5, 0) if kind == "advanced_closed" else (0, 5)
+        for top in (6, 9):
+            path(1, (4, top + wing), (9, top + tip), (14, top + wing))
     elif kind == "spare":
         circle(9, 9, 3, 7, 7)
     return img

@@ -8,6 +8,7 @@
 #include "tests/support/WindowDriver.h"
 
 #include <fstream>
+#include <functional>
 
 namespace
 {
@@ -84,24 +85,19 @@ TEST_F(SendSMSWindow, EachPolicyValueOnEachControl)
         std::function<bool(SendSMSWindow&)> enabled;
         std::function<bool(SendSMSWindow&)> shown;
     };
-    const auto buttonState = [](SendSMSWindow& test, UINT command) {
-        return test.m_pDlg->MainToolbar().GetButtonState(command);
+    // A toolbar button with the separator that hides with it.
+    const auto toolbarButton = [](const char* policy, UINT command, UINT separator) {
+        const auto state = [](SendSMSWindow& test, UINT id) { return test.m_pDlg->MainToolbar().GetButtonState(id); };
+        return Control{policy, [=](SendSMSWindow& t) { return (state(t, command) & TBSTATE_ENABLED) != 0; },
+                       [=](SendSMSWindow& t) {
+                           const bool shown = !(state(t, separator) & TBSTATE_HIDDEN);
+                           EXPECT_EQ(shown, !(state(t, command) & TBSTATE_HIDDEN));
+                           return shown;
+                       }};
     };
     const Control controls[] = {
-        {"ZentavoSMSUIOptionsButton",
-         [&](SendSMSWindow& t) { return (buttonState(t, ID_SENDSMS_OPTIONS) & TBSTATE_ENABLED) != 0; },
-         [&](SendSMSWindow& t) {
-             const bool separator = !(buttonState(t, ID_SENDSMS_OPTIONS_SEPARATOR) & TBSTATE_HIDDEN);
-             EXPECT_EQ(separator, !(buttonState(t, ID_SENDSMS_OPTIONS) & TBSTATE_HIDDEN));
-             return separator;
-         }},
-        {"ZentavoSMSUIAvailableBalanceButton",
-         [&](SendSMSWindow& t) { return (buttonState(t, ID_SENDSMS_BALANCE) & TBSTATE_ENABLED) != 0; },
-         [&](SendSMSWindow& t) {
-             const bool separator = !(buttonState(t, ID_SENDSMS_BALANCE_SEPARATOR) & TBSTATE_HIDDEN);
-             EXPECT_EQ(separator, !(buttonState(t, ID_SENDSMS_BALANCE) & TBSTATE_HIDDEN));
-             return separator;
-         }},
+        toolbarButton("ZentavoSMSUIOptionsButton", ID_SENDSMS_OPTIONS, ID_SENDSMS_OPTIONS_SEPARATOR),
+        toolbarButton("ZentavoSMSUIAvailableBalanceButton", ID_SENDSMS_BALANCE, ID_SENDSMS_BALANCE_SEPARATOR),
         {"ZentavoSMSUIAllowRepliesCheckbox", [](SendSMSWindow& t) { return t.Enabled(IDC_SENDSMS_REPLIES); },
          [](SendSMSWindow& t) { return t.Visible(IDC_SENDSMS_REPLIES); }},
         {"ZentavoSMSUIFromFieldEditbox", [](SendSMSWindow& t) { return t.Enabled(IDC_SENDSMS_FROM); },
