@@ -70,13 +70,6 @@ TEST_F(SendSMSWindow, OpensFromTheSettings)
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 
-TEST_F(SendSMSWindow, SignatureLineBreaksCountOneCharacterEach)
-{
-    Open({{"DefaultMessageSignature", "Kind regards"}});
-    EXPECT_EQ("146", ItemText(IDC_SENDSMS_CHARS_LEFT));
-    EXPECT_EQ("1", ItemText(IDC_SENDSMS_PARTS));
-}
-
 TEST_F(SendSMSWindow, EachPolicyValueOnEachControl)
 {
     struct Control

@@ -43,17 +43,6 @@ TEST_F(SendSMSWindow, FromItemsCarryTheirData)
     }
 }
 
-TEST_F(SendSMSWindow, ChoosingAnItemSetsTheAccountSettingsFlag)
-{
-    LoadSettings({{"DefaultSendersId", "ALPHA"}, {"DefaultSendersIdUseReplyable", "0"}});
-    Remember({"ALPHA"});
-    OpenWindow();
-    ChooseFromItem(1);
-    EXPECT_TRUE(m_pDlg->GetUseAccountSettings());
-    ChooseFromItem(0);
-    EXPECT_FALSE(m_pDlg->GetUseAccountSettings());
-}
-
 TEST_F(SendSMSWindow, ClearListAsksAndPutsThePreviousTextBack)
 {
     struct Case
@@ -84,6 +73,9 @@ TEST_F(SendSMSWindow, ClearListAsksAndPutsThePreviousTextBack)
         EXPECT_EQ(c.remembered, Remembered());
         EXPECT_EQ(c.items, ComboItems(IDC_SENDSMS_FROM));
         EXPECT_EQ("BETA", ItemText(IDC_SENDSMS_FROM));
+        EXPECT_FALSE(m_pDlg->GetUseAccountSettings());
+        ChooseFromItem(static_cast<int>(c.items.size()) - 2);
+        EXPECT_TRUE(m_pDlg->GetUseAccountSettings());
         Close();
     }
 }

@@ -17,6 +17,17 @@ int ButtonImage(const CZentavoToolbar& toolbar, UINT command)
     return info.iImage;
 }
 
+// A mouse click in the middle of the button, as the toolbar receives it.
+void Click(const CZentavoToolbar& toolbar, UINT command)
+{
+    RECT button = {};
+    ::SendMessageA(toolbar.GetWindow(), TB_GETRECT, command, reinterpret_cast<LPARAM>(&button));
+    const LPARAM at = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    ::SendMessageA(toolbar.GetWindow(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageA(toolbar.GetWindow(), WM_LBUTTONUP, 0, at);
+    SendSMSWindow::Pump(50);
+}
+
 bool Hidden(const CZentavoToolbar& toolbar, UINT command)
 {
     return (toolbar.GetButtonState(command) & TBSTATE_HIDDEN) != 0;
@@ -92,7 +103,7 @@ TEST_F(SendSMSWindow, AdvancedRowOpensHiddenAndTogglesWithItsImage)
     for (int click = 0; click < 2; ++click)
     {
         SCOPED_TRACE(click);
-        ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(ID_SENDSMS_ADVANCED, BN_CLICKED), 0);
+        Click(m_pDlg->MainToolbar(), ID_SENDSMS_ADVANCED);
         EXPECT_EQ(hiddenAfter[click], (host.GetBandStyle(IDC_SENDSMS_ADVANCED_TOOLBAR) & RBBS_HIDDEN) != 0);
         EXPECT_EQ(shownImage[click], ButtonImage(m_pDlg->MainToolbar(), ID_SENDSMS_ADVANCED));
         const int height = CWindow(rebar).GetClientRect().bottom;
