@@ -8,7 +8,9 @@
 #include "tests/support/WindowDriver.h"
 
 #include <fstream>
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace
 {
@@ -278,6 +280,58 @@ TEST_F(SendSMSWindow, HelpOpensTheSendSMSHelpPage)
     ::DeleteFileA(output.c_str());
     ::SetEnvironmentVariableA("ZENTAVO_RECORDER_OUTPUT", nullptr);
     EXPECT_EQ("http://www.zentavosms.com/redir?page=oladdin_help_sendsms&refer=oladdin&ver=5.0.1", line);
+}
+
+// A 2 x 2 bitmap of 24 bits per pixel, rows padded to 8 bytes.
+std::string SmallBitmapFile()
+{
+    std::string file = "BM";
+    const auto put = [&file](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            file += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    put(14 + 40 + 16, 4);
+    put(0, 4);
+    put(14 + 40, 4);
+    for (std::uint32_t value : {40u, 2u, 2u})
+        put(value, 4);
+    put(1, 2);
+    put(24, 2);
+    for (int i = 0; i < 6; ++i)
+        put(0, 4);
+    file += std::string(16, '\x7F');
+    return file;
+}
+
+TEST_F(SendSMSWindow, LogoBesideTheModuleWhenItLoads)
+{
+    struct Case
+    {
+        const char* what;
+        std::optional<std::string> file;
+        LONG width;
+    };
+    // The template's own 20-pixel placeholder until a logo replaces it.
+    const Case cases[] = {
+        {"no file", std::nullopt, 20},
+        {"a bitmap", SmallBitmapFile(), 2},
+        {"not a bitmap", std::string("not a bitmap"), 20},
+    };
+    const std::string path = ProgramBesideTest("Logo.bmp");
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        if (c.file)
+            std::ofstream(path, std::ios::binary) << *c.file;
+        Open();
+        BITMAP shown = {};
+        const auto image = reinterpret_cast<HBITMAP>(::SendMessageA(Item(IDC_SENDSMS_LOGO), STM_GETIMAGE, IMAGE_BITMAP, 0));
+        ASSERT_NE(0, ::GetObjectA(image, sizeof(shown), &shown));
+        EXPECT_EQ(c.width, shown.bmWidth);
+        Close();
+        ::DeleteFileA(path.c_str());
+    }
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 
 TEST_F(SendSMSWindow, Screenshots)
