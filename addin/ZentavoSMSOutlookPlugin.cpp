@@ -10,9 +10,11 @@
 #include "core/Win32Utils.h"
 #include "gateway/SMSGatewayHTTPInterfaceClient.h"
 #include "gateway/ZentavoSMSGatewayAuthenticationManager.h"
+#include "resources/resource.h"
 #include "ui/InternetExplorerUtils.h"
 #include "ui/PaintBkgnd.h"
 #include "ui/SetupDlg.h"
+#include "ui/ZentavoToolbars.h"
 
 #include <comdef.h>
 
@@ -175,6 +177,13 @@ void CZentavoSMSOutlookPlugin::SetupDialogBackground(IPaintBkgndWindow* window)
 {
     if (window && m_pOutlookVersionCapabilites && m_pOutlookVersionCapabilites->m_bPlainBackground)
         window->SetBackgroundColour(m_pOutlookVersionCapabilites->m_crBackgroundColour);
+}
+
+void CZentavoSMSOutlookPlugin::SetupToolbarBackground(CZentavoToolbars* toolbars)
+{
+    const COutlookVersionCapabilites* const capabilities = m_pOutlookVersionCapabilites;
+    if (toolbars && capabilities && capabilities->m_bClassicLook1 && capabilities->m_bClassicLook2)
+        toolbars->SetBackgroundBitmapId(IDB_TOOLBAR_BACKGROUND);
 }
 
 void CZentavoSMSOutlookPlugin::ShowWebPage(bool secure, const std::string& page, const std::string& extra)

@@ -18,6 +18,7 @@
 
 class COutlookVersionCapabilites;
 class IPaintBkgndWindow;
+class CZentavoToolbars;
 
 class CZentavoSMSOutlookPlugin
 {
@@ -65,6 +66,9 @@ public:
     // A dialog's plain background colour, when the running Outlook asks for
     // one; otherwise the dialog keeps the system's.
     void SetupDialogBackground(IPaintBkgndWindow* window);
+    // The banded background behind toolbars, for the classic look of
+    // Outlook versions before 15; otherwise the rebar's own.
+    void SetupToolbarBackground(CZentavoToolbars* toolbars);
 
     // Opens one of the service's pages, through its redirect on the web
     // host, in the default browser. Failures are shown in the error box.
