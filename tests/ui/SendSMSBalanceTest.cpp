@@ -2,31 +2,13 @@
 // through the plug-in core's balance client, as the window's timer polls it.
 #include "tests/ui/SendSMSWindowFixture.h"
 
-#include "core/GatewayAddresses.h"
+#include "tests/support/GatewayTest.h"
+#include "tests/support/WindowDriver.h"
 #include "tests/support/GatewaySimulator.h"
 
-#include <stdexcept>
 
-namespace
-{
-// The product reads the gateway addresses once per process: they are set
-// before the first test.
-class CSimulatorAddresses : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        const CGatewaySimulator primary = CGatewaySimulator::Primary();
-        const CGatewaySimulator backup = CGatewaySimulator::Backup();
-        ::SetEnvironmentVariableA(GatewayAddresses::kPrimaryURLVariable, primary.HttpsServer().c_str());
-        ::SetEnvironmentVariableA(GatewayAddresses::kBackupURLVariable, backup.HttpsServer().c_str());
-        if (GetGatewayPrimaryURL() != primary.HttpsServer())
-            throw std::runtime_error("the gateway addresses were read before the tests set them");
-    }
-};
-
-::testing::Environment* const s_Addresses = ::testing::AddGlobalTestEnvironment(new CSimulatorAddresses);
-} // namespace
+// The gateway addresses point at the simulator for the whole executable
+// (tests/support/GatewayTest.cpp sets them before the first test).
 
 // Outside the scratch registry: WinINet takes its certificate settings from
 // the prefix's own HKEY_CURRENT_USER.
@@ -44,7 +26,7 @@ TEST(SendSMSBalance, SeededBalanceAppearsAfterATick)
     const int savedMode = config.m_AuthMode;
     const std::string savedAccessKey = config.GetAccessKey();
     const std::string savedSecretKey = config.GetSecretKey();
-    config.m_AuthMode = 2;
+    config.m_AuthMode = 5;  // logged in with the seeded key pair
     config.SetAccessKey(kAccessKey);
     config.SetSecretKey(kSecretKey);
     plugin.m_UserPreferences.SetShowCurrentBalance(true);
@@ -53,6 +35,7 @@ TEST(SendSMSBalance, SeededBalanceAppearsAfterATick)
     client.Initialise();
 
     auto* dialog = new CSendSMSDlg;
+    CWindowDriver driver;  // any box is answered and reported, never left waiting
     const HWND window = dialog->Create(nullptr);
     ASSERT_NE(nullptr, window);
     const std::string expected = "Available Balance: " + std::to_string(kBalance);
@@ -70,4 +53,5 @@ TEST(SendSMSBalance, SeededBalanceAppearsAfterATick)
     ASSERT_FALSE(requests.empty());
     EXPECT_EQ(kAccessKey, requests.back().Field("accesskey"));
     EXPECT_TRUE(events.Texts().empty());
+    EXPECT_EQ("", driver.Problems());
 }
