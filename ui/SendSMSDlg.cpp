@@ -8,6 +8,7 @@
 #include "platform/ModuleInstance.h"
 #include "ui/AboutDlg.h"
 #include "ui/BitmapFile.h"
+#include "ui/ZentavoSMSOutlookAddinSettingsDlg.h"
 
 #include <algorithm>
 #include <vector>
@@ -56,6 +57,7 @@ CMessageTable<CSendSMSDlg> CSendSMSDlg::GetMessageTable()
                        "CSendSMSDlg::OnUserMsg_ResetFromText"),
         Entry::Command(IDCANCEL, &CSendSMSDlg::OnCancel, "CSendSMSDlg::OnCancel"),
         Entry::Command(ID_SENDSMS_HELP, &CSendSMSDlg::OnHelp, "CSendSMSDlg::OnHelp"),
+        Entry::Command(ID_SENDSMS_OPTIONS, &CSendSMSDlg::Toolbar_ShowOptions, "CSendSMSDlg::Toolbar_ShowOptions"),
         Entry::Command(ID_SENDSMS_ADVANCED, &CSendSMSDlg::OnShowAdvancedToolbar, "CSendSMSDlg::OnShowAdvancedToolbar"),
         Entry::Command(IDC_SENDSMS_REPLIES, &CSendSMSDlg::AllowReplies_OnClicked, "CSendSMSDlg::AllowReplies_OnClicked",
                        BN_CLICKED),
@@ -250,6 +252,24 @@ LRESULT CSendSMSDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, bool& handled)
 LRESULT CSendSMSDlg::OnHelp(UINT, WPARAM, LPARAM, bool&)
 {
     Plugin().ShowSendSMSHelpPage();
+    return 0;
+}
+
+// A login or logout on the Login Details page is stored at once and
+// survives Cancel, so the window catches up whatever the sheet answered.
+LRESULT CSendSMSDlg::Toolbar_ShowOptions(UINT, WPARAM, LPARAM, bool&)
+{
+    {
+        CZentavoSMSOutlookAddinSettingsDlg settings("ZentavoSMS Outlook Add-in Settings");
+        settings.SetServices(m_pAddinServices);
+        settings.DoModal(::GetActiveWindow());
+    }
+    CZentavoSMSOutlookPlugin& plugin = Plugin();
+    plugin.m_BalanceClient.SetAccessKeys(plugin.m_Config.GetAccessKey(), plugin.m_Config.GetSecretKey());
+    RefreshBalance();
+    SetUserContextMode(plugin.m_UserPreferences.GetEnableUserContextSupport());
+    m_AdvancedToolbar.EnableForAuthMode(plugin.m_Config.m_AuthMode);
+    UpdateCharacterCount();
     return 0;
 }
 

@@ -116,6 +116,9 @@ private:
     LRESULT OnCancel(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnHelp(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnShowAdvancedToolbar(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    // The settings sheet; afterwards the balance, the user-context mode, the
+    // advanced toolbar and the counters follow what it stored.
+    LRESULT Toolbar_ShowOptions(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT AllowReplies_OnClicked(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT Text_OnChange(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT From_OnSelChange(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);

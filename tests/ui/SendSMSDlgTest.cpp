@@ -347,3 +347,20 @@ TEST_F(SendSMSWindow, Screenshots)
     Open({{"ZentavoSMSEnableUserContextSupport", "1"}});
     SaveScreenshot("SendSMSDlg_UserContext.png");
 }
+
+// Options opens the settings sheet; whatever it answers, the window then
+// follows what the settings hold (a login or logout there is stored at once).
+TEST_F(SendSMSWindow, OptionsSheetThenTheWindowCatchesUp)
+{
+    Open();
+    EXPECT_FALSE(m_pDlg->GetUserContextMode());
+    Plugin().m_UserPreferences.SetEnableUserContextSupport(true);
+    {
+        CWindowDriver driver;
+        driver.Expect().Caption("ZentavoSMS Outlook Add-in Settings").Press(IDCANCEL);
+        ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(ID_SENDSMS_OPTIONS, BN_CLICKED), 0);
+        EXPECT_EQ("", driver.Problems());
+    }
+    EXPECT_TRUE(m_pDlg->GetUserContextMode());
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
