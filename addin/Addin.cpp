@@ -61,6 +61,7 @@ const DISPID kExplorerActivate = 0xF001;
 const DISPID kExplorerBeforeFolderSwitch = 0xF003;
 const DISPID kExplorerSelectionChange = 0xF007;
 const DISPID kOptionsPagesAdd = 0xF005;
+const DISPID kClick = 1;
 const DISPID kItemContextMenuDisplay = 0xFB41;
 const DISPID kNewInspector = 0xF001;
 const long kAppointmentClass = 26;
@@ -144,6 +145,12 @@ CAddin::CAddin()
     m_ExpEvents.On(kExplorerBeforeFolderSwitch, [this](CEventArguments& arguments) {
         OnExplorerBeforeFolderSwitch(arguments.Dispatch(0), arguments.Bool(1));
     });
+    // The buttons' clicks: command bar (1, 2) and the legacy context menu (3-5).
+    m_CommandButton1Events.On(kClick, [this](CEventArguments&) { Callback_ItemExtender_ShowSendSMSWindow(); });
+    m_CommandButton2Events.On(kClick, [this](CEventArguments&) { Callback_ItemExtender_ReplyViaSMSForSelectedItem(); });
+    m_CommandButton3Events.On(kClick, [this](CEventArguments&) { Callback_ItemExtender_SendSMSToSelectedContact(); });
+    m_CommandButton4Events.On(kClick, [this](CEventArguments&) { Callback_ItemExtender_ReplyViaSMSForSelectedItem(); });
+    m_CommandButton5Events.On(kClick, [this](CEventArguments&) { Callback_ItemExtender_ForwardSelectedContactViaSMS(); });
     m_AppEvents.On(kOptionsPagesAdd, [this](CEventArguments& arguments) { OnOptionsAddPages(arguments.Dispatch(0)); });
     m_AppEvents11.On(kItemContextMenuDisplay, [this](CEventArguments& arguments) {
         OnItemContextMenuDisplay(arguments.Dispatch(0), arguments.Dispatch(1));
@@ -736,22 +743,24 @@ std::string& CAddin::Callback_ItemExtender_GetUsersMobileNumber(std::string& num
     return number;
 }
 
-// The commands open the Send SMS window, which arrives with its own layer;
-// until then they do nothing.
 void CAddin::Callback_ItemExtender_ReplyViaSMSForSelectedItem()
 {
+    CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.ReplyViaSMS(m_spApp);
 }
 
 void CAddin::Callback_ItemExtender_ShowSendSMSWindow()
 {
+    CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.ShowSendSMSDlg(m_spApp, this);
 }
 
 void CAddin::Callback_ItemExtender_SendSMSToSelectedContact()
 {
+    CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.SendSMSToContacts(m_spApp);
 }
 
 void CAddin::Callback_ItemExtender_ForwardSelectedContactViaSMS()
 {
+    CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.ForwardContactViaSMSMessage(m_spApp);
 }
 
 IDispatchPtr& CAddin::Callback_ItemExtender_GetOutlookApplication()

@@ -9,7 +9,9 @@
 #include "core/ConfigZentavoSMSOutlookAddin.h"
 #include "core/ConfigZentavoSMSOutlookAddin_UserPreferences.h"
 #include "core/TraceLogging.h"
+#include "contacts/SMSContact.h"
 #include "gateway/SMSGatewayHTTPInterfaceClientAsync.h"
+#include "platform/ComPtr.h"
 
 #include <windows.h>
 
@@ -17,6 +19,8 @@
 #include <string>
 
 class COutlookVersionCapabilites;
+class CSendSMSDlg;
+class IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider;
 class IPaintBkgndWindow;
 class CZentavoToolbars;
 
@@ -69,6 +73,20 @@ public:
     // The banded background behind toolbars, for the classic look of
     // Outlook versions before 15; otherwise the rebar's own.
     void SetupToolbarBackground(CZentavoToolbars* toolbars);
+
+    // The user's commands. Each opens a new modeless Send SMS window, which
+    // frees itself when it closes; failures are shown in the error box.
+    void ShowSendSMSDlg(IDispatchPtr application,
+                        IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider* services);
+    // To the number in the sender address of the one selected SMS reply.
+    void ReplyViaSMS(IDispatchPtr application);
+    // To the selected contacts (distribution lists expanded).
+    void SendSMSToContacts(IDispatchPtr application);
+    // A window whose text is the selected contacts' names and numbers.
+    void ForwardContactViaSMSMessage(IDispatchPtr application);
+    // Appends the selection's contacts with a name and a mobile number, in
+    // selection order, each list's members at its place.
+    void GetSelectedContacts(IDispatchPtr application, CSMSContactVector& contacts, bool expandLists);
 
     // Opens one of the service's pages, through its redirect on the web
     // host, in the default browser. Failures are shown in the error box.

@@ -1,0 +1,146 @@
+// The plug-in core's commands against the test Outlook: each opens a Send
+// SMS window of this thread, found and read back, or shows its box.
+#include "tests/ui/SendSMSWindowFixture.h"
+
+#include "platform/OfficeIds.h"
+#include "resources/resource.h"
+
+namespace
+{
+class PluginCommands : public SendSMSWindow
+{
+protected:
+    void SetUp() override
+    {
+        SendSMSWindow::SetUp();
+        LoadSettings({});
+        // Logged in, so the windows open without the set-up dialog.
+        Plugin().m_Config.m_AuthMode = 5;
+        Plugin().m_Config.SetSecretKey("secret");
+    }
+    void TearDown() override
+    {
+        for (HWND window : Windows())
+            ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        Pump(50);
+        SendSMSWindow::TearDown();
+    }
+    // The Send SMS windows this thread has open.
+    static std::vector<HWND> Windows()
+    {
+        std::vector<HWND> windows;
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND window, LPARAM found) {
+                if (::GetDlgItem(window, IDC_SENDSMS_TEXT))
+                    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&windows));
+        return windows;
+    }
+    static std::string Text(HWND window, int id) { return CWindow(::GetDlgItem(window, id)).GetText(); }
+
+public:
+    // For the scenario tables' lambdas.
+    void Select(const std::vector<CFakeObjectPtr>& items)
+    {
+        const CFakeCollectionPtr selection = m_Outlook.NewCollection(L"Selection");
+        for (const CFakeObjectPtr& item : items)
+            selection->Add(static_cast<IDispatch*>(item));
+        m_Outlook.ActiveExplorer()->SetProperty(L"Selection", static_cast<IDispatch*>(selection));
+    }
+    // A mail whose Reply() is addressed to the one address.
+    CFakeObjectPtr SMSReply(const std::wstring& address)
+    {
+        const CFakeObjectPtr mail = m_Outlook.NewMailItem();
+        const CFakeObjectPtr reply = m_Outlook.NewMailItem();
+        FakeCollectionOf(reply->Value(L"Recipients"))
+            ->Add(static_cast<IDispatch*>(m_Outlook.NewRecipient(L"SMS", address, nullptr)));
+        mail->SetMethod(L"Reply", [held = IDispatchPtr(reply)](const CFakeObject::Arguments&) {
+            return _variant_t(held.GetInterfacePtr());
+        });
+        return mail;
+    }
+};
+
+TEST_F(PluginCommands, ReplyGoesToTheNumberInTheSenderAddress)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(PluginCommands&)> select;
+        std::string to;  // empty: the box instead
+    };
+    const Case cases[] = {
+        {"twelve digits", [](PluginCommands& t) { t.Select({t.SMSReply(L"447700900123@sms.example.com")}); }, "447700900123"},
+        {"four digits", [](PluginCommands& t) { t.Select({t.SMSReply(L"1234@sms.example.com")}); }, ""},
+        {"no at sign", [](PluginCommands& t) { t.Select({t.SMSReply(L"447700900123")}); }, ""},
+        {"two items", [](PluginCommands& t) {
+             t.Select({t.SMSReply(L"447700900123@sms.example.com"), t.SMSReply(L"447700900124@sms.example.com")});
+         }, ""},
+        {"no explorer", [](PluginCommands& t) { t.m_Outlook.SetActiveExplorer(nullptr); }, ""},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        c.select(*this);
+        const size_t boxesBefore = m_Boxes.Boxes().size();
+        Plugin().ReplyViaSMS(m_Outlook.Application());
+        const std::vector<HWND> windows = Windows();
+        if (c.to.empty())
+        {
+            EXPECT_TRUE(windows.empty());
+            ASSERT_EQ(boxesBefore + 1, m_Boxes.Boxes().size());
+            EXPECT_EQ("Please select SMS message to reply to.", m_Boxes.Boxes().back().text);
+            EXPECT_EQ(static_cast<UINT>(0x2030), m_Boxes.Boxes().back().style);
+        }
+        else
+        {
+            ASSERT_EQ(1u, windows.size());
+            EXPECT_EQ(c.to, Text(windows[0], IDC_SENDSMS_TO));
+            ::SendMessageA(windows[0], WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            Pump(20);
+        }
+    }
+}
+
+TEST_F(PluginCommands, ContactsBecomeRecipientsOrText)
+{
+    const CFakeObjectPtr ann = m_Outlook.NewContactItem(L"Ann Lee", L"Ann", L"Lee", L"+447700900001");
+    const CFakeObjectPtr bob = m_Outlook.NewContactItem(L"Bob Ray", L"Bob", L"Ray", L"");
+    Select({ann, bob, m_Outlook.NewMailItem()});
+
+    Plugin().SendSMSToContacts(m_Outlook.Application());
+    std::vector<HWND> windows = Windows();
+    ASSERT_EQ(1u, windows.size());
+    EXPECT_EQ("Ann Lee [+447700900001]; ", Text(windows[0], IDC_SENDSMS_TO));
+    ::SendMessageA(windows[0], WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    Pump(20);
+
+    Plugin().ForwardContactViaSMSMessage(m_Outlook.Application());
+    windows = Windows();
+    ASSERT_EQ(1u, windows.size());
+    EXPECT_EQ("Ann Lee\r\n+447700900001\r\n", Text(windows[0], IDC_SENDSMS_TEXT));
+    ::SendMessageA(windows[0], WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    Pump(20);
+
+    Select({bob});
+    Plugin().SendSMSToContacts(m_Outlook.Application());
+    Plugin().ForwardContactViaSMSMessage(m_Outlook.Application());
+    EXPECT_TRUE(Windows().empty());
+    ASSERT_EQ(2u, m_Boxes.Boxes().size());
+    EXPECT_EQ("No mobile numbers were found for the selected contact(s)", m_Boxes.Boxes()[0].text);
+    EXPECT_EQ("No mobile numbers were found for the selected contact(s)", m_Boxes.Boxes()[1].text);
+}
+
+TEST_F(PluginCommands, SendSMSOpensAnEmptyWindow)
+{
+    Plugin().ShowSendSMSDlg(m_Outlook.Application(), nullptr);
+    const std::vector<HWND> windows = Windows();
+    ASSERT_EQ(1u, windows.size());
+    EXPECT_EQ("", Text(windows[0], IDC_SENDSMS_TO));
+    EXPECT_TRUE(::IsWindowVisible(windows[0]));
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+} // namespace
