@@ -748,9 +748,12 @@ void CAddin::Callback_ItemExtender_ReplyViaSMSForSelectedItem()
     CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.ReplyViaSMS(m_spApp);
 }
 
+// The window gets no services pointer yet: it would outlive this object
+// when Outlook disconnects the add-in with a window open, and nothing clears
+// it then. Its settings sheet works without one (no ribbon refresh).
 void CAddin::Callback_ItemExtender_ShowSendSMSWindow()
 {
-    CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.ShowSendSMSDlg(m_spApp, this);
+    CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.ShowSendSMSDlg(m_spApp, nullptr);
 }
 
 void CAddin::Callback_ItemExtender_SendSMSToSelectedContact()
