@@ -114,6 +114,10 @@ public:
     SMSGatewayHTTPInterfaceClientAsync m_BalanceClient;
 
 private:
+    // The selection's contacts; false, after the "No mobile numbers" box,
+    // when there are none.
+    bool SelectedContactsOrBox(IDispatchPtr application, CSMSContactVector& contacts);
+
     COutlookVersionCapabilites* m_pOutlookVersionCapabilites = nullptr;  // not owned
 
     void StartTraceLog();

@@ -160,17 +160,22 @@ void CZentavoSMSOutlookPlugin::GetSelectedContacts(IDispatchPtr application, CSM
     }
 }
 
+bool CZentavoSMSOutlookPlugin::SelectedContactsOrBox(IDispatchPtr application, CSMSContactVector& contacts)
+{
+    GetSelectedContacts(application, contacts, true);
+    if (!contacts.empty())
+        return true;
+    ShowMessageBox(nullptr, "No mobile numbers were found for the selected contact(s)", kCaption, kWarning);
+    return false;
+}
+
 void CZentavoSMSOutlookPlugin::SendSMSToContacts(IDispatchPtr application)
 {
     try
     {
         CSMSContactVector contacts;
-        GetSelectedContacts(application, contacts, true);
-        if (contacts.empty())
-        {
-            ShowMessageBox(nullptr, "No mobile numbers were found for the selected contact(s)", kCaption, kWarning);
+        if (!SelectedContactsOrBox(application, contacts))
             return;
-        }
         OpenSendSMSWindow(application, nullptr, [&](CSendSMSDlg& window) {
             window.SetRecipientsFromContactList(contacts);
             window.SetFocusToMessageText();
@@ -187,12 +192,8 @@ void CZentavoSMSOutlookPlugin::ForwardContactViaSMSMessage(IDispatchPtr applicat
     try
     {
         CSMSContactVector contacts;
-        GetSelectedContacts(application, contacts, true);
-        if (contacts.empty())
-        {
-            ShowMessageBox(nullptr, "No mobile numbers were found for the selected contact(s)", kCaption, kWarning);
+        if (!SelectedContactsOrBox(application, contacts))
             return;
-        }
         std::string text;
         for (size_t i = 0; i < contacts.size(); ++i)
         {
