@@ -90,10 +90,6 @@ IDispatchPtr Required(const IDispatchPtr& object, const char* failureText)
     return object;
 }
 
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
 
 // Advises unless advised already (a retried set-up skips what it did).
 void AdviseOnce(CDispEventSink& sink, IDispatch* source, const char* failureText)
@@ -253,7 +249,7 @@ STDMETHODIMP CAddin::OnConnection(IDispatch* application, ext_ConnectMode, IDisp
     RunInErrorFrame("CAddin::OnConnection", [&](std::string& step) {
         step = "Getting Outlook application";
         m_spApp = Required(QueryOrEmpty(application, IID__Application), "Could not get Outlook application");
-        m_OutlookVersionCapabilites.Parse(Narrow(Dispatch::GetText(m_spApp, L"Version")));
+        m_OutlookVersionCapabilites.Parse(NarrowString(Dispatch::GetText(m_spApp, L"Version")));
         CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.SetOutlookVersionCapabilites(&m_OutlookVersionCapabilites);
 
         step = "Getting Active Explore";
@@ -884,7 +880,7 @@ STDMETHODIMP CAddin::Ribbon_ButtonOnAction(IDispatch* control)
         const IDispatchPtr ribbonControl = RibbonControl(control);
         step = "Getting RibbonId";
         const std::wstring id = Dispatch::GetText(ribbonControl, L"Id");
-        const std::string idStep = "RibbonControlId:" + Narrow(id);
+        const std::string idStep = "RibbonControlId:" + NarrowString(id);
         step = idStep;
         IOutlookAddin_ItemExtender* extender = m_ExtenderHost.GetExtenderForControlId(id.c_str());
         step = idStep + " - Calling Ribbon_ButtonOnAction";

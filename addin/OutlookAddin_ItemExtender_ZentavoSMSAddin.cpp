@@ -1,6 +1,7 @@
 #include "addin/OutlookAddin_ItemExtender_ZentavoSMSAddin.h"
 
 #include "core/Exceptions.h"
+#include "core/StringUtils.h"
 
 #include <cstring>
 
@@ -11,14 +12,6 @@ const int kAppointmentClass = 26;
 bool StartsWith(const std::string& text, const char* prefix)
 {
     return text.compare(0, std::strlen(prefix), prefix) == 0 && text.size() >= std::strlen(prefix);
-}
-
-std::string Narrow(const wchar_t* text)
-{
-    std::string narrow;
-    for (; text && *text; ++text)
-        narrow += static_cast<char>(*text);
-    return narrow;
 }
 } // namespace
 
@@ -38,7 +31,7 @@ void COutlookAddin_ItemExtender_ZentavoSMSAddin::SetDependantServicesProvider(
 
 IOutlookAddin_ItemExtender* COutlookAddin_ItemExtender_ZentavoSMSAddin::GetExtenderForControlId(const wchar_t* controlId)
 {
-    const std::string id = Narrow(controlId);
+    const std::string id = NarrowString(controlId ? controlId : L"");
     if (StartsWith(id, "ZentavoOLSMSAddinMailItem"))
         return &m_MailItem;
     if (StartsWith(id, "ZentavoOLSMSAddinContactItem"))

@@ -62,10 +62,6 @@ void OpenSendSMSWindow(const IDispatchPtr& application,
     ::ShowWindow(handle, SW_SHOW);
 }
 
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
 } // namespace
 
 void CZentavoSMSOutlookPlugin::ShowSendSMSDlg(IDispatchPtr application,
@@ -98,7 +94,7 @@ void CZentavoSMSOutlookPlugin::ReplyViaSMS(IDispatchPtr application)
                 {
                     const IDispatchPtr recipient = Dispatch::CallPtr(recipients, L"Item", 1L);
                     std::vector<std::string> pieces;
-                    SplitString(Narrow(Dispatch::GetText(recipient, L"Address")), "@", pieces);
+                    SplitString(NarrowString(Dispatch::GetText(recipient, L"Address")), "@", pieces);
                     if (pieces.size() >= 2)
                         number = ExtractDigits(pieces[0]);
                 }
