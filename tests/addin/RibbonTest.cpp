@@ -233,15 +233,7 @@ TEST_F(Ribbon, GroupRefreshReachesTheExplorerRibbonOnly)
 // The Send SMS windows this thread has open, and their To and text fields.
 std::vector<std::pair<std::string, std::string>> OpenSendSMSWindows()
 {
-    std::vector<HWND> windows;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM found) {
-            if (::GetDlgItem(window, IDC_SENDSMS_TEXT))
-                reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    const std::vector<HWND> windows = ThreadWindowsWithControl(IDC_SENDSMS_TEXT);
     std::vector<std::pair<std::string, std::string>> fields;
     for (HWND window : windows)
     {

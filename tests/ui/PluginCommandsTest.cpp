@@ -4,6 +4,7 @@
 
 #include "platform/OfficeIds.h"
 #include "resources/resource.h"
+#include "tests/support/WindowDriver.h"
 
 namespace
 {
@@ -26,19 +27,7 @@ protected:
         SendSMSWindow::TearDown();
     }
     // The Send SMS windows this thread has open.
-    static std::vector<HWND> Windows()
-    {
-        std::vector<HWND> windows;
-        ::EnumThreadWindows(
-            ::GetCurrentThreadId(),
-            [](HWND window, LPARAM found) {
-                if (::GetDlgItem(window, IDC_SENDSMS_TEXT))
-                    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&windows));
-        return windows;
-    }
+    static std::vector<HWND> Windows() { return ThreadWindowsWithControl(IDC_SENDSMS_TEXT); }
     static std::string Text(HWND window, int id) { return CWindow(::GetDlgItem(window, id)).GetText(); }
 
 public:
