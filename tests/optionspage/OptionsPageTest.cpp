@@ -1,0 +1,436 @@
+// A container of the options pages as Outlook's Options dialog is one: the
+// add-in is connected to the test Outlook first, as Outlook loads it before
+// its Options dialog opens; then the page is created by ProgID from the
+// registered DLL and sited in a client site that is also an in-place site
+// over a window of ours and, unless a case says otherwise, Outlook's
+// PropertyPageSite, which counts the page's status changes. The DLL's own
+// boxes are answered by the window driver.
+#include "core/GatewayAddresses.h"
+#include "core/ScopedHandle.h"
+#include "platform/ComPtr.h"
+#include "platform/OfficeIds.h"
+#include "resources/ZentavoSMSOutlookAddin_h.h"
+#include "resources/resource.h"
+#include "tests/support/AddinDll.h"
+#include "tests/support/FakeOutlook.h"
+#include "tests/support/GatewaySimulator.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/WindowDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <olectl.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+_COM_SMARTPTR_TYPEDEF(PropertyPage, IID_PropertyPage);
+_COM_SMARTPTR_TYPEDEF(IOleObject, IID_IOleObject);
+_COM_SMARTPTR_TYPEDEF(IOleInPlaceObject, IID_IOleInPlaceObject);
+_COM_SMARTPTR_TYPEDEF(IOleControl, IID_IOleControl);
+
+namespace
+{
+constexpr wchar_t kContainerClass[] = L"ZentavoOptionsPageContainer";
+constexpr char kSettingsKey[] = "SOFTWARE\\ZentavoSoftware\\ZentavoSMSOutlookPlugin";
+constexpr HRESULT kNoStatusChange = S_FALSE;  // the site answers nothing: it is not Outlook's
+
+// The client site, in-place site and (when asked to be) PropertyPageSite of
+// one page. Counted, never deleted: it lives on the test's stack and checks
+// that the page hands back every reference.
+class CTestSite : public IOleClientSite, public IOleInPlaceSite, public PropertyPageSite
+{
+public:
+    // statusResult: what OnStatusChange answers; kNoStatusChange for a site
+    // without PropertyPageSite.
+    CTestSite(HWND window, HRESULT statusResult) : m_Window(window), m_StatusResult(statusResult) {}
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IOleClientSite)
+            *object = static_cast<IOleClientSite*>(this);
+        else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite)
+            *object = static_cast<IOleInPlaceSite*>(this);
+        else if ((iid == IID_PropertyPageSite || iid == IID_IDispatch) && m_StatusResult != kNoStatusChange)
+            *object = static_cast<PropertyPageSite*>(this);
+        if (!*object)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++m_References; }
+    STDMETHODIMP_(ULONG) Release() override { return --m_References; }
+
+    // IOleClientSite
+    STDMETHODIMP SaveObject() override { return S_OK; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    // IOleInPlaceSite
+    STDMETHODIMP GetWindow(HWND* window) override
+    {
+        *window = m_Window;
+        return S_OK;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnInPlaceActivate() override
+    {
+        ++m_InPlaceActivations;
+        return S_OK;
+    }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                  LPRECT clip, LPOLEINPLACEFRAMEINFO) override
+    {
+        *frame = nullptr;
+        *document = nullptr;
+        ::GetClientRect(m_Window, position);
+        *clip = *position;
+        return S_OK;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override
+    {
+        --m_InPlaceActivations;
+        return S_OK;
+    }
+    STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
+    STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
+    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+
+    // PropertyPageSite
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override
+    {
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
+    {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP get_Application(IDispatch**) override { return E_NOTIMPL; }
+    STDMETHODIMP get_Class(long*) override { return E_NOTIMPL; }
+    STDMETHODIMP get_Session(IDispatch**) override { return E_NOTIMPL; }
+    STDMETHODIMP get_Parent(IDispatch**) override { return E_NOTIMPL; }
+    STDMETHODIMP OnStatusChange() override
+    {
+        ++m_StatusChanges;
+        return m_StatusResult;
+    }
+
+    ULONG m_References = 1;
+    int m_StatusChanges = 0;
+    int m_InPlaceActivations = 0;
+
+private:
+    HWND m_Window;
+    HRESULT m_StatusResult;
+};
+
+// The Options dialog's stand-in: a visible top-level window.
+class CContainerWindow
+{
+public:
+    CContainerWindow()
+    {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = ::DefWindowProcW;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
+        windowClass.lpszClassName = kContainerClass;
+        ::RegisterClassW(&windowClass);
+        m_Window.reset(::CreateWindowExW(0, kContainerClass, L"Options", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                         20, 20, 560, 480, nullptr, nullptr, windowClass.hInstance, nullptr));
+        ::ShowWindow(m_Window.get(), SW_SHOW);
+    }
+    HWND get() const { return m_Window.get(); }
+
+private:
+    CScopedWindow m_Window;
+};
+
+using CanUnloadFn = HRESULT(STDAPICALLTYPE*)();
+
+// Lets the windows paint before anyone looks.
+void PumpMessages()
+{
+    const DWORD until = ::GetTickCount() + 300;
+    while (::GetTickCount() < until)
+    {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&message);
+        ::Sleep(20);
+    }
+}
+
+class OptionsPage : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_FALSE(AddinDllPath().empty()) << "ZENTAVO_ADDIN_DLL is not set";
+        // The DLL reads the gateway's addresses once, after it loads.
+        const CGatewaySimulator primary = CGatewaySimulator::Primary();
+        const CGatewaySimulator backup = CGatewaySimulator::Backup();
+        ::SetEnvironmentVariableA(GatewayAddresses::kPrimaryURLVariable, primary.HttpsServer().c_str());
+        ::SetEnvironmentVariableA(GatewayAddresses::kBackupURLVariable, backup.HttpsServer().c_str());
+        ASSERT_EQ(0u, RunRegsvr32(L""));
+        ASSERT_EQ(S_OK, ::OleInitialize(nullptr));
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+        CWindowDriver driver;
+        s_Outlook.reset(new CFakeOutlook);
+        CLSID classId = {};
+        ASSERT_EQ(S_OK, ::CLSIDFromProgID(L"ZentavoSMSOutlookAddin.Addin", &classId));
+        ASSERT_EQ(S_OK, ::CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID__IDTExtensibility2,
+                                           reinterpret_cast<void**>(&s_Addin)));
+        ASSERT_EQ(S_OK, s_Addin->OnConnection(s_Outlook->Application(), ext_cm_Startup, nullptr, nullptr));
+        ASSERT_EQ("", driver.Problems());
+    }
+    static void TearDownTestSuite()
+    {
+        if (s_Addin)
+        {
+            s_Addin->OnDisconnection(ext_dm_HostShutdown, nullptr);
+            s_Addin->Release();
+            s_Addin = nullptr;
+        }
+        s_Outlook.reset();
+        // Every page and window of the suite has gone with the add-in.
+        const CanUnloadFn canUnload = CanUnloadNow();
+        EXPECT_TRUE(canUnload && canUnload() == S_OK);
+        ::OleUninitialize();
+        RunRegsvr32(L"/u");
+    }
+
+    void TearDown() override
+    {
+        if (m_Page)
+            Close();
+        EXPECT_EQ("", m_Driver.Problems());
+    }
+
+    // Creates the page by ProgID, sites it and activates it in the window.
+    void Open(const wchar_t* progId, HRESULT statusResult = S_OK, LONG verb = OLEIVERB_UIACTIVATE)
+    {
+        m_Site.reset(new CTestSite(m_Container.get(), statusResult));
+        CLSID classId = {};
+        ASSERT_EQ(S_OK, ::CLSIDFromProgID(progId, &classId));
+        ASSERT_EQ(S_OK, ::CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                                           reinterpret_cast<void**>(&m_Page)));
+        ASSERT_EQ(S_OK, m_Page->SetClientSite(m_Site.get()));
+        Page()->get_Dirty(&m_DirtyAfterSite);
+        RECT place = {0, 0, 520, 420};
+        ASSERT_EQ(S_OK, m_Page->DoVerb(verb, nullptr, m_Site.get(), 0, m_Container.get(), &place));
+    }
+
+    // Deactivates and releases the page as the Options dialog does.
+    void Close()
+    {
+        m_Page->Close(OLECLOSE_NOSAVE);
+        m_Page->SetClientSite(nullptr);
+        m_Page = nullptr;
+    }
+
+    PropertyPagePtr Page() const { return PropertyPagePtr(m_Page); }
+
+    VARIANT_BOOL Dirty() const
+    {
+        VARIANT_BOOL dirty = 123;
+        EXPECT_EQ(S_OK, Page()->get_Dirty(&dirty));
+        return dirty;
+    }
+
+    HWND PageWindow() const
+    {
+        HWND window = nullptr;
+        IOleInPlaceObjectPtr inPlace(m_Page);
+        return inPlace && SUCCEEDED(inPlace->GetWindow(&window)) ? window : nullptr;
+    }
+
+    HWND SetupCtrl() const { return ::GetWindow(PageWindow(), GW_CHILD); }
+
+    static CanUnloadFn CanUnloadNow()
+    {
+        const HMODULE module = ::GetModuleHandleW(AddinDllPath().c_str());
+        return module ? reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(::GetProcAddress(module, "DllCanUnloadNow")))
+                      : nullptr;
+    }
+
+    static std::unique_ptr<CFakeOutlook> s_Outlook;
+    static _IDTExtensibility2* s_Addin;
+
+    CWindowDriver m_Driver;
+    CContainerWindow m_Container;
+    std::unique_ptr<CTestSite> m_Site;
+    IOleObjectPtr m_Page;
+    VARIANT_BOOL m_DirtyAfterSite = 123;
+};
+
+std::unique_ptr<CFakeOutlook> OptionsPage::s_Outlook;
+_IDTExtensibility2* OptionsPage::s_Addin = nullptr;
+
+std::string StoredUsername()
+{
+    char name[64] = {};
+    DWORD size = sizeof(name) - 1;
+    ::RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, "ZentavoSMSUsername", RRF_RT_REG_SZ, nullptr, name, &size);
+    return name;
+}
+
+// Clean after the site and the fill of the fields, dirty from the first
+// edit of either field on; Outlook hears of each edit when the site is its.
+TEST_F(OptionsPage, EditsMakeThePageDirtyAndTellTheSite)
+{
+    struct Case
+    {
+        const char* name;
+        HRESULT statusResult;
+        int changesPerEdit;
+    };
+    const Case cases[] = {
+        {"Outlook's site", S_OK, 1},
+        {"a site without PropertyPageSite", kNoStatusChange, 0},
+        {"a site whose OnStatusChange fails", E_FAIL, 1},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Open(L"OutlookAddin.PropPage", c.statusResult);
+        EXPECT_EQ(VARIANT_FALSE, m_DirtyAfterSite);
+        EXPECT_EQ(VARIANT_FALSE, Dirty());
+        EXPECT_EQ(0, m_Site->m_StatusChanges);
+
+        ::SetDlgItemTextA(SetupCtrl(), IDC_SETUP_USERNAME, "u");
+        EXPECT_EQ(VARIANT_TRUE, Dirty());
+        EXPECT_EQ(c.changesPerEdit, m_Site->m_StatusChanges);
+        ::SetDlgItemTextA(SetupCtrl(), IDC_SETUP_PASSWORD, "p");
+        EXPECT_EQ(2 * c.changesPerEdit, m_Site->m_StatusChanges);
+
+        // Nothing to apply: the login stores itself.
+        EXPECT_EQ(E_FAIL, Page()->Apply());
+        EXPECT_EQ(VARIANT_TRUE, Dirty());
+        Close();
+        EXPECT_EQ(1u, m_Site->m_References);
+    }
+}
+
+TEST_F(OptionsPage, PropertyPageAnswersOfBothPages)
+{
+    struct Case
+    {
+        const wchar_t* progId;
+        HRESULT dirty;
+        HRESULT apply;
+    };
+    for (const Case& c : {Case{L"OutlookAddin.PropPage", S_OK, E_FAIL}, Case{L"OutlookAddin.LitePage", E_NOTIMPL, E_NOTIMPL}})
+    {
+        SCOPED_TRACE(testing::Message() << c.progId);
+        Open(c.progId);
+        const PropertyPagePtr page = Page();
+        BSTR helpFile = nullptr;
+        long helpContext = 0;
+        EXPECT_EQ(E_NOTIMPL, page->GetPageInfo(&helpFile, &helpContext));
+        EXPECT_EQ(E_POINTER, page->GetPageInfo(nullptr, &helpContext));
+        EXPECT_EQ(E_POINTER, page->GetPageInfo(&helpFile, nullptr));
+        VARIANT_BOOL dirty = VARIANT_FALSE;
+        EXPECT_EQ(c.dirty, page->get_Dirty(&dirty));
+        EXPECT_EQ(E_POINTER, page->get_Dirty(nullptr));
+        EXPECT_EQ(c.apply, page->Apply());
+        Close();
+    }
+}
+
+// The container reads what it gets, so the structure is filled: no
+// accelerators.
+TEST_F(OptionsPage, GetControlInfoFillsTheStructure)
+{
+    Open(L"OutlookAddin.PropPage");
+    CONTROLINFO info;
+    std::memset(&info, 0xCD, sizeof(info));
+    EXPECT_EQ(S_OK, IOleControlPtr(m_Page)->GetControlInfo(&info));
+    EXPECT_EQ(sizeof(CONTROLINFO), info.cb);
+    EXPECT_EQ(nullptr, info.hAccel);
+    EXPECT_EQ(0, info.cAccel);
+    EXPECT_EQ(0u, info.dwFlags);
+}
+
+// The page is a child of the site's window with the set-up control on it,
+// the registered misc status is the object's, and the page leaves nothing
+// behind: no window and no reference to the site; the module's lock goes
+// with the add-in's at the suite's end.
+TEST_F(OptionsPage, PageShowsInTheSiteWindowAndLeavesNothing)
+{
+    Open(L"OutlookAddin.PropPage");
+    const HWND page = PageWindow();
+    ASSERT_NE(nullptr, page);
+    EXPECT_EQ(m_Container.get(), ::GetParent(page));
+    EXPECT_TRUE(::IsWindowVisible(page));
+    EXPECT_EQ(1, m_Site->m_InPlaceActivations);
+    const HWND setup = SetupCtrl();
+    RECT placed = {};
+    ::GetWindowRect(setup, &placed);
+    ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_EQ(55, placed.left);
+    EXPECT_EQ(30, placed.top);
+    const HWND focus = ::GetFocus();
+    EXPECT_TRUE(focus == page || ::IsChild(page, focus));
+    DWORD status = 0;
+    EXPECT_EQ(S_OK, m_Page->GetMiscStatus(DVASPECT_CONTENT, &status));
+    EXPECT_EQ(131473u, status);
+    PumpMessages();
+    const std::string screenshot = ProgramBesideTest("OptionsPage.png");
+    SaveWindowScreenshot(m_Container.get(), std::wstring(screenshot.begin(), screenshot.end()));
+
+    EXPECT_EQ(S_OK, IOleInPlaceObjectPtr(m_Page)->InPlaceDeactivate());
+    EXPECT_FALSE(::IsWindow(page));
+    EXPECT_FALSE(::IsWindow(setup));
+    EXPECT_EQ(0, m_Site->m_InPlaceActivations);
+    Close();
+    EXPECT_EQ(1u, m_Site->m_References);
+}
+
+// The login from inside the page stores the account at the gateway and
+// leaves the page open.
+TEST_F(OptionsPage, LoginFromThePage)
+{
+    const CGatewaySimulator primary = CGatewaySimulator::Primary();
+    primary.Reset();
+    CGatewaySimulator::Backup().Reset();
+    Open(L"OutlookAddin.PropPage");
+    m_Driver.Expect().Caption("ZentavoSMS Outlook Add-in").Text("Login Successfull").Press(IDOK);
+    const HWND setup = SetupCtrl();
+    ::SetDlgItemTextA(setup, IDC_SETUP_USERNAME, GatewaySimulatorSeed::kUsername);
+    ::SetDlgItemTextA(setup, IDC_SETUP_PASSWORD, GatewaySimulatorSeed::kPassword);
+    ::SendMessageA(setup, WM_COMMAND, MAKEWPARAM(IDC_SETUP_LOGIN, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(setup, IDC_SETUP_LOGIN)));
+    EXPECT_EQ(1u, primary.Requests("createauthfactor.aspx").size());
+    EXPECT_EQ(GatewaySimulatorSeed::kUsername, StoredUsername());
+    EXPECT_TRUE(::IsWindow(setup));
+    ASSERT_EQ(1u, m_Driver.Seen().size());
+    EXPECT_TRUE(m_Driver.Seen()[0].expected);
+}
+
+TEST_F(OptionsPage, LitePageShowsItsLabel)
+{
+    Open(L"OutlookAddin.LitePage", S_OK, OLEIVERB_INPLACEACTIVATE);
+    const HWND label = ::GetDlgItem(PageWindow(), IDC_LITEPAGE_LABEL);
+    char text[64] = {};
+    ::GetWindowTextA(label, text, sizeof(text));
+    EXPECT_STREQ("Outlook Addin LitePage", text);
+}
+} // namespace
