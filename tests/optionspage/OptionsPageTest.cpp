@@ -32,6 +32,8 @@ _COM_SMARTPTR_TYPEDEF(PropertyPage, IID_PropertyPage);
 _COM_SMARTPTR_TYPEDEF(IOleObject, IID_IOleObject);
 _COM_SMARTPTR_TYPEDEF(IOleInPlaceObject, IID_IOleInPlaceObject);
 _COM_SMARTPTR_TYPEDEF(IOleControl, IID_IOleControl);
+_COM_SMARTPTR_TYPEDEF(IOleInPlaceActiveObject, IID_IOleInPlaceActiveObject);
+_COM_SMARTPTR_TYPEDEF(IQuickActivate, IID_IQuickActivate);
 
 namespace
 {
@@ -423,6 +425,63 @@ TEST_F(OptionsPage, LoginFromThePage)
     EXPECT_TRUE(::IsWindow(setup));
     ASSERT_EQ(1u, m_Driver.Seen().size());
     EXPECT_TRUE(m_Driver.Seen()[0].expected);
+}
+
+// The page's keys go through its dialog handling, Enter and Escape and
+// other windows' keys stay the container's.
+TEST_F(OptionsPage, KeysGoThroughThePageDialog)
+{
+    Open(L"OutlookAddin.PropPage");
+    const HWND username = ::GetDlgItem(SetupCtrl(), IDC_SETUP_USERNAME);
+    const HWND password = ::GetDlgItem(SetupCtrl(), IDC_SETUP_PASSWORD);
+    struct Case
+    {
+        const char* name;
+        HWND target;
+        UINT message;
+        WPARAM key;
+        HRESULT result;
+        HWND focusAfter;
+    };
+    const Case cases[] = {
+        {"Tab in the user name", username, WM_KEYDOWN, VK_TAB, S_OK, password},
+        {"Enter", password, WM_KEYDOWN, VK_RETURN, S_FALSE, password},
+        {"Escape", password, WM_KEYDOWN, VK_ESCAPE, S_FALSE, password},
+        {"a key of the container", m_Container.get(), WM_KEYDOWN, VK_TAB, S_FALSE, password},
+        {"not a key", password, WM_MOUSEMOVE, 0, S_FALSE, password},
+    };
+    ::SetFocus(username);
+    const IOleInPlaceActiveObjectPtr active(m_Page);
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        MSG message = {c.target, c.message, c.key, 0, ::GetTickCount(), {0, 0}};
+        EXPECT_EQ(c.result, active->TranslateAccelerator(&message));
+        EXPECT_EQ(c.focusAfter, ::GetFocus());
+    }
+}
+
+// The container's quick way: the site and the view's sink in one call, the
+// registered misc status back.
+TEST_F(OptionsPage, QuickActivateSitesThePage)
+{
+    m_Site.reset(new CTestSite(m_Container.get(), S_OK));
+    CLSID classId = {};
+    ASSERT_EQ(S_OK, ::CLSIDFromProgID(L"OutlookAddin.PropPage", &classId));
+    ASSERT_EQ(S_OK, ::CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                                       reinterpret_cast<void**>(&m_Page)));
+    QACONTAINER container = {};
+    container.cbSize = sizeof(container);
+    container.pClientSite = m_Site.get();
+    QACONTROL control = {};
+    control.cbSize = sizeof(control);
+    EXPECT_EQ(S_OK, IQuickActivatePtr(m_Page)->QuickActivate(&container, &control));
+    EXPECT_EQ(131473u, control.dwMiscStatus);
+    IOleClientSite* site = nullptr;
+    EXPECT_EQ(S_OK, m_Page->GetClientSite(&site));
+    EXPECT_EQ(static_cast<IOleClientSite*>(m_Site.get()), site);
+    site->Release();
+    EXPECT_EQ(VARIANT_FALSE, Dirty());
 }
 
 TEST_F(OptionsPage, LitePageShowsItsLabel)
