@@ -1,10 +1,11 @@
 // A container of the options pages as Outlook's Options dialog is one: the
 // add-in is connected to the test Outlook first, as Outlook loads it before
-// its Options dialog opens; then the page is created by ProgID from the
-// registered DLL and sited in a client site that is also an in-place site
-// over a window of ours and, unless a case says otherwise, Outlook's
-// PropertyPageSite, which counts the page's status changes. The DLL's own
-// boxes are answered by the window driver.
+// its Options dialog opens; then the page is created from the registered
+// DLL by the ProgID the add-in adds when Outlook asks (OptionsPagesAdd), and
+// sited in a client site that is also an in-place site over a window of ours
+// and, unless a case says otherwise, Outlook's PropertyPageSite, which
+// counts the page's status changes. The DLL's own boxes are answered by the
+// window driver.
 #include "core/GatewayAddresses.h"
 #include "core/ScopedHandle.h"
 #include "platform/ComPtr.h"
@@ -39,6 +40,7 @@ namespace
 {
 constexpr wchar_t kContainerClass[] = L"ZentavoOptionsPageContainer";
 constexpr char kSettingsKey[] = "SOFTWARE\\ZentavoSoftware\\ZentavoSMSOutlookPlugin";
+constexpr DISPID kOptionsPagesAdd = 0xF005;
 constexpr HRESULT kNoStatusChange = S_FALSE;  // the site answers nothing: it is not Outlook's
 
 // The client site, in-place site and (when asked to be) PropertyPageSite of
@@ -226,6 +228,22 @@ protected:
         EXPECT_EQ("", m_Driver.Problems());
     }
 
+    // What the add-in adds when Outlook's Options dialog asks for its pages:
+    // the ProgID of the page Outlook then creates.
+    static std::wstring OfferedPage()
+    {
+        const CFakeCollectionPtr pages = s_Outlook->NewCollection(L"PropertyPages");
+        pages->AddInterface(IID_PropertyPages);
+        std::wstring progId;
+        pages->SetMethod(L"Add", [&progId](const CFakeObject::Arguments& arguments) {
+            progId = static_cast<const wchar_t*>(_bstr_t(arguments.at(0)));
+            return _variant_t();
+        });
+        s_Outlook->Application()->Fire(DIID_ApplicationEvents, kOptionsPagesAdd,
+                                       {_variant_t(static_cast<IDispatch*>(pages))});
+        return progId;
+    }
+
     // Creates the page by ProgID, sites it and activates it in the window.
     void Open(const wchar_t* progId, HRESULT statusResult = S_OK, LONG verb = OLEIVERB_UIACTIVATE)
     {
@@ -312,7 +330,7 @@ TEST_F(OptionsPage, EditsMakeThePageDirtyAndTellTheSite)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
-        Open(L"OutlookAddin.PropPage", c.statusResult);
+        Open(OfferedPage().c_str(), c.statusResult);
         EXPECT_EQ(VARIANT_FALSE, m_DirtyAfterSite);
         EXPECT_EQ(VARIANT_FALSE, Dirty());
         EXPECT_EQ(0, m_Site->m_StatusChanges);
@@ -377,7 +395,9 @@ TEST_F(OptionsPage, GetControlInfoFillsTheStructure)
 // with the add-in's at the suite's end.
 TEST_F(OptionsPage, PageShowsInTheSiteWindowAndLeavesNothing)
 {
-    Open(L"OutlookAddin.PropPage");
+    const std::wstring offered = OfferedPage();
+    EXPECT_EQ(L"OutlookAddin.PropPage", offered);
+    Open(offered.c_str());
     const HWND page = PageWindow();
     ASSERT_NE(nullptr, page);
     EXPECT_EQ(m_Container.get(), ::GetParent(page));
@@ -413,7 +433,7 @@ TEST_F(OptionsPage, LoginFromThePage)
     const CGatewaySimulator primary = CGatewaySimulator::Primary();
     primary.Reset();
     CGatewaySimulator::Backup().Reset();
-    Open(L"OutlookAddin.PropPage");
+    Open(OfferedPage().c_str());
     m_Driver.Expect().Caption("ZentavoSMS Outlook Add-in").Text("Login Successfull").Press(IDOK);
     const HWND setup = SetupCtrl();
     ::SetDlgItemTextA(setup, IDC_SETUP_USERNAME, GatewaySimulatorSeed::kUsername);
