@@ -16,6 +16,7 @@
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/GatewaySimulator.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/TestPageSite.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WindowDriver.h"
 
@@ -38,134 +39,8 @@ _COM_SMARTPTR_TYPEDEF(IQuickActivate, IID_IQuickActivate);
 
 namespace
 {
-constexpr wchar_t kContainerClass[] = L"ZentavoOptionsPageContainer";
 constexpr char kSettingsKey[] = "SOFTWARE\\ZentavoSoftware\\ZentavoSMSOutlookPlugin";
 constexpr DISPID kOptionsPagesAdd = 0xF005;
-constexpr HRESULT kNoStatusChange = S_FALSE;  // the site answers nothing: it is not Outlook's
-
-// The client site, in-place site and (when asked to be) PropertyPageSite of
-// one page. Counted, never deleted: it lives on the test's stack and checks
-// that the page hands back every reference.
-class CTestSite : public IOleClientSite, public IOleInPlaceSite, public PropertyPageSite
-{
-public:
-    // statusResult: what OnStatusChange answers; kNoStatusChange for a site
-    // without PropertyPageSite.
-    CTestSite(HWND window, HRESULT statusResult) : m_Window(window), m_StatusResult(statusResult) {}
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IOleClientSite)
-            *object = static_cast<IOleClientSite*>(this);
-        else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite)
-            *object = static_cast<IOleInPlaceSite*>(this);
-        else if ((iid == IID_PropertyPageSite || iid == IID_IDispatch) && m_StatusResult != kNoStatusChange)
-            *object = static_cast<PropertyPageSite*>(this);
-        if (!*object)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_References; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_References; }
-
-    // IOleClientSite
-    STDMETHODIMP SaveObject() override { return S_OK; }
-    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
-    STDMETHODIMP ShowObject() override { return S_OK; }
-    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-
-    // IOleInPlaceSite
-    STDMETHODIMP GetWindow(HWND* window) override
-    {
-        *window = m_Window;
-        return S_OK;
-    }
-    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
-    STDMETHODIMP OnInPlaceActivate() override
-    {
-        ++m_InPlaceActivations;
-        return S_OK;
-    }
-    STDMETHODIMP OnUIActivate() override { return S_OK; }
-    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
-                                  LPRECT clip, LPOLEINPLACEFRAMEINFO) override
-    {
-        *frame = nullptr;
-        *document = nullptr;
-        ::GetClientRect(m_Window, position);
-        *clip = *position;
-        return S_OK;
-    }
-    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
-    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
-    STDMETHODIMP OnInPlaceDeactivate() override
-    {
-        --m_InPlaceActivations;
-        return S_OK;
-    }
-    STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
-    STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
-    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
-
-    // PropertyPageSite
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override
-    {
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
-    {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP get_Application(IDispatch**) override { return E_NOTIMPL; }
-    STDMETHODIMP get_Class(long*) override { return E_NOTIMPL; }
-    STDMETHODIMP get_Session(IDispatch**) override { return E_NOTIMPL; }
-    STDMETHODIMP get_Parent(IDispatch**) override { return E_NOTIMPL; }
-    STDMETHODIMP OnStatusChange() override
-    {
-        ++m_StatusChanges;
-        return m_StatusResult;
-    }
-
-    ULONG m_References = 1;
-    int m_StatusChanges = 0;
-    int m_InPlaceActivations = 0;
-
-private:
-    HWND m_Window;
-    HRESULT m_StatusResult;
-};
-
-// The Options dialog's stand-in: a visible top-level window.
-class CContainerWindow
-{
-public:
-    CContainerWindow()
-    {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = ::DefWindowProcW;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
-        windowClass.lpszClassName = kContainerClass;
-        ::RegisterClassW(&windowClass);
-        m_Window.reset(::CreateWindowExW(0, kContainerClass, L"Options", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                         20, 20, 560, 480, nullptr, nullptr, windowClass.hInstance, nullptr));
-        ::ShowWindow(m_Window.get(), SW_SHOW);
-    }
-    HWND get() const { return m_Window.get(); }
-
-private:
-    CScopedWindow m_Window;
-};
 
 using CanUnloadFn = HRESULT(STDAPICALLTYPE*)();
 
@@ -247,7 +122,7 @@ protected:
     // Creates the page by ProgID, sites it and activates it in the window.
     void Open(const wchar_t* progId, HRESULT statusResult = S_OK, LONG verb = OLEIVERB_UIACTIVATE)
     {
-        m_Site.reset(new CTestSite(m_Container.get(), statusResult));
+        m_Site.reset(new CTestPageSite(m_Container.get(), statusResult));
         CLSID classId = {};
         ASSERT_EQ(S_OK, ::CLSIDFromProgID(progId, &classId));
         ASSERT_EQ(S_OK, ::CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
@@ -295,8 +170,8 @@ protected:
     static _IDTExtensibility2* s_Addin;
 
     CWindowDriver m_Driver;
-    CContainerWindow m_Container;
-    std::unique_ptr<CTestSite> m_Site;
+    CTestPageContainer m_Container;
+    std::unique_ptr<CTestPageSite> m_Site;
     IOleObjectPtr m_Page;
     VARIANT_BOOL m_DirtyAfterSite = 123;
 };
@@ -485,7 +360,7 @@ TEST_F(OptionsPage, KeysGoThroughThePageDialog)
 // registered misc status back.
 TEST_F(OptionsPage, QuickActivateSitesThePage)
 {
-    m_Site.reset(new CTestSite(m_Container.get(), S_OK));
+    m_Site.reset(new CTestPageSite(m_Container.get(), S_OK));
     CLSID classId = {};
     ASSERT_EQ(S_OK, ::CLSIDFromProgID(L"OutlookAddin.PropPage", &classId));
     ASSERT_EQ(S_OK, ::CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
