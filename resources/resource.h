@@ -85,3 +85,8 @@
 #define ID_SENDSMS_BALANCE_SEPARATOR 135
 #define ID_SENDSMS_OPTIONS_SEPARATOR 136
 #define IDM_ABOUTBOX 16
+
+// Outlook's Options dialog: the add-in's page and the second page class.
+#define IDD_PROPPAGE 104
+#define IDD_LITEPAGE 112
+#define IDC_LITEPAGE_LABEL 1001
