@@ -224,8 +224,8 @@ TEST_F(SendSMSSend, TheWindowsFieldsAsTheGatewayReceivedThem)
 
     ASSERT_FALSE(IsOpen());
     const CLoggedRequest send = m_Primary.Requests(kSendPage).at(0);
-    EXPECT_EQ("Line one\rLine two", send.Field("text"));
     EXPECT_NE(std::string::npos, send.m_Body.find("&text=Line+one%0dLine+two&"));
+    EXPECT_EQ("Line one\rLine two", send.Field("text"));
     EXPECT_EQ("3", send.Field("maxconcat"));
     EXPECT_EQ("ACME", send.Field("from"));
     EXPECT_EQ("1", send.Field("fromtype"));
@@ -487,5 +487,48 @@ TEST_F(SendSMSSend, RefreshBalanceAsksOnlyWithABalancePreference)
         }
         ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     }
+}
+// A schedule and reports chosen in the window's dialogs reach the request.
+TEST_F(SendSMSSend, ScheduleAndReportsFromTheDialogsGoIntoTheRequest)
+{
+    Open(Recipients(2), "Later");
+    SYSTEMTIME chosen;
+    ::GetSystemTime(&chosen);
+    chosen.wYear = static_cast<WORD>(chosen.wYear + (chosen.wMonth == 12 ? 1 : 0));
+    chosen.wMonth = static_cast<WORD>(chosen.wMonth % 12 + 1);
+    chosen.wDay = 1;
+    chosen.wHour = 14;
+    chosen.wMinute = 30;
+    {
+        CWindowDriver driver;
+        driver.Expect().Caption("Schedule Delivery").Run([&](HWND dialog) {
+            ::SendDlgItemMessageA(dialog, IDC_SCHEDULE_CALENDAR, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&chosen));
+            ::SendDlgItemMessageA(dialog, IDC_SCHEDULE_TIME, DTM_SETSYSTEMTIME, GDT_VALID,
+                                  reinterpret_cast<LPARAM>(&chosen));
+            ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        });
+        driver.Expect()
+            .Caption("Delivery Reports")
+            .Check(IDC_REPORTS_GENERATE)
+            .Check(IDC_REPORTS_SENT, true)
+            .Check(IDC_REPORTS_DELIVERED, true)
+            .Check(IDC_REPORTS_FAILED, false)
+            .Check(IDC_REPORTS_EXPIRED, false)
+            .Press(IDOK);
+        SendSMSWindow::ClickToolbarButton(m_pDlg->AdvancedToolbar().GetWindow(), ID_SENDSMS_SCHEDULE);
+        SendSMSWindow::ClickToolbarButton(m_pDlg->AdvancedToolbar().GetWindow(), ID_SENDSMS_DELIVERY_REPORTS);
+        EXPECT_EQ("", driver.Problems());
+    }
+    PressSend();
+
+    ASSERT_FALSE(IsOpen());
+    const CLoggedRequest send = m_Primary.Requests(kSendPage).at(0);
+    char startAt[32];
+    std::snprintf(startAt, sizeof(startAt), "%04u-%02u-01", static_cast<unsigned>(chosen.wYear),
+                  static_cast<unsigned>(chosen.wMonth));
+    EXPECT_EQ(0u, send.Field("startat").find(startAt)) << send.Field("startat");
+    EXPECT_EQ("MessageSent|DeliverySuccess", send.Field("delrpt_reqstatus"));
+    EXPECT_EQ("MsgSource", send.Field("delrpt_routingtype"));
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 } // namespace
