@@ -159,15 +159,18 @@ TEST_F(SendSMSWindow, DeliveryReportsDialog)
         Open(c.settings);
         bool enabledAtStart = false;
         bool enabledAfterGenerate = false;
-        CWindowDriver driver;
-        driver.Expect().Caption("Delivery Reports").Run([&](HWND dialog) {
-            enabledAtStart = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_REPORTS_SENT)) != FALSE;
-            for (int id : c.clicks)
-                ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-            enabledAfterGenerate = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_REPORTS_SENT)) != FALSE;
-            ::PostMessageA(dialog, WM_COMMAND, c.button, 0);
-        });
-        Command(m_Window, ID_SENDSMS_DELIVERY_REPORTS);
+        {
+            CWindowDriver driver;
+            driver.Expect().Caption("Delivery Reports").Run([&](HWND dialog) {
+                enabledAtStart = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_REPORTS_SENT)) != FALSE;
+                for (int id : c.clicks)
+                    ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+                enabledAfterGenerate = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_REPORTS_SENT)) != FALSE;
+                ::PostMessageA(dialog, WM_COMMAND, c.button, 0);
+            });
+            Command(m_Window, ID_SENDSMS_DELIVERY_REPORTS);
+            EXPECT_EQ("", driver.Problems());
+        }
         EXPECT_EQ(c.reportBoxesEnabledAtStart, enabledAtStart);
         EXPECT_EQ(c.mode == 2 && c.button == IDOK, enabledAfterGenerate && c.button == IDOK);
         EXPECT_EQ(c.mode, m_pDlg->GetDeliveryReportMode());
@@ -180,8 +183,13 @@ TEST_F(SendSMSWindow, DeliveryReportsDialog)
             ASSERT_TRUE(stored.has_value());
             EXPECT_EQ(c.storedMode, *stored);
             EXPECT_EQ(std::to_string(c.mask), ReadText(kSettings, "DefaultDeliveryReportStatusFilter").value_or(""));
+            // The next window starts with them.
+            Close();
+            Plugin().m_UserPreferences.Load();
+            OpenWindow();
+            EXPECT_EQ(c.mode, m_pDlg->GetDeliveryReportMode());
+            EXPECT_EQ(c.mask, m_pDlg->GetDeliveryReportStatusMask());
         }
-        EXPECT_EQ("", driver.Problems());
         Close();
     }
 }
@@ -267,19 +275,18 @@ TEST_F(SendSMSWindow, BalanceMenuFollowsTheBuyCreditsPolicy)
         SCOPED_TRACE(c.policy);
         Open({{"ZentavoSMSUIBuyCreditsButton", c.policy}});
         const HWND toolbar = m_pDlg->MainToolbar().GetWindow();
-        NMTOOLBARA notification = {};
-        notification.hdr = {toolbar, IDC_SENDSMS_MAIN_TOOLBAR, static_cast<UINT>(TBN_DROPDOWN)};
-        notification.iItem = ID_SENDSMS_BALANCE;
         CMenuReader reader;
-        const LRESULT answer = ::SendMessageA(m_Window, WM_NOTIFY, IDC_SENDSMS_MAIN_TOOLBAR,
-                                              reinterpret_cast<LPARAM>(&notification));
-        EXPECT_EQ(TBDDRET_DEFAULT, answer);
+        ClickToolbarButton(toolbar, ID_SENDSMS_BALANCE);
         EXPECT_EQ(c.items, reader.items);
 
         // Another button's drop-down opens nothing.
         reader.items.clear();
+        NMTOOLBARA notification = {};
+        notification.hdr = {toolbar, IDC_SENDSMS_MAIN_TOOLBAR, static_cast<UINT>(TBN_DROPDOWN)};
         notification.iItem = ID_SENDSMS_SEND;
-        ::SendMessageA(m_Window, WM_NOTIFY, IDC_SENDSMS_MAIN_TOOLBAR, reinterpret_cast<LPARAM>(&notification));
+        const LRESULT answer = ::SendMessageA(m_Window, WM_NOTIFY, IDC_SENDSMS_MAIN_TOOLBAR,
+                                              reinterpret_cast<LPARAM>(&notification));
+        EXPECT_EQ(TBDDRET_DEFAULT, answer);
         EXPECT_TRUE(reader.items.empty());
         Close();
     }

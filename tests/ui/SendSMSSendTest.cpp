@@ -6,6 +6,7 @@
 
 #include "contacts/SMSContact.h"
 #include "core/ScopedComApartment.h"
+#include "platform/ComModule.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/GatewayTest.h"
 #include "tests/support/HttpCommand.h"
@@ -13,6 +14,7 @@
 #include "tests/support/WindowDriver.h"
 
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -26,20 +28,8 @@ constexpr char kCaption[] = "ZentavoSMS Outlook Add-in";
 constexpr char kSendPage[] = "sendmsg.aspx";
 constexpr char kBulkJobPage[] = "api/webservices/bulkjob.asmx";
 
-std::string Number(int index)
-{
-    char number[32];
-    std::snprintf(number, sizeof(number), "+4477009%05d", index);
-    return number;
-}
-
-CSMSContactVector Recipients(int count)
-{
-    CSMSContactVector recipients;
-    for (int i = 0; i < count; ++i)
-        recipients.emplace_back("Recipient " + std::to_string(i), Number(i));
-    return recipients;
-}
+using GatewayTest::Recipients;
+using GatewayTest::TestNumber;
 
 // The Send SMS window on the settings of the real HKEY_CURRENT_USER (WinINet
 // takes its certificates from there), logged in with the seeded key pair.
@@ -123,14 +113,18 @@ protected:
 
 TEST_F(SendSMSSend, TwoRecipientsGoInOneRequestAndTheWindowCloses)
 {
+    const LONG locks = GetComModule().GetLockCount();
     Open(Recipients(2), "Hello from the window");
+    EXPECT_EQ(locks + 1, GetComModule().GetLockCount());
     CWindowDriver driver;
     PressSend();
 
     EXPECT_FALSE(IsOpen());
+    // The window's end ran once: its hold on the module is gone.
+    EXPECT_EQ(locks, GetComModule().GetLockCount());
     const std::vector<CLoggedRequest> sends = m_Primary.Requests(kSendPage);
     ASSERT_EQ(1u, sends.size());
-    EXPECT_EQ(Number(0) + "," + Number(1), sends[0].Field("to"));
+    EXPECT_EQ(TestNumber(0) + "," + TestNumber(1), sends[0].Field("to"));
     EXPECT_EQ("Hello from the window", sends[0].Field("text"));
     EXPECT_TRUE(m_Boxes.Boxes().empty());
     EXPECT_EQ("", driver.Problems());
@@ -148,7 +142,7 @@ TEST_F(SendSMSSend, RefusalsSendNothingAndKeepTheWindow)
     const Case cases[] = {
         {"only separators in To", " ; ;  ", "Hello", "There must be at least one recipient in the To list."},
         {"no recipients, no text", "", "", "There must be at least one recipient in the To list."},
-        {"empty text", "Ann [" + Number(1) + "]", "", "Please enter message text."},
+        {"empty text", "Ann [" + TestNumber(1) + "]", "", "Please enter message text."},
     };
     for (const Case& c : cases)
     {
@@ -530,5 +524,26 @@ TEST_F(SendSMSSend, ScheduleAndReportsFromTheDialogsGoIntoTheRequest)
     EXPECT_EQ("MessageSent|DeliverySuccess", send.Field("delrpt_reqstatus"));
     EXPECT_EQ("MsgSource", send.Field("delrpt_routingtype"));
     EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+TEST_F(SendSMSSend, BuyCreditsFromTheBalanceMenuOpensThePurchasePage)
+{
+    const std::string output = TempFilePath("zentavo_recorded_arguments.txt");
+    ::DeleteFileA(output.c_str());
+    ::SetEnvironmentVariableA("ZENTAVO_RECORDER_OUTPUT", output.c_str());
+    const CScopedHttpCommand command("\"" + ProgramBesideTest("command_line_recorder.exe") + "\" %1");
+    Open(Recipients(1), "x");
+    ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(ID_BALANCE_BUYCREDITS, 0), 0);
+    for (int wait = 0; wait < 300 && ::GetFileAttributesA(output.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait)
+        SendSMSWindow::Pump(100);
+    ::SetEnvironmentVariableA("ZENTAVO_RECORDER_OUTPUT", nullptr);
+    std::string recorded;
+    {
+        std::ifstream file(output);
+        std::getline(file, recorded);
+    }
+    ::DeleteFileA(output.c_str());
+    EXPECT_NE(std::string::npos, recorded.find("buysmscredits")) << recorded;
+    EXPECT_NE(std::string::npos, recorded.find(std::string("&username=") + kUsername)) << recorded;
+    EXPECT_TRUE(IsOpen());
 }
 } // namespace
