@@ -31,6 +31,40 @@ constexpr char kBulkJobPage[] = "api/webservices/bulkjob.asmx";
 using GatewayTest::Recipients;
 using GatewayTest::TestNumber;
 
+// The prefix's browser replaced by the recorder for one scope.
+class CRecordedBrowser
+{
+public:
+    CRecordedBrowser() : m_Output(TempFilePath("zentavo_recorded_arguments.txt"))
+    {
+        ::DeleteFileA(m_Output.c_str());
+        ::SetEnvironmentVariableA(kOutputVariable, m_Output.c_str());
+    }
+    ~CRecordedBrowser()
+    {
+        ::SetEnvironmentVariableA(kOutputVariable, nullptr);
+        ::DeleteFileA(m_Output.c_str());
+    }
+    CRecordedBrowser(const CRecordedBrowser&) = delete;
+    CRecordedBrowser& operator=(const CRecordedBrowser&) = delete;
+
+    // The address the browser was started with; empty when it never was.
+    std::string WaitForPage() const
+    {
+        for (int wait = 0; wait < 300 && ::GetFileAttributesA(m_Output.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait)
+            SendSMSWindow::Pump(100);
+        std::ifstream file(m_Output);
+        std::string page;
+        std::getline(file, page);
+        return page;
+    }
+
+private:
+    static constexpr char kOutputVariable[] = "ZENTAVO_RECORDER_OUTPUT";
+    const std::string m_Output;
+    const CScopedHttpCommand m_Command{"\"" + ProgramBesideTest("command_line_recorder.exe") + "\" %1"};
+};
+
 // The Send SMS window on the settings of the real HKEY_CURRENT_USER (WinINet
 // takes its certificates from there), logged in with the seeded key pair.
 class SendSMSSend : public CGatewayTest
@@ -392,28 +426,23 @@ TEST_F(SendSMSSend, EnoughOrUnknownBalanceOpensNoDialog)
 
 TEST_F(SendSMSSend, BuyCreditsOpensThePageAndTheDialogStays)
 {
-    const std::string output = TempFilePath("zentavo_recorded_arguments.txt");
-    ::DeleteFileA(output.c_str());
-    ::SetEnvironmentVariableA("ZENTAVO_RECORDER_OUTPUT", output.c_str());
-    const CScopedHttpCommand command("\"" + ProgramBesideTest("command_line_recorder.exe") + "\" %1");
+    CRecordedBrowser browser;
     StartBalanceClient(1);
     Preferences().SetCheckBalanceBeforeSending(true);
     Open(Recipients(2), "Hi");
+    std::string page;
     bool stayed = false;
     CWindowDriver driver;
     driver.Expect().Run([&](HWND dialog) {
         ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_WARNING_BUYCREDITS, BN_CLICKED), 0);
-        for (int wait = 0; wait < 300 && ::GetFileAttributesA(output.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait)
-            SendSMSWindow::Pump(100);
+        page = browser.WaitForPage();
         stayed = ::IsWindow(dialog) != FALSE;
         ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });
     PressSend();
-    ::SetEnvironmentVariableA("ZENTAVO_RECORDER_OUTPUT", nullptr);
 
+    EXPECT_NE(std::string::npos, page.find("buysmscredits")) << page;
     EXPECT_TRUE(stayed);
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(output.c_str()));
-    ::DeleteFileA(output.c_str());
     EXPECT_EQ(0u, Sends());
     EXPECT_TRUE(IsOpen());
     EXPECT_EQ("", driver.Problems());
@@ -527,23 +556,12 @@ TEST_F(SendSMSSend, ScheduleAndReportsFromTheDialogsGoIntoTheRequest)
 }
 TEST_F(SendSMSSend, BuyCreditsFromTheBalanceMenuOpensThePurchasePage)
 {
-    const std::string output = TempFilePath("zentavo_recorded_arguments.txt");
-    ::DeleteFileA(output.c_str());
-    ::SetEnvironmentVariableA("ZENTAVO_RECORDER_OUTPUT", output.c_str());
-    const CScopedHttpCommand command("\"" + ProgramBesideTest("command_line_recorder.exe") + "\" %1");
+    CRecordedBrowser browser;
     Open(Recipients(1), "x");
     ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(ID_BALANCE_BUYCREDITS, 0), 0);
-    for (int wait = 0; wait < 300 && ::GetFileAttributesA(output.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait)
-        SendSMSWindow::Pump(100);
-    ::SetEnvironmentVariableA("ZENTAVO_RECORDER_OUTPUT", nullptr);
-    std::string recorded;
-    {
-        std::ifstream file(output);
-        std::getline(file, recorded);
-    }
-    ::DeleteFileA(output.c_str());
-    EXPECT_NE(std::string::npos, recorded.find("buysmscredits")) << recorded;
-    EXPECT_NE(std::string::npos, recorded.find(std::string("&username=") + kUsername)) << recorded;
+    const std::string page = browser.WaitForPage();
+    EXPECT_NE(std::string::npos, page.find("buysmscredits")) << page;
+    EXPECT_NE(std::string::npos, page.find(std::string("&username=") + kUsername)) << page;
     EXPECT_TRUE(IsOpen());
 }
 } // namespace
