@@ -91,8 +91,7 @@ public:
     void ShowBalance(std::int32_t balance, bool valid);
     void CloseWindow();
 
-    // Sending and the dialogs on its way; the Balance menu.
-    // Where the balance menu opens when its point is off every screen: x
+    // Where the Balance menu opens when its point is off every screen: x
     // moved into the nearest monitor's work area; otherwise x as given.
     static int ClampToNearestWorkArea(int x, int y);
 
@@ -137,6 +136,8 @@ private:
     LRESULT Toolbar_Notify_DropDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnRefreshBalance(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnBuyCredits(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    // The road of one press of Send, from the account check to the
+    // window's end.
     void SendMessageText();
     // False when the user stopped the send in a warning dialog.
     bool ConfirmTruncation(int parts, int maxParts);
