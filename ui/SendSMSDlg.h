@@ -13,9 +13,11 @@
 // deletes itself after its last message; nobody keeps a pointer to it.
 #pragma once
 
+#include "contacts/MAPIMailUser_AsyncListProvider.h"
 #include "contacts/SMSContact.h"
 #include "platform/ComPtr.h"
 #include "resources/resource.h"
+#include "ui/ACEdit.h"
 #include "ui/ControlPlacementManager.h"
 #include "ui/DPIScaler.h"
 #include "ui/PaintBkgnd.h"
@@ -95,6 +97,7 @@ public:
     UINT GetFromControlId() const { return m_FromControlId; }
     bool GetUseAccountSettings() const { return m_UseAccountSettings; }
     bool GetUserContextMode() const { return m_UserContextMode; }
+    CACEdit& ToEdit() { return m_ACEditTo; }
     CZentavoToolbars& Toolbars() { return m_Toolbars; }
     CSendSMSDlg_MainToolbar& MainToolbar() { return m_MainToolbar; }
     CSendSMSDlg_AdvancedToolbar& AdvancedToolbar() { return m_AdvancedToolbar; }
@@ -125,6 +128,13 @@ private:
     LRESULT From_OnChange(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT Toolbar_Notify_HeightChanged(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
+    // The To field's auto-completion.
+    LRESULT OnACEdit_Change(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnACEdit_KillFocus(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnACEdit_OnCloseList(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnLButtonDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    void SetupAutoComplete(std::string& step);
+
     void InitialiseWindow(std::string& step);
     void CreateToolbars();
     void LoadLogo();
@@ -149,4 +159,8 @@ private:
     DWORD m_DeliveryReportStatusMask = 0;
     CDPIScaler m_DPIScaler;
     CScopedBitmap m_Logo;
+    // The To field; the provider goes first, after it is detached from the
+    // edit (destructor).
+    CACEdit m_ACEditTo;
+    CMAPIMailUser_AsyncListProvider m_ContactSearchProvider;
 };
