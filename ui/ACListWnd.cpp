@@ -320,17 +320,30 @@ void CACListWnd::Layout()
         width = m_UserSize.right - m_UserSize.left;
         height = m_UserSize.bottom - m_UserSize.top;
     }
-    ::SetWindowPos(m_hWnd, HWND_TOPMOST, edit.left, edit.bottom, width, height, SWP_NOACTIVATE);
+    // Under a stream of batches most layouts change nothing but the count:
+    // the window and the scroll bar are touched only where they change.
+    const RECT wanted = {edit.left, edit.bottom, edit.left + width, edit.bottom + height};
+    if (!::IsWindowVisible(m_hWnd) || !SameRect(WindowRect(m_hWnd), wanted))
+        ::SetWindowPos(m_hWnd, HWND_TOPMOST, wanted.left, wanted.top, width, height, SWP_NOACTIVATE);
 
     // WM_SIZE has placed the scroll bar and counted the visible rows.
     SCROLLINFO info = {};
     info.cbSize = sizeof(info);
     info.fMask = SIF_RANGE | SIF_PAGE;
-    info.nMin = 0;
-    info.nMax = count - 1;
-    info.nPage = static_cast<UINT>(std::max(0, m_VisibleRows));
-    ::SetScrollInfo(m_ScrollBar, SB_CTL, &info, TRUE);
-    ::ShowWindow(m_ScrollBar, m_VisibleRows < count ? SW_SHOWNA : SW_HIDE);
+    ::GetScrollInfo(m_ScrollBar, SB_CTL, &info);
+    const UINT page = static_cast<UINT>(std::max(0, m_VisibleRows));
+    if (info.nMin != 0 || info.nMax != count - 1 || info.nPage != page)
+    {
+        info.nMin = 0;
+        info.nMax = count - 1;
+        info.nPage = page;
+        // Painted with the list's next paint, not once per batch.
+        ::SetScrollInfo(m_ScrollBar, SB_CTL, &info, FALSE);
+        ::InvalidateRect(m_ScrollBar, nullptr, FALSE);
+    }
+    const bool scrollBar = m_VisibleRows < count;
+    if (scrollBar != ScrollBarVisible())
+        ::ShowWindow(m_ScrollBar, scrollBar ? SW_SHOWNA : SW_HIDE);
     SetTopIndex(std::min(m_TopIndex, std::max(0, count - m_VisibleRows)));
 
     if (!::IsWindowVisible(m_hWnd))
@@ -357,7 +370,11 @@ bool CACListWnd::ScrollBarVisible() const
 void CACListWnd::SetTopIndex(int top)
 {
     m_TopIndex = std::max(0, top);
-    ::SetScrollPos(m_ScrollBar, SB_CTL, m_TopIndex, TRUE);
+    if (::GetScrollPos(m_ScrollBar, SB_CTL) != m_TopIndex)
+    {
+        ::SetScrollPos(m_ScrollBar, SB_CTL, m_TopIndex, FALSE);
+        ::InvalidateRect(m_ScrollBar, nullptr, FALSE);
+    }
 }
 
 bool CACListWnd::EnsureVisible(int index, bool animated)

@@ -1,36 +1,16 @@
-// A modeless dialog holding one multi-line edit (id 211, as the Send SMS
-// window's To field) with a CACEdit over it in separator mode, fed by a
-// scripted provider. The dialog forwards EN_CHANGE to OnUpdate as its owner
-// would, and records the notifications the edit sends it. The dialog is in
-// front and the edit has the focus, so the caret is the edit's.
+// The auto-complete edit in its host dialog (ACHostDlg.h), fed by a scripted
+// provider. The dialog is in front and the edit has the focus, so the caret
+// is the edit's.
 #pragma once
 
-#include "platform/DialogImpl.h"
 #include "tests/autocomplete/ScriptedListProvider.h"
-#include "ui/ACEdit.h"
+#include "tests/autocomplete/ACHostDlg.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 #include <vector>
-
-class CACHostDlg : public CDialogImpl<CACHostDlg>
-{
-public:
-    static constexpr int kEditId = 211;
-
-    CACHostDlg() : CDialogImpl(::GetModuleHandleA(nullptr)) {}
-    static CMessageTable<CACHostDlg> GetMessageTable();
-
-    CACEdit m_Edit;
-    std::vector<std::pair<WPARAM, LPARAM>> m_Notifications;
-
-private:
-    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, bool&);
-    LRESULT OnEditChange(UINT, WPARAM, LPARAM, bool&);
-    LRESULT OnNotify(UINT, WPARAM wParam, LPARAM lParam, bool&);
-};
 
 class ACEditWindow : public ::testing::Test
 {
