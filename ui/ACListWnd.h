@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -77,6 +78,7 @@ public:
     // Keeps text batches of the current lookup: the first one replaces the
     // entries, later ones append; takes the batch over in any case.
     void MergeListItemBatch(CAsyncListProviderListItemBatch* batch);
+    void MergeListItemBatches(const std::vector<std::unique_ptr<CAsyncListProviderListItemBatch>>& batches);
 
     // What the edit and the tests read.
     const std::vector<std::string>& GetItems() const { return m_Items; }
@@ -110,7 +112,8 @@ private:
     HWND Edit() const { return m_pEdit ? *m_pEdit : nullptr; }
     void Layout();
     void ClearItems();
-    void AppendItems(const std::vector<std::string>& items);
+    // Takes the texts over.
+    void AppendItems(std::vector<std::string>& items);
     void PlaceScrollBar();
     bool ScrollBarVisible() const;
     // The row under a client point, -1 for none.
