@@ -101,6 +101,20 @@ TEST_F(ACListWindow, MergesKeepOnlyTheLatestLookup)
     }
 }
 
+TEST_F(ACListWindow, BatchesQueuedTogetherMergeAsOneByOne)
+{
+    ShowItems({"Previous"});
+    StartLookup();
+    const std::uint32_t current = m_Provider.m_Lookups.back().requestId;
+    m_Provider.Post({"bob", "Carl"}, current);
+    m_Provider.Post({"Old"}, current - 1);
+    List().PostListItemBatch(new CCountedDetailsBatch(current));
+    m_Provider.Post({"alice", "BOB"}, current);
+    Pump(20);
+    EXPECT_EQ((Items{"alice", "bob", "Carl"}), List().GetItems());
+    EXPECT_EQ(0, CCountedBatch::s_Alive);
+}
+
 TEST_F(ACListWindow, ImmediateBatchIsMerged)
 {
     m_Provider.m_Immediate["x"] = {"Bob", "al"};
