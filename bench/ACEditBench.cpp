@@ -36,21 +36,6 @@ LRESULT CALLBACK WatchShowWindow(int code, WPARAM wParam, LPARAM lParam)
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void PumpFor(DWORD milliseconds)
-{
-    const LARGE_INTEGER start = Now();
-    MSG message;
-    do
-    {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-    } while (Milliseconds(start, Now()) < milliseconds);
-}
-
 // Milliseconds from the keystroke until the list shows entries.
 double TypeAndWaitForList(HWND edit, CACListWnd& list, char letter)
 {
@@ -59,7 +44,7 @@ double TypeAndWaitForList(HWND edit, CACListWnd& list, char letter)
     const LARGE_INTEGER start = Now();
     ::SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(letter), 1);
     while (!g_Shown && Milliseconds(start, Now()) < 60000)
-        PumpFor(5);
+        PumpThreadMessages(5);
     return g_Shown ? Milliseconds(start, g_ShownAt) : 60000;
 }
 
@@ -73,22 +58,13 @@ void TypeSilently(CACEdit& edit, const std::string& text)
     edit.SetDisabled(false);
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 void AutoCompleteList(CBenchContext& context)
 {
     CTestMAPI testMAPI;
-    if (!testMAPI.IsOurs())
-    {
-        context.Skip("the test MAPI is not the loaded mapi32.dll (run with it beside the program, mapi32=n)");
+    if (!TestMAPILoaded(context, testMAPI))
         return;
-    }
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const int contacts = context.Iterations(1000) >= 100 ? 50000 : 5000;
+    const int contacts = BenchContactCount(context);
     const long long runs = std::max(1LL, context.Iterations(3));
     const std::string size = " (" + std::to_string(contacts) + " contacts)";
     {
@@ -108,7 +84,7 @@ void AutoCompleteList(CBenchContext& context)
                 break;
             }
             CACEdit& edit = host.m_Edit;
-            PumpFor(50);
+            PumpThreadMessages(50);
             CTestMessageWindow probes;
             double wait = 0;
             probes.SetHandler([&wait](UINT message, WPARAM, LPARAM lParam) {
@@ -117,23 +93,23 @@ void AutoCompleteList(CBenchContext& context)
             });
             {
                 CProbePoster poster(probes.Handle());
-                PumpFor(20);
+                PumpThreadMessages(20);
                 wait = 0;
                 // "s", then "a" once the first list was dismissed.
                 oneCold.push_back(TypeAndWaitForList(edit.m_hWnd, edit.List(), 's'));
-                PumpFor(200);
+                PumpThreadMessages(200);
                 ::SendMessageA(edit.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
                 twoAfterOne.push_back(TypeAndWaitForList(edit.m_hWnd, edit.List(), 'a'));
-                PumpFor(200);
+                PumpThreadMessages(200);
                 // "ma" with nothing searched for "m" before.
                 TypeSilently(edit, "m");
                 twoCold.push_back(TypeAndWaitForList(edit.m_hWnd, edit.List(), 'a'));
-                PumpFor(200);
+                PumpThreadMessages(200);
             }
             longestWait = std::max(longestWait, wait);
             provider.Stop();
             ::DestroyWindow(host.m_hWnd);
-            PumpFor(20);
+            PumpThreadMessages(20);
         }
         ::CoUninitialize();
         if (oneCold.empty())

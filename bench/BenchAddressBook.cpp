@@ -2,6 +2,7 @@
 
 #include "contacts/MAPIUtils.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -93,4 +94,23 @@ void Fill(CAddressBook& book, const CTestMAPI& testMAPI, int contacts)
     book.m_Outlook.DefaultFolder(10)->SetProperty(L"EntryID", folder->Value(L"EntryID"));
     book.m_Outlook.AddressLists()->Add(book.m_Outlook.NewAddressList(L"Contacts", L"", folder));
     book.m_Outlook.AddressLists()->Add(book.m_Outlook.NewAddressList(L"Global Address List", L"ab01", nullptr));
+}
+
+bool TestMAPILoaded(CBenchContext& context, const CTestMAPI& testMAPI)
+{
+    if (testMAPI.IsOurs())
+        return true;
+    context.Skip("the test MAPI is not the loaded mapi32.dll (run with it beside the program, mapi32=n)");
+    return false;
+}
+
+int BenchContactCount(const CBenchContext& context)
+{
+    return context.Iterations(1000) >= 100 ? 50000 : 5000;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }

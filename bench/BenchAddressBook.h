@@ -5,6 +5,7 @@
 // can tell how long the user-interface thread kept them waiting.
 #pragma once
 
+#include "bench/Bench.h"
 #include "tests/contacts/TestMAPI.h"
 #include "tests/support/FakeOutlook.h"
 
@@ -45,3 +46,10 @@ struct CAddressBook
 // The same people in the book's "Contacts" folder and in the test MAPI's
 // "Global Address List" container (both listed as Outlook address lists).
 void Fill(CAddressBook& book, const CTestMAPI& testMAPI, int contacts);
+
+// False, with the benchmark's skip line, when the test MAPI is not the
+// mapi32.dll this process loaded.
+bool TestMAPILoaded(CBenchContext& context, const CTestMAPI& testMAPI);
+// 50,000, or a tenth for the build's token run.
+int BenchContactCount(const CBenchContext& context);
+double Median(std::vector<double> values);

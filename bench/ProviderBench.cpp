@@ -111,23 +111,13 @@ const COutlookAddressBook* ListNamed(const CMAPIMailUser_AsyncListProvider& prov
     return nullptr;
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 void AddressBookProvider(CBenchContext& context)
 {
     CTestMAPI testMAPI;
-    if (!testMAPI.IsOurs())
-    {
-        context.Skip("the test MAPI is not the loaded mapi32.dll (run with it beside the program, mapi32=n)");
+    if (!TestMAPILoaded(context, testMAPI))
         return;
-    }
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    // The token run of the build keeps to a tenth of the contacts.
-    const int contacts = context.Iterations(1000) >= 100 ? 50000 : 5000;
+    const int contacts = BenchContactCount(context);
     const long long runs = std::max(1LL, context.Iterations(3));
     const std::string size = " (" + std::to_string(contacts) + " contacts)";
     {

@@ -43,18 +43,3 @@ LPARAM ACEditWindow::RowPoint(int row)
     const int y = List().GetRowHeight() * (row - List().GetTopIndex()) + List().GetRowHeight() / 2;
     return MAKELPARAM(10, y);
 }
-
-void ACEditWindow::Pump(DWORD milliseconds)
-{
-    const DWORD start = ::GetTickCount();
-    MSG message;
-    do
-    {
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-        ::Sleep(5);
-    } while (::GetTickCount() - start < milliseconds);
-}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "tests/autocomplete/ScriptedListProvider.h"
+#include "tests/support/TestMessageWindow.h"
 #include "tests/autocomplete/ACHostDlg.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,7 @@ protected:
     std::vector<std::string> Lookups() const;
     // Client point of a row of the list.
     LPARAM RowPoint(int row);
-    static void Pump(DWORD milliseconds);
+    static void Pump(DWORD milliseconds) { PumpThreadMessages(milliseconds); }
 
     CScriptedListProvider m_Provider;
     CACHostDlg m_Host;
