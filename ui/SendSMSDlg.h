@@ -13,9 +13,11 @@
 // deletes itself after its last message; nobody keeps a pointer to it.
 #pragma once
 
+#include "contacts/MAPIMailUser_AsyncListProvider.h"
 #include "contacts/SMSContact.h"
 #include "platform/ComPtr.h"
 #include "resources/resource.h"
+#include "ui/ACEdit.h"
 #include "ui/ControlPlacementManager.h"
 #include "ui/DPIScaler.h"
 #include "ui/PaintBkgnd.h"
@@ -99,6 +101,7 @@ public:
     UINT GetFromControlId() const { return m_FromControlId; }
     bool GetUseAccountSettings() const { return m_UseAccountSettings; }
     bool GetUserContextMode() const { return m_UserContextMode; }
+    CACEdit& ToEdit() { return m_ACEditTo; }
     CZentavoToolbars& Toolbars() { return m_Toolbars; }
     CSendSMSDlg_MainToolbar& MainToolbar() { return m_MainToolbar; }
     CSendSMSDlg_AdvancedToolbar& AdvancedToolbar() { return m_AdvancedToolbar; }
@@ -142,6 +145,12 @@ private:
     // False when the user stopped the send in a warning dialog.
     bool ConfirmTruncation(int parts, int maxParts);
     bool ConfirmBalance(size_t recipients, int parts, int maxParts);
+    // The To field's auto-completion.
+    LRESULT OnACEdit_Change(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnACEdit_KillFocus(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnACEdit_OnCloseList(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnLButtonDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    void SetupAutoComplete(std::string& step);
 
     void InitialiseWindow(std::string& step);
     void CreateToolbars();
@@ -170,4 +179,8 @@ private:
     // A send is on its way: dialogs, boxes and waits of that send pump
     // messages, and a second press must not start another submission.
     bool m_Sending = false;
+    // The To field; the provider goes first, after it is detached from the
+    // edit (destructor).
+    CACEdit m_ACEditTo;
+    CMAPIMailUser_AsyncListProvider m_ContactSearchProvider;
 };
