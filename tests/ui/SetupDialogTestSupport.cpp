@@ -75,4 +75,10 @@ void Screenshot(HWND window, const std::string& name)
     const std::string path = ProgramBesideTest(name);
     SaveWindowScreenshot(window, std::wstring(path.begin(), path.end()));
 }
+
+void PaintedScreenshot(HWND window, const std::string& name)
+{
+    ::RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Screenshot(window, name);
+}
 } // namespace SetupDialogTest

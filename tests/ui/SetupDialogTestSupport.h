@@ -23,4 +23,7 @@ std::string TextOf(HWND window);
 bool IsShown(HWND dialog, int controlId);
 // The screenshot beside the test executable.
 void Screenshot(HWND window, const std::string& name);
+// The same after the window and its children have repainted, for
+// screenshots taken in the middle of a script.
+void PaintedScreenshot(HWND window, const std::string& name);
 } // namespace SetupDialogTest
