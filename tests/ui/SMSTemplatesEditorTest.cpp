@@ -20,7 +20,6 @@ using namespace SetupDialogTest;
 namespace
 {
 constexpr char kTitle[] = "Templates";
-constexpr char kCaption[] = "ZentavoSMS Outlook Add-in";
 constexpr char kBackslashRefused[] = "A template name cannot contain \"\\\"; please enter another name";
 constexpr char kTooLong[] = "The template name is too long; please enter a name of at most 255 characters";
 
@@ -141,16 +140,7 @@ protected:
         return result;
     }
 
-    std::vector<std::string> BoxTexts() const
-    {
-        std::vector<std::string> texts;
-        for (const CapturedMessageBox& box : m_Boxes.Boxes())
-        {
-            EXPECT_EQ(kCaption, box.caption);
-            texts.push_back(box.text);
-        }
-        return texts;
-    }
+    std::vector<std::string> BoxTexts() const { return BoxTextsWithCaption(m_Boxes); }
 
     CMessageBoxCapture m_Boxes;
 };

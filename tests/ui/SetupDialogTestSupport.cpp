@@ -1,8 +1,11 @@
 #include "tests/ui/SetupDialogTestSupport.h"
 
 #include "resources/resource.h"
+#include "tests/support/EventCapture.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestPaths.h"
+
+#include <gtest/gtest.h>
 
 #include <map>
 
@@ -63,6 +66,17 @@ std::string TextOf(HWND window)
     char text[512] = {};
     ::GetWindowTextA(window, text, sizeof(text));
     return text;
+}
+
+std::vector<std::string> BoxTextsWithCaption(const CMessageBoxCapture& boxes)
+{
+    std::vector<std::string> texts;
+    for (const CapturedMessageBox& box : boxes.Boxes())
+    {
+        EXPECT_EQ("ZentavoSMS Outlook Add-in", box.caption);
+        texts.push_back(box.text);
+    }
+    return texts;
 }
 
 bool IsShown(HWND dialog, int controlId)
