@@ -141,6 +141,14 @@ struct ActCtxCookieTraits
     static void Close(Handle handle) noexcept { ::DeactivateActCtx(0, handle); }
 };
 
+// A menu loaded or created by the owner and not attached to a window.
+struct MenuTraits
+{
+    using Handle = HMENU;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle handle) noexcept { ::DestroyMenu(handle); }
+};
+
 using CScopedKernelHandle = CScopedHandle<KernelHandleTraits>;
 using CScopedFileHandle = CScopedHandle<FileHandleTraits>;
 using CScopedRegKey = CScopedHandle<RegKeyTraits>;
@@ -150,3 +158,4 @@ using CScopedBrush = CScopedHandle<GdiObjectTraits<HBRUSH>>;
 using CScopedWindowDC = CScopedHandle<WindowDCTraits>;
 using CScopedActCtx = CScopedHandle<ActCtxTraits>;
 using CScopedActCtxCookie = CScopedHandle<ActCtxCookieTraits>;
+using CScopedMenu = CScopedHandle<MenuTraits>;

@@ -71,6 +71,16 @@ CMessageTable<CSendSMSDlg> CSendSMSDlg::GetMessageTable()
                        CBN_EDITCHANGE),
         Entry::Notify(kAnyControl, RBN_HEIGHTCHANGE, &CSendSMSDlg::Toolbar_Notify_HeightChanged,
                       "CSendSMSDlg::Toolbar_Notify_HeightChanged"),
+        Entry::Command(ID_SENDSMS_SEND, &CSendSMSDlg::Toolbar_SendMessage, "CSendSMSDlg::Toolbar_SendMessage",
+                       BN_CLICKED),
+        Entry::Command(ID_SENDSMS_SCHEDULE, &CSendSMSDlg::Toolbar_ScheduleSubmission,
+                       "CSendSMSDlg::Toolbar_ScheduleSubmission", BN_CLICKED),
+        Entry::Command(ID_SENDSMS_DELIVERY_REPORTS, &CSendSMSDlg::Toolbar_DeliveryReports,
+                       "CSendSMSDlg::Toolbar_DeliveryReports", BN_CLICKED),
+        Entry::Command(ID_BALANCE_REFRESH, &CSendSMSDlg::OnRefreshBalance, "CSendSMSDlg::OnRefreshBalance"),
+        Entry::Command(ID_BALANCE_BUYCREDITS, &CSendSMSDlg::OnBuyCredits, "CSendSMSDlg::OnBuyCredits"),
+        Entry::Notify(IDC_SENDSMS_MAIN_TOOLBAR, TBN_DROPDOWN, &CSendSMSDlg::Toolbar_Notify_DropDown,
+                      "CSendSMSDlg::Toolbar_Notify_DropDown"),
         Entry::Chain(&CPaintBkgnd<CSendSMSDlg>::ProcessPaintBkgndMessage, "CPaintBkgnd::ProcessPaintBkgndMessage"),
     };
     return entries;
