@@ -526,4 +526,122 @@ TEST_F(SMSReminder, AMissingRibbonIsLoggedOnceAndNothingShown)
     EXPECT_NE(std::string::npos, texts[0].find("COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemPropertyChange"));
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
+// The message and recipients of a reminder, as the preview and the
+// submission take them, from an extender serving the connected add-in.
+class SMSReminderMessage : public SMSReminder
+{
+public:
+    void SetUp() override
+    {
+        SMSReminder::SetUp();
+        m_Host.SetDependantServicesProvider(static_cast<CAddin*>(static_cast<IRibbonCallback*>(m_Dispatch)));
+    }
+    COutlookAddin_ItemExtender_AppointmentItem_SMSReminder& Extender() { return m_Host.GetSMSReminderExtender(); }
+
+    COutlookAddin_ItemExtender_ZentavoSMSAddin m_Host;
+};
+
+TEST_F(SMSReminderMessage, TemplatesAreFilledFromTheAppointment)
+{
+    CSMSTemplate times;
+    times.Name = "Times";
+    times.Text = "[ApptStartTimeHHMMSS]-[ApptEndTimeHHMM] [ApptStartDateDDMMYY] [ApptEndDateMMDDYY] "
+                 "[ApptStartDateDDMM] [ApptEndDateTime] [ApptSubject:3] [Unknown]";
+    Preferences().GetAppointmentTemplates().push_back(times);
+    const CFakeObjectPtr item = m_Outlook.NewAppointmentItem(L"Review", kStart, kEnd);
+    item->SetProperty(L"Location", _variant_t(L"Room 1"));
+    item->SetProperty(L"Body", _variant_t(L"Bring notes"));
+
+    struct Case
+    {
+        std::string templateId;
+        std::wstring message;
+    };
+    const Case cases[] = {
+        {"S_DefaultTemplate", L"Appointment:\nReview\nStart: 10/06 14:30\nLoc: Room 1\n\nNotes:\nBring notes"},
+        {"U_" + times.GetId(), L"14:30:00-15:00 10/06/2030 06/10/2030 10/06 10/06 15:00 Rev [Unknown]"},
+        {"U_Missing", L""},
+        {"S_Missing", L""},
+        {times.GetId(), L""},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.templateId);
+        std::wstring message = L"old";
+        EXPECT_EQ(c.message, Extender().FormatReminderMessage(message, item, c.templateId));
+    }
+}
+
+TEST_F(SMSReminderMessage, RecipientsTakeMyNumberAndTheAttendees)
+{
+    Preferences().SetUsersMobilePhoneNumber("07700900123");
+    const CFakeObjectPtr item = m_Outlook.NewAppointmentItem(L"Review", kStart, kEnd, 1);
+    const CFakeObjectPtr bob = m_Outlook.NewContactItem(L"Bob Ray", L"Bob", L"Ray", L"+447700900555");
+    const CFakeObjectPtr entry = m_Outlook.NewAddressEntry(L"Bob Ray", L"bob@example.com", L"SMTP", nullptr, bob);
+    FakeCollectionOf(item->Value(L"Recipients"))
+        ->Add(static_cast<IDispatch*>(m_Outlook.NewRecipient(L"Bob Ray", L"bob@example.com", entry)));
+
+    struct Case
+    {
+        const char* name;
+        const char* to;
+        bool myMobile;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"listed only", "Ann [+447700900001]; 07700900002; ", false, "Ann [+447700900001]; 07700900002; "},
+        {"attendees and mine", "Ann [+447700900001]; <All Meeting Attendees>; 07700900002; ", true,
+         "Ann [+447700900001]; 07700900002; 07700900123; Bob Ray [+447700900555]; "},
+        {"mine alone", "", true, "07700900123; "},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Properties properties;
+        properties.SetRecipientsTo(c.to);
+        properties.SetRecipientsIncludeMyMobile(c.myMobile);
+        CSMSContactVector contacts;
+        Extender().GetReminderRecipients(item, properties, contacts);
+        EXPECT_EQ(c.expected, CSMSContactUtils::GenerateContactCSVList(contacts));
+    }
+}
+
+TEST(SMSReminderProperties, ValidateLooksAtTheScheduleOnly)
+{
+    struct Case
+    {
+        const char* schedule;  // null: absent
+        std::vector<std::string> errors;
+    };
+    const Case cases[] = {
+        {nullptr, {"Please enter Reminder Schedule"}},
+        {"", {"Please enter Reminder Schedule"}},
+        {"soon", {"The Reminder Schedule entered is not valid"}},
+        {"15 minutes before", {}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.schedule ? c.schedule : "absent");
+        COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Properties properties;
+        if (c.schedule)
+            properties.SetSchedule(c.schedule);
+        std::vector<std::string> errors;
+        EXPECT_EQ(c.errors.empty(), properties.Validate(errors));
+        EXPECT_EQ(c.errors, errors);
+    }
+}
+
+TEST(SMSReminderProperties, TheReminderIsOnWithRecipientsOrMyMobile)
+{
+    COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Properties properties;
+    EXPECT_FALSE(properties.IsSMSReminderOn());
+    properties.SetString(COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Properties::kRecipientsIncludeMyMobile,
+                         "1");
+    EXPECT_TRUE(properties.GetRecipientsIncludeMyMobile()) << "as read back from an item";
+    EXPECT_TRUE(properties.IsSMSReminderOn());
+    properties.SetRecipientsIncludeMyMobile(false);
+    EXPECT_FALSE(properties.IsSMSReminderOn());
+    properties.SetRecipientsTo("07700900001");
+    EXPECT_TRUE(properties.IsSMSReminderOn());
+}
 } // namespace
