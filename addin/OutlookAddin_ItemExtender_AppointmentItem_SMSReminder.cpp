@@ -13,6 +13,8 @@
 #include "core/StringUtils.h"
 #include "platform/Dispatch.h"
 #include "platform/OfficeIds.h"
+#include "ui/SMSMessagePreviewDlg.h"
+#include "ui/SMSTemplatesEditorDlg.h"
 
 #include <algorithm>
 #include <iterator>
@@ -769,13 +771,20 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ShowMessagePreview(
     RunMessagePreview(CSMSContactUtils::GenerateContactCSVList(contacts), edited.GetFormatMessageFrom(), ToNarrow(text));
 }
 
-// Until the template editor and the preview window are wired in.
-bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunTemplatesEditor(CSMSTemplateVector&)
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunTemplatesEditor(CSMSTemplateVector& templates)
 {
-    return false;
+    CSMSTemplatesEditorDlg editor;
+    editor.SetTemplateList(&templates);
+    return editor.DoModal(::GetActiveWindow()) == IDOK;
 }
 
-void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunMessagePreview(const std::string&, const std::string&,
-                                                                              const std::string&)
+void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunMessagePreview(const std::string& recipients,
+                                                                              const std::string& from,
+                                                                              const std::string& message)
 {
+    CSMSMessagePreviewDlg preview;
+    preview.m_Recipients = recipients;
+    preview.m_SendersId = from;
+    preview.m_Message = message;
+    preview.DoModal(::GetActiveWindow());
 }
