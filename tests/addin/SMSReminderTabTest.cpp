@@ -10,6 +10,7 @@
 #include "platform/Dispatch.h"
 #include "platform/OfficeIds.h"
 #include "resources/resource.h"
+#include "tests/support/CallByName.h"
 #include "tests/support/EventCapture.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/RegistryFixture.h"
@@ -109,15 +110,7 @@ public:  // the scenario tables' steps call the helpers
     }
     _variant_t Call(const wchar_t* name, std::vector<_variant_t> arguments)
     {
-        LPOLESTR member = const_cast<LPOLESTR>(name);
-        DISPID id = 0;
-        EXPECT_EQ(S_OK, m_Dispatch->GetIDsOfNames(IID_NULL, &member, 1, LOCALE_USER_DEFAULT, &id));
-        std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
-        DISPPARAMS parameters = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-        _variant_t result;
-        EXPECT_EQ(S_OK, m_Dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, &result,
-                                           nullptr, nullptr));
-        return result;
+        return CallByName(m_Dispatch, name, std::move(arguments));
     }
     std::wstring Text(const wchar_t* callback, const std::string& id)
     {
