@@ -6,18 +6,18 @@
 // Boxes are answered by the capture; the zone is pinned by the CTest entry
 // (Europe/London), and dates in status texts are formed as OLE Automation
 // forms them in the prefix's locale.
-#include "addin/Addin.h"
-#include "addin/Module.h"
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "platform/Dispatch.h"
 #include "platform/OfficeIds.h"
 #include "platform/OleDateTime.h"
+#include "tests/support/AddinUnderTest.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/GatewayTest.h"
 #include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,8 +25,6 @@ namespace
 {
 using namespace GatewaySimulatorSeed;
 
-const DISPID kNewInspector = 0xF001;
-const DISPID kInspectorClose = 0xF008;
 const DISPID kItemWrite = 0xF002;
 const DISPID kItemChange = 0xF002;
 const DISPID kBeforeItemMove = 0xFBA9;
@@ -97,12 +95,7 @@ protected:
         StoreSeededLogin();
         m_Primary.SetBalance(kUsername, 100000);
         m_LiveConnectionsAtStart = CFakeObject::LiveConnections();
-        IClassFactory* factory = nullptr;
-        ASSERT_EQ(S_OK, GetComModule().GetClassObject(CLSID_Addin, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&m_Dispatch)));
-        factory->Release();
-        ASSERT_EQ(S_OK, m_Dispatch->QueryInterface(IID__IDTExtensibility2, reinterpret_cast<void**>(&m_Connection)));
-        ASSERT_EQ(S_OK, m_Connection->OnConnection(m_Outlook.Application(), ext_cm_Startup, nullptr, nullptr));
+        m_Addin = std::make_unique<CAddinUnderTest>(m_Outlook);
         m_Calendar = m_Outlook.DefaultFolder(kCalendar);
         m_DeletedItems = m_Outlook.DefaultFolder(kDeletedItems);
     }
@@ -110,9 +103,7 @@ protected:
     {
         if (m_Inspector)
             CloseInspector();
-        m_Connection->OnDisconnection(ext_dm_HostShutdown, nullptr);
-        m_Connection->Release();
-        m_Dispatch->Release();
+        m_Addin.reset();
         EXPECT_EQ(m_LiveConnectionsAtStart, CFakeObject::LiveConnections()) << "a sink is still connected";
         CGatewayTest::TearDown();
     }
@@ -137,23 +128,19 @@ protected:
         if (m_Inspector)
             CloseInspector();
         m_Item = item ? item : NewAppointment();
-        m_Inspector = m_Outlook.NewInspector(m_Item);
-        m_Outlook.Inspectors()->Fire(DIID_InspectorsEvents, kNewInspector, {Object(m_Inspector)});
+        m_Inspector = m_Addin->OpenInInspector(m_Item);
     }
     void CloseInspector()
     {
-        m_Inspector->Fire(DIID_InspectorEvents, kInspectorClose);
+        CAddinUnderTest::CloseInspector(m_Inspector);
         m_Inspector = nullptr;
     }
 
     // Types a text into one of the tab's combo boxes.
     void Edit(const char* property, const std::string& text)
     {
-        const CFakeObjectPtr control = m_Outlook.NewObject(L"RibbonControl");
-        control->AddInterface(IID_IRibbonControl);
-        control->SetProperty(L"Id", _variant_t(property));
-        control->SetProperty(L"Context", static_cast<IDispatch*>(m_Inspector));
-        Call(L"Ribbon_OnChange", {Object(control), _variant_t(text.c_str())});
+        m_Addin->Call(L"Ribbon_OnChange",
+                      {Object(m_Addin->RibbonControl(property, m_Inspector)), _variant_t(text.c_str())});
     }
     // A reminder to Ann from "Zentavo", fifteen minutes before the start.
     void OpenReminder(CFakeObjectPtr item = nullptr)
@@ -162,18 +149,6 @@ protected:
         Edit(kTo, kAnn);
         Edit(kFrom, "Zentavo");
     }
-    void Call(const wchar_t* name, std::vector<_variant_t> arguments)
-    {
-        LPOLESTR member = const_cast<LPOLESTR>(name);
-        DISPID id = 0;
-        ASSERT_EQ(S_OK, m_Dispatch->GetIDsOfNames(IID_NULL, &member, 1, LOCALE_USER_DEFAULT, &id));
-        std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
-        DISPPARAMS parameters = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-        _variant_t result;
-        ASSERT_EQ(S_OK, m_Dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, &result,
-                                           nullptr, nullptr));
-    }
-
     // Outlook saving the open item: its Write event; true when cancelled.
     bool Save()
     {
@@ -257,8 +232,7 @@ protected:
     }
 
     CFakeOutlook m_Outlook;
-    IDispatch* m_Dispatch = nullptr;
-    _IDTExtensibility2* m_Connection = nullptr;
+    std::unique_ptr<CAddinUnderTest> m_Addin;
     CFakeObjectPtr m_Calendar;
     CFakeObjectPtr m_DeletedItems;
     CFakeObjectPtr m_Item;
