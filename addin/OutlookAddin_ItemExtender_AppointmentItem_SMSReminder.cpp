@@ -15,6 +15,7 @@
 #include "platform/OfficeIds.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 
 namespace
@@ -735,11 +736,47 @@ CSMSContactVector& COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::GetRe
     return contacts;
 }
 
-// Until the template editor and the preview window are wired in.
+// The user's templates and the built-in ones are edited together; the
+// built-in ones are read-only there and are not stored.
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ManageTemplates()
 {
+    CConfigZentavoSMSOutlookAddin_UserPreferences& preferences = Preferences();
+    CSMSTemplateVector working = preferences.GetAppointmentTemplates();
+    working.insert(working.end(), m_BuiltInTemplates.begin(), m_BuiltInTemplates.end());
+    if (!RunTemplatesEditor(working))
+        return;
+    CSMSTemplateVector& userTemplates = preferences.GetAppointmentTemplates();
+    userTemplates.clear();
+    std::copy_if(working.begin(), working.end(), std::back_inserter(userTemplates),
+                 [](const CSMSTemplate& item) { return !item.BuiltIn; });
+    preferences.Save();
 }
 
-void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ShowMessagePreview(IDispatch*, const CInspectorContext&)
+void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ShowMessagePreview(IDispatch* item,
+                                                                               const CInspectorContext& context)
+{
+    const CProperties& edited = context.m_EditedProperties;
+    CSMSContactVector contacts;
+    GetReminderRecipients(item, edited, contacts);
+    std::wstring message;
+    FormatReminderMessage(message, item, edited.GetFormatMessageTemplate());
+    std::wstring text;
+    for (size_t i = 0; i < message.size(); ++i)
+    {
+        if (message[i] == L'\n' && (i == 0 || message[i - 1] != L'\r'))
+            text += L'\r';
+        text += message[i];
+    }
+    RunMessagePreview(CSMSContactUtils::GenerateContactCSVList(contacts), edited.GetFormatMessageFrom(), ToNarrow(text));
+}
+
+// Until the template editor and the preview window are wired in.
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunTemplatesEditor(CSMSTemplateVector&)
+{
+    return false;
+}
+
+void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunMessagePreview(const std::string&, const std::string&,
+                                                                              const std::string&)
 {
 }

@@ -204,4 +204,8 @@ private:
     std::wstring ScheduleFeedback(IDispatch* item, const CInspectorContext& context);
     void ManageTemplates();
     void ShowMessagePreview(IDispatch* item, const CInspectorContext& context);
+    // The two dialogs, modal over the active window. True when the editor
+    // was left with OK.
+    bool RunTemplatesEditor(CSMSTemplateVector& templates);
+    void RunMessagePreview(const std::string& recipients, const std::string& from, const std::string& message);
 };
