@@ -13,6 +13,8 @@
 #include "core/StringUtils.h"
 #include "platform/Dispatch.h"
 #include "platform/OfficeIds.h"
+#include "ui/SMSMessagePreviewDlg.h"
+#include "ui/SMSTemplatesEditorDlg.h"
 
 #include <algorithm>
 #include <iterator>
@@ -71,15 +73,6 @@ void SetOut(BSTR* out, const std::string& text)
     *out = ::SysAllocString(ToWide(text).c_str());
 }
 
-std::string Digits(const std::string& text)
-{
-    std::string digits;
-    for (char c : text)
-        if (c >= '0' && c <= '9')
-            digits += c;
-    return digits;
-}
-
 COleDateTime ItemDate(IDispatch* item, const wchar_t* name)
 {
     const _variant_t value = Dispatch::Get(item, name);
@@ -91,6 +84,16 @@ COleDateTime ItemDate(IDispatch* item, const wchar_t* name)
 IDispatchPtr ItemOf(const COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CInspectorContext& context)
 {
     return context.m_pItemEventHandler ? context.m_pItemEventHandler->GetItem() : IDispatchPtr();
+}
+
+// The context whose handler watches the object (by COM identity).
+template <typename Contexts, typename Handler>
+typename Contexts::value_type::element_type* FindContext(const Contexts& contexts, Handler handler, IDispatch* object)
+{
+    for (const auto& context : contexts)
+        if ((context.get()->*handler) && (context.get()->*handler)->IsFor(object))
+            return context.get();
+    return nullptr;
 }
 
 struct ScheduleItem
@@ -209,19 +212,13 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::~COutlookAddin_ItemExten
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CInspectorContext*
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::GetInspectorContextForAppointmentItem(IDispatch* item)
 {
-    for (const auto& context : m_InspectorContexts)
-        if (context->m_pItemEventHandler && context->m_pItemEventHandler->IsFor(item))
-            return context.get();
-    return nullptr;
+    return FindContext(m_InspectorContexts, &CInspectorContext::m_pItemEventHandler, item);
 }
 
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CInspectorContext*
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::GetInspectorContextForInspector(IDispatch* inspector)
 {
-    for (const auto& context : m_InspectorContexts)
-        if (context->m_pInspectorEventHandler && context->m_pInspectorEventHandler->IsFor(inspector))
-            return context.get();
-    return nullptr;
+    return FindContext(m_InspectorContexts, &CInspectorContext::m_pInspectorEventHandler, inspector);
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::DefaultSMSReminderProperties(CProperties& properties)
@@ -466,11 +463,11 @@ long COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RecipientCount(cons
     m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, true);
     if (number.empty())
         return count;
-    std::string mine = Digits(number);
+    std::string mine = ExtractDigits(number);
     if (mine.size() > 10)
         mine = mine.substr(mine.size() - 10);
     const bool listed = std::any_of(contacts.begin(), contacts.end(),
-                                    [&mine](const CSMSContact& contact) { return EndsWith(Digits(contact.m_Number), mine); });
+                                    [&mine](const CSMSContact& contact) { return EndsWith(ExtractDigits(contact.m_Number), mine); });
     return listed ? count : count + 1;
 }
 
@@ -770,13 +767,20 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ShowMessagePreview(
     RunMessagePreview(CSMSContactUtils::GenerateContactCSVList(contacts), edited.GetFormatMessageFrom(), ToNarrow(text));
 }
 
-// Until the template editor and the preview window are wired in.
-bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunTemplatesEditor(CSMSTemplateVector&)
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunTemplatesEditor(CSMSTemplateVector& templates)
 {
-    return false;
+    CSMSTemplatesEditorDlg editor;
+    editor.SetTemplateList(&templates);
+    return editor.DoModal(::GetActiveWindow()) == IDOK;
 }
 
-void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunMessagePreview(const std::string&, const std::string&,
-                                                                              const std::string&)
+void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunMessagePreview(const std::string& recipients,
+                                                                              const std::string& from,
+                                                                              const std::string& message)
 {
+    CSMSMessagePreviewDlg preview;
+    preview.m_Recipients = recipients;
+    preview.m_SendersId = from;
+    preview.m_Message = message;
+    preview.DoModal(::GetActiveWindow());
 }

@@ -5,6 +5,7 @@
 #include "addin/Module.h"
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "platform/OfficeIds.h"
+#include "tests/support/CallByName.h"
 #include "tests/support/EventCapture.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/RegistryFixture.h"
@@ -64,15 +65,7 @@ protected:
     // Calls a callback by name; returns the [out, retval] value.
     _variant_t Call(const wchar_t* name, std::vector<_variant_t> arguments)
     {
-        LPOLESTR member = const_cast<LPOLESTR>(name);
-        DISPID id = 0;
-        EXPECT_EQ(S_OK, m_Dispatch->GetIDsOfNames(IID_NULL, &member, 1, LOCALE_USER_DEFAULT, &id));
-        std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
-        DISPPARAMS parameters = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-        _variant_t result;
-        EXPECT_EQ(S_OK, m_Dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, &result,
-                                           nullptr, nullptr));
-        return result;
+        return CallByName(m_Dispatch, name, std::move(arguments));
     }
 
     CMessageBoxCapture m_Boxes;

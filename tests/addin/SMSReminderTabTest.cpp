@@ -9,9 +9,12 @@
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "platform/Dispatch.h"
 #include "platform/OfficeIds.h"
+#include "resources/resource.h"
+#include "tests/support/CallByName.h"
 #include "tests/support/EventCapture.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/RegistryFixture.h"
+#include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +75,7 @@ public:  // the scenario tables' steps call the helpers
         m_Connection->Release();
         m_Dispatch->Release();
         EXPECT_EQ(m_LiveConnectionsAtStart, CFakeObject::LiveConnections()) << "a sink is still connected";
+        EXPECT_EQ("", m_Driver.Problems());
         RegistryFixture::TearDown();
     }
 
@@ -106,15 +110,7 @@ public:  // the scenario tables' steps call the helpers
     }
     _variant_t Call(const wchar_t* name, std::vector<_variant_t> arguments)
     {
-        LPOLESTR member = const_cast<LPOLESTR>(name);
-        DISPID id = 0;
-        EXPECT_EQ(S_OK, m_Dispatch->GetIDsOfNames(IID_NULL, &member, 1, LOCALE_USER_DEFAULT, &id));
-        std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
-        DISPPARAMS parameters = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-        _variant_t result;
-        EXPECT_EQ(S_OK, m_Dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, &result,
-                                           nullptr, nullptr));
-        return result;
+        return CallByName(m_Dispatch, name, std::move(arguments));
     }
     std::wstring Text(const wchar_t* callback, const std::string& id)
     {
@@ -154,6 +150,7 @@ public:  // the scenario tables' steps call the helpers
         return texts;
     }
 
+    CWindowDriver m_Driver;  // answers the dialogs the tab opens
     CMessageBoxCapture m_Boxes;
     CFakeOutlook m_Outlook;
     IDispatch* m_Dispatch = nullptr;
@@ -471,23 +468,78 @@ TEST_F(SMSReminder, TheCounterCountsEveryChange)
 
 // Without a stored number the prompt asks for one; answered Cancel, the box
 // is unticked again.
-TEST_F(SMSReminder, ACancelledNumberPromptUnticksTheBox)
+TEST_F(SMSReminder, TickingMyMobileAsksForTheNumber)
 {
-    Preferences().SetUsersMobilePhoneNumber("");
-    Open();
-    Call(L"Ribbon_CheckBoxOnAction", {Object(Control(kMyMobile)), _variant_t(1L)});
-    EXPECT_EQ(0L, Number(L"Ribbon_GetPressed", kMyMobile));
-    EXPECT_EQ(1L, static_cast<long>(Stored(kUpdateCount)));
+    struct Case
+    {
+        int answer;
+        long pressed;
+        std::wstring label;
+    };
+    const Case cases[] = {
+        {IDCANCEL, 0, L"Send SMS Reminder to My Mobile"},
+        {IDOK, 1, L"Send SMS Reminder to My Mobile (447700900999)"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.answer);
+        Preferences().SetUsersMobilePhoneNumber("");
+        Open();
+        m_Driver.Expect().Caption("Please Enter Your Mobile Number").SetText(IDC_MOBILEPROMPT_NUMBER, "447700900999").Press(c.answer);
+        Call(L"Ribbon_CheckBoxOnAction", {Object(Control(kMyMobile)), _variant_t(1L)});
+        EXPECT_EQ(c.pressed, Number(L"Ribbon_GetPressed", kMyMobile));
+        EXPECT_EQ(c.label, Text(L"Ribbon_GetLabel", kMyMobile));
+        EXPECT_EQ(1L, static_cast<long>(Stored(kUpdateCount)));
+        CloseInspector();
+    }
 }
 
+// The editor works on the user's templates and the built-in one; OK stores
+// the user's alone. Either way the drop-down keeps the stored template.
 TEST_F(SMSReminder, ManageTemplatesKeepsTheSelection)
 {
-    Open();
-    m_Outlook.Log().Clear();
-    Call(L"Ribbon_DropDownOnAction", {Object(Control(kTemplate)), _variant_t(L"I_ManageTemplates"), _variant_t(1L)});
-    EXPECT_EQ(std::vector<std::wstring>{Wide(kTemplate)}, Invalidations());
-    EXPECT_EQ(L"S_DefaultTemplate", Text(L"Ribbon_GetText", kTemplate));
-    EXPECT_EQ(L"<absent>", Dispatch::ToText(Stored(kUpdateCount)));
+    CSMSTemplate weekly;
+    weekly.Name = "Weekly";
+    weekly.Text = "[ApptSubject]";
+    Preferences().GetAppointmentTemplates().push_back(weekly);
+    for (int answer : {IDCANCEL, IDOK})
+    {
+        SCOPED_TRACE(answer);
+        Open();
+        m_Outlook.Log().Clear();
+        m_Driver.Expect().Caption("Templates").Press(answer);
+        Call(L"Ribbon_DropDownOnAction", {Object(Control(kTemplate)), _variant_t(L"I_ManageTemplates"), _variant_t(1L)});
+        EXPECT_EQ(std::vector<std::wstring>{Wide(kTemplate)}, Invalidations());
+        EXPECT_EQ(L"S_DefaultTemplate", Text(L"Ribbon_GetText", kTemplate));
+        EXPECT_EQ(L"<absent>", Dispatch::ToText(Stored(kUpdateCount)));
+        const CSMSTemplateVector& templates = Preferences().GetAppointmentTemplates();
+        ASSERT_EQ(1u, templates.size());
+        EXPECT_EQ("Weekly", templates[0].Name);
+        EXPECT_FALSE(templates[0].BuiltIn);
+        CloseInspector();
+    }
+}
+
+TEST_F(SMSReminder, PreviewShowsRecipientsSenderAndMessage)
+{
+    Preferences().SetUsersMobilePhoneNumber("07700900123");
+    m_Item = m_Outlook.NewAppointmentItem(L"Review", kStart, kEnd);
+    m_Item->SetProperty(L"Location", _variant_t(L"Room 1"));
+    m_Item->SetProperty(L"Body", _variant_t(L"Bring notes\r\nand pens"));
+    Open(0, m_Item);
+    Call(L"Ribbon_OnChange", {Object(Control(kTo)), _variant_t(L"Ann [+447700900001]; ")});
+    Call(L"Ribbon_CheckBoxOnAction", {Object(Control(kMyMobile)), _variant_t(1L)});
+    Call(L"Ribbon_OnChange", {Object(Control(kFrom)), _variant_t(L"ACME")});
+    m_Driver.Expect().Caption("SMS Message Preview").Press(IDOK);
+    Call(L"Ribbon_ButtonOnAction", {Object(Control("ViewMessagePreview"))});
+    ASSERT_EQ(1u, m_Driver.Seen().size());
+    const CSeenWindow& preview = m_Driver.Seen().front();
+    ASSERT_TRUE(preview.Control(IDC_PREVIEW_RECIPIENTS) && preview.Control(IDC_PREVIEW_MESSAGE));
+    EXPECT_EQ("Ann [+447700900001]; 07700900123; ", preview.Control(IDC_PREVIEW_RECIPIENTS)->text);
+    EXPECT_EQ("ACME", preview.Control(IDC_PREVIEW_SENDERSID)->text);
+    EXPECT_EQ("Appointment:\r\nReview\r\nStart: 10/06 14:30\r\nLoc: Room 1\r\n\r\nNotes:\r\nBring notes\r\nand pens",
+              preview.Control(IDC_PREVIEW_MESSAGE)->text);
+    EXPECT_TRUE(m_Boxes.Boxes().empty()) << m_Boxes.Boxes().front().text;
 }
 
 TEST_F(SMSReminder, ACancelledSelectorChangesNothing)
