@@ -3,6 +3,7 @@
 #include "addin/Addin.h"
 #include "addin/Module.h"
 #include "platform/OfficeIds.h"
+#include "tests/support/CallByName.h"
 
 #include <gtest/gtest.h>
 
@@ -42,20 +43,12 @@ CAddinUnderTest::~CAddinUnderTest()
 
 _variant_t CAddinUnderTest::Call(const wchar_t* name, std::vector<_variant_t> arguments)
 {
-    _variant_t result;
     if (!m_Dispatch)
     {
         ADD_FAILURE() << "no add-in to call";
-        return result;
+        return _variant_t();
     }
-    LPOLESTR member = const_cast<LPOLESTR>(name);
-    DISPID id = 0;
-    EXPECT_EQ(S_OK, m_Dispatch->GetIDsOfNames(IID_NULL, &member, 1, LOCALE_USER_DEFAULT, &id));
-    std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
-    DISPPARAMS parameters = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    EXPECT_EQ(S_OK, m_Dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, &result,
-                                       nullptr, nullptr));
-    return result;
+    return CallByName(m_Dispatch, name, std::move(arguments));
 }
 
 CFakeObjectPtr CAddinUnderTest::OpenInInspector(IDispatch* item)
