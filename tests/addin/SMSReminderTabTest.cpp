@@ -566,6 +566,27 @@ TEST_F(SMSReminder, StartAndMeetingStatusChangesRefreshTheTab)
     EXPECT_EQ(L"<All Meeting Attendees>", ItemText(L"Ribbon_GetItemLabel", kTo, 0));
 }
 
+// Until saving a reminder comes, Write lets Outlook save; Close and Unload
+// of the item change nothing.
+TEST_F(SMSReminder, WriteCloseAndUnloadLeaveTheItemAlone)
+{
+    Open();
+    m_Outlook.Log().Clear();
+    VARIANT_BOOL cancel = VARIANT_TRUE;
+    _variant_t cancelArgument;
+    V_VT(&cancelArgument) = VT_BYREF | VT_BOOL;
+    V_BOOLREF(&cancelArgument) = &cancel;
+    m_Item->Fire(DIID_ItemEvents_10, 0xF002, {cancelArgument});
+    EXPECT_EQ(VARIANT_FALSE, cancel);
+    cancel = VARIANT_FALSE;
+    m_Item->Fire(DIID_ItemEvents_10, 0xF004, {cancelArgument});
+    m_Item->Fire(DIID_ItemEvents_10, 0xFBAD);
+    EXPECT_EQ(VARIANT_FALSE, cancel);
+    EXPECT_TRUE(m_Outlook.Log().Calls().empty());
+    EXPECT_EQ(1u, m_Item->Connections(DIID_ItemEvents_10));
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
 TEST_F(SMSReminder, AMissingRibbonIsLoggedOnceAndNothingShown)
 {
     CEventLogCapture events;
@@ -576,7 +597,7 @@ TEST_F(SMSReminder, AMissingRibbonIsLoggedOnceAndNothingShown)
     ASSERT_EQ(1u, texts.size());
     EXPECT_NE(std::string::npos, texts[0].find("m_spRibbonUI was null")) << texts[0];
     EXPECT_NE(std::string::npos, texts[0].find("COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemPropertyChange"));
-    EXPECT_TRUE(m_Boxes.Boxes().empty());
+    EXPECT_TRUE(m_Boxes.Boxes().empty()) << m_Boxes.Boxes().front().text;
 }
 // The message and recipients of a reminder, as the preview and the
 // submission take them, from an extender serving the connected add-in.
