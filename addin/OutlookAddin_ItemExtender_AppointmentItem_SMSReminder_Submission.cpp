@@ -51,13 +51,6 @@ CConfigZentavoSMSOutlookAddin_UserPreferences& Preferences()
     return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_UserPreferences;
 }
 
-std::string ToSystemCodePage(const std::wstring& text)
-{
-    const _bstr_t converted(text.c_str());
-    const char* narrow = converted;
-    return narrow ? narrow : "";
-}
-
 int ShowBox(const std::string& text, UINT style)
 {
     return ShowMessageBox(nullptr, text, kCaption, style);
@@ -273,7 +266,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
     submission.m_Method = smWebService;
     submission.m_SenderId = properties.GetFormatMessageFrom();
     submission.m_SenderType = submission.m_SenderId == kUseReplyableId ? sstReplyable : sstUserDefined;
-    submission.m_MessageText = ToSystemCodePage(message);
+    submission.m_MessageText = WideToAnsi(message);
     submission.m_MaxConCat = 2;
     if (hasSendTime)
         submission.m_ScheduledTime = sendTime;
