@@ -280,6 +280,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnNewInspector(IDis
         bool insufficientPermission = false;
         COutlookAddin_UserPropertiesPersistance::PersistNameVariantCollectionToUserProperties(
             added.m_SavedProperties, userProperties, insufficientPermission);
+        OfferGatewayUpdateOnOpen(appointment, added);
     }
     catch (...)
     {

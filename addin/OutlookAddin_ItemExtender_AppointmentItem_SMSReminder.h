@@ -10,6 +10,7 @@
 // context (its destructor closes those still open).
 #pragma once
 
+#include "addin/InfiniteLoopBreaker.h"
 #include "addin/NameVariantCollection.h"
 #include "addin/OutlookAddin_ItemExtender.h"
 #include "addin/OutlookEventHandlers.h"
@@ -61,23 +62,6 @@ public:
     bool IsSMSReminderOn() const;
     // Checks the schedule only; appends one text per fault, true when none.
     bool Validate(std::vector<std::string>& errors) const;
-};
-
-// Loop guard for saves made from inside an item's own change event: true
-// once the same key comes back more than the limit times, each within the
-// window of the one before.
-class CInfiniteLoopBreaker
-{
-public:
-    bool IsSuspectedLoop(const std::wstring& key);
-    void SetLastTick(DWORD tick) { m_LastTick = tick; }
-
-private:
-    int m_Limit = 3;
-    DWORD m_WindowMilliseconds = 500;
-    std::wstring m_LastKey;
-    DWORD m_LastTick = 0;
-    int m_Count = 0;
 };
 
 class COutlookAddin_ItemExtender_AppointmentItem_SMSReminder : public COutlookAddin_ServicedItemExtender,
@@ -164,16 +148,30 @@ protected:
     // ribbon has loaded.
     void InvalidateControl(const wchar_t* controlId);
 
-    // The submission lifecycle.
+    // The submission lifecycle (OutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Submission.cpp).
+    // Each true when the gateway holds what the properties say; cancel is
+    // set when the user asked for the Write or the move to be stopped.
     bool SaveEditedProperties(IDispatch* item, bool& cancel);
+    // Writes the properties to the item, whatever the outcome, without
+    // saving the item.
     bool SaveSMSReminder(IDispatch* item, CProperties& properties, bool validate, bool cancelAllowed, bool& cancel,
                          bool deleting);
+    // Validates, then calls the gateway until it succeeds or the user gives up.
     bool OnItemWrite(IDispatch* item, CProperties& properties, bool validate, bool cancelAllowed, bool& cancel,
                      bool deleting);
-    bool UpdateSMSGatewayWithSMSReminderRequest(IDispatch* item, CProperties& properties, bool deleting);
+    // One attempt: creates, replaces or cancels the job and keeps its id in
+    // the properties. noAccount is set, and the result false, when a call
+    // was due but no account is set up (no retry can help).
+    bool UpdateSMSGatewayWithSMSReminderRequest(IDispatch* item, CProperties& properties, bool deleting,
+                                                bool& noAccount);
+    // "A~<status>~<Start>~<End>"; "A~2" or nothing for a reminder that is off.
     void SetServerSavedStatus(IDispatch* item, CProperties& properties, int status);
     bool CheckServerSaveStatus(IDispatch* item, const CProperties& properties, int& status, bool& timesChanged);
+    // 2 in Deleted Items, 1 in another folder, 0 in none.
     int GetDeletedItemsState(IDispatch* application, IDispatch* item);
+    // The opening check: offers to bring the gateway up to date, else marks
+    // the item changed so that Outlook offers to save it.
+    void OfferGatewayUpdateOnOpen(IDispatch* item, CInspectorContext& context);
 
     // State, in order.
     const std::string m_PropertyPrefix = "ZentavoOLSMSAddin";

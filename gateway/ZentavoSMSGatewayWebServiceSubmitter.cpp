@@ -21,6 +21,8 @@ const std::size_t kRecipientsPerBatch = 1000;
 // Bulk-job statuses as GetBulkJobStatus reports them.
 const std::uint32_t kJobInitialising = 1;
 const std::uint32_t kJobPending = 2;
+const std::uint32_t kJobProcessing = 3;
+const std::uint32_t kJobCompleted = 4;
 const std::uint32_t kJobAborted = 5;
 const std::uint32_t kJobPaused = 6;
 
@@ -45,6 +47,12 @@ const char* const kReadyContext =
 bool IsChangeable(std::uint32_t status)
 {
     return status == kJobInitialising || status == kJobPending || status == kJobPaused;
+}
+
+// Sending has begun or is over: the job will not change again.
+bool IsFinal(std::uint32_t status)
+{
+    return status == kJobProcessing || status == kJobCompleted || status == kJobAborted;
 }
 
 // A batch answer that lets the job go on: all numbers taken, or some
@@ -185,15 +193,20 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::CancelJob(CZentavoSMSBulkSMSW
                                                              const std::string& jobId,
                                                              CZentavoSMSGatewaySubmissionResults& results) const
 {
-    // A refused query leaves the details cleared (status 0): the job counts
-    // as no longer changeable.
+    // A job the gateway does not know cannot send, and one that has started
+    // or ended cannot be stopped: either way there is nothing left to cancel.
+    // Any other refusal leaves the job as it may be, still due to send.
     BulkJobStatusDetails details;
-    client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details);
-    if (!IsChangeable(details.Status))
+    const std::uint32_t code =
+        static_cast<std::uint32_t>(client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details));
+    if (code == MSGID_INVALID || (code == OK && IsFinal(details.Status)))
     {
         results.m_JobNotChangeable = 1;
         return;
     }
+    CheckResultCode(code, kCancelStatusContext);
+    if (!IsChangeable(details.Status))
+        return;
     results.m_ResultCode = client.AbortBulkJob(m_AccessKey, m_SecretKey, jobId);
     CheckResultCode(results.m_ResultCode, kCancelAbortContext);
     CheckResultCode(client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details), kCancelStatusContext);

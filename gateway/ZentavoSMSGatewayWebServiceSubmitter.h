@@ -37,8 +37,9 @@ public:
     // Actions 1 (new), 2 (update) and 3 (cancel); any other action does
     // nothing and reports no success with code 1. Every refusal of the
     // service raises CZentavoSMSGatewayException with its code, except the
-    // ones that mean the job cannot be changed any more (m_JobNotChangeable)
-    // and recipients the gateway could not reach. Failures of the call
+    // ones that mean the job cannot be changed any more (m_JobNotChangeable:
+    // sending has begun or ended, or a job to cancel is unknown to the
+    // gateway) and recipients the gateway could not reach. Failures of the call
     // itself (HTTP, SOAP) pass through as the client raises them. The
     // Outlook application is not used.
     CZentavoSMSGatewaySubmissionResults MakeSubmission(IDispatchPtr outlookApplication,

@@ -97,13 +97,7 @@ protected:
     }
     CAddin& Addin() { return *static_cast<CAddin*>(m_Addin); }
 
-    CFakeObjectPtr NewAppointment()
-    {
-        const CFakeObjectPtr item = m_Outlook.NewObject(L"AppointmentItem");
-        item->AddInterface(IID__AppointmentItem);
-        item->SetProperty(L"Class", _variant_t(26L));
-        return item;
-    }
+    CFakeObjectPtr NewAppointment() { return m_Outlook.NewAppointmentItem(L"Review", 47644.5, 47644.6); }
     // Fires BeforeItemMove on the calendar with Cancel set beforehand.
     VARIANT_BOOL MoveWithCancelSet(const CFakeObjectPtr& item)
     {
@@ -122,8 +116,9 @@ protected:
     _IDTExtensibility2* m_Addin = nullptr;
 };
 
-// The reminder's default lets the move go on (Cancel cleared); an item that
-// is not an appointment reaches no extender and keeps Cancel as it was.
+// The reminder lets the move of an appointment without a reminder go on
+// (Cancel cleared); an item that is not an appointment reaches no extender
+// and keeps Cancel as it was.
 TEST_F(AddinRouting, MovesReachTheReminderOnlyForAppointments)
 {
     EXPECT_EQ(VARIANT_FALSE, MoveWithCancelSet(NewAppointment()));

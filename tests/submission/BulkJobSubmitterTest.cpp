@@ -415,22 +415,32 @@ TEST_F(BulkJobSubmitterTest, AnUpdateReplacesAScheduledJob)
 
 TEST_F(BulkJobSubmitterTest, AJobNoLongerChangeableIsLeftAlone)
 {
-    const std::string job = PendingJob();
-    for (const char* status : {"Processing", "Completed", "Aborted", "Unknown"})
+    // Unknown is no final status: a cancel cannot count it as done.
+    struct Row
     {
-        SetJobStatus(job, status);
-        for (std::uint32_t action : {saUpdateSendMessageSubmission, saCancelSendMessageSubmission})
-        {
-            const size_t mark = ServiceRequests().size();
-            const CZentavoSMSGatewaySubmissionResults results = Submit(ChangeOf(job, action));
-            EXPECT_EQ(0, results.m_Success) << status << action;
-            EXPECT_EQ(1u, results.m_ResultCode);
-            EXPECT_EQ(1, results.m_JobNotChangeable);
-            EXPECT_EQ(0, results.m_SubmissionReplaced);
-            EXPECT_EQ(0, results.m_HasSubmissionId);
-            EXPECT_EQ((std::vector<std::string>{"GetBulkJobStatus"}), Operations(mark)) << status << action;
-            EXPECT_EQ(status, Job(job)["status"].AsString());
-        }
+        const char* status;
+        std::uint32_t action;
+        BYTE notChangeable;
+    };
+    const Row rows[] = {
+        {"Processing", saUpdateSendMessageSubmission, 1}, {"Processing", saCancelSendMessageSubmission, 1},
+        {"Completed", saUpdateSendMessageSubmission, 1},  {"Completed", saCancelSendMessageSubmission, 1},
+        {"Aborted", saUpdateSendMessageSubmission, 1},    {"Aborted", saCancelSendMessageSubmission, 1},
+        {"Unknown", saUpdateSendMessageSubmission, 1},    {"Unknown", saCancelSendMessageSubmission, 0},
+    };
+    const std::string job = PendingJob();
+    for (const Row& row : rows)
+    {
+        SetJobStatus(job, row.status);
+        const size_t mark = ServiceRequests().size();
+        const CZentavoSMSGatewaySubmissionResults results = Submit(ChangeOf(job, row.action));
+        EXPECT_EQ(0, results.m_Success) << row.status << row.action;
+        EXPECT_EQ(1u, results.m_ResultCode);
+        EXPECT_EQ(row.notChangeable, results.m_JobNotChangeable) << row.status << row.action;
+        EXPECT_EQ(0, results.m_SubmissionReplaced);
+        EXPECT_EQ(0, results.m_HasSubmissionId);
+        EXPECT_EQ((std::vector<std::string>{"GetBulkJobStatus"}), Operations(mark)) << row.status << row.action;
+        EXPECT_EQ(row.status, Job(job)["status"].AsString());
     }
 }
 
@@ -501,25 +511,31 @@ TEST_F(BulkJobSubmitterTest, ACancelAbortsTheJob)
     EXPECT_EQ(0, unconfirmed.m_HasSubmissionId);
 }
 
-TEST_F(BulkJobSubmitterTest, ACancelTakesAFailedFirstQueryAsNotChangeable)
+TEST_F(BulkJobSubmitterTest, ACancelOfAnUnknownJobIsDoneARefusedQueryIsAFailure)
 {
-    // An unknown job and a refused query alike.
+    // A job the gateway does not know cannot send.
+    size_t mark = ServiceRequests().size();
+    const CZentavoSMSGatewaySubmissionResults results = Submit(ChangeOf("999999", saCancelSendMessageSubmission));
+    EXPECT_EQ(0, results.m_Success);
+    EXPECT_EQ(1u, results.m_ResultCode);
+    EXPECT_EQ(1, results.m_JobNotChangeable);
+    EXPECT_EQ((std::vector<std::string>{"GetBulkJobStatus"}), Operations(mark));
+
+    // A refused query says nothing of the job, which may still send.
     const std::string job = PendingJob();
-    for (const std::string& id : {std::string("999999"), job})
-    {
-        const size_t mark = ServiceRequests().size();
-        if (id == job)
-            Script("GetBulkJobStatus", R"([{"error": "LOGIN_INVALID"}])");
-        const CZentavoSMSGatewaySubmissionResults results = Submit(ChangeOf(id, saCancelSendMessageSubmission));
-        EXPECT_EQ(0, results.m_Success);
-        EXPECT_EQ(1u, results.m_ResultCode);
-        EXPECT_EQ(1, results.m_JobNotChangeable);
-        EXPECT_EQ((std::vector<std::string>{"GetBulkJobStatus"}), Operations(mark));
-    }
+    mark = ServiceRequests().size();
+    Script("GetBulkJobStatus", R"([{"error": "LOGIN_INVALID"}])");
+    Refusal refusal = RefusalOf(ChangeOf(job, saCancelSendMessageSubmission));
+    ASSERT_TRUE(refusal.raised);
+    EXPECT_EQ(6u, refusal.code);
+    EXPECT_EQ(std::string("Error occured - ") + kContext + "saCancelSendMessageSubmission - GetBulkJobStatus",
+              refusal.text);
+    EXPECT_EQ((std::vector<std::string>{"GetBulkJobStatus"}), Operations(mark));
+    EXPECT_EQ("Pending", Job(job)["status"].AsString());
 
     // The abort refused, and the query after a real abort refused.
     Script("AbortBulkJob", R"([{"error": "GATEWAY_ERROR"}])");
-    Refusal refusal = RefusalOf(ChangeOf(job, saCancelSendMessageSubmission));
+    refusal = RefusalOf(ChangeOf(job, saCancelSendMessageSubmission));
     ASSERT_TRUE(refusal.raised);
     EXPECT_EQ(8u, refusal.code);
     EXPECT_EQ(std::string("Error occured - ") + kContext + "saCancelSendMessageSubmission - AbortBulkJob",

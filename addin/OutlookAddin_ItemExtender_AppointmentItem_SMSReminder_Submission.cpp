@@ -1,0 +1,458 @@
+// The SMS reminder's submission lifecycle: saving, changing, moving, deleting
+// and restoring an appointment creates, replaces or cancels its scheduled
+// bulk job at the gateway, keeps the job id on the item and records there
+// whether the gateway is up to date.
+#include "addin/OutlookAddin_ItemExtender_AppointmentItem_SMSReminder.h"
+
+#include "addin/DateTimeRelativeScheduledEvent.h"
+#include "addin/ZentavoSMSOutlookPlugin.h"
+#include "core/DateTimeUtils.h"
+#include "core/ErrorReports.h"
+#include "core/Exceptions.h"
+#include "core/StringUtils.h"
+#include "gateway/ZentavoSMSGatewayHTTPSSubmitter.h"
+#include "platform/Dispatch.h"
+#include "platform/OfficeIds.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace
+{
+using CProperties = COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Properties;
+
+const std::string kClassName = "COutlookAddin_ItemExtender_AppointmentItem_SMSReminder";
+const char kCaption[] = "ZentavoSMS Outlook Add-in";
+const char kUseReplyableId[] = "<Use Replyable Id>";
+const long olFolderDeletedItems = 3;
+// Dates stored in the status text, as OLE Automation writes and reads them.
+const DWORD kStatusDateFlags = LOCALE_NOUSEROVERRIDE;
+// Stored times are compared to the item's within half a second.
+const double kHalfSecondInDays = 0.5 / 86400.0;
+
+const char kValidationHeading[] = "There were errors found on the SMS Reminder ribbon\n\n";
+const char kRetryText[] = "Unable to save SMS Reminder settings\n\nWould you like to retry to save SMS Reminder settings?";
+const char kUpdateFailedText[] =
+    "It was not possible to update the SMS Reminder on the ZentavoSoftware SMS Service\n\nOnce issue has been resolved "
+    "please re-open this Appointment and re-attept to Save changes";
+const char kDeleteFailedText[] =
+    "It was not possible to delete the SMS Reminder on the ZentavoSoftware SMS Service\n\nYour message(s) will still be "
+    "sent\n\nPlease login onto the ZentavoSoftware portal and delete the message(s) from the Outbox";
+const char kNoPermissionText[] = "Insufficient Permission to save SMS Reminder";
+const char kSendTimePastText[] =
+    "The SMS Reminder message is scheduled to be sent in the past\r\n\r\nSMS Reminder will not be sent";
+const char kNoAccountText[] = "Could not schedule SMS reminder as account details are not set";
+const char kNotUpToDateText[] =
+    "The ZentavoSoftware SMS Service is not upto date with changes to this appiointment\n\nDo you want to update the "
+    "ZentavoSoftware SMS Service now?";
+
+CConfigZentavoSMSOutlookAddin_UserPreferences& Preferences()
+{
+    return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_UserPreferences;
+}
+
+int ShowBox(const std::string& text, UINT style)
+{
+    return ShowMessageBox(nullptr, text, kCaption, style);
+}
+
+COleDateTime ItemTime(IDispatch* item, const wchar_t* name)
+{
+    const _variant_t value = Dispatch::Get(item, name);
+    _variant_t date;
+    date.ChangeType(VT_DATE, &value);
+    return COleDateTime(V_DATE(&date));
+}
+
+bool IsAppointment(IDispatch* item)
+{
+    IDispatchPtr appointment;
+    return item && SUCCEEDED(item->QueryInterface(IID__AppointmentItem, reinterpret_cast<void**>(&appointment))) &&
+           appointment;
+}
+
+std::wstring EntryIdOf(IDispatch* object)
+{
+    return Dispatch::GetText(object, L"EntryID");
+}
+
+IDispatchPtr DeletedItemsFolder(IDispatch* application)
+{
+    const IDispatchPtr nameSpace = Dispatch::CallPtr(application, L"GetNamespace", L"MAPI");
+    const IDispatchPtr folder = Dispatch::CallPtr(nameSpace, L"GetDefaultFolder", olFolderDeletedItems);
+    if (!folder)
+        _com_issue_error(E_POINTER);
+    return folder;
+}
+
+// The reminder properties stored on an item, and no defaults.
+void LoadStoredProperties(IDispatch* item, const std::string& prefix, CProperties& properties)
+{
+    COutlookAddin_UserPropertiesPersistance::LoadNameVariantCollectionFromUserProperties(
+        properties, Dispatch::GetPtr(item, L"UserProperties"), prefix);
+}
+
+bool SameTime(const COleDateTime& stored, const COleDateTime& current)
+{
+    return stored.GetStatus() == COleDateTime::valid &&
+           std::fabs(static_cast<DATE>(current) - static_cast<DATE>(stored)) <= kHalfSecondInDays;
+}
+
+// The sender of the last reminder becomes the user's default.
+void RememberSender(const CProperties& properties)
+{
+    CConfigZentavoSMSOutlookAddin_UserPreferences& preferences = Preferences();
+    const std::string from = properties.GetFormatMessageFrom();
+    if (from == kUseReplyableId)
+        preferences.SetDefaultSendersIdUseReplyable(true);
+    else
+    {
+        preferences.SetDefaultSendersIdUseReplyable(false);
+        preferences.SetDefaultSendersId(from);
+    }
+    preferences.Save();
+}
+
+[[noreturn]] void ThrowNoSendTime(const char* which)
+{
+    throw CGeneralException(kClassName + "::UpdateSMSGatewayWithSMSReminderRequest - Could not establish time to "
+                                         "send reminder (" + which + ")",
+                            E_FAIL);
+}
+
+// The local send time the schedule gives for the item's Start; false when
+// there is no schedule. Throws when a schedule gives no usable time.
+bool GetSendTime(IDispatch* item, const CProperties& properties, SYSTEMTIME& sendTime)
+{
+    const std::unique_ptr<CDateTimeRelativeScheduledEvent> event =
+        CDateTimeRelativeScheduledEvent::Parse(properties.GetSchedule());
+    if (!event)
+        return false;
+    const COleDateTime when = event->GetEventTime(ItemTime(item, L"Start"));
+    if (when.GetStatus() != COleDateTime::valid || !when.GetAsSystemTime(sendTime))
+        ThrowNoSendTime("2");
+    return true;
+}
+
+bool IsInThePast(const SYSTEMTIME& localTime)
+{
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return CDateTimeUtils::GetDateDiff100nSecs(now, localTime) < 0;
+}
+} // namespace
+
+void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWriteEvent(IDispatch* item, VARIANT_BOOL* cancel)
+{
+    if (cancel)
+        *cancel = VARIANT_FALSE;
+    if (!m_bEnabled || !item)
+        return;
+    // Outlook's event sink would swallow a failure unseen.
+    try
+    {
+        bool cancelWrite = false;
+        SaveEditedProperties(item, cancelWrite);
+        if (cancelWrite && cancel)
+            *cancel = VARIANT_TRUE;
+    }
+    catch (...)
+    {
+        ShowCurrentExceptionInErrorBox(kClassName + "::OnItemWriteEvent");
+    }
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedProperties(IDispatch* item, bool& cancel)
+{
+    if (GetDeletedItemsState(m_pServices ? m_pServices->Callback_ItemExtender_GetOutlookApplication() : nullptr,
+                             item) == 2)
+        return false;
+    // Only an appointment open in an inspector has edits to save.
+    CInspectorContext* context = GetInspectorContextForAppointmentItem(item);
+    if (!context)
+        return false;
+    if (!SaveSMSReminder(item, context->m_EditedProperties, true, true, cancel, false))
+        return false;
+    context->m_EditedProperties.CopyTo(context->m_SavedProperties);
+    CConfigZentavoSMSOutlookAddin_UserPreferences& preferences = Preferences();
+    preferences.SetDefaultAppointmentTemplateId(context->m_EditedProperties.GetFormatMessageTemplate());
+    preferences.SetDefaultAppointmentScheduleDescription(context->m_EditedProperties.GetSchedule());
+    preferences.Save();
+    return true;
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveSMSReminder(IDispatch* item, CProperties& properties,
+                                                                            bool validate, bool cancelAllowed,
+                                                                            bool& cancel, bool deleting)
+{
+    SetServerSavedStatus(item, properties, 1);
+    const bool saved = OnItemWrite(item, properties, validate, cancelAllowed, cancel, deleting);
+    if (!saved)
+    {
+        SetServerSavedStatus(item, properties, 2);
+        if (!cancel)
+            ShowBox(deleting ? kDeleteFailedText : kUpdateFailedText, MB_OK);
+    }
+    bool insufficientPermission = false;
+    COutlookAddin_UserPropertiesPersistance::PersistNameVariantCollectionToUserProperties(
+        properties, Dispatch::GetPtr(item, L"UserProperties"), insufficientPermission);
+    if (insufficientPermission)
+        ShowBox(kNoPermissionText, MB_OK);
+    return saved;
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWrite(IDispatch* item, CProperties& properties,
+                                                                        bool validate, bool cancelAllowed,
+                                                                        bool& cancel, bool deleting)
+{
+    if (validate && !deleting)
+    {
+        std::vector<std::string> errors;
+        if (!properties.Validate(errors))
+        {
+            std::string text = kValidationHeading;
+            for (const std::string& error : errors)
+                text += "  - " + error + "\n";
+            ShowBox(text, MB_OK);
+            cancel = true;
+            return false;
+        }
+    }
+    for (;;)
+    {
+        bool noAccount = false;
+        try
+        {
+            if (properties.IsSMSReminderOn())
+                RememberSender(properties);
+            if (UpdateSMSGatewayWithSMSReminderRequest(item, properties, deleting, noAccount))
+                return true;
+        }
+        catch (...)
+        {
+            ShowCurrentExceptionInErrorBox(kClassName + "::OnItemWrite(Updating SMSGateway)");
+        }
+        // Without an account a retry cannot succeed; the user has been told.
+        if (noAccount)
+            return false;
+        const int answer = ShowBox(kRetryText, MB_CANCELTRYCONTINUE);
+        if (answer == IDTRYAGAIN)
+            continue;
+        if (answer == IDCANCEL && cancelAllowed)
+            cancel = true;
+        return false;
+    }
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWithSMSReminderRequest(
+    IDispatch* item, CProperties& properties, bool deleting, bool& noAccount)
+{
+    noAccount = false;
+    if (!m_pServices)
+        _com_issue_error(E_POINTER);
+    CZentavoSMSGatewaySubmission submission;
+    if (!deleting)
+        GetReminderRecipients(item, properties, submission.m_Recipients);
+    bool on = properties.IsSMSReminderOn();
+
+    SYSTEMTIME sendTime = {};
+    const bool hasSendTime = GetSendTime(item, properties, sendTime);
+    if (!hasSendTime && !deleting && on)
+        ThrowNoSendTime("1");
+
+    std::wstring message;
+    FormatReminderMessage(message, item, properties.GetFormatMessageTemplate());
+
+    submission.m_Method = smWebService;
+    submission.m_SenderId = properties.GetFormatMessageFrom();
+    submission.m_SenderType = submission.m_SenderId == kUseReplyableId ? sstReplyable : sstUserDefined;
+    submission.m_MessageText = WideToAnsi(message);
+    submission.m_MaxConCat = 2;
+    if (hasSendTime)
+        submission.m_ScheduledTime = sendTime;
+    IDispatchPtr application = m_pServices->Callback_ItemExtender_GetOutlookApplication();
+    SetSubmissionReplyAndSourceIdentity(application, submission, submission.m_UserContext);
+    submission.m_DeliveryReportSetting = 3;
+
+    if (on && !deleting && IsInThePast(sendTime))
+    {
+        ShowBox(kSendTimePastText, MB_OK);
+        on = false;
+    }
+
+    const std::string jobId = properties.GetSMSGatewaySubmissionId();
+    if (jobId.empty())
+    {
+        if (deleting || !on)
+            return true;
+        submission.m_Action = saNewSendMessageSubmission;
+    }
+    else
+    {
+        submission.m_Action = on && !deleting ? saUpdateSendMessageSubmission : saCancelSendMessageSubmission;
+        submission.m_SubmissionId = jobId;
+    }
+
+    if (!CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.CheckConfiguration())
+    {
+        ShowBox(kNoAccountText, MB_OK);
+        noAccount = true;
+        return false;
+    }
+
+    CZentavoSMSGatewaySubmissionResults results;
+    m_pServices->Callback_ItemExtender_MakeSMSGatewaySubmission(results, submission);
+    if (results.m_JobNotChangeable)
+    {
+        // A job that has gone out or is gone cannot send again: a cancel is
+        // done. An update becomes a new job.
+        if (submission.m_Action == saCancelSendMessageSubmission)
+        {
+            properties.SetSMSGatewaySubmissionId("");
+            return true;
+        }
+        submission.m_Action = saNewSendMessageSubmission;
+        submission.m_SubmissionId.clear();
+        results = CZentavoSMSGatewaySubmissionResults();
+        m_pServices->Callback_ItemExtender_MakeSMSGatewaySubmission(results, submission);
+    }
+    if (!results.m_Success)
+        return false;
+
+    switch (submission.m_Action)
+    {
+    case saNewSendMessageSubmission:
+        if (!results.m_HasSubmissionId)
+            throw CGeneralException(kClassName + "::UpdateSMSGatewayWithSMSReminderRequest - Did not get submission "
+                                                 "id from SMS Gateway",
+                                    E_FAIL);
+        properties.SetSMSGatewaySubmissionId(results.m_SubmissionId);
+        break;
+    case saUpdateSendMessageSubmission:
+        if (results.m_SubmissionReplaced)
+            properties.SetSMSGatewaySubmissionId(results.m_SubmissionId);
+        break;
+    default:
+        properties.SetSMSGatewaySubmissionId("");
+        break;
+    }
+    return true;
+}
+
+void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SetServerSavedStatus(IDispatch* item,
+                                                                                 CProperties& properties, int status)
+{
+    std::string text;
+    if (properties.IsSMSReminderOn())
+        text = "A~" + std::to_string(status) + "~" +
+               ItemTime(item, L"Start").Format(kStatusDateFlags, LANG_USER_DEFAULT) + "~" +
+               ItemTime(item, L"End").Format(kStatusDateFlags, LANG_USER_DEFAULT);
+    else if (status != 1)
+        text = "A~" + std::to_string(status);
+    properties.SetServerSavedStatus(text);
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CheckServerSaveStatus(IDispatch* item,
+                                                                                  const CProperties& properties,
+                                                                                  int& status, bool& timesChanged)
+{
+    status = 0;
+    timesChanged = false;
+    const std::string text = properties.GetServerSavedStatus();
+    if (text.empty())
+        return !properties.IsSMSReminderOn();
+    if (text[0] != 'A')
+        return false;
+    std::vector<std::string> parts;
+    SplitString(text, "~", parts);
+    if (parts.size() < 2)
+        return false;
+    status = static_cast<int>(std::strtol(parts[1].c_str(), nullptr, 10));
+    if (parts.size() < 4)
+        return status == 1;
+
+    COleDateTime storedStart;
+    COleDateTime storedEnd;
+    if (!storedStart.ParseDateTime(parts[2], kStatusDateFlags, LANG_USER_DEFAULT) ||
+        !storedEnd.ParseDateTime(parts[3], kStatusDateFlags, LANG_USER_DEFAULT))
+        return false;
+    timesChanged = !SameTime(storedStart, ItemTime(item, L"Start")) || !SameTime(storedEnd, ItemTime(item, L"End"));
+    return status == 1 && !timesChanged;
+}
+
+int COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::GetDeletedItemsState(IDispatch* application,
+                                                                                IDispatch* item)
+{
+    const IDispatchPtr parent = Dispatch::GetPtr(item, L"Parent");
+    if (!parent)
+        return 0;
+    return EntryIdOf(parent) == EntryIdOf(DeletedItemsFolder(application)) ? 2 : 1;
+}
+
+void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemChange(IDispatchPtr item)
+{
+    if (!IsAppointment(item) || !m_pServices ||
+        GetDeletedItemsState(m_pServices->Callback_ItemExtender_GetOutlookApplication(), item) != 1)
+        return;
+    CProperties properties;
+    LoadStoredProperties(item, m_PropertyPrefix, properties);
+    int status = 0;
+    bool timesChanged = false;
+    // Only a change of Start or End made elsewhere needs the gateway.
+    if (CheckServerSaveStatus(item, properties, status, timesChanged) || !timesChanged)
+        return;
+    if (m_LoopBreaker.IsSuspectedLoop(EntryIdOf(item)))
+        throw CGeneralException(kClassName + "::OnItemChange - Breaking out of suspected infinite loop", E_FAIL);
+    bool cancel = false;
+    SaveSMSReminder(item, properties, false, false, cancel, false);
+    // Saving raises this event again; the breaker measures from here.
+    Dispatch::Call(item, L"Save");
+    m_LoopBreaker.SetLastTickToNow();
+}
+
+HRESULT COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnMAPIFolderBeforeItemMove(IDispatchPtr item,
+                                                                                           IDispatchPtr moveTo,
+                                                                                           VARIANT_BOOL* cancel)
+{
+    if (cancel)
+        *cancel = VARIANT_FALSE;
+    if (!IsAppointment(item) || !m_pServices)
+        return S_OK;
+    const IDispatchPtr deletedItems = DeletedItemsFolder(m_pServices->Callback_ItemExtender_GetOutlookApplication());
+    CProperties properties;
+    LoadStoredProperties(item, m_PropertyPrefix, properties);
+
+    bool cancelMove = false;
+    const std::wstring deletedItemsId = EntryIdOf(deletedItems);
+    if (!moveTo || EntryIdOf(moveTo) == deletedItemsId)
+        SaveSMSReminder(item, properties, false, true, cancelMove, true);
+    else
+    {
+        const IDispatchPtr parent = Dispatch::GetPtr(item, L"Parent");
+        if (parent && EntryIdOf(parent) == deletedItemsId)
+        {
+            SaveSMSReminder(item, properties, false, true, cancelMove, false);
+            Dispatch::Call(item, L"Save");
+        }
+    }
+    if (cancelMove && cancel)
+        *cancel = VARIANT_TRUE;
+    return S_OK;
+}
+
+void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OfferGatewayUpdateOnOpen(IDispatch* item,
+                                                                                     CInspectorContext& context)
+{
+    int status = 0;
+    bool timesChanged = false;
+    if (CheckServerSaveStatus(item, context.m_SavedProperties, status, timesChanged))
+        return;
+    bool saved = false;
+    if (ShowBox(kNotUpToDateText, MB_OKCANCEL) == IDOK)
+    {
+        bool cancel = false;
+        saved = SaveEditedProperties(item, cancel);
+    }
+    if (!saved)
+        MarkItemChanged(item, "OnNewInspector - CheckServerSaveStatus reported server not upto date");
+}
