@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <utility>
 
 template <typename Traits>
@@ -124,6 +126,22 @@ struct WindowDCTraits
     static void Close(Handle handle) noexcept { ::ReleaseDC(handle.window, handle.dc); }
 };
 
+// An image list the owner created or loaded (comctl32).
+struct ImageListTraits
+{
+    using Handle = HIMAGELIST;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle handle) noexcept { ::ImageList_Destroy(handle); }
+};
+
+// An icon the owner loaded or created (not a shared one).
+struct IconTraits
+{
+    using Handle = HICON;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle handle) noexcept { ::DestroyIcon(handle); }
+};
+
 // An activation context from CreateActCtx.
 struct ActCtxTraits
 {
@@ -148,5 +166,7 @@ using CScopedHook = CScopedHandle<HookTraits>;
 using CScopedWindow = CScopedHandle<WindowTraits>;
 using CScopedBrush = CScopedHandle<GdiObjectTraits<HBRUSH>>;
 using CScopedWindowDC = CScopedHandle<WindowDCTraits>;
+using CScopedImageList = CScopedHandle<ImageListTraits>;
+using CScopedIcon = CScopedHandle<IconTraits>;
 using CScopedActCtx = CScopedHandle<ActCtxTraits>;
 using CScopedActCtxCookie = CScopedHandle<ActCtxCookieTraits>;
