@@ -98,14 +98,22 @@ CMessageTable<CContactSelectorDlg> CContactSelectorDlg::GetMessageTable()
     return entries;
 }
 
+// A null window would post to the thread's own queue, where nobody takes it.
 void CContactSelectorDlg::PostListItemBatch(CAsyncListProviderListItemBatch* batch)
 {
-    PostListItemBatchToWindow(m_hWnd, WM_USER_LISTITEMBATCH, batch);
+    const HWND window = m_BatchWindow.load();
+    if (!window)
+    {
+        delete batch;
+        return;
+    }
+    PostListItemBatchToWindow(window, WM_USER_LISTITEMBATCH, batch);
 }
 
 // A failure skips the remaining steps; the dialog opens with what was set up.
 LRESULT CContactSelectorDlg::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
 {
+    m_BatchWindow = m_hWnd;
     m_HelpButton.Init(m_hWnd, IDC_SELECTOR_HELPICON, IDC_SELECTOR_HELPLINK);
     m_MAPI.LoginToCurrentSession();
     InitialiseListViews();
@@ -641,14 +649,15 @@ LRESULT CContactSelectorDlg::OnClose(UINT, WPARAM, LPARAM, bool& handled)
     return 0;
 }
 
-// However the dialog ends: no batch can arrive once the worker has stopped,
-// so what is queued and what the rows hold can be freed for good.
+// However the dialog ends, the rows' data goes with it; and once the worker
+// has stopped no batch can arrive, so what is queued is freed for good.
 LRESULT CContactSelectorDlg::OnDestroy(UINT, WPARAM, LPARAM, bool& handled)
 {
     handled = false;
-    m_Provider->Stop();
-    DeleteQueuedBatches();
     ClearAvailableContactList();
+    m_Provider->Stop();
+    m_BatchWindow = nullptr;
+    DeleteQueuedBatches();
     return 0;
 }
 

@@ -20,6 +20,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -79,7 +80,8 @@ public:
     // In: the recipients shown at start. Out, after IDOK: those chosen.
     CSMSContactVector& Contacts() { return m_Contacts; }
 
-    // Any thread; posts the batch to the dialog, or deletes it when that fails.
+    // Any thread; posts the batch to the dialog, or deletes it when that
+    // fails or the dialog has no window (before it opens, after it closed).
     void PostListItemBatch(CAsyncListProviderListItemBatch* batch) override;
 
 private:
@@ -144,4 +146,7 @@ private:
     // Lower-case name, NUL, number of every row of the available list:
     // tens of thousands of rows are checked once each, not against each other.
     std::unordered_set<std::string> m_AvailableEntries;
+    // The window batches go to, for the provider's worker: set when the
+    // dialog opens, cleared once the worker has stopped.
+    std::atomic<HWND> m_BatchWindow{nullptr};
 };

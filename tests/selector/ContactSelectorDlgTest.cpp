@@ -5,6 +5,7 @@
 #include "contacts/AsyncListProvider.h"
 #include "platform/OfficeIds.h"
 #include "resources/resource.h"
+#include "tests/selector/AllocationCount.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestPaths.h"
 #include "ui/ContactSelectorDlg.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <optional>
 
 namespace
@@ -404,15 +406,51 @@ TEST_F(ContactSelectorLists, OKStoresTheChosenBookButNotSearchResults)
 
 TEST_F(ContactSelectorLists, ClosingWithRowsListedAndBatchesQueuedLeavesNothingBehind)
 {
-    Run({}, [&](CSelectorWindow& w) {
-        w.WaitForRows(kAvailable, 3);
-        const std::uint32_t latest = LatestRequestId();
-        for (int batch = 0; batch < 5; ++batch)
-            PostBatch(w.Handle(), latest, {{"Queued", std::to_string(batch)}});
-        ::SendMessageA(w.Handle(), WM_CLOSE, 0, 0);
-    });
+    const int entries = 300;
+    std::vector<std::string> ids;
+    for (int entry = 0; entry < entries; ++entry)
+    {
+        char id[8];
+        std::snprintf(id, sizeof(id), "f%03x", entry);
+        ids.push_back(id);
+    }
+    for (const std::string& id : ids)
+        AddGALEntry(id.c_str(), ("Entry " + id).c_str(), ("+4477009" + id).c_str());
+    LoadSettings({{"DefaultAddressBook", "Global Address List"}});
+    const std::function<void(CSelectorWindow&)> endings[] = {
+        [](CSelectorWindow& w) { ::SendMessageA(w.Handle(), WM_CLOSE, 0, 0); },
+        [](CSelectorWindow& w) { w.Press(IDCANCEL); },
+        [](CSelectorWindow& w) { w.Press(IDOK); },
+    };
+    const size_t rowDataSize = sizeof(CContactSelectorListItemData);
+    for (const auto& end : endings)
+    {
+        const long rowDataBefore = LiveAllocationsOfSize(rowDataSize);
+        size_t listed = 0;
+        Run({}, [&](CSelectorWindow& w) {
+            w.WaitForRows(kAvailable, entries + 2);
+            listed = w.Rows(kAvailable).size();
+            const std::uint32_t latest = LatestRequestId();
+            for (int batch = 0; batch < 5; ++batch)
+                PostBatch(w.Handle(), latest, {{"Queued", std::to_string(batch)}});
+            end(w);
+        });
+        EXPECT_EQ(static_cast<size_t>(entries + 2), listed);
+        EXPECT_EQ(0, g_LiveBatches.load()) << "queued batches are freed";
+        EXPECT_LT(LiveAllocationsOfSize(rowDataSize) - rowDataBefore, 20) << "the rows' data is freed";
+        EXPECT_EQ(0, m_TestMAPI.LiveObjects());
+    }
+}
+
+TEST(ContactSelectorBatches, ABatchForADialogWithoutWindowIsDeleted)
+{
+    CContactSelectorDlg selector;
+    selector.PostListItemBatch(new CCountedBatch(1, {{"Nobody", "1"}}));
     EXPECT_EQ(0, g_LiveBatches.load());
-    EXPECT_EQ(0, m_TestMAPI.LiveObjects());
+    MSG message;
+    EXPECT_FALSE(::PeekMessageA(&message, nullptr, CContactSelectorDlg::WM_USER_LISTITEMBATCH,
+                                CContactSelectorDlg::WM_USER_LISTITEMBATCH, PM_REMOVE))
+        << "nothing went to the thread's own queue";
 }
 
 TEST_F(ContactSelectorLists, Screenshot)
