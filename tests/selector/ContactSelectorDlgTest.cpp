@@ -26,6 +26,23 @@ using Rows = std::vector<std::string>;
 class ContactSelectorLists : public ContactSelector
 {
 protected:
+    // Once the rows are listed, moves the named one across and presses OK;
+    // the image its row showed.
+    int MoveAndAccept(const CSMSContactVector& recipients, size_t rows, const std::string& name)
+    {
+        int image = -2;
+        Run(recipients, [&](CSelectorWindow& w) {
+            w.WaitForRows(kAvailable, rows);
+            const Rows listed = w.Rows(kAvailable);
+            const auto row = std::find(listed.begin(), listed.end(), RowText(name, ""));
+            image = w.RowImage(kAvailable, static_cast<int>(row - listed.begin()));
+            w.SelectNamed(kAvailable, {name});
+            w.Click(IDC_SELECTOR_ADD);
+            w.Press(IDOK);
+        });
+        return image;
+    }
+
     void SetUp() override
     {
         ContactSelector::SetUp();
@@ -241,15 +258,7 @@ TEST_F(ContactSelectorLists, AContainersDistributionListBringsItsMembersWithMobi
     AddGALEntry("e004", "Already There", "+447700900101", "d001");
     AddGALEntry("e005", "Plain Display", "+447700900303", "d001");
     LoadSettings({{"DefaultAddressBook", "Global Address List"}});
-    int image = -2;
-    Run({{"Carl", "+447700900101"}}, [&](CSelectorWindow& w) {
-        w.WaitForRows(kAvailable, 3);
-        w.SelectNamed(kAvailable, {"Team"});
-        image = w.RowImage(kAvailable, 2);
-        w.Click(IDC_SELECTOR_ADD);
-        w.Press(IDOK);
-    });
-    EXPECT_EQ(CContactSelectorDlg::kImageDistributionList, image);
+    EXPECT_EQ(CContactSelectorDlg::kImageDistributionList, MoveAndAccept({{"Carl", "+447700900101"}}, 3, "Team"));
     EXPECT_EQ((Rows{"Carl [+447700900101]", "Eve Hart [+447700900301]", " Ives [+447700900302]",
                     "Plain Display [+447700900303]"}),
               ContactTexts(m_Result));
@@ -315,15 +324,7 @@ protected:
 
 TEST_F(ContactSelectorOutlookList, AContactFoldersListResolvesMembersToContactsAndExchangeUsers)
 {
-    int image = -2;
-    Run({}, [&](CSelectorWindow& w) {
-        w.WaitForRows(kAvailable, 4);
-        w.SelectNamed(kAvailable, {"Friends"});
-        image = w.RowImage(kAvailable, 3);
-        w.Click(IDC_SELECTOR_ADD);
-        w.Press(IDOK);
-    });
-    EXPECT_EQ(CContactSelectorDlg::kImageDistributionList, image);
+    EXPECT_EQ(CContactSelectorDlg::kImageDistributionList, MoveAndAccept({}, 4, "Friends"));
     EXPECT_EQ((Rows{"Gail Contact [+447700900401]", "Hank Exchange [+447700900402]"}), ContactTexts(m_Result));
     const std::vector<CFakeCall> lookups = m_Outlook.Log().CallsTo(L"NameSpace.GetItemFromID");
     ASSERT_EQ(1u, lookups.size());

@@ -2,10 +2,9 @@
 // services) and its help pair, which reaches the browser.
 #include "tests/selector/SelectorFixture.h"
 
-#include "addin/Addin.h"
-#include "addin/Module.h"
 #include "platform/BitmapButton.h"
 #include "resources/resource.h"
+#include "tests/support/AddinObject.h"
 #include "tests/support/HttpCommand.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WindowDriver.h"
@@ -111,10 +110,7 @@ protected:
     void SetUp() override
     {
         SelectorCallers::SetUp();
-        IClassFactory* factory = nullptr;
-        ASSERT_EQ(S_OK, GetComModule().GetClassObject(CLSID_Addin, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID__IDTExtensibility2, reinterpret_cast<void**>(&m_Addin)));
-        factory->Release();
+        ASSERT_EQ(S_OK, CreateAddinObject(IID__IDTExtensibility2, &m_Addin));
         ASSERT_EQ(S_OK, m_Addin->OnConnection(m_Outlook.Application(), ext_cm_Startup, nullptr, nullptr));
     }
     void TearDown() override
