@@ -345,8 +345,20 @@ void CContactSelectorDlg::ClearAvailableContactList()
     m_AvailableEntries.clear();
 }
 
+// The list is drawn once per batch, not once per row.
 void CContactSelectorDlg::AddContactDetailsToList(const CAsyncListProviderListItemBatch_ContactDetails& batch)
 {
+    const HWND list = GetDlgItem(IDC_SELECTOR_AVAILABLE);
+    ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    struct CRedrawAtEnd
+    {
+        ~CRedrawAtEnd()
+        {
+            ::SendMessageA(m_List, WM_SETREDRAW, TRUE, 0);
+            ::InvalidateRect(m_List, nullptr, TRUE);
+        }
+        HWND m_List;
+    } redraw{list};
     for (const auto& item : batch.m_Items)
     {
         if (IsListedInAvailableList(item->m_Name, item->m_Number))
