@@ -1,9 +1,9 @@
 #include "addin/Module.h"
 
 #include "addin/Addin.h"
-#include "addin/PropPage.h"
 #include "platform/ComObject.h"
 #include "resources/ZentavoSMSOutlookAddin_h.h"
+#include "ui/PropPage.h"
 
 #include <string>
 

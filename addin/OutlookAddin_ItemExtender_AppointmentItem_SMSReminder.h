@@ -1,9 +1,213 @@
-// The extender for appointments: the SMS reminder on the appointment's ribbon tab. Its behaviour
-// arrives with its ribbon; until then it keeps the do-nothing defaults.
+// The extender for appointments: the SMS reminder. An open appointment gets
+// the "SMS Reminders" ribbon tab; what the tab shows and changes is kept on
+// the item as user properties named "ZentavoOLSMSAddin...". Saving the item
+// sends the reminder to the gateway (the submission lifecycle, in its own
+// source file).
+//
+// One inspector context follows each open appointment inspector, from
+// OnNewInspector to the inspector's Close; it owns the two event handlers it
+// advised and unadvises them when it goes. The extender must outlive every
+// context (its destructor closes those still open).
 #pragma once
 
+#include "addin/NameVariantCollection.h"
 #include "addin/OutlookAddin_ItemExtender.h"
+#include "addin/OutlookEventHandlers.h"
+#include "contacts/SMSContact.h"
+#include "core/SMSTemplate.h"
 
-class COutlookAddin_ItemExtender_AppointmentItem_SMSReminder : public COutlookAddin_ServicedItemExtender
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// The reminder's settings in memory: text entries as VT_BSTR, the my-mobile
+// flag as VT_BOOL ("1"/"0" once read back from an item).
+class COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Properties : public CNameVariantCollection
 {
+public:
+    static const char kRecipientsTo[];
+    static const char kRecipientsIncludeMyMobile[];
+    static const char kSchedule[];
+    static const char kFormatMessageTemplate[];
+    static const char kFormatMessageFrom[];
+    static const char kSMSGatewaySubmissionId[];
+    static const char kServerSavedStatus[];
+    static const char kItemUpdateCount[];
+
+    // Absent text reads as "".
+    std::string GetRecipientsTo() const;
+    void SetRecipientsTo(const std::string& value);
+    bool GetRecipientsIncludeMyMobile() const;
+    void SetRecipientsIncludeMyMobile(bool value);
+    std::string GetSchedule() const;
+    void SetSchedule(const std::string& value);
+    std::string GetFormatMessageTemplate() const;
+    void SetFormatMessageTemplate(const std::string& value);
+    std::string GetFormatMessageFrom() const;
+    void SetFormatMessageFrom(const std::string& value);
+    std::string GetSMSGatewaySubmissionId() const;
+    void SetSMSGatewaySubmissionId(const std::string& value);
+    std::string GetServerSavedStatus() const;
+    void SetServerSavedStatus(const std::string& value);
+
+    // Present entries through GetVariantAsBool, so a stored "1" is true.
+    bool GetBool(const std::string& name, bool defaultValue) const override;
+    // Stores a text entry (VT_BSTR).
+    void SetString(const std::string& name, const std::string& value);
+
+    // The reminder is on: recipients listed, or the user's own mobile ticked.
+    bool IsSMSReminderOn() const;
+    // Checks the schedule only; appends one text per fault, true when none.
+    bool Validate(std::vector<std::string>& errors) const;
+};
+
+// Loop guard for saves made from inside an item's own change event: true
+// once the same key comes back more than the limit times, each within the
+// window of the one before.
+class CInfiniteLoopBreaker
+{
+public:
+    bool IsSuspectedLoop(const std::wstring& key);
+    void SetLastTick(DWORD tick) { m_LastTick = tick; }
+
+private:
+    int m_Limit = 3;
+    DWORD m_WindowMilliseconds = 500;
+    std::wstring m_LastKey;
+    DWORD m_LastTick = 0;
+    int m_Count = 0;
+};
+
+class COutlookAddin_ItemExtender_AppointmentItem_SMSReminder : public COutlookAddin_ServicedItemExtender,
+                                                               private IOutlookAddin_ItemEventHandlerTarget,
+                                                               private IOutlookAddin_InspectorEventHandlerTarget
+{
+public:
+    using CProperties = COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Properties;
+
+    // One open appointment inspector.
+    struct CInspectorContext
+    {
+        CInspectorContext() = default;
+        CInspectorContext(const CInspectorContext&) = delete;
+        CInspectorContext& operator=(const CInspectorContext&) = delete;
+        // Unadvises both handlers (the handlers stay until the context goes).
+        void Close();
+        ~CInspectorContext();
+
+        CProperties m_SavedProperties;   // as last loaded or saved
+        CProperties m_EditedProperties;  // what the tab shows and changes
+        std::vector<std::string> m_RecipientListItems;
+        std::unique_ptr<COutlookAddin_InspectorEventHandler> m_pInspectorEventHandler;
+        std::unique_ptr<COutlookAddin_ItemEventHandler> m_pItemEventHandler;
+    };
+
+    COutlookAddin_ItemExtender_AppointmentItem_SMSReminder();
+    ~COutlookAddin_ItemExtender_AppointmentItem_SMSReminder() override;
+    COutlookAddin_ItemExtender_AppointmentItem_SMSReminder(
+        const COutlookAddin_ItemExtender_AppointmentItem_SMSReminder&) = delete;
+    COutlookAddin_ItemExtender_AppointmentItem_SMSReminder& operator=(
+        const COutlookAddin_ItemExtender_AppointmentItem_SMSReminder&) = delete;
+
+    // IOutlookAddin_ItemExtender
+    void OnNewInspector(IDispatchPtr inspector) override;
+    HRESULT OnMAPIFolderBeforeItemMove(IDispatchPtr item, IDispatchPtr moveTo, VARIANT_BOOL* cancel) override;
+    void OnItemAdd(IDispatchPtr item) override;
+    void OnItemChange(IDispatchPtr item) override;
+    // Keeps the appointment ribbon (a counted reference) for invalidations.
+    void OnRibbonLoaded(IDispatchPtr ribbon) override;
+    void GetCustomUI(const std::wstring& ribbonId, BSTR* xml) override;
+    void Ribbon_ButtonOnAction(IDispatchPtr control) override;
+    void Ribbon_CheckBoxOnAction(IDispatchPtr control, long pressed) override;
+    void Ribbon_DropDownOnAction(IDispatchPtr control, BSTR selectedId, long selectedIndex) override;
+    void Ribbon_OnChange(IDispatchPtr control, BSTR text) override;
+    void Ribbon_GetLabel(IDispatchPtr control, BSTR* label) override;
+    void Ribbon_GetText(IDispatchPtr control, BSTR* text) override;
+    void Ribbon_GetPressed(IDispatchPtr control, long* pressed) override;
+    void Ribbon_GetItemCount(IDispatchPtr control, long* count) override;
+    void Ribbon_GetItemId(IDispatchPtr control, long index, BSTR* id) override;
+    void Ribbon_GetItemLabel(IDispatchPtr control, long index, BSTR* label) override;
+    void Ribbon_GetVisible(IDispatchPtr control, long* visible) override;
+
+    // Contexts by COM identity of the item or the inspector; null when none.
+    CInspectorContext* GetInspectorContextForAppointmentItem(IDispatch* item);
+    CInspectorContext* GetInspectorContextForInspector(IDispatch* inspector);
+    size_t GetInspectorContextCount() const { return m_InspectorContexts.size(); }
+
+    // The values a new reminder starts with, from the user's preferences.
+    static void DefaultSMSReminderProperties(CProperties& properties);
+
+    // The reminder's recipients: the listed ones, the user's own number when
+    // ticked, and the meeting's attendees in place of "<All Meeting
+    // Attendees>". Appends to contacts.
+    CSMSContactVector& GetReminderRecipients(IDispatch* item, const CProperties& properties,
+                                             CSMSContactVector& contacts);
+    // The template's text filled from the appointment; empty for an
+    // unknown template.
+    std::wstring& FormatReminderMessage(std::wstring& message, IDispatch* item, const std::string& templateId);
+    // "S_" + a built-in id or "U_" + a user template's id; null otherwise.
+    const CSMSTemplate* FindTemplate(const std::string& templateId) const;
+
+protected:
+    // Item events of open appointments.
+    virtual void OnItemWriteEvent(IDispatch* item, VARIANT_BOOL* cancel);
+    virtual void OnItemPropertyChange(IDispatch* item, const std::wstring& name);
+    virtual void OnInspectorClose(IDispatch* inspector);
+
+    // Raises the item's change counter so that Outlook offers to save it;
+    // context names the caller in a failure.
+    void MarkItemChanged(IDispatch* item, const std::string& context);
+    void SetupRecipientSelectionListItems(IDispatch* item, CInspectorContext& context);
+    // Makes Outlook ask again for the control's values; nothing before the
+    // ribbon has loaded.
+    void InvalidateControl(const wchar_t* controlId);
+
+    // The submission lifecycle.
+    bool SaveEditedProperties(IDispatch* item, bool& cancel);
+    bool SaveSMSReminder(IDispatch* item, CProperties& properties, bool validate, bool cancelAllowed, bool& cancel,
+                         bool deleting);
+    bool OnItemWrite(IDispatch* item, CProperties& properties, bool validate, bool cancelAllowed, bool& cancel,
+                     bool deleting);
+    bool UpdateSMSGatewayWithSMSReminderRequest(IDispatch* item, CProperties& properties, bool deleting);
+    void SetServerSavedStatus(IDispatch* item, CProperties& properties, int status);
+    bool CheckServerSaveStatus(IDispatch* item, const CProperties& properties, int& status, bool& timesChanged);
+    int GetDeletedItemsState(IDispatch* application, IDispatch* item);
+
+    // State, in order.
+    const std::string m_PropertyPrefix = "ZentavoOLSMSAddin";
+    IDispatchPtr m_spRibbonUI;
+    CSMSTemplateVector m_BuiltInTemplates;
+    bool m_bEnabled = true;
+    std::vector<std::unique_ptr<CInspectorContext>> m_InspectorContexts;
+    CInfiniteLoopBreaker m_LoopBreaker;
+    // Closed from inside their inspector's Close event, whose handler is
+    // still running then; freed at the next opening or with the extender.
+    std::vector<std::unique_ptr<CInspectorContext>> m_ClosedContexts;
+
+private:
+    // IOutlookAddin_ItemEventHandlerTarget
+    void OnItemEventWrite(COutlookAddin_ItemEventHandler* handler, VARIANT_BOOL* cancel) override;
+    void OnItemEventClose(COutlookAddin_ItemEventHandler* handler) override;
+    void OnItemEventUnload(COutlookAddin_ItemEventHandler* handler) override;
+    void OnItemEventPropertyChange(COutlookAddin_ItemEventHandler* handler, const std::wstring& name) override;
+    // IOutlookAddin_InspectorEventHandlerTarget
+    void OnInspectorClose(COutlookAddin_InspectorEventHandler* handler) override;
+
+    // The context of a control's inspector; CGeneralException with the
+    // callback's text when there is none.
+    CInspectorContext& ContextOfControl(const IDispatchPtr& control, const char* callback);
+    long RecipientCount(const CInspectorContext& context);
+    // The entry of a list control (recipients, sender, template) at the
+    // index; false when the control has no such entry.
+    bool ListEntryAt(const std::string& controlId, long index, const CInspectorContext& context, std::string& id,
+                     std::string& label) const;
+    std::wstring ScheduleFeedback(IDispatch* item, const CInspectorContext& context);
+    void ManageTemplates();
+    void ShowMessagePreview(IDispatch* item, const CInspectorContext& context);
+    // The two dialogs, modal over the active window. True when the editor
+    // was left with OK.
+    bool RunTemplatesEditor(CSMSTemplateVector& templates);
+    void RunMessagePreview(const std::string& recipients, const std::string& from, const std::string& message);
 };

@@ -10,6 +10,11 @@ const DISPID kItemChange = 0xF002;
 const DISPID kItemRemove = 0xF003;
 const DISPID kBeforeItemMove = 0xFBA9;
 const DISPID kInspectorClose = 0xF008;
+// ItemEvents_10.
+const DISPID kItemWrite = 0xF002;
+const DISPID kItemClose = 0xF004;
+const DISPID kItemPropertyChange = 0xF009;
+const DISPID kItemUnload = 0xFBAD;
 
 IUnknownPtr Identity(IUnknown* object)
 {
@@ -99,4 +104,24 @@ void COutlookAddin_InspectorEventHandler::OnClose()
 {
     if (m_pTarget)
         m_pTarget->OnInspectorClose(this);
+}
+
+COutlookAddin_ItemEventHandler::COutlookAddin_ItemEventHandler() : COutlookAddin_EventHandlerBase(DIID_ItemEvents_10)
+{
+    m_Sink.On(kItemWrite, [this](CEventArguments& arguments) {
+        if (m_pTarget)
+            m_pTarget->OnItemEventWrite(this, arguments.BoolReference(0));
+    });
+    m_Sink.On(kItemClose, [this](CEventArguments&) {
+        if (m_pTarget)
+            m_pTarget->OnItemEventClose(this);
+    });
+    m_Sink.On(kItemUnload, [this](CEventArguments&) {
+        if (m_pTarget)
+            m_pTarget->OnItemEventUnload(this);
+    });
+    m_Sink.On(kItemPropertyChange, [this](CEventArguments& arguments) {
+        if (m_pTarget)
+            m_pTarget->OnItemEventPropertyChange(this, arguments.Text(0));
+    });
 }

@@ -12,6 +12,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // Orders two COM pointers by the identity of their IUnknown: -1, 0 or 1.
 // Equal pointers are the same object without a query; a null pointer comes
 // before any object.
@@ -20,6 +22,7 @@ int CompareCOMIdentity(IUnknown* first, IUnknown* second);
 class COutlookAddin_ItemsEventHandlerT;
 class COutlookAddin_MAPIFolderEventHandler;
 class COutlookAddin_InspectorEventHandler;
+class COutlookAddin_ItemEventHandler;
 
 class IOutlookAddin_ItemsEventHandlerTargetT
 {
@@ -52,7 +55,21 @@ protected:
     ~IOutlookAddin_InspectorEventHandlerTarget() = default;
 };
 
-// What the three handlers share: the sink, the watched object and the
+// An open item's own events (ItemEvents_10).
+class IOutlookAddin_ItemEventHandlerTarget
+{
+public:
+    // Setting *cancel to VARIANT_TRUE stops the save.
+    virtual void OnItemEventWrite(COutlookAddin_ItemEventHandler* handler, VARIANT_BOOL* cancel) = 0;
+    virtual void OnItemEventClose(COutlookAddin_ItemEventHandler* handler) = 0;
+    virtual void OnItemEventUnload(COutlookAddin_ItemEventHandler* handler) = 0;
+    virtual void OnItemEventPropertyChange(COutlookAddin_ItemEventHandler* handler, const std::wstring& name) = 0;
+
+protected:
+    ~IOutlookAddin_ItemEventHandlerTarget() = default;
+};
+
+// What the handlers share: the sink, the watched object and the
 // advise rules (E_FAIL when advised already; not advised after Unadvise,
 // whatever it answered; the object released only when Unadvise succeeded).
 class COutlookAddin_EventHandlerBase
@@ -112,4 +129,15 @@ public:
 
 private:
     IOutlookAddin_InspectorEventHandlerTarget* m_pTarget = nullptr;  // not owned
+};
+
+class COutlookAddin_ItemEventHandler : public COutlookAddin_EventHandlerBase
+{
+public:
+    COutlookAddin_ItemEventHandler();
+    void SetTarget(IOutlookAddin_ItemEventHandlerTarget* target) { m_pTarget = target; }
+    IDispatchPtr GetItem() const { return m_Source; }
+
+private:
+    IOutlookAddin_ItemEventHandlerTarget* m_pTarget = nullptr;  // not owned
 };

@@ -4,10 +4,9 @@
 // batch, and how long a message posted to the user-interface thread waits
 // while the search runs there.
 #include "bench/Bench.h"
+#include "bench/BenchAddressBook.h"
 
 #include "contacts/MAPIMailUser_AsyncListProvider.h"
-#include "tests/contacts/TestMAPI.h"
-#include "tests/support/FakeOutlook.h"
 #include "tests/support/TestMessageWindow.h"
 
 #include <windows.h>
@@ -22,36 +21,6 @@
 
 namespace
 {
-const char kContainer[] = "ab01";
-const UINT kProbe = WM_USER + 90;
-const DWORD kProbeIntervalMs = 5;
-
-const wchar_t* const kGivenNames[] = {L"Ann",   L"Bob",   L"Carla", L"Dev",   L"Emma",  L"Farid", L"Grace", L"Hugo",
-                                      L"Ines",  L"Jon",   L"Kira",  L"Liam",  L"Maya",  L"Nils",  L"Olga",  L"Pavel",
-                                      L"Quinn", L"Rosa",  L"Sam",   L"Tara",  L"Uma",   L"Viktor", L"Wen",  L"Yusuf"};
-const wchar_t* const kSurnames[] = {L"Adams",  L"Brown", L"Chen",   L"Dubois", L"Evans",  L"Fischer", L"Garcia",
-                                    L"Hughes", L"Ivanov", L"Jones", L"Kowal",  L"Lopez",  L"Murphy",  L"Nowak",
-                                    L"Okafor", L"Patel", L"Rossi",  L"Smith",  L"Tanaka", L"Weber",   L"Young"};
-
-double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
-{
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now()
-{
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return now;
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
-
 // The requester: notes when the first batch of its latest lookup arrives,
 // immediate or posted, and how late each probe message is dispatched.
 class CBenchRequester : public IAsyncListProviderCallback
@@ -68,9 +37,7 @@ public:
             }
             else if (message == kProbe)
             {
-                LARGE_INTEGER posted;
-                posted.QuadPart = static_cast<LONGLONG>(lParam);
-                m_LongestProbeWaitMs = std::max(m_LongestProbeWaitMs, Milliseconds(posted, Now()));
+                m_LongestProbeWaitMs = std::max(m_LongestProbeWaitMs, ProbeWaitMs(lParam));
             }
         });
     }
@@ -136,71 +103,6 @@ private:
     LARGE_INTEGER m_Start = {};
 };
 
-// Posts a probe with its posting time every few milliseconds while it lives.
-class CProbePoster
-{
-public:
-    explicit CProbePoster(HWND window)
-        : m_Thread([this, window] {
-              while (!m_Stop)
-              {
-                  ::PostMessageA(window, kProbe, 0, static_cast<LPARAM>(Now().QuadPart));
-                  ::Sleep(kProbeIntervalMs);
-              }
-          })
-    {
-    }
-    ~CProbePoster()
-    {
-        m_Stop = true;
-        m_Thread.join();
-    }
-
-private:
-    std::atomic<bool> m_Stop{false};
-    std::thread m_Thread;
-};
-
-struct CAddressBook
-{
-    CFakeOutlook m_Outlook;
-    std::shared_ptr<std::vector<CFakeContactRow>> m_Rows = std::make_shared<std::vector<CFakeContactRow>>();
-};
-
-void Fill(CAddressBook& book, const CTestMAPI& testMAPI, int contacts)
-{
-    const size_t givenCount = sizeof(kGivenNames) / sizeof(kGivenNames[0]);
-    const size_t surnameCount = sizeof(kSurnames) / sizeof(kSurnames[0]);
-    testMAPI.Reset();
-    testMAPI.AddContainer(kContainer, "Global Address List", true);
-    for (int index = 0; index < contacts; ++index)
-    {
-        wchar_t entryId[16];
-        std::swprintf(entryId, 16, L"%08x", static_cast<unsigned>(index));
-        wchar_t mobile[16];
-        std::swprintf(mobile, 16, L"07700%06d", index);
-        CFakeContactRow row;
-        row.m_GivenName = kGivenNames[index % givenCount];
-        row.m_Surname = kSurnames[(index / givenCount) % surnameCount] + std::to_wstring(index);
-        row.m_FullName = row.m_GivenName + L" " + row.m_Surname;
-        row.m_Mobile = mobile;
-        row.m_EntryId = entryId;
-        book.m_Rows->push_back(row);
-
-        const std::string id = "c" + Narrow(entryId) + "0";
-        const std::string name = Narrow(row.m_Surname + L", " + row.m_GivenName);
-        const std::string given = Narrow(row.m_GivenName);
-        const std::string surname = Narrow(row.m_Surname);
-        const std::string number = Narrow(mobile);
-        testMAPI.AddEntry({kContainer, id.c_str(), name.c_str(), CMAPIMailUser::kMailUser, number.c_str(),
-                           given.c_str(), surname.c_str(), nullptr, nullptr, 0});
-    }
-    const CFakeObjectPtr folder = book.m_Outlook.NewContactFolder(L"Contacts", L"00ee", book.m_Rows);
-    book.m_Outlook.DefaultFolder(10)->SetProperty(L"EntryID", folder->Value(L"EntryID"));
-    book.m_Outlook.AddressLists()->Add(book.m_Outlook.NewAddressList(L"Contacts", L"", folder));
-    book.m_Outlook.AddressLists()->Add(book.m_Outlook.NewAddressList(L"Global Address List", L"ab01", nullptr));
-}
-
 const COutlookAddressBook* ListNamed(const CMAPIMailUser_AsyncListProvider& provider, const std::string& name)
 {
     for (const auto& list : provider.GetAddressLists())
@@ -209,23 +111,13 @@ const COutlookAddressBook* ListNamed(const CMAPIMailUser_AsyncListProvider& prov
     return nullptr;
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 void AddressBookProvider(CBenchContext& context)
 {
     CTestMAPI testMAPI;
-    if (!testMAPI.IsOurs())
-    {
-        context.Skip("the test MAPI is not the loaded mapi32.dll (run with it beside the program, mapi32=n)");
+    if (!TestMAPILoaded(context, testMAPI))
         return;
-    }
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    // The token run of the build keeps to a tenth of the contacts.
-    const int contacts = context.Iterations(1000) >= 100 ? 50000 : 5000;
+    const int contacts = BenchContactCount(context);
     const long long runs = std::max(1LL, context.Iterations(3));
     const std::string size = " (" + std::to_string(contacts) + " contacts)";
     {

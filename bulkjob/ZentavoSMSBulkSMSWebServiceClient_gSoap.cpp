@@ -1,4 +1,5 @@
 #include "bulkjob/ZentavoSMSBulkSMSWebServiceClient_gSoap.h"
+#include "core/StringUtils.h"
 
 #include "bulkjob/service/BulkJobElements.h"
 #include "bulkjob/service/SoapEnvelope.h"
@@ -21,21 +22,6 @@ const char kClassPrefix[] = "CZentavoSMSBulkSMSWebServiceClient_gSoap::";
 const std::uint32_t kCreateTimeout = 10000;
 const std::uint32_t kAppendTimeout = 30000;
 const std::uint32_t kJobTimeout = 60000;
-
-// Narrow to wide and back in the system's ANSI code page, through a BSTR.
-std::wstring ToWide(const std::string& text)
-{
-    const _bstr_t converted(text.c_str());
-    const wchar_t* wide = static_cast<const wchar_t*>(converted);
-    return wide ? std::wstring(wide) : std::wstring();
-}
-
-std::string ToNarrow(const std::wstring& text)
-{
-    const _bstr_t converted(text.c_str());
-    const char* narrow = static_cast<const char*>(converted);
-    return narrow ? std::string(narrow) : std::string();
-}
 
 [[noreturn]] void ThrowNotSupported(const char* operation, const char* what = "Value not supported")
 {
@@ -87,16 +73,16 @@ int CZentavoSMSBulkSMSWebServiceClient_gSoap::CreateSMSTextBulkJob(const std::st
     static const std::string context = std::string(kClassPrefix) + "CreateSMSTextBulkJob";
     jobId->clear();
 
-    std::wstring wideAccessKey = ToWide(accessKey);
-    std::wstring wideSecretKey = ToWide(secretKey);
-    std::wstring wideJobName = ToWide(jobName);
-    std::wstring wideMessageText = ToWide(submission.m_MessageText);
-    std::wstring wideSenderId = ToWide(submission.m_SenderId);
-    std::wstring wideClientId = ToWide(ClientId);
-    std::wstring wideClientVersion = ToWide(ClientVersion);
-    std::wstring wideAppId = ToWide(AppId);
-    std::wstring wideAppVersion = ToWide(AppVersion);
-    std::wstring wideAppLicence = ToWide(AppLicence);
+    std::wstring wideAccessKey = AnsiToWide(accessKey);
+    std::wstring wideSecretKey = AnsiToWide(secretKey);
+    std::wstring wideJobName = AnsiToWide(jobName);
+    std::wstring wideMessageText = AnsiToWide(submission.m_MessageText);
+    std::wstring wideSenderId = AnsiToWide(submission.m_SenderId);
+    std::wstring wideClientId = AnsiToWide(ClientId);
+    std::wstring wideClientVersion = AnsiToWide(ClientVersion);
+    std::wstring wideAppId = AnsiToWide(AppId);
+    std::wstring wideAppVersion = AnsiToWide(AppVersion);
+    std::wstring wideAppLicence = AnsiToWide(AppLicence);
     std::wstring emptyFrom;
 
     struct soap* soap = m_Proxy.soap;
@@ -200,7 +186,7 @@ int CZentavoSMSBulkSMSWebServiceClient_gSoap::CreateSMSTextBulkJob(const std::st
 
     jobId->clear();
     if (result->BulkJobId)
-        *jobId = ToNarrow(*result->BulkJobId);
+        *jobId = WideToAnsi(*result->BulkJobId);
     return static_cast<int>(ConvertFromWebReturnCode(static_cast<std::uint32_t>(result->ErrorCode)));
 }
 
@@ -211,9 +197,9 @@ const Output& CZentavoSMSBulkSMSWebServiceClient_gSoap::CallJobOperation(
     Input* Request::*inputMember, Output* Response::*resultMember, Fill fill)
 {
     const std::string context = std::string(kClassPrefix) + name;
-    std::wstring wideAccessKey = ToWide(accessKey);
-    std::wstring wideSecretKey = ToWide(secretKey);
-    std::wstring wideJobId = ToWide(jobId);
+    std::wstring wideAccessKey = AnsiToWide(accessKey);
+    std::wstring wideSecretKey = AnsiToWide(secretKey);
+    std::wstring wideJobId = AnsiToWide(jobId);
 
     struct soap* soap = m_Proxy.soap;
     Request request;

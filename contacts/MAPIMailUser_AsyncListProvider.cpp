@@ -53,24 +53,6 @@ void Trace(const wchar_t* className, const std::wstring& message)
         g_pTraceLogger->Trace(1, kComponent, className, message);
 }
 
-std::string Narrow(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    const _bstr_t converted(text.c_str());
-    const char* narrow = converted;
-    return narrow ? narrow : "";
-}
-
-std::wstring Wide(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    const _bstr_t converted(text.c_str());
-    const wchar_t* wide = converted;
-    return wide ? wide : L"";
-}
-
 // Leading blanks and line breaks dropped, lower case.
 std::string SearchTextOf(const CAsyncListProviderFetchParameters& params)
 {
@@ -171,7 +153,7 @@ std::string RowText(SAFEARRAY* values, LONG index)
         return std::string();
     if (V_VT(&value) == VT_EMPTY || V_VT(&value) == VT_NULL || V_VT(&value) == VT_ERROR)
         return std::string();
-    return Narrow(Dispatch::ToText(value));
+    return WideToAnsi(Dispatch::ToText(value));
 }
 
 // Calls by dispatch ids looked up once per table: with tens of thousands of
@@ -466,8 +448,8 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
         std::string folderName;
         try
         {
-            folderName = Narrow(Dispatch::GetText(folder, L"Name"));
-            Trace(kSynchronousSearch, L"Starting search for address book: " + Wide(folderName));
+            folderName = WideToAnsi(Dispatch::GetText(folder, L"Name"));
+            Trace(kSynchronousSearch, L"Starting search for address book: " + AnsiToWide(folderName));
             if (!SearchFolder(folder, queryString, text, narrowing, batch, params, restricted ? nullptr : &cacheList))
                 return false;
         }
@@ -505,7 +487,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std:
     }
     else
     {
-        const std::wstring query = Wide(queryString);
+        const std::wstring query = AnsiToWide(queryString);
         filter = L"@SQL=" +
                  CMicrosoftOutlookObjectModelUtils::DaslContainsCondition(L"urn:schemas:contacts:givenName", query) +
                  L" OR " + CMicrosoftOutlookObjectModelUtils::DaslContainsCondition(L"urn:schemas:contacts:sn", query);
@@ -544,7 +526,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std:
                 user->m_ObjectType = CMAPIMailUser::kDistributionList;
                 if (!storeIdRead)
                 {
-                    CMAPIUtils::StringToEntryId(Narrow(Dispatch::GetText(folder, L"StoreID")), storeId);
+                    CMAPIUtils::StringToEntryId(WideToAnsi(Dispatch::GetText(folder, L"StoreID")), storeId);
                     storeIdRead = true;
                 }
                 user->m_OutlookEntryId = storeId;
@@ -671,7 +653,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchContainer(CMAPIUtils& mapi, const CM
     bool goOn = true;
     try
     {
-        Trace(kWorker, L"Starting search for address book: " + Wide(container.m_DisplayName));
+        Trace(kWorker, L"Starting search for address book: " + AnsiToWide(container.m_DisplayName));
         CMAPIAddressBookSession session;
         if (!mapi.OpenAddressBook(container.m_EntryId, session))
         {

@@ -1,4 +1,5 @@
 #include "contacts/MicrosoftOutlookObjectModelUtils.h"
+#include "core/StringUtils.h"
 
 #include "platform/Dispatch.h"
 #include "platform/OfficeIds.h"
@@ -32,16 +33,9 @@ IDispatchPtr QueryOutlookInterface(const IDispatchPtr& object, REFIID iid)
     return IDispatchPtr(result, false);
 }
 
-std::string Narrow(const std::wstring& text)
-{
-    const _bstr_t converted(text.c_str());
-    const char* narrow = converted;
-    return narrow ? narrow : "";
-}
-
 std::string GetNarrowText(IDispatch* object, const wchar_t* name)
 {
-    return Narrow(Dispatch::GetText(object, name));
+    return WideToAnsi(Dispatch::GetText(object, name));
 }
 
 long CountOf(IDispatch* collection)
@@ -313,7 +307,7 @@ IDispatchPtr CMicrosoftOutlookObjectModelUtils::FindContactByEmailAddress(const 
     const std::wstring wideAddress = Dispatch::GetText(recipient, L"Address");
     std::string name = GetNarrowText(recipient, L"Name");
     const std::wstring filter = EmailFilter(wideAddress);
-    std::string address = Narrow(wideAddress);
+    std::string address = WideToAnsi(wideAddress);
     ToLower(address);
     ToLower(name);
 

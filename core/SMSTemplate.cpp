@@ -16,13 +16,9 @@ const std::size_t kMaxKeyNameLength = 255;
 // beyond ASCII too.
 std::wstring RegistryKeyNameForm(const std::string& name)
 {
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    if (length > 0)
-    {
-        ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), &wide[0], length);
-        ::CharUpperBuffW(&wide[0], static_cast<DWORD>(length));
-    }
+    std::wstring wide = AnsiToWide(name);
+    if (!wide.empty())
+        ::CharUpperBuffW(&wide[0], static_cast<DWORD>(wide.size()));
     return wide;
 }
 

@@ -111,6 +111,31 @@ struct GdiObjectTraits
     static void Close(Handle handle) noexcept { ::DeleteObject(handle); }
 };
 
+// A memory device context from CreateCompatibleDC.
+struct MemoryDCTraits
+{
+    using Handle = HDC;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle handle) noexcept { ::DeleteDC(handle); }
+};
+
+// An object selected into a device context: the one it displaced goes back
+// in, so that the owner of the selected object may delete it afterwards.
+// Declare it after the owners of the context and of the object.
+struct DCSelection
+{
+    HDC dc;
+    HGDIOBJ previous;
+    bool operator==(const DCSelection& other) const noexcept { return dc == other.dc && previous == other.previous; }
+    bool operator!=(const DCSelection& other) const noexcept { return !(*this == other); }
+};
+struct DCSelectionTraits
+{
+    using Handle = DCSelection;
+    static Handle Invalid() noexcept { return {nullptr, nullptr}; }
+    static void Close(Handle handle) noexcept { ::SelectObject(handle.dc, handle.previous); }
+};
+
 // A window's device context from GetDC, released to that window.
 struct WindowDC
 {
@@ -159,14 +184,27 @@ struct ActCtxCookieTraits
     static void Close(Handle handle) noexcept { ::DeactivateActCtx(0, handle); }
 };
 
+// A menu loaded or created by the owner and not attached to a window.
+struct MenuTraits
+{
+    using Handle = HMENU;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle handle) noexcept { ::DestroyMenu(handle); }
+};
+
 using CScopedKernelHandle = CScopedHandle<KernelHandleTraits>;
 using CScopedFileHandle = CScopedHandle<FileHandleTraits>;
 using CScopedRegKey = CScopedHandle<RegKeyTraits>;
 using CScopedHook = CScopedHandle<HookTraits>;
 using CScopedWindow = CScopedHandle<WindowTraits>;
 using CScopedBrush = CScopedHandle<GdiObjectTraits<HBRUSH>>;
+using CScopedBitmap = CScopedHandle<GdiObjectTraits<HBITMAP>>;
+using CScopedPen = CScopedHandle<GdiObjectTraits<HPEN>>;
+using CScopedMemoryDC = CScopedHandle<MemoryDCTraits>;
+using CScopedDCSelection = CScopedHandle<DCSelectionTraits>;
 using CScopedWindowDC = CScopedHandle<WindowDCTraits>;
 using CScopedImageList = CScopedHandle<ImageListTraits>;
 using CScopedIcon = CScopedHandle<IconTraits>;
 using CScopedActCtx = CScopedHandle<ActCtxTraits>;
 using CScopedActCtxCookie = CScopedHandle<ActCtxCookieTraits>;
+using CScopedMenu = CScopedHandle<MenuTraits>;

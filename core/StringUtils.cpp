@@ -349,3 +349,13 @@ std::string NarrowString(const std::wstring& text)
         narrow += static_cast<char>(c & 0xFF);
     return narrow;
 }
+
+std::wstring AnsiToWide(const std::string& text)
+{
+    return CodePageToWide(text, CP_ACP);
+}
+
+std::string WideToAnsi(const std::wstring& text)
+{
+    return WideToCodePage(text, CP_ACP);
+}

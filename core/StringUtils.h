@@ -53,3 +53,8 @@ std::wstring FormatLogTimeStampW(std::int64_t time);
 
 std::wstring WidenString(const std::string& text);
 std::string NarrowString(const std::wstring& text);
+
+// Between the system's ANSI code page and UTF-16, as Windows' own narrow
+// functions convert; characters the code page lacks become '?'.
+std::wstring AnsiToWide(const std::string& text);
+std::string WideToAnsi(const std::wstring& text);

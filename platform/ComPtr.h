@@ -15,3 +15,10 @@ _COM_SMARTPTR_TYPEDEF(ISupportErrorInfo, __uuidof(ISupportErrorInfo));
 _COM_SMARTPTR_TYPEDEF(ITypeInfo, __uuidof(ITypeInfo));
 _COM_SMARTPTR_TYPEDEF(IConnectionPointContainer, __uuidof(IConnectionPointContainer));
 _COM_SMARTPTR_TYPEDEF(IConnectionPoint, __uuidof(IConnectionPoint));
+// The container's side of an ActiveX control (platform/ActiveXControl.h).
+_COM_SMARTPTR_TYPEDEF(IOleClientSite, __uuidof(IOleClientSite));
+_COM_SMARTPTR_TYPEDEF(IOleInPlaceSite, __uuidof(IOleInPlaceSite));
+_COM_SMARTPTR_TYPEDEF(IOleInPlaceFrame, __uuidof(IOleInPlaceFrame));
+_COM_SMARTPTR_TYPEDEF(IOleInPlaceUIWindow, __uuidof(IOleInPlaceUIWindow));
+_COM_SMARTPTR_TYPEDEF(IOleAdviseHolder, __uuidof(IOleAdviseHolder));
+_COM_SMARTPTR_TYPEDEF(IAdviseSink, __uuidof(IAdviseSink));

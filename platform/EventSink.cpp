@@ -48,6 +48,16 @@ bool CEventArguments::Bool(UINT index) const
     return Long(index) != 0;
 }
 
+std::wstring CEventArguments::Text(UINT index) const
+{
+    const VARIANT* value = At(index);
+    if (value && value->vt == VT_BSTR && value->bstrVal)
+        return value->bstrVal;
+    if (value && value->vt == (VT_BYREF | VT_BSTR) && value->pbstrVal && *value->pbstrVal)
+        return *value->pbstrVal;
+    return std::wstring();
+}
+
 VARIANT_BOOL* CEventArguments::BoolReference(UINT index)
 {
     const VARIANT* value = At(index);

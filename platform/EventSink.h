@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <map>
+#include <string>
 
 // The arguments of one event as they came in DISPPARAMS (rgvarg reversed
 // back to natural order). Values are read as Outlook passes them: by value
@@ -31,6 +32,8 @@ public:
     IDispatchPtr Dispatch(UINT index) const;
     long Long(UINT index) const;
     bool Bool(UINT index) const;
+    // A text argument (BSTR by value or by reference); "" for anything else.
+    std::wstring Text(UINT index) const;
     // Where a VARIANT_BOOL passed by reference can be written (Cancel); a
     // value passed by value gives a slot of this object, so writes to it
     // reach nobody.

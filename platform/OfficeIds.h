@@ -3,9 +3,14 @@
 // through IDispatch (platform/Dispatch.h); an id is needed only where the
 // code must know which kind of object it holds. Values from Outlook's
 // published type library, named after the interface they identify.
+//
+// The options pages are the exception: Outlook calls its PropertyPage and
+// the page calls PropertyPageSite by vtable, so both are declared here in
+// their type library's slot order.
 #pragma once
 
 #include <guiddef.h>
+#include <oaidl.h>
 
 // Outlook (MSOUTL.OLB).
 // {00063021-0000-0000-C000-000000000046}
@@ -58,7 +63,34 @@ constexpr IID DIID_ExplorerEvents = {0x0006304F, 0x0000, 0x0000, {0xC0, 0x00, 0x
 constexpr IID DIID_InspectorsEvents = {0x00063079, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 // {0006307D-0000-0000-C000-000000000046}
 constexpr IID DIID_InspectorEvents = {0x0006307D, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// {0006302B-0000-0000-C000-000000000046}
+constexpr IID DIID_ItemEvents_10 = {0x0006302B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 // {00063077-0000-0000-C000-000000000046}
 constexpr IID DIID_ItemsEvents = {0x00063077, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 // {000630F7-0000-0000-C000-000000000046}
 constexpr IID DIID_MAPIFolderEvents_12 = {0x000630F7, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// Outlook's options pages (Tools > Options, folder Properties).
+// {0006307E-0000-0000-C000-000000000046}
+constexpr IID IID_PropertyPage = {0x0006307E, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// {0006307F-0000-0000-C000-000000000046}
+constexpr IID IID_PropertyPageSite = {0x0006307F, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// What a page implements: an IDispatch-derived vtable interface, not dual.
+struct PropertyPage : public IDispatch
+{
+    virtual HRESULT STDMETHODCALLTYPE GetPageInfo(BSTR* helpFile, long* helpContext) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Dirty(VARIANT_BOOL* dirty) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Apply() = 0;
+};
+
+// What Outlook hands the page as its site (dual). The getters are declared
+// for their slots only; the page calls OnStatusChange.
+struct PropertyPageSite : public IDispatch
+{
+    virtual HRESULT STDMETHODCALLTYPE get_Application(IDispatch** application) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Class(long* objectClass) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Session(IDispatch** session) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Parent(IDispatch** parent) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnStatusChange() = 0;
+};

@@ -1,10 +1,12 @@
 #include "ui/SendSMSDlg.h"
 
 #include "addin/OutlookAddinFix.h"
+#include "addin/OutlookVersionCapabilites.h"
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "core/DateTimeUtils.h"
 #include "core/ErrorReports.h"
 #include "core/GSMUtils.h"
+#include "core/StringUtils.h"
 #include "platform/ModuleInstance.h"
 #include "ui/AboutDlg.h"
 #include "ui/BitmapFile.h"
@@ -43,7 +45,10 @@ std::string WithSingleCarriageReturns(std::string text)
 } // namespace
 
 CSendSMSDlg::CSendSMSDlg() = default;
-CSendSMSDlg::~CSendSMSDlg() = default;
+CSendSMSDlg::~CSendSMSDlg()
+{
+    m_ACEditTo.SetAsyncListProvider(nullptr);
+}
 
 CMessageTable<CSendSMSDlg> CSendSMSDlg::GetMessageTable()
 {
@@ -73,6 +78,26 @@ CMessageTable<CSendSMSDlg> CSendSMSDlg::GetMessageTable()
         Entry::Command(IDC_SENDSMS_TO_BUTTON, &CSendSMSDlg::OnSelectRecipients, "CSendSMSDlg::OnSelectRecipients"),
         Entry::Notify(kAnyControl, RBN_HEIGHTCHANGE, &CSendSMSDlg::Toolbar_Notify_HeightChanged,
                       "CSendSMSDlg::Toolbar_Notify_HeightChanged"),
+        Entry::Command(ID_SENDSMS_SEND, &CSendSMSDlg::Toolbar_SendMessage, "CSendSMSDlg::Toolbar_SendMessage",
+                       BN_CLICKED),
+        Entry::Command(ID_SENDSMS_SCHEDULE, &CSendSMSDlg::Toolbar_ScheduleSubmission,
+                       "CSendSMSDlg::Toolbar_ScheduleSubmission", BN_CLICKED),
+        Entry::Command(ID_SENDSMS_DELIVERY_REPORTS, &CSendSMSDlg::Toolbar_DeliveryReports,
+                       "CSendSMSDlg::Toolbar_DeliveryReports", BN_CLICKED),
+        Entry::Command(ID_BALANCE_REFRESH, &CSendSMSDlg::OnRefreshBalance, "CSendSMSDlg::OnRefreshBalance"),
+        Entry::Command(ID_BALANCE_BUYCREDITS, &CSendSMSDlg::OnBuyCredits, "CSendSMSDlg::OnBuyCredits"),
+        Entry::Notify(IDC_SENDSMS_MAIN_TOOLBAR, TBN_DROPDOWN, &CSendSMSDlg::Toolbar_Notify_DropDown,
+                      "CSendSMSDlg::Toolbar_Notify_DropDown"),
+        Entry::Message(WM_CLOSE, &CSendSMSDlg::OnClose, "CSendSMSDlg::OnClose"),
+        Entry::Message(WM_LBUTTONDOWN, &CSendSMSDlg::OnLButtonDown, "CSendSMSDlg::OnLButtonDown"),
+        Entry::Command(IDC_SENDSMS_TO, &CSendSMSDlg::OnACEdit_Change, "CSendSMSDlg::OnACEdit_Change", EN_CHANGE),
+        Entry::Command(IDC_SENDSMS_TO, &CSendSMSDlg::OnACEdit_Change, "CSendSMSDlg::OnACEdit_Change", CBN_EDITCHANGE),
+        Entry::Command(IDC_SENDSMS_TO, &CSendSMSDlg::OnACEdit_KillFocus, "CSendSMSDlg::OnACEdit_KillFocus",
+                       EN_KILLFOCUS),
+        Entry::Command(IDC_SENDSMS_TO, &CSendSMSDlg::OnACEdit_KillFocus, "CSendSMSDlg::OnACEdit_KillFocus",
+                       CBN_KILLFOCUS),
+        Entry::Command(IDC_SENDSMS_TO, &CSendSMSDlg::OnACEdit_OnCloseList, "CSendSMSDlg::OnACEdit_OnCloseList",
+                       CBN_DROPDOWN),
         Entry::Chain(&CPaintBkgnd<CSendSMSDlg>::ProcessPaintBkgndMessage, "CPaintBkgnd::ProcessPaintBkgndMessage"),
     };
     return entries;
@@ -170,6 +195,8 @@ void CSendSMSDlg::InitialiseWindow(std::string& step)
 
     m_DeliveryReportMode = preferences.m_DefaultDeliveryReportSetting;
     m_DeliveryReportStatusMask = preferences.m_DefaultDeliveryReportStatusFilter;
+
+    SetupAutoComplete(step);
 
     step = "Setting up Controls";
     m_AdvancedToolbar.EnableForAuthMode(config.m_AuthMode);
@@ -564,5 +591,69 @@ LRESULT CSendSMSDlg::OnSize(UINT, WPARAM, LPARAM, bool&)
 {
     m_ControlPlacement.ApplyLayout(m_hWnd);
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    return 0;
+}
+
+// The To field's auto-completion.
+
+void CSendSMSDlg::SetupAutoComplete(std::string& step)
+{
+    CZentavoSMSOutlookPlugin& plugin = Plugin();
+    step = "Setup AutoComplete List";
+    m_ACEditTo.SubclassWindow(GetDlgItem(IDC_SENDSMS_TO));
+    m_ACEditTo.Init();
+    if (!plugin.m_UserPreferences.GetRecipientEntryEditboxAutoCompleteEnabled())
+    {
+        m_ACEditTo.SetDisabled(true);
+        return;
+    }
+    m_ACEditTo.SetMode(CACEdit::kModeShowAllOnKey);
+    m_ACEditTo.SetSeparators(",;\n\r");
+    m_ACEditTo.SetMode(CACEdit::kModeSeparators);
+    m_ACEditTo.SetPrefix(" ");
+    m_ACEditTo.SetPostfix("; ");
+
+    std::vector<std::string> exclusions;
+    SplitString(plugin.m_Config.GetAddressBookExclusionList(), ",", exclusions);
+    m_ContactSearchProvider.SetAddressBookExclusionList(exclusions);
+
+    step = "AsyncListProvider Initialise";
+    const COutlookVersionCapabilites* version = plugin.GetOutlookVersionCapabilites();
+    m_ContactSearchProvider.Initialise(m_OutlookApplication, version ? version->m_nMajorVersion : 0);
+    step = "AsyncListProvider Initialise (Complete)";
+
+    m_ACEditTo.SetAsyncListProvider(&m_ContactSearchProvider);
+    m_ACEditTo.SetNoDuplicates(true);
+}
+
+LRESULT CSendSMSDlg::OnACEdit_Change(UINT, WPARAM, LPARAM, bool&)
+{
+    m_ACEditTo.OnUpdate();
+    return 0;
+}
+
+LRESULT CSendSMSDlg::OnACEdit_KillFocus(UINT, WPARAM, LPARAM, bool&)
+{
+    m_ACEditTo.CloseListWindow();
+    return 0;
+}
+
+LRESULT CSendSMSDlg::OnACEdit_OnCloseList(UINT, WPARAM, LPARAM, bool&)
+{
+    m_ACEditTo.CloseList();
+    return 0;
+}
+
+LRESULT CSendSMSDlg::OnLButtonDown(UINT, WPARAM, LPARAM, bool& handled)
+{
+    m_ACEditTo.CloseList();
+    handled = false;
+    return 0;
+}
+
+LRESULT CSendSMSDlg::OnClose(UINT, WPARAM, LPARAM, bool& handled)
+{
+    m_ContactSearchProvider.Stop();
+    handled = false;
     return 0;
 }

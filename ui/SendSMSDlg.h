@@ -13,9 +13,11 @@
 // deletes itself after its last message; nobody keeps a pointer to it.
 #pragma once
 
+#include "contacts/MAPIMailUser_AsyncListProvider.h"
 #include "contacts/SMSContact.h"
 #include "platform/ComPtr.h"
 #include "resources/resource.h"
+#include "ui/ACEdit.h"
 #include "ui/ControlPlacementManager.h"
 #include "ui/DPIScaler.h"
 #include "ui/PaintBkgnd.h"
@@ -91,10 +93,15 @@ public:
     void ShowBalance(std::int32_t balance, bool valid);
     void CloseWindow();
 
+    // Where the Balance menu opens when its point is off every screen: x
+    // moved into the nearest monitor's work area; otherwise x as given.
+    static int ClampToNearestWorkArea(int x, int y);
+
     // What the later commands and tests read.
     UINT GetFromControlId() const { return m_FromControlId; }
     bool GetUseAccountSettings() const { return m_UseAccountSettings; }
     bool GetUserContextMode() const { return m_UserContextMode; }
+    CACEdit& ToEdit() { return m_ACEditTo; }
     CZentavoToolbars& Toolbars() { return m_Toolbars; }
     CSendSMSDlg_MainToolbar& MainToolbar() { return m_MainToolbar; }
     CSendSMSDlg_AdvancedToolbar& AdvancedToolbar() { return m_AdvancedToolbar; }
@@ -128,6 +135,26 @@ private:
     // replaces the whole To text, anything else leaves it as it was.
     LRESULT OnSelectRecipients(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
+    // Sending and the dialogs on its way; the Balance menu.
+    LRESULT Toolbar_SendMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT Toolbar_ScheduleSubmission(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT Toolbar_DeliveryReports(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT Toolbar_Notify_DropDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnRefreshBalance(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnBuyCredits(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    // The road of one press of Send, from the account check to the
+    // window's end.
+    void SendMessageText();
+    // False when the user stopped the send in a warning dialog.
+    bool ConfirmTruncation(int parts, int maxParts);
+    bool ConfirmBalance(size_t recipients, int parts, int maxParts);
+    // The To field's auto-completion.
+    LRESULT OnACEdit_Change(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnACEdit_KillFocus(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnACEdit_OnCloseList(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnLButtonDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    void SetupAutoComplete(std::string& step);
+
     void InitialiseWindow(std::string& step);
     void CreateToolbars();
     void LoadLogo();
@@ -152,4 +179,11 @@ private:
     DWORD m_DeliveryReportStatusMask = 0;
     CDPIScaler m_DPIScaler;
     CScopedBitmap m_Logo;
+    // A send is on its way: dialogs, boxes and waits of that send pump
+    // messages, and a second press must not start another submission.
+    bool m_Sending = false;
+    // The To field; the provider goes first, after it is detached from the
+    // edit (destructor).
+    CACEdit m_ACEditTo;
+    CMAPIMailUser_AsyncListProvider m_ContactSearchProvider;
 };

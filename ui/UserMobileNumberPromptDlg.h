@@ -1,17 +1,32 @@
-// The prompt for the user's own mobile number. The prompt's page is not
-// built yet: running it answers Cancel at once and leaves the number empty.
+// Asks the user for their own mobile number. The caller may preset the
+// number; after OK (1) it holds the field's text as typed or pasted, empty
+// included, and after Cancel (2) the preset. The caller decides what to keep.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-class CUserMobileNumberPromptDlg
+#include "resources/resource.h"
+#include "ui/ZentavoAxDialogImpl.h"
+
+class CUserMobileNumberPromptDlg : public CZentavoAxDialogImpl<CUserMobileNumberPromptDlg>
 {
 public:
-    INT_PTR DoModal(HWND parent);
+    enum
+    {
+        IDD = IDD_USERMOBILENUMBERPROMPT
+    };
+
+    static CMessageTable<CUserMobileNumberPromptDlg> GetMessageTable();
+
     const std::string& GetMobileNumber() const { return m_MobileNumber; }
+    void SetMobileNumber(const std::string& number) { m_MobileNumber = number; }
 
 private:
+    LRESULT OnInitDialog(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnOK(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnCancel(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+
     std::string m_MobileNumber;
 };

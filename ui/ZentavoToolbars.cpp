@@ -1,4 +1,5 @@
 #include "ui/ZentavoToolbars.h"
+#include "core/StringUtils.h"
 
 #include "core/Exceptions.h"
 #include "platform/ModuleInstance.h"
@@ -14,27 +15,6 @@ constexpr DWORD kRebarStyle = 0x56000240;
 constexpr DWORD kBandToolbarStyle = 0x1000184C;
 // On the window: WS_CHILD, WS_VISIBLE, WS_BORDER, TBSTYLE_LIST, TBSTYLE_FLAT.
 constexpr DWORD kPlainToolbarStyle = 0x50801800;
-
-std::wstring Widen(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
-std::string Narrow(const wchar_t* text)
-{
-    const int length = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1)
-        return std::string();
-    std::string narrow(static_cast<size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), length, nullptr, nullptr);
-    narrow.resize(static_cast<size_t>(length - 1));
-    return narrow;
-}
 
 TBBUTTONINFOW ButtonInfo(DWORD mask)
 {
@@ -151,7 +131,7 @@ void CZentavoToolbar::SetButtonState(UINT command, BYTE state)
 
 void CZentavoToolbar::SetButtonText(UINT command, const std::string& text)
 {
-    std::wstring wide = Widen(text);
+    std::wstring wide = AnsiToWide(text);
     TBBUTTONINFOW info = ButtonInfo(TBIF_TEXT);
     info.pszText = wide.data();
     ::SendMessageW(m_Toolbar, TB_SETBUTTONINFOW, command, reinterpret_cast<LPARAM>(&info));
@@ -171,5 +151,5 @@ std::string CZentavoToolbar::GetButtonText(UINT command) const
     info.pszText = text;
     info.cchText = 100;
     ::SendMessageW(m_Toolbar, TB_GETBUTTONINFOW, command, reinterpret_cast<LPARAM>(&info));
-    return Narrow(text);
+    return WideToAnsi(text);
 }

@@ -15,7 +15,6 @@
 
 class CDPIScaler;
 
-using CScopedBitmap = CScopedHandle<GdiObjectTraits<HBITMAP>>;
 
 class CZentavoToolbars
 {

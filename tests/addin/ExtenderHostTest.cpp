@@ -6,16 +6,19 @@
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "core/Exceptions.h"
 #include "platform/OfficeIds.h"
+#include "resources/resource.h"
 #include "tests/support/AddinObject.h"
 #include "tests/support/EventCapture.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/RegistryFixture.h"
+#include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
 using CExtenderList = COutlookAddin_ItemExtender_ZentavoSMSAddin::CExtenderList;
+constexpr char kMobilePromptTitle[] = "Please Enter Your Mobile Number";
 
 TEST(ExtenderHost, RoutesControlIdsRibbonIdsAndItemClasses)
 {
@@ -242,7 +245,19 @@ TEST_F(AddinRouting, UsersMobileNumberComesFromThePreferences)
     std::string number = "left over";
     preferences.SetUsersMobilePhoneNumber("");
     EXPECT_EQ("", Addin().Callback_ItemExtender_GetUsersMobileNumber(number, false));
-    EXPECT_EQ("", Addin().Callback_ItemExtender_GetUsersMobileNumber(number, true)) << "the prompt was cancelled";
+    {
+        CWindowDriver driver;
+        driver.Expect().Caption(kMobilePromptTitle).SetText(IDC_MOBILEPROMPT_NUMBER, "447700900999").Press(IDCANCEL);
+        EXPECT_EQ("", Addin().Callback_ItemExtender_GetUsersMobileNumber(number, true)) << "the prompt was cancelled";
+        EXPECT_EQ("", driver.Problems());
+    }
+    {
+        CWindowDriver driver;
+        driver.Expect().Caption(kMobilePromptTitle).SetText(IDC_MOBILEPROMPT_NUMBER, "447700900999").Press(IDOK);
+        EXPECT_EQ("447700900999", Addin().Callback_ItemExtender_GetUsersMobileNumber(number, true));
+        EXPECT_EQ("", driver.Problems());
+        EXPECT_EQ("447700900999", ReadText(kSettings, "ZentavoSMSUsersMobilePhoneNumber")) << "saved at once";
+    }
     preferences.SetUsersMobilePhoneNumber("+447700900123");
     EXPECT_EQ("+447700900123", Addin().Callback_ItemExtender_GetUsersMobileNumber(number, true));
     EXPECT_EQ(&Addin().Callback_ItemExtender_GetOutlookApplication(), &Addin().Callback_ItemExtender_GetOutlookApplication());

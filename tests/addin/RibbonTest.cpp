@@ -5,12 +5,16 @@
 #include "addin/Module.h"
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "platform/OfficeIds.h"
+#include "tests/support/CallByName.h"
 #include "tests/support/EventCapture.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/RegistryFixture.h"
+#include "tests/support/WindowDriver.h"
+#include "resources/resource.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <regex>
 
 namespace
@@ -64,15 +68,7 @@ protected:
     // Calls a callback by name; returns the [out, retval] value.
     _variant_t Call(const wchar_t* name, std::vector<_variant_t> arguments)
     {
-        LPOLESTR member = const_cast<LPOLESTR>(name);
-        DISPID id = 0;
-        EXPECT_EQ(S_OK, m_Dispatch->GetIDsOfNames(IID_NULL, &member, 1, LOCALE_USER_DEFAULT, &id));
-        std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
-        DISPPARAMS parameters = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-        _variant_t result;
-        EXPECT_EQ(S_OK, m_Dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, &result,
-                                           nullptr, nullptr));
-        return result;
+        return CallByName(m_Dispatch, name, std::move(arguments));
     }
 
     CMessageBoxCapture m_Boxes;
@@ -116,7 +112,6 @@ TEST_F(Ribbon, ExplorerDocumentIsTheFrameTabsAndContextMenus)
     EXPECT_EQ(expected, elements);
 
     EXPECT_EQ(L"<null>", CustomUI(L"Microsoft.Outlook.Mail.Read"));
-    EXPECT_EQ(L"<null>", CustomUI(L"Microsoft.Outlook.Appointment")) << "the reminder writes none yet";
     EXPECT_EQ(E_POINTER, m_Ribbon->GetCustomUI(_bstr_t(L"Microsoft.Outlook.Explorer"), nullptr));
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
@@ -225,5 +220,88 @@ TEST_F(Ribbon, GroupRefreshReachesTheExplorerRibbonOnly)
     EXPECT_EQ(std::vector<std::wstring>{L"ExplorerRibbon.InvalidateControl(\"ZentavoOLSMSAddinExplorerTabMailCustomGroup\")"},
               m_Outlook.Log().Texts());
     EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+// The Send SMS windows this thread has open, and their To and text fields.
+std::vector<std::pair<std::string, std::string>> OpenSendSMSWindows()
+{
+    const std::vector<HWND> windows = ThreadWindowsWithControl(IDC_SENDSMS_TEXT);
+    std::vector<std::pair<std::string, std::string>> fields;
+    for (HWND window : windows)
+    {
+        char to[256] = {}, text[256] = {};
+        ::GetDlgItemTextA(window, IDC_SENDSMS_TO, to, sizeof(to));
+        ::GetDlgItemTextA(window, IDC_SENDSMS_TEXT, text, sizeof(text));
+        fields.emplace_back(to, text);
+        ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        ::DispatchMessageA(&message);
+    return fields;
+}
+
+// Every button of the documents reaches its command: a Send SMS window with
+// what the selection gives, or the command's box.
+TEST_F(Ribbon, EachButtonReachesItsCommand)
+{
+    CZentavoSMSOutlookPlugin& plugin = CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin;
+    plugin.m_Config.m_AuthMode = 5;  // logged in: no set-up dialog first
+    plugin.m_Config.SetSecretKey("secret");
+    plugin.m_UserPreferences.SetShowCurrentBalance(false);
+    plugin.m_UserPreferences.SetCheckBalanceBeforeSending(false);
+    CWindowDriver driver;  // answers anything unexpected instead of waiting
+
+    const char kNoNumbers[] = "No mobile numbers were found for the selected contact(s)";
+    const char kAnnTo[] = "Ann Lee [+447700900001]; ";
+    const char kAnnText[] = "Ann Lee\r\n+447700900001\r\n";
+    struct Case
+    {
+        const wchar_t* id;
+        bool contactSelected;
+        std::string to, text;  // the window's fields
+        std::string box;       // or the box instead
+    };
+    const Case cases[] = {
+        {L"ZentavoOLSMSAddinExplorerTabMailSendSMS", false, "", "", ""},
+        {L"ZentavoOLSMSAddinMailItemSendSMS", false, "", "", ""},
+        {L"ZentavoOLSMSAddinMailItemReplyViaSMS", false, "", "", "Please select SMS message to reply to."},
+        {L"ZentavoOLSMSAddinContactItemSendSMSToContact", true, kAnnTo, "", ""},
+        {L"ZentavoOLSMSAddinContactItemMultipleSendSMSToContact", true, kAnnTo, "", ""},
+        {L"ZentavoOLSMSAddinContactItemForwardViaSMSMessage", true, "", kAnnText, ""},
+        {L"ZentavoOLSMSAddinContactItemMultipleForwardViaSMSMessage", true, "", kAnnText, ""},
+        {L"ZentavoOLSMSAddinContactItemSendSMSToContact", false, "", "", kNoNumbers},
+        {L"ZentavoOLSMSAddinContactItemForwardViaSMSMessage", false, "", "", kNoNumbers},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::string(_bstr_t(c.id)) + (c.contactSelected ? " with a contact" : ""));
+        const CFakeCollectionPtr selection = m_Outlook.NewCollection(L"Selection");
+        if (c.contactSelected)
+            selection->Add(static_cast<IDispatch*>(m_Outlook.NewContactItem(L"Ann Lee", L"Ann", L"Lee", L"+447700900001")));
+        m_Outlook.ActiveExplorer()->SetProperty(L"Selection", static_cast<IDispatch*>(selection));
+        const size_t boxesBefore = m_Boxes.Boxes().size();
+
+        Call(L"Ribbon_ButtonOnAction", {_variant_t(static_cast<IDispatch*>(NewControl(c.id)))});
+
+        const auto windows = OpenSendSMSWindows();
+        if (c.box.empty())
+        {
+            ASSERT_EQ(1u, windows.size());
+            EXPECT_EQ(c.to, windows[0].first);
+            EXPECT_EQ(c.text, windows[0].second);
+            EXPECT_EQ(boxesBefore, m_Boxes.Boxes().size());
+        }
+        else
+        {
+            EXPECT_TRUE(windows.empty());
+            ASSERT_EQ(boxesBefore + 1, m_Boxes.Boxes().size());
+            EXPECT_EQ(c.box, m_Boxes.Boxes().back().text);
+        }
+    }
+    EXPECT_EQ("", driver.Problems());
+    // Back to the settings as stored (the scratch registry holds none).
+    plugin.m_Config.Load();
+    plugin.m_UserPreferences.Load();
 }
 } // namespace

@@ -187,4 +187,16 @@ TEST(StringUtils, WidenAndNarrowMapBytesOneToOne)
     EXPECT_EQ(bytes, NarrowString(wide));
     EXPECT_EQ("\xAC", NarrowString(L"\u20ac")); // low byte only
 }
+
+// The ANSI code page of the tests' prefix is 1252: the euro sign is 0x80,
+// a character it lacks becomes '?', embedded NULs are kept.
+TEST(StringUtils, AnsiConversionsFollowTheCodePage)
+{
+    ASSERT_EQ(1252u, ::GetACP());
+    EXPECT_EQ("Caf\xE9 \x80", WideToAnsi(L"Caf\u00e9 \u20ac"));
+    EXPECT_EQ("?", WideToAnsi(L"\u4e2d"));
+    EXPECT_EQ(L"Caf\u00e9 \u20ac", AnsiToWide("Caf\xE9 \x80"));
+    EXPECT_EQ(std::string("a\0b", 3), WideToAnsi(std::wstring(L"a\0b", 3)));
+    EXPECT_EQ(L"", AnsiToWide(""));
+}
 } // namespace

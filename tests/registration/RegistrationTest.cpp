@@ -3,6 +3,7 @@
 #include "core/ScopedHandle.h"
 #include "platform/ComPtr.h"
 #include "resources/ZentavoSMSOutlookAddin_h.h"
+#include "tests/support/AddinDll.h"
 #include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -23,34 +23,6 @@ const wchar_t kLibraryId[] = L"{8F3C15AF-ACA6-4C70-889B-F8F427B986A8}";
 const wchar_t kAddinsKey[] = L"Software\\Microsoft\\Office\\Outlook\\Addins";
 const wchar_t kAddinKey[] = L"Software\\Microsoft\\Office\\Outlook\\Addins\\ZentavoSMSOutlookAddin.Addin";
 const wchar_t kEventSourceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\Eventlog\\Application\\ZentavoSMSOutlookAddin";
-
-// The DLL's Windows path: CTest hands over its Unix path.
-std::wstring AddinPath()
-{
-    const char* unixPath = std::getenv("ZENTAVO_ADDIN_DLL");
-    if (!unixPath)
-        return std::wstring();
-    std::wstring path = L"Z:";
-    for (const char* c = unixPath; *c; ++c)
-        path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    return path;
-}
-
-DWORD RunRegsvr32(const std::wstring& arguments)
-{
-    std::wstring commandLine = L"regsvr32.exe /s " + arguments + L" \"" + AddinPath() + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return ::GetLastError() | 0x80000000u;
-    CScopedKernelHandle processHandle(process.hProcess);
-    CScopedKernelHandle threadHandle(process.hThread);
-    ::WaitForSingleObject(process.hProcess, 60000);
-    DWORD exitCode = 0;
-    ::GetExitCodeProcess(process.hProcess, &exitCode);
-    return exitCode;
-}
 
 bool KeyExists(HKEY root, const std::wstring& path)
 {
@@ -116,7 +88,7 @@ class Registration : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_FALSE(AddinPath().empty()) << "ZENTAVO_ADDIN_DLL is not set";
+        ASSERT_FALSE(AddinDllPath().empty()) << "ZENTAVO_ADDIN_DLL is not set";
         SetEnvironment(L"ZentavoSMSOLAddin_CreateOutlookAddinRegKeys", nullptr);
         SetEnvironment(L"ZentavoSMSOLAddin_InstallForAllUsers", nullptr);
         // Leftovers of an earlier case go in both roots.
@@ -147,7 +119,7 @@ TEST_F(Registration, ClassKeysAndTypeLibraryAreWrittenAndRemoved)
     ExpectValue(Text(L"ZentavoSMSOutlookAddin.Addin"), HKEY_CLASSES_ROOT, clsid + L"\\VersionIndependentProgID",
                 nullptr);
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, clsid + L"\\Programmable"));
-    ExpectValue(Text(AddinPath()), HKEY_CLASSES_ROOT, clsid + L"\\InprocServer32", nullptr);
+    ExpectValue(Text(AddinDllPath()), HKEY_CLASSES_ROOT, clsid + L"\\InprocServer32", nullptr);
     ExpectValue(Text(L"Apartment"), HKEY_CLASSES_ROOT, clsid + L"\\InprocServer32", L"ThreadingModel");
     ExpectValue(Text(kLibraryId), HKEY_CLASSES_ROOT, clsid + L"\\TypeLib", nullptr);
 
@@ -165,7 +137,7 @@ TEST_F(Registration, ClassKeysAndTypeLibraryAreWrittenAndRemoved)
         ExpectValue(Text(std::wstring(page.name) + L" Class"), HKEY_CLASSES_ROOT, progId + L".1", nullptr);
         ExpectValue(Text(progId + L".1"), HKEY_CLASSES_ROOT, progId + L"\\CurVer", nullptr);
         ExpectValue(Text(std::wstring(page.name) + L" Class"), HKEY_CLASSES_ROOT, key, nullptr);
-        ExpectValue(Text(AddinPath() + L", " + page.bitmap), HKEY_CLASSES_ROOT, key + L"\\ToolboxBitmap32", nullptr);
+        ExpectValue(Text(AddinDllPath() + L", " + page.bitmap), HKEY_CLASSES_ROOT, key + L"\\ToolboxBitmap32", nullptr);
         ExpectValue(Text(L"0"), HKEY_CLASSES_ROOT, key + L"\\MiscStatus", nullptr);
         ExpectValue(Text(L"131473"), HKEY_CLASSES_ROOT, key + L"\\MiscStatus\\1", nullptr);
         ExpectValue(Text(L"1.0"), HKEY_CLASSES_ROOT, key + L"\\Version", nullptr);
@@ -225,7 +197,7 @@ TEST_F(Registration, SwitchesChooseTheOutlookKeyAndItsRoot)
             ExpectValue(Text(L"ZentavoSoftware SMS Outlook Addin"), c.root, kAddinKey, L"Description");
             ExpectValue(Number(3), c.root, kAddinKey, L"LoadBehavior");
             ExpectValue(Number(0), c.root, kAddinKey, L"CommandLineSafe");
-            ExpectValue(Text(AddinPath()), HKEY_LOCAL_MACHINE, kEventSourceKey, L"EventMessageFile");
+            ExpectValue(Text(AddinDllPath()), HKEY_LOCAL_MACHINE, kEventSourceKey, L"EventMessageFile");
         }
 
         ASSERT_EQ(0u, RunRegsvr32(L"/u"));
@@ -310,7 +282,7 @@ TEST_F(Registration, OutlookCreatesTheAddinByProgID)
         EXPECT_EQ("", driver.Problems());
 
         // The module stays while the object lives.
-        HMODULE module = ::GetModuleHandleW(AddinPath().c_str());
+        HMODULE module = ::GetModuleHandleW(AddinDllPath().c_str());
         ASSERT_NE(nullptr, module);
         using CanUnloadFn = HRESULT(STDAPICALLTYPE*)();
         const auto canUnload = reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(::GetProcAddress(module, "DllCanUnloadNow")));
@@ -333,7 +305,7 @@ TEST_F(Registration, OutlookCreatesTheAddinByProgID)
 TEST_F(Registration, TypeLibraryDescribesSixTypes)
 {
     ITypeLib* library = nullptr;
-    ASSERT_EQ(S_OK, ::LoadTypeLibEx(AddinPath().c_str(), REGKIND_NONE, &library));
+    ASSERT_EQ(S_OK, ::LoadTypeLibEx(AddinDllPath().c_str(), REGKIND_NONE, &library));
     std::vector<std::wstring> names;
     for (UINT i = 0; i < library->GetTypeInfoCount(); ++i)
     {
@@ -359,7 +331,7 @@ TEST_F(Registration, TypeLibraryDescribesSixTypes)
 // The module's message table: one message, id 0, "%1" and a line break.
 TEST_F(Registration, MessageTableHoldsTheInsertionStringOnly)
 {
-    HMODULE module = ::LoadLibraryExW(AddinPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE module = ::LoadLibraryExW(AddinDllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, module);
     wchar_t* text = nullptr;
     const wchar_t* inserts[] = {L"Function: X\nDescription: y"};

@@ -1,24 +1,7 @@
 #include "tests/submission/SubmissionTestSupport.h"
 
-#include <cstdio>
-
 namespace SubmissionTest
 {
-std::string TestNumber(int index)
-{
-    char number[32];
-    std::snprintf(number, sizeof(number), "+4477009%05d", index);
-    return number;
-}
-
-CSMSContactVector Recipients(int count)
-{
-    CSMSContactVector recipients;
-    for (int i = 0; i < count; ++i)
-        recipients.emplace_back("Recipient " + std::to_string(i), TestNumber(i));
-    return recipients;
-}
-
 CZentavoSMSGatewaySubmission NewHTTPSSubmission(const CSMSContactVector& recipients, const std::string& text)
 {
     CZentavoSMSGatewaySubmission submission;

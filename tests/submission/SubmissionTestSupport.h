@@ -11,11 +11,10 @@
 namespace SubmissionTest
 {
 using GatewayTest::PrimaryRelay;
+using GatewayTest::Recipients;
+using GatewayTest::TestNumber;
 using GatewayTest::WaitUntil;
 
-// "+4477009000" and three digits: valid numbers for the simulator.
-std::string TestNumber(int index);
-CSMSContactVector Recipients(int count);
 // A new HTTPS send to the recipients, checked against the balance.
 CZentavoSMSGatewaySubmission NewHTTPSSubmission(const CSMSContactVector& recipients,
                                                 const std::string& text = "Hello from the test");

@@ -179,6 +179,15 @@ public:
     // NavigationFolder: DisplayName (the folder's name), Folder.
     CFakeObjectPtr NewNavigationFolder(const CFakeObjectPtr& folder) const;
 
+    // Appointments (FakeOutlookAppointments.cpp). AppointmentItem, answering
+    // _AppointmentItem and raising ItemEvents_10: Class 26, Subject, Body and
+    // Location (""), Start and End (VT_DATE), MeetingStatus, UserProperties
+    // (empty), Recipients (NewRecipients).
+    CFakeObjectPtr NewAppointmentItem(const std::wstring& subject, DATE start, DATE end, long meetingStatus = 0) const;
+    // Inspector, answering _Inspector and raising InspectorEvents:
+    // CurrentItem.
+    CFakeObjectPtr NewInspector(IDispatch* currentItem) const;
+
     // An item's UserProperties (CFakeUserProperties), empty at first.
     CFakeCollectionPtr NewUserProperties() const;
 

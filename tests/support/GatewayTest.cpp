@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 
@@ -59,6 +60,21 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
             return condition();
         ::Sleep(20);
     }
+}
+
+std::string TestNumber(int index)
+{
+    char number[32];
+    std::snprintf(number, sizeof(number), "+4477009%05d", index);
+    return number;
+}
+
+CSMSContactVector Recipients(int count)
+{
+    CSMSContactVector recipients;
+    for (int i = 0; i < count; ++i)
+        recipients.emplace_back("Recipient " + std::to_string(i), TestNumber(i));
+    return recipients;
 }
 } // namespace GatewayTest
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "addin/ZentavoSMSOutlookPlugin.h"
+#include "contacts/SMSContact.h"
 #include "gateway/ZentavoSMSGatewayAuthenticationManager.h"
 #include "tests/support/EventCapture.h"
 #include "tests/support/GatewaySimulator.h"
@@ -25,6 +26,11 @@ CTcpRelay& PrimaryRelay();
 
 // Polls until the condition holds or timeoutMs has passed; the last answer.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 30000);
+
+// "+4477009" and five digits: valid numbers for the simulator.
+std::string TestNumber(int index);
+// "Recipient <i>" with TestNumber(i), for i from 0.
+CSMSContactVector Recipients(int count);
 } // namespace GatewayTest
 
 class CGatewayTest : public ::testing::Test

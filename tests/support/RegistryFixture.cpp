@@ -1,30 +1,25 @@
 #include "tests/support/RegistryFixture.h"
 
 #include "core/ErrorReports.h"
+#include "core/StringUtils.h"
 
 #include <sddl.h>
 
 namespace
 {
-const char* const kScratchPath = "Software\\ZentavoSettingsTests";
+// One scratch key per process: test executables run side by side in one
+// prefix, and a shared key would be deleted under another's feet.
+const std::string& ScratchPath()
+{
+    static const std::string path = "Software\\ZentavoSettingsTests\\" + std::to_string(::GetCurrentProcessId());
+    return path;
+}
 
 void CaptureEvent(WORD type, const std::string& text, const std::string& source)
 {
     RegistryFixture::Events().push_back({type, text, source});
 }
-
-std::string ToAnsi(const std::wstring& wide)
-{
-    if (wide.empty())
-        return std::string();
-    const int length =
-        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0], length, nullptr,
-                          nullptr);
-    return text;
-}
-}  // namespace
+} // namespace
 
 std::vector<CapturedEvent>& RegistryFixture::Events()
 {
@@ -36,7 +31,7 @@ void RegistryFixture::SetUp()
 {
     ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     DeleteScratch();
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, kScratchPath, 0, nullptr, 0, KEY_ALL_ACCESS,
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, ScratchPath().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                                nullptr, m_Scratch.put(), nullptr));
     ASSERT_EQ(ERROR_SUCCESS, ::RegOverridePredefKey(HKEY_CURRENT_USER, m_Scratch.get()));
     Events().clear();
@@ -55,7 +50,7 @@ void RegistryFixture::TearDown()
 
 void RegistryFixture::DeleteScratch()
 {
-    const LONG status = ::RegDeleteTreeA(HKEY_CURRENT_USER, kScratchPath);
+    const LONG status = ::RegDeleteTreeA(HKEY_CURRENT_USER, ScratchPath().c_str());
     ASSERT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << status;
 }
 
@@ -111,7 +106,7 @@ std::optional<RawValue> RegistryFixture::ReadRaw(const std::string& path, const 
     value.terminated = !data.empty() && data.back() == L'\0';
     if (value.terminated)
         data.pop_back();
-    value.text = ToAnsi(data);
+    value.text = WideToAnsi(data);
     return value;
 }
 

@@ -58,3 +58,18 @@ void DiscardThreadMessages()
     {
     }
 }
+
+void PumpThreadMessages(DWORD milliseconds)
+{
+    const DWORD start = ::GetTickCount();
+    MSG message;
+    do
+    {
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (::GetTickCount() - start < milliseconds);
+}

@@ -32,3 +32,7 @@ private:
 
 // Removes every message waiting for the calling thread without dispatching.
 void DiscardThreadMessages();
+
+// Translates and dispatches the calling thread's messages for at least the
+// given time, as a message loop would.
+void PumpThreadMessages(DWORD milliseconds);

@@ -273,3 +273,22 @@ int CWindowDriver::Perform(HWND dialog, const CWindowStep& step)
     }
     return DefaultAnswer(dialog);
 }
+
+std::vector<HWND> ThreadWindowsWithControl(int controlId)
+{
+    struct Search
+    {
+        int id;
+        std::vector<HWND> found;
+    } search{controlId, {}};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM parameter) {
+            Search* s = reinterpret_cast<Search*>(parameter);
+            if (::GetDlgItem(window, s->id))
+                s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}

@@ -117,3 +117,7 @@ private:
     std::vector<CSeenWindow> m_Seen;
     std::vector<std::string> m_Problems;
 };
+
+// The calling thread's top-level windows that hold a control of this id, in
+// the order the system lists them (modeless windows the driver never sees).
+std::vector<HWND> ThreadWindowsWithControl(int controlId);

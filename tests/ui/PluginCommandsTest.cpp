@@ -4,6 +4,7 @@
 
 #include "platform/OfficeIds.h"
 #include "resources/resource.h"
+#include "tests/support/WindowDriver.h"
 
 namespace
 {
@@ -26,19 +27,7 @@ protected:
         SendSMSWindow::TearDown();
     }
     // The Send SMS windows this thread has open.
-    static std::vector<HWND> Windows()
-    {
-        std::vector<HWND> windows;
-        ::EnumThreadWindows(
-            ::GetCurrentThreadId(),
-            [](HWND window, LPARAM found) {
-                if (::GetDlgItem(window, IDC_SENDSMS_TEXT))
-                    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&windows));
-        return windows;
-    }
+    static std::vector<HWND> Windows() { return ThreadWindowsWithControl(IDC_SENDSMS_TEXT); }
     static std::string Text(HWND window, int id) { return CWindow(::GetDlgItem(window, id)).GetText(); }
 
 public:
@@ -132,6 +121,39 @@ TEST_F(PluginCommands, ContactsBecomeRecipientsOrText)
     ASSERT_EQ(2u, m_Boxes.Boxes().size());
     EXPECT_EQ("No mobile numbers were found for the selected contact(s)", m_Boxes.Boxes()[0].text);
     EXPECT_EQ("No mobile numbers were found for the selected contact(s)", m_Boxes.Boxes()[1].text);
+}
+
+// A distribution list's members as the selection gives them: a plain
+// address adds nobody, a member that cannot be read ends the walk with one
+// error box, and the command goes on with the contacts found before it.
+TEST_F(PluginCommands, DistributionListMembersAndAFailingMember)
+{
+    const CFakeObjectPtr ann = m_Outlook.NewContactItem(L"Ann Lee", L"Ann", L"Lee", L"+447700900001");
+    const CFakeObjectPtr cy = m_Outlook.NewContactItem(L"Cy Fox", L"Cy", L"Fox", L"+447700900003");
+    const CFakeObjectPtr list = m_Outlook.NewObject(L"DistListItem");
+    list->AddInterface(IID__DistListItem);
+    std::vector<CFakeObjectPtr> members = {
+        m_Outlook.NewRecipient(L"Cy Fox", L"cy@example.com",
+                               m_Outlook.NewAddressEntry(L"Cy Fox", L"cy@example.com", L"SMTP", nullptr, cy)),
+        m_Outlook.NewRecipient(L"plain@example.com", L"plain@example.com",
+                               m_Outlook.NewAddressEntry(L"plain@example.com", L"plain@example.com", L"SMTP", nullptr)),
+    };
+    list->SetProperty(L"MemberCount", _variant_t(3L));
+    list->SetMethod(L"GetMember", [members](const CFakeObject::Arguments& arguments) {
+        const long index = FakeArgumentLong(arguments, 0);
+        if (index > static_cast<long>(members.size()))
+            FakeThrow(E_FAIL, L"Member unreadable");
+        return _variant_t(static_cast<IDispatch*>(members[static_cast<size_t>(index - 1)]));
+    });
+    Select({ann, list});
+
+    Plugin().SendSMSToContacts(m_Outlook.Application());
+    const std::vector<HWND> windows = Windows();
+    ASSERT_EQ(1u, windows.size());
+    EXPECT_EQ("Ann Lee [+447700900001]; Cy Fox [+447700900003]; ", Text(windows[0], IDC_SENDSMS_TO));
+    ASSERT_EQ(1u, m_Boxes.Boxes().size());
+    EXPECT_NE(std::string::npos, m_Boxes.Boxes()[0].text.find("CZentavoSMSOutlookPlugin::GetSelectedContacts"))
+        << m_Boxes.Boxes()[0].text;
 }
 
 TEST_F(PluginCommands, SendSMSOpensAnEmptyWindow)

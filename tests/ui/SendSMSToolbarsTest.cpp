@@ -20,12 +20,7 @@ int ButtonImage(const CZentavoToolbar& toolbar, UINT command)
 // A mouse click in the middle of the button, as the toolbar receives it.
 void Click(const CZentavoToolbar& toolbar, UINT command)
 {
-    RECT button = {};
-    ::SendMessageA(toolbar.GetWindow(), TB_GETRECT, command, reinterpret_cast<LPARAM>(&button));
-    const LPARAM at = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
-    ::SendMessageA(toolbar.GetWindow(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::SendMessageA(toolbar.GetWindow(), WM_LBUTTONUP, 0, at);
-    SendSMSWindow::Pump(50);
+    SendSMSWindow::ClickToolbarButton(toolbar.GetWindow(), command);
 }
 
 bool Hidden(const CZentavoToolbar& toolbar, UINT command)

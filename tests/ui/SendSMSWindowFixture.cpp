@@ -102,6 +102,16 @@ void SendSMSWindow::Pump(DWORD milliseconds)
     } while (::GetTickCount() - start < milliseconds);
 }
 
+void SendSMSWindow::ClickToolbarButton(HWND toolbar, UINT command)
+{
+    RECT button = {};
+    ::SendMessageA(toolbar, TB_GETRECT, command, reinterpret_cast<LPARAM>(&button));
+    const LPARAM at = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    ::SendMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageA(toolbar, WM_LBUTTONUP, 0, at);
+    Pump(50);
+}
+
 void SendSMSWindow::SaveScreenshot(const std::string& name)
 {
     ::RedrawWindow(m_Window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);

@@ -51,6 +51,8 @@ public:
     // The field's text as if typed: the text, then CBN_EDITCHANGE.
     void TypeFrom(const std::string& text);
     static void Pump(DWORD milliseconds);
+    // A mouse click in the middle of the button, as the toolbar receives it.
+    static void ClickToolbarButton(HWND toolbar, UINT command);
     void SaveScreenshot(const std::string& name);
 
     const CScopedComApartment m_Apartment{COINIT_APARTMENTTHREADED};

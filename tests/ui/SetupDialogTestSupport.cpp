@@ -1,8 +1,11 @@
 #include "tests/ui/SetupDialogTestSupport.h"
 
 #include "resources/resource.h"
+#include "tests/support/EventCapture.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestPaths.h"
+
+#include <gtest/gtest.h>
 
 #include <map>
 
@@ -65,6 +68,17 @@ std::string TextOf(HWND window)
     return text;
 }
 
+std::vector<std::string> BoxTextsWithCaption(const CMessageBoxCapture& boxes)
+{
+    std::vector<std::string> texts;
+    for (const CapturedMessageBox& box : boxes.Boxes())
+    {
+        EXPECT_EQ("ZentavoSMS Outlook Add-in", box.caption);
+        texts.push_back(box.text);
+    }
+    return texts;
+}
+
 bool IsShown(HWND dialog, int controlId)
 {
     return (::GetWindowLongA(::GetDlgItem(dialog, controlId), GWL_STYLE) & WS_VISIBLE) != 0;
@@ -74,5 +88,11 @@ void Screenshot(HWND window, const std::string& name)
 {
     const std::string path = ProgramBesideTest(name);
     SaveWindowScreenshot(window, std::wstring(path.begin(), path.end()));
+}
+
+void PaintedScreenshot(HWND window, const std::string& name)
+{
+    ::RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Screenshot(window, name);
 }
 } // namespace SetupDialogTest

@@ -7,6 +7,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
+
+class CMessageBoxCapture;
 
 namespace SetupDialogTest
 {
@@ -20,7 +23,12 @@ void PostLogin(HWND frame, const std::string& username, const std::string& passw
 // have been handled; never runs when the window is destroyed first.
 void AfterPosted(HWND window, std::function<void()> work);
 std::string TextOf(HWND window);
+// The texts of the captured boxes, each checked for the add-in's caption.
+std::vector<std::string> BoxTextsWithCaption(const CMessageBoxCapture& boxes);
 bool IsShown(HWND dialog, int controlId);
 // The screenshot beside the test executable.
 void Screenshot(HWND window, const std::string& name);
+// The same after the window and its children have repainted, for
+// screenshots taken in the middle of a script.
+void PaintedScreenshot(HWND window, const std::string& name);
 } // namespace SetupDialogTest

@@ -16,7 +16,6 @@ using namespace SetupDialogTest;
 namespace
 {
 constexpr char kSetupTitle[] = "Welcome to the ZentavoSoftware Outlook SMS Addin";
-constexpr char kCaption[] = "ZentavoSMS Outlook Add-in";
 constexpr char kRetryText[] = "Error occurred connecting to the ZentavoSoftware Service.\n\nPlease check you "
                               "internet connection and firewall settings\n\nDo you want to try again?";
 
@@ -30,16 +29,7 @@ protected:
         return details.m_LoggedIn != 0;
     }
 
-    std::vector<std::string> BoxTexts() const
-    {
-        std::vector<std::string> texts;
-        for (const CapturedMessageBox& box : m_Boxes.Boxes())
-        {
-            EXPECT_EQ(kCaption, box.caption);
-            texts.push_back(box.text);
-        }
-        return texts;
-    }
+    std::vector<std::string> BoxTexts() const { return BoxTextsWithCaption(m_Boxes); }
 };
 
 // A parent that counts the control's change notifications.

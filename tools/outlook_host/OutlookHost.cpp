@@ -5,11 +5,18 @@
 // answered by the window driver and printed.
 //
 //   outlook_host [--no-explorer] [--screenshot FILE.png] [--click CAPTION]...
+//                [--login USERNAME PASSWORD] [--send RECIPIENTS TEXT]
+//
+// Without an account the add-in offers its set-up dialog first: --login
+// logs in there as a user would (else it is cancelled). The Send SMS window
+// a click opens is photographed; --send fills in its To field and text and
+// presses Send, else the window is closed.
 //
 // Exit code 0 when the add-in connected, built its bar, answered every event
 // and left nothing connected after disconnection; 1 otherwise.
 #include "platform/OfficeIds.h"
 #include "resources/ZentavoSMSOutlookAddin_h.h"
+#include "resources/resource.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/WindowDriver.h"
@@ -17,6 +24,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,7 +39,15 @@ struct Options
     bool explorerAtStart = true;
     std::wstring screenshot;
     std::vector<std::wstring> clicks;
+    std::string username, password;
+    bool send = false;
+    std::string recipients, text;
 };
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
 
 Options ReadOptions(int argc, wchar_t** argv)
 {
@@ -45,14 +61,26 @@ Options ReadOptions(int argc, wchar_t** argv)
             options.screenshot = argv[++i];
         else if (argument == L"--click" && i + 1 < argc)
             options.clicks.push_back(argv[++i]);
+        else if (argument == L"--login" && i + 2 < argc)
+        {
+            options.username = Narrow(argv[++i]);
+            options.password = Narrow(argv[++i]);
+        }
+        else if (argument == L"--send" && i + 2 < argc)
+        {
+            options.send = true;
+            options.recipients = Narrow(argv[++i]);
+            options.text = Narrow(argv[++i]);
+        }
     }
     return options;
 }
 
-void PumpFor(DWORD milliseconds)
+// Pumps until the condition holds or the time is up.
+void PumpUntil(DWORD milliseconds, const std::function<bool()>& done)
 {
-    const DWORD until = ::GetTickCount() + milliseconds;
-    while (::GetTickCount() < until)
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < milliseconds && !done())
     {
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
@@ -62,11 +90,6 @@ void PumpFor(DWORD milliseconds)
         }
         ::Sleep(20);
     }
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
 }
 
 // The add-in's bar on the explorer: its buttons, in order.
@@ -87,6 +110,11 @@ std::vector<CFakeObjectPtr> ButtonsOf(const CFakeObjectPtr& explorer, std::wstri
         }
     }
     return buttons;
+}
+
+void PumpFor(DWORD milliseconds)
+{
+    PumpUntil(milliseconds, [] { return false; });
 }
 
 std::wstring CaptionOf(const CFakeObjectPtr& button)
@@ -183,10 +211,27 @@ int Run(const Options& options)
         std::printf("Screenshot %s: %s\n", Narrow(options.screenshot).c_str(),
                     SaveWindowScreenshot(window, options.screenshot) ? "saved" : "not saved");
 
-    // Without an account the add-in first offers its set-up dialog; then the
-    // Send SMS window opens, is photographed and closed as the user would.
-    driver.Expect().Caption("Welcome to the ZentavoSoftware Outlook SMS Addin").Press(IDCANCEL);
-    driver.Expect().Caption("Send SMS").Run([&options](HWND window) {
+    // Without an account the add-in first offers its set-up dialog, where
+    // the user logs in or cancels; then the Send SMS window opens.
+    CWindowStep& setup = driver.Expect().Caption("Welcome to the ZentavoSoftware Outlook SMS Addin");
+    if (options.username.empty())
+        setup.Press(IDCANCEL);
+    else
+    {
+        setup.Run([&options](HWND frame) {
+            // The login fields live in the frame's embedded control.
+            const HWND control = ::FindWindowExA(frame, nullptr, "#32770", nullptr);
+            ::SetDlgItemTextA(control, IDC_SETUP_USERNAME, options.username.c_str());
+            ::SetDlgItemTextA(control, IDC_SETUP_PASSWORD, options.password.c_str());
+            ::PostMessageA(control, WM_COMMAND, MAKEWPARAM(IDC_SETUP_LOGIN, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(control, IDC_SETUP_LOGIN)));
+            std::printf("Set-up dialog: logging in as %s\n", options.username.c_str());
+        });
+        driver.Expect().Text("Login Successfull").Press(IDOK);
+    }
+    HWND sendWindow = nullptr;
+    driver.Expect().Caption("Send SMS").Run([&options, &sendWindow](HWND window) {
+        sendWindow = window;
         char title[256] = {};
         ::GetWindowTextA(window, title, sizeof(title));
         std::printf("Window opened: \"%s\"\n", title);
@@ -197,7 +242,25 @@ int Run(const Options& options)
             std::printf("Screenshot %s: %s\n", Narrow(path).c_str(),
                         SaveWindowScreenshot(window, path) ? "saved" : "not saved");
         }
-        ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        if (!options.send)
+        {
+            ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            return;
+        }
+        ::SetDlgItemTextA(window, IDC_SENDSMS_TO, options.recipients.c_str());
+        ::SetDlgItemTextA(window, IDC_SENDSMS_TEXT, options.text.c_str());
+        std::printf("To: %s\nText: %s\n", options.recipients.c_str(), options.text.c_str());
+        if (!options.screenshot.empty())
+        {
+            std::wstring path = options.screenshot;
+            path.insert(path.size() - 4, L"_filled");
+            ::UpdateWindow(window);
+            std::printf("Screenshot %s: %s\n", Narrow(path).c_str(),
+                        SaveWindowScreenshot(window, path) ? "saved" : "not saved");
+        }
+        // As the toolbar's Send button does.
+        ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(ID_SENDSMS_SEND, BN_CLICKED), 0);
+        std::printf("Send pressed\n");
     });
     for (const std::wstring& caption : options.clicks)
     {
@@ -214,6 +277,17 @@ int Run(const Options& options)
             PumpFor(500);
         }
     }
+    if (options.send)
+    {
+        // The send runs against the gateway: the window closes when it went.
+        PumpUntil(60000, [&sendWindow] { return sendWindow && !::IsWindow(sendWindow); });
+        const bool closed = sendWindow && !::IsWindow(sendWindow);
+        std::printf("Send SMS window %s\n", closed ? "closed: the message was sent" : "still open: not sent");
+        ok = ok && closed;
+        if (!closed && sendWindow)
+            ::PostMessageW(sendWindow, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        PumpFor(300);
+    }
 
     hr = addin->OnDisconnection(ext_dm_HostShutdown, nullptr);
     const long left = CFakeObject::LiveConnections() - connectionsAtStart;
@@ -224,7 +298,7 @@ int Run(const Options& options)
 
     for (const CSeenWindow& seen : driver.Seen())
     {
-        std::printf("Message box \"%s\":", seen.caption.c_str());
+        std::printf("Window answered \"%s\":", seen.caption.c_str());
         for (const std::string& text : seen.texts)
             std::printf(" %s", text.c_str());
         std::printf("\n");

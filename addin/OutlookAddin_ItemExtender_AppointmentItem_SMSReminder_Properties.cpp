@@ -1,0 +1,111 @@
+#include "addin/OutlookAddin_ItemExtender_AppointmentItem_SMSReminder.h"
+
+#include "addin/DateTimeRelativeScheduledEvent.h"
+
+using CProperties = COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Properties;
+
+const char CProperties::kRecipientsTo[] = "ZentavoOLSMSAddinSMSReminderRecipientsTo";
+const char CProperties::kRecipientsIncludeMyMobile[] = "ZentavoOLSMSAddinSMSReminderRecipientsIncludeMyMobile";
+const char CProperties::kSchedule[] = "ZentavoOLSMSAddinSMSReminderSchedule";
+const char CProperties::kFormatMessageTemplate[] = "ZentavoOLSMSAddinSMSReminderFormatMessageTemplate";
+const char CProperties::kFormatMessageFrom[] = "ZentavoOLSMSAddinSMSReminderFormatMessageFrom";
+const char CProperties::kSMSGatewaySubmissionId[] = "ZentavoOLSMSAddinSMSReminderSMSGatewaySubmissionId";
+const char CProperties::kServerSavedStatus[] = "ZentavoOLSMSAddinServerSavedStatus";
+const char CProperties::kItemUpdateCount[] = "ZentavoOLSMSAddinItemUpdateCount";
+
+void CProperties::SetString(const std::string& name, const std::string& value)
+{
+    Set(name, _variant_t(value.c_str()));
+}
+
+bool CProperties::GetBool(const std::string& name, bool defaultValue) const
+{
+    const CComVariant* value = Find(name);
+    return value ? COutlookAddin_UserPropertiesPersistance::GetVariantAsBool(*value) : defaultValue;
+}
+
+std::string CProperties::GetRecipientsTo() const
+{
+    return GetString(kRecipientsTo, "");
+}
+
+void CProperties::SetRecipientsTo(const std::string& value)
+{
+    SetString(kRecipientsTo, value);
+}
+
+bool CProperties::GetRecipientsIncludeMyMobile() const
+{
+    return GetBool(kRecipientsIncludeMyMobile, false);
+}
+
+void CProperties::SetRecipientsIncludeMyMobile(bool value)
+{
+    Set(kRecipientsIncludeMyMobile, _variant_t(value));
+}
+
+std::string CProperties::GetSchedule() const
+{
+    return GetString(kSchedule, "");
+}
+
+void CProperties::SetSchedule(const std::string& value)
+{
+    SetString(kSchedule, value);
+}
+
+std::string CProperties::GetFormatMessageTemplate() const
+{
+    return GetString(kFormatMessageTemplate, "");
+}
+
+void CProperties::SetFormatMessageTemplate(const std::string& value)
+{
+    SetString(kFormatMessageTemplate, value);
+}
+
+std::string CProperties::GetFormatMessageFrom() const
+{
+    return GetString(kFormatMessageFrom, "");
+}
+
+void CProperties::SetFormatMessageFrom(const std::string& value)
+{
+    SetString(kFormatMessageFrom, value);
+}
+
+std::string CProperties::GetSMSGatewaySubmissionId() const
+{
+    return GetString(kSMSGatewaySubmissionId, "");
+}
+
+void CProperties::SetSMSGatewaySubmissionId(const std::string& value)
+{
+    SetString(kSMSGatewaySubmissionId, value);
+}
+
+std::string CProperties::GetServerSavedStatus() const
+{
+    return GetString(kServerSavedStatus, "");
+}
+
+void CProperties::SetServerSavedStatus(const std::string& value)
+{
+    SetString(kServerSavedStatus, value);
+}
+
+bool CProperties::IsSMSReminderOn() const
+{
+    return !GetRecipientsTo().empty() || GetRecipientsIncludeMyMobile();
+}
+
+bool CProperties::Validate(std::vector<std::string>& errors) const
+{
+    const size_t before = errors.size();
+    const std::string schedule = GetSchedule();
+    if (schedule.empty())
+        errors.push_back("Please enter Reminder Schedule");
+    else if (!CDateTimeRelativeScheduledEvent::IsValidScheduleText(schedule))
+        errors.push_back("The Reminder Schedule entered is not valid");
+    return errors.size() == before;
+}

@@ -1,0 +1,116 @@
+#include "bench/BenchAddressBook.h"
+
+#include "contacts/MAPIUtils.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace
+{
+const char kContainer[] = "ab01";
+const DWORD kProbeIntervalMs = 5;
+
+const wchar_t* const kGivenNames[] = {L"Ann",   L"Bob",   L"Carla", L"Dev",   L"Emma",  L"Farid", L"Grace", L"Hugo",
+                                      L"Ines",  L"Jon",   L"Kira",  L"Liam",  L"Maya",  L"Nils",  L"Olga",  L"Pavel",
+                                      L"Quinn", L"Rosa",  L"Sam",   L"Tara",  L"Uma",   L"Viktor", L"Wen",  L"Yusuf"};
+const wchar_t* const kSurnames[] = {L"Adams",  L"Brown", L"Chen",   L"Dubois", L"Evans",  L"Fischer", L"Garcia",
+                                    L"Hughes", L"Ivanov", L"Jones", L"Kowal",  L"Lopez",  L"Murphy",  L"Nowak",
+                                    L"Okafor", L"Patel", L"Rossi",  L"Smith",  L"Tanaka", L"Weber",   L"Young"};
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+} // namespace
+
+double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
+{
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+LARGE_INTEGER Now()
+{
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return now;
+}
+
+double ProbeWaitMs(LPARAM lParam)
+{
+    LARGE_INTEGER posted;
+    posted.QuadPart = static_cast<LONGLONG>(lParam);
+    return Milliseconds(posted, Now());
+}
+
+CProbePoster::CProbePoster(HWND window)
+    : m_Thread([this, window] {
+          while (!m_Stop)
+          {
+              ::PostMessageA(window, kProbe, 0, static_cast<LPARAM>(Now().QuadPart));
+              ::Sleep(kProbeIntervalMs);
+          }
+      })
+{
+}
+
+CProbePoster::~CProbePoster()
+{
+    m_Stop = true;
+    m_Thread.join();
+}
+
+void Fill(CAddressBook& book, const CTestMAPI& testMAPI, int contacts)
+{
+    const size_t givenCount = sizeof(kGivenNames) / sizeof(kGivenNames[0]);
+    const size_t surnameCount = sizeof(kSurnames) / sizeof(kSurnames[0]);
+    testMAPI.Reset();
+    testMAPI.AddContainer(kContainer, "Global Address List", true);
+    for (int index = 0; index < contacts; ++index)
+    {
+        wchar_t entryId[16];
+        std::swprintf(entryId, 16, L"%08x", static_cast<unsigned>(index));
+        wchar_t mobile[16];
+        std::swprintf(mobile, 16, L"07700%06d", index);
+        CFakeContactRow row;
+        row.m_GivenName = kGivenNames[index % givenCount];
+        row.m_Surname = kSurnames[(index / givenCount) % surnameCount] + std::to_wstring(index);
+        row.m_FullName = row.m_GivenName + L" " + row.m_Surname;
+        row.m_Mobile = mobile;
+        row.m_EntryId = entryId;
+        book.m_Rows->push_back(row);
+
+        const std::string id = "c" + Narrow(entryId) + "0";
+        const std::string name = Narrow(row.m_Surname + L", " + row.m_GivenName);
+        const std::string given = Narrow(row.m_GivenName);
+        const std::string surname = Narrow(row.m_Surname);
+        const std::string number = Narrow(mobile);
+        testMAPI.AddEntry({kContainer, id.c_str(), name.c_str(), CMAPIMailUser::kMailUser, number.c_str(),
+                           given.c_str(), surname.c_str(), nullptr, nullptr, 0});
+    }
+    const CFakeObjectPtr folder = book.m_Outlook.NewContactFolder(L"Contacts", L"00ee", book.m_Rows);
+    book.m_Outlook.DefaultFolder(10)->SetProperty(L"EntryID", folder->Value(L"EntryID"));
+    book.m_Outlook.AddressLists()->Add(book.m_Outlook.NewAddressList(L"Contacts", L"", folder));
+    book.m_Outlook.AddressLists()->Add(book.m_Outlook.NewAddressList(L"Global Address List", L"ab01", nullptr));
+}
+
+bool TestMAPILoaded(CBenchContext& context, const CTestMAPI& testMAPI)
+{
+    if (testMAPI.IsOurs())
+        return true;
+    context.Skip("the test MAPI is not the loaded mapi32.dll (run with it beside the program, mapi32=n)");
+    return false;
+}
+
+int BenchContactCount(const CBenchContext& context)
+{
+    return context.Iterations(1000) >= 100 ? 50000 : 5000;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}

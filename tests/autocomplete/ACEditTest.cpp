@@ -1,0 +1,201 @@
+// The auto-complete edit in a window: what typing looks up, what the keys
+// and the mouse do to the list and the text, and the edit's end.
+#include "tests/autocomplete/ACEditHost.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+const std::vector<std::string> kPeople = {"Ann [3]", "Alice [2]", "Amy [4]"};
+
+DWORD Caret(HWND edit)
+{
+    DWORD start = 0;
+    DWORD end = 0;
+    ::SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return end;
+}
+} // namespace
+
+TEST_F(ACEditWindow, TypingLooksUpTheTokenAtTheCaret)
+{
+    Type("Bob [1]; al");
+    // The semicolon leaves an empty token, which is not looked up.
+    const std::vector<std::string> expected = {"B", "Bo", "Bob", "Bob ", "Bob [", "Bob [1", "Bob [1]", " ", " a",
+                                               " al"};
+    EXPECT_EQ(expected, Lookups());
+    EXPECT_EQ(-1, m_Provider.m_Lookups.back().callerValue);
+    EXPECT_EQ(std::make_pair(WPARAM(1024), LPARAM(211)), m_Host.m_Notifications.back());
+}
+
+TEST_F(ACEditWindow, TokenOnALaterLine)
+{
+    Type("Bob [1];\rCarl [3]\ral");
+    EXPECT_EQ("al", Lookups().back());
+}
+
+TEST_F(ACEditWindow, EmptyTokenHidesTheListAndCancels)
+{
+    m_Provider.m_Immediate["B"] = {"Bob [1]"};
+    Type("B");
+    ASSERT_TRUE(List().IsListVisible());
+    Type(";");
+    EXPECT_FALSE(List().IsListVisible());
+    EXPECT_EQ(1u, m_Provider.m_Lookups.size());
+}
+
+TEST_F(ACEditWindow, NavigationKeysMoveTheHighlightOnly)
+{
+    m_Provider.m_Immediate["a"] = kPeople;
+    Type("a");
+    ASSERT_TRUE(List().IsListVisible());
+    ASSERT_EQ((std::vector<std::string>{"Alice [2]", "Amy [4]", "Ann [3]"}), List().GetItems());
+
+    struct Step
+    {
+        UINT key;
+        int selection;
+    };
+    const Step steps[] = {{VK_DOWN, 0}, {VK_DOWN, 1}, {VK_END, 2}, {VK_DOWN, 0}, {VK_UP, 2}, {VK_HOME, 0},
+                          {VK_NEXT, 2}, {VK_PRIOR, 0}};
+    for (const Step& step : steps)
+    {
+        SCOPED_TRACE(step.key);
+        Key(step.key);
+        EXPECT_EQ(step.selection, List().GetSelection());
+        EXPECT_EQ("a", Text());
+    }
+    EXPECT_EQ(1u, m_Provider.m_Lookups.size());
+}
+
+TEST_F(ACEditWindow, KeysReachTheEditWhileTheListIsHidden)
+{
+    Type("Bob");
+    Key(VK_HOME);
+    EXPECT_EQ(0u, Caret(Edit()));
+    EXPECT_FALSE(List().IsListVisible());
+}
+
+TEST_F(ACEditWindow, EnterInsertsTheHighlightedEntry)
+{
+    m_Provider.m_Immediate[" a"] = kPeople;
+    Type("Bob [1]; a");
+    Key(VK_DOWN);
+    Key(VK_DOWN);
+    const size_t lookups = m_Provider.m_Lookups.size();
+    Type("\r");
+    EXPECT_EQ("Bob [1]; Amy [4]; ", Text());
+    EXPECT_EQ(Text().size(), Caret(Edit()));
+    EXPECT_FALSE(List().IsListVisible());
+    // The edit's own write starts no lookup.
+    EXPECT_EQ(lookups, m_Provider.m_Lookups.size());
+    EXPECT_EQ(std::make_pair(WPARAM(256), LPARAM(211)), m_Host.m_Notifications.back());
+}
+
+TEST_F(ACEditWindow, EnterWithoutHighlightTakesTheFirstEntry)
+{
+    m_Provider.m_Immediate["a"] = kPeople;
+    Type("a");
+    Type("\r");
+    EXPECT_EQ("Alice [2]; ", Text());
+}
+
+TEST_F(ACEditWindow, EnterWithTheListHiddenIsALineBreak)
+{
+    Type("Bob\r");
+    EXPECT_EQ("Bob\r\n", Text());
+}
+
+TEST_F(ACEditWindow, ClickInsertsTheEntry)
+{
+    m_Provider.m_Immediate[" a"] = kPeople;
+    Type("Bob [1]; a");
+    const size_t lookups = m_Provider.m_Lookups.size();
+    ::SendMessageA(List().m_hWnd, WM_MOUSEMOVE, 0, RowPoint(2));
+    EXPECT_EQ(2, List().GetSelection());
+    ::SendMessageA(List().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(2));
+    EXPECT_EQ("Bob [1]; Ann [3]; ", Text());
+    EXPECT_FALSE(List().IsListVisible());
+    EXPECT_EQ(lookups, m_Provider.m_Lookups.size());
+}
+
+TEST_F(ACEditWindow, ChoiceReplacesTheSelectedText)
+{
+    m_Provider.m_Immediate[" a"] = kPeople;
+    Type("Carl; a");
+    ::SendMessageA(Edit(), EM_SETSEL, 0, 4);
+    Type("\r");
+    EXPECT_EQ("Alice [2]; ; a", Text());
+}
+
+TEST_F(ACEditWindow, EscapeHidesAndCancelsButKeepsTheText)
+{
+    Type("al");
+    ASSERT_EQ(2u, m_Provider.m_Lookups.size());
+    m_Provider.Post(kPeople);
+    Pump(20);
+    ASSERT_TRUE(List().IsListVisible());
+    const int cancels = m_Provider.m_Cancels;
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(List().IsListVisible());
+    EXPECT_EQ(cancels + 1, m_Provider.m_Cancels);
+    EXPECT_EQ("al", Text());
+}
+
+TEST_F(ACEditWindow, NothingAfterDestroy)
+{
+    Type("al");
+    const size_t notifications = m_Host.m_Notifications.size();
+    ::DestroyWindow(m_Window);
+    EXPECT_EQ(1, m_Provider.m_Stops);
+    m_Host.m_Edit.OnUpdate();
+    m_Host.m_Edit.CloseList();
+    EXPECT_EQ(2u, m_Provider.m_Lookups.size());
+    EXPECT_EQ(notifications, m_Host.m_Notifications.size());
+}
+
+TEST_F(ACEditWindow, SearchThatClosesTheWindowShowsNothing)
+{
+    m_Provider.m_Immediate["a"] = kPeople;
+    m_Provider.m_DuringFetch = [this] { ::DestroyWindow(m_Window); };
+    ::SetWindowTextA(Edit(), "a");
+    m_Host.m_Edit.OnUpdate();
+    EXPECT_FALSE(List().IsListVisible());
+    EXPECT_TRUE(List().GetItems().empty());
+    EXPECT_EQ(0, CCountedBatch::s_Alive);
+}
+
+TEST_F(ACEditWindow, SwitchedOffTypingLooksNothingUp)
+{
+    m_Provider.m_Immediate["a"] = kPeople;
+    m_Host.m_Edit.SetDisabled(true);
+    Type("a");
+    Key(VK_DOWN);
+    EXPECT_TRUE(m_Provider.m_Lookups.empty());
+    EXPECT_FALSE(List().IsListVisible());
+    EXPECT_TRUE(m_Host.m_Notifications.empty());
+    EXPECT_EQ("a", Text());
+}
+
+TEST_F(ACEditWindow, AnotherControlClassGetsNoList)
+{
+    const HWND button = ::CreateWindowExA(0, "BUTTON", "x", WS_CHILD | WS_VISIBLE, 10, 60, 40, 20, m_Window,
+                                          reinterpret_cast<HMENU>(300), ::GetModuleHandleA(nullptr), nullptr);
+    CACEdit other;
+    ASSERT_TRUE(other.SubclassWindow(button));
+    other.SetMode(CACEdit::kModeSeparators);
+    other.SetAsyncListProvider(&m_Provider);
+    other.OnUpdate();
+    EXPECT_EQ(CACEdit::kKindUnknown, other.GetKind());
+    EXPECT_EQ(nullptr, other.List().m_hWnd);
+    EXPECT_TRUE(m_Provider.m_Lookups.empty());
+}
+
+TEST(ACEditMode, ShowAllAloneMeansWholeTextToo)
+{
+    CACEdit edit;
+    edit.SetMode(CACEdit::kModeShowAllOnKey);
+    EXPECT_EQ(CACEdit::kModeShowAllOnKey | CACEdit::kModeWholeText, edit.GetMode());
+    edit.SetMode(CACEdit::kModeSeparators);
+    EXPECT_EQ(CACEdit::kModeSeparators, edit.GetMode());
+}

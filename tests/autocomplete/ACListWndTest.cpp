@@ -1,0 +1,284 @@
+// The drop-down list under the edit: merging the provider's batches, its
+// size, scroll bar and order, the user's size, hiding, and its end.
+#include "tests/autocomplete/ACEditHost.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace
+{
+using Items = std::vector<std::string>;
+
+Items Numbered(int count)
+{
+    Items items;
+    for (int i = 0; i < count; ++i)
+        items.push_back("Person " + std::string(1, static_cast<char>('A' + i)));
+    return items;
+}
+
+RECT WindowRect(HWND window)
+{
+    RECT rect = {};
+    ::GetWindowRect(window, &rect);
+    return rect;
+}
+
+bool Visible(HWND window)
+{
+    return (::GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+} // namespace
+
+class ACListWindow : public ACEditWindow
+{
+protected:
+    // A lookup left pending, as the address-book search leaves it.
+    void StartLookup() { ASSERT_EQ(1, List().LookupText(-1, "x", false)); }
+    void ShowItems(const Items& items)
+    {
+        StartLookup();
+        m_Provider.Post(items);
+        Pump(20);
+    }
+};
+
+TEST_F(ACListWindow, MergesKeepOnlyTheLatestLookup)
+{
+    struct Batch
+    {
+        bool current;
+        bool strings;
+        Items items;
+    };
+    struct MergeCase
+    {
+        const char* what;
+        std::vector<Batch> batches;
+        // Highlighted before the last batch arrives; -1 for none.
+        int selectBeforeLast;
+        Items expected;
+        int selection;
+    };
+    const MergeCase cases[] = {
+        {"the first batch replaces the last lookup's entries", {{true, true, {"Xena", "Yuri"}}}, -1,
+         {"Xena", "Yuri"}, -1},
+        {"later batches append, sorted without regard to case",
+         {{true, true, {"bob", "Carl"}}, {true, true, {"alice", "Bea"}}}, -1, {"alice", "Bea", "bob", "Carl"}, -1},
+        {"a first batch without entries still clears", {{true, true, {}}}, -1, {}, -1},
+        {"the highlighted entry stays highlighted", {{true, true, {"Bob", "Dan"}}, {true, true, {"Al"}}}, 1,
+         {"Al", "Bob", "Dan"}, 2},
+        {"duplicates differing in case: the first stays", {{true, true, {"Ann"}}, {true, true, {"ann", "Bob"}}}, -1,
+         {"Ann", "Bob"}, -1},
+        {"duplicates within one batch", {{true, true, {"Bob", "BOB", "bob"}}}, -1, {"Bob"}, -1},
+        {"a batch of an older lookup is dropped", {{false, true, {"Old"}}}, -1, {"Previous"}, -1},
+        {"a contact-details batch is dropped", {{true, false, {}}}, -1, {"Previous"}, -1},
+    };
+    for (const MergeCase& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        ShowItems({"Previous"});
+        StartLookup();
+        const std::uint32_t current = m_Provider.m_Lookups.back().requestId;
+        for (size_t i = 0; i < c.batches.size(); ++i)
+        {
+            const Batch& batch = c.batches[i];
+            if (i + 1 == c.batches.size() && c.selectBeforeLast >= 0)
+                List().SetSelectionHint(c.selectBeforeLast);
+            const std::uint32_t id = batch.current ? current : current - 1;
+            if (batch.strings)
+                m_Provider.Post(batch.items, id);
+            else
+                List().PostListItemBatch(new CCountedDetailsBatch(id));
+            Pump(10);
+        }
+        EXPECT_EQ(c.expected, List().GetItems());
+        EXPECT_EQ(c.selection, List().GetSelection());
+        EXPECT_EQ(!c.expected.empty(), List().IsListVisible());
+        EXPECT_EQ(0, CCountedBatch::s_Alive);
+    }
+}
+
+TEST_F(ACListWindow, BatchesQueuedTogetherMergeAsOneByOne)
+{
+    ShowItems({"Previous"});
+    StartLookup();
+    const std::uint32_t current = m_Provider.m_Lookups.back().requestId;
+    m_Provider.Post({"bob", "Carl"}, current);
+    m_Provider.Post({"Old"}, current - 1);
+    List().PostListItemBatch(new CCountedDetailsBatch(current));
+    m_Provider.Post({"alice", "BOB"}, current);
+    Pump(20);
+    EXPECT_EQ((Items{"alice", "bob", "Carl"}), List().GetItems());
+    EXPECT_EQ(0, CCountedBatch::s_Alive);
+}
+
+TEST_F(ACListWindow, ImmediateBatchIsMerged)
+{
+    m_Provider.m_Immediate["x"] = {"Bob", "al"};
+    StartLookup();
+    EXPECT_EQ((Items{"al", "Bob"}), List().GetItems());
+    EXPECT_TRUE(List().IsListVisible());
+    EXPECT_EQ(0, CCountedBatch::s_Alive);
+}
+
+TEST_F(ACListWindow, HeightAndScrollBarFollowTheEntries)
+{
+    struct SizeCase
+    {
+        int entries;
+        int rows;
+        bool scrollBar;
+    };
+    const SizeCase cases[] = {{1, 1, false}, {8, 8, false}, {9, 8, true}, {40, 8, true}};
+    const RECT edit = WindowRect(Edit());
+    for (const SizeCase& c : cases)
+    {
+        SCOPED_TRACE(c.entries);
+        ShowItems(Numbered(c.entries));
+        const RECT list = WindowRect(List().m_hWnd);
+        EXPECT_EQ(c.rows * List().GetRowHeight() + 2 * ::GetSystemMetrics(SM_CYBORDER), list.bottom - list.top);
+        EXPECT_EQ(c.rows, List().GetVisibleRows());
+        EXPECT_EQ(edit.left, list.left);
+        EXPECT_EQ(edit.bottom, list.top);
+        EXPECT_EQ(edit.right - edit.left, list.right - list.left);
+        EXPECT_EQ(c.scrollBar, Visible(List().GetScrollBar()));
+    }
+}
+
+TEST_F(ACListWindow, ScrollBarMovesTheRows)
+{
+    ShowItems(Numbered(20));
+    struct ScrollStep
+    {
+        WPARAM code;
+        int top;
+    };
+    const ScrollStep steps[] = {{SB_LINEDOWN, 1},  {SB_PAGEDOWN, 9},           {SB_PAGEDOWN, 12}, {SB_LINEDOWN, 12},
+                                {SB_LINEUP, 11},   {MAKEWPARAM(SB_THUMBTRACK, 3), 3}, {SB_PAGEUP, 0},   {SB_LINEUP, 0}};
+    for (const ScrollStep& step : steps)
+    {
+        SCOPED_TRACE(step.code);
+        ::SendMessageA(List().m_hWnd, WM_VSCROLL, step.code, 0);
+        EXPECT_EQ(step.top, List().GetTopIndex());
+        EXPECT_EQ(step.top, ::GetScrollPos(List().GetScrollBar(), SB_CTL));
+    }
+}
+
+TEST_F(ACListWindow, KeysWrapAndScrollTheHighlightIntoView)
+{
+    ShowItems(Numbered(20));
+    struct KeyStep
+    {
+        UINT key;
+        int selection;
+        int top;
+    };
+    const KeyStep steps[] = {{VK_UP, 19, 12}, {VK_DOWN, 0, 0}, {VK_NEXT, 8, 1}, {VK_END, 19, 12}, {VK_PRIOR, 11, 11},
+                             {VK_HOME, 0, 0}};
+    for (const KeyStep& step : steps)
+    {
+        SCOPED_TRACE(step.key);
+        List().SelectByKey(step.key);
+        EXPECT_EQ(step.selection, List().GetSelection());
+        EXPECT_EQ(step.top, List().GetTopIndex());
+    }
+}
+
+TEST_F(ACListWindow, UserSizeIsKept)
+{
+    ShowItems(Numbered(3));
+    // The size grip's drag: it starts on the grip and ends (here at once,
+    // by the Enter key the sizing loop reads) with the new size.
+    const RECT before = WindowRect(List().m_hWnd);
+    ::PostMessageA(List().m_hWnd, WM_KEYDOWN, VK_RETURN, 1);
+    ::SendMessageA(List().m_hWnd, WM_NCLBUTTONDOWN, HTBOTTOMRIGHT, MAKELPARAM(before.right - 2, before.bottom - 2));
+    Pump(20);
+    ::SetWindowPos(List().m_hWnd, nullptr, 0, 0, 300, 150, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    ShowItems(Numbered(12));
+    const RECT after = WindowRect(List().m_hWnd);
+    EXPECT_EQ(300, after.right - after.left);
+    EXPECT_EQ(150, after.bottom - after.top);
+}
+
+TEST_F(ACListWindow, GripHitTest)
+{
+    ShowItems(Numbered(3));
+    const RECT list = WindowRect(List().m_hWnd);
+    EXPECT_EQ(HTBOTTOMRIGHT, ::SendMessageA(List().m_hWnd, WM_NCHITTEST, 0, MAKELPARAM(list.right - 2, list.bottom - 2)));
+    EXPECT_EQ(HTCLIENT, ::SendMessageA(List().m_hWnd, WM_NCHITTEST, 0, MAKELPARAM(list.left + 5, list.top + 5)));
+}
+
+TEST_F(ACListWindow, MovingTheDialogHidesTheList)
+{
+    ShowItems(Numbered(3));
+    ::SetWindowPos(m_Window, nullptr, 80, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const DWORD start = ::GetTickCount();
+    while (List().IsListVisible() && ::GetTickCount() - start < 2000)
+        Pump(10);
+    EXPECT_FALSE(List().IsListVisible());
+}
+
+TEST_F(ACListWindow, HiddenBy)
+{
+    struct HideCase
+    {
+        const char* what;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    const HideCase cases[] = {
+        {"right click", WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 5)},
+        {"Escape", WM_KEYDOWN, VK_ESCAPE, 1},
+        {"another application", WM_ACTIVATEAPP, FALSE, 0},
+        {"a click outside", WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-20, -20)},
+    };
+    for (const HideCase& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        ShowItems(Numbered(3));
+        const int cancels = m_Provider.m_Cancels;
+        ::SendMessageA(List().m_hWnd, c.message, c.wParam, c.lParam);
+        EXPECT_FALSE(List().IsListVisible());
+        EXPECT_EQ(cancels + 1, m_Provider.m_Cancels);
+        EXPECT_EQ(-1, List().GetSelection());
+    }
+}
+
+TEST_F(ACListWindow, ClickBelowTheRowsDoesNothing)
+{
+    ShowItems(Numbered(3));
+    ::SetWindowPos(List().m_hWnd, nullptr, 0, 0, 300, 150, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SendMessageA(List().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 140));
+    EXPECT_TRUE(List().IsListVisible());
+    EXPECT_EQ("", Text());
+}
+
+TEST_F(ACListWindow, BatchesQueuedAtTheEndAreDeleted)
+{
+    StartLookup();
+    for (int i = 0; i < 3; ++i)
+        m_Provider.Post({"Queued"});
+    ASSERT_EQ(3, CCountedBatch::s_Alive);
+    List().DestroyWindow();
+    EXPECT_EQ(0, CCountedBatch::s_Alive);
+    EXPECT_EQ(1, m_Provider.m_Stops);
+}
+
+TEST_F(ACListWindow, NoLookupAfterTheEnd)
+{
+    List().DestroyWindow();
+    EXPECT_EQ(-1, List().LookupText(-1, "x", false));
+    EXPECT_TRUE(m_Provider.m_Lookups.empty());
+}
+
+TEST_F(ACListWindow, WithoutProviderNothingIsLookedUp)
+{
+    m_Host.m_Edit.SetAsyncListProvider(nullptr);
+    EXPECT_EQ(-1, List().LookupText(-1, "x", false));
+    EXPECT_FALSE(List().IsListVisible());
+}

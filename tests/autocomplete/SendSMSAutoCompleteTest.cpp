@@ -1,0 +1,146 @@
+// The Send SMS window's To field completing names from the test Outlook's
+// contact folder and the test MAPI's address-book container.
+#include "addin/OutlookVersionCapabilites.h"
+#include "tests/contacts/TestMAPI.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestPaths.h"
+#include "tests/ui/SendSMSWindowFixture.h"
+
+#include <memory>
+
+namespace
+{
+const char kContainer[] = "ab01";
+
+CFakeContactRow Contact(const wchar_t* given, const wchar_t* surname, const wchar_t* mobile, const wchar_t* id)
+{
+    CFakeContactRow row;
+    row.m_GivenName = given;
+    row.m_Surname = surname;
+    row.m_FullName = std::wstring(given) + L" " + surname;
+    row.m_Mobile = mobile;
+    row.m_EntryId = id;
+    return row;
+}
+} // namespace
+
+class SendSMSAutoComplete : public SendSMSWindow
+{
+protected:
+    void SetUp() override
+    {
+        SendSMSWindow::SetUp();
+        ASSERT_TRUE(m_TestMAPI.IsOurs()) << "the test MAPI is not the loaded mapi32.dll";
+        m_TestMAPI.Reset();
+        m_TestMAPI.AddContainer(kContainer, "Global Address List", true);
+        m_TestMAPI.AddEntry({kContainer, "c00001", "Carla Chen", CMAPIMailUser::kMailUser, "07700900003", "Carla",
+                             "Chen", nullptr, nullptr, 0});
+        m_Rows->push_back(Contact(L"Alice", L"Adams", L"07700900001", L"0001"));
+        m_Rows->push_back(Contact(L"Bob", L"Stone", L"07700900002", L"0002"));
+        const CFakeObjectPtr folder = m_Outlook.NewContactFolder(L"Contacts", L"00ee", m_Rows);
+        m_Outlook.DefaultFolder(10)->SetProperty(L"EntryID", folder->Value(L"EntryID"));
+        m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Contacts", L"", folder));
+        m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Global Address List", L"ab01", nullptr));
+        m_Version.Parse("16.0.0.4266");
+        Plugin().SetOutlookVersionCapabilites(&m_Version);
+    }
+
+    void TearDown() override
+    {
+        SendSMSWindow::TearDown();
+        Plugin().SetOutlookVersionCapabilites(nullptr);
+    }
+
+    HWND To() const { return Item(IDC_SENDSMS_TO); }
+    CACListWnd& List() { return m_pDlg->ToEdit().List(); }
+
+    void TypeTo(const std::string& text)
+    {
+        ::SetForegroundWindow(m_Window);
+        m_pDlg->SetFocusToRecipients();
+        for (char c : text)
+            ::SendMessageA(To(), WM_CHAR, static_cast<unsigned char>(c), 1);
+    }
+
+    // Until the list shows the entry (the container's come from the worker).
+    bool WaitForEntry(const std::string& entry)
+    {
+        const DWORD start = ::GetTickCount();
+        for (;;)
+        {
+            const auto& items = List().GetItems();
+            if (List().IsListVisible() && std::find(items.begin(), items.end(), entry) != items.end())
+                return true;
+            if (::GetTickCount() - start > 10000)
+                return false;
+            Pump(20);
+        }
+    }
+
+    CTestMAPI m_TestMAPI;
+    std::shared_ptr<std::vector<CFakeContactRow>> m_Rows = std::make_shared<std::vector<CFakeContactRow>>();
+    COutlookVersionCapabilites m_Version;
+};
+
+TEST_F(SendSMSAutoComplete, TypingPartOfANameAndChoosingFillsTheToField)
+{
+    Open();
+    TypeTo("Bob Stone [07700900002]; ali");
+    ASSERT_TRUE(WaitForEntry("Alice Adams [07700900001]"));
+    ::SendMessageA(To(), WM_KEYDOWN, VK_DOWN, 1);
+    ::SendMessageA(To(), WM_CHAR, VK_RETURN, 1);
+    EXPECT_EQ("Bob Stone [07700900002]; Alice Adams [07700900001]; ", ItemText(IDC_SENDSMS_TO));
+    EXPECT_FALSE(List().IsListVisible());
+
+    TypeTo("car");
+    ASSERT_TRUE(WaitForEntry("Carla Chen [07700900003]"));
+    const std::string path = ProgramBesideTest("SendSMSAutoCompleteList.png");
+    SaveWindowScreenshot(::GetDesktopWindow(), std::wstring(path.begin(), path.end()));
+    ::SendMessageA(List().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, List().GetRowHeight() / 2));
+    EXPECT_EQ("Bob Stone [07700900002]; Alice Adams [07700900001]; Carla Chen [07700900003]; ",
+              ItemText(IDC_SENDSMS_TO));
+
+    CSMSContactVector contacts;
+    m_pDlg->GetSMSContactList(contacts);
+    EXPECT_EQ(3u, contacts.size());
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+TEST_F(SendSMSAutoComplete, ClickInTheWindowClosesTheList)
+{
+    Open();
+    TypeTo("ali");
+    ASSERT_TRUE(WaitForEntry("Alice Adams [07700900001]"));
+    ::SendMessageA(m_Window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 200));
+    EXPECT_FALSE(List().IsListVisible());
+    EXPECT_EQ("ali", ItemText(IDC_SENDSMS_TO));
+}
+
+TEST_F(SendSMSAutoComplete, FocusLeavingTheToFieldClosesTheList)
+{
+    Open();
+    TypeTo("ali");
+    ASSERT_TRUE(WaitForEntry("Alice Adams [07700900001]"));
+    m_pDlg->SetFocusToMessageText();
+    EXPECT_FALSE(List().IsListVisible());
+}
+
+TEST_F(SendSMSAutoComplete, SwitchedOffTypingOpensNoList)
+{
+    Open({{"ZentavoSMSRecipientEntryEditboxAutoCompleteEnabled", "0"}});
+    TypeTo("ali");
+    Pump(300);
+    EXPECT_FALSE(List().IsListVisible());
+    EXPECT_TRUE(List().GetItems().empty());
+    EXPECT_EQ(nullptr, List().GetAsyncListProvider());
+    EXPECT_EQ("ali", ItemText(IDC_SENDSMS_TO));
+}
+
+TEST_F(SendSMSAutoComplete, ExcludedAddressListIsNotSearched)
+{
+    Open({{"ZentavoSMSAddressBookExclusionList", "Global Address List,"}});
+    TypeTo("car");
+    Pump(500);
+    EXPECT_FALSE(List().IsListVisible());
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}

@@ -1,0 +1,567 @@
+// Sending from the Send SMS window to the gateway simulator: the refusals,
+// both routes (100 recipients over HTTPS, 101 as a bulk job), what the
+// window puts into the request, a refused and a successful send, the two
+// warning dialogs on the way and a second Send while the first runs.
+#include "tests/ui/SendSMSWindowFixture.h"
+
+#include "contacts/SMSContact.h"
+#include "core/ScopedComApartment.h"
+#include "platform/ComModule.h"
+#include "tests/support/FakeOutlook.h"
+#include "tests/support/GatewayTest.h"
+#include "tests/support/HttpCommand.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/WindowDriver.h"
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace
+{
+using namespace GatewaySimulatorSeed;
+
+constexpr char kCaption[] = "ZentavoSMS Outlook Add-in";
+constexpr char kSendPage[] = "sendmsg.aspx";
+constexpr char kBulkJobPage[] = "api/webservices/bulkjob.asmx";
+
+using GatewayTest::Recipients;
+using GatewayTest::TestNumber;
+
+// The prefix's browser replaced by the recorder for one scope.
+class CRecordedBrowser
+{
+public:
+    CRecordedBrowser() : m_Output(TempFilePath("zentavo_recorded_arguments.txt"))
+    {
+        ::DeleteFileA(m_Output.c_str());
+        ::SetEnvironmentVariableA(kOutputVariable, m_Output.c_str());
+    }
+    ~CRecordedBrowser()
+    {
+        ::SetEnvironmentVariableA(kOutputVariable, nullptr);
+        ::DeleteFileA(m_Output.c_str());
+    }
+    CRecordedBrowser(const CRecordedBrowser&) = delete;
+    CRecordedBrowser& operator=(const CRecordedBrowser&) = delete;
+
+    // The address the browser was started with; empty when it never was.
+    std::string WaitForPage() const
+    {
+        for (int wait = 0; wait < 300 && ::GetFileAttributesA(m_Output.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait)
+            SendSMSWindow::Pump(100);
+        std::ifstream file(m_Output);
+        std::string page;
+        std::getline(file, page);
+        return page;
+    }
+
+private:
+    static constexpr char kOutputVariable[] = "ZENTAVO_RECORDER_OUTPUT";
+    const std::string m_Output;
+    const CScopedHttpCommand m_Command{"\"" + ProgramBesideTest("command_line_recorder.exe") + "\" %1"};
+};
+
+// The Send SMS window on the settings of the real HKEY_CURRENT_USER (WinINet
+// takes its certificates from there), logged in with the seeded key pair.
+class SendSMSSend : public CGatewayTest
+{
+protected:
+    void SetUp() override
+    {
+        CGatewayTest::SetUp();
+        StoreSeededLogin();
+        Preferences().Load();
+        m_Primary.SetBalance(kUsername, 100000);
+    }
+
+    void TearDown() override
+    {
+        if (::IsWindow(m_Window))
+            ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        if (m_BalanceClientRunning)
+            Plugin().m_BalanceClient.Uninitialise();
+        ResetSettings();
+        Preferences().Load();
+        CGatewayTest::TearDown();
+    }
+
+    static CZentavoSMSOutlookPlugin& Plugin() { return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin; }
+    static CConfigZentavoSMSOutlookAddin_UserPreferences& Preferences() { return Plugin().m_UserPreferences; }
+
+    void Open(const CSMSContactVector& recipients, const std::string& text)
+    {
+        m_pDlg = new CSendSMSDlg;
+        m_pDlg->SetOutlookApplication(m_Outlook.Application());
+        m_Window = m_pDlg->Create(nullptr);
+        ASSERT_NE(nullptr, m_Window);
+        m_pDlg->SetRecipientsFromContactList(recipients);
+        m_pDlg->SetMessageText(text);
+        ::ShowWindow(m_Window, SW_SHOW);
+        SendSMSWindow::Pump(50);
+    }
+
+    // The Send SMS button of the main toolbar, clicked.
+    void PressSend() { SendSMSWindow::ClickToolbarButton(m_pDlg->MainToolbar().GetWindow(), ID_SENDSMS_SEND); }
+
+    bool IsOpen() const { return ::IsWindow(m_Window) != FALSE; }
+    std::string Text(int id) const { return CWindow(::GetDlgItem(m_Window, id)).GetText(); }
+
+    // A valid balance in the balance client, as its worker fetched it.
+    // nullopt: the gateway refuses the refresh and no balance is valid.
+    void StartBalanceClient(std::optional<long long> balance)
+    {
+        if (balance)
+            m_Primary.SetBalance(kUsername, *balance);
+        else
+            m_Primary.Script("getbalance.aspx", CScriptedReply::Error("LOGIN_INVALID"));
+        SMSGatewayHTTPInterfaceClientAsync& client = Plugin().m_BalanceClient;
+        if (!m_BalanceClientRunning)
+        {
+            client.SetInterface(0x20000001);
+            client.SetAccessKeys(kAccessKey, kSecretKey);
+            client.Initialise();
+            m_BalanceClientRunning = true;
+        }
+        const size_t requests = m_Primary.Requests("getbalance.aspx").size();
+        client.RequestBalanceRefresh();
+        ASSERT_TRUE(GatewayTest::WaitUntil([&] {
+            bool valid = false;
+            const std::int32_t last = client.GetLastBalance(valid);
+            return m_Primary.Requests("getbalance.aspx").size() > requests &&
+                   (balance ? valid && last == *balance : !valid);
+        }));
+    }
+
+    size_t Sends() const { return m_Primary.Requests(kSendPage).size(); }
+
+    const CScopedComApartment m_Apartment{COINIT_APARTMENTTHREADED};
+    CFakeOutlook m_Outlook;
+    CSendSMSDlg* m_pDlg = nullptr;  // owned by its window
+    HWND m_Window = nullptr;
+    bool m_BalanceClientRunning = false;
+};
+
+TEST_F(SendSMSSend, TwoRecipientsGoInOneRequestAndTheWindowCloses)
+{
+    const LONG locks = GetComModule().GetLockCount();
+    Open(Recipients(2), "Hello from the window");
+    EXPECT_EQ(locks + 1, GetComModule().GetLockCount());
+    CWindowDriver driver;
+    PressSend();
+
+    EXPECT_FALSE(IsOpen());
+    // The window's end ran once: its hold on the module is gone.
+    EXPECT_EQ(locks, GetComModule().GetLockCount());
+    const std::vector<CLoggedRequest> sends = m_Primary.Requests(kSendPage);
+    ASSERT_EQ(1u, sends.size());
+    EXPECT_EQ(TestNumber(0) + "," + TestNumber(1), sends[0].Field("to"));
+    EXPECT_EQ("Hello from the window", sends[0].Field("text"));
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+    EXPECT_EQ("", driver.Problems());
+}
+
+TEST_F(SendSMSSend, RefusalsSendNothingAndKeepTheWindow)
+{
+    struct Case
+    {
+        const char* what;
+        std::string to;
+        std::string text;
+        std::string box;
+    };
+    const Case cases[] = {
+        {"only separators in To", " ; ;  ", "Hello", "There must be at least one recipient in the To list."},
+        {"no recipients, no text", "", "", "There must be at least one recipient in the To list."},
+        {"empty text", "Ann [" + TestNumber(1) + "]", "", "Please enter message text."},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        Open({}, c.text);
+        ::SetDlgItemTextA(m_Window, IDC_SENDSMS_TO, c.to.c_str());
+        const size_t boxes = m_Boxes.Boxes().size();
+        PressSend();
+        ASSERT_TRUE(IsOpen());
+        ASSERT_EQ(boxes + 1, m_Boxes.Boxes().size());
+        const CapturedMessageBox box = m_Boxes.Boxes().back();
+        EXPECT_EQ(c.box, box.text);
+        EXPECT_EQ(kCaption, box.caption);
+        EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION | MB_OK), box.style);
+        EXPECT_EQ(m_Window, box.owner);
+        EXPECT_EQ(c.to, Text(IDC_SENDSMS_TO));
+        ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+    EXPECT_TRUE(m_Primary.Requests().empty());
+}
+
+TEST_F(SendSMSSend, HundredRecipientsOverHTTPSAndMoreAsABulkJob)
+{
+    struct Case
+    {
+        int recipients;
+        size_t sends;
+        size_t jobs;
+    };
+    for (const Case& c : {Case{100, 1, 0}, Case{101, 0, 1}})
+    {
+        SCOPED_TRACE(c.recipients);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        const CSMSContactVector recipients = Recipients(c.recipients);
+        Open(recipients, "To everyone");
+        PressSend();
+        EXPECT_FALSE(IsOpen());
+
+        const std::vector<CLoggedRequest> sends = m_Primary.Requests(kSendPage);
+        ASSERT_EQ(c.sends, sends.size());
+        if (c.sends)
+        {
+            EXPECT_EQ(CSMSContactUtils::GenerateNumberCSVList(recipients), sends[0].Field("to"));
+        }
+        const std::vector<CJsonValue> jobs = m_Primary.State()["jobs"].AsArray();
+        ASSERT_EQ(c.jobs, jobs.size());
+        if (c.jobs)
+        {
+            EXPECT_EQ(101u, jobs[0]["numbers"].AsArray().size());
+            std::vector<std::string> operations;
+            for (const CLoggedRequest& request : m_Primary.Requests(kBulkJobPage))
+                for (const char* operation : {"CreateSMSTextBulkJob", "AppendRecipients", "SetBulkJobReady"})
+                    if (request.m_Body.find(std::string("<ns1:") + operation) != std::string::npos)
+                        operations.push_back(operation);
+            EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob", "AppendRecipients", "SetBulkJobReady"}),
+                      operations);
+        }
+        else
+            EXPECT_TRUE(m_Primary.Requests(kBulkJobPage).empty());
+    }
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+TEST_F(SendSMSSend, TheWindowsFieldsAsTheGatewayReceivedThem)
+{
+    Preferences().m_MaxMsgParts = 3;
+    Open(Recipients(1), "Line one\r\nLine two");
+    ::SendDlgItemMessageA(m_Window, IDC_SENDSMS_REPLIES, BM_SETCHECK, BST_UNCHECKED, 0);
+    ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDC_SENDSMS_REPLIES, BN_CLICKED), 0);
+    ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, "ACME");
+    PressSend();
+
+    ASSERT_FALSE(IsOpen());
+    const CLoggedRequest send = m_Primary.Requests(kSendPage).at(0);
+    EXPECT_NE(std::string::npos, send.m_Body.find("&text=Line+one%0dLine+two&"));
+    EXPECT_EQ("Line one\rLine two", send.Field("text"));
+    EXPECT_EQ("3", send.Field("maxconcat"));
+    EXPECT_EQ("ACME", send.Field("from"));
+    EXPECT_EQ("1", send.Field("fromtype"));
+    EXPECT_FALSE(send.HasField("startat"));
+    // The account's own report setting by default: nothing to override.
+    EXPECT_FALSE(send.HasField("delrpt_reqstatus"));
+    EXPECT_EQ("ACME", Preferences().GetDefaultSendersId());
+    EXPECT_FALSE(Preferences().GetDefaultSendersIdUseReplyable());
+    const std::vector<std::string>& senders = Preferences().GetSelectableSendersIdList();
+    ASSERT_FALSE(senders.empty());
+    EXPECT_EQ("ACME", senders.front());
+}
+
+TEST_F(SendSMSSend, ARefusedSendKeepsTheWindowAndSavesNoSender)
+{
+    m_Primary.Script(kSendPage, CScriptedReply::Error("INSUFFICIENT_CREDIT"));
+    Open(Recipients(2), "Hello");
+    ::SendDlgItemMessageA(m_Window, IDC_SENDSMS_REPLIES, BM_SETCHECK, BST_UNCHECKED, 0);
+    ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDC_SENDSMS_REPLIES, BN_CLICKED), 0);
+    ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, "ACME");
+    const std::string to = Text(IDC_SENDSMS_TO);
+    PressSend();
+
+    ASSERT_TRUE(IsOpen());
+    ASSERT_EQ(1u, m_Boxes.Boxes().size());
+    EXPECT_EQ(0u, m_Boxes.Boxes()[0].text.find("Send Message Failed!"));
+    EXPECT_EQ(to, Text(IDC_SENDSMS_TO));
+    EXPECT_EQ("Hello", Text(IDC_SENDSMS_TEXT));
+    EXPECT_EQ("ACME", Text(IDC_SENDSMS_FROM));
+    Preferences().Load();
+    EXPECT_EQ("", Preferences().GetDefaultSendersId());
+    EXPECT_TRUE(Preferences().GetSelectableSendersIdList().empty());
+}
+
+TEST_F(SendSMSSend, ASuccessfulSendSavesTheSenderAndCopiesToSentItems)
+{
+    struct Case
+    {
+        const char* what;
+        bool sentItems;
+        size_t copies;
+    };
+    for (const Case& c : {Case{"copy asked for", true, 1}, Case{"no copy", false, 0}})
+    {
+        SCOPED_TRACE(c.what);
+        const CFakeCollectionPtr items = FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"));
+        const size_t before = items->Size();
+        Preferences().SetSaveSentMsgsToSentItemsFolder(c.sentItems);
+        Open(Recipients(1), "Saved");
+        PressSend();
+        ASSERT_FALSE(IsOpen());
+        EXPECT_EQ(before + c.copies, items->Size());
+        // Saved, not only set: a fresh load reads the replyable sender.
+        Preferences().Load();
+        EXPECT_TRUE(Preferences().GetDefaultSendersIdUseReplyable());
+        EXPECT_FALSE(Preferences().GetDefaultSendersIdUseAccountSettings());
+    }
+}
+
+// The message-too-long dialog: its numbers, each way out, and the "Do not
+// show" box stored whichever button closed it.
+TEST_F(SendSMSSend, MessageTooLongDialog)
+{
+    struct Case
+    {
+        const char* what;
+        bool tick;
+        std::function<void(CWindowStep&)> answer;
+        bool sent;
+    };
+    const Case cases[] = {
+        {"Send Anyway", false, [](CWindowStep& s) { s.Press(IDC_WARNING_SENDANYWAY); }, true},
+        {"Cancel", false, [](CWindowStep& s) { s.Press(IDCANCEL); }, false},
+        {"Escape, box ticked", true,
+         [](CWindowStep& s) { s.Run([](HWND d) { ::PostMessageA(d, WM_COMMAND, IDCANCEL, 0); }); }, false},
+        {"Send Anyway, box ticked", true, [](CWindowStep& s) { s.Press(IDC_WARNING_SENDANYWAY); }, true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        Preferences().SetWarnIfMsgBeingTruncated(true);
+        Preferences().m_MaxMsgParts = 1;
+        Preferences().Save();
+        Open(Recipients(1), std::string(161, 'a'));
+        CWindowDriver driver;
+        CWindowStep& step = driver.Expect().Caption(kCaption).Text("The message that you have entered will be truncated:");
+        if (c.tick)
+            step.Check(IDC_WARNING_DONOTSHOW);
+        c.answer(step);
+        PressSend();
+
+        ASSERT_EQ(1u, driver.Seen().size());
+        EXPECT_EQ("2", driver.Seen()[0].Control(IDC_WARNING_PARTSREQUIRED)->text);
+        EXPECT_EQ("1", driver.Seen()[0].Control(IDC_WARNING_MAXPARTS)->text);
+        EXPECT_EQ(c.sent ? 1u : 0u, Sends());
+        EXPECT_EQ(!c.sent, IsOpen());
+        Preferences().Load();
+        EXPECT_EQ(!c.tick, Preferences().GetWarnIfMsgBeingTruncated());
+        EXPECT_EQ("", driver.Problems());
+        if (IsOpen())
+            ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+}
+
+TEST_F(SendSMSSend, InsufficientBalanceDialog)
+{
+    StartBalanceClient(5);
+    struct Case
+    {
+        const char* what;
+        bool tick;
+        int button;
+        bool sent;
+    };
+    const Case cases[] = {
+        {"Send Anyway", false, IDC_WARNING_SENDANYWAY, true},
+        {"Cancel with the box ticked", true, IDCANCEL, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        Preferences().SetCheckBalanceBeforeSending(true);
+        Preferences().m_MaxMsgParts = 5;
+        Preferences().Save();
+        const size_t sends = Sends();
+        // 3 recipients of a 2-part text need 6 credits.
+        Open(Recipients(3), std::string(200, 'b'));
+        const size_t balanceRequests = m_Primary.Requests("getbalance.aspx").size();
+        CWindowDriver driver;
+        CWindowStep& step = driver.Expect().Caption(kCaption);
+        if (c.tick)
+            step.Check(IDC_WARNING_DONOTSHOW);
+        step.Press(c.button);
+        PressSend();
+
+        ASSERT_EQ(1u, driver.Seen().size());
+        EXPECT_EQ("6", driver.Seen()[0].Control(IDC_WARNING_CREDITSREQUIRED)->text);
+        EXPECT_EQ("5", driver.Seen()[0].Control(IDC_WARNING_AVAILABLEBALANCE)->text);
+        EXPECT_EQ(sends + (c.sent ? 1 : 0), Sends());
+        Preferences().Load();
+        EXPECT_EQ(!c.tick, Preferences().GetCheckBalanceBeforeSending());
+        // A fresh balance is asked for whatever the choice.
+        EXPECT_TRUE(GatewayTest::WaitUntil(
+            [&] { return m_Primary.Requests("getbalance.aspx").size() > balanceRequests; }, 10000));
+        EXPECT_EQ("", driver.Problems());
+        if (IsOpen())
+            ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+}
+
+TEST_F(SendSMSSend, EnoughOrUnknownBalanceOpensNoDialog)
+{
+    Preferences().SetCheckBalanceBeforeSending(true);
+    Preferences().m_MaxMsgParts = 5;
+    // 3 recipients of a 2-part text need 6 credits.
+    for (const std::optional<long long> balance : {std::optional<long long>(), std::optional<long long>(6)})
+    {
+        SCOPED_TRACE(balance ? "enough" : "unknown");
+        const size_t sends = Sends();
+        StartBalanceClient(balance);
+        Open(Recipients(3), std::string(200, 'c'));
+        CWindowDriver driver;
+        PressSend();
+        EXPECT_TRUE(driver.Seen().empty());
+        EXPECT_EQ(sends + 1, Sends());
+    }
+}
+
+TEST_F(SendSMSSend, BuyCreditsOpensThePageAndTheDialogStays)
+{
+    CRecordedBrowser browser;
+    StartBalanceClient(1);
+    Preferences().SetCheckBalanceBeforeSending(true);
+    Open(Recipients(2), "Hi");
+    std::string page;
+    bool stayed = false;
+    CWindowDriver driver;
+    driver.Expect().Run([&](HWND dialog) {
+        ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_WARNING_BUYCREDITS, BN_CLICKED), 0);
+        page = browser.WaitForPage();
+        stayed = ::IsWindow(dialog) != FALSE;
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    PressSend();
+
+    EXPECT_NE(std::string::npos, page.find("buysmscredits")) << page;
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(0u, Sends());
+    EXPECT_TRUE(IsOpen());
+    EXPECT_EQ("", driver.Problems());
+}
+
+// A Send posted while the first send's warning dialog is up is refused:
+// one dialog, one request.
+TEST_F(SendSMSSend, ASecondSendWhileTheFirstRunsIsRefused)
+{
+    Preferences().SetWarnIfMsgBeingTruncated(true);
+    Preferences().m_MaxMsgParts = 1;
+    Open(Recipients(1), std::string(170, 'd'));
+    CWindowDriver driver;
+    const HWND window = m_Window;
+    driver.Expect().Run([window](HWND dialog) {
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(ID_SENDSMS_SEND, BN_CLICKED), 0);
+        SendSMSWindow::Pump(100);
+        ::PostMessageA(dialog, WM_COMMAND, IDC_WARNING_SENDANYWAY, 0);
+    });
+    PressSend();
+    SendSMSWindow::Pump(100);
+
+    EXPECT_EQ(1u, driver.Seen().size());
+    EXPECT_EQ(1u, Sends());
+    EXPECT_FALSE(IsOpen());
+    EXPECT_EQ("", driver.Problems());
+}
+TEST_F(SendSMSSend, RefreshBalanceAsksOnlyWithABalancePreference)
+{
+    StartBalanceClient(40);
+    struct Case
+    {
+        const char* what;
+        bool show;
+        bool check;
+    };
+    const Case cases[] = {
+        {"shown", true, false},
+        {"checked", false, true},
+        {"neither", false, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        Preferences().SetShowCurrentBalance(c.show);
+        Preferences().SetCheckBalanceBeforeSending(c.check);
+        const bool asks = c.show || c.check;
+        const size_t before = m_Primary.Requests("getbalance.aspx").size();
+        Open(Recipients(1), "x");
+        // The window's own first refresh.
+        auto count = [&] { return m_Primary.Requests("getbalance.aspx").size(); };
+        if (asks)
+        {
+            ASSERT_TRUE(GatewayTest::WaitUntil([&] { return count() == before + 1; }));
+        }
+        ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(ID_BALANCE_REFRESH, 0), 0);
+        if (asks)
+        {
+            EXPECT_TRUE(GatewayTest::WaitUntil([&] { return count() == before + 2; }));
+        }
+        else
+        {
+            SendSMSWindow::Pump(1000);
+            EXPECT_EQ(before, count());
+        }
+        ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+}
+// A schedule and reports chosen in the window's dialogs reach the request.
+TEST_F(SendSMSSend, ScheduleAndReportsFromTheDialogsGoIntoTheRequest)
+{
+    Open(Recipients(2), "Later");
+    SYSTEMTIME chosen;
+    ::GetSystemTime(&chosen);
+    chosen.wYear = static_cast<WORD>(chosen.wYear + (chosen.wMonth == 12 ? 1 : 0));
+    chosen.wMonth = static_cast<WORD>(chosen.wMonth % 12 + 1);
+    chosen.wDay = 1;
+    chosen.wHour = 14;
+    chosen.wMinute = 30;
+    {
+        CWindowDriver driver;
+        driver.Expect().Caption("Schedule Delivery").Run([&](HWND dialog) {
+            ::SendDlgItemMessageA(dialog, IDC_SCHEDULE_CALENDAR, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&chosen));
+            ::SendDlgItemMessageA(dialog, IDC_SCHEDULE_TIME, DTM_SETSYSTEMTIME, GDT_VALID,
+                                  reinterpret_cast<LPARAM>(&chosen));
+            ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        });
+        driver.Expect()
+            .Caption("Delivery Reports")
+            .Check(IDC_REPORTS_GENERATE)
+            .Check(IDC_REPORTS_SENT, true)
+            .Check(IDC_REPORTS_DELIVERED, true)
+            .Check(IDC_REPORTS_FAILED, false)
+            .Check(IDC_REPORTS_EXPIRED, false)
+            .Press(IDOK);
+        SendSMSWindow::ClickToolbarButton(m_pDlg->AdvancedToolbar().GetWindow(), ID_SENDSMS_SCHEDULE);
+        SendSMSWindow::ClickToolbarButton(m_pDlg->AdvancedToolbar().GetWindow(), ID_SENDSMS_DELIVERY_REPORTS);
+        EXPECT_EQ("", driver.Problems());
+    }
+    PressSend();
+
+    ASSERT_FALSE(IsOpen());
+    const CLoggedRequest send = m_Primary.Requests(kSendPage).at(0);
+    char startAt[32];
+    std::snprintf(startAt, sizeof(startAt), "%04u-%02u-01", static_cast<unsigned>(chosen.wYear),
+                  static_cast<unsigned>(chosen.wMonth));
+    EXPECT_EQ(0u, send.Field("startat").find(startAt)) << send.Field("startat");
+    EXPECT_EQ("MessageSent|DeliverySuccess", send.Field("delrpt_reqstatus"));
+    EXPECT_EQ("MsgSource", send.Field("delrpt_routingtype"));
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+TEST_F(SendSMSSend, BuyCreditsFromTheBalanceMenuOpensThePurchasePage)
+{
+    CRecordedBrowser browser;
+    Open(Recipients(1), "x");
+    ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(ID_BALANCE_BUYCREDITS, 0), 0);
+    const std::string page = browser.WaitForPage();
+    EXPECT_NE(std::string::npos, page.find("buysmscredits")) << page;
+    EXPECT_NE(std::string::npos, page.find(std::string("&username=") + kUsername)) << page;
+    EXPECT_TRUE(IsOpen());
+}
+} // namespace

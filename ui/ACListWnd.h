@@ -1,0 +1,153 @@
+// The auto-complete edit's drop-down list: a popup under the edit listing
+// the display texts a list provider finds for the text being typed. It
+// starts and cancels the provider's lookups, merges the batches that arrive
+// (keeping only those of its latest lookup), keeps its entries sorted
+// without regard to letter case, draws them itself with a scroll bar and a
+// size grip, and hides when the user clicks elsewhere, presses Escape,
+// switches application or moves the edit's dialog.
+//
+// Ownership: the provider is borrowed and must outlive the list or be
+// detached (SetAsyncListProvider(nullptr)) first. Batches posted by the
+// provider's worker belong to the list from PostListItemBatch on; the list
+// deletes every one, merged, stale, or still queued when its window goes.
+// User-interface thread only, apart from PostListItemBatch.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "contacts/AsyncListProvider.h"
+#include "platform/WindowImpl.h"
+
+class CACListWnd : public CWindowImpl<CACListWnd>, public IAsyncListProviderCallback
+{
+public:
+    static constexpr UINT kClassStyle = CS_VREDRAW | CS_HREDRAW | CS_CLASSDC | CS_SAVEBITS;
+    static constexpr UINT kControlId = 1000;
+    static constexpr UINT_PTR kMoveTimer = 10;
+    static constexpr UINT kMoveTimerMs = 200;
+    // Rows shown before the list scrolls.
+    static constexpr int kMaxVisibleRows = 8;
+    // Keyboard moves in longer lists jump instead of sliding.
+    static constexpr size_t kAnimatedScrollLimit = 51;
+    static constexpr WPARAM kNotifyChosen = 256;
+
+    CACListWnd();
+    ~CACListWnd() override;
+
+    static CMessageTable<CACListWnd> GetMessageTable();
+
+    // The popup, hidden, with the desktop as parent.
+    HWND CreateList(const RECT& rect);
+    // The scroll bar, the row height and the edit whose window the list
+    // follows (its handle read through the pointer, which must outlive the
+    // list).
+    void Init(const HWND* edit);
+
+    void SetAsyncListProvider(IAsyncListProvider* provider) { m_pProvider = provider; }
+    IAsyncListProvider* GetAsyncListProvider() const { return m_pProvider; }
+    void SetNoDuplicates(bool noDuplicates) { m_NoDuplicates = noDuplicates; }
+    // From now on no lookup is started and nothing is laid out or shown:
+    // the edit is going.
+    void Shutdown();
+
+    // 1 when the list was laid out, -1 when it was hidden.
+    int LookupText(LONG startIndex, const std::string& text, bool reshow);
+    // Hides the list and cancels a running lookup.
+    void HideList();
+    // The list's own full list, which nothing fills: the list stays empty
+    // and hidden.
+    void ShowAll();
+    bool IsListVisible() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
+
+    // The highlighted entry, entry 0 when none is, empty without entries.
+    std::string GetSelectedText() const;
+    // Moves the highlight by a navigation key (wrapping at both ends) and
+    // returns the entry it lands on.
+    std::string SelectByKey(UINT key);
+    // -1 scrolls the highlight into view at once; an index is highlighted
+    // and slid into view.
+    void SetSelectionHint(int index);
+
+    void PostListItemBatch(CAsyncListProviderListItemBatch* batch) override;
+    // Keeps text batches of the current lookup: the first one replaces the
+    // entries, later ones append; takes the batch over in any case.
+    void MergeListItemBatch(CAsyncListProviderListItemBatch* batch);
+    void MergeListItemBatches(const std::vector<std::unique_ptr<CAsyncListProviderListItemBatch>>& batches);
+
+    // What the edit and the tests read.
+    const std::vector<std::string>& GetItems() const { return m_Items; }
+    int GetSelection() const { return m_Selection; }
+    int GetTopIndex() const { return m_TopIndex; }
+    int GetVisibleRows() const { return m_VisibleRows; }
+    int GetRowHeight() const { return m_RowHeight; }
+    HWND GetScrollBar() const { return m_ScrollBar; }
+    std::uint32_t GetCurrentRequestId() const { return m_CurrentRequestId; }
+
+private:
+    LRESULT OnPaint(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnEraseBkgnd(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnNcCalcSize(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnNcPaint(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnNcLButtonDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnSize(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnGetMinMaxInfo(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnSetCursor(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnMouseMove(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnLButtonDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnHide(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnKeyDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnShowWindow(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnTimer(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnVScroll(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnListItemBatch(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+
+    HWND Edit() const { return m_pEdit ? *m_pEdit : nullptr; }
+    void Layout();
+    void ClearItems();
+    // Takes the texts over.
+    void AppendItems(std::vector<std::string>& items);
+    void PlaceScrollBar();
+    bool ScrollBarVisible() const;
+    // The row under a client point, -1 for none.
+    int RowAt(POINT point) const;
+    // True when the top index had to move.
+    bool EnsureVisible(int index, bool animated);
+    void SetTopIndex(int top);
+    void Redraw();
+    void DispatchPendingPaints();
+    void Paint(HDC target);
+    void PaintSizeGrip(HDC dc, const RECT& client);
+    void DeleteQueuedBatches();
+
+    std::string m_DisplayText;
+    IAsyncListProvider* m_pProvider = nullptr;  // not owned
+    std::uint32_t m_CurrentRequestId = 0;
+    bool m_FirstBatchMerged = false;
+    bool m_NoDuplicates = false;
+    std::vector<std::string> m_Items;
+    // The entries' lower-cased texts, for the no-duplicates check.
+    std::unordered_set<std::string> m_LowerCaseItems;
+    HWND m_ScrollBar = nullptr;  // a child, destroyed with the list
+    RECT m_UserSize = {};
+    RECT m_OwnerParentRect = {};
+    const HWND* m_pEdit = nullptr;
+    UINT_PTR m_TimerId = 0;
+    int m_TopIndex = 0;
+    std::uint32_t m_ItemCount = 0;
+    int m_RowHeight = 16;
+    int m_VisibleRows = 0;
+    int m_Selection = -1;
+    bool m_Shutdown = false;
+};
+
+// The user-interface catch family for the auto-complete windows' handlers:
+// the error box under the handler's name.
+void ShowACHandlerException(const char* handlerName) noexcept;

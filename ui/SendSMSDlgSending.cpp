@@ -1,0 +1,299 @@
+// The Send SMS window's road from Send to a submission, the schedule and
+// delivery-report dialogs of the advanced toolbar, and the Balance menu.
+#include "ui/SendSMSDlg.h"
+
+#include "addin/ZentavoSMSOutlookPlugin.h"
+#include "core/ErrorReports.h"
+#include "core/StringUtils.h"
+#include "gateway/SMSGatewayHTTPInterfaceClientUIHelper.h"
+#include "gateway/ZentavoSMSGatewayHTTPSSubmitter.h"
+#include "gateway/ZentavoSMSGatewaySubmissionManager.h"
+#include "platform/ModuleInstance.h"
+#include "ui/DeliveryReportsDlg.h"
+#include "ui/ScheduleSubmissionDlg.h"
+#include "ui/SendWarningDlgs.h"
+
+#include <algorithm>
+
+namespace
+{
+using Preferences = CConfigZentavoSMSOutlookAddin_UserPreferences;
+
+constexpr char kSendCaption[] = "ZentavoSMS Outlook Add-in";
+// More recipients than this go as a bulk job.
+constexpr size_t kMaxHTTPSRecipients = 100;
+
+CZentavoSMSOutlookPlugin& Plugin()
+{
+    return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin;
+}
+
+// The wait cursor while the gateway works; the previous one comes back
+// however the submission ends.
+class CWaitCursor
+{
+public:
+    CWaitCursor() noexcept : m_Previous(::SetCursor(::LoadCursor(nullptr, IDC_WAIT)))
+    {
+    }
+    ~CWaitCursor()
+    {
+        if (m_Previous)
+            ::SetCursor(m_Previous);
+    }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+private:
+    HCURSOR m_Previous;
+};
+
+// Runs a warning over the active window. Its "Do not show" box switches
+// the warning off, stored at once whichever button closed it; a failing
+// save is shown and the road goes on. True for "Send Anyway".
+template <typename Dialog>
+bool RunSendWarning(Dialog& dialog, bool (Preferences::*get)(), void (Preferences::*set)(bool),
+                    const char* saveFunction)
+{
+    const INT_PTR result = dialog.DoModal(::GetActiveWindow());
+    const bool warn = !dialog.DoNotShow();
+    Preferences& preferences = Plugin().m_UserPreferences;
+    try
+    {
+        if (warn != (preferences.*get)())
+        {
+            (preferences.*set)(warn);
+            preferences.Save();
+        }
+    }
+    catch (...)
+    {
+        ShowCurrentExceptionInErrorBox(saveFunction);
+    }
+    return result == IDC_WARNING_SENDANYWAY;
+}
+} // namespace
+
+LRESULT CSendSMSDlg::Toolbar_SendMessage(UINT, WPARAM, LPARAM, bool&)
+{
+    // A press that arrives while this window's own send still runs (through
+    // a warning dialog's, a box's or a wait's message loop) does nothing.
+    if (m_Sending)
+        return 0;
+    m_Sending = true;
+    struct CSendingFlag
+    {
+        bool& sending;
+        ~CSendingFlag() { sending = false; }
+    } const flag{m_Sending};
+    SendMessageText();
+    return 0;
+}
+
+void CSendSMSDlg::SendMessageText()
+{
+    CZentavoSMSOutlookPlugin& plugin = Plugin();
+    Preferences& preferences = plugin.m_UserPreferences;
+    CConfigZentavoSMSOutlookAddin_Config& config = plugin.m_Config;
+    if (!plugin.CheckConfiguration())
+        return;
+
+    CSMSContactVector recipients;
+    GetSMSContactList(recipients);
+    std::string text = GetControlText(IDC_SENDSMS_TEXT);
+    std::string userContext;
+    std::string senderText;
+    bool replyable = true;
+    if (m_UserContextMode)
+        userContext = GetControlText(IDC_SENDSMS_CONTEXT);
+    else
+    {
+        replyable = ::SendDlgItemMessageA(m_hWnd, IDC_SENDSMS_REPLIES, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        if (!replyable)
+            senderText = GetControlText(m_FromControlId);
+    }
+    if (recipients.empty())
+    {
+        ShowMessageBox(m_hWnd, "There must be at least one recipient in the To list.", kSendCaption,
+                       MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
+    if (text.empty())
+    {
+        ShowMessageBox(m_hWnd, "Please enter message text.", kSendCaption, MB_ICONEXCLAMATION | MB_OK);
+        return;
+    }
+
+    const int parts = GetTextNumberOfParts(text);
+    text = ReplaceAll(text, "\r\n", "\r");
+    const int maxParts = preferences.m_MaxMsgParts;
+    if (preferences.GetWarnIfMsgBeingTruncated() && parts > maxParts && !ConfirmTruncation(parts, maxParts))
+        return;
+    if (preferences.GetCheckBalanceBeforeSending() && !ConfirmBalance(recipients.size(), parts, maxParts))
+        return;
+
+    const int authMode = config.m_AuthMode;
+    if (authMode != 2 && authMode != 4 && authMode != 5)
+    {
+        const char* const advice = "\n\nClick 'Options...' and on the Login Details tab click 'Advanced Options....'\n"
+                                   "Select Authentication Mode: 'Encrypted Password'";
+        if (m_Schedule.wDay != 0)
+        {
+            ShowMessageBox(m_hWnd,
+                           std::string("It is not possible to Schedule a message with the selected Authentication Mode") +
+                               advice,
+                           kSendCaption, MB_ICONEXCLAMATION | MB_OK);
+            return;
+        }
+        if (m_DeliveryReportMode != drsAccountSetting)
+        {
+            ShowMessageBox(m_hWnd,
+                           std::string("It is not possible to override Reporting settings with the selected "
+                                       "Authentication Mode") +
+                               advice,
+                           kSendCaption, MB_ICONEXCLAMATION | MB_OK);
+            return;
+        }
+    }
+
+    const std::string accessKey = config.GetAccessKey();
+    const std::string secretKey = config.GetSecretKey();
+    const std::string masterKey = config.GetMasterKey();
+
+    CZentavoSMSGatewaySubmission submission;
+    submission.m_Action = saNewSendMessageSubmission;
+    submission.m_Recipients = recipients;
+    submission.m_SenderId = senderText;
+    submission.m_SenderType = replyable ? sstReplyable : m_UseAccountSettings ? sstUseAccountSettings : sstUserDefined;
+    submission.m_MessageText = text;
+    submission.m_MaxConCat = static_cast<std::uint32_t>(maxParts);
+    submission.m_UserContext = userContext;
+    submission.m_ScheduledTime = m_Schedule;
+    submission.m_DeliveryReportSetting = m_DeliveryReportMode;
+    submission.m_DeliveryReportStatusMask = m_DeliveryReportStatusMask;
+    submission.m_RoutingType = rrtMsgSource;
+    SetSubmissionReplyAndSourceIdentity(m_OutlookApplication, submission, userContext);
+    CZentavoSMSGatewaySubmissionManager manager(static_cast<std::uint32_t>(authMode), accessKey, secretKey, masterKey);
+    submission.m_Method = recipients.size() > kMaxHTTPSRecipients ? smWebService : smHTTPS;
+    submission.m_StoreInSentItems = preferences.GetSaveSentMsgsToSentItemsFolder() ? 1 : 0;
+
+    CZentavoSMSGatewaySubmissionResults results;
+    {
+        const CWaitCursor wait;
+        results = CSMSGatewayHTTPInterfaceClientUIHelper().MakeSubmission(m_hWnd, "Send Message Failed!", manager,
+                                                                         m_OutlookApplication, submission);
+    }
+    if (!results.m_Success)
+        return;
+
+    const std::string sender = m_UseAccountSettings ? std::string() : GetControlText(m_FromControlId);
+    preferences.SetDefaultSendersId(sender);
+    preferences.SetDefaultSendersIdUseReplyable(replyable);
+    preferences.SetDefaultSendersIdUseAccountSettings(m_UseAccountSettings);
+    if (!replyable && !m_UseAccountSettings && !sender.empty())
+        UpdateSelectableSendersIdList(sender);
+    preferences.Save();
+    CloseWindow();
+}
+
+bool CSendSMSDlg::ConfirmTruncation(int parts, int maxParts)
+{
+    CMessageTooLongDlg dialog(parts, maxParts);
+    return RunSendWarning(dialog, &Preferences::GetWarnIfMsgBeingTruncated, &Preferences::SetWarnIfMsgBeingTruncated,
+                          "CSendSMSDlg::Toolbar_SendMessage (ZentavoSMSWarnIfMsgBeingTruncated - Save Config)");
+}
+
+bool CSendSMSDlg::ConfirmBalance(size_t recipients, int parts, int maxParts)
+{
+    const int required = static_cast<int>(recipients) * std::min(parts, maxParts);
+    bool valid = false;
+    const std::int32_t balance = Plugin().m_BalanceClient.GetLastBalance(valid);
+    if (!valid || required <= balance)
+        return true;
+    CInsufficientBalanceDlg dialog(required, balance);
+    const bool sendAnyway =
+        RunSendWarning(dialog, &Preferences::GetCheckBalanceBeforeSending, &Preferences::SetCheckBalanceBeforeSending,
+                       "CSendSMSDlg::Toolbar_SendMessage (ZentavoSMSCheckBalanceBeforeSending - Save Config)");
+    // Credits bought meanwhile show, whatever the user chose.
+    RefreshBalance();
+    return sendAnyway;
+}
+
+// Cancel clears the schedule: the message then goes at once.
+LRESULT CSendSMSDlg::Toolbar_ScheduleSubmission(UINT, WPARAM, LPARAM, bool&)
+{
+    CScheduleSubmissionDlg dialog;
+    dialog.m_ScheduledTime = m_Schedule;
+    dialog.DoModal(::GetActiveWindow());
+    m_Schedule = dialog.m_ScheduledTime;
+    m_AdvancedToolbar.SetScheduleButtonText(m_Schedule);
+    return 0;
+}
+
+LRESULT CSendSMSDlg::Toolbar_DeliveryReports(UINT, WPARAM, LPARAM, bool&)
+{
+    CDeliveryReportsDlg dialog;
+    dialog.SetSettings(m_DeliveryReportMode, m_DeliveryReportStatusMask);
+    if (dialog.DoModal(::GetActiveWindow()) != IDOK)
+        return 0;
+    bool makeDefault = false;
+    dialog.GetSettings(m_DeliveryReportMode, m_DeliveryReportStatusMask, makeDefault);
+    if (makeDefault)
+    {
+        Preferences& preferences = Plugin().m_UserPreferences;
+        preferences.m_DefaultDeliveryReportSetting = m_DeliveryReportMode;
+        preferences.m_DefaultDeliveryReportStatusFilter = m_DeliveryReportStatusMask;
+        preferences.Save();
+    }
+    return 0;
+}
+
+// The Balance menu under the balance button; the chosen item comes back as
+// a command of the window.
+LRESULT CSendSMSDlg::Toolbar_Notify_DropDown(UINT, WPARAM, LPARAM lParam, bool&)
+{
+    const auto* info = reinterpret_cast<const NMTOOLBARA*>(lParam);
+    if (info->iItem != ID_SENDSMS_BALANCE)
+        return TBDDRET_DEFAULT;
+    const CScopedMenu menu(::LoadMenuA(GetThisModuleInstance(), MAKEINTRESOURCEA(IDR_BALANCE_MENU)));
+    if (!menu)
+        return TBDDRET_DEFAULT;
+    const std::string policy = Plugin().m_Config.GetUIBuyCreditsButton();
+    if (policy == UIPolicyDisabled)
+        ::EnableMenuItem(menu.get(), ID_BALANCE_BUYCREDITS, MF_BYCOMMAND | MF_GRAYED);
+    else if (policy == UIPolicyHidden)
+        ::RemoveMenu(menu.get(), ID_BALANCE_BUYCREDITS, MF_BYCOMMAND);
+
+    RECT button = {};
+    ::SendMessageA(info->hdr.hwndFrom, TB_GETRECT, ID_SENDSMS_BALANCE, reinterpret_cast<LPARAM>(&button));
+    RECT toolbar = {};
+    ::GetWindowRect(info->hdr.hwndFrom, &toolbar);
+    const int y = toolbar.top + button.bottom;
+    const int x = ClampToNearestWorkArea(toolbar.left + button.left, y);
+    ::TrackPopupMenu(::GetSubMenu(menu.get(), 0), 0, x, y, 0, m_hWnd, nullptr);
+    return TBDDRET_DEFAULT;
+}
+
+int CSendSMSDlg::ClampToNearestWorkArea(int x, int y)
+{
+    const POINT point = {x, y};
+    if (::MonitorFromPoint(point, MONITOR_DEFAULTTONULL))
+        return x;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    if (!::GetMonitorInfoA(::MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), &monitor))
+        return x;
+    return std::clamp(x, static_cast<int>(monitor.rcWork.left), static_cast<int>(monitor.rcWork.right));
+}
+
+LRESULT CSendSMSDlg::OnRefreshBalance(UINT, WPARAM, LPARAM, bool&)
+{
+    RefreshBalance();
+    return 0;
+}
+
+LRESULT CSendSMSDlg::OnBuyCredits(UINT, WPARAM, LPARAM, bool&)
+{
+    Plugin().ShowBuySMSCreditsPage();
+    return 0;
+}
