@@ -2,7 +2,6 @@
 // services) and its help pair, which reaches the browser.
 #include "tests/selector/SelectorFixture.h"
 
-#include "platform/BitmapButton.h"
 #include "resources/resource.h"
 #include "tests/support/AddinObject.h"
 #include "tests/support/HttpCommand.h"
@@ -188,25 +187,4 @@ TEST_F(SelectorCallers, TheHelpIconAndLinkReachTheBrowser)
     ::SetEnvironmentVariableA(kRecorderOutput, nullptr);
     ::DeleteFileA(output.c_str());
 }
-
-TEST(BitmapButton, EachStateFallsBackToTheNormalImage)
-{
-    struct Case
-    {
-        int images[4];
-        int drawn[4];
-    };
-    const Case cases[] = {
-        {{0, -1, -1, -1}, {0, 0, 0, 0}},
-        {{2, 1, -1, 3}, {2, 1, 2, 3}},
-    };
-    for (const Case& c : cases)
-    {
-        CBitmapButton button;
-        button.SetImages(c.images[0], c.images[1], c.images[2], c.images[3]);
-        for (int state = 0; state < 4; ++state)
-            EXPECT_EQ(c.drawn[state], button.GetImageIndex(static_cast<CBitmapButton::ImageState>(state)));
-    }
-}
-
 } // namespace
