@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <utility>
 
 template <typename Traits>
@@ -149,6 +151,22 @@ struct WindowDCTraits
     static void Close(Handle handle) noexcept { ::ReleaseDC(handle.window, handle.dc); }
 };
 
+// An image list the owner created or loaded (comctl32).
+struct ImageListTraits
+{
+    using Handle = HIMAGELIST;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle handle) noexcept { ::ImageList_Destroy(handle); }
+};
+
+// An icon the owner loaded or created (not a shared one).
+struct IconTraits
+{
+    using Handle = HICON;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle handle) noexcept { ::DestroyIcon(handle); }
+};
+
 // An activation context from CreateActCtx.
 struct ActCtxTraits
 {
@@ -185,6 +203,8 @@ using CScopedPen = CScopedHandle<GdiObjectTraits<HPEN>>;
 using CScopedMemoryDC = CScopedHandle<MemoryDCTraits>;
 using CScopedDCSelection = CScopedHandle<DCSelectionTraits>;
 using CScopedWindowDC = CScopedHandle<WindowDCTraits>;
+using CScopedImageList = CScopedHandle<ImageListTraits>;
+using CScopedIcon = CScopedHandle<IconTraits>;
 using CScopedActCtx = CScopedHandle<ActCtxTraits>;
 using CScopedActCtxCookie = CScopedHandle<ActCtxCookieTraits>;
 using CScopedMenu = CScopedHandle<MenuTraits>;

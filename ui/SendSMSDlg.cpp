@@ -10,6 +10,7 @@
 #include "platform/ModuleInstance.h"
 #include "ui/AboutDlg.h"
 #include "ui/BitmapFile.h"
+#include "ui/ContactSelectorDlg.h"
 #include "ui/ZentavoSMSOutlookAddinSettingsDlg.h"
 
 #include <algorithm>
@@ -74,6 +75,7 @@ CMessageTable<CSendSMSDlg> CSendSMSDlg::GetMessageTable()
         Entry::Command(IDC_SENDSMS_FROM, &CSendSMSDlg::From_OnChange, "CSendSMSDlg::From_OnChange", CBN_EDITCHANGE),
         Entry::Command(IDC_SENDSMS_FROM_LIST, &CSendSMSDlg::From_OnChange, "CSendSMSDlg::From_OnChange",
                        CBN_EDITCHANGE),
+        Entry::Command(IDC_SENDSMS_TO_BUTTON, &CSendSMSDlg::OnSelectRecipients, "CSendSMSDlg::OnSelectRecipients"),
         Entry::Notify(kAnyControl, RBN_HEIGHTCHANGE, &CSendSMSDlg::Toolbar_Notify_HeightChanged,
                       "CSendSMSDlg::Toolbar_Notify_HeightChanged"),
         Entry::Command(ID_SENDSMS_SEND, &CSendSMSDlg::Toolbar_SendMessage, "CSendSMSDlg::Toolbar_SendMessage",
@@ -377,6 +379,18 @@ void CSendSMSDlg::UpdateCharacterCount()
     const int capacity = CGSMUtils::GetMaxMessageLength(parts);
     ::SetDlgItemTextA(m_hWnd, IDC_SENDSMS_CHARS_LEFT, std::to_string(capacity - length).c_str());
     ::SetDlgItemTextA(m_hWnd, IDC_SENDSMS_PARTS, std::to_string(parts).c_str());
+}
+
+// The recipient selector.
+
+LRESULT CSendSMSDlg::OnSelectRecipients(UINT, WPARAM, LPARAM, bool&)
+{
+    CContactSelectorDlg selector;
+    selector.SetOutlookApplication(m_OutlookApplication);
+    GetSMSContactList(selector.Contacts());
+    if (selector.DoModal(::GetActiveWindow()) == IDOK)
+        SetRecipientsFromContactList(selector.Contacts());
+    return 0;
 }
 
 // The From row.

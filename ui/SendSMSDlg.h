@@ -131,6 +131,9 @@ private:
     LRESULT From_OnSelChange(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT From_OnChange(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT Toolbar_Notify_HeightChanged(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    // "To...": the recipient selector over the To field's recipients; OK
+    // replaces the whole To text, anything else leaves it as it was.
+    LRESULT OnSelectRecipients(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
     // Sending and the dialogs on its way; the Balance menu.
     LRESULT Toolbar_SendMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);

@@ -7,6 +7,7 @@
 #include "core/Exceptions.h"
 #include "platform/OfficeIds.h"
 #include "resources/resource.h"
+#include "tests/support/AddinObject.h"
 #include "tests/support/EventCapture.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/RegistryFixture.h"
@@ -83,10 +84,7 @@ protected:
     void SetUp() override
     {
         RegistryFixture::SetUp();
-        IClassFactory* factory = nullptr;
-        ASSERT_EQ(S_OK, GetComModule().GetClassObject(CLSID_Addin, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID__IDTExtensibility2, reinterpret_cast<void**>(&m_Addin)));
-        factory->Release();
+        ASSERT_EQ(S_OK, CreateAddinObject(IID__IDTExtensibility2, &m_Addin));
         ASSERT_EQ(S_OK, m_Addin->OnConnection(m_Outlook.Application(), ext_cm_Startup, nullptr, nullptr));
     }
     void TearDown() override

@@ -1,0 +1,190 @@
+// The selector's callers (the Send SMS window's "To..." and the add-in's
+// services) and its help pair, which reaches the browser.
+#include "tests/selector/SelectorFixture.h"
+
+#include "resources/resource.h"
+#include "tests/support/AddinObject.h"
+#include "tests/support/HttpCommand.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/WindowDriver.h"
+#include "ui/SendSMSDlg.h"
+
+#include <commctrl.h>
+
+#include <fstream>
+
+namespace
+{
+using Rows = std::vector<std::string>;
+constexpr char kRecorderOutput[] = "ZENTAVO_RECORDER_OUTPUT";
+
+class SelectorCallers : public ContactSelector
+{
+protected:
+    void SetUp() override
+    {
+        ContactSelector::SetUp();
+        AddContact(L"Ann Lee", L"+447700900001", L"0a01");
+    }
+
+    // Adds the first available row and presses OK.
+    static void AddAnnAndPressOK(CSelectorWindow& w)
+    {
+        w.WaitForRows(IDC_SELECTOR_AVAILABLE, 1);
+        w.Select(IDC_SELECTOR_AVAILABLE, {0});
+        w.Click(IDC_SELECTOR_ADD);
+        w.Press(IDOK);
+    }
+};
+
+// The Send SMS window's fixture over the same test Outlook and settings.
+class SendSMSToButton : public SelectorCallers
+{
+protected:
+    void TearDown() override
+    {
+        if (m_Window && ::IsWindow(m_Window))
+            ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        SelectorCallers::TearDown();
+    }
+
+    void OpenWindow()
+    {
+        LoadSettings({{"ZentavoSMSAccessKey", "key"}, {"ZentavoSMSAuthMode", "3"}});
+        auto* dialog = new CSendSMSDlg;
+        dialog->SetOutlookApplication(m_Outlook.Application());
+        {
+            // Answers a set-up dialog, should the account check open one.
+            CWindowDriver driver;
+            m_Window = dialog->Create(nullptr);
+        }
+        ASSERT_NE(nullptr, m_Window);
+        ::ShowWindow(m_Window, SW_SHOW);
+        // The driver's timer on the new window fires with no driver left.
+        CSelectorWindow::Pump(100);
+    }
+
+    std::string ToText() const { return CWindow(::GetDlgItem(m_Window, IDC_SENDSMS_TO)).GetText(); }
+
+    HWND m_Window = nullptr;
+};
+
+TEST_F(SendSMSToButton, OKReplacesTheToTextAndCancelLeavesItByteForByte)
+{
+    struct Case
+    {
+        const char* typed;
+        std::function<void(CSelectorWindow&)> script;
+        Rows shown;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"Bob [+447700900002]; ", &AddAnnAndPressOK, {"Bob [+447700900002]"},
+         "Bob [+447700900002]; Ann Lee [+447700900001]; "},
+        {"  junk ;;[x\r\n 12,, ", [](CSelectorWindow& w) { w.Press(IDCANCEL); }, {"junk [junk]", "[x [[x]", "12 [12]"},
+         "  junk ;;[x\r\n 12,, "},
+    };
+    OpenWindow();
+    for (const Case& c : cases)
+    {
+        ::SetDlgItemTextA(m_Window, IDC_SENDSMS_TO, c.typed);
+        Rows shown;
+        CWindowDriver driver;
+        ExpectSelector(driver, [&](CSelectorWindow& w) {
+            shown = w.Rows(IDC_SELECTOR_RECIPIENTS);
+            c.script(w);
+        });
+        ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDC_SENDSMS_TO_BUTTON, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(m_Window, IDC_SENDSMS_TO_BUTTON)));
+        EXPECT_EQ("", driver.Problems());
+        EXPECT_EQ(c.shown, shown) << c.typed;
+        EXPECT_EQ(c.after, ToText());
+    }
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+class AddinSelector : public SelectorCallers
+{
+protected:
+    void SetUp() override
+    {
+        SelectorCallers::SetUp();
+        ASSERT_EQ(S_OK, CreateAddinObject(IID__IDTExtensibility2, &m_Addin));
+        ASSERT_EQ(S_OK, m_Addin->OnConnection(m_Outlook.Application(), ext_cm_Startup, nullptr, nullptr));
+    }
+    void TearDown() override
+    {
+        if (m_Addin)
+        {
+            m_Addin->OnDisconnection(ext_dm_HostShutdown, nullptr);
+            m_Addin->Release();
+        }
+        SelectorCallers::TearDown();
+    }
+    CAddin& Addin() { return *static_cast<CAddin*>(m_Addin); }
+
+    _IDTExtensibility2* m_Addin = nullptr;
+};
+
+TEST_F(AddinSelector, TheServicesRunTheSelectorOverTheListText)
+{
+    struct Case
+    {
+        std::function<void(CSelectorWindow&)> script;
+        bool result;
+        const char* after;
+    };
+    const Case cases[] = {
+        {&AddAnnAndPressOK, true, "Cy [+447700900003]; Ann Lee [+447700900001]; "},
+        {[](CSelectorWindow& w) { w.Press(IDCANCEL); }, false, "Cy [+447700900003]; "},
+    };
+    for (const Case& c : cases)
+    {
+        std::string recipients = "Cy [+447700900003]; ";
+        CWindowDriver driver;
+        ExpectSelector(driver, c.script);
+        EXPECT_EQ(c.result, Addin().Callback_ItemExtender_ShowRecipientSelector(recipients));
+        EXPECT_EQ(c.after, recipients);
+        EXPECT_EQ("", driver.Problems());
+    }
+}
+
+// The help icon and the help link open the selector's help page.
+TEST_F(SelectorCallers, TheHelpIconAndLinkReachTheBrowser)
+{
+    const std::string output = TempFilePath("zentavo_selector_help.txt");
+    ::SetEnvironmentVariableA(kRecorderOutput, output.c_str());
+    const CScopedHttpCommand command("\"" + ProgramBesideTest("command_line_recorder.exe") + "\" %1");
+    const std::string page = "http://www.zentavosms.com/redir?page=oladdin_help_contactselector&refer=oladdin&ver=5.0.1";
+    const std::function<void(HWND)> clicks[] = {
+        [](HWND icon) { ::SendMessageA(icon, BM_CLICK, 0, 0); },
+        [](HWND link) {
+            ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+            ::SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        },
+    };
+    const int controls[] = {IDC_SELECTOR_HELPICON, IDC_SELECTOR_HELPLINK};
+    for (int index = 0; index < 2; ++index)
+    {
+        ::DeleteFileA(output.c_str());
+        SIZE iconSize = {};
+        Run({}, [&](CSelectorWindow& w) {
+            RECT rect = {};
+            ::GetWindowRect(w.Item(IDC_SELECTOR_HELPICON), &rect);
+            iconSize = {rect.right - rect.left, rect.bottom - rect.top};
+            clicks[index](w.Item(controls[index]));
+            w.Press(IDCANCEL);
+        });
+        EXPECT_EQ(20, iconSize.cx) << "the button takes its picture's size";
+        EXPECT_EQ(20, iconSize.cy);
+        for (int wait = 0; wait < 600 && ::GetFileAttributesA(output.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait)
+            ::Sleep(100);
+        std::ifstream file(output);
+        std::string line;
+        std::getline(file, line);
+        EXPECT_EQ(page, line) << "control " << controls[index];
+    }
+    ::SetEnvironmentVariableA(kRecorderOutput, nullptr);
+    ::DeleteFileA(output.c_str());
+}
+} // namespace
