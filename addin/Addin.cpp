@@ -744,12 +744,11 @@ void CAddin::Callback_ItemExtender_ReplyViaSMSForSelectedItem()
     CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.ReplyViaSMS(m_spApp);
 }
 
-// The window gets no services pointer yet: it would outlive this object
-// when Outlook disconnects the add-in with a window open, and nothing clears
-// it then. Its settings sheet works without one (no ribbon refresh).
+// The window holds this object while it is open: Outlook may disconnect and
+// release the add-in with the window still up.
 void CAddin::Callback_ItemExtender_ShowSendSMSWindow()
 {
-    CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.ShowSendSMSDlg(m_spApp, nullptr);
+    CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.ShowSendSMSDlg(m_spApp, this, static_cast<IAddin*>(this));
 }
 
 void CAddin::Callback_ItemExtender_SendSMSToSelectedContact()

@@ -75,9 +75,12 @@ public:
     void SetupToolbarBackground(CZentavoToolbars* toolbars);
 
     // The user's commands. Each opens a new modeless Send SMS window, which
-    // frees itself when it closes; failures are shown in the error box.
+    // frees itself when it closes; failures are shown in the error box. The
+    // window holds the services' owner (the add-in object) while it is open,
+    // so the services outlive it even when Outlook lets the add-in go first.
     void ShowSendSMSDlg(IDispatchPtr application,
-                        IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider* services);
+                        IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider* services,
+                        IUnknown* servicesOwner = nullptr);
     // To the number in the sender address of the one selected SMS reply.
     void ReplyViaSMS(IDispatchPtr application);
     // To the selected contacts (distribution lists expanded).

@@ -46,11 +46,11 @@ IDispatchPtr SelectionOf(IDispatch* application)
 // Opens a window for the application, lets fill put its content in, shows it.
 void OpenSendSMSWindow(const IDispatchPtr& application,
                        IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider* services,
-                       const std::function<void(CSendSMSDlg&)>& fill)
+                       IUnknown* servicesOwner, const std::function<void(CSendSMSDlg&)>& fill)
 {
     CSendSMSDlg* window = new CSendSMSDlg;
     window->SetOutlookApplication(application);
-    window->SetAddinServices(services);
+    window->SetAddinServices(services, servicesOwner);
     const HWND handle = window->Create(nullptr);
     if (!handle)
     {
@@ -65,11 +65,12 @@ void OpenSendSMSWindow(const IDispatchPtr& application,
 } // namespace
 
 void CZentavoSMSOutlookPlugin::ShowSendSMSDlg(IDispatchPtr application,
-                                              IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider* services)
+                                              IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider* services,
+                                              IUnknown* servicesOwner)
 {
     try
     {
-        OpenSendSMSWindow(application, services, [](CSendSMSDlg&) {});
+        OpenSendSMSWindow(application, services, servicesOwner, [](CSendSMSDlg&) {});
     }
     catch (...)
     {
@@ -105,7 +106,7 @@ void CZentavoSMSOutlookPlugin::ReplyViaSMS(IDispatchPtr application)
             ShowMessageBox(nullptr, "Please select SMS message to reply to.", kCaption, kWarning);
             return;
         }
-        OpenSendSMSWindow(application, nullptr, [&](CSendSMSDlg& window) {
+        OpenSendSMSWindow(application, nullptr, nullptr, [&](CSendSMSDlg& window) {
             window.SetRecipientsText(number);
             window.SetFocusToMessageText();
         });
@@ -172,7 +173,7 @@ void CZentavoSMSOutlookPlugin::SendSMSToContacts(IDispatchPtr application)
         CSMSContactVector contacts;
         if (!SelectedContactsOrBox(application, contacts))
             return;
-        OpenSendSMSWindow(application, nullptr, [&](CSendSMSDlg& window) {
+        OpenSendSMSWindow(application, nullptr, nullptr, [&](CSendSMSDlg& window) {
             window.SetRecipientsFromContactList(contacts);
             window.SetFocusToMessageText();
         });
@@ -197,7 +198,7 @@ void CZentavoSMSOutlookPlugin::ForwardContactViaSMSMessage(IDispatchPtr applicat
                 text += "\r\n";
             text += contacts[i].m_Name + "\r\n" + contacts[i].m_Number + "\r\n";
         }
-        OpenSendSMSWindow(application, nullptr, [&](CSendSMSDlg& window) {
+        OpenSendSMSWindow(application, nullptr, nullptr, [&](CSendSMSDlg& window) {
             window.SetMessageText(text);
             window.SetFocusToRecipients();
         });

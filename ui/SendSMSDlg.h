@@ -61,9 +61,14 @@ public:
 
     // Set by the creator before Create.
     void SetOutlookApplication(IDispatchPtr application) { m_OutlookApplication = application; }
-    void SetAddinServices(IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider* services)
+    // The owner, when given, is held until the window is gone: the services
+    // are the add-in object's, which Outlook may release while the window
+    // is still open.
+    void SetAddinServices(IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider* services,
+                          IUnknown* owner = nullptr)
     {
         m_pAddinServices = services;
+        m_AddinServicesOwner = owner;
     }
 
     // Filling after Create.
@@ -165,6 +170,7 @@ private:
 
     IDispatchPtr m_OutlookApplication;
     IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider* m_pAddinServices = nullptr;  // not owned
+    IUnknownPtr m_AddinServicesOwner;  // keeps the object behind m_pAddinServices alive
     CControlPlacementManager m_ControlPlacement;
     bool m_UserContextMode = false;
     bool m_UseAccountSettings = false;

@@ -43,11 +43,38 @@ protected:
     }
     void TearDown() override
     {
+        ReleaseAddin();
+        RegistryFixture::TearDown();
+    }
+    // Disconnects the add-in as Outlook does and lets it go.
+    void ReleaseAddin()
+    {
+        if (!m_Connection)
+            return;
         m_Connection->OnDisconnection(ext_dm_HostShutdown, nullptr);
         m_Connection->Release();
         m_Ribbon->Release();
         m_Dispatch->Release();
-        RegistryFixture::TearDown();
+        m_Connection = nullptr;
+        m_Ribbon = nullptr;
+        m_Dispatch = nullptr;
+    }
+    // Logged in, with no balance requests: the commands' windows open
+    // without the set-up dialog and talk to no gateway.
+    static void LogInWithoutBalance()
+    {
+        CZentavoSMSOutlookPlugin& plugin = CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin;
+        plugin.m_Config.m_AuthMode = 5;
+        plugin.m_Config.SetSecretKey("secret");
+        plugin.m_UserPreferences.SetShowCurrentBalance(false);
+        plugin.m_UserPreferences.SetCheckBalanceBeforeSending(false);
+    }
+    // Back to the settings as stored (the scratch registry holds none).
+    static void ReloadSettings()
+    {
+        CZentavoSMSOutlookPlugin& plugin = CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin;
+        plugin.m_Config.Load();
+        plugin.m_UserPreferences.Load();
     }
 
     std::wstring CustomUI(const wchar_t* ribbonId)
@@ -245,11 +272,7 @@ std::vector<std::pair<std::string, std::string>> OpenSendSMSWindows()
 // what the selection gives, or the command's box.
 TEST_F(Ribbon, EachButtonReachesItsCommand)
 {
-    CZentavoSMSOutlookPlugin& plugin = CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin;
-    plugin.m_Config.m_AuthMode = 5;  // logged in: no set-up dialog first
-    plugin.m_Config.SetSecretKey("secret");
-    plugin.m_UserPreferences.SetShowCurrentBalance(false);
-    plugin.m_UserPreferences.SetCheckBalanceBeforeSending(false);
+    LogInWithoutBalance();
     CWindowDriver driver;  // answers anything unexpected instead of waiting
 
     const char kNoNumbers[] = "No mobile numbers were found for the selected contact(s)";
@@ -300,8 +323,38 @@ TEST_F(Ribbon, EachButtonReachesItsCommand)
         }
     }
     EXPECT_EQ("", driver.Problems());
-    // Back to the settings as stored (the scratch registry holds none).
-    plugin.m_Config.Load();
-    plugin.m_UserPreferences.Load();
+    ReloadSettings();
+}
+
+// Outlook may disconnect and release the add-in while a Send SMS window it
+// opened is still up: the window keeps the add-in object (and so its
+// services) until it closes.
+TEST_F(Ribbon, ASendSMSWindowKeepsTheAddinUntilItCloses)
+{
+    LogInWithoutBalance();
+    const LONG locksBefore = GetComModule().GetLockCount();
+    Call(L"Ribbon_ButtonOnAction", {_variant_t(static_cast<IDispatch*>(NewControl(L"ZentavoOLSMSAddinExplorerTabMailSendSMS")))});
+    const std::vector<HWND> windows = ThreadWindowsWithControl(IDC_SENDSMS_TEXT);
+    ASSERT_EQ(1u, windows.size());
+    EXPECT_EQ(locksBefore + 1, GetComModule().GetLockCount()) << "the window's own lock";
+
+    ReleaseAddin();
+    EXPECT_EQ(locksBefore + 1, GetComModule().GetLockCount()) << "the add-in object lives on in the window";
+
+    // The settings sheet the window opens still reaches the services on OK
+    // (the driver answers the dialogs made from here on).
+    CWindowDriver driver;
+    driver.Expect().Caption("ZentavoSMS Outlook Add-in Settings").Press(IDOK);
+    ::SendMessageA(windows[0], WM_COMMAND, MAKEWPARAM(ID_SENDSMS_OPTIONS, BN_CLICKED), 0);
+    EXPECT_EQ("", driver.Problems());
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+
+    ::SendMessageA(windows[0], WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        ::DispatchMessageA(&message);
+    EXPECT_FALSE(::IsWindow(windows[0]));
+    EXPECT_EQ(locksBefore - 1, GetComModule().GetLockCount()) << "window and add-in object gone";
+    ReloadSettings();
 }
 } // namespace
