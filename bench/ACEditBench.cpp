@@ -60,16 +60,7 @@ void TypeSilently(CACEdit& edit, const std::string& text)
 
 void AutoCompleteList(CBenchContext& context)
 {
-    CTestMAPI testMAPI;
-    if (!TestMAPILoaded(context, testMAPI))
-        return;
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const int contacts = BenchContactCount(context);
-    const long long runs = std::max(1LL, context.Iterations(3));
-    const std::string size = " (" + std::to_string(contacts) + " contacts)";
-    {
-        CAddressBook book;
-        Fill(book, testMAPI, contacts);
+    RunOverFilledAddressBook(context, [&](CAddressBook& book, long long runs, const std::string& size) {
         const CScopedHook hook(::SetWindowsHookExA(WH_CALLWNDPROC, &WatchShowWindow, nullptr, ::GetCurrentThreadId()));
         std::vector<double> oneCold, twoAfterOne, twoCold;
         double longestWait = 0;
@@ -111,7 +102,6 @@ void AutoCompleteList(CBenchContext& context)
             ::DestroyWindow(host.m_hWnd);
             PumpThreadMessages(20);
         }
-        ::CoUninitialize();
         if (oneCold.empty())
             return;
         context.Report("one letter, cold, list shown" + size, Median(oneCold), "ms", "target <= 100 ms");
@@ -119,7 +109,7 @@ void AutoCompleteList(CBenchContext& context)
         context.Report("two letters, cold, list shown" + size, Median(twoCold), "ms", "target <= 100 ms");
         context.Report("longest wait of a posted message while typing", longestWait, "ms",
                        "target <= 66 ms; the search pumps on a 50 ms deadline");
-    }
+    });
 }
 
 const CBenchRegistration g_AutoCompleteList("autocomplete", &AutoCompleteList);

@@ -96,17 +96,23 @@ void Fill(CAddressBook& book, const CTestMAPI& testMAPI, int contacts)
     book.m_Outlook.AddressLists()->Add(book.m_Outlook.NewAddressList(L"Global Address List", L"ab01", nullptr));
 }
 
-bool TestMAPILoaded(CBenchContext& context, const CTestMAPI& testMAPI)
+void RunOverFilledAddressBook(CBenchContext& context,
+                              const std::function<void(CAddressBook& book, long long runs, const std::string& size)>& body)
 {
-    if (testMAPI.IsOurs())
-        return true;
-    context.Skip("the test MAPI is not the loaded mapi32.dll (run with it beside the program, mapi32=n)");
-    return false;
-}
-
-int BenchContactCount(const CBenchContext& context)
-{
-    return context.Iterations(1000) >= 100 ? 50000 : 5000;
+    CTestMAPI testMAPI;
+    if (!testMAPI.IsOurs())
+    {
+        context.Skip("the test MAPI is not the loaded mapi32.dll (run with it beside the program, mapi32=n)");
+        return;
+    }
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const int contacts = context.Iterations(1000) >= 100 ? 50000 : 5000;
+    {
+        CAddressBook book;
+        Fill(book, testMAPI, contacts);
+        body(book, std::max(1LL, context.Iterations(3)), " (" + std::to_string(contacts) + " contacts)");
+    }
+    ::CoUninitialize();
 }
 
 double Median(std::vector<double> values)

@@ -12,7 +12,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -47,9 +49,11 @@ struct CAddressBook
 // "Global Address List" container (both listed as Outlook address lists).
 void Fill(CAddressBook& book, const CTestMAPI& testMAPI, int contacts);
 
-// False, with the benchmark's skip line, when the test MAPI is not the
-// mapi32.dll this process loaded.
-bool TestMAPILoaded(CBenchContext& context, const CTestMAPI& testMAPI);
-// 50,000, or a tenth for the build's token run.
-int BenchContactCount(const CBenchContext& context);
+// The frame of a benchmark over the book: skipped, with its line, when the
+// test MAPI is not the mapi32.dll this process loaded; else COM started on
+// this thread and the book filled with 50,000 people (a tenth for the
+// build's token run). The body gets the book, the runs to make and the size
+// text for its figures' names.
+void RunOverFilledAddressBook(CBenchContext& context,
+                              const std::function<void(CAddressBook& book, long long runs, const std::string& size)>& body);
 double Median(std::vector<double> values);

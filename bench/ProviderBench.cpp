@@ -113,16 +113,7 @@ const COutlookAddressBook* ListNamed(const CMAPIMailUser_AsyncListProvider& prov
 
 void AddressBookProvider(CBenchContext& context)
 {
-    CTestMAPI testMAPI;
-    if (!TestMAPILoaded(context, testMAPI))
-        return;
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const int contacts = BenchContactCount(context);
-    const long long runs = std::max(1LL, context.Iterations(3));
-    const std::string size = " (" + std::to_string(contacts) + " contacts)";
-    {
-        CAddressBook book;
-        Fill(book, testMAPI, contacts);
+    RunOverFilledAddressBook(context, [&](CAddressBook& book, long long runs, const std::string& size) {
         book.m_Outlook.Log().Clear();
 
         std::vector<double> oneCold, oneWarm, twoCold, twoWarm, containerFirst, folderOnly;
@@ -166,8 +157,7 @@ void AddressBookProvider(CBenchContext& context)
         context.Report("container, first block of 100" + size, Median(containerFirst), "ms", "target <= 100 ms");
         context.Report("longest wait of a posted message", longestWait, "ms",
                        "target <= 66 ms; the search pumps on a 50 ms deadline");
-    }
-    ::CoUninitialize();
+    });
 }
 
 const CBenchRegistration g_AddressBookProvider("provider", &AddressBookProvider);
