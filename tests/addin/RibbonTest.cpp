@@ -43,7 +43,11 @@ protected:
     }
     void TearDown() override
     {
+        // Whatever a failed check left: windows closed, settings as stored.
+        for (HWND window : ThreadWindowsWithControl(IDC_SENDSMS_TEXT))
+            ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         ReleaseAddin();
+        ReloadSettings();
         RegistryFixture::TearDown();
     }
     // Disconnects the add-in as Outlook does and lets it go.
@@ -323,7 +327,6 @@ TEST_F(Ribbon, EachButtonReachesItsCommand)
         }
     }
     EXPECT_EQ("", driver.Problems());
-    ReloadSettings();
 }
 
 // Outlook may disconnect and release the add-in while a Send SMS window it
@@ -341,13 +344,13 @@ TEST_F(Ribbon, ASendSMSWindowKeepsTheAddinUntilItCloses)
     ReleaseAddin();
     EXPECT_EQ(locksBefore + 1, GetComModule().GetLockCount()) << "the add-in object lives on in the window";
 
-    // The settings sheet the window opens still reaches the services on OK
-    // (the driver answers the dialogs made from here on).
+    // The window's settings sheet, which is handed the services, still opens
+    // and closes (the driver answers the dialogs made from here on).
     CWindowDriver driver;
     driver.Expect().Caption("ZentavoSMS Outlook Add-in Settings").Press(IDOK);
     ::SendMessageA(windows[0], WM_COMMAND, MAKEWPARAM(ID_SENDSMS_OPTIONS, BN_CLICKED), 0);
     EXPECT_EQ("", driver.Problems());
-    EXPECT_TRUE(m_Boxes.Boxes().empty());
+    EXPECT_TRUE(m_Boxes.Boxes().empty()) << m_Boxes.Boxes().front().text;
 
     ::SendMessageA(windows[0], WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     MSG message;
@@ -355,6 +358,5 @@ TEST_F(Ribbon, ASendSMSWindowKeepsTheAddinUntilItCloses)
         ::DispatchMessageA(&message);
     EXPECT_FALSE(::IsWindow(windows[0]));
     EXPECT_EQ(locksBefore - 1, GetComModule().GetLockCount()) << "window and add-in object gone";
-    ReloadSettings();
 }
 } // namespace
