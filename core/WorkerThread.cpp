@@ -82,8 +82,17 @@ void CWorkerThread::WaitForThreadToFinish(bool messageWait)
     if (!m_Thread)
         return;
     HANDLE waitHandle = m_FinishedEvent ? m_FinishedEvent.get() : m_Thread.get();
-    const DWORD result = messageWait ? ::MsgWaitForMultipleObjects(1, &waitHandle, FALSE, kJoinTimeoutMs, 0)
-                                     : ::WaitForSingleObject(waitHandle, kJoinTimeoutMs);
+    const DWORD start = ::GetTickCount();
+    DWORD result = messageWait ? ::MsgWaitForMultipleObjects(1, &waitHandle, FALSE, kJoinTimeoutMs, 0)
+                               : ::WaitForSingleObject(waitHandle, kJoinTimeoutMs);
+    if (result == WAIT_OBJECT_0 + 1)
+    {
+        // The message queue ended the wait though no wake mask asks for it
+        // (Wine does so at times). Nothing is dispatched here either way, so
+        // the join goes on for the rest of its time.
+        const DWORD elapsed = ::GetTickCount() - start;
+        result = ::WaitForSingleObject(waitHandle, elapsed < kJoinTimeoutMs ? kJoinTimeoutMs - elapsed : 0);
+    }
     if (result != WAIT_OBJECT_0)
         ThrowCOMError(E_FAIL, L"Could not stop Engine worker thread");
     m_Thread.reset();
