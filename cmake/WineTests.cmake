@@ -12,10 +12,10 @@ if(BUILD_TESTING)
     # wine_up starts a persistent wineserver and warms it once; without it
     # every test process pays several seconds of Wine start-up.
     add_test(NAME wine_up
-        COMMAND sh -c "wineserver -p </dev/null >/dev/null 2>&1 && wine cmd /c exit </dev/null >/dev/null 2>&1")
+        COMMAND sh -c "wineserver -p </dev/null >/dev/null 2>&1; wine cmd /c exit </dev/null >/dev/null 2>&1")
     set_tests_properties(wine_up PROPERTIES
         FIXTURES_SETUP wine ENVIRONMENT "${WINE_TEST_ENVIRONMENT}")
-    add_test(NAME wine_down COMMAND wineserver -k)
+    add_test(NAME wine_down COMMAND sh -c "wineserver -k </dev/null >/dev/null 2>&1; exit 0")
     set_tests_properties(wine_down PROPERTIES
         FIXTURES_CLEANUP wine ENVIRONMENT "${WINE_TEST_ENVIRONMENT}")
 endif()

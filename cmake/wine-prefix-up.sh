@@ -13,5 +13,7 @@ if [ ! -f "$WINEPREFIX/.ready" ]; then
     wineserver -w </dev/null >/dev/null 2>&1
     touch "$WINEPREFIX/.ready"
 fi
-wineserver -p </dev/null >/dev/null 2>&1
+# A server that is already up (a repeated run, an earlier one left behind)
+# refuses -p; the warm-up below then finds it.
+wineserver -p </dev/null >/dev/null 2>&1 || true
 wine cmd /c exit </dev/null >/dev/null 2>&1
