@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include <commctrl.h>
 
 #include <utility>
@@ -63,60 +65,46 @@ private:
     Handle m_Handle;
 };
 
-struct KernelHandleTraits
+// The usual handle kind: one handle type, one invalid value, one function
+// that closes it.
+template <typename H, auto CloseFunction, std::intptr_t InvalidValue = 0>
+struct HandleTraits
 {
-    using Handle = HANDLE;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle handle) noexcept { ::CloseHandle(handle); }
+    using Handle = H;
+    static Handle Invalid() noexcept { return (Handle)(InvalidValue); }
+    static void Close(Handle handle) noexcept { CloseFunction(handle); }
 };
 
+using KernelHandleTraits = HandleTraits<HANDLE, &::CloseHandle>;
 // CreateFile and FindFirstFile report failure as INVALID_HANDLE_VALUE.
-struct FileHandleTraits
-{
-    using Handle = HANDLE;
-    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle handle) noexcept { ::CloseHandle(handle); }
-};
-
-struct RegKeyTraits
-{
-    using Handle = HKEY;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle handle) noexcept { ::RegCloseKey(handle); }
-};
-
+using FileHandleTraits = HandleTraits<HANDLE, &::CloseHandle, -1>;
+using RegKeyTraits = HandleTraits<HKEY, &::RegCloseKey>;
 // A hook installed by SetWindowsHookEx; removed on the thread that owns it.
-struct HookTraits
-{
-    using Handle = HHOOK;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle handle) noexcept { ::UnhookWindowsHookEx(handle); }
-};
-
+using HookTraits = HandleTraits<HHOOK, &::UnhookWindowsHookEx>;
 // A window the owner created (never one it was handed): destroyed on the
 // creating thread, as DestroyWindow requires.
-struct WindowTraits
-{
-    using Handle = HWND;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle handle) noexcept { ::DestroyWindow(handle); }
-};
-
+using WindowTraits = HandleTraits<HWND, &::DestroyWindow>;
 // A pen, brush, bitmap, font or region the owner created.
 template <typename GdiHandle>
-struct GdiObjectTraits
-{
-    using Handle = GdiHandle;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle handle) noexcept { ::DeleteObject(handle); }
-};
-
+using GdiObjectTraits = HandleTraits<GdiHandle, &::DeleteObject>;
 // A memory device context from CreateCompatibleDC.
-struct MemoryDCTraits
+using MemoryDCTraits = HandleTraits<HDC, &::DeleteDC>;
+// An image list the owner created or loaded (comctl32).
+using ImageListTraits = HandleTraits<HIMAGELIST, &::ImageList_Destroy>;
+// An icon the owner loaded or created (not a shared one).
+using IconTraits = HandleTraits<HICON, &::DestroyIcon>;
+// An activation context from CreateActCtx.
+using ActCtxTraits = HandleTraits<HANDLE, &::ReleaseActCtx, -1>;
+// A menu loaded or created by the owner and not attached to a window.
+using MenuTraits = HandleTraits<HMENU, &::DestroyMenu>;
+
+// The cookie of an activated context: deactivated on the activating thread,
+// innermost first.
+struct ActCtxCookieTraits
 {
-    using Handle = HDC;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle handle) noexcept { ::DeleteDC(handle); }
+    using Handle = ULONG_PTR;
+    static Handle Invalid() noexcept { return 0; }
+    static void Close(Handle handle) noexcept { ::DeactivateActCtx(0, handle); }
 };
 
 // An object selected into a device context: the one it displaced goes back
@@ -149,47 +137,6 @@ struct WindowDCTraits
     using Handle = WindowDC;
     static Handle Invalid() noexcept { return {nullptr, nullptr}; }
     static void Close(Handle handle) noexcept { ::ReleaseDC(handle.window, handle.dc); }
-};
-
-// An image list the owner created or loaded (comctl32).
-struct ImageListTraits
-{
-    using Handle = HIMAGELIST;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle handle) noexcept { ::ImageList_Destroy(handle); }
-};
-
-// An icon the owner loaded or created (not a shared one).
-struct IconTraits
-{
-    using Handle = HICON;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle handle) noexcept { ::DestroyIcon(handle); }
-};
-
-// An activation context from CreateActCtx.
-struct ActCtxTraits
-{
-    using Handle = HANDLE;
-    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle handle) noexcept { ::ReleaseActCtx(handle); }
-};
-
-// The cookie of an activated context: deactivated on the activating thread,
-// innermost first.
-struct ActCtxCookieTraits
-{
-    using Handle = ULONG_PTR;
-    static Handle Invalid() noexcept { return 0; }
-    static void Close(Handle handle) noexcept { ::DeactivateActCtx(0, handle); }
-};
-
-// A menu loaded or created by the owner and not attached to a window.
-struct MenuTraits
-{
-    using Handle = HMENU;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle handle) noexcept { ::DestroyMenu(handle); }
 };
 
 using CScopedKernelHandle = CScopedHandle<KernelHandleTraits>;
