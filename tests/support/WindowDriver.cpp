@@ -35,6 +35,15 @@ std::string WithoutMnemonics(std::string text)
     return text;
 }
 
+// A static that shows text, not an icon, bitmap or frame (whose window
+// text is a resource reference, not words).
+bool IsTextStatic(HWND control)
+{
+    const LONG kind = ::GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK;
+    return kind == SS_LEFT || kind == SS_CENTER || kind == SS_RIGHT || kind == SS_SIMPLE ||
+           kind == SS_LEFTNOWORDWRAP;
+}
+
 bool IsCheckable(HWND control)
 {
     const LONG kind = ::GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
@@ -54,7 +63,7 @@ CSeenWindow Read(HWND dialog)
         control.text = Text(child);
         control.checked = _stricmp(control.className.c_str(), "Button") == 0 && IsCheckable(child) &&
                           ::SendMessageA(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
-        if (_stricmp(control.className.c_str(), "Static") == 0 && !control.text.empty())
+        if (_stricmp(control.className.c_str(), "Static") == 0 && IsTextStatic(child) && !control.text.empty())
             seen.texts.push_back(control.text);
         seen.controls.push_back(control);
     }

@@ -248,7 +248,11 @@ int Run(const Options& options)
             return;
         }
         ::SetDlgItemTextA(window, IDC_SENDSMS_TO, options.recipients.c_str());
-        ::SetDlgItemTextA(window, IDC_SENDSMS_TEXT, options.text.c_str());
+        // Typed, as a user would: a multi-line edit reports no change for a
+        // text set from outside, and the counters follow the changes.
+        const HWND textField = ::GetDlgItem(window, IDC_SENDSMS_TEXT);
+        ::SendMessageA(textField, EM_SETSEL, 0, -1);
+        ::SendMessageA(textField, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(options.text.c_str()));
         std::printf("To: %s\nText: %s\n", options.recipients.c_str(), options.text.c_str());
         if (!options.screenshot.empty())
         {
