@@ -171,6 +171,14 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedPropertie
     CInspectorContext* context = GetInspectorContextForAppointmentItem(item);
     if (!context)
         return false;
+    // The gateway job belongs to the item: a change made elsewhere while it
+    // was open (a drag in the calendar) may have replaced the one the
+    // inspector read. The save moves that job, or it would be left to send.
+    CProperties stored;
+    LoadStoredProperties(item, m_PropertyPrefix, stored);
+    const std::string storedJobId = stored.GetSMSGatewaySubmissionId();
+    if (!storedJobId.empty() && storedJobId != context->m_SavedProperties.GetSMSGatewaySubmissionId())
+        context->m_EditedProperties.SetSMSGatewaySubmissionId(storedJobId);
     if (!SaveSMSReminder(item, context->m_EditedProperties, true, true, cancel, false))
         return false;
     context->m_EditedProperties.CopyTo(context->m_SavedProperties);

@@ -634,6 +634,35 @@ TEST_F(SMSReminderSubmission, AChangeInTheCalendarUpdatesTheGateway)
     EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
 }
 
+// The job belongs to the item: one replaced by a change made elsewhere while
+// the appointment is open is the one the next save from the inspector moves.
+TEST_F(SMSReminderSubmission, ASaveAfterAChangeElsewhereMovesTheJobTheChangeMade)
+{
+    OpenReminder();
+    Save();
+    const std::string first = Stored(kJobId);
+
+    m_Item->SetProperty(L"Start", _variant_t(kStart + kOneDay, VT_DATE));
+    m_Item->SetProperty(L"End", _variant_t(kEnd + kOneDay, VT_DATE));
+    ChangedInCalendar();
+    const std::string second = Stored(kJobId);
+    ASSERT_NE(first, second);
+
+    m_Item->SetProperty(L"Start", _variant_t(kStart + 2 * kOneDay, VT_DATE));
+    m_Item->SetProperty(L"End", _variant_t(kEnd + 2 * kOneDay, VT_DATE));
+    EXPECT_FALSE(Save());
+    const std::string third = Stored(kJobId);
+    // One job waits, at the last time; none is left behind to send as well.
+    size_t pending = 0;
+    for (const CJsonValue& job : Jobs())
+        pending += job["status"].AsString() == "Pending" ? 1 : 0;
+    EXPECT_EQ(1u, pending);
+    EXPECT_EQ("Pending", JobStatus(third));
+    EXPECT_EQ("Aborted", JobStatus(second));
+    EXPECT_EQ("2030-06-12T14:15:00+01:00", Job(third)["scheduled_date"].AsString());
+    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
+}
+
 // Saving an item from its own change event raises that event again: when
 // the saved status cannot be written, each save finds the times changed
 // once more, and the fifth round within 500 ms of the last is stopped.
