@@ -495,9 +495,15 @@ void CAddin::CloseRemainingSinks()
 void CAddin::OnNewExplorer(IDispatch* explorer)
 {
     RunInErrorFrame("CAddin::OnNewExplorer", [&](std::string&) {
+        const char adviseText[] =
+            "ExpEvents::DispEventAdvise((IDispatch *)m_spExplorer,&__uuidof(Outlook::ExplorerEvents))";
+        // An earlier explorer that has had no event yet is still listened
+        // to: the advise fails, and that explorer stays the one held, so
+        // that its connection is the one undone later.
+        if (m_ExpEvents.IsAdvised())
+            ThrowCOMErrorWithContext(E_FAIL, adviseText);
         m_spExplorer = QueryOrEmpty(explorer, IID__Explorer);
-        AdviseOnce(m_ExpEvents, m_spExplorer,
-                   "ExpEvents::DispEventAdvise((IDispatch *)m_spExplorer,&__uuidof(Outlook::ExplorerEvents))");
+        AdviseOnce(m_ExpEvents, m_spExplorer, adviseText);
     });
 }
 
@@ -911,18 +917,24 @@ STDMETHODIMP CAddin::Ribbon_OnChange(IDispatch* control, BSTR text)
 
 STDMETHODIMP CAddin::Ribbon_GetLabel(IDispatch* control, BSTR* label)
 {
+    if (!label)
+        return E_POINTER;
     return RouteControlCallback("CAddin::Ribbon_GetLabel", control,
                                 [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) { e->Ribbon_GetLabel(c, label); });
 }
 
 STDMETHODIMP CAddin::Ribbon_GetText(IDispatch* control, BSTR* text)
 {
+    if (!text)
+        return E_POINTER;
     return RouteControlCallback("CAddin::Ribbon_GetText", control,
                                 [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) { e->Ribbon_GetText(c, text); });
 }
 
 STDMETHODIMP CAddin::Ribbon_GetPressed(IDispatch* control, LONG* pressed)
 {
+    if (!pressed)
+        return E_POINTER;
     return RouteControlCallback("CAddin::Ribbon_GetPressed", control, [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) {
         long value = *pressed;
         e->Ribbon_GetPressed(c, &value);
@@ -932,6 +944,8 @@ STDMETHODIMP CAddin::Ribbon_GetPressed(IDispatch* control, LONG* pressed)
 
 STDMETHODIMP CAddin::Ribbon_GetItemCount(IDispatch* control, LONG* count)
 {
+    if (!count)
+        return E_POINTER;
     return RouteControlCallback("CAddin::Ribbon_GetItemCount", control,
                                 [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) {
                                     long value = *count;
@@ -942,18 +956,24 @@ STDMETHODIMP CAddin::Ribbon_GetItemCount(IDispatch* control, LONG* count)
 
 STDMETHODIMP CAddin::Ribbon_GetItemID(IDispatch* control, LONG index, BSTR* id)
 {
+    if (!id)
+        return E_POINTER;
     return RouteControlCallback("CAddin::Ribbon_GetItemId", control,
                                 [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) { e->Ribbon_GetItemId(c, index, id); });
 }
 
 STDMETHODIMP CAddin::Ribbon_GetItemLabel(IDispatch* control, LONG index, BSTR* label)
 {
+    if (!label)
+        return E_POINTER;
     return RouteControlCallback("CAddin::Ribbon_GetItemLabel", control,
                                 [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) { e->Ribbon_GetItemLabel(c, index, label); });
 }
 
 STDMETHODIMP CAddin::Ribbon_GetVisible(IDispatch* control, LONG* visible)
 {
+    if (!visible)
+        return E_POINTER;
     return RouteControlCallback("CAddin::Ribbon_GetVisible", control, [&](IOutlookAddin_ItemExtender* e, IDispatchPtr c) {
         long value = *visible;
         e->Ribbon_GetVisible(c, &value);

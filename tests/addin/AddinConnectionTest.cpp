@@ -157,6 +157,30 @@ TEST_F(AddinConnection, WithoutAnExplorerTheBarWaitsForTheFirstExplorerEvent)
     Disconnect();
 }
 
+// A second explorer before the first one's first event: the add-in keeps
+// listening to the first, which builds the bar and is let go; nothing stays
+// connected to either.
+TEST_F(AddinConnection, ASecondNewExplorerBeforeTheFirstsEventLeavesTheFirstListenedTo)
+{
+    m_Outlook.SetActiveExplorer(nullptr);
+    Connect();
+    const CFakeObjectPtr first = m_Outlook.NewExplorer();
+    const CFakeObjectPtr second = m_Outlook.NewExplorer();
+    m_Outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {_variant_t(static_cast<IDispatch*>(first))});
+    m_Outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {_variant_t(static_cast<IDispatch*>(second))});
+    EXPECT_EQ(1u, first->Connections(DIID_ExplorerEvents));
+    EXPECT_EQ(0u, second->Connections(DIID_ExplorerEvents));
+    ASSERT_EQ(1u, BoxTexts().size());
+    EXPECT_NE(std::string::npos, BoxTexts().front().find("ExpEvents::DispEventAdvise")) << BoxTexts().front();
+
+    first->Fire(DIID_ExplorerEvents, kActivate, {});
+    EXPECT_EQ(0u, first->Connections(DIID_ExplorerEvents));
+    EXPECT_EQ(1u, BarsOf(first)->Size());
+    Disconnect();
+    EXPECT_EQ(0u, first->Connections(DIID_ExplorerEvents));
+    EXPECT_EQ(0u, second->Connections(DIID_ExplorerEvents));
+}
+
 TEST_F(AddinConnection, DisconnectingBeforeAnyExplorerStopsWhatStarted)
 {
     m_Outlook.SetActiveExplorer(nullptr);

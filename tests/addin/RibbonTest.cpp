@@ -147,6 +147,24 @@ TEST_F(Ribbon, ExplorerDocumentIsTheFrameTabsAndContextMenus)
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 
+// A caller through the vtable may pass a null out pointer, which Office's
+// Invoke never does: each getter refuses it instead of writing through it.
+TEST_F(Ribbon, GettersRefuseANullOutPointer)
+{
+    IRibbonCallback* callback = nullptr;
+    ASSERT_EQ(S_OK, m_Ribbon->QueryInterface(IID_IRibbonCallback, reinterpret_cast<void**>(&callback)));
+    IDispatch* const control = NewControl(L"ZentavoOLSMSAddinContactItemMultipleSendSMSToContact");
+    EXPECT_EQ(E_POINTER, callback->Ribbon_GetLabel(control, nullptr));
+    EXPECT_EQ(E_POINTER, callback->Ribbon_GetText(control, nullptr));
+    EXPECT_EQ(E_POINTER, callback->Ribbon_GetPressed(control, nullptr));
+    EXPECT_EQ(E_POINTER, callback->Ribbon_GetItemCount(control, nullptr));
+    EXPECT_EQ(E_POINTER, callback->Ribbon_GetItemID(control, 0, nullptr));
+    EXPECT_EQ(E_POINTER, callback->Ribbon_GetItemLabel(control, 0, nullptr));
+    EXPECT_EQ(E_POINTER, callback->Ribbon_GetVisible(control, nullptr));
+    callback->Release();
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
 // The explorer group follows the user's ribbon preference; other controls of
 // the explorer and contact extenders stay hidden; an unknown id reaches the
 // reminder, which leaves the value as Office set it.
