@@ -136,11 +136,13 @@ protected:
     // The open control window, or null.
     HWND ControlWindow() const noexcept { return m_Window; }
     IOleClientSite* ClientSite() const noexcept { return m_ClientSite; }
+    // Destroys the control window, if open; a derived class whose window
+    // handlers use its members calls it from its own destructor.
+    void DestroyControlWindow() noexcept;
 
 private:
     HRESULT InPlaceActivate(LONG verb, LPCRECT position);
     HRESULT UIActivate();
-    void DestroyControlWindow() noexcept;
 
     const CLSID& m_ClassId;
     IOleClientSitePtr m_ClientSite;

@@ -81,6 +81,9 @@ public:
     enum { IDD = IDD_PROPPAGE };
 
     CPropPage() : COptionsPage(CLSID_PropPage) {}
+    // A page let go while still active: its window's last messages reach a
+    // whole object, before the set-up control and the site go.
+    ~CPropPage() { DestroyControlWindow(); }
 
     // Script 103, with the standard replacements.
     static HRESULT UpdateRegistry(bool doRegister);

@@ -63,6 +63,9 @@ CMessageTable<CSetupCtrlBase> CSetupCtrlBase::GetMessageTable()
 
 LRESULT CSetupCtrlBase::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
 {
+    // A control created again (a page activated anew) fills its fields
+    // before it reports edits, as the first time.
+    m_Initialised = false;
     CZentavoSMSOutlookPlugin& plugin = CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin;
     ::SetDlgItemTextA(m_hWnd, IDC_SETUP_USERNAME, plugin.m_Config.GetUsername().c_str());
     ::SetDlgItemTextA(m_hWnd, IDC_SETUP_PASSWORD, plugin.m_Config.GetPassword().c_str());

@@ -301,6 +301,37 @@ TEST_F(OptionsPage, PageShowsInTheSiteWindowAndLeavesNothing)
     EXPECT_EQ(1u, m_Site->m_References);
 }
 
+// Outlook's Options dialog deactivates a page when the user moves to another
+// tab and activates it again on the way back: the fields are filled anew,
+// which is no edit.
+TEST_F(OptionsPage, ActivatedAgainThePageIsStillClean)
+{
+    Open(L"OutlookAddin.PropPage");
+    EXPECT_EQ(S_OK, IOleInPlaceObjectPtr(m_Page)->InPlaceDeactivate());
+    RECT place = {0, 0, 520, 420};
+    ASSERT_EQ(S_OK, m_Page->DoVerb(OLEIVERB_UIACTIVATE, nullptr, m_Site.get(), 0, m_Container.get(), &place));
+    ASSERT_NE(nullptr, PageWindow());
+    EXPECT_EQ(VARIANT_FALSE, Dirty());
+    EXPECT_EQ(0, m_Site->m_StatusChanges);
+    ::SetDlgItemTextA(SetupCtrl(), IDC_SETUP_PASSWORD, "p");
+    EXPECT_EQ(VARIANT_TRUE, Dirty());
+    EXPECT_EQ(1, m_Site->m_StatusChanges);
+}
+
+// A container that lets the page go while it is still active: the page
+// takes its windows with it.
+TEST_F(OptionsPage, ReleasedWhileActiveThePageTakesItsWindows)
+{
+    Open(L"OutlookAddin.PropPage");
+    const HWND page = PageWindow();
+    const HWND setup = SetupCtrl();
+    ASSERT_TRUE(::IsWindow(setup));
+    m_Page = nullptr;
+    EXPECT_FALSE(::IsWindow(page));
+    EXPECT_FALSE(::IsWindow(setup));
+    PumpMessages();
+}
+
 // The login from inside the page stores the account at the gateway and
 // leaves the page open.
 TEST_F(OptionsPage, LoginFromThePage)
