@@ -720,8 +720,17 @@ LRESULT CACListWnd::OnVScroll(UINT, WPARAM wParam, LPARAM, bool&)
         top += m_VisibleRows;
         break;
     case SB_THUMBTRACK:
-        top = static_cast<short>(HIWORD(wParam));
+    {
+        // The message carries 16 bits without a sign; a longer list takes
+        // the scroll bar's own track position.
+        top = HIWORD(wParam);
+        SCROLLINFO info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = SIF_TRACKPOS;
+        if (m_Items.size() > 0xFFFF && ::GetScrollInfo(m_ScrollBar, SB_CTL, &info))
+            top = info.nTrackPos;
         break;
+    }
     default:
         return 0;
     }

@@ -167,6 +167,17 @@ TEST_F(ACListWindow, ScrollBarMovesTheRows)
     }
 }
 
+// A whole address book in the list: the thumb reaches rows past 32,767.
+TEST_F(ACListWindow, TheThumbReachesRowsOfALongList)
+{
+    Items items;
+    for (int i = 0; i < 50000; ++i)
+        items.push_back("Person " + std::to_string(100000 + i));
+    ShowItems(items);
+    ::SendMessageA(List().m_hWnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 40000), 0);
+    EXPECT_EQ(40000, List().GetTopIndex());
+}
+
 TEST_F(ACListWindow, KeysWrapAndScrollTheHighlightIntoView)
 {
     ShowItems(Numbered(20));
