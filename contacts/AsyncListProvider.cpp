@@ -62,7 +62,9 @@ CAsyncListProviderListItemBatch::~CAsyncListProviderListItemBatch() = default;
 
 void PostListItemBatchToWindow(HWND window, UINT message, CAsyncListProviderListItemBatch* batch)
 {
-    if (!::PostMessageA(window, message, 0, reinterpret_cast<LPARAM>(batch)))
+    // No window would post to the calling thread's own queue, where no one
+    // takes the batch.
+    if (!window || !::PostMessageA(window, message, 0, reinterpret_cast<LPARAM>(batch)))
         delete batch;
 }
 

@@ -747,8 +747,17 @@ LRESULT CACListWnd::OnDestroy(UINT, WPARAM, LPARAM, bool& handled)
     handled = false;
     m_Shutdown = true;
     // Stopped first, so that nothing is posted after the queue is emptied.
-    if (m_pProvider)
-        m_pProvider->Stop();
+    try
+    {
+        if (m_pProvider)
+            m_pProvider->Stop();
+    }
+    catch (...)
+    {
+        // A worker that would not stop still leaves nothing queued behind.
+        DeleteQueuedBatches();
+        throw;
+    }
     DeleteQueuedBatches();
     return 0;
 }

@@ -667,7 +667,17 @@ LRESULT CContactSelectorDlg::OnDestroy(UINT, WPARAM, LPARAM, bool& handled)
 {
     handled = false;
     ClearAvailableContactList();
-    m_Provider->Stop();
+    try
+    {
+        m_Provider->Stop();
+    }
+    catch (...)
+    {
+        // A worker that would not stop still leaves nothing queued behind.
+        m_BatchWindow = nullptr;
+        DeleteQueuedBatches();
+        throw;
+    }
     m_BatchWindow = nullptr;
     DeleteQueuedBatches();
     return 0;
