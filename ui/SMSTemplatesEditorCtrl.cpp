@@ -147,7 +147,9 @@ bool CSMSTemplatesEditorCtrl::SaveTemplate()
     const CFields fields = ReadFields();
     if (!CheckFields(fields))
         return false;
-    if (fields.name.find('\\') != std::string::npos)
+    const CSMSTemplateVector noTemplates;
+    if (FindTemplateNameFault(fields.name, m_pTemplates ? *m_pTemplates : noTemplates, m_pCurrent) ==
+        TemplateNameFault::HoldsBackslash)
     {
         ShowMessage("A template name cannot contain \"\\\"; please enter another name");
         return false;
