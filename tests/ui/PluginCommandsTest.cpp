@@ -39,13 +39,15 @@ public:
             selection->Add(static_cast<IDispatch*>(item));
         m_Outlook.ActiveExplorer()->SetProperty(L"Selection", static_cast<IDispatch*>(selection));
     }
-    // A mail whose Reply() is addressed to the one address.
-    CFakeObjectPtr SMSReply(const std::wstring& address)
+    // A mail whose Reply() is addressed to the address (and a second one).
+    CFakeObjectPtr SMSReply(const std::wstring& address, const std::wstring& second = std::wstring())
     {
         const CFakeObjectPtr mail = m_Outlook.NewMailItem();
         const CFakeObjectPtr reply = m_Outlook.NewMailItem();
-        FakeCollectionOf(reply->Value(L"Recipients"))
-            ->Add(static_cast<IDispatch*>(m_Outlook.NewRecipient(L"SMS", address, nullptr)));
+        for (const std::wstring& to : {address, second})
+            if (!to.empty())
+                FakeCollectionOf(reply->Value(L"Recipients"))
+                    ->Add(static_cast<IDispatch*>(m_Outlook.NewRecipient(L"SMS", to, nullptr)));
         mail->SetMethod(L"Reply", [held = IDispatchPtr(reply)](const CFakeObject::Arguments&) {
             return _variant_t(held.GetInterfacePtr());
         });
@@ -68,6 +70,14 @@ TEST_F(PluginCommands, ReplyGoesToTheNumberInTheSenderAddress)
         {"two items", [](PluginCommands& t) {
              t.Select({t.SMSReply(L"447700900123@sms.example.com"), t.SMSReply(L"447700900124@sms.example.com")});
          }, ""},
+        {"a reply to two", [](PluginCommands& t) {
+             t.Select({t.SMSReply(L"447700900123@sms.example.com", L"447700900124@sms.example.com")});
+         }, ""},
+        {"a selection that cannot be read", [](PluginCommands& t) {
+             t.Select({t.SMSReply(L"447700900123@sms.example.com")});
+             t.m_Outlook.ActiveExplorer()->Fail(L"Selection", E_FAIL);
+         }, ""},
+        // Last: it takes the explorer away.
         {"no explorer", [](PluginCommands& t) { t.m_Outlook.SetActiveExplorer(nullptr); }, ""},
     };
     for (const Case& c : cases)
