@@ -7,9 +7,12 @@
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "core/ErrorReports.h"
 #include "platform/OfficeIds.h"
+#include "platform/Window.h"
+#include "resources/resource.h"
 #include "tests/support/EventCapture.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/RegistryFixture.h"
+#include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +25,8 @@ const DISPID kNewExplorer = 0xF001;
 const DISPID kActivate = 0xF001;
 const DISPID kSelectionChange = 0xF007;
 const DISPID kBeforeFolderSwitch = 0xF003;
+const DISPID kClick = 1;
+const DISPID kItemContextMenuDisplay = 0xFB41;
 
 class AddinConnection : public RegistryFixture
 {
@@ -179,6 +184,71 @@ TEST_F(AddinConnection, ASecondNewExplorerBeforeTheFirstsEventLeavesTheFirstList
     Disconnect();
     EXPECT_EQ(0u, first->Connections(DIID_ExplorerEvents));
     EXPECT_EQ(0u, second->Connections(DIID_ExplorerEvents));
+}
+
+// Each button the add-in puts up reaches its command when Outlook reports
+// the click at the button's connection point: the bar's two and the
+// context menu's three, with a contact selected.
+TEST_F(AddinConnection, ClicksReachTheirCommands)
+{
+    Connect();
+    CZentavoSMSOutlookPlugin& plugin = CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin;
+    plugin.m_Config.m_AuthMode = 5;
+    plugin.m_Config.SetSecretKey("secret");
+    const CFakeCollectionPtr selection = m_Outlook.NewCollection(L"Selection");
+    selection->AddInterface(IID_Selection);
+    selection->Add(static_cast<IDispatch*>(m_Outlook.NewContactItem(L"Ann Lee", L"Ann", L"Lee", L"+447700900001")));
+    selection->Add(static_cast<IDispatch*>(m_Outlook.NewMailItem()));
+    m_Outlook.ActiveExplorer()->SetProperty(L"Selection", static_cast<IDispatch*>(selection));
+    const CFakeObjectPtr menu = m_Outlook.NewCommandBar(L"Context Menu");
+    m_Outlook.Application()->Fire(DIID_ApplicationEvents_11, kItemContextMenuDisplay,
+                                  {_variant_t(static_cast<IDispatch*>(menu)), _variant_t(static_cast<IDispatch*>(selection))});
+    const CFakeObjectPtr bar = FakeObjectOf(BarsOf(m_Outlook.ActiveExplorer())->At(0));
+
+    struct Case
+    {
+        const char* name;
+        CFakeObjectPtr button;
+        std::string to;    // of the window it opens
+        std::string text;  // of that window; or, with no window, the box
+    };
+    const std::string kNoReply = "Please select SMS message to reply to.";
+    const Case cases[] = {
+        {"bar: Send SMS", FakeElementOf(bar, L"Controls", 0), "", ""},
+        {"bar: Reply Via SMS", FakeElementOf(bar, L"Controls", 1), "", kNoReply},
+        {"menu: Send SMS to Contact", FakeElementOf(menu, L"Controls", 0), "Ann Lee [+447700900001]; ", ""},
+        {"menu: Forward via SMS Message", FakeElementOf(menu, L"Controls", 1), "", "Ann Lee\r\n+447700900001\r\n"},
+        {"menu: Reply Via SMS", FakeElementOf(menu, L"Controls", 2), "", kNoReply},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(c.button);
+        const size_t boxes = m_Boxes.Boxes().size();
+        VARIANT_BOOL cancelDefault = VARIANT_FALSE;
+        _variant_t cancel;
+        cancel.vt = VT_BYREF | VT_BOOL;
+        cancel.pboolVal = &cancelDefault;
+        c.button->Fire(DIID__CommandBarButtonEvents, kClick, {_variant_t(static_cast<IDispatch*>(c.button)), cancel});
+        EXPECT_EQ(VARIANT_FALSE, cancelDefault);
+        const std::vector<HWND> windows = ThreadWindowsWithControl(IDC_SENDSMS_TEXT);
+        if (c.text == kNoReply)
+        {
+            EXPECT_TRUE(windows.empty());
+            ASSERT_EQ(boxes + 1, m_Boxes.Boxes().size());
+            EXPECT_EQ(kNoReply, m_Boxes.Boxes().back().text);
+            continue;
+        }
+        EXPECT_EQ(boxes, m_Boxes.Boxes().size());
+        ASSERT_EQ(1u, windows.size());
+        EXPECT_EQ(c.to, CWindow(::GetDlgItem(windows[0], IDC_SENDSMS_TO)).GetText());
+        EXPECT_EQ(c.text, CWindow(::GetDlgItem(windows[0], IDC_SENDSMS_TEXT)).GetText());
+        ::SendMessageA(windows[0], WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&message);
+    }
+    Disconnect();
 }
 
 TEST_F(AddinConnection, DisconnectingBeforeAnyExplorerStopsWhatStarted)
