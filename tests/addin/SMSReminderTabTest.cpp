@@ -14,6 +14,7 @@
 #include "tests/support/EventCapture.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/RegistryFixture.h"
+#include "tests/support/SMSReminderItem.h"
 #include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
@@ -28,16 +29,7 @@ const DISPID kInspectorClose = 0xF008;
 const DISPID kPropertyChange = 0xF009;
 const wchar_t kAppointmentRibbon[] = L"Microsoft.Outlook.Appointment";
 
-const char kTo[] = "ZentavoOLSMSAddinSMSReminderRecipientsTo";
-const char kMyMobile[] = "ZentavoOLSMSAddinSMSReminderRecipientsIncludeMyMobile";
-const char kSchedule[] = "ZentavoOLSMSAddinSMSReminderSchedule";
-const char kTemplate[] = "ZentavoOLSMSAddinSMSReminderFormatMessageTemplate";
-const char kFrom[] = "ZentavoOLSMSAddinSMSReminderFormatMessageFrom";
-const char kUpdateCount[] = "ZentavoOLSMSAddinItemUpdateCount";
-
-// 10 June 2030 14:30 to 15:00.
-const DATE kStart = 47644.0 + 14.5 / 24;
-const DATE kEnd = 47644.0 + 15.0 / 24;
+using namespace SMSReminderItem;
 
 CConfigZentavoSMSOutlookAddin_UserPreferences& Preferences()
 {

@@ -13,6 +13,7 @@
 #include "tests/support/AddinUnderTest.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/GatewayTest.h"
+#include "tests/support/SMSReminderItem.h"
 #include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
@@ -31,16 +32,7 @@ const DISPID kBeforeItemMove = 0xFBA9;
 const long kCalendar = 9;
 const long kDeletedItems = 3;
 
-const char kTo[] = "ZentavoOLSMSAddinSMSReminderRecipientsTo";
-const char kSchedule[] = "ZentavoOLSMSAddinSMSReminderSchedule";
-const char kFrom[] = "ZentavoOLSMSAddinSMSReminderFormatMessageFrom";
-const char kJobId[] = "ZentavoOLSMSAddinSMSReminderSMSGatewaySubmissionId";
-const char kStatus[] = "ZentavoOLSMSAddinServerSavedStatus";
-const char kUpdateCount[] = "ZentavoOLSMSAddinItemUpdateCount";
-
-// 10 June 2030 (summer time in London) 14:30 to 15:00.
-const DATE kStart = 47644.0 + 14.5 / 24;
-const DATE kEnd = 47644.0 + 15.0 / 24;
+using namespace SMSReminderItem;
 const DATE kOneDay = 1.0;
 
 const char kAnn[] = "Ann Lee [447700900001]; ";
