@@ -295,21 +295,32 @@ TEST_F(SendSMSSend, ASuccessfulSendSavesTheSenderAndCopiesToSentItems)
         const char* what;
         bool sentItems;
         size_t copies;
+        const char* sender;
+        std::vector<std::string> senders;  // the saved list, most recent first
     };
-    for (const Case& c : {Case{"copy asked for", true, 1}, Case{"no copy", false, 0}})
+    const Case cases[] = {
+        {"copy asked for", true, 1, "ACME", {"ACME"}},
+        {"no copy", false, 0, "Globex", {"Globex", "ACME"}},
+    };
+    for (const Case& c : cases)
     {
         SCOPED_TRACE(c.what);
         const CFakeCollectionPtr items = FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"));
         const size_t before = items->Size();
         Preferences().SetSaveSentMsgsToSentItemsFolder(c.sentItems);
         Open(Recipients(1), "Saved");
+        ::SendDlgItemMessageA(m_Window, IDC_SENDSMS_REPLIES, BM_SETCHECK, BST_UNCHECKED, 0);
+        ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDC_SENDSMS_REPLIES, BN_CLICKED), 0);
+        ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, c.sender);
         PressSend();
         ASSERT_FALSE(IsOpen());
         EXPECT_EQ(before + c.copies, items->Size());
-        // Saved, not only set: a fresh load reads the replyable sender.
+        // Saved, not only set: a fresh load reads none of the defaults back.
         Preferences().Load();
-        EXPECT_TRUE(Preferences().GetDefaultSendersIdUseReplyable());
+        EXPECT_EQ(c.sender, Preferences().GetDefaultSendersId());
+        EXPECT_FALSE(Preferences().GetDefaultSendersIdUseReplyable());
         EXPECT_FALSE(Preferences().GetDefaultSendersIdUseAccountSettings());
+        EXPECT_EQ(c.senders, Preferences().GetSelectableSendersIdList());
     }
 }
 
