@@ -355,7 +355,7 @@ TEST_F(SendSMSSend, MessageTooLongDialog)
         CWindowStep& step = driver.Expect().Caption(kCaption).Text("The message that you have entered will be truncated:");
         if (c.tick)
             step.Check(IDC_WARNING_DONOTSHOW);
-        c.answer(step);
+        step.Press(c.button);
         PressSend();
 
         ASSERT_EQ(1u, driver.Seen().size());
@@ -385,6 +385,7 @@ TEST_F(SendSMSSend, InsufficientBalanceDialog)
         {"Send Anyway", false, IDC_WARNING_SENDANYWAY, true},
         {"Cancel with the box ticked", true, IDCANCEL, false},
     };
+    auto balanceRequests = [&] { return m_Primary.Requests("getbalance.aspx").size(); };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.what);
@@ -392,9 +393,12 @@ TEST_F(SendSMSSend, InsufficientBalanceDialog)
         Preferences().m_MaxMsgParts = 5;
         Preferences().Save();
         const size_t sends = Sends();
+        const size_t beforeOpen = balanceRequests();
         // 3 recipients of a 2-part text need 6 credits.
         Open(Recipients(3), std::string(200, 'b'));
-        const size_t balanceRequests = m_Primary.Requests("getbalance.aspx").size();
+        // The window's own first refresh lands before the count is taken.
+        ASSERT_TRUE(GatewayTest::WaitUntil([&] { return balanceRequests() == beforeOpen + 1; }));
+        const size_t beforeDialog = balanceRequests();
         CWindowDriver driver;
         CWindowStep& step = driver.Expect().Caption(kCaption);
         if (c.tick)
@@ -409,8 +413,7 @@ TEST_F(SendSMSSend, InsufficientBalanceDialog)
         Preferences().Load();
         EXPECT_EQ(!c.tick, Preferences().GetCheckBalanceBeforeSending());
         // A fresh balance is asked for whatever the choice.
-        EXPECT_TRUE(GatewayTest::WaitUntil(
-            [&] { return m_Primary.Requests("getbalance.aspx").size() > balanceRequests; }, 10000));
+        EXPECT_TRUE(GatewayTest::WaitUntil([&] { return balanceRequests() > beforeDialog; }, 10000));
         EXPECT_EQ("", driver.Problems());
         if (IsOpen())
             ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
