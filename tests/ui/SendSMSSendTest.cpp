@@ -355,7 +355,7 @@ TEST_F(SendSMSSend, MessageTooLongDialog)
         CWindowStep& step = driver.Expect().Caption(kCaption).Text("The message that you have entered will be truncated:");
         if (c.tick)
             step.Check(IDC_WARNING_DONOTSHOW);
-        step.Press(c.button);
+        c.answer(step);
         PressSend();
 
         ASSERT_EQ(1u, driver.Seen().size());
@@ -378,12 +378,20 @@ TEST_F(SendSMSSend, InsufficientBalanceDialog)
     {
         const char* what;
         bool tick;
-        int button;
+        std::function<void(CWindowStep&)> answer;
         bool sent;
     };
+    // Escape as the keyboard gives it: a key-down at the control with the
+    // focus, which the dialog's own loop turns into its Cancel.
+    const auto escape = [](HWND dialog) {
+        const HWND focus = ::GetFocus();
+        ::PostMessageA(focus && ::IsChild(dialog, focus) ? focus : dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+    };
     const Case cases[] = {
-        {"Send Anyway", false, IDC_WARNING_SENDANYWAY, true},
-        {"Cancel with the box ticked", true, IDCANCEL, false},
+        {"Send Anyway", false, [](CWindowStep& s) { s.Press(IDC_WARNING_SENDANYWAY); }, true},
+        {"Cancel with the box ticked", true, [](CWindowStep& s) { s.Press(IDCANCEL); }, false},
+        {"Escape with the box ticked", true, [escape](CWindowStep& s) { s.Run(escape); }, false},
+        {"Send Anyway with the box ticked", true, [](CWindowStep& s) { s.Press(IDC_WARNING_SENDANYWAY); }, true},
     };
     auto balanceRequests = [&] { return m_Primary.Requests("getbalance.aspx").size(); };
     for (const Case& c : cases)
@@ -403,7 +411,7 @@ TEST_F(SendSMSSend, InsufficientBalanceDialog)
         CWindowStep& step = driver.Expect().Caption(kCaption);
         if (c.tick)
             step.Check(IDC_WARNING_DONOTSHOW);
-        step.Press(c.button);
+        c.answer(step);
         PressSend();
 
         ASSERT_EQ(1u, driver.Seen().size());
