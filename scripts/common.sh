@@ -74,7 +74,11 @@ ensure_wine_prefix() {
 prepare_build() {
     ensure_packages
     start_xvfb
-    ensure_wine_prefix "$(pwd)/$BUILD_DIR/wineprefix"
+    # BUILD_DIR may be given relative to the checkout or absolute.
+    case "$BUILD_DIR" in
+    /*) ensure_wine_prefix "$BUILD_DIR/wineprefix" ;;
+    *) ensure_wine_prefix "$(pwd)/$BUILD_DIR/wineprefix" ;;
+    esac
     scripts/fetch-gsoap "$BUILD_DIR/gsoap"
     if [ -f "$BUILD_DIR/CMakeCache.txt" ]; then
         cmake -S . -B "$BUILD_DIR" >/dev/null

@@ -295,21 +295,32 @@ TEST_F(SendSMSSend, ASuccessfulSendSavesTheSenderAndCopiesToSentItems)
         const char* what;
         bool sentItems;
         size_t copies;
+        const char* sender;
+        std::vector<std::string> senders;  // the saved list, most recent first
     };
-    for (const Case& c : {Case{"copy asked for", true, 1}, Case{"no copy", false, 0}})
+    const Case cases[] = {
+        {"copy asked for", true, 1, "ACME", {"ACME"}},
+        {"no copy", false, 0, "Globex", {"Globex", "ACME"}},
+    };
+    for (const Case& c : cases)
     {
         SCOPED_TRACE(c.what);
         const CFakeCollectionPtr items = FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"));
         const size_t before = items->Size();
         Preferences().SetSaveSentMsgsToSentItemsFolder(c.sentItems);
         Open(Recipients(1), "Saved");
+        ::SendDlgItemMessageA(m_Window, IDC_SENDSMS_REPLIES, BM_SETCHECK, BST_UNCHECKED, 0);
+        ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDC_SENDSMS_REPLIES, BN_CLICKED), 0);
+        ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, c.sender);
         PressSend();
         ASSERT_FALSE(IsOpen());
         EXPECT_EQ(before + c.copies, items->Size());
-        // Saved, not only set: a fresh load reads the replyable sender.
+        // Saved, not only set: a fresh load reads none of the defaults back.
         Preferences().Load();
-        EXPECT_TRUE(Preferences().GetDefaultSendersIdUseReplyable());
+        EXPECT_EQ(c.sender, Preferences().GetDefaultSendersId());
+        EXPECT_FALSE(Preferences().GetDefaultSendersIdUseReplyable());
         EXPECT_FALSE(Preferences().GetDefaultSendersIdUseAccountSettings());
+        EXPECT_EQ(c.senders, Preferences().GetSelectableSendersIdList());
     }
 }
 
@@ -367,13 +378,22 @@ TEST_F(SendSMSSend, InsufficientBalanceDialog)
     {
         const char* what;
         bool tick;
-        int button;
+        std::function<void(CWindowStep&)> answer;
         bool sent;
     };
-    const Case cases[] = {
-        {"Send Anyway", false, IDC_WARNING_SENDANYWAY, true},
-        {"Cancel with the box ticked", true, IDCANCEL, false},
+    // Escape as the keyboard gives it: a key-down at the control with the
+    // focus, which the dialog's own loop turns into its Cancel.
+    const auto escape = [](HWND dialog) {
+        const HWND focus = ::GetFocus();
+        ::PostMessageA(focus && ::IsChild(dialog, focus) ? focus : dialog, WM_KEYDOWN, VK_ESCAPE, 0);
     };
+    const Case cases[] = {
+        {"Send Anyway", false, [](CWindowStep& s) { s.Press(IDC_WARNING_SENDANYWAY); }, true},
+        {"Cancel with the box ticked", true, [](CWindowStep& s) { s.Press(IDCANCEL); }, false},
+        {"Escape with the box ticked", true, [escape](CWindowStep& s) { s.Run(escape); }, false},
+        {"Send Anyway with the box ticked", true, [](CWindowStep& s) { s.Press(IDC_WARNING_SENDANYWAY); }, true},
+    };
+    auto balanceRequests = [&] { return m_Primary.Requests("getbalance.aspx").size(); };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.what);
@@ -381,14 +401,17 @@ TEST_F(SendSMSSend, InsufficientBalanceDialog)
         Preferences().m_MaxMsgParts = 5;
         Preferences().Save();
         const size_t sends = Sends();
+        const size_t beforeOpen = balanceRequests();
         // 3 recipients of a 2-part text need 6 credits.
         Open(Recipients(3), std::string(200, 'b'));
-        const size_t balanceRequests = m_Primary.Requests("getbalance.aspx").size();
+        // The window's own first refresh lands before the count is taken.
+        ASSERT_TRUE(GatewayTest::WaitUntil([&] { return balanceRequests() == beforeOpen + 1; }));
+        const size_t beforeDialog = balanceRequests();
         CWindowDriver driver;
         CWindowStep& step = driver.Expect().Caption(kCaption);
         if (c.tick)
             step.Check(IDC_WARNING_DONOTSHOW);
-        step.Press(c.button);
+        c.answer(step);
         PressSend();
 
         ASSERT_EQ(1u, driver.Seen().size());
@@ -398,8 +421,7 @@ TEST_F(SendSMSSend, InsufficientBalanceDialog)
         Preferences().Load();
         EXPECT_EQ(!c.tick, Preferences().GetCheckBalanceBeforeSending());
         // A fresh balance is asked for whatever the choice.
-        EXPECT_TRUE(GatewayTest::WaitUntil(
-            [&] { return m_Primary.Requests("getbalance.aspx").size() > balanceRequests; }, 10000));
+        EXPECT_TRUE(GatewayTest::WaitUntil([&] { return balanceRequests() > beforeDialog; }, 10000));
         EXPECT_EQ("", driver.Problems());
         if (IsOpen())
             ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
