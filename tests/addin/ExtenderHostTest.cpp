@@ -11,6 +11,7 @@
 #include "tests/support/EventCapture.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/RegistryFixture.h"
+#include "tests/support/SelectorWindow.h"
 #include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
@@ -257,9 +258,53 @@ TEST_F(AddinRouting, UsersMobileNumberComesFromThePreferences)
     EXPECT_EQ("+447700900123", Addin().Callback_ItemExtender_GetUsersMobileNumber(number, true));
     EXPECT_EQ(&Addin().Callback_ItemExtender_GetOutlookApplication(), &Addin().Callback_ItemExtender_GetOutlookApplication());
     EXPECT_EQ(16, Addin().Callback_ItemExtender_GetOutlookVersionCapabilites().m_nMajorVersion);
+}
 
-    std::string recipients = "Ann Lee [+447700900001]; ";
-    EXPECT_FALSE(Addin().Callback_ItemExtender_ShowRecipientSelector(recipients));
-    EXPECT_EQ("Ann Lee [+447700900001]; ", recipients);
+// The selector opens over the list text; OK gives back what it then lists,
+// Cancel leaves the text as it was, whatever was picked.
+TEST_F(AddinRouting, RecipientSelectorAnswersWithItsList)
+{
+    const auto rows = std::make_shared<std::vector<CFakeContactRow>>();
+    CFakeContactRow bob;
+    bob.m_FullName = L"Bob Ray";
+    bob.m_Mobile = L"+447700900002";
+    bob.m_EntryId = L"0a02";
+    rows->push_back(bob);
+    const CFakeObjectPtr folder = m_Outlook.NewContactFolder(L"Contacts", L"00ee", rows);
+    m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Contacts", L"", folder));
+
+    struct Case
+    {
+        const char* name;
+        int button;
+        bool result;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"cancelled", IDCANCEL, false, "Ann Lee [+447700900001]; "},
+        {"Bob added", IDOK, true, "Ann Lee [+447700900001]; Bob Ray [+447700900002]; "},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> shown;
+        CWindowDriver driver;
+        driver.Expect().Caption("Select Recipients").Run([&](HWND dialog) {
+            const CSelectorWindow w(dialog);
+            shown = w.Rows(IDC_SELECTOR_RECIPIENTS);
+            if (w.WaitForRows(IDC_SELECTOR_AVAILABLE, 1))
+            {
+                w.Select(IDC_SELECTOR_AVAILABLE, {0});
+                w.Click(IDC_SELECTOR_ADD);
+            }
+            w.Press(c.button);
+        });
+        std::string recipients = "Ann Lee [+447700900001]; ";
+        EXPECT_EQ(c.result, Addin().Callback_ItemExtender_ShowRecipientSelector(recipients));
+        EXPECT_EQ(c.after, recipients);
+        EXPECT_EQ(std::vector<std::string>{"Ann Lee [+447700900001]"}, shown);
+        EXPECT_EQ("", driver.Problems());
+    }
+    EXPECT_TRUE(m_Boxes.Boxes().empty()) << m_Boxes.Boxes().front().text;
 }
 } // namespace
