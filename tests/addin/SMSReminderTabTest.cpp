@@ -594,6 +594,40 @@ TEST_F(SMSReminder, SelectRecipientsStoresTheChoiceOnOK)
     EXPECT_TRUE(m_Boxes.Boxes().empty()) << m_Boxes.Boxes().front().text;
 }
 
+// A CBT hook in Outlook's process (another add-in's, an accessibility
+// tool's) may refuse a window: a selector that cannot open is an error
+// under the step that ran it, not a Cancel.
+TEST_F(SMSReminder, ASelectorThatCannotOpenIsShownAsAnError)
+{
+    struct RefuseDialogs
+    {
+        static LRESULT CALLBACK Proc(int code, WPARAM wParam, LPARAM lParam)
+        {
+            const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
+            if (code == HCBT_CREATEWND && !(create->lpcs->style & WS_CHILD))
+                return 1;
+            return ::CallNextHookEx(nullptr, code, wParam, lParam);
+        }
+    };
+    Open();
+    Call(L"Ribbon_OnChange", {Object(Control(kTo)), _variant_t(L"Ann [+447700900001]; ")});
+    m_Outlook.Log().Clear();
+    {
+        const CScopedHook refuse(::SetWindowsHookExA(WH_CBT, &RefuseDialogs::Proc, nullptr, ::GetCurrentThreadId()));
+        ASSERT_TRUE(refuse);
+        Call(L"Ribbon_ButtonOnAction", {Object(Control("SelectRecipients"))});
+    }
+    const std::vector<std::string> boxes = BoxTexts();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(std::string::npos,
+              boxes[0].find("CAddin::Callback_ItemExtender_ShowRecipientSelector:ContactSelectorDlg.DoModal"))
+        << boxes[0];
+    EXPECT_NE(std::string::npos, boxes[0].find("Function: CAddin::Ribbon_ButtonOnAction")) << boxes[0];
+    EXPECT_TRUE(Invalidations().empty());
+    EXPECT_EQ(L"Ann [+447700900001]; ", Text(L"Ribbon_GetText", kTo));
+    EXPECT_EQ(1L, static_cast<long>(Stored(kUpdateCount)));
+}
+
 // Start refreshes the feedback; MeetingStatus rebuilds the recipient items.
 TEST_F(SMSReminder, StartAndMeetingStatusChangesRefreshTheTab)
 {
