@@ -691,6 +691,8 @@ void CAddin::OnItemContextMenuDisplay(IDispatch* commandBar, IDispatch* selectio
     });
 }
 
+// Cancel leaves the list as it was and gives false; a selector that cannot
+// be created fails its step instead.
 bool CAddin::Callback_ItemExtender_ShowRecipientSelector(std::string& recipients)
 {
     const std::string method = "CAddin::Callback_ItemExtender_ShowRecipientSelector";
@@ -702,7 +704,11 @@ bool CAddin::Callback_ItemExtender_ShowRecipientSelector(std::string& recipients
         context = method + ":CSMSContactUtils::ParseContactCSVList";
         CSMSContactUtils::ParseContactCSVList(recipients, selector.Contacts());
         context = method + ":ContactSelectorDlg.DoModal";
-        if (selector.DoModal(::GetActiveWindow()) != IDOK)
+        const INT_PTR result = selector.DoModal(::GetActiveWindow());
+        if (result == -1)
+            throw CGeneralException("The recipient selector could not be created",
+                                    HRESULT_FROM_WIN32(::GetLastError()));
+        if (result != IDOK)
             return false;
         context = method + ":CSMSContactUtils::GenerateContactCSVList";
         recipients = CSMSContactUtils::GenerateContactCSVList(selector.Contacts());

@@ -11,6 +11,7 @@
 #include "tests/support/EventCapture.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/RegistryFixture.h"
+#include "tests/support/SelectorWindow.h"
 #include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
@@ -109,10 +110,39 @@ protected:
         return cancel;
     }
 
+    // Fires Outlook's legacy item context menu over a selection of a mail,
+    // a contact, both or neither; returns the menu.
+    CFakeObjectPtr ShowLegacyContextMenu(bool mail, bool contact)
+    {
+        const CFakeCollectionPtr selection = m_Outlook.NewCollection(L"Selection");
+        selection->AddInterface(IID_Selection);
+        if (mail)
+            selection->Add(static_cast<IDispatch*>(m_Outlook.NewMailItem()));
+        if (contact)
+            selection->Add(static_cast<IDispatch*>(m_Outlook.NewContactItem(L"Ann Lee", L"Ann", L"Lee", L"+447700900001")));
+        const CFakeObjectPtr menu = m_Outlook.NewCommandBar(L"Context Menu");
+        m_Outlook.Application()->Fire(DIID_ApplicationEvents_11, 0xFB41,
+                                      {_variant_t(static_cast<IDispatch*>(menu)),
+                                       _variant_t(static_cast<IDispatch*>(selection))});
+        return menu;
+    }
+
     CMessageBoxCapture m_Boxes;
     CFakeOutlook m_Outlook;
     _IDTExtensibility2* m_Addin = nullptr;
 };
+
+std::vector<CFakeObjectPtr> MenuButtons(const CFakeObjectPtr& menu)
+{
+    std::vector<CFakeObjectPtr> buttons;
+    for (size_t i = 0;; ++i)
+    {
+        const CFakeObjectPtr button = FakeElementOf(menu, L"Controls", i);
+        if (!button)
+            return buttons;
+        buttons.push_back(button);
+    }
+}
 
 // The reminder lets the move of an appointment without a reminder go on
 // (Cancel cleared); an item that is not an appointment reaches no extender
@@ -207,22 +237,9 @@ TEST_F(AddinRouting, LegacyContextMenuAddsButtonsForTheSelection)
         SCOPED_TRACE(c.name);
         for (int showing = 0; showing < 2; ++showing)
         {
-            const CFakeCollectionPtr selection = m_Outlook.NewCollection(L"Selection");
-            selection->AddInterface(IID_Selection);
-            if (c.mail)
-                selection->Add(static_cast<IDispatch*>(m_Outlook.NewMailItem()));
-            if (c.contact)
-                selection->Add(static_cast<IDispatch*>(m_Outlook.NewContactItem(L"Ann Lee", L"Ann", L"Lee", L"+447700900001")));
-            const CFakeObjectPtr menu = m_Outlook.NewCommandBar(L"Context Menu");
-            m_Outlook.Application()->Fire(DIID_ApplicationEvents_11, 0xFB41,
-                                          {_variant_t(static_cast<IDispatch*>(menu)),
-                                           _variant_t(static_cast<IDispatch*>(selection))});
             std::vector<std::wstring> captions;
-            for (size_t i = 0;; ++i)
+            for (const CFakeObjectPtr& button : MenuButtons(ShowLegacyContextMenu(c.mail, c.contact)))
             {
-                const CFakeObjectPtr button = FakeElementOf(menu, L"Controls", i);
-                if (!button)
-                    break;
                 captions.push_back(static_cast<const wchar_t*>(_bstr_t(button->Value(L"Caption"))));
                 EXPECT_EQ(1u, button->Connections(DIID__CommandBarButtonEvents));
             }
@@ -230,6 +247,33 @@ TEST_F(AddinRouting, LegacyContextMenuAddsButtonsForTheSelection)
         }
     }
     EXPECT_LE(CFakeObject::LiveConnections() - connectionsBefore, 3) << "one connection per kind of button at most";
+    EXPECT_TRUE(m_Boxes.Boxes().empty()) << m_Boxes.Boxes().front().text;
+}
+
+// Once Outlook has asked for the explorer ribbon, whose own context menus
+// carry the commands, the legacy menu gets no buttons. The cases run in
+// order on one add-in: the appointment ribbon's document before it changes
+// nothing.
+TEST_F(AddinRouting, ExplorerRibbonTakesOverTheLegacyContextMenu)
+{
+    struct Case
+    {
+        const wchar_t* ribbonId;
+        size_t buttons;
+    };
+    const Case cases[] = {{L"Microsoft.Outlook.Appointment", 3}, {L"Microsoft.Outlook.Explorer", 0}};
+    IRibbonExtensibility* ribbon = nullptr;
+    ASSERT_EQ(S_OK, m_Addin->QueryInterface(IID_IRibbonExtensibility, reinterpret_cast<void**>(&ribbon)));
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.ribbonId);
+        BSTR xml = nullptr;
+        EXPECT_EQ(S_OK, ribbon->GetCustomUI(_bstr_t(c.ribbonId), &xml));
+        EXPECT_NE(nullptr, xml);
+        ::SysFreeString(xml);
+        EXPECT_EQ(c.buttons, MenuButtons(ShowLegacyContextMenu(true, true)).size());
+    }
+    ribbon->Release();
     EXPECT_TRUE(m_Boxes.Boxes().empty()) << m_Boxes.Boxes().front().text;
 }
 
@@ -257,9 +301,53 @@ TEST_F(AddinRouting, UsersMobileNumberComesFromThePreferences)
     EXPECT_EQ("+447700900123", Addin().Callback_ItemExtender_GetUsersMobileNumber(number, true));
     EXPECT_EQ(&Addin().Callback_ItemExtender_GetOutlookApplication(), &Addin().Callback_ItemExtender_GetOutlookApplication());
     EXPECT_EQ(16, Addin().Callback_ItemExtender_GetOutlookVersionCapabilites().m_nMajorVersion);
+}
 
-    std::string recipients = "Ann Lee [+447700900001]; ";
-    EXPECT_FALSE(Addin().Callback_ItemExtender_ShowRecipientSelector(recipients));
-    EXPECT_EQ("Ann Lee [+447700900001]; ", recipients);
+// The selector opens over the list text; OK gives back what it then lists,
+// Cancel leaves the text as it was, whatever was picked.
+TEST_F(AddinRouting, RecipientSelectorAnswersWithItsList)
+{
+    const auto rows = std::make_shared<std::vector<CFakeContactRow>>();
+    CFakeContactRow bob;
+    bob.m_FullName = L"Bob Ray";
+    bob.m_Mobile = L"+447700900002";
+    bob.m_EntryId = L"0a02";
+    rows->push_back(bob);
+    const CFakeObjectPtr folder = m_Outlook.NewContactFolder(L"Contacts", L"00ee", rows);
+    m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Contacts", L"", folder));
+
+    struct Case
+    {
+        const char* name;
+        int button;
+        bool result;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"cancelled", IDCANCEL, false, "Ann Lee [+447700900001]; "},
+        {"Bob added", IDOK, true, "Ann Lee [+447700900001]; Bob Ray [+447700900002]; "},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> shown;
+        CWindowDriver driver;
+        driver.Expect().Caption("Select Recipients").Run([&](HWND dialog) {
+            const CSelectorWindow w(dialog);
+            shown = w.Rows(IDC_SELECTOR_RECIPIENTS);
+            if (w.WaitForRows(IDC_SELECTOR_AVAILABLE, 1))
+            {
+                w.Select(IDC_SELECTOR_AVAILABLE, {0});
+                w.Click(IDC_SELECTOR_ADD);
+            }
+            w.Press(c.button);
+        });
+        std::string recipients = "Ann Lee [+447700900001]; ";
+        EXPECT_EQ(c.result, Addin().Callback_ItemExtender_ShowRecipientSelector(recipients));
+        EXPECT_EQ(c.after, recipients);
+        EXPECT_EQ(std::vector<std::string>{"Ann Lee [+447700900001]"}, shown);
+        EXPECT_EQ("", driver.Problems());
+    }
+    EXPECT_TRUE(m_Boxes.Boxes().empty()) << m_Boxes.Boxes().front().text;
 }
 } // namespace

@@ -15,6 +15,7 @@
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/RegistryFixture.h"
 #include "tests/support/SMSReminderItem.h"
+#include "tests/support/SelectorWindow.h"
 #include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
@@ -534,14 +535,89 @@ TEST_F(SMSReminder, PreviewShowsRecipientsSenderAndMessage)
     EXPECT_TRUE(m_Boxes.Boxes().empty()) << m_Boxes.Boxes().front().text;
 }
 
-TEST_F(SMSReminder, ACancelledSelectorChangesNothing)
+// The selector opens over the edited recipients; OK stores what it lists
+// then, Cancel changes nothing even after a pick.
+TEST_F(SMSReminder, SelectRecipientsStoresTheChoiceOnOK)
 {
-    Open();
-    m_Outlook.Log().Clear();
-    Call(L"Ribbon_ButtonOnAction", {Object(Control("SelectRecipients"))});
-    EXPECT_TRUE(Invalidations().empty());
-    EXPECT_EQ(L"<absent>", Dispatch::ToText(Stored(kUpdateCount)));
+    const auto rows = std::make_shared<std::vector<CFakeContactRow>>();
+    CFakeContactRow bob;
+    bob.m_FullName = L"Bob Ray";
+    bob.m_Mobile = L"+447700900002";
+    bob.m_EntryId = L"0a02";
+    rows->push_back(bob);
+    m_Outlook.AddressLists()->Add(
+        m_Outlook.NewAddressList(L"Contacts", L"", m_Outlook.NewContactFolder(L"Contacts", L"00ee", rows)));
+
+    struct Case
+    {
+        int button;
+        std::vector<std::wstring> invalidated;
+        std::wstring to;
+        long updateCount;  // one for typing the first recipient
+    };
+    const Case cases[] = {
+        {IDCANCEL, {}, L"Ann [+447700900001]; ", 1},
+        {IDOK, {Wide(kTo), L"RecipientCount"}, L"Ann [+447700900001]; Bob Ray [+447700900002]; ", 2},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.button);
+        Open();
+        Call(L"Ribbon_OnChange", {Object(Control(kTo)), _variant_t(L"Ann [+447700900001]; ")});
+        m_Outlook.Log().Clear();
+        std::vector<std::string> shown;
+        m_Driver.Expect().Caption("Select Recipients").Run([&](HWND dialog) {
+            const CSelectorWindow w(dialog);
+            shown = w.Rows(IDC_SELECTOR_RECIPIENTS);
+            if (w.WaitForRows(IDC_SELECTOR_AVAILABLE, 1))
+            {
+                w.Select(IDC_SELECTOR_AVAILABLE, {0});
+                w.Click(IDC_SELECTOR_ADD);
+            }
+            w.Press(c.button);
+        });
+        Call(L"Ribbon_ButtonOnAction", {Object(Control("SelectRecipients"))});
+        EXPECT_EQ(std::vector<std::string>{"Ann [+447700900001]"}, shown);
+        EXPECT_EQ(c.invalidated, Invalidations());
+        EXPECT_EQ(c.to, Text(L"Ribbon_GetText", kTo));
+        EXPECT_EQ(c.updateCount, static_cast<long>(Stored(kUpdateCount)));
+        CloseInspector();
+    }
     EXPECT_TRUE(m_Boxes.Boxes().empty()) << m_Boxes.Boxes().front().text;
+}
+
+// A CBT hook in Outlook's process (another add-in's, an accessibility
+// tool's) may refuse a window: a selector that cannot open is an error
+// under the step that ran it, not a Cancel.
+TEST_F(SMSReminder, ASelectorThatCannotOpenIsShownAsAnError)
+{
+    struct RefuseDialogs
+    {
+        static LRESULT CALLBACK Proc(int code, WPARAM wParam, LPARAM lParam)
+        {
+            const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
+            if (code == HCBT_CREATEWND && !(create->lpcs->style & WS_CHILD))
+                return 1;
+            return ::CallNextHookEx(nullptr, code, wParam, lParam);
+        }
+    };
+    Open();
+    Call(L"Ribbon_OnChange", {Object(Control(kTo)), _variant_t(L"Ann [+447700900001]; ")});
+    m_Outlook.Log().Clear();
+    {
+        const CScopedHook refuse(::SetWindowsHookExA(WH_CBT, &RefuseDialogs::Proc, nullptr, ::GetCurrentThreadId()));
+        ASSERT_TRUE(refuse);
+        Call(L"Ribbon_ButtonOnAction", {Object(Control("SelectRecipients"))});
+    }
+    const std::vector<std::string> boxes = BoxTexts();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(std::string::npos,
+              boxes[0].find("CAddin::Callback_ItemExtender_ShowRecipientSelector:ContactSelectorDlg.DoModal"))
+        << boxes[0];
+    EXPECT_NE(std::string::npos, boxes[0].find("Function: CAddin::Ribbon_ButtonOnAction")) << boxes[0];
+    EXPECT_TRUE(Invalidations().empty());
+    EXPECT_EQ(L"Ann [+447700900001]; ", Text(L"Ribbon_GetText", kTo));
+    EXPECT_EQ(1L, static_cast<long>(Stored(kUpdateCount)));
 }
 
 // Start refreshes the feedback; MeetingStatus rebuilds the recipient items.

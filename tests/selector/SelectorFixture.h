@@ -13,6 +13,7 @@
 #include "tests/support/EventCapture.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/RegistryFixture.h"
+#include "tests/support/SelectorWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -23,40 +24,6 @@ class CWindowDriver;
 #include <string>
 #include <utility>
 #include <vector>
-
-// The open dialog, for the script.
-class CSelectorWindow
-{
-public:
-    explicit CSelectorWindow(HWND dialog) : m_Dialog(dialog) {}
-
-    HWND Handle() const { return m_Dialog; }
-    HWND Item(int id) const { return ::GetDlgItem(m_Dialog, id); }
-
-    // Dispatches this thread's messages for the time, or until the
-    // condition holds (false when it never did within a generous bound).
-    static void Pump(DWORD milliseconds);
-    static bool WaitUntil(const std::function<bool()>& condition);
-    // The list's rows as "name [number]", in the list's order.
-    std::vector<std::string> Rows(int listId) const;
-    int RowImage(int listId, int row) const;
-    bool WaitForRows(int listId, size_t count) const;
-    std::vector<std::string> Books() const;
-    std::string SelectedBook() const;
-
-    // As the user would: each sends the control's notification.
-    void Type(const std::string& text) const;
-    void Choose(const std::string& book) const;
-    void Click(int id) const;
-    void Select(int listId, const std::vector<int>& rows) const;
-    void SelectNamed(int listId, const std::vector<std::string>& names) const;
-    void DoubleClick(int listId) const;
-    // Ends the run with the button (posted, as a click is).
-    void Press(int id) const;
-
-private:
-    HWND m_Dialog;
-};
 
 class ContactSelector : public RegistryFixture
 {
@@ -97,5 +64,4 @@ protected:
     std::string m_DriverProblems;
 };
 
-std::string RowText(const std::string& name, const std::string& number);
 std::vector<std::string> ContactTexts(const CSMSContactVector& contacts);
