@@ -5,6 +5,7 @@
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "core/DateTimeUtils.h"
 #include "core/ErrorReports.h"
+#include "core/Exceptions.h"
 #include "core/GSMUtils.h"
 #include "core/StringUtils.h"
 #include "platform/ModuleInstance.h"
@@ -388,7 +389,11 @@ LRESULT CSendSMSDlg::OnSelectRecipients(UINT, WPARAM, LPARAM, bool&)
     CContactSelectorDlg selector;
     selector.SetOutlookApplication(m_OutlookApplication);
     GetSMSContactList(selector.Contacts());
-    if (selector.DoModal(::GetActiveWindow()) == IDOK)
+    const INT_PTR result = selector.DoModal(::GetActiveWindow());
+    // A selector that cannot be created is an error to show, not a Cancel.
+    if (result == -1)
+        throw CGeneralException("The recipient selector could not be created", HRESULT_FROM_WIN32(::GetLastError()));
+    if (result == IDOK)
         SetRecipientsFromContactList(selector.Contacts());
     return 0;
 }

@@ -591,22 +591,12 @@ TEST_F(SMSReminder, SelectRecipientsStoresTheChoiceOnOK)
 // under the step that ran it, not a Cancel.
 TEST_F(SMSReminder, ASelectorThatCannotOpenIsShownAsAnError)
 {
-    struct RefuseDialogs
-    {
-        static LRESULT CALLBACK Proc(int code, WPARAM wParam, LPARAM lParam)
-        {
-            const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
-            if (code == HCBT_CREATEWND && !(create->lpcs->style & WS_CHILD))
-                return 1;
-            return ::CallNextHookEx(nullptr, code, wParam, lParam);
-        }
-    };
     Open();
     Call(L"Ribbon_OnChange", {Object(Control(kTo)), _variant_t(L"Ann [+447700900001]; ")});
     m_Outlook.Log().Clear();
     {
-        const CScopedHook refuse(::SetWindowsHookExA(WH_CBT, &RefuseDialogs::Proc, nullptr, ::GetCurrentThreadId()));
-        ASSERT_TRUE(refuse);
+        const CTopLevelWindowRefusal refusal;
+        ASSERT_TRUE(refusal.Active());
         Call(L"Ribbon_ButtonOnAction", {Object(Control("SelectRecipients"))});
     }
     const std::vector<std::string> boxes = BoxTexts();

@@ -103,6 +103,25 @@ TEST_F(SendSMSToButton, OKReplacesTheToTextAndCancelLeavesItByteForByte)
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 
+// A selector that cannot open (another program's hook refused its window)
+// is shown as an error; the To text stays as typed.
+TEST_F(SendSMSToButton, ASelectorThatCannotOpenIsShownAndTheToTextKept)
+{
+    OpenWindow();
+    ::SetDlgItemTextA(m_Window, IDC_SENDSMS_TO, "Bob [+447700900002]; ");
+    {
+        const CTopLevelWindowRefusal refusal;
+        ASSERT_TRUE(refusal.Active());
+        ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDC_SENDSMS_TO_BUTTON, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(m_Window, IDC_SENDSMS_TO_BUTTON)));
+    }
+    const auto boxes = m_Boxes.Boxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(std::string::npos, boxes[0].text.find("The recipient selector could not be created")) << boxes[0].text;
+    EXPECT_NE(std::string::npos, boxes[0].text.find("Function: CSendSMSDlg::OnSelectRecipients")) << boxes[0].text;
+    EXPECT_EQ("Bob [+447700900002]; ", ToText());
+}
+
 class AddinSelector : public SelectorCallers
 {
 protected:

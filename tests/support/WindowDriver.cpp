@@ -301,3 +301,19 @@ std::vector<HWND> ThreadWindowsWithControl(int controlId)
         reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
+
+namespace
+{
+LRESULT CALLBACK RefuseTopLevelWindows(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
+    if (code == HCBT_CREATEWND && !(create->lpcs->style & WS_CHILD))
+        return 1;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+} // namespace
+
+CTopLevelWindowRefusal::CTopLevelWindowRefusal()
+    : m_Hook(::SetWindowsHookExA(WH_CBT, &RefuseTopLevelWindows, nullptr, ::GetCurrentThreadId()))
+{
+}

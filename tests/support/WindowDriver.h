@@ -20,6 +20,8 @@
 // One driver per thread at a time; it must outlive the windows it answers.
 #pragma once
 
+#include "core/ScopedHandle.h"
+
 #include <windows.h>
 
 #include <deque>
@@ -121,3 +123,15 @@ private:
 // The calling thread's top-level windows that hold a control of this id, in
 // the order the system lists them (modeless windows the driver never sees).
 std::vector<HWND> ThreadWindowsWithControl(int controlId);
+
+// While it lives, the calling thread's new top-level windows are refused at
+// creation, as another program's CBT hook in the process may refuse them.
+class CTopLevelWindowRefusal
+{
+public:
+    CTopLevelWindowRefusal();
+    bool Active() const { return static_cast<bool>(m_Hook); }
+
+private:
+    CScopedHook m_Hook;
+};
