@@ -332,16 +332,7 @@ TEST_F(AddinRouting, RecipientSelectorAnswersWithItsList)
         SCOPED_TRACE(c.name);
         std::vector<std::string> shown;
         CWindowDriver driver;
-        driver.Expect().Caption("Select Recipients").Run([&](HWND dialog) {
-            const CSelectorWindow w(dialog);
-            shown = w.Rows(IDC_SELECTOR_RECIPIENTS);
-            if (w.WaitForRows(IDC_SELECTOR_AVAILABLE, 1))
-            {
-                w.Select(IDC_SELECTOR_AVAILABLE, {0});
-                w.Click(IDC_SELECTOR_ADD);
-            }
-            w.Press(c.button);
-        });
+        driver.Expect().Caption("Select Recipients").Run(AddFirstAvailableAndPress(c.button, shown));
         std::string recipients = "Ann Lee [+447700900001]; ";
         EXPECT_EQ(c.result, Addin().Callback_ItemExtender_ShowRecipientSelector(recipients));
         EXPECT_EQ(c.after, recipients);

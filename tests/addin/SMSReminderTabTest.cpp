@@ -566,16 +566,7 @@ TEST_F(SMSReminder, SelectRecipientsStoresTheChoiceOnOK)
         Call(L"Ribbon_OnChange", {Object(Control(kTo)), _variant_t(L"Ann [+447700900001]; ")});
         m_Outlook.Log().Clear();
         std::vector<std::string> shown;
-        m_Driver.Expect().Caption("Select Recipients").Run([&](HWND dialog) {
-            const CSelectorWindow w(dialog);
-            shown = w.Rows(IDC_SELECTOR_RECIPIENTS);
-            if (w.WaitForRows(IDC_SELECTOR_AVAILABLE, 1))
-            {
-                w.Select(IDC_SELECTOR_AVAILABLE, {0});
-                w.Click(IDC_SELECTOR_ADD);
-            }
-            w.Press(c.button);
-        });
+        m_Driver.Expect().Caption("Select Recipients").Run(AddFirstAvailableAndPress(c.button, shown));
         Call(L"Ribbon_ButtonOnAction", {Object(Control("SelectRecipients"))});
         EXPECT_EQ(std::vector<std::string>{"Ann [+447700900001]"}, shown);
         EXPECT_EQ(c.invalidated, Invalidations());

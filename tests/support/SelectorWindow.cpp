@@ -166,3 +166,16 @@ void CSelectorWindow::Press(int id) const
     ::PostMessageA(m_Dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Item(id)));
 }
 
+std::function<void(HWND)> AddFirstAvailableAndPress(int button, std::vector<std::string>& shown)
+{
+    return [button, &shown](HWND dialog) {
+        const CSelectorWindow w(dialog);
+        shown = w.Rows(IDC_SELECTOR_RECIPIENTS);
+        if (w.WaitForRows(IDC_SELECTOR_AVAILABLE, 1))
+        {
+            w.Select(IDC_SELECTOR_AVAILABLE, {0});
+            w.Click(IDC_SELECTOR_ADD);
+        }
+        w.Press(button);
+    };
+}

@@ -45,3 +45,8 @@ private:
 
 // A list row's text as Rows gives it.
 std::string RowText(const std::string& name, const std::string& number);
+
+// A driver step's action for the callers' round trips: notes the
+// recipients the selector opened with, adds the first available row (once
+// one is listed) and ends with the button.
+std::function<void(HWND)> AddFirstAvailableAndPress(int button, std::vector<std::string>& shown);
