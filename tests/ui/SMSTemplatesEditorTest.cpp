@@ -110,6 +110,22 @@ std::string View(HWND control)
     return view + " (" + enabled + ")";
 }
 
+// The field typed and Save clicked: what the editor shows then.
+std::string Save(HWND control, int field, const std::string& text)
+{
+    Type(control, field, text);
+    Click(control, IDC_TEMPLATES_SAVE);
+    return View(control);
+}
+
+// New, the name and the body typed, Save: what the editor shows then.
+std::string SaveNew(HWND control, const std::string& name, const std::string& body)
+{
+    Click(control, IDC_TEMPLATES_NEW);
+    Type(control, IDC_TEMPLATES_NAME, name);
+    return Save(control, IDC_TEMPLATES_BODY, body);
+}
+
 using Records = std::vector<std::pair<std::string, std::string>>;
 
 Records RecordsOf(const CSMSTemplateVector& templates)
@@ -123,24 +139,24 @@ Records RecordsOf(const CSMSTemplateVector& templates)
 class SMSTemplatesEditorTest : public RegistryFixture
 {
 protected:
-    // Runs the dialog on the list: the action works in the editor control
-    // and returns what it saw; then the close command is posted.
-    INT_PTR Run(CSMSTemplateVector& templates, const std::function<std::string(HWND control)>& action, int close,
-                std::string& seen)
+    // Runs the dialog on the list (none when null): the action works in the
+    // editor control and its answer is returned; then the close command is
+    // posted, which the dialog returns.
+    std::string Run(CSMSTemplateVector* templates, const std::function<std::string(HWND control)>& action, int close)
     {
+        std::string seen;
         CWindowDriver driver;
         driver.Expect().Caption(kTitle).Run([&](HWND dialog) {
             seen = action(ChildDialog(dialog));
             ::PostMessageA(dialog, WM_COMMAND, close, 0);
         });
         CSMSTemplatesEditorDlg editor;
-        editor.SetTemplateList(&templates);
-        const INT_PTR result = editor.DoModal(nullptr);
+        if (templates)
+            editor.SetTemplateList(templates);
+        EXPECT_EQ(close, editor.DoModal(nullptr));
         EXPECT_EQ("", driver.Problems());
-        return result;
+        return seen;
     }
-
-    std::vector<std::string> BoxTexts() const { return BoxTextsWithCaption(m_Boxes); }
 
     CMessageBoxCapture m_Boxes;
 };
@@ -149,29 +165,28 @@ struct EditorCase
 {
     const char* name;
     std::vector<CSMSTemplate> before;
-    std::vector<int> answers;
     std::function<std::string(HWND control)> action;
     std::string seen;
     int close;
-    INT_PTR result;
-    std::vector<std::string> boxes;
     Records after;
+    std::vector<std::string> boxes = {};
+    std::vector<int> answers = {};
 };
 
 const std::string kLongName(255, 'x');
 
 TEST_F(SMSTemplatesEditorTest, EditsTheCallersList)
 {
+    const auto editAThenPickB = [](HWND c) {
+        Type(c, IDC_TEMPLATES_BODY, "a2");
+        Select(c, "B");
+        return View(c);
+    };
     const EditorCase cases[] = {
-        {"opens on the first row",
-         {Template("Notes", "Hi\nthere"), Template("Alpha", "a")},
-         {},
-         [](HWND c) { return View(c); },
-         "[Alpha] Alpha|a (New Delete Field Name Body)", IDCANCEL, 2, {},
-         {{"Notes", "Hi\nthere"}, {"Alpha", "a"}}},
+        {"opens on the first row", {Template("Notes", "Hi\nthere"), Template("Alpha", "a")}, View,
+         "[Alpha] Alpha|a (New Delete Field Name Body)", IDCANCEL, {{"Notes", "Hi\nthere"}, {"Alpha", "a"}}},
         {"a new template saved, trimmed and selected",
          {Template("Notes", "n")},
-         {},
          [](HWND c) {
              Click(c, IDC_TEMPLATES_NEW);
              const std::string fresh = View(c);
@@ -182,161 +197,74 @@ TEST_F(SMSTemplatesEditorTest, EditsTheCallersList)
          },
          "[Notes] | (Save Field Name Body) / [Dentist visit]  Dentist visit |Line one\r\nLine two "
          "(New Delete Field Name Body)",
-         IDOK, 1, {},
-         {{"Notes", "n"}, {"Dentist visit", "Line one\nLine two"}}},
+         IDOK, {{"Notes", "n"}, {"Dentist visit", "Line one\nLine two"}}},
         {"rename in place",
          {Template("Notes", "n"), Template("Other", "o")},
-         {},
          [](HWND c) {
              Select(c, "Notes");
-             Type(c, IDC_TEMPLATES_NAME, "Reminder");
-             Click(c, IDC_TEMPLATES_SAVE);
-             return View(c);
+             return Save(c, IDC_TEMPLATES_NAME, "Reminder");
          },
-         "[Reminder] Reminder|n (New Delete Field Name Body)", IDOK, 1, {},
-         {{"Reminder", "n"}, {"Other", "o"}}},
-        {"saving under its own name keeps it",
-         {Template("Notes", "n")},
-         {},
-         [](HWND c) {
-             Type(c, IDC_TEMPLATES_BODY, "new text");
-             Click(c, IDC_TEMPLATES_SAVE);
-             return View(c);
-         },
-         "[Notes] Notes|new text (New Delete Field Name Body)", IDOK, 1, {}, {{"Notes", "new text"}}},
-        {"a taken name numbered after the last number in use",
-         {Template("Notes", "1"), Template("Notes (1)", "2")},
-         {},
-         [](HWND c) {
-             Click(c, IDC_TEMPLATES_NEW);
-             Type(c, IDC_TEMPLATES_NAME, "Notes");
-             Type(c, IDC_TEMPLATES_BODY, "3");
-             Click(c, IDC_TEMPLATES_SAVE);
-             return View(c);
-         },
-         "[Notes (2)] Notes|3 (New Delete Field Name Body)", IDOK, 1, {},
+         "[Reminder] Reminder|n (New Delete Field Name Body)", IDOK, {{"Reminder", "n"}, {"Other", "o"}}},
+        {"saving under its own name keeps it", {Template("Notes", "n")},
+         [](HWND c) { return Save(c, IDC_TEMPLATES_BODY, "new text"); },
+         "[Notes] Notes|new text (New Delete Field Name Body)", IDOK, {{"Notes", "new text"}}},
+        {"a taken name numbered after the last number in use", {Template("Notes", "1"), Template("Notes (1)", "2")},
+         [](HWND c) { return SaveNew(c, "Notes", "3"); }, "[Notes (2)] Notes|3 (New Delete Field Name Body)", IDOK,
          {{"Notes", "1"}, {"Notes (1)", "2"}, {"Notes (2)", "3"}}},
-        {"the same identifier is a clash",
-         {Template("Dentist visit", "1")},
-         {},
-         [](HWND c) {
-             Click(c, IDC_TEMPLATES_NEW);
-             Type(c, IDC_TEMPLATES_NAME, "Dentist_visit!");
-             Type(c, IDC_TEMPLATES_BODY, "2");
-             Click(c, IDC_TEMPLATES_SAVE);
-             return std::string();
-         },
-         "", IDOK, 1, {}, {{"Dentist visit", "1"}, {"Dentist_visit! (1)", "2"}}},
-        {"names equal but for case are numbered",
-         {Template("Notes", "1"), Template("notes (1)", "2")},
-         {},
-         [](HWND c) {
-             Click(c, IDC_TEMPLATES_NEW);
-             Type(c, IDC_TEMPLATES_NAME, "NOTES");
-             Type(c, IDC_TEMPLATES_BODY, "3");
-             Click(c, IDC_TEMPLATES_SAVE);
-             return View(c);
-         },
-         "[NOTES (2)] NOTES|3 (New Delete Field Name Body)", IDOK, 1, {},
+        {"the same identifier is a clash", {Template("Dentist visit", "1")},
+         [](HWND c) { return SaveNew(c, "Dentist_visit!", "2"); },
+         "[Dentist_visit! (1)] Dentist_visit!|2 (New Delete Field Name Body)", IDOK,
+         {{"Dentist visit", "1"}, {"Dentist_visit! (1)", "2"}}},
+        {"names equal but for case are numbered", {Template("Notes", "1"), Template("notes (1)", "2")},
+         [](HWND c) { return SaveNew(c, "NOTES", "3"); }, "[NOTES (2)] NOTES|3 (New Delete Field Name Body)", IDOK,
          {{"Notes", "1"}, {"notes (1)", "2"}, {"NOTES (2)", "3"}}},
         {"the saved record is selected, not a longer name it starts",
          {Template("Notes", "1")},
-         {},
          [](HWND c) {
-             Click(c, IDC_TEMPLATES_NEW);
-             Type(c, IDC_TEMPLATES_NAME, "Note");
-             Type(c, IDC_TEMPLATES_BODY, "2");
-             Click(c, IDC_TEMPLATES_SAVE);
-             const std::string saved = View(c);
+             const std::string saved = SaveNew(c, "Note", "2");
              Click(c, IDC_TEMPLATES_DELETE);
              return saved;
          },
-         "[Note] Note|2 (New Delete Field Name Body)", IDOK, 1, {}, {{"Notes", "1"}}},
-        {"a backslash refused",
-         {Template("Notes", "1")},
-         {},
-         [](HWND c) {
-             Click(c, IDC_TEMPLATES_NEW);
-             Type(c, IDC_TEMPLATES_NAME, "Work\\Visit");
-             Type(c, IDC_TEMPLATES_BODY, "2");
-             Click(c, IDC_TEMPLATES_SAVE);
-             return View(c);
-         },
-         "[Notes] Work\\Visit|2 (Save Field Name Body)", IDCANCEL, 2, {kBackslashRefused}, {{"Notes", "1"}}},
-        {"a name too long once numbered refused",
-         {Template(kLongName, "1")},
-         {},
-         [](HWND c) {
-             Click(c, IDC_TEMPLATES_NEW);
-             Type(c, IDC_TEMPLATES_NAME, kLongName);
-             Type(c, IDC_TEMPLATES_BODY, "2");
-             Click(c, IDC_TEMPLATES_SAVE);
-             return std::string(::IsWindowEnabled(::GetDlgItem(c, IDC_TEMPLATES_SAVE)) ? "editing" : "saved");
-         },
-         "editing", IDCANCEL, 2, {kTooLong}, {{kLongName, "1"}}},
-        {"a name of 256 characters refused",
-         {},
-         {},
-         [](HWND c) {
-             Click(c, IDC_TEMPLATES_NEW);
-             Type(c, IDC_TEMPLATES_NAME, kLongName + "y");
-             Type(c, IDC_TEMPLATES_BODY, "2");
-             Click(c, IDC_TEMPLATES_SAVE);
-             return std::string();
-         },
-         "", IDCANCEL, 2, {kTooLong}, {}},
-        {"the built-in record is read-only and cannot be deleted",
-         {Template("Default Template", "built in", true)},
-         {},
+         "[Note] Note|2 (New Delete Field Name Body)", IDOK, {{"Notes", "1"}}},
+        {"a backslash refused", {Template("Notes", "1")}, [](HWND c) { return SaveNew(c, "Work\\Visit", "2"); },
+         "[Notes] Work\\Visit|2 (Save Field Name Body)", IDCANCEL, {{"Notes", "1"}}, {kBackslashRefused}},
+        {"a name too long once numbered refused", {Template(kLongName, "1")},
+         [](HWND c) { return SaveNew(c, kLongName, "2"); },
+         "[" + kLongName + "] " + kLongName + "|2 (Save Field Name Body)", IDCANCEL, {{kLongName, "1"}}, {kTooLong}},
+        {"a name of 256 characters refused", {}, [](HWND c) { return SaveNew(c, kLongName + "y", "2"); },
+         "[] " + kLongName + "y|2 (Save Field Name Body)", IDCANCEL, {}, {kTooLong}},
+        {"the built-in record is read-only and cannot be deleted", {Template("Default Template", "built in", true)},
          [](HWND c) {
              Command(c, IDC_TEMPLATES_DELETE, BN_CLICKED);
              return View(c);
          },
-         "[Default Template] Default Template|built in (New)", IDOK, 1, {}, {{"Default Template", "built in"}}},
+         "[Default Template] Default Template|built in (New)", IDOK, {{"Default Template", "built in"}}},
         {"delete at once, without a question",
          {Template("A", "a"), Template("B", "b")},
-         {},
          [](HWND c) {
              Select(c, "B");
-             Type(c, IDC_TEMPLATES_BODY, "edited");
-             Click(c, IDC_TEMPLATES_SAVE);
+             Save(c, IDC_TEMPLATES_BODY, "edited");
              Click(c, IDC_TEMPLATES_DELETE);
              return View(c);
          },
-         "[] | (New Delete Name Body)", IDOK, 1, {}, {{"A", "a"}}},
-        {"ask to save, Yes",
-         {Template("A", "a"), Template("B", "b")},
-         {IDYES},
-         [](HWND c) {
-             Type(c, IDC_TEMPLATES_BODY, "a2");
-             Select(c, "B");
-             return View(c);
-         },
-         "[] | (New Delete Name Body)", IDOK, 1, {"Do you want to save 'A' Template?"}, {{"A", "a2"}, {"B", "b"}}},
-        {"ask to save, No",
-         {Template("A", "a"), Template("B", "b")},
-         {IDNO},
-         [](HWND c) {
-             Type(c, IDC_TEMPLATES_BODY, "a2");
-             Select(c, "B");
-             return View(c);
-         },
-         "[B] B|b (New Delete Field Name Body)", IDOK, 1, {"Do you want to save 'A' Template?"},
-         {{"A", "a"}, {"B", "b"}}},
+         "[] | (New Delete Name Body)", IDOK, {{"A", "a"}}},
+        {"ask to save, Yes", {Template("A", "a"), Template("B", "b")}, editAThenPickB, "[] | (New Delete Name Body)",
+         IDOK, {{"A", "a2"}, {"B", "b"}}, {"Do you want to save 'A' Template?"}, {IDYES}},
+        {"ask to save, No", {Template("A", "a"), Template("B", "b")}, editAThenPickB,
+         "[B] B|b (New Delete Field Name Body)", IDOK, {{"A", "a"}, {"B", "b"}}, {"Do you want to save 'A' Template?"},
+         {IDNO}},
         {"ask to save a nameless new one, Yes fails",
          {Template("A", "a")},
-         {IDYES},
          [](HWND c) {
              Click(c, IDC_TEMPLATES_NEW);
              Type(c, IDC_TEMPLATES_BODY, "text");
              Select(c, "A");
              return View(c);
          },
-         "[A] |text (Save Field Name Body)", IDCANCEL, 2,
-         {"Do you want to save Template?", "Please enter a template name"}, {{"A", "a"}}},
+         "[A] |text (Save Field Name Body)", IDCANCEL, {{"A", "a"}},
+         {"Do you want to save Template?", "Please enter a template name"}, {IDYES}},
         {"Add Field inserts at the caret and shows the prompt again",
          {Template("A", "Hi ")},
-         {},
          [](HWND c) {
              ::SendDlgItemMessageA(c, IDC_TEMPLATES_BODY, EM_SETSEL, 3, 3);
              ChooseField(c, 3);
@@ -344,21 +272,17 @@ TEST_F(SMSTemplatesEditorTest, EditsTheCallersList)
              const LRESULT row = ::SendDlgItemMessageA(c, IDC_TEMPLATES_ADDFIELD, CB_GETCURSEL, 0, 0);
              return View(c) + " " + std::to_string(row);
          },
-         "[A] A|Hi [ApptLocation:40] (Save Field Name Body) 0", IDOK, 1, {}, {{"A", "Hi [ApptLocation:40]"}}},
+         "[A] A|Hi [ApptLocation:40] (Save Field Name Body) 0", IDOK, {{"A", "Hi [ApptLocation:40]"}}},
         {"a two-line body saved twice stays as it was",
          {Template("T", "L1\nL2")},
-         {},
          [](HWND c) {
              const std::string shown = TextOf(::GetDlgItem(c, IDC_TEMPLATES_BODY));
-             Type(c, IDC_TEMPLATES_NAME, "T2");
-             Click(c, IDC_TEMPLATES_SAVE);
-             Type(c, IDC_TEMPLATES_NAME, "T3");
-             Click(c, IDC_TEMPLATES_SAVE);
+             Save(c, IDC_TEMPLATES_NAME, "T2");
+             Save(c, IDC_TEMPLATES_NAME, "T3");
              return shown;
          },
-         "L1\r\nL2", IDOK, 1, {}, {{"T3", "L1\nL2"}}},
+         "L1\r\nL2", IDOK, {{"T3", "L1\nL2"}}},
         {"OK saves what is being edited",
-         {},
          {},
          [](HWND c) {
              Click(c, IDC_TEMPLATES_NEW);
@@ -366,9 +290,8 @@ TEST_F(SMSTemplatesEditorTest, EditsTheCallersList)
              Type(c, IDC_TEMPLATES_BODY, "  ");
              return std::string();
          },
-         "", IDOK, 1, {}, {{"X", "  "}}},
+         "", IDOK, {{"X", "  "}}},
         {"OK without a body stays open; Cancel asks nothing",
-         {},
          {},
          [](HWND c) {
              Click(c, IDC_TEMPLATES_NEW);
@@ -376,42 +299,25 @@ TEST_F(SMSTemplatesEditorTest, EditsTheCallersList)
              ::SendMessageA(::GetParent(c), WM_COMMAND, IDOK, 0);
              return std::string(::IsWindowVisible(::GetParent(c)) ? "open" : "closed");
          },
-         "open", IDCANCEL, 2, {"Please enter a body"}, {}},
+         "open", IDCANCEL, {}, {"Please enter a body"}},
     };
     for (const EditorCase& c : cases)
     {
         SCOPED_TRACE(c.name);
         CSMSTemplateVector templates;
         templates.assign(c.before.begin(), c.before.end());
-        const size_t boxesBefore = m_Boxes.Boxes().size();
+        const std::ptrdiff_t boxesBefore = static_cast<std::ptrdiff_t>(m_Boxes.Boxes().size());
         m_Boxes.QueueAnswers(c.answers);
-        std::string seen;
-        EXPECT_EQ(c.result, Run(templates, c.action, c.close, seen));
-        EXPECT_EQ(c.seen, seen);
-        std::vector<std::string> boxes = BoxTexts();
-        boxes.erase(boxes.begin(), boxes.begin() + static_cast<std::ptrdiff_t>(boxesBefore));
-        EXPECT_EQ(c.boxes, boxes);
+        EXPECT_EQ(c.seen, Run(&templates, c.action, c.close));
+        const std::vector<std::string> boxes = BoxTextsWithCaption(m_Boxes);
+        EXPECT_EQ(c.boxes, std::vector<std::string>(boxes.begin() + boxesBefore, boxes.end()));
         EXPECT_EQ(c.after, RecordsOf(templates));
     }
 }
 
 TEST_F(SMSTemplatesEditorTest, WithoutAListShowsAndSavesNothing)
 {
-    std::string seen;
-    CWindowDriver driver;
-    driver.Expect().Caption(kTitle).Run([&](HWND dialog) {
-        const HWND c = ChildDialog(dialog);
-        Click(c, IDC_TEMPLATES_NEW);
-        Type(c, IDC_TEMPLATES_NAME, "X");
-        Type(c, IDC_TEMPLATES_BODY, "y");
-        Click(c, IDC_TEMPLATES_SAVE);
-        seen = View(c);
-        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    });
-    CSMSTemplatesEditorDlg editor;
-    EXPECT_EQ(IDCANCEL, editor.DoModal(nullptr));
-    EXPECT_EQ("", driver.Problems());
-    EXPECT_EQ("[] X|y (Save Field Name Body)", seen);
+    EXPECT_EQ("[] X|y (Save Field Name Body)", Run(nullptr, [](HWND c) { return SaveNew(c, "X", "y"); }, IDCANCEL));
 }
 
 // As the reminder's Manage Templates does it: the stored templates and the
@@ -429,24 +335,18 @@ TEST_F(SMSTemplatesEditorTest, TheRegistryAfterOK)
     preferences.Load();
     CSMSTemplateVector working = preferences.GetAppointmentTemplates();
     working.push_back(Template("Default Template", "built in", true));
-    std::string seen;
-    const INT_PTR result = Run(
-        working,
+    Run(
+        &working,
         [](HWND c) {
             Select(c, "Old");
             Click(c, IDC_TEMPLATES_DELETE);
             Select(c, "Dentist");
-            Type(c, IDC_TEMPLATES_BODY, "See you\r\nat [ApptStartTimeHHMM]\r\n");
-            Click(c, IDC_TEMPLATES_SAVE);
-            Click(c, IDC_TEMPLATES_NEW);
-            Type(c, IDC_TEMPLATES_NAME, "default template");
-            Type(c, IDC_TEMPLATES_BODY, "Mine");
-            Click(c, IDC_TEMPLATES_SAVE);
+            Save(c, IDC_TEMPLATES_BODY, "See you\r\nat [ApptStartTimeHHMM]\r\n");
+            SaveNew(c, "default template", "Mine");
             PaintedScreenshot(::GetParent(c), "SMSTemplatesEditorDlg.png");
             return std::string();
         },
-        IDOK, seen);
-    ASSERT_EQ(IDOK, result);
+        IDOK);
     CSMSTemplateVector& kept = preferences.GetAppointmentTemplates();
     kept.clear();
     for (const CSMSTemplate& item : working)
