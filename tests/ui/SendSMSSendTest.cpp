@@ -1,10 +1,9 @@
 // Sending from the Send SMS window to the gateway simulator: the refusals,
-// both routes (100 recipients over HTTPS, 101 as a bulk job), what the
+// both routes (up to 100 recipients over HTTPS, 101 as a bulk job), what the
 // window puts into the request, a refused and a successful send, the two
 // warning dialogs on the way and a second Send while the first runs.
 #include "tests/ui/SendSMSWindowFixture.h"
 
-#include "contacts/SMSContact.h"
 #include "core/ScopedComApartment.h"
 #include "platform/ComModule.h"
 #include "tests/support/FakeOutlook.h"
@@ -27,6 +26,7 @@ using namespace GatewaySimulatorSeed;
 constexpr char kCaption[] = "ZentavoSMS Outlook Add-in";
 constexpr char kSendPage[] = "sendmsg.aspx";
 constexpr char kBulkJobPage[] = "api/webservices/bulkjob.asmx";
+constexpr char kBalancePage[] = "getbalance.aspx";
 
 using GatewayTest::Recipients;
 using GatewayTest::TestNumber;
@@ -65,6 +65,42 @@ private:
     const CScopedHttpCommand m_Command{"\"" + ProgramBesideTest("command_line_recorder.exe") + "\" %1"};
 };
 
+// A warning dialog's way out: the "Do not show" box ticked first or not,
+// the answer, and whether the message then goes.
+struct WarningCase
+{
+    const char* what;
+    bool tick;
+    std::function<void(CWindowStep&)> answer;
+    bool sent;
+};
+
+void SendAnyway(CWindowStep& step) { step.Press(IDC_WARNING_SENDANYWAY); }
+void Cancel(CWindowStep& step) { step.Press(IDCANCEL); }
+// Escape as the keyboard gives it: a key-down at the control with the focus,
+// which the dialog's own loop turns into its Cancel.
+void Escape(CWindowStep& step)
+{
+    step.Run([](HWND dialog) {
+        const HWND focus = ::GetFocus();
+        ::PostMessageA(focus && ::IsChild(dialog, focus) ? focus : dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+}
+
+const WarningCase kWarningCases[] = {
+    {"Send Anyway", false, SendAnyway, true},
+    {"Cancel", false, Cancel, false},
+    {"Cancel with the box ticked", true, Cancel, false},
+    {"Escape with the box ticked", true, Escape, false},
+    {"Send Anyway with the box ticked", true, SendAnyway, true},
+};
+
+void ExpectPurchasePage(const std::string& page)
+{
+    EXPECT_NE(std::string::npos, page.find("buysmscredits")) << page;
+    EXPECT_NE(std::string::npos, page.find(std::string("&username=") + kUsername)) << page;
+}
+
 // The Send SMS window on the settings of the real HKEY_CURRENT_USER (WinINet
 // takes its certificates from there), logged in with the seeded key pair.
 class SendSMSSend : public CGatewayTest
@@ -80,8 +116,7 @@ protected:
 
     void TearDown() override
     {
-        if (::IsWindow(m_Window))
-            ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        CloseWindow();
         if (m_BalanceClientRunning)
             Plugin().m_BalanceClient.Uninitialise();
         ResetSettings();
@@ -92,8 +127,10 @@ protected:
     static CZentavoSMSOutlookPlugin& Plugin() { return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin; }
     static CConfigZentavoSMSOutlookAddin_UserPreferences& Preferences() { return Plugin().m_UserPreferences; }
 
+    // A new window (the previous one closed) to the recipients with the text.
     void Open(const CSMSContactVector& recipients, const std::string& text)
     {
+        CloseWindow();
         m_pDlg = new CSendSMSDlg;
         m_pDlg->SetOutlookApplication(m_Outlook.Application());
         m_Window = m_pDlg->Create(nullptr);
@@ -103,9 +140,23 @@ protected:
         ::ShowWindow(m_Window, SW_SHOW);
         SendSMSWindow::Pump(50);
     }
+    // Cancel, as the window's close box sends it.
+    void CloseWindow()
+    {
+        if (IsOpen())
+            Command(IDCANCEL);
+    }
+    void Command(int id) { ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
     // The Send SMS button of the main toolbar, clicked.
     void PressSend() { SendSMSWindow::ClickToolbarButton(m_pDlg->MainToolbar().GetWindow(), ID_SENDSMS_SEND); }
+    // A sender id of the user's own, not the replyable number.
+    void SetSender(const char* sender)
+    {
+        ::SendDlgItemMessageA(m_Window, IDC_SENDSMS_REPLIES, BM_SETCHECK, BST_UNCHECKED, 0);
+        Command(IDC_SENDSMS_REPLIES);
+        ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, sender);
+    }
 
     bool IsOpen() const { return ::IsWindow(m_Window) != FALSE; }
     std::string Text(int id) const { return CWindow(::GetDlgItem(m_Window, id)).GetText(); }
@@ -117,7 +168,7 @@ protected:
         if (balance)
             m_Primary.SetBalance(kUsername, *balance);
         else
-            m_Primary.Script("getbalance.aspx", CScriptedReply::Error("LOGIN_INVALID"));
+            m_Primary.Script(kBalancePage, CScriptedReply::Error("LOGIN_INVALID"));
         SMSGatewayHTTPInterfaceClientAsync& client = Plugin().m_BalanceClient;
         if (!m_BalanceClientRunning)
         {
@@ -126,17 +177,17 @@ protected:
             client.Initialise();
             m_BalanceClientRunning = true;
         }
-        const size_t requests = m_Primary.Requests("getbalance.aspx").size();
+        const size_t requests = BalanceRequests();
         client.RequestBalanceRefresh();
         ASSERT_TRUE(GatewayTest::WaitUntil([&] {
             bool valid = false;
             const std::int32_t last = client.GetLastBalance(valid);
-            return m_Primary.Requests("getbalance.aspx").size() > requests &&
-                   (balance ? valid && last == *balance : !valid);
+            return BalanceRequests() > requests && (balance ? valid && last == *balance : !valid);
         }));
     }
 
     size_t Sends() const { return m_Primary.Requests(kSendPage).size(); }
+    size_t BalanceRequests() const { return m_Primary.Requests(kBalancePage).size(); }
 
     const CScopedComApartment m_Apartment{COINIT_APARTMENTTHREADED};
     CFakeOutlook m_Outlook;
@@ -145,40 +196,65 @@ protected:
     bool m_BalanceClientRunning = false;
 };
 
-TEST_F(SendSMSSend, TwoRecipientsGoInOneRequestAndTheWindowCloses)
+// The window closes after the send and its end runs once.
+TEST_F(SendSMSSend, UpToAHundredRecipientsInOneRequestMoreAsABulkJob)
 {
-    const LONG locks = GetComModule().GetLockCount();
-    Open(Recipients(2), "Hello from the window");
-    EXPECT_EQ(locks + 1, GetComModule().GetLockCount());
-    CWindowDriver driver;
-    PressSend();
+    for (const int count : {2, 100, 101})
+    {
+        SCOPED_TRACE(count);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        const LONG locks = GetComModule().GetLockCount();
+        Open(Recipients(count), "To everyone");
+        EXPECT_EQ(locks + 1, GetComModule().GetLockCount());
+        CWindowDriver driver;
+        PressSend();
+        EXPECT_FALSE(IsOpen());
+        // Its hold on the module is gone.
+        EXPECT_EQ(locks, GetComModule().GetLockCount());
+        EXPECT_EQ("", driver.Problems());
 
-    EXPECT_FALSE(IsOpen());
-    // The window's end ran once: its hold on the module is gone.
-    EXPECT_EQ(locks, GetComModule().GetLockCount());
-    const std::vector<CLoggedRequest> sends = m_Primary.Requests(kSendPage);
-    ASSERT_EQ(1u, sends.size());
-    EXPECT_EQ(TestNumber(0) + "," + TestNumber(1), sends[0].Field("to"));
-    EXPECT_EQ("Hello from the window", sends[0].Field("text"));
+        const std::vector<CLoggedRequest> sends = m_Primary.Requests(kSendPage);
+        if (count <= 100)
+        {
+            ASSERT_EQ(1u, sends.size());
+            std::string to = TestNumber(0);
+            for (int i = 1; i < count; ++i)
+                to += "," + TestNumber(i);
+            EXPECT_EQ(to, sends[0].Field("to"));
+            EXPECT_EQ("To everyone", sends[0].Field("text"));
+            EXPECT_TRUE(m_Primary.Requests(kBulkJobPage).empty());
+            continue;
+        }
+        EXPECT_TRUE(sends.empty());
+        const std::vector<CJsonValue> jobs = m_Primary.State()["jobs"].AsArray();
+        ASSERT_EQ(1u, jobs.size());
+        EXPECT_EQ(101u, jobs[0]["numbers"].AsArray().size());
+        const std::vector<std::string> expected = {"CreateSMSTextBulkJob", "AppendRecipients", "SetBulkJobReady"};
+        std::vector<std::string> operations;
+        for (const CLoggedRequest& request : m_Primary.Requests(kBulkJobPage))
+            for (const std::string& operation : expected)
+                if (request.m_Body.find("<ns1:" + operation) != std::string::npos)
+                    operations.push_back(operation);
+        EXPECT_EQ(expected, operations);
+    }
     EXPECT_TRUE(m_Boxes.Boxes().empty());
-    EXPECT_EQ("", driver.Problems());
 }
 
 TEST_F(SendSMSSend, RefusalsSendNothingAndKeepTheWindow)
 {
-    struct Case
+    const struct
     {
         const char* what;
         std::string to;
         std::string text;
         std::string box;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"only separators in To", " ; ;  ", "Hello", "There must be at least one recipient in the To list."},
         {"no recipients, no text", "", "", "There must be at least one recipient in the To list."},
         {"empty text", "Ann [" + TestNumber(1) + "]", "", "Please enter message text."},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
         Open({}, c.text);
@@ -193,87 +269,64 @@ TEST_F(SendSMSSend, RefusalsSendNothingAndKeepTheWindow)
         EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION | MB_OK), box.style);
         EXPECT_EQ(m_Window, box.owner);
         EXPECT_EQ(c.to, Text(IDC_SENDSMS_TO));
-        ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     }
     EXPECT_TRUE(m_Primary.Requests().empty());
 }
 
-TEST_F(SendSMSSend, HundredRecipientsOverHTTPSAndMoreAsABulkJob)
+// The window's fields as the gateway received them, the sender kept for the
+// session and saved, and the copy in Sent Items only when asked for.
+TEST_F(SendSMSSend, ASuccessfulSendSavesTheSenderAndCopiesToSentItems)
 {
-    struct Case
+    const struct
     {
-        int recipients;
-        size_t sends;
-        size_t jobs;
+        const char* what;
+        bool sentItems;
+        size_t copies;
+        const char* sender;
+        std::vector<std::string> senders;  // the saved list, most recent first
+    } cases[] = {
+        {"copy asked for", true, 1, "ACME", {"ACME"}},
+        {"no copy", false, 0, "Globex", {"Globex", "ACME"}},
     };
-    for (const Case& c : {Case{100, 1, 0}, Case{101, 0, 1}})
+    for (const auto& c : cases)
     {
-        SCOPED_TRACE(c.recipients);
-        m_Primary.Reset();
-        m_Primary.SetBalance(kUsername, 100000);
-        const CSMSContactVector recipients = Recipients(c.recipients);
-        Open(recipients, "To everyone");
+        SCOPED_TRACE(c.what);
+        const CFakeCollectionPtr items = FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"));
+        const size_t before = items->Size();
+        Preferences().SetSaveSentMsgsToSentItemsFolder(c.sentItems);
+        Preferences().m_MaxMsgParts = 3;
+        Open(Recipients(1), "Line one\r\nLine two");
+        SetSender(c.sender);
         PressSend();
-        EXPECT_FALSE(IsOpen());
-
-        const std::vector<CLoggedRequest> sends = m_Primary.Requests(kSendPage);
-        ASSERT_EQ(c.sends, sends.size());
-        if (c.sends)
+        ASSERT_FALSE(IsOpen());
+        const CLoggedRequest send = m_Primary.Requests(kSendPage).back();
+        EXPECT_NE(std::string::npos, send.m_Body.find("&text=Line+one%0dLine+two&")) << send.m_Body;
+        EXPECT_EQ("3", send.Field("maxconcat"));
+        EXPECT_EQ(c.sender, send.Field("from"));
+        EXPECT_EQ("1", send.Field("fromtype"));
+        EXPECT_FALSE(send.HasField("startat"));
+        // The account's own report setting by default: nothing to override.
+        EXPECT_FALSE(send.HasField("delrpt_reqstatus"));
+        EXPECT_EQ(before + c.copies, items->Size());
+        // A fresh load reads none of the defaults back.
+        for (const bool loaded : {false, true})
         {
-            EXPECT_EQ(CSMSContactUtils::GenerateNumberCSVList(recipients), sends[0].Field("to"));
+            SCOPED_TRACE(loaded ? "loaded again" : "in memory");
+            if (loaded)
+                Preferences().Load();
+            EXPECT_EQ(c.sender, Preferences().GetDefaultSendersId());
+            EXPECT_FALSE(Preferences().GetDefaultSendersIdUseReplyable());
+            EXPECT_FALSE(Preferences().GetDefaultSendersIdUseAccountSettings());
+            EXPECT_EQ(c.senders, Preferences().GetSelectableSendersIdList());
         }
-        const std::vector<CJsonValue> jobs = m_Primary.State()["jobs"].AsArray();
-        ASSERT_EQ(c.jobs, jobs.size());
-        if (c.jobs)
-        {
-            EXPECT_EQ(101u, jobs[0]["numbers"].AsArray().size());
-            std::vector<std::string> operations;
-            for (const CLoggedRequest& request : m_Primary.Requests(kBulkJobPage))
-                for (const char* operation : {"CreateSMSTextBulkJob", "AppendRecipients", "SetBulkJobReady"})
-                    if (request.m_Body.find(std::string("<ns1:") + operation) != std::string::npos)
-                        operations.push_back(operation);
-            EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob", "AppendRecipients", "SetBulkJobReady"}),
-                      operations);
-        }
-        else
-            EXPECT_TRUE(m_Primary.Requests(kBulkJobPage).empty());
     }
-    EXPECT_TRUE(m_Boxes.Boxes().empty());
-}
-
-TEST_F(SendSMSSend, TheWindowsFieldsAsTheGatewayReceivedThem)
-{
-    Preferences().m_MaxMsgParts = 3;
-    Open(Recipients(1), "Line one\r\nLine two");
-    ::SendDlgItemMessageA(m_Window, IDC_SENDSMS_REPLIES, BM_SETCHECK, BST_UNCHECKED, 0);
-    ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDC_SENDSMS_REPLIES, BN_CLICKED), 0);
-    ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, "ACME");
-    PressSend();
-
-    ASSERT_FALSE(IsOpen());
-    const CLoggedRequest send = m_Primary.Requests(kSendPage).at(0);
-    EXPECT_NE(std::string::npos, send.m_Body.find("&text=Line+one%0dLine+two&"));
-    EXPECT_EQ("Line one\rLine two", send.Field("text"));
-    EXPECT_EQ("3", send.Field("maxconcat"));
-    EXPECT_EQ("ACME", send.Field("from"));
-    EXPECT_EQ("1", send.Field("fromtype"));
-    EXPECT_FALSE(send.HasField("startat"));
-    // The account's own report setting by default: nothing to override.
-    EXPECT_FALSE(send.HasField("delrpt_reqstatus"));
-    EXPECT_EQ("ACME", Preferences().GetDefaultSendersId());
-    EXPECT_FALSE(Preferences().GetDefaultSendersIdUseReplyable());
-    const std::vector<std::string>& senders = Preferences().GetSelectableSendersIdList();
-    ASSERT_FALSE(senders.empty());
-    EXPECT_EQ("ACME", senders.front());
 }
 
 TEST_F(SendSMSSend, ARefusedSendKeepsTheWindowAndSavesNoSender)
 {
     m_Primary.Script(kSendPage, CScriptedReply::Error("INSUFFICIENT_CREDIT"));
     Open(Recipients(2), "Hello");
-    ::SendDlgItemMessageA(m_Window, IDC_SENDSMS_REPLIES, BM_SETCHECK, BST_UNCHECKED, 0);
-    ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDC_SENDSMS_REPLIES, BN_CLICKED), 0);
-    ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, "ACME");
+    SetSender("ACME");
     const std::string to = Text(IDC_SENDSMS_TO);
     PressSend();
 
@@ -288,130 +341,52 @@ TEST_F(SendSMSSend, ARefusedSendKeepsTheWindowAndSavesNoSender)
     EXPECT_TRUE(Preferences().GetSelectableSendersIdList().empty());
 }
 
-TEST_F(SendSMSSend, ASuccessfulSendSavesTheSenderAndCopiesToSentItems)
-{
-    struct Case
-    {
-        const char* what;
-        bool sentItems;
-        size_t copies;
-        const char* sender;
-        std::vector<std::string> senders;  // the saved list, most recent first
-    };
-    const Case cases[] = {
-        {"copy asked for", true, 1, "ACME", {"ACME"}},
-        {"no copy", false, 0, "Globex", {"Globex", "ACME"}},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.what);
-        const CFakeCollectionPtr items = FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"));
-        const size_t before = items->Size();
-        Preferences().SetSaveSentMsgsToSentItemsFolder(c.sentItems);
-        Open(Recipients(1), "Saved");
-        ::SendDlgItemMessageA(m_Window, IDC_SENDSMS_REPLIES, BM_SETCHECK, BST_UNCHECKED, 0);
-        ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDC_SENDSMS_REPLIES, BN_CLICKED), 0);
-        ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, c.sender);
-        PressSend();
-        ASSERT_FALSE(IsOpen());
-        EXPECT_EQ(before + c.copies, items->Size());
-        // Saved, not only set: a fresh load reads none of the defaults back.
-        Preferences().Load();
-        EXPECT_EQ(c.sender, Preferences().GetDefaultSendersId());
-        EXPECT_FALSE(Preferences().GetDefaultSendersIdUseReplyable());
-        EXPECT_FALSE(Preferences().GetDefaultSendersIdUseAccountSettings());
-        EXPECT_EQ(c.senders, Preferences().GetSelectableSendersIdList());
-    }
-}
-
-// The message-too-long dialog: its numbers, each way out, and the "Do not
-// show" box stored whichever button closed it.
+// Each way out of the dialog, and the "Do not show" box stored whichever
+// button closed it.
 TEST_F(SendSMSSend, MessageTooLongDialog)
 {
-    struct Case
-    {
-        const char* what;
-        bool tick;
-        std::function<void(CWindowStep&)> answer;
-        bool sent;
-    };
-    const Case cases[] = {
-        {"Send Anyway", false, [](CWindowStep& s) { s.Press(IDC_WARNING_SENDANYWAY); }, true},
-        {"Cancel", false, [](CWindowStep& s) { s.Press(IDCANCEL); }, false},
-        {"Escape, box ticked", true,
-         [](CWindowStep& s) { s.Run([](HWND d) { ::PostMessageA(d, WM_COMMAND, IDCANCEL, 0); }); }, false},
-        {"Send Anyway, box ticked", true, [](CWindowStep& s) { s.Press(IDC_WARNING_SENDANYWAY); }, true},
-    };
-    for (const Case& c : cases)
+    for (const WarningCase& c : kWarningCases)
     {
         SCOPED_TRACE(c.what);
-        m_Primary.Reset();
-        m_Primary.SetBalance(kUsername, 100000);
         Preferences().SetWarnIfMsgBeingTruncated(true);
         Preferences().m_MaxMsgParts = 1;
         Preferences().Save();
+        const size_t sends = Sends();
         Open(Recipients(1), std::string(161, 'a'));
         CWindowDriver driver;
-        CWindowStep& step = driver.Expect().Caption(kCaption).Text("The message that you have entered will be truncated:");
-        if (c.tick)
-            step.Check(IDC_WARNING_DONOTSHOW);
-        c.answer(step);
+        const char* const question = "The message that you have entered will be truncated:";
+        c.answer(driver.Expect().Caption(kCaption).Text(question).Check(IDC_WARNING_DONOTSHOW, c.tick));
         PressSend();
 
         ASSERT_EQ(1u, driver.Seen().size());
         EXPECT_EQ("2", driver.Seen()[0].Control(IDC_WARNING_PARTSREQUIRED)->text);
         EXPECT_EQ("1", driver.Seen()[0].Control(IDC_WARNING_MAXPARTS)->text);
-        EXPECT_EQ(c.sent ? 1u : 0u, Sends());
+        EXPECT_EQ(sends + (c.sent ? 1 : 0), Sends());
         EXPECT_EQ(!c.sent, IsOpen());
         Preferences().Load();
         EXPECT_EQ(!c.tick, Preferences().GetWarnIfMsgBeingTruncated());
         EXPECT_EQ("", driver.Problems());
-        if (IsOpen())
-            ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     }
 }
 
 TEST_F(SendSMSSend, InsufficientBalanceDialog)
 {
     StartBalanceClient(5);
-    struct Case
-    {
-        const char* what;
-        bool tick;
-        std::function<void(CWindowStep&)> answer;
-        bool sent;
-    };
-    // Escape as the keyboard gives it: a key-down at the control with the
-    // focus, which the dialog's own loop turns into its Cancel.
-    const auto escape = [](HWND dialog) {
-        const HWND focus = ::GetFocus();
-        ::PostMessageA(focus && ::IsChild(dialog, focus) ? focus : dialog, WM_KEYDOWN, VK_ESCAPE, 0);
-    };
-    const Case cases[] = {
-        {"Send Anyway", false, [](CWindowStep& s) { s.Press(IDC_WARNING_SENDANYWAY); }, true},
-        {"Cancel with the box ticked", true, [](CWindowStep& s) { s.Press(IDCANCEL); }, false},
-        {"Escape with the box ticked", true, [escape](CWindowStep& s) { s.Run(escape); }, false},
-        {"Send Anyway with the box ticked", true, [](CWindowStep& s) { s.Press(IDC_WARNING_SENDANYWAY); }, true},
-    };
-    auto balanceRequests = [&] { return m_Primary.Requests("getbalance.aspx").size(); };
-    for (const Case& c : cases)
+    for (const WarningCase& c : kWarningCases)
     {
         SCOPED_TRACE(c.what);
         Preferences().SetCheckBalanceBeforeSending(true);
         Preferences().m_MaxMsgParts = 5;
         Preferences().Save();
         const size_t sends = Sends();
-        const size_t beforeOpen = balanceRequests();
+        const size_t beforeOpen = BalanceRequests();
         // 3 recipients of a 2-part text need 6 credits.
         Open(Recipients(3), std::string(200, 'b'));
         // The window's own first refresh lands before the count is taken.
-        ASSERT_TRUE(GatewayTest::WaitUntil([&] { return balanceRequests() == beforeOpen + 1; }));
-        const size_t beforeDialog = balanceRequests();
+        ASSERT_TRUE(GatewayTest::WaitUntil([&] { return BalanceRequests() == beforeOpen + 1; }));
+        const size_t beforeDialog = BalanceRequests();
         CWindowDriver driver;
-        CWindowStep& step = driver.Expect().Caption(kCaption);
-        if (c.tick)
-            step.Check(IDC_WARNING_DONOTSHOW);
-        c.answer(step);
+        c.answer(driver.Expect().Caption(kCaption).Check(IDC_WARNING_DONOTSHOW, c.tick));
         PressSend();
 
         ASSERT_EQ(1u, driver.Seen().size());
@@ -421,10 +396,8 @@ TEST_F(SendSMSSend, InsufficientBalanceDialog)
         Preferences().Load();
         EXPECT_EQ(!c.tick, Preferences().GetCheckBalanceBeforeSending());
         // A fresh balance is asked for whatever the choice.
-        EXPECT_TRUE(GatewayTest::WaitUntil([&] { return balanceRequests() > beforeDialog; }, 10000));
+        EXPECT_TRUE(GatewayTest::WaitUntil([&] { return BalanceRequests() > beforeDialog; }, 10000));
         EXPECT_EQ("", driver.Problems());
-        if (IsOpen())
-            ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     }
 }
 
@@ -446,12 +419,19 @@ TEST_F(SendSMSSend, EnoughOrUnknownBalanceOpensNoDialog)
     }
 }
 
-TEST_F(SendSMSSend, BuyCreditsOpensThePageAndTheDialogStays)
+// Buy Credits from the Balance menu, then from the insufficient-balance
+// dialog, which stays: the purchase page each time, nothing sent.
+TEST_F(SendSMSSend, BuyCreditsOpensThePurchasePage)
 {
-    CRecordedBrowser browser;
     StartBalanceClient(1);
     Preferences().SetCheckBalanceBeforeSending(true);
     Open(Recipients(2), "Hi");
+    {
+        CRecordedBrowser browser;
+        Command(ID_BALANCE_BUYCREDITS);
+        ExpectPurchasePage(browser.WaitForPage());
+    }
+    CRecordedBrowser browser;
     std::string page;
     bool stayed = false;
     CWindowDriver driver;
@@ -463,7 +443,7 @@ TEST_F(SendSMSSend, BuyCreditsOpensThePageAndTheDialogStays)
     });
     PressSend();
 
-    EXPECT_NE(std::string::npos, page.find("buysmscredits")) << page;
+    ExpectPurchasePage(page);
     EXPECT_TRUE(stayed);
     EXPECT_EQ(0u, Sends());
     EXPECT_TRUE(IsOpen());
@@ -492,47 +472,32 @@ TEST_F(SendSMSSend, ASecondSendWhileTheFirstRunsIsRefused)
     EXPECT_FALSE(IsOpen());
     EXPECT_EQ("", driver.Problems());
 }
+
+// The window's own first refresh and the menu's Refresh Balance ask the
+// gateway only when the balance is shown or checked.
 TEST_F(SendSMSSend, RefreshBalanceAsksOnlyWithABalancePreference)
 {
     StartBalanceClient(40);
-    struct Case
+    for (const auto& [show, check] : {std::pair(true, false), std::pair(false, true), std::pair(false, false)})
     {
-        const char* what;
-        bool show;
-        bool check;
-    };
-    const Case cases[] = {
-        {"shown", true, false},
-        {"checked", false, true},
-        {"neither", false, false},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.what);
-        Preferences().SetShowCurrentBalance(c.show);
-        Preferences().SetCheckBalanceBeforeSending(c.check);
-        const bool asks = c.show || c.check;
-        const size_t before = m_Primary.Requests("getbalance.aspx").size();
+        SCOPED_TRACE(std::string(show ? "shown" : "") + (check ? "checked" : ""));
+        Preferences().SetShowCurrentBalance(show);
+        Preferences().SetCheckBalanceBeforeSending(check);
+        const size_t before = BalanceRequests();
         Open(Recipients(1), "x");
-        // The window's own first refresh.
-        auto count = [&] { return m_Primary.Requests("getbalance.aspx").size(); };
-        if (asks)
+        if (show || check)
         {
-            ASSERT_TRUE(GatewayTest::WaitUntil([&] { return count() == before + 1; }));
+            ASSERT_TRUE(GatewayTest::WaitUntil([&] { return BalanceRequests() == before + 1; }));
+            Command(ID_BALANCE_REFRESH);
+            EXPECT_TRUE(GatewayTest::WaitUntil([&] { return BalanceRequests() == before + 2; }));
+            continue;
         }
-        ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(ID_BALANCE_REFRESH, 0), 0);
-        if (asks)
-        {
-            EXPECT_TRUE(GatewayTest::WaitUntil([&] { return count() == before + 2; }));
-        }
-        else
-        {
-            SendSMSWindow::Pump(1000);
-            EXPECT_EQ(before, count());
-        }
-        ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        Command(ID_BALANCE_REFRESH);
+        SendSMSWindow::Pump(1000);
+        EXPECT_EQ(before, BalanceRequests());
     }
 }
+
 // A schedule and reports chosen in the window's dialogs reach the request.
 TEST_F(SendSMSSend, ScheduleAndReportsFromTheDialogsGoIntoTheRequest)
 {
@@ -575,15 +540,5 @@ TEST_F(SendSMSSend, ScheduleAndReportsFromTheDialogsGoIntoTheRequest)
     EXPECT_EQ("MessageSent|DeliverySuccess", send.Field("delrpt_reqstatus"));
     EXPECT_EQ("MsgSource", send.Field("delrpt_routingtype"));
     EXPECT_TRUE(m_Boxes.Boxes().empty());
-}
-TEST_F(SendSMSSend, BuyCreditsFromTheBalanceMenuOpensThePurchasePage)
-{
-    CRecordedBrowser browser;
-    Open(Recipients(1), "x");
-    ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(ID_BALANCE_BUYCREDITS, 0), 0);
-    const std::string page = browser.WaitForPage();
-    EXPECT_NE(std::string::npos, page.find("buysmscredits")) << page;
-    EXPECT_NE(std::string::npos, page.find(std::string("&username=") + kUsername)) << page;
-    EXPECT_TRUE(IsOpen());
 }
 } // namespace
