@@ -10,18 +10,21 @@
 #include "ui/ScheduleSubmissionDlg.h"
 #include "ui/SendWarningDlgs.h"
 
-#include <functional>
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace
 {
-SYSTEMTIME Date(WORD year, WORD month, WORD day)
+SYSTEMTIME Date(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0)
 {
     SYSTEMTIME date = {};
     date.wYear = year;
     date.wMonth = month;
     date.wDay = day;
+    date.wHour = hour;
+    date.wMinute = minute;
     return date;
 }
 
@@ -29,6 +32,12 @@ std::string Text(const SYSTEMTIME& date)
 {
     return std::to_string(date.wYear) + "-" + std::to_string(date.wMonth) + "-" + std::to_string(date.wDay) + " " +
            std::to_string(date.wHour) + ":" + std::to_string(date.wMinute) + ":" + std::to_string(date.wSecond);
+}
+
+// The date's day alone, as Text shows it.
+std::string Day(const SYSTEMTIME& date)
+{
+    return Text(Date(date.wYear, date.wMonth, date.wDay));
 }
 
 // Today (UTC) and some days on, as the calendar counts them.
@@ -54,16 +63,12 @@ void Command(HWND window, int id)
 
 TEST(ScheduleSubmissionRange, FromTheGivenDayToTheSameDayAYearOn)
 {
-    struct Case
+    const struct
     {
         SYSTEMTIME today;
         SYSTEMTIME upper;
-    };
-    SYSTEMTIME afternoon = Date(2026, 3, 15);
-    afternoon.wHour = 17;
-    afternoon.wMinute = 45;
-    const Case cases[] = {
-        {afternoon, Date(2027, 3, 15)},
+    } cases[] = {
+        {Date(2026, 3, 15, 17, 45), Date(2027, 3, 15)},
         {Date(2026, 12, 31), Date(2027, 12, 31)},
         {Date(2028, 2, 28), Date(2029, 2, 28)},
         // The next year has no 29 February.
@@ -71,11 +76,11 @@ TEST(ScheduleSubmissionRange, FromTheGivenDayToTheSameDayAYearOn)
         {Date(2000, 2, 29), Date(2001, 2, 28)},
         {Date(2027, 2, 28), Date(2028, 2, 28)},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         SYSTEMTIME range[2];
         CScheduleSubmissionDlg::GetSelectableRange(c.today, range);
-        EXPECT_EQ(Text(Date(c.today.wYear, c.today.wMonth, c.today.wDay)), Text(range[0])) << Text(c.today);
+        EXPECT_EQ(Day(c.today), Text(range[0])) << Text(c.today);
         EXPECT_EQ(Text(c.upper), Text(range[1])) << Text(c.today);
     }
 }
@@ -107,10 +112,7 @@ TEST_F(SendSMSWindow, ScheduleOkCancelAndReopen)
         });
         Command(m_Window, ID_SENDSMS_SCHEDULE);
         const SYSTEMTIME schedule = m_pDlg->GetSchedule();
-        SYSTEMTIME expected = Date(day.wYear, day.wMonth, day.wDay);
-        expected.wHour = 14;
-        expected.wMinute = 30;
-        EXPECT_EQ(Text(expected), Text(schedule));
+        EXPECT_EQ(Text(Date(day.wYear, day.wMonth, day.wDay, 14, 30)), Text(schedule));
         EXPECT_EQ(0, schedule.wMilliseconds);
         EXPECT_EQ(0u, m_pDlg->AdvancedToolbar().GetButtonText(ID_SENDSMS_SCHEDULE).find("Schedule Delivery: "));
 
@@ -119,19 +121,21 @@ TEST_F(SendSMSWindow, ScheduleOkCancelAndReopen)
     }
     SYSTEMTIME bounds[2];
     CScheduleSubmissionDlg::GetSelectableRange(DaysFromToday(0), bounds);
-    EXPECT_EQ(Text(bounds[0]), Text(Date(range[0].wYear, range[0].wMonth, range[0].wDay)));
-    EXPECT_EQ(Text(bounds[1]), Text(Date(range[1].wYear, range[1].wMonth, range[1].wDay)));
-    EXPECT_EQ(Text(Date(day.wYear, day.wMonth, day.wDay)), Text(Date(shownDate.wYear, shownDate.wMonth, shownDate.wDay)));
-    EXPECT_EQ(14, shownTime.wHour);
-    EXPECT_EQ(30, shownTime.wMinute);
+    EXPECT_EQ(Text(bounds[0]), Day(range[0]));
+    EXPECT_EQ(Text(bounds[1]), Day(range[1]));
+    EXPECT_EQ(Day(day), Day(shownDate));
+    EXPECT_EQ("14:30", std::to_string(shownTime.wHour) + ":" + std::to_string(shownTime.wMinute));
     // Cancel cleared the schedule.
     EXPECT_EQ(0, m_pDlg->GetSchedule().wDay);
     EXPECT_EQ("Schedule Delivery", m_pDlg->AdvancedToolbar().GetButtonText(ID_SENDSMS_SCHEDULE));
 }
 
+// The dialog's boxes are live only for "generate"; OK sets the window's
+// mode and mask, stored as the defaults (for the next window too) only when
+// asked; Cancel changes nothing.
 TEST_F(SendSMSWindow, DeliveryReportsDialog)
 {
-    struct Case
+    const struct
     {
         const char* what;
         Settings settings;
@@ -140,49 +144,49 @@ TEST_F(SendSMSWindow, DeliveryReportsDialog)
         bool reportBoxesEnabledAtStart;
         DWORD mode;
         DWORD mask;
-        std::string storedMode;  // empty: nothing stored
-    };
-    const Case cases[] = {
-        {"account settings, OK unchanged", {}, {}, IDOK, false, 3, 15, ""},
-        {"no reports with all boxes", {{"DefaultDeliveryReportSetting", "2"}},
-         {IDC_REPORTS_NONE}, IDOK, true, 1, 15, ""},
+    } cases[] = {
+        {"account settings, OK unchanged", {}, {}, IDOK, false, 3, 15},
+        {"no reports with all boxes", {{"DefaultDeliveryReportSetting", "2"}}, {IDC_REPORTS_NONE}, IDOK, true, 1, 15},
         {"generate two", {{"DefaultDeliveryReportStatusFilter", "0"}},
-         {IDC_REPORTS_GENERATE, IDC_REPORTS_SENT, IDC_REPORTS_EXPIRED}, IDOK, false, 2, 9, ""},
-        {"cancel changes nothing, even as default", {},
-         {IDC_REPORTS_NONE, IDC_REPORTS_MAKEDEFAULT}, IDCANCEL, false, 3, 15, ""},
-        {"made the default", {}, {IDC_REPORTS_GENERATE, IDC_REPORTS_FAILED, IDC_REPORTS_MAKEDEFAULT}, IDOK, false,
-         2, 11, "2"},
+         {IDC_REPORTS_GENERATE, IDC_REPORTS_SENT, IDC_REPORTS_EXPIRED}, IDOK, false, 2, 9},
+        {"cancel changes nothing, even as default", {}, {IDC_REPORTS_NONE, IDC_REPORTS_MAKEDEFAULT}, IDCANCEL, false,
+         3, 15},
+        {"made the default", {}, {IDC_REPORTS_GENERATE, IDC_REPORTS_FAILED, IDC_REPORTS_MAKEDEFAULT}, IDOK, false, 2,
+         11},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
         Open(c.settings);
         bool enabledAtStart = false;
-        bool enabledAfterGenerate = false;
+        bool enabledAfterClicks = false;
         {
             CWindowDriver driver;
             driver.Expect().Caption("Delivery Reports").Run([&](HWND dialog) {
                 enabledAtStart = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_REPORTS_SENT)) != FALSE;
                 for (int id : c.clicks)
                     ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-                enabledAfterGenerate = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_REPORTS_SENT)) != FALSE;
+                enabledAfterClicks = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_REPORTS_SENT)) != FALSE;
                 ::PostMessageA(dialog, WM_COMMAND, c.button, 0);
             });
             Command(m_Window, ID_SENDSMS_DELIVERY_REPORTS);
             EXPECT_EQ("", driver.Problems());
         }
         EXPECT_EQ(c.reportBoxesEnabledAtStart, enabledAtStart);
-        EXPECT_EQ(c.mode == 2 && c.button == IDOK, enabledAfterGenerate && c.button == IDOK);
+        EXPECT_EQ(c.mode == 2, enabledAfterClicks);
         EXPECT_EQ(c.mode, m_pDlg->GetDeliveryReportMode());
         EXPECT_EQ(c.mask, m_pDlg->GetDeliveryReportStatusMask());
-        const std::optional<std::string> stored = ReadText(kSettings, "DefaultDeliveryReportSetting");
-        if (c.storedMode.empty())
-            EXPECT_EQ(c.settings.empty() ? std::optional<std::string>() : stored, stored);
-        else
+        const bool madeDefault =
+            c.button == IDOK && std::count(c.clicks.begin(), c.clicks.end(), IDC_REPORTS_MAKEDEFAULT) != 0;
+        Settings stored;
+        for (const char* name : {"DefaultDeliveryReportSetting", "DefaultDeliveryReportStatusFilter"})
+            if (const std::optional<std::string> value = ReadText(kSettings, name))
+                stored.emplace_back(name, *value);
+        const Settings asDefaults = {{"DefaultDeliveryReportSetting", std::to_string(c.mode)},
+                                     {"DefaultDeliveryReportStatusFilter", std::to_string(c.mask)}};
+        EXPECT_EQ(madeDefault ? asDefaults : c.settings, stored);
+        if (madeDefault)
         {
-            ASSERT_TRUE(stored.has_value());
-            EXPECT_EQ(c.storedMode, *stored);
-            EXPECT_EQ(std::to_string(c.mask), ReadText(kSettings, "DefaultDeliveryReportStatusFilter").value_or(""));
             // The next window starts with them.
             Close();
             Plugin().m_UserPreferences.Load();
@@ -196,15 +200,15 @@ TEST_F(SendSMSWindow, DeliveryReportsDialog)
 
 TEST(DeliveryReportsSettings, ModesAndMasksRoundTrip)
 {
-    struct Case
+    const struct
     {
         DWORD mode;
         DWORD mask;
         DWORD modeBack;
         DWORD maskBack;
-    };
+    } cases[] = {{1, 0, 1, 0}, {2, 5, 2, 5}, {3, 15, 3, 15}, {7, 0xF3, 0, 3}};
     // An unknown mode ticks no choice and reads back as 0; unknown bits go.
-    for (const Case& c : {Case{1, 0, 1, 0}, Case{2, 5, 2, 5}, Case{3, 15, 3, 15}, Case{7, 0xF3, 0, 3}})
+    for (const auto& c : cases)
     {
         CDeliveryReportsDlg dialog;
         dialog.SetSettings(c.mode, c.mask);
@@ -259,18 +263,17 @@ thread_local CMenuReader* CMenuReader::s_pReader = nullptr;
 TEST_F(SendSMSWindow, BalanceMenuFollowsTheBuyCreditsPolicy)
 {
     using Items = std::vector<std::pair<std::string, bool>>;
-    struct Case
+    const struct
     {
         const char* policy;
         Items items;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"Enabled", {{"Refresh Balance", false}, {"Buy Credits", false}}},
         {"disabled", {{"Refresh Balance", false}, {"Buy Credits", false}}},
         {"Disabled", {{"Refresh Balance", false}, {"Buy Credits", true}}},
         {"Hidden", {{"Refresh Balance", false}}},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         SCOPED_TRACE(c.policy);
         Open({{"ZentavoSMSUIBuyCreditsButton", c.policy}});
