@@ -5,6 +5,9 @@
 #include "platform/OfficeIds.h"
 #include "resources/resource.h"
 #include "tests/support/WindowDriver.h"
+#include "tests/ui/SetupDialogTestSupport.h"
+
+using SetupDialogTest::BoxTextsWithCaption;
 
 namespace
 {
@@ -21,17 +24,28 @@ protected:
     }
     void TearDown() override
     {
-        for (HWND window : Windows())
-            ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        Pump(50);
+        CloseWindows();
         SendSMSWindow::TearDown();
     }
     // The Send SMS windows this thread has open.
     static std::vector<HWND> Windows() { return ThreadWindowsWithControl(IDC_SENDSMS_TEXT); }
-    static std::string Text(HWND window, int id) { return CWindow(::GetDlgItem(window, id)).GetText(); }
+    static void CloseWindows()
+    {
+        for (HWND window : Windows())
+            ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        Pump(50);
+    }
+    // The control's text in the one Send SMS window a command opened (else
+    // how many there were); every window is closed then.
+    static std::string OpenedText(int id)
+    {
+        const std::vector<HWND> windows = Windows();
+        const std::string text = windows.size() == 1 ? CWindow(::GetDlgItem(windows[0], id)).GetText()
+                                                     : std::to_string(windows.size()) + " windows";
+        CloseWindows();
+        return text;
+    }
 
-public:
-    // For the scenario tables' lambdas.
     void Select(const std::vector<CFakeObjectPtr>& items)
     {
         const CFakeCollectionPtr selection = m_Outlook.NewCollection(L"Selection");
@@ -39,15 +53,14 @@ public:
             selection->Add(static_cast<IDispatch*>(item));
         m_Outlook.ActiveExplorer()->SetProperty(L"Selection", static_cast<IDispatch*>(selection));
     }
-    // A mail whose Reply() is addressed to the address (and a second one).
-    CFakeObjectPtr SMSReply(const std::wstring& address, const std::wstring& second = std::wstring())
+    // A mail whose Reply() is addressed to these addresses.
+    CFakeObjectPtr SMSReply(const std::vector<std::wstring>& addresses)
     {
         const CFakeObjectPtr mail = m_Outlook.NewMailItem();
         const CFakeObjectPtr reply = m_Outlook.NewMailItem();
-        for (const std::wstring& to : {address, second})
-            if (!to.empty())
-                FakeCollectionOf(reply->Value(L"Recipients"))
-                    ->Add(static_cast<IDispatch*>(m_Outlook.NewRecipient(L"SMS", to, nullptr)));
+        for (const std::wstring& to : addresses)
+            FakeCollectionOf(reply->Value(L"Recipients"))
+                ->Add(static_cast<IDispatch*>(m_Outlook.NewRecipient(L"SMS", to, nullptr)));
         mail->SetMethod(L"Reply", [held = IDispatchPtr(reply)](const CFakeObject::Arguments&) {
             return _variant_t(held.GetInterfacePtr());
         });
@@ -57,49 +70,42 @@ public:
 
 TEST_F(PluginCommands, ReplyGoesToTheNumberInTheSenderAddress)
 {
-    struct Case
+    const std::wstring first = L"447700900123@sms.example.com";
+    const std::wstring second = L"447700900124@sms.example.com";
+    const struct
     {
         const char* name;
-        std::function<void(PluginCommands&)> select;
-        std::string to;  // empty: the box instead
-    };
-    const Case cases[] = {
-        {"twelve digits", [](PluginCommands& t) { t.Select({t.SMSReply(L"447700900123@sms.example.com")}); }, "447700900123"},
-        {"four digits", [](PluginCommands& t) { t.Select({t.SMSReply(L"1234@sms.example.com")}); }, ""},
-        {"no at sign", [](PluginCommands& t) { t.Select({t.SMSReply(L"447700900123")}); }, ""},
-        {"two items", [](PluginCommands& t) {
-             t.Select({t.SMSReply(L"447700900123@sms.example.com"), t.SMSReply(L"447700900124@sms.example.com")});
-         }, ""},
-        {"a reply to two", [](PluginCommands& t) {
-             t.Select({t.SMSReply(L"447700900123@sms.example.com", L"447700900124@sms.example.com")});
-         }, ""},
-        {"a selection that cannot be read", [](PluginCommands& t) {
-             t.Select({t.SMSReply(L"447700900123@sms.example.com")});
-             t.m_Outlook.ActiveExplorer()->Fail(L"Selection", E_FAIL);
-         }, ""},
+        std::vector<std::vector<std::wstring>> replies;  // the selected mails' reply addresses
+        std::string to;                                  // empty: the box instead
+        std::function<void(CFakeOutlook&)> then = nullptr;
+    } cases[] = {
+        {"twelve digits", {{first}}, "447700900123"},
+        {"four digits", {{L"1234@sms.example.com"}}, ""},
+        {"no at sign", {{L"447700900123"}}, ""},
+        {"two items", {{first}, {second}}, ""},
+        {"a reply to two", {{first, second}}, ""},
+        {"a selection that cannot be read", {{first}}, "",
+         [](CFakeOutlook& outlook) { outlook.ActiveExplorer()->Fail(L"Selection", E_FAIL); }},
         // Last: it takes the explorer away.
-        {"no explorer", [](PluginCommands& t) { t.m_Outlook.SetActiveExplorer(nullptr); }, ""},
+        {"no explorer", {}, "", [](CFakeOutlook& outlook) { outlook.SetActiveExplorer(nullptr); }},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         SCOPED_TRACE(c.name);
-        c.select(*this);
+        std::vector<CFakeObjectPtr> mails;
+        for (const std::vector<std::wstring>& addresses : c.replies)
+            mails.push_back(SMSReply(addresses));
+        Select(mails);
+        if (c.then)
+            c.then(m_Outlook);
         const size_t boxesBefore = m_Boxes.Boxes().size();
         Plugin().ReplyViaSMS(m_Outlook.Application());
-        const std::vector<HWND> windows = Windows();
+        EXPECT_EQ(c.to.empty() ? "0 windows" : c.to, OpenedText(IDC_SENDSMS_TO));
+        ASSERT_EQ(boxesBefore + (c.to.empty() ? 1 : 0), m_Boxes.Boxes().size());
         if (c.to.empty())
         {
-            EXPECT_TRUE(windows.empty());
-            ASSERT_EQ(boxesBefore + 1, m_Boxes.Boxes().size());
             EXPECT_EQ("Please select SMS message to reply to.", m_Boxes.Boxes().back().text);
-            EXPECT_EQ(static_cast<UINT>(0x2030), m_Boxes.Boxes().back().style);
-        }
-        else
-        {
-            ASSERT_EQ(1u, windows.size());
-            EXPECT_EQ(c.to, Text(windows[0], IDC_SENDSMS_TO));
-            ::SendMessageA(windows[0], WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-            Pump(20);
+            EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION | MB_TASKMODAL), m_Boxes.Boxes().back().style);
         }
     }
 }
@@ -109,28 +115,17 @@ TEST_F(PluginCommands, ContactsBecomeRecipientsOrText)
     const CFakeObjectPtr ann = m_Outlook.NewContactItem(L"Ann Lee", L"Ann", L"Lee", L"+447700900001");
     const CFakeObjectPtr bob = m_Outlook.NewContactItem(L"Bob Ray", L"Bob", L"Ray", L"");
     Select({ann, bob, m_Outlook.NewMailItem()});
-
     Plugin().SendSMSToContacts(m_Outlook.Application());
-    std::vector<HWND> windows = Windows();
-    ASSERT_EQ(1u, windows.size());
-    EXPECT_EQ("Ann Lee [+447700900001]; ", Text(windows[0], IDC_SENDSMS_TO));
-    ::SendMessageA(windows[0], WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    Pump(20);
-
+    EXPECT_EQ("Ann Lee [+447700900001]; ", OpenedText(IDC_SENDSMS_TO));
     Plugin().ForwardContactViaSMSMessage(m_Outlook.Application());
-    windows = Windows();
-    ASSERT_EQ(1u, windows.size());
-    EXPECT_EQ("Ann Lee\r\n+447700900001\r\n", Text(windows[0], IDC_SENDSMS_TEXT));
-    ::SendMessageA(windows[0], WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    Pump(20);
+    EXPECT_EQ("Ann Lee\r\n+447700900001\r\n", OpenedText(IDC_SENDSMS_TEXT));
 
     Select({bob});
     Plugin().SendSMSToContacts(m_Outlook.Application());
     Plugin().ForwardContactViaSMSMessage(m_Outlook.Application());
     EXPECT_TRUE(Windows().empty());
-    ASSERT_EQ(2u, m_Boxes.Boxes().size());
-    EXPECT_EQ("No mobile numbers were found for the selected contact(s)", m_Boxes.Boxes()[0].text);
-    EXPECT_EQ("No mobile numbers were found for the selected contact(s)", m_Boxes.Boxes()[1].text);
+    EXPECT_EQ(std::vector<std::string>(2, "No mobile numbers were found for the selected contact(s)"),
+              BoxTextsWithCaption(m_Boxes));
 }
 
 // A distribution list's members as the selection gives them: a plain
@@ -158,9 +153,7 @@ TEST_F(PluginCommands, DistributionListMembersAndAFailingMember)
     Select({ann, list});
 
     Plugin().SendSMSToContacts(m_Outlook.Application());
-    const std::vector<HWND> windows = Windows();
-    ASSERT_EQ(1u, windows.size());
-    EXPECT_EQ("Ann Lee [+447700900001]; Cy Fox [+447700900003]; ", Text(windows[0], IDC_SENDSMS_TO));
+    EXPECT_EQ("Ann Lee [+447700900001]; Cy Fox [+447700900003]; ", OpenedText(IDC_SENDSMS_TO));
     ASSERT_EQ(1u, m_Boxes.Boxes().size());
     EXPECT_NE(std::string::npos, m_Boxes.Boxes()[0].text.find("CZentavoSMSOutlookPlugin::GetSelectedContacts"))
         << m_Boxes.Boxes()[0].text;
@@ -169,10 +162,9 @@ TEST_F(PluginCommands, DistributionListMembersAndAFailingMember)
 TEST_F(PluginCommands, SendSMSOpensAnEmptyWindow)
 {
     Plugin().ShowSendSMSDlg(m_Outlook.Application(), nullptr);
-    const std::vector<HWND> windows = Windows();
-    ASSERT_EQ(1u, windows.size());
-    EXPECT_EQ("", Text(windows[0], IDC_SENDSMS_TO));
-    EXPECT_TRUE(::IsWindowVisible(windows[0]));
+    ASSERT_EQ(1u, Windows().size());
+    EXPECT_TRUE(::IsWindowVisible(Windows()[0]));
+    EXPECT_EQ("", OpenedText(IDC_SENDSMS_TO));
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 } // namespace
