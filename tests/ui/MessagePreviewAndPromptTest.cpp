@@ -71,33 +71,27 @@ COLORREF ErasedColour(HWND dialog)
 
 TEST(SMSMessagePreviewDlg, ShowsItsThreeTextsOnWhiteAndClosesEveryWay)
 {
-    struct Case
+    const struct
     {
         const char* name;
         int command;
         INT_PTR result;
-    };
-    const Case cases[] = {
-        {"Close", IDOK, 1},
-        {"Esc", IDCANCEL, 2},
-        {"close box", SC_CLOSE, 2},
-    };
-    for (const Case& c : cases)
+    } cases[] = {{"Close", IDOK, 1}, {"Esc", IDCANCEL, 2}, {"close box", SC_CLOSE, 2}};
+    for (const auto& c : cases)
     {
         SCOPED_TRACE(c.name);
         CSMSMessagePreviewDlg preview;
         preview.m_Recipients = "Ann Lee [+447700900001]; Bob [447700900002]; ";
         preview.m_SendersId = "Surgery";
         preview.m_Message = "Appointment:\r\nDentist\r\n\r\nNotes:\r\n";
-        std::string recipients, sender, message;
+        std::string shown;
         COLORREF dialogColour = CLR_INVALID;
         COLORREF editColour = CLR_INVALID;
         CWindowDriver driver;
         driver.Expect().Caption(kPreviewTitle).Run([&](HWND dialog) {
-            recipients = TextOf(::GetDlgItem(dialog, IDC_PREVIEW_RECIPIENTS));
-            sender = TextOf(::GetDlgItem(dialog, IDC_PREVIEW_SENDERSID));
-            message = TextOf(::GetDlgItem(dialog, IDC_PREVIEW_MESSAGE));
             const HWND edit = ::GetDlgItem(dialog, IDC_PREVIEW_MESSAGE);
+            shown = TextOf(::GetDlgItem(dialog, IDC_PREVIEW_RECIPIENTS)) + "|" +
+                    TextOf(::GetDlgItem(dialog, IDC_PREVIEW_SENDERSID)) + "|" + TextOf(edit);
             const HDC dc = ::GetDC(edit);
             editColour = BrushColour(reinterpret_cast<HBRUSH>(
                 ::SendMessageA(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit))));
@@ -109,9 +103,7 @@ TEST(SMSMessagePreviewDlg, ShowsItsThreeTextsOnWhiteAndClosesEveryWay)
         });
         EXPECT_EQ(c.result, preview.DoModal(nullptr));
         EXPECT_EQ("", driver.Problems());
-        EXPECT_EQ(preview.m_Recipients, recipients);
-        EXPECT_EQ("Surgery", sender);
-        EXPECT_EQ(preview.m_Message, message);
+        EXPECT_EQ(preview.m_Recipients + "|Surgery|" + preview.m_Message, shown);
         EXPECT_EQ(RGB(255, 255, 255), editColour) << "the read-only edits ask for the dialog's brush";
         EXPECT_EQ(RGB(255, 255, 255), dialogColour);
         EXPECT_EQ("Surgery", preview.m_SendersId) << "the dialog changes none of its texts";
@@ -120,29 +112,25 @@ TEST(SMSMessagePreviewDlg, ShowsItsThreeTextsOnWhiteAndClosesEveryWay)
 
 TEST(UserMobileNumberPromptDlg, TakesDigitsAndPastesAndKeepsThePresetOnCancel)
 {
-    struct Case
+    const struct
     {
         const char* name;
         const char* preset;
         std::function<void(HWND edit)> input;
         int command;
         INT_PTR result;
-        const char* shownFirst;
         const char* number;
-    };
-    const Case cases[] = {
-        {"digits typed, letters refused", "", [](HWND edit) { TypeCharacters(edit, "07a70b0 9x00"); }, IDOK, 1, "",
+    } cases[] = {
+        {"digits typed, letters refused", "", [](HWND edit) { TypeCharacters(edit, "07a70b0 9x00"); }, IDOK, 1,
          "07700900"},
-        {"a paste taken unchanged", "", [](HWND edit) { Paste(edit, "+44 (0)7700 900123 "); }, IDOK, 1, "",
+        {"a paste taken unchanged", "", [](HWND edit) { Paste(edit, "+44 (0)7700 900123 "); }, IDOK, 1,
          "+44 (0)7700 900123 "},
-        {"an empty answer is still OK", "07700900123", [](HWND edit) { ::SetWindowTextA(edit, ""); }, IDOK, 1,
-         "07700900123", ""},
+        {"an empty answer is still OK", "07700900123", [](HWND edit) { ::SetWindowTextA(edit, ""); }, IDOK, 1, ""},
         {"Cancel keeps the preset", "07700900123", [](HWND edit) { TypeCharacters(edit, "99"); }, IDCANCEL, 2,
-         "07700900123", "07700900123"},
-        {"the close box keeps the preset", "123", [](HWND edit) { ::SetWindowTextA(edit, "456"); }, SC_CLOSE, 2, "123",
-         "123"},
+         "07700900123"},
+        {"the close box keeps the preset", "123", [](HWND edit) { ::SetWindowTextA(edit, "456"); }, SC_CLOSE, 2, "123"},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         SCOPED_TRACE(c.name);
         CUserMobileNumberPromptDlg prompt;
@@ -153,13 +141,14 @@ TEST(UserMobileNumberPromptDlg, TakesDigitsAndPastesAndKeepsThePresetOnCancel)
             const HWND edit = ::GetDlgItem(dialog, IDC_MOBILEPROMPT_NUMBER);
             shownFirst = TextOf(edit);
             c.input(edit);
-            if (c.command == IDOK && std::string(c.name) == "digits typed, letters refused")
+            if (&c == cases)
                 PaintedScreenshot(dialog, "UserMobileNumberPromptDlg.png");
             Close(dialog, c.command);
         });
         EXPECT_EQ(c.result, prompt.DoModal(nullptr));
         EXPECT_EQ("", driver.Problems());
-        EXPECT_EQ(c.shownFirst, shownFirst);
+        // The preset is shown first.
+        EXPECT_EQ(c.preset, shownFirst);
         EXPECT_EQ(c.number, prompt.GetMobileNumber());
     }
 }
