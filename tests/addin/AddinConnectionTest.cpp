@@ -2,17 +2,11 @@
 // made through the module's class-factory table, connected, fed explorer
 // events and disconnected, with the settings in a scratch registry and every
 // box captured.
-#include "addin/Addin.h"
-#include "addin/Module.h"
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "core/ErrorReports.h"
-#include "platform/OfficeIds.h"
-#include "platform/Window.h"
-#include "resources/resource.h"
-#include "tests/support/EventCapture.h"
-#include "tests/support/FakeOutlook.h"
+#include "tests/support/AddinObject.h"
+#include "tests/support/AddinUnderTest.h"
 #include "tests/support/RegistryFixture.h"
-#include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -35,10 +29,7 @@ protected:
     {
         RegistryFixture::SetUp();
         m_LiveConnectionsAtStart = CFakeObject::LiveConnections();
-        IClassFactory* factory = nullptr;
-        ASSERT_EQ(S_OK, GetComModule().GetClassObject(CLSID_Addin, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID__IDTExtensibility2, reinterpret_cast<void**>(&m_Addin)));
-        factory->Release();
+        ASSERT_EQ(S_OK, CreateAddinObject(IID__IDTExtensibility2, &m_Addin));
     }
     void TearDown() override
     {
@@ -63,13 +54,7 @@ protected:
                 calls.push_back(text);
         return calls;
     }
-    std::vector<std::string> BoxTexts()
-    {
-        std::vector<std::string> texts;
-        for (const CapturedMessageBox& box : m_Boxes.Boxes())
-            texts.push_back(box.text);
-        return texts;
-    }
+    std::vector<std::string> BoxTexts() const { return ::BoxTexts(m_Boxes); }
 
     CMessageBoxCapture m_Boxes;
     CFakeOutlook m_Outlook;
@@ -81,27 +66,22 @@ TEST_F(AddinConnection, ActiveExplorerGetsTheCommandBarAtOnce)
 {
     Connect();
     const CFakeObjectPtr explorer = m_Outlook.ActiveExplorer();
-    const std::vector<std::wstring> expected = {
+    std::vector<std::wstring> expected = {
         L"CommandBars.Add(\"ZentavoSMS\", 1, <missing>, True)",
         L"CommandBar.Controls",
         L"CommandBarControls.Add(1, <missing>, <missing>, <missing>, True)",
         L"CommandBarControls.Add(1, <missing>, <missing>, <missing>, True)",
-        L"CommandBarButton.FaceId=363",
-        L"CommandBarButton.Style=3",
-        L"CommandBarButton.Visible=True",
-        L"CommandBarButton.Caption=\"Send SMS\"",
-        L"CommandBarButton.Enabled=True",
-        L"CommandBarButton.TooltipText=\"Send an SMS Message\"",
-        L"CommandBarButton.Tag=\"Send SMS Message\"",
-        L"CommandBarButton.FaceId=354",
-        L"CommandBarButton.Style=3",
-        L"CommandBarButton.Visible=True",
-        L"CommandBarButton.Caption=\"Reply Via SMS\"",
-        L"CommandBarButton.Enabled=True",
-        L"CommandBarButton.TooltipText=\"Send an SMS Reply Message\"",
-        L"CommandBarButton.Tag=\"Reply Via SMS\"",
-        L"CommandBar.Visible=True",
     };
+    // Each button's face, caption, tooltip and tag, set in this order with
+    // its style, visibility and state between them.
+    const std::wstring buttons[][4] = {{L"363", L"Send SMS", L"Send an SMS Message", L"Send SMS Message"},
+                                       {L"354", L"Reply Via SMS", L"Send an SMS Reply Message", L"Reply Via SMS"}};
+    for (const auto& b : buttons)
+        expected.insert(expected.end(), {L"CommandBarButton.FaceId=" + b[0], L"CommandBarButton.Style=3",
+                                         L"CommandBarButton.Visible=True", L"CommandBarButton.Caption=\"" + b[1] + L"\"",
+                                         L"CommandBarButton.Enabled=True", L"CommandBarButton.TooltipText=\"" + b[2] + L"\"",
+                                         L"CommandBarButton.Tag=\"" + b[3] + L"\""});
+    expected.push_back(L"CommandBar.Visible=True");
     EXPECT_EQ(expected, CommandBarCalls());
     const CFakeCollectionPtr bars = BarsOf(explorer);
     ASSERT_EQ(1u, bars->Size());
@@ -112,7 +92,6 @@ TEST_F(AddinConnection, ActiveExplorerGetsTheCommandBarAtOnce)
     EXPECT_EQ(1u, m_Outlook.Application()->Connections(DIID_ApplicationEvents_11));
     EXPECT_EQ(1u, m_Outlook.Inspectors()->Connections(DIID_InspectorsEvents));
     EXPECT_EQ(0u, m_Outlook.Explorers()->Connections(DIID_ExplorersEvents));
-    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
     EXPECT_EQ(16, CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.GetOutlookVersionCapabilites()->m_nMajorVersion);
 
     Disconnect();
@@ -137,19 +116,16 @@ TEST_F(AddinConnection, WithoutAnExplorerTheBarWaitsForTheFirstExplorerEvent)
         CFakeObject::Arguments arguments;
     };
     VARIANT_BOOL cancel = VARIANT_FALSE;
-    _variant_t cancelReference;
-    cancelReference.vt = VT_BYREF | VT_BOOL;
-    cancelReference.pboolVal = &cancel;
     const Event events[] = {
         {"Activate", kActivate, {}},
         {"SelectionChange", kSelectionChange, {}},
-        {"BeforeFolderSwitch", kBeforeFolderSwitch, {_variant_t(static_cast<IDispatch*>(m_Outlook.DefaultFolder(6))), cancelReference}},
+        {"BeforeFolderSwitch", kBeforeFolderSwitch, {Object(m_Outlook.DefaultFolder(6)), CancelReference(cancel)}},
     };
     for (const Event& event : events)
     {
         SCOPED_TRACE(event.name);
         const CFakeObjectPtr first = m_Outlook.NewExplorer();
-        m_Outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {_variant_t(static_cast<IDispatch*>(first))});
+        m_Outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {Object(first)});
         EXPECT_EQ(1u, first->Connections(DIID_ExplorerEvents));
         const bool firstExplorer = &event == &events[0];
         first->Fire(DIID_ExplorerEvents, event.id, event.arguments);
@@ -171,8 +147,8 @@ TEST_F(AddinConnection, ASecondNewExplorerBeforeTheFirstsEventLeavesTheFirstList
     Connect();
     const CFakeObjectPtr first = m_Outlook.NewExplorer();
     const CFakeObjectPtr second = m_Outlook.NewExplorer();
-    m_Outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {_variant_t(static_cast<IDispatch*>(first))});
-    m_Outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {_variant_t(static_cast<IDispatch*>(second))});
+    m_Outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {Object(first)});
+    m_Outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {Object(second)});
     EXPECT_EQ(1u, first->Connections(DIID_ExplorerEvents));
     EXPECT_EQ(0u, second->Connections(DIID_ExplorerEvents));
     ASSERT_EQ(1u, BoxTexts().size());
@@ -192,17 +168,15 @@ TEST_F(AddinConnection, ASecondNewExplorerBeforeTheFirstsEventLeavesTheFirstList
 TEST_F(AddinConnection, ClicksReachTheirCommands)
 {
     Connect();
-    CZentavoSMSOutlookPlugin& plugin = CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin;
-    plugin.m_Config.m_AuthMode = 5;
-    plugin.m_Config.SetSecretKey("secret");
+    CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_Config.m_AuthMode = 5;
+    CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_Config.SetSecretKey("secret");
     const CFakeCollectionPtr selection = m_Outlook.NewCollection(L"Selection");
     selection->AddInterface(IID_Selection);
-    selection->Add(static_cast<IDispatch*>(m_Outlook.NewContactItem(L"Ann Lee", L"Ann", L"Lee", L"+447700900001")));
-    selection->Add(static_cast<IDispatch*>(m_Outlook.NewMailItem()));
+    selection->Add(m_Outlook.NewContactItem(L"Ann Lee", L"Ann", L"Lee", L"+447700900001"));
+    selection->Add(m_Outlook.NewMailItem());
     m_Outlook.ActiveExplorer()->SetProperty(L"Selection", static_cast<IDispatch*>(selection));
     const CFakeObjectPtr menu = m_Outlook.NewCommandBar(L"Context Menu");
-    m_Outlook.Application()->Fire(DIID_ApplicationEvents_11, kItemContextMenuDisplay,
-                                  {_variant_t(static_cast<IDispatch*>(menu)), _variant_t(static_cast<IDispatch*>(selection))});
+    m_Outlook.Application()->Fire(DIID_ApplicationEvents_11, kItemContextMenuDisplay, {Object(menu), Object(selection)});
     const CFakeObjectPtr bar = FakeObjectOf(BarsOf(m_Outlook.ActiveExplorer())->At(0));
 
     struct Case
@@ -226,27 +200,12 @@ TEST_F(AddinConnection, ClicksReachTheirCommands)
         ASSERT_TRUE(c.button);
         const size_t boxes = m_Boxes.Boxes().size();
         VARIANT_BOOL cancelDefault = VARIANT_FALSE;
-        _variant_t cancel;
-        cancel.vt = VT_BYREF | VT_BOOL;
-        cancel.pboolVal = &cancelDefault;
-        c.button->Fire(DIID__CommandBarButtonEvents, kClick, {_variant_t(static_cast<IDispatch*>(c.button)), cancel});
+        c.button->Fire(DIID__CommandBarButtonEvents, kClick, {Object(c.button), CancelReference(cancelDefault)});
         EXPECT_EQ(VARIANT_FALSE, cancelDefault);
-        const std::vector<HWND> windows = ThreadWindowsWithControl(IDC_SENDSMS_TEXT);
-        if (c.text == kNoReply)
-        {
-            EXPECT_TRUE(windows.empty());
-            ASSERT_EQ(boxes + 1, m_Boxes.Boxes().size());
-            EXPECT_EQ(kNoReply, m_Boxes.Boxes().back().text);
-            continue;
-        }
-        EXPECT_EQ(boxes, m_Boxes.Boxes().size());
-        ASSERT_EQ(1u, windows.size());
-        EXPECT_EQ(c.to, CWindow(::GetDlgItem(windows[0], IDC_SENDSMS_TO)).GetText());
-        EXPECT_EQ(c.text, CWindow(::GetDlgItem(windows[0], IDC_SENDSMS_TEXT)).GetText());
-        ::SendMessageA(windows[0], WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageA(&message);
+        const bool boxed = c.text == kNoReply;
+        EXPECT_EQ(boxed ? std::vector<std::string>{kNoReply} : std::vector<std::string>(), ::BoxTexts(m_Boxes, boxes));
+        using Fields = std::vector<std::pair<std::string, std::string>>;
+        EXPECT_EQ((boxed ? Fields() : Fields{{c.to, c.text}}), CloseSendSMSWindows());
     }
     Disconnect();
 }
@@ -256,7 +215,7 @@ TEST_F(AddinConnection, DisconnectingBeforeAnyExplorerStopsWhatStarted)
     m_Outlook.SetActiveExplorer(nullptr);
     Connect();
     const CFakeObjectPtr explorer = m_Outlook.NewExplorer();
-    m_Outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {_variant_t(static_cast<IDispatch*>(explorer))});
+    m_Outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {Object(explorer)});
     Disconnect();
     EXPECT_EQ(0u, m_Outlook.Explorers()->Connections(DIID_ExplorersEvents));
     EXPECT_EQ(0u, explorer->Connections(DIID_ExplorerEvents));
@@ -270,18 +229,18 @@ TEST_F(AddinConnection, CalendarsAndDeletedItemsAreWatchedOnce)
     const CFakeObjectPtr calendar = m_Outlook.DefaultFolder(9);
     const CFakeObjectPtr child = m_Outlook.NewFolder(L"Team");
     const CFakeObjectPtr grandchild = m_Outlook.NewFolder(L"Rota");
-    FakeCollectionOf(calendar->Value(L"Folders"))->Add(static_cast<IDispatch*>(child));
-    FakeCollectionOf(child->Value(L"Folders"))->Add(static_cast<IDispatch*>(grandchild));
+    FakeCollectionOf(calendar->Value(L"Folders"))->Add(child);
+    FakeCollectionOf(child->Value(L"Folders"))->Add(grandchild);
     const CFakeObjectPtr shared = m_Outlook.NewFolder(L"Shared");
     const CFakeObjectPtr sameAsChild = m_Outlook.NewFolder(L"Team (pane)");
     sameAsChild->SetProperty(L"EntryID", child->Value(L"EntryID"));
     const CFakeObjectPtr group = m_Outlook.NewNavigationGroup(L"My Calendars");
     for (const CFakeObjectPtr& folder : {shared, sameAsChild})
-        FakeCollectionOf(group->Value(L"NavigationFolders"))->Add(static_cast<IDispatch*>(m_Outlook.NewNavigationFolder(folder)));
-    FakeCollectionOf(m_Outlook.CalendarModule()->Value(L"NavigationGroups"))->Add(static_cast<IDispatch*>(group));
+        FakeCollectionOf(group->Value(L"NavigationFolders"))->Add(m_Outlook.NewNavigationFolder(folder));
+    FakeCollectionOf(m_Outlook.CalendarModule()->Value(L"NavigationGroups"))->Add(group);
     const CFakeObjectPtr failing = m_Outlook.NewFolder(L"Offline");
     failing->FailAdvise(DIID_MAPIFolderEvents_12, E_ACCESSDENIED);
-    FakeCollectionOf(grandchild->Value(L"Folders"))->Add(static_cast<IDispatch*>(failing));
+    FakeCollectionOf(grandchild->Value(L"Folders"))->Add(failing);
 
     Connect();
     struct Watched
@@ -349,7 +308,7 @@ TEST_F(AddinConnection, AFailedSetUpShowsItsStepAndIsRetriedOnTheSameBar)
         ASSERT_EQ(S_OK, m_Addin->OnConnection(outlook.Application(), ext_cm_Startup, nullptr, nullptr));
         const CFakeObjectPtr explorer = outlook.NewExplorer();
         c.breakIt(outlook, explorer);
-        outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {_variant_t(static_cast<IDispatch*>(explorer))});
+        outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {Object(explorer)});
         explorer->Fire(DIID_ExplorerEvents, kActivate);
         ASSERT_EQ(1u, boxes.Boxes().size());
         EXPECT_EQ(0u, boxes.Boxes()[0].text.find("An error has occured (Ctrl-C to copy)\n\n" + c.context))
@@ -431,11 +390,8 @@ TEST(AddinErrors, ThrowCOMErrorWithContextAlwaysRaises)
 
 TEST(AddinErrors, ConnectionCallsThatDoNothingSayNotImplemented)
 {
-    IClassFactory* factory = nullptr;
-    ASSERT_EQ(S_OK, GetComModule().GetClassObject(CLSID_Addin, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
     _IDTExtensibility2* addin = nullptr;
-    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID__IDTExtensibility2, reinterpret_cast<void**>(&addin)));
-    factory->Release();
+    ASSERT_EQ(S_OK, CreateAddinObject(IID__IDTExtensibility2, &addin));
     EXPECT_EQ(E_NOTIMPL, addin->OnAddInsUpdate(nullptr));
     EXPECT_EQ(E_NOTIMPL, addin->OnStartupComplete(nullptr));
     EXPECT_EQ(E_NOTIMPL, addin->OnBeginShutdown(nullptr));

@@ -1,25 +1,17 @@
 // The extender host's routing and forwarding, and the add-in's routing of
 // Outlook's events through the test Outlook's connection points.
-#include "addin/Addin.h"
-#include "addin/Module.h"
 #include "addin/OutlookAddin_ItemExtender_ZentavoSMSAddin.h"
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "core/Exceptions.h"
-#include "platform/OfficeIds.h"
-#include "resources/resource.h"
 #include "tests/support/AddinObject.h"
-#include "tests/support/EventCapture.h"
-#include "tests/support/FakeOutlook.h"
+#include "tests/support/AddinUnderTest.h"
 #include "tests/support/RegistryFixture.h"
-#include "tests/support/SelectorWindow.h"
-#include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
 using CExtenderList = COutlookAddin_ItemExtender_ZentavoSMSAddin::CExtenderList;
-constexpr char kMobilePromptTitle[] = "Please Enter Your Mobile Number";
 
 TEST(ExtenderHost, RoutesControlIdsRibbonIdsAndItemClasses)
 {
@@ -101,12 +93,8 @@ protected:
     VARIANT_BOOL MoveWithCancelSet(const CFakeObjectPtr& item)
     {
         VARIANT_BOOL cancel = VARIANT_TRUE;
-        _variant_t reference;
-        reference.vt = VT_BYREF | VT_BOOL;
-        reference.pboolVal = &cancel;
         m_Outlook.DefaultFolder(9)->Fire(DIID_MAPIFolderEvents_12, 0xFBA9,
-                                         {_variant_t(static_cast<IDispatch*>(item)),
-                                          _variant_t(static_cast<IDispatch*>(m_Outlook.DefaultFolder(3))), reference});
+                                         {Object(item), Object(m_Outlook.DefaultFolder(3)), CancelReference(cancel)});
         return cancel;
     }
 
@@ -117,13 +105,11 @@ protected:
         const CFakeCollectionPtr selection = m_Outlook.NewCollection(L"Selection");
         selection->AddInterface(IID_Selection);
         if (mail)
-            selection->Add(static_cast<IDispatch*>(m_Outlook.NewMailItem()));
+            selection->Add(m_Outlook.NewMailItem());
         if (contact)
-            selection->Add(static_cast<IDispatch*>(m_Outlook.NewContactItem(L"Ann Lee", L"Ann", L"Lee", L"+447700900001")));
+            selection->Add(m_Outlook.NewContactItem(L"Ann Lee", L"Ann", L"Lee", L"+447700900001"));
         const CFakeObjectPtr menu = m_Outlook.NewCommandBar(L"Context Menu");
-        m_Outlook.Application()->Fire(DIID_ApplicationEvents_11, 0xFB41,
-                                      {_variant_t(static_cast<IDispatch*>(menu)),
-                                       _variant_t(static_cast<IDispatch*>(selection))});
+        m_Outlook.Application()->Fire(DIID_ApplicationEvents_11, 0xFB41, {Object(menu), Object(selection)});
         return menu;
     }
 
@@ -158,16 +144,29 @@ TEST_F(AddinRouting, AFailingStepIsShownUnderTheHandlersName)
 {
     const CFakeObjectPtr appointment = NewAppointment();
     appointment->Fail(L"Class", E_ACCESSDENIED, L"Item gone");
-    FakeObjectOf(m_Outlook.DefaultFolder(9)->Value(L"Items"))
-        ->Fire(DIID_ItemsEvents, 0xF002, {_variant_t(static_cast<IDispatch*>(appointment))});
+    FakeObjectOf(m_Outlook.DefaultFolder(9)->Value(L"Items"))->Fire(DIID_ItemsEvents, 0xF002, {Object(appointment)});
     ASSERT_EQ(1u, m_Boxes.Boxes().size());
     EXPECT_EQ("An error has occured (Ctrl-C to copy)\n\nCOM exception thrown (Context:Entry) - Item gone\n\n(-2147024891)\n\n"
               "Function: CAddin::OnItemChange",
               m_Boxes.Boxes()[0].text);
 }
 
+// The options page is added as the policies say; a refused Add is logged.
 TEST_F(AddinRouting, OptionsPageFollowsItsPolicies)
 {
+    // Outlook's OptionsPagesAdd event over a collection of pages.
+    const auto firePagesAdd = [this](bool refused) {
+        const CFakeCollectionPtr pages = m_Outlook.NewCollection(L"PropertyPages");
+        pages->AddInterface(IID_PropertyPages);
+        pages->SetMethod(L"Add", [self = pages.GetInterfacePtr()](const CFakeObject::Arguments& arguments) {
+            self->Add(arguments.at(0));
+            return _variant_t();
+        });
+        if (refused)
+            pages->Fail(L"Add", E_ACCESSDENIED);
+        m_Outlook.Application()->Fire(DIID_ApplicationEvents, 0xF005, {Object(pages)});
+        return pages;
+    };
     struct Case
     {
         const char* pagePolicy;
@@ -184,14 +183,7 @@ TEST_F(AddinRouting, OptionsPageFollowsItsPolicies)
         WriteRaw(kSettings, "ZentavoSMSUIOptionsPropertyPage", c.pagePolicy);
         WriteRaw(kSettings, "ZentavoSMSUIOptionsButton", c.buttonPolicy);
         CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_Config.Load();
-        const CFakeCollectionPtr pages = m_Outlook.NewCollection(L"PropertyPages");
-        pages->AddInterface(IID_PropertyPages);
-        pages->SetMethod(L"Add", [self = pages.GetInterfacePtr()](const CFakeObject::Arguments& arguments) {
-            self->Add(arguments.at(0));
-            return _variant_t();
-        });
-        m_Outlook.Application()->Fire(DIID_ApplicationEvents, 0xF005, {_variant_t(static_cast<IDispatch*>(pages))});
-        EXPECT_EQ(c.added ? 1u : 0u, pages->Size());
+        EXPECT_EQ(c.added ? 1u : 0u, firePagesAdd(false)->Size());
         if (c.added)
         {
             EXPECT_EQ(L"PropertyPages.Add(\"OutlookAddin.PropPage\", \"ZentavoSMS\")",
@@ -202,11 +194,7 @@ TEST_F(AddinRouting, OptionsPageFollowsItsPolicies)
     CEventLogCapture events;
     WriteRaw(kSettings, "ZentavoSMSUIOptionsPropertyPage", "Enabled");
     CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_Config.Load();
-    const CFakeCollectionPtr pages = m_Outlook.NewCollection(L"PropertyPages");
-    pages->AddInterface(IID_PropertyPages);
-    pages->SetMethod(L"Add", [](const CFakeObject::Arguments&) { return _variant_t(); });
-    pages->Fail(L"Add", E_ACCESSDENIED);
-    m_Outlook.Application()->Fire(DIID_ApplicationEvents, 0xF005, {_variant_t(static_cast<IDispatch*>(pages))});
+    firePagesAdd(true);
     ASSERT_EQ(1u, events.Events().size());
     EXPECT_NE(std::string::npos,
               events.Events()[0].text.find("spPages->Add((_variant_t)varProgId,(_bstr_t)bstrTitle)"));
@@ -256,27 +244,18 @@ TEST_F(AddinRouting, LegacyContextMenuAddsButtonsForTheSelection)
 // nothing.
 TEST_F(AddinRouting, ExplorerRibbonTakesOverTheLegacyContextMenu)
 {
-    struct Case
+    const std::pair<const wchar_t*, size_t> cases[] = {{L"Microsoft.Outlook.Appointment", 3}, {L"Microsoft.Outlook.Explorer", 0}};
+    for (const auto& c : cases)
     {
-        const wchar_t* ribbonId;
-        size_t buttons;
-    };
-    const Case cases[] = {{L"Microsoft.Outlook.Appointment", 3}, {L"Microsoft.Outlook.Explorer", 0}};
-    IRibbonExtensibility* ribbon = nullptr;
-    ASSERT_EQ(S_OK, m_Addin->QueryInterface(IID_IRibbonExtensibility, reinterpret_cast<void**>(&ribbon)));
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.ribbonId);
-        BSTR xml = nullptr;
-        EXPECT_EQ(S_OK, ribbon->GetCustomUI(_bstr_t(c.ribbonId), &xml));
-        EXPECT_NE(nullptr, xml);
-        ::SysFreeString(xml);
-        EXPECT_EQ(c.buttons, MenuButtons(ShowLegacyContextMenu(true, true)).size());
+        SCOPED_TRACE(c.first);
+        EXPECT_NE(L"<null>", CustomUI(m_Addin, c.first));
+        EXPECT_EQ(c.second, MenuButtons(ShowLegacyContextMenu(true, true)).size());
     }
-    ribbon->Release();
     EXPECT_TRUE(m_Boxes.Boxes().empty()) << m_Boxes.Boxes().front().text;
 }
 
+// Without a stored number the prompt asks for one when allowed to, and the
+// number given is saved at once.
 TEST_F(AddinRouting, UsersMobileNumberComesFromThePreferences)
 {
     CConfigZentavoSMSOutlookAddin_UserPreferences& preferences =
@@ -284,61 +263,18 @@ TEST_F(AddinRouting, UsersMobileNumberComesFromThePreferences)
     std::string number = "left over";
     preferences.SetUsersMobilePhoneNumber("");
     EXPECT_EQ("", Addin().Callback_ItemExtender_GetUsersMobileNumber(number, false));
+    for (const auto& c : {std::make_pair(IDCANCEL, ""), std::make_pair(IDOK, "447700900999")})
     {
+        SCOPED_TRACE(c.first);
         CWindowDriver driver;
-        driver.Expect().Caption(kMobilePromptTitle).SetText(IDC_MOBILEPROMPT_NUMBER, "447700900999").Press(IDCANCEL);
-        EXPECT_EQ("", Addin().Callback_ItemExtender_GetUsersMobileNumber(number, true)) << "the prompt was cancelled";
+        driver.Expect().Caption("Please Enter Your Mobile Number").SetText(IDC_MOBILEPROMPT_NUMBER, "447700900999").Press(c.first);
+        EXPECT_EQ(c.second, Addin().Callback_ItemExtender_GetUsersMobileNumber(number, true));
         EXPECT_EQ("", driver.Problems());
-    }
-    {
-        CWindowDriver driver;
-        driver.Expect().Caption(kMobilePromptTitle).SetText(IDC_MOBILEPROMPT_NUMBER, "447700900999").Press(IDOK);
-        EXPECT_EQ("447700900999", Addin().Callback_ItemExtender_GetUsersMobileNumber(number, true));
-        EXPECT_EQ("", driver.Problems());
-        EXPECT_EQ("447700900999", ReadText(kSettings, "ZentavoSMSUsersMobilePhoneNumber")) << "saved at once";
+        EXPECT_EQ(c.first == IDOK ? std::optional<std::string>(c.second) : std::nullopt,
+                  ReadText(kSettings, "ZentavoSMSUsersMobilePhoneNumber")) << "saved at once";
     }
     preferences.SetUsersMobilePhoneNumber("+447700900123");
     EXPECT_EQ("+447700900123", Addin().Callback_ItemExtender_GetUsersMobileNumber(number, true));
-    EXPECT_EQ(&Addin().Callback_ItemExtender_GetOutlookApplication(), &Addin().Callback_ItemExtender_GetOutlookApplication());
     EXPECT_EQ(16, Addin().Callback_ItemExtender_GetOutlookVersionCapabilites().m_nMajorVersion);
-}
-
-// The selector opens over the list text; OK gives back what it then lists,
-// Cancel leaves the text as it was, whatever was picked.
-TEST_F(AddinRouting, RecipientSelectorAnswersWithItsList)
-{
-    const auto rows = std::make_shared<std::vector<CFakeContactRow>>();
-    CFakeContactRow bob;
-    bob.m_FullName = L"Bob Ray";
-    bob.m_Mobile = L"+447700900002";
-    bob.m_EntryId = L"0a02";
-    rows->push_back(bob);
-    const CFakeObjectPtr folder = m_Outlook.NewContactFolder(L"Contacts", L"00ee", rows);
-    m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Contacts", L"", folder));
-
-    struct Case
-    {
-        const char* name;
-        int button;
-        bool result;
-        const char* after;
-    };
-    const Case cases[] = {
-        {"cancelled", IDCANCEL, false, "Ann Lee [+447700900001]; "},
-        {"Bob added", IDOK, true, "Ann Lee [+447700900001]; Bob Ray [+447700900002]; "},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.name);
-        std::vector<std::string> shown;
-        CWindowDriver driver;
-        driver.Expect().Caption("Select Recipients").Run(AddFirstAvailableAndPress(c.button, shown));
-        std::string recipients = "Ann Lee [+447700900001]; ";
-        EXPECT_EQ(c.result, Addin().Callback_ItemExtender_ShowRecipientSelector(recipients));
-        EXPECT_EQ(c.after, recipients);
-        EXPECT_EQ(std::vector<std::string>{"Ann Lee [+447700900001]"}, shown);
-        EXPECT_EQ("", driver.Problems());
-    }
-    EXPECT_TRUE(m_Boxes.Boxes().empty()) << m_Boxes.Boxes().front().text;
 }
 } // namespace

@@ -7,14 +7,10 @@
 // (Europe/London), and dates in status texts are formed as OLE Automation
 // forms them in the prefix's locale.
 #include "addin/ZentavoSMSOutlookPlugin.h"
-#include "platform/Dispatch.h"
-#include "platform/OfficeIds.h"
 #include "platform/OleDateTime.h"
 #include "tests/support/AddinUnderTest.h"
-#include "tests/support/FakeOutlook.h"
 #include "tests/support/GatewayTest.h"
 #include "tests/support/SMSReminderItem.h"
-#include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -25,14 +21,13 @@
 namespace
 {
 using namespace GatewaySimulatorSeed;
+using namespace SMSReminderItem;
 
 const DISPID kItemWrite = 0xF002;
 const DISPID kItemChange = 0xF002;
 const DISPID kBeforeItemMove = 0xFBA9;
 const long kCalendar = 9;
 const long kDeletedItems = 3;
-
-using namespace SMSReminderItem;
 const DATE kOneDay = 1.0;
 
 const char kAnn[] = "Ann Lee [447700900001]; ";
@@ -46,16 +41,7 @@ const char kDeleteFailed[] =
     "It was not possible to delete the SMS Reminder on the ZentavoSoftware SMS Service\n\nYour message(s) will still be "
     "sent\n\nPlease login onto the ZentavoSoftware portal and delete the message(s) from the Outbox";
 const char kGatewayHeading[] = "Could not save SMS Reminder schedule!";
-
-std::wstring Wide(const std::string& text)
-{
-    return std::wstring(text.begin(), text.end());
-}
-
-_variant_t Object(IDispatch* object)
-{
-    return _variant_t(object);
-}
+const char kRetryHeading[] = "Unable to save SMS Reminder settings";
 
 // A date as the status text holds it.
 std::string StatusDate(DATE date)
@@ -78,6 +64,15 @@ DATE MinutesFromNow(int minutes)
     return date + minutes / (24.0 * 60);
 }
 
+// The first line of each box.
+std::vector<std::string> Headings(const std::vector<CapturedMessageBox>& boxes)
+{
+    std::vector<std::string> headings;
+    for (const CapturedMessageBox& box : boxes)
+        headings.push_back(box.text.substr(0, box.text.find('\n')));
+    return headings;
+}
+
 class SMSReminderSubmission : public CGatewayTest
 {
 protected:
@@ -97,6 +92,7 @@ protected:
             CloseInspector();
         m_Addin.reset();
         EXPECT_EQ(m_LiveConnectionsAtStart, CFakeObject::LiveConnections()) << "a sink is still connected";
+        EXPECT_EQ(std::vector<std::string>(), BoxTexts(m_Boxes, m_BoxesRead)) << "boxes no check looked at";
         CGatewayTest::TearDown();
     }
 
@@ -113,7 +109,6 @@ protected:
         item->SetMethod(L"Save", [](const CFakeObject::Arguments&) { return _variant_t(); });
         return item;
     }
-
     // Opens the appointment (a new one by default) in an inspector.
     void Open(CFakeObjectPtr item = nullptr)
     {
@@ -127,12 +122,10 @@ protected:
         CAddinUnderTest::CloseInspector(m_Inspector);
         m_Inspector = nullptr;
     }
-
     // Types a text into one of the tab's combo boxes.
     void Edit(const char* property, const std::string& text)
     {
-        m_Addin->Call(L"Ribbon_OnChange",
-                      {Object(m_Addin->RibbonControl(property, m_Inspector)), _variant_t(text.c_str())});
+        m_Addin->Call(L"Ribbon_OnChange", {Object(m_Addin->RibbonControl(property, m_Inspector)), _variant_t(text.c_str())});
     }
     // A reminder to Ann from "Zentavo", fifteen minutes before the start.
     void OpenReminder(CFakeObjectPtr item = nullptr)
@@ -140,6 +133,20 @@ protected:
         Open(item);
         Edit(kTo, kAnn);
         Edit(kFrom, "Zentavo");
+    }
+    // A new reminder, saved; returns its job's id.
+    std::string SaveReminder()
+    {
+        OpenReminder();
+        EXPECT_FALSE(Save());
+        return Stored(kJobId);
+    }
+    // The appointment's start (and end) some days later than the test's.
+    void Reschedule(DATE days, bool endToo = true)
+    {
+        m_Item->SetProperty(L"Start", _variant_t(kStart + days, VT_DATE));
+        if (endToo)
+            m_Item->SetProperty(L"End", _variant_t(kEnd + days, VT_DATE));
     }
     // Outlook saving the open item: its Write event; true when cancelled.
     bool Save()
@@ -158,27 +165,9 @@ protected:
             m_Item->SetProperty(L"Parent", to);
         return cancel == VARIANT_TRUE;
     }
-    void ChangedInCalendar()
-    {
-        FakeObjectOf(m_Calendar->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemChange, {Object(m_Item)});
-    }
-    static _variant_t CancelReference(VARIANT_BOOL& cancel)
-    {
-        _variant_t reference;
-        reference.vt = VT_BYREF | VT_BOOL;
-        reference.pboolVal = &cancel;
-        return reference;
-    }
+    void ChangedInCalendar() { FakeObjectOf(m_Calendar->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemChange, {Object(m_Item)}); }
 
-    CFakeUserProperties& Properties()
-    {
-        return *CFakeUserProperties::Of(FakeCollectionOf(m_Item->Value(L"UserProperties")));
-    }
-    std::string Stored(const char* name)
-    {
-        const CFakeObjectPtr property = Properties().Property(Wide(name));
-        return property ? static_cast<const char*>(_bstr_t(property->Value(L"Value"))) : "<absent>";
-    }
+    std::string Stored(const char* name) { return static_cast<const char*>(_bstr_t(SMSReminderItem::Stored(m_Item, name))); }
     size_t Saves() { return m_Outlook.Log().CallsTo(L"AppointmentItem.Save").size(); }
 
     size_t ServiceCalls() const { return m_Primary.Requests("api/webservices/bulkjob.asmx").size(); }
@@ -198,29 +187,22 @@ protected:
     }
     void Script(const std::string& operation, const std::string& replies) const
     {
-        m_Primary.Control("POST", "script",
-                          "{\"page\": \"bulkjob.asmx/" + operation + "\", \"replies\": " + replies + "}");
+        m_Primary.Control("POST", "script", "{\"page\": \"bulkjob.asmx/" + operation + "\", \"replies\": " + replies + "}");
     }
 
-    std::vector<std::string> BoxTexts() const
+    // The boxes shown since the last call; TearDown expects none left unread.
+    std::vector<CapturedMessageBox> NewBoxes()
     {
-        std::vector<std::string> texts;
-        for (const CapturedMessageBox& box : m_Boxes.Boxes())
-            texts.push_back(box.text);
+        std::vector<CapturedMessageBox> boxes = m_Boxes.Boxes();
+        boxes.erase(boxes.begin(), boxes.begin() + static_cast<std::ptrdiff_t>(m_BoxesRead));
+        m_BoxesRead += boxes.size();
+        return boxes;
+    }
+    std::vector<std::string> NewBoxTexts()
+    {
+        const std::vector<std::string> texts = BoxTexts(m_Boxes, m_BoxesRead);
+        m_BoxesRead += texts.size();
         return texts;
-    }
-    std::vector<CapturedMessageBox> BoxesSince(size_t mark) const
-    {
-        const std::vector<CapturedMessageBox> boxes = m_Boxes.Boxes();
-        return std::vector<CapturedMessageBox>(boxes.begin() + static_cast<std::ptrdiff_t>(mark), boxes.end());
-    }
-    // The boxes from the mark on, each cut to its first line.
-    std::vector<std::string> BoxHeadings(size_t mark = 0) const
-    {
-        std::vector<std::string> headings;
-        for (const CapturedMessageBox& box : BoxesSince(mark))
-            headings.push_back(box.text.substr(0, box.text.find('\n')));
-        return headings;
     }
 
     CFakeOutlook m_Outlook;
@@ -230,21 +212,19 @@ protected:
     CFakeObjectPtr m_Item;
     CFakeObjectPtr m_Inspector;
     long m_LiveConnectionsAtStart = 0;
+    size_t m_BoxesRead = 0;
 };
 
 // Schedules, updates and cancels one reminder; the gateway's jobs follow.
 TEST_F(SMSReminderSubmission, EndToEndScheduleUpdateAndCancel)
 {
-    OpenReminder();
-    EXPECT_FALSE(Save());
-    const std::string first = Stored(kJobId);
+    const std::string first = SaveReminder();
     ASSERT_EQ(1u, Jobs().size());
     EXPECT_EQ("Pending", JobStatus(first));
     EXPECT_EQ(Status(1), Stored(kStatus));
 
     // A new start moves the job: the old one is aborted, a new one waits.
-    m_Item->SetProperty(L"Start", _variant_t(kStart + kOneDay, VT_DATE));
-    m_Item->SetProperty(L"End", _variant_t(kEnd + kOneDay, VT_DATE));
+    Reschedule(kOneDay);
     EXPECT_FALSE(Save());
     const std::string second = Stored(kJobId);
     EXPECT_NE(first, second);
@@ -260,7 +240,6 @@ TEST_F(SMSReminderSubmission, EndToEndScheduleUpdateAndCancel)
     EXPECT_EQ("", Stored(kJobId));
     EXPECT_EQ("", Stored(kStatus));
     EXPECT_EQ(2u, Jobs().size());
-    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
 }
 
 TEST_F(SMSReminderSubmission, TheRequestCarriesTheReminder)
@@ -278,8 +257,7 @@ TEST_F(SMSReminderSubmission, TheRequestCarriesTheReminder)
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.from);
-        Open();
-        Edit(kTo, kAnn);
+        OpenReminder();
         Edit(kFrom, row.from);
         EXPECT_FALSE(Save());
         const CJsonValue job = Job(Stored(kJobId));
@@ -302,14 +280,11 @@ TEST_F(SMSReminderSubmission, TheRequestCarriesTheReminder)
     EXPECT_EQ("Zentavo", preferences.GetDefaultSendersId());
     EXPECT_EQ("15 minutes before", preferences.GetDefaultAppointmentScheduleDescription());
     EXPECT_EQ("S_DefaultTemplate", preferences.GetDefaultAppointmentTemplateId());
-    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
 }
 
 TEST_F(SMSReminderSubmission, DeletingCancelsAndRestoringSubmitsAgain)
 {
-    OpenReminder();
-    Save();
-    const std::string first = Stored(kJobId);
+    const std::string first = SaveReminder();
 
     EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
     EXPECT_EQ("Aborted", JobStatus(first));
@@ -330,17 +305,13 @@ TEST_F(SMSReminderSubmission, DeletingCancelsAndRestoringSubmitsAgain)
     // Deleted for good (no target folder): cancelled as well.
     EXPECT_FALSE(Move(m_Calendar, nullptr));
     EXPECT_EQ("Aborted", JobStatus(restored));
-    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
 }
 
 TEST_F(SMSReminderSubmission, AMoveBetweenCalendarsChangesNothing)
 {
-    OpenReminder();
-    Save();
-    const std::string job = Stored(kJobId);
+    const std::string job = SaveReminder();
     const size_t calls = ServiceCalls();
-    const CFakeObjectPtr work = m_Outlook.NewFolder(L"Work");
-    EXPECT_FALSE(Move(m_Calendar, work));
+    EXPECT_FALSE(Move(m_Calendar, m_Outlook.NewFolder(L"Work")));
     EXPECT_EQ(calls, ServiceCalls());
     EXPECT_EQ(job, Stored(kJobId));
     EXPECT_EQ(0u, Saves());
@@ -348,7 +319,6 @@ TEST_F(SMSReminderSubmission, AMoveBetweenCalendarsChangesNothing)
     Open();
     EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
     EXPECT_EQ(calls, ServiceCalls());
-    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
 }
 
 // A job that has started or ended sending cannot change: an update becomes
@@ -356,62 +326,45 @@ TEST_F(SMSReminderSubmission, AMoveBetweenCalendarsChangesNothing)
 // never submits it again.
 TEST_F(SMSReminderSubmission, AJobThatHasGoneOutIsReplacedWhenUpdatedAndForgottenWhenCancelled)
 {
-    enum Step
-    {
-        kUpdate,
-        kSwitchOff,
-        kDelete
-    };
     for (const char* status : {"Processing", "Completed", "Aborted"})
-    {
-        for (Step step : {kUpdate, kSwitchOff, kDelete})
+        for (const char* step : {"update", "switch off", "delete"})
         {
-            SCOPED_TRACE(testing::Message() << status << ", step " << step);
-            OpenReminder();
-            Save();
-            const std::string sent = Stored(kJobId);
+            SCOPED_TRACE(testing::Message() << status << ", " << step);
+            const bool update = step == std::string("update");
+            const std::string sent = SaveReminder();
             SetJobStatus(sent, status);
             const size_t jobs = Jobs().size();
-            if (step == kUpdate)
+            if (update)
+                Reschedule(kOneDay, false);
+            else if (step == std::string("switch off"))
+                Edit(kTo, "");
+            EXPECT_FALSE(step == std::string("delete") ? Move(m_Calendar, m_DeletedItems) : Save());
+            EXPECT_EQ(update ? jobs + 1 : jobs, Jobs().size());
+            if (update)
             {
-                m_Item->SetProperty(L"Start", _variant_t(kStart + kOneDay, VT_DATE));
-                EXPECT_FALSE(Save());
                 EXPECT_NE(sent, Stored(kJobId));
                 EXPECT_EQ("Pending", JobStatus(Stored(kJobId)));
-                EXPECT_EQ(jobs + 1, Jobs().size());
             }
             else
             {
-                if (step == kSwitchOff)
-                {
-                    Edit(kTo, "");
-                    EXPECT_FALSE(Save());
-                }
-                else
-                    EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
                 EXPECT_EQ("", Stored(kJobId));
-                EXPECT_EQ(jobs, Jobs().size());
             }
             EXPECT_EQ(status, JobStatus(sent));
         }
-    }
-    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
 }
 
 TEST_F(SMSReminderSubmission, ACancelTheGatewayRefusesKeepsTheJobAndItsId)
 {
-    OpenReminder();
-    Save();
-    const std::string job = Stored(kJobId);
+    const std::string job = SaveReminder();
     Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
     m_Boxes.QueueAnswers({IDOK, IDCONTINUE, IDOK});
     EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
-    EXPECT_EQ((std::vector<std::string>{kGatewayHeading, "Unable to save SMS Reminder settings",
-                                        "It was not possible to delete the SMS Reminder on the ZentavoSoftware SMS "
-                                        "Service"}),
-              BoxHeadings());
-    EXPECT_EQ(kDeleteFailed, BoxTexts().back());
-    EXPECT_NE(std::string::npos, BoxTexts().front().find("saCancelSendMessageSubmission - GetBulkJobStatus"));
+    const std::vector<std::string> texts = NewBoxTexts();
+    ASSERT_EQ(3u, texts.size());
+    EXPECT_EQ(0u, texts[0].find(std::string(kGatewayHeading) + "\n")) << texts[0];
+    EXPECT_NE(std::string::npos, texts[0].find("saCancelSendMessageSubmission - GetBulkJobStatus")) << texts[0];
+    EXPECT_EQ(kRetry, texts[1]);
+    EXPECT_EQ(kDeleteFailed, texts[2]);
     EXPECT_EQ(job, Stored(kJobId));
     EXPECT_EQ("Pending", JobStatus(job));
     EXPECT_EQ(Status(2), Stored(kStatus));
@@ -428,27 +381,22 @@ TEST_F(SMSReminderSubmission, TheRetryPromptTriesAgainContinuesOrCancels)
         std::vector<std::string> headings;
     };
     const Row rows[] = {
-        {"Try Again", IDTRYAGAIN, false, true, {kGatewayHeading, "Unable to save SMS Reminder settings"}},
-        {"Continue",
-         IDCONTINUE,
-         false,
-         false,
-         {kGatewayHeading, "Unable to save SMS Reminder settings",
+        {"Try Again", IDTRYAGAIN, false, true, {kGatewayHeading, kRetryHeading}},
+        {"Continue", IDCONTINUE, false, false, {kGatewayHeading, kRetryHeading,
           "It was not possible to update the SMS Reminder on the ZentavoSoftware SMS Service"}},
-        {"Cancel", IDCANCEL, true, false, {kGatewayHeading, "Unable to save SMS Reminder settings"}},
+        {"Cancel", IDCANCEL, true, false, {kGatewayHeading, kRetryHeading}},
     };
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.name);
         m_Primary.Reset();
         m_Primary.SetBalance(kUsername, 100000);
-        const size_t mark = m_Boxes.Boxes().size();
         m_Boxes.QueueAnswers({IDOK, row.answer});
         Script("CreateSMSTextBulkJob", R"([{"error": "INTERNAL_ERROR"}])");
         OpenReminder();
         EXPECT_EQ(row.cancelled, Save());
-        EXPECT_EQ(row.headings, BoxHeadings(mark));
-        const std::vector<CapturedMessageBox> boxes = BoxesSince(mark);
+        const std::vector<CapturedMessageBox> boxes = NewBoxes();
+        EXPECT_EQ(row.headings, Headings(boxes));
         ASSERT_LE(2u, boxes.size());
         EXPECT_EQ(static_cast<UINT>(MB_CANCELTRYCONTINUE), boxes[1].style);
         EXPECT_EQ(kRetry, boxes[1].text);
@@ -464,65 +412,60 @@ TEST_F(SMSReminderSubmission, WithoutAnAccountNothingIsSentAndTheFailureIsRecord
     CZentavoSMSGatewayAuthenticationManager::StoreLoginDetails(Config(), CZentavoSMSGatewayLoginDetails());
     Config().Save();
     OpenReminder();
-    bool cancelled = true;
     {
         // The account set-up offered first is closed without a login.
         CWindowDriver driver;
-        cancelled = Save();
+        EXPECT_FALSE(Save());
     }
-    EXPECT_FALSE(cancelled);
     EXPECT_EQ((std::vector<std::string>{"Could not schedule SMS reminder as account details are not set", kUpdateFailed}),
-              BoxTexts());
+              NewBoxTexts());
     EXPECT_EQ(0u, ServiceCalls());
     EXPECT_EQ(Status(2), Stored(kStatus));
     // The next opening offers the update.
-    CloseInspector();
     m_Boxes.QueueAnswers({IDCANCEL});
     Open(m_Item);
-    EXPECT_EQ(kNotUpToDate, BoxTexts().back());
+    EXPECT_EQ(std::vector<std::string>{kNotUpToDate}, NewBoxTexts());
 }
 
-TEST_F(SMSReminderSubmission, ASendTimeInThePastSendsNothing)
+// A reminder that cannot go out is not sent, and one box says why: a
+// schedule that is not valid, or none, cancels the Write; a send time in the
+// past lets it go on.
+TEST_F(SMSReminderSubmission, AReminderThatCannotGoOutIsNotSent)
 {
-    OpenReminder(NewAppointment(MinutesFromNow(10), MinutesFromNow(40)));
-    EXPECT_FALSE(Save());
-    EXPECT_EQ((std::vector<std::string>{
-                  "The SMS Reminder message is scheduled to be sent in the past\r\n\r\nSMS Reminder will not be sent"}),
-              BoxTexts());
-    EXPECT_EQ(0u, ServiceCalls());
-    EXPECT_EQ("<absent>", Stored(kJobId));
-    EXPECT_EQ(0u, Stored(kStatus).rfind("A~1~", 0));
-}
-
-TEST_F(SMSReminderSubmission, ValidationErrorsCancelTheWrite)
-{
+    const DATE soon = MinutesFromNow(10), later = MinutesFromNow(40);
+    const std::string errors = "There were errors found on the SMS Reminder ribbon\n\n  - ";
     struct Row
     {
-        const char* schedule;
-        const char* error;
+        const char* schedule;  // typed in, or null for the default
+        DATE start, end;
+        bool cancelled;
+        std::string box;
+        std::string status;
     };
     const Row rows[] = {
-        {"whenever", "The Reminder Schedule entered is not valid"},
-        {"", "Please enter Reminder Schedule"},
+        {"whenever", kStart, kEnd, true, errors + "The Reminder Schedule entered is not valid\n", Status(2)},
+        {"", kStart, kEnd, true, errors + "Please enter Reminder Schedule\n", Status(2)},
+        {nullptr, soon, later, false,
+         "The SMS Reminder message is scheduled to be sent in the past\r\n\r\nSMS Reminder will not be sent", Status(1, soon, later)},
     };
     for (const Row& row : rows)
     {
-        SCOPED_TRACE(row.schedule);
-        OpenReminder();
-        Edit(kSchedule, row.schedule);
-        const size_t mark = m_Boxes.Boxes().size();
-        EXPECT_TRUE(Save());
-        const std::vector<CapturedMessageBox> boxes = BoxesSince(mark);
-        ASSERT_EQ(1u, boxes.size());
-        EXPECT_EQ(std::string("There were errors found on the SMS Reminder ribbon\n\n  - ") + row.error + "\n",
-                  boxes[0].text);
+        SCOPED_TRACE(row.box);
+        OpenReminder(NewAppointment(row.start, row.end));
+        if (row.schedule)
+            Edit(kSchedule, row.schedule);
+        EXPECT_EQ(row.cancelled, Save());
+        EXPECT_EQ(std::vector<std::string>{row.box}, NewBoxTexts());
         EXPECT_EQ(0u, ServiceCalls());
-        EXPECT_EQ(Status(2), Stored(kStatus));
-        EXPECT_EQ(row.schedule, Stored(kSchedule));
+        EXPECT_EQ("<absent>", Stored(kJobId));
+        EXPECT_EQ(row.status, Stored(kStatus));
+        EXPECT_EQ(row.schedule ? row.schedule : "15 minutes before", Stored(kSchedule));
     }
 }
 
-// Whether opening an appointment offers the update, by its stored status.
+// Whether opening an appointment offers the update, by its stored status;
+// answered OK, the update is made at once, answered Cancel the item is
+// marked changed.
 TEST_F(SMSReminderSubmission, TheOpeningCheckReadsTheStatusText)
 {
     struct Row
@@ -531,83 +474,61 @@ TEST_F(SMSReminderSubmission, TheOpeningCheckReadsTheStatusText)
         bool on;
         std::string status;
         bool offered;
+        int answer;
     };
     const Row rows[] = {
-        {"off, nothing stored", false, "", false},
-        {"on, nothing stored", true, "", true},
-        {"off, failed", false, "A~2", true},
-        {"not an A", true, "B~1", true},
-        {"one part", true, "A~", true},
-        {"status only", true, "A~1", false},
-        {"failed, no times", true, "A~2", true},
-        {"three parts", true, "A~1~x", false},
-        {"same times", true, Status(1), false},
-        {"same times, failed", true, Status(2), true},
-        {"empty pieces dropped", true, "A~~1~" + StatusDate(kStart) + "~~" + StatusDate(kEnd), false},
-        {"start moved a second", true, Status(1, kStart + 1.0 / 86400), true},
-        {"end moved", true, Status(1, kStart, kEnd + kOneDay), true},
-        {"start unreadable", true, "A~1~someday~" + StatusDate(kEnd), true},
-        {"end unreadable", true, "A~1~" + StatusDate(kStart) + "~someday", true},
+        {"off, nothing stored", false, "", false, IDCANCEL},
+        {"on, nothing stored", true, "", true, IDCANCEL},
+        {"off, failed", false, "A~2", true, IDCANCEL},
+        {"not an A", true, "B~1", true, IDCANCEL},
+        {"one part", true, "A~", true, IDCANCEL},
+        {"status only", true, "A~1", false, IDCANCEL},
+        {"failed, no times", true, "A~2", true, IDCANCEL},
+        {"three parts", true, "A~1~x", false, IDCANCEL},
+        {"same times", true, Status(1), false, IDCANCEL},
+        {"same times, failed", true, Status(2), true, IDCANCEL},
+        {"empty pieces dropped", true, "A~~1~" + StatusDate(kStart) + "~~" + StatusDate(kEnd), false, IDCANCEL},
+        {"start moved a second", true, Status(1, kStart + 1.0 / 86400), true, IDCANCEL},
+        {"end moved", true, Status(1, kStart, kEnd + kOneDay), true, IDCANCEL},
+        {"start unreadable", true, "A~1~someday~" + StatusDate(kEnd), true, IDCANCEL},
+        {"end unreadable", true, "A~1~" + StatusDate(kStart) + "~someday", true, IDCANCEL},
+        {"same times, failed, answered OK", true, Status(2), true, IDOK},
     };
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.name);
         const CFakeObjectPtr item = NewAppointment();
-        CFakeUserProperties* properties = CFakeUserProperties::Of(FakeCollectionOf(item->Value(L"UserProperties")));
         if (row.on)
-            properties->Preset(Wide(kTo), _variant_t(kAnn));
+        {
+            Preset(item, kTo, _variant_t(kAnn));
+            Preset(item, kFrom, _variant_t("Zentavo"));
+        }
         if (!row.status.empty())
-            properties->Preset(Wide(kStatus), _variant_t(row.status.c_str()));
-        const size_t mark = m_Boxes.Boxes().size();
-        m_Boxes.QueueAnswers({IDCANCEL});
-        Open(item);
-        EXPECT_EQ(row.offered ? 1u : 0u, BoxesSince(mark).size());
-        EXPECT_EQ(row.offered ? "1" : "<absent>", Stored(kUpdateCount));
-    }
-    EXPECT_EQ(0u, ServiceCalls());
-}
-
-TEST_F(SMSReminderSubmission, TheOpeningCheckAnsweredOKUpdatesTheGateway)
-{
-    struct Row
-    {
-        int answer;
-        size_t jobs;
-        std::string status;
-        const char* updateCount;
-    };
-    const Row rows[] = {
-        {IDOK, 1, Status(1), "<absent>"},
-        {IDCANCEL, 0, Status(2), "1"},
-    };
-    for (const Row& row : rows)
-    {
-        SCOPED_TRACE(row.answer);
-        m_Primary.Reset();
-        m_Primary.SetBalance(kUsername, 100000);
-        const CFakeObjectPtr item = NewAppointment();
-        CFakeUserProperties* properties = CFakeUserProperties::Of(FakeCollectionOf(item->Value(L"UserProperties")));
-        properties->Preset(Wide(kTo), _variant_t(kAnn));
-        properties->Preset(Wide(kFrom), _variant_t("Zentavo"));
-        properties->Preset(Wide(kStatus), _variant_t(Status(2).c_str()));
-        const size_t mark = m_Boxes.Boxes().size();
+            Preset(item, kStatus, _variant_t(row.status.c_str()));
+        const size_t calls = ServiceCalls(), jobs = Jobs().size();
         m_Boxes.QueueAnswers({row.answer});
         Open(item);
-        const std::vector<CapturedMessageBox> boxes = BoxesSince(mark);
-        ASSERT_EQ(1u, boxes.size());
-        EXPECT_EQ(kNotUpToDate, boxes[0].text);
-        EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL), boxes[0].style);
-        EXPECT_EQ(row.jobs, Jobs().size());
-        EXPECT_EQ(row.status, Stored(kStatus));
-        EXPECT_EQ(row.updateCount, Stored(kUpdateCount));
+        const std::vector<CapturedMessageBox> boxes = NewBoxes();
+        ASSERT_EQ(row.offered ? 1u : 0u, boxes.size());
+        if (row.offered)
+        {
+            EXPECT_EQ(kNotUpToDate, boxes[0].text);
+            EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL), boxes[0].style);
+        }
+        const bool updated = row.offered && row.answer == IDOK;
+        EXPECT_EQ(row.offered && !updated ? "1" : "<absent>", Stored(kUpdateCount));
+        EXPECT_EQ(updated, ServiceCalls() != calls);
+        EXPECT_EQ(updated ? jobs + 1 : jobs, Jobs().size());
+        if (updated || row.status == Status(2))
+        {
+            EXPECT_EQ(updated ? Status(1) : Status(2), Stored(kStatus));
+        }
     }
 }
 
 TEST_F(SMSReminderSubmission, AChangeInTheCalendarUpdatesTheGateway)
 {
-    OpenReminder();
-    Save();
-    const std::string first = Stored(kJobId);
+    const std::string first = SaveReminder();
     CloseInspector();
 
     // An unchanged item, and one whose times are as stored, need nothing.
@@ -616,32 +537,27 @@ TEST_F(SMSReminderSubmission, AChangeInTheCalendarUpdatesTheGateway)
     EXPECT_EQ(calls, ServiceCalls());
 
     // Moved elsewhere (another device, a drag in the calendar).
-    m_Item->SetProperty(L"Start", _variant_t(kStart + kOneDay, VT_DATE));
+    Reschedule(kOneDay, false);
     ChangedInCalendar();
     const std::string second = Stored(kJobId);
     EXPECT_NE(first, second);
     EXPECT_EQ("Pending", JobStatus(second));
     EXPECT_EQ(Status(1, kStart + kOneDay), Stored(kStatus));
     EXPECT_EQ(1u, Saves());
-    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
 }
 
 // The job belongs to the item: one replaced by a change made elsewhere while
 // the appointment is open is the one the next save from the inspector moves.
 TEST_F(SMSReminderSubmission, ASaveAfterAChangeElsewhereMovesTheJobTheChangeMade)
 {
-    OpenReminder();
-    Save();
-    const std::string first = Stored(kJobId);
+    const std::string first = SaveReminder();
 
-    m_Item->SetProperty(L"Start", _variant_t(kStart + kOneDay, VT_DATE));
-    m_Item->SetProperty(L"End", _variant_t(kEnd + kOneDay, VT_DATE));
+    Reschedule(kOneDay);
     ChangedInCalendar();
     const std::string second = Stored(kJobId);
     ASSERT_NE(first, second);
 
-    m_Item->SetProperty(L"Start", _variant_t(kStart + 2 * kOneDay, VT_DATE));
-    m_Item->SetProperty(L"End", _variant_t(kEnd + 2 * kOneDay, VT_DATE));
+    Reschedule(2 * kOneDay);
     EXPECT_FALSE(Save());
     const std::string third = Stored(kJobId);
     // One job waits, at the last time; none is left behind to send as well.
@@ -652,7 +568,6 @@ TEST_F(SMSReminderSubmission, ASaveAfterAChangeElsewhereMovesTheJobTheChangeMade
     EXPECT_EQ("Pending", JobStatus(third));
     EXPECT_EQ("Aborted", JobStatus(second));
     EXPECT_EQ("2030-06-12T14:15:00+01:00", Job(third)["scheduled_date"].AsString());
-    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
 }
 
 // Saving an item from its own change event raises that event again: when
@@ -662,8 +577,8 @@ TEST_F(SMSReminderSubmission, ASaveChangeSaveBurstEndsInTheLoopBox)
 {
     Open();
     CloseInspector();
-    Properties().Preset(Wide(kStatus), _variant_t(Status(1, kStart - kOneDay).c_str()));
-    Properties().FailValueWrite(Wide(kStatus), E_ACCESSDENIED);
+    Preset(m_Item, kStatus, _variant_t(Status(1, kStart - kOneDay).c_str()));
+    PropertiesOf(m_Item).FailValueWrite(Wide(kStatus), E_ACCESSDENIED);
     CFakeObject* item = m_Item;
     CFakeObject* items = FakeObjectOf(m_Calendar->Value(L"Items"));
     m_Item->SetMethod(L"Save", [item, items](const CFakeObject::Arguments&) {
@@ -672,7 +587,7 @@ TEST_F(SMSReminderSubmission, ASaveChangeSaveBurstEndsInTheLoopBox)
     });
 
     ChangedInCalendar();
-    const std::vector<std::string> texts = BoxTexts();
+    const std::vector<std::string> texts = NewBoxTexts();
     ASSERT_EQ(5u, texts.size());
     for (size_t i = 0; i < 4; ++i)
         EXPECT_EQ("Insufficient Permission to save SMS Reminder", texts[i]);

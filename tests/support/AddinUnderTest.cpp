@@ -1,8 +1,6 @@
 #include "tests/support/AddinUnderTest.h"
 
-#include "addin/Addin.h"
-#include "addin/Module.h"
-#include "platform/OfficeIds.h"
+#include "tests/support/AddinObject.h"
 #include "tests/support/CallByName.h"
 
 #include <gtest/gtest.h>
@@ -15,12 +13,7 @@ const DISPID kInspectorClose = 0xF008;
 
 CAddinUnderTest::CAddinUnderTest(CFakeOutlook& outlook) : m_Outlook(outlook)
 {
-    IClassFactory* factory = nullptr;
-    EXPECT_EQ(S_OK, GetComModule().GetClassObject(CLSID_Addin, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-    if (!factory)
-        return;
-    EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&m_Dispatch)));
-    factory->Release();
+    EXPECT_EQ(S_OK, CreateAddinObject(IID_IDispatch, &m_Dispatch));
     if (!m_Dispatch)
         return;
     EXPECT_EQ(S_OK, m_Dispatch->QueryInterface(IID__IDTExtensibility2, reinterpret_cast<void**>(&m_Connection)));
@@ -54,8 +47,7 @@ _variant_t CAddinUnderTest::Call(const wchar_t* name, std::vector<_variant_t> ar
 CFakeObjectPtr CAddinUnderTest::OpenInInspector(IDispatch* item)
 {
     const CFakeObjectPtr inspector = m_Outlook.NewInspector(item);
-    m_Outlook.Inspectors()->Fire(DIID_InspectorsEvents, kNewInspector,
-                                 {_variant_t(static_cast<IDispatch*>(inspector))});
+    m_Outlook.Inspectors()->Fire(DIID_InspectorsEvents, kNewInspector, {Object(inspector)});
     return inspector;
 }
 
@@ -66,9 +58,5 @@ void CAddinUnderTest::CloseInspector(const CFakeObjectPtr& inspector)
 
 CFakeObjectPtr CAddinUnderTest::RibbonControl(const std::string& id, IDispatch* inspector)
 {
-    const CFakeObjectPtr control = m_Outlook.NewObject(L"RibbonControl");
-    control->AddInterface(IID_IRibbonControl);
-    control->SetProperty(L"Id", _variant_t(id.c_str()));
-    control->SetProperty(L"Context", inspector);
-    return control;
+    return NewRibbonControl(m_Outlook, id, inspector);
 }

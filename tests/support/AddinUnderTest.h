@@ -9,14 +9,24 @@
 //   addin.Call(L"Ribbon_OnChange", {Object(addin.RibbonControl("Id", inspector)), _variant_t(L"text")});
 //
 // The executable must carry the add-in's type library (Call resolves names
-// through it). Failures are reported as GoogleTest failures.
+// through it) and compile AddinUnderTest.cpp. Failures are reported as
+// GoogleTest failures. The inline helpers after the class need neither:
+// any executable that links the add-in may use them.
 #pragma once
 
+#include "addin/Addin.h"
+#include "platform/OfficeIds.h"
+#include "resources/resource.h"
+#include "tests/support/EventCapture.h"
 #include "tests/support/FakeOutlook.h"
+#include "tests/support/WindowDriver.h"
 
+#include <gtest/gtest.h>
 #include <oaidl.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct _IDTExtensibility2;
@@ -48,3 +58,72 @@ private:
     IDispatch* m_Dispatch = nullptr;
     _IDTExtensibility2* m_Connection = nullptr;
 };
+
+inline _variant_t Object(IDispatch* object)
+{
+    return _variant_t(object);
+}
+
+// A VARIANT_BOOL passed by reference, as Outlook passes an event's Cancel.
+inline _variant_t CancelReference(VARIANT_BOOL& cancel)
+{
+    _variant_t reference;
+    reference.vt = VT_BYREF | VT_BOOL;
+    reference.pboolVal = &cancel;
+    return reference;
+}
+
+// A ribbon control with the id, and with the context (an inspector) if given.
+inline CFakeObjectPtr NewRibbonControl(const CFakeOutlook& outlook, const std::string& id, IDispatch* context = nullptr)
+{
+    const CFakeObjectPtr control = outlook.NewObject(L"RibbonControl");
+    control->AddInterface(IID_IRibbonControl);
+    control->SetProperty(L"Id", _variant_t(id.c_str()));
+    if (context)
+        control->SetProperty(L"Context", context);
+    return control;
+}
+
+// The add-in's customUI document for a ribbon id, or "<null>".
+inline std::wstring CustomUI(IUnknown* addin, const wchar_t* ribbonId)
+{
+    IRibbonExtensibility* ribbon = nullptr;
+    EXPECT_EQ(S_OK, addin->QueryInterface(IID_IRibbonExtensibility, reinterpret_cast<void**>(&ribbon)));
+    if (!ribbon)
+        return L"<null>";
+    BSTR xml = nullptr;
+    EXPECT_EQ(S_OK, ribbon->GetCustomUI(_bstr_t(ribbonId), &xml));
+    ribbon->Release();
+    const std::wstring text = xml ? xml : L"<null>";
+    ::SysFreeString(xml);
+    return text;
+}
+
+// The texts of the captured boxes from the index on.
+inline std::vector<std::string> BoxTexts(const CMessageBoxCapture& capture, size_t from = 0)
+{
+    std::vector<std::string> texts;
+    for (const CapturedMessageBox& box : capture.Boxes())
+        texts.push_back(box.text);
+    texts.erase(texts.begin(), texts.begin() + static_cast<std::ptrdiff_t>(std::min(from, texts.size())));
+    return texts;
+}
+
+// The Send SMS windows open on this thread, as the To and text of each;
+// they are closed.
+inline std::vector<std::pair<std::string, std::string>> CloseSendSMSWindows()
+{
+    std::vector<std::pair<std::string, std::string>> fields;
+    for (HWND window : ThreadWindowsWithControl(IDC_SENDSMS_TEXT))
+    {
+        char to[256] = {}, text[256] = {};
+        ::GetDlgItemTextA(window, IDC_SENDSMS_TO, to, sizeof(to));
+        ::GetDlgItemTextA(window, IDC_SENDSMS_TEXT, text, sizeof(text));
+        fields.emplace_back(to, text);
+        ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        ::DispatchMessageA(&message);
+    return fields;
+}
