@@ -12,6 +12,7 @@
 #include <commctrl.h>
 
 #include <fstream>
+#include <tuple>
 
 namespace
 {
@@ -25,15 +26,6 @@ protected:
     {
         ContactSelector::SetUp();
         AddContact(L"Ann Lee", L"+447700900001", L"0a01");
-    }
-
-    // Adds the first available row and presses OK.
-    static void AddAnnAndPressOK(CSelectorWindow& w)
-    {
-        w.WaitForRows(IDC_SELECTOR_AVAILABLE, 1);
-        w.Select(IDC_SELECTOR_AVAILABLE, {0});
-        w.Click(IDC_SELECTOR_ADD);
-        w.Press(IDOK);
     }
 };
 
@@ -69,36 +61,25 @@ protected:
     HWND m_Window = nullptr;
 };
 
+// Each time the selector adds Ann Lee, then the button.
 TEST_F(SendSMSToButton, OKReplacesTheToTextAndCancelLeavesItByteForByte)
 {
-    struct Case
-    {
-        const char* typed;
-        std::function<void(CSelectorWindow&)> script;
-        Rows shown;
-        const char* after;
-    };
-    const Case cases[] = {
-        {"Bob [+447700900002]; ", &AddAnnAndPressOK, {"Bob [+447700900002]"},
-         "Bob [+447700900002]; Ann Lee [+447700900001]; "},
-        {"  junk ;;[x\r\n 12,, ", [](CSelectorWindow& w) { w.Press(IDCANCEL); }, {"junk [junk]", "[x [[x]", "12 [12]"},
-         "  junk ;;[x\r\n 12,, "},
+    const std::tuple<const char*, int, Rows, const char*> cases[] = {
+        {"Bob [+447700900002]; ", IDOK, {"Bob [+447700900002]"}, "Bob [+447700900002]; Ann Lee [+447700900001]; "},
+        {"  junk ;;[x\r\n 12,, ", IDCANCEL, {"junk [junk]", "[x [[x]", "12 [12]"}, "  junk ;;[x\r\n 12,, "},
     };
     OpenWindow();
-    for (const Case& c : cases)
+    for (const auto& [typed, button, expectedShown, after] : cases)
     {
-        ::SetDlgItemTextA(m_Window, IDC_SENDSMS_TO, c.typed);
+        ::SetDlgItemTextA(m_Window, IDC_SENDSMS_TO, typed);
         Rows shown;
         CWindowDriver driver;
-        ExpectSelector(driver, [&](CSelectorWindow& w) {
-            shown = w.Rows(IDC_SELECTOR_RECIPIENTS);
-            c.script(w);
-        });
+        driver.Expect().Caption("Select Recipients").Run(AddFirstAvailableAndPress(button, shown));
         ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDC_SENDSMS_TO_BUTTON, BN_CLICKED),
                        reinterpret_cast<LPARAM>(::GetDlgItem(m_Window, IDC_SENDSMS_TO_BUTTON)));
         EXPECT_EQ("", driver.Problems());
-        EXPECT_EQ(c.shown, shown) << c.typed;
-        EXPECT_EQ(c.after, ToText());
+        EXPECT_EQ(expectedShown, shown) << typed;
+        EXPECT_EQ(after, ToText());
     }
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
@@ -145,25 +126,22 @@ protected:
     _IDTExtensibility2* m_Addin = nullptr;
 };
 
+// Each time the selector adds Ann Lee, then the button.
 TEST_F(AddinSelector, TheServicesRunTheSelectorOverTheListText)
 {
-    struct Case
-    {
-        std::function<void(CSelectorWindow&)> script;
-        bool result;
-        const char* after;
+    const std::tuple<int, bool, const char*> cases[] = {
+        {IDOK, true, "Cy [+447700900003]; Ann Lee [+447700900001]; "},
+        {IDCANCEL, false, "Cy [+447700900003]; "},
     };
-    const Case cases[] = {
-        {&AddAnnAndPressOK, true, "Cy [+447700900003]; Ann Lee [+447700900001]; "},
-        {[](CSelectorWindow& w) { w.Press(IDCANCEL); }, false, "Cy [+447700900003]; "},
-    };
-    for (const Case& c : cases)
+    for (const auto& [button, result, after] : cases)
     {
         std::string recipients = "Cy [+447700900003]; ";
+        Rows shown;
         CWindowDriver driver;
-        ExpectSelector(driver, c.script);
-        EXPECT_EQ(c.result, Addin().Callback_ItemExtender_ShowRecipientSelector(recipients));
-        EXPECT_EQ(c.after, recipients);
+        driver.Expect().Caption("Select Recipients").Run(AddFirstAvailableAndPress(button, shown));
+        EXPECT_EQ(result, Addin().Callback_ItemExtender_ShowRecipientSelector(recipients));
+        EXPECT_EQ(after, recipients);
+        EXPECT_EQ((Rows{"Cy [+447700900003]"}), shown);
         EXPECT_EQ("", driver.Problems());
     }
 }
@@ -175,34 +153,32 @@ TEST_F(SelectorCallers, TheHelpIconAndLinkReachTheBrowser)
     ::SetEnvironmentVariableA(kRecorderOutput, output.c_str());
     const CScopedHttpCommand command("\"" + ProgramBesideTest("command_line_recorder.exe") + "\" %1");
     const std::string page = "http://www.zentavosms.com/redir?page=oladdin_help_contactselector&refer=oladdin&ver=5.0.1";
-    const std::function<void(HWND)> clicks[] = {
-        [](HWND icon) { ::SendMessageA(icon, BM_CLICK, 0, 0); },
-        [](HWND link) {
-            ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-            ::SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-        },
+    const std::pair<int, std::function<void(HWND)>> clicks[] = {
+        {IDC_SELECTOR_HELPICON, [](HWND icon) { ::SendMessageA(icon, BM_CLICK, 0, 0); }},
+        {IDC_SELECTOR_HELPLINK,
+         [](HWND link) {
+             ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+             ::SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+         }},
     };
-    const int controls[] = {IDC_SELECTOR_HELPICON, IDC_SELECTOR_HELPLINK};
-    for (int index = 0; index < 2; ++index)
+    RECT icon = {};
+    for (const auto& [control, click] : clicks)
     {
         ::DeleteFileA(output.c_str());
-        SIZE iconSize = {};
-        Run({}, [&](CSelectorWindow& w) {
-            RECT rect = {};
-            ::GetWindowRect(w.Item(IDC_SELECTOR_HELPICON), &rect);
-            iconSize = {rect.right - rect.left, rect.bottom - rect.top};
-            clicks[index](w.Item(controls[index]));
+        Run({}, [&, control = control, &click = click](CSelectorWindow& w) {
+            ::GetWindowRect(w.Item(IDC_SELECTOR_HELPICON), &icon);
+            click(w.Item(control));
             w.Press(IDCANCEL);
         });
-        EXPECT_EQ(20, iconSize.cx) << "the button takes its picture's size";
-        EXPECT_EQ(20, iconSize.cy);
         for (int wait = 0; wait < 600 && ::GetFileAttributesA(output.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait)
             ::Sleep(100);
         std::ifstream file(output);
         std::string line;
         std::getline(file, line);
-        EXPECT_EQ(page, line) << "control " << controls[index];
+        EXPECT_EQ(page, line) << "control " << control;
     }
+    EXPECT_EQ(20, icon.right - icon.left) << "the button takes its picture's size";
+    EXPECT_EQ(20, icon.bottom - icon.top);
     ::SetEnvironmentVariableA(kRecorderOutput, nullptr);
     ::DeleteFileA(output.c_str());
 }

@@ -1,6 +1,7 @@
 #include "tests/support/SelectorWindow.h"
 
 #include "resources/resource.h"
+#include "tests/support/TestMessageWindow.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -8,6 +9,13 @@
 namespace
 {
 const DWORD kGenerousMs = 20000;
+
+std::string ComboText(HWND combo, int index)
+{
+    char buffer[256] = {};
+    ::SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
 } // namespace
 
 std::string RowText(const std::string& name, const std::string& number)
@@ -17,17 +25,7 @@ std::string RowText(const std::string& name, const std::string& number)
 
 void CSelectorWindow::Pump(DWORD milliseconds)
 {
-    const DWORD start = ::GetTickCount();
-    do
-    {
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    } while (::GetTickCount() - start < milliseconds);
+    PumpThreadMessages(milliseconds);
 }
 
 bool CSelectorWindow::WaitUntil(const std::function<bool()>& condition)
@@ -44,23 +42,19 @@ bool CSelectorWindow::WaitUntil(const std::function<bool()>& condition)
 
 std::vector<std::string> CSelectorWindow::Rows(int listId) const
 {
+    const auto text = [this, listId](int row, int column) {
+        char buffer[256] = {};
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = buffer;
+        item.cchTextMax = sizeof(buffer);
+        ::SendMessageA(Item(listId), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        return std::string(buffer);
+    };
     std::vector<std::string> rows;
     const int count = static_cast<int>(::SendMessageA(Item(listId), LVM_GETITEMCOUNT, 0, 0));
     for (int row = 0; row < count; ++row)
-    {
-        std::string texts[2];
-        for (int column = 0; column < 2; ++column)
-        {
-            char buffer[256] = {};
-            LVITEMA item = {};
-            item.iSubItem = column;
-            item.pszText = buffer;
-            item.cchTextMax = sizeof(buffer);
-            ::SendMessageA(Item(listId), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-            texts[column] = buffer;
-        }
-        rows.push_back(RowText(texts[0], texts[1]));
-    }
+        rows.push_back(RowText(text(row, 0), text(row, 1)));
     return rows;
 }
 
@@ -81,26 +75,16 @@ bool CSelectorWindow::WaitForRows(int listId, size_t count) const
 std::vector<std::string> CSelectorWindow::Books() const
 {
     std::vector<std::string> books;
-    const HWND combo = Item(IDC_SELECTOR_ADDRESSBOOK);
-    const int count = static_cast<int>(::SendMessageA(combo, CB_GETCOUNT, 0, 0));
+    const int count = static_cast<int>(::SendMessageA(Item(IDC_SELECTOR_ADDRESSBOOK), CB_GETCOUNT, 0, 0));
     for (int index = 0; index < count; ++index)
-    {
-        char buffer[256] = {};
-        ::SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
-        books.push_back(buffer);
-    }
+        books.push_back(ComboText(Item(IDC_SELECTOR_ADDRESSBOOK), index));
     return books;
 }
 
 std::string CSelectorWindow::SelectedBook() const
 {
-    const HWND combo = Item(IDC_SELECTOR_ADDRESSBOOK);
-    const LRESULT index = ::SendMessageA(combo, CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR)
-        return "<none>";
-    char buffer[256] = {};
-    ::SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
-    return buffer;
+    const LRESULT index = ::SendMessageA(Item(IDC_SELECTOR_ADDRESSBOOK), CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? "<none>" : ComboText(Item(IDC_SELECTOR_ADDRESSBOOK), static_cast<int>(index));
 }
 
 void CSelectorWindow::Type(const std::string& text) const
@@ -125,16 +109,12 @@ void CSelectorWindow::Click(int id) const
 
 void CSelectorWindow::Select(int listId, const std::vector<int>& rows) const
 {
-    LVITEMA none = {};
-    none.stateMask = LVIS_SELECTED;
-    ::SendMessageA(Item(listId), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    ::SendMessageA(Item(listId), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    item.state = LVIS_SELECTED;
     for (int row : rows)
-    {
-        LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED;
-        item.state = LVIS_SELECTED;
-        ::SendMessageA(Item(listId), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    }
+        ::SendMessageA(Item(listId), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
 void CSelectorWindow::SelectNamed(int listId, const std::vector<std::string>& names) const
@@ -142,11 +122,9 @@ void CSelectorWindow::SelectNamed(int listId, const std::vector<std::string>& na
     std::vector<int> rows;
     const std::vector<std::string> listed = Rows(listId);
     for (const std::string& name : names)
-    {
         for (size_t row = 0; row < listed.size(); ++row)
             if (listed[row].compare(0, name.size() + 2, name + " [") == 0)
                 rows.push_back(static_cast<int>(row));
-    }
     EXPECT_EQ(names.size(), rows.size()) << "not every name is listed once";
     Select(listId, rows);
 }

@@ -33,6 +33,7 @@ public:
     void Type(const std::string& text) const;
     void Choose(const std::string& book) const;
     void Click(int id) const;
+    // Only these rows selected; row -1 is every row.
     void Select(int listId, const std::vector<int>& rows) const;
     void SelectNamed(int listId, const std::vector<std::string>& names) const;
     void DoubleClick(int listId) const;
