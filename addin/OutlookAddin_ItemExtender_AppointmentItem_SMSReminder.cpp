@@ -50,27 +50,12 @@ std::string ControlId(const IDispatchPtr& control)
     return NarrowString(Dispatch::GetText(control, L"Id"));
 }
 
-// Text in the system code page, as the dialogs and preferences hold it.
-std::string ToNarrow(const std::wstring& text)
-{
-    const _bstr_t converted(text.c_str());
-    const char* narrow = converted;
-    return narrow ? narrow : "";
-}
-
-std::wstring ToWide(const std::string& text)
-{
-    const _bstr_t converted(text.c_str());
-    const wchar_t* wide = converted;
-    return wide ? wide : L"";
-}
-
 void SetOut(BSTR* out, const std::string& text)
 {
     if (!out)
         _com_issue_error(E_POINTER);
     ::SysFreeString(*out);
-    *out = ::SysAllocString(ToWide(text).c_str());
+    *out = ::SysAllocString(AnsiToWide(text).c_str());
 }
 
 COleDateTime ItemDate(IDispatch* item, const wchar_t* name)
@@ -352,14 +337,14 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemPropertyChang
                                         E_FAIL);
             if (name == L"Start")
             {
-                InvalidateControl(ToWide(kScheduleFeedback).c_str());
+                InvalidateControl(AnsiToWide(kScheduleFeedback).c_str());
                 return;
             }
             CInspectorContext* context = GetInspectorContextForAppointmentItem(item);
             if (!context)
                 throw CGeneralException(function + " - Could not get InspectorContext", E_FAIL);
             SetupRecipientSelectionListItems(item, *context);
-            InvalidateControl(ToWide(CProperties::kRecipientsTo).c_str());
+            InvalidateControl(AnsiToWide(CProperties::kRecipientsTo).c_str());
         }
         catch (...)
         {
@@ -481,7 +466,7 @@ std::wstring COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ScheduleFee
     if (!event)
         return L"Invalid reminder schedule";
     const COleDateTime sendTime = event->GetEventTime(ItemDate(item, L"Start"));
-    return ToWide(sendTime.Format("Reminder will be sent at %d/%m/%Y %H:%M"));
+    return AnsiToWide(sendTime.Format("Reminder will be sent at %d/%m/%Y %H:%M"));
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_GetLabel(IDispatchPtr control, BSTR* label)
@@ -501,7 +486,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_GetLabel(IDi
     else if (id == kRecipientCount)
         SetOut(label, std::string(20, ' ') + std::to_string(RecipientCount(context)) + " recipients");
     else if (id == kScheduleFeedback)
-        SetOut(label, ToNarrow(ScheduleFeedback(ItemOf(context), context)));
+        SetOut(label, WideToAnsi(ScheduleFeedback(ItemOf(context), context)));
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_GetItemCount(IDispatchPtr control, long* count)
@@ -583,12 +568,12 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_OnChange(IDi
     const std::string id = ControlId(control);
     if (id.compare(0, m_PropertyPrefix.size(), m_PropertyPrefix) != 0)
         return;
-    context.m_EditedProperties.SetString(id, ToNarrow(text ? text : L""));
+    context.m_EditedProperties.SetString(id, WideToAnsi(text ? text : L""));
     MarkItemChanged(ItemOf(context), "Ribbon_OnChange");
     if (id == CProperties::kSchedule)
-        InvalidateControl(ToWide(kScheduleFeedback).c_str());
+        InvalidateControl(AnsiToWide(kScheduleFeedback).c_str());
     else if (id == CProperties::kRecipientsTo)
-        InvalidateControl(ToWide(kRecipientCount).c_str());
+        InvalidateControl(AnsiToWide(kRecipientCount).c_str());
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_CheckBoxOnAction(IDispatchPtr control, long pressed)
@@ -606,8 +591,8 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_CheckBoxOnAc
         m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, true);
     if (number.empty())
         context.m_EditedProperties.SetRecipientsIncludeMyMobile(false);
-    InvalidateControl(ToWide(id).c_str());
-    InvalidateControl(ToWide(kRecipientCount).c_str());
+    InvalidateControl(AnsiToWide(id).c_str());
+    InvalidateControl(AnsiToWide(kRecipientCount).c_str());
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_DropDownOnAction(IDispatchPtr control,
@@ -617,13 +602,13 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_DropDownOnAc
     const std::string id = ControlId(control);
     if (id.compare(0, m_PropertyPrefix.size(), m_PropertyPrefix) != 0)
         return;
-    const std::string selected = ToNarrow(selectedId ? selectedId : L"");
+    const std::string selected = WideToAnsi(selectedId ? selectedId : L"");
     if (selected == kManageTemplatesId)
     {
         ManageTemplates();
         // Office has moved the selection to the entry; asking again puts
         // the stored template back.
-        InvalidateControl(ToWide(id).c_str());
+        InvalidateControl(AnsiToWide(id).c_str());
         return;
     }
     context.m_EditedProperties.SetString(id, selected);
@@ -647,17 +632,17 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_ButtonOnActi
                 return;
             edited.SetRecipientsTo(recipients);
             MarkItemChanged(ItemOf(context), "Ribbon_ButtonOnAction");
-            InvalidateControl(ToWide(CProperties::kRecipientsTo).c_str());
-            InvalidateControl(ToWide(kRecipientCount).c_str());
+            InvalidateControl(AnsiToWide(CProperties::kRecipientsTo).c_str());
+            InvalidateControl(AnsiToWide(kRecipientCount).c_str());
         }
         else if (id == kRemoveAllRecipients)
         {
             edited.SetRecipientsIncludeMyMobile(false);
             edited.SetRecipientsTo("");
             MarkItemChanged(ItemOf(context), "Ribbon_ButtonOnAction");
-            InvalidateControl(ToWide(CProperties::kRecipientsIncludeMyMobile).c_str());
-            InvalidateControl(ToWide(CProperties::kRecipientsTo).c_str());
-            InvalidateControl(ToWide(kRecipientCount).c_str());
+            InvalidateControl(AnsiToWide(CProperties::kRecipientsIncludeMyMobile).c_str());
+            InvalidateControl(AnsiToWide(CProperties::kRecipientsTo).c_str());
+            InvalidateControl(AnsiToWide(kRecipientCount).c_str());
         }
         else if (id == kViewMessagePreview)
             ShowMessagePreview(ItemOf(context), context);
@@ -682,7 +667,7 @@ std::wstring& COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::FormatRemi
     std::wstring& message, IDispatch* item, const std::string& templateId)
 {
     const CSMSTemplate* found = FindTemplate(templateId);
-    const std::wstring text = found ? ToWide(found->Text) : std::wstring();
+    const std::wstring text = found ? AnsiToWide(found->Text) : std::wstring();
 
     std::map<std::wstring, std::wstring> values;
     values[L"ApptBody"] = Dispatch::GetText(item, L"Body");
@@ -701,8 +686,8 @@ std::wstring& COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::FormatRemi
     const COleDateTime end = ItemDate(item, L"End");
     for (const DateTag& tag : kDateTags)
     {
-        values[std::wstring(L"ApptStart") + tag.suffix] = ToWide(start.Format(tag.format));
-        values[std::wstring(L"ApptEnd") + tag.suffix] = ToWide(end.Format(tag.format));
+        values[std::wstring(L"ApptStart") + tag.suffix] = AnsiToWide(start.Format(tag.format));
+        values[std::wstring(L"ApptEnd") + tag.suffix] = AnsiToWide(end.Format(tag.format));
     }
 
     CStringTagReplacementEngine engine;
@@ -764,7 +749,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ShowMessagePreview(
             text += L'\r';
         text += message[i];
     }
-    RunMessagePreview(CSMSContactUtils::GenerateContactCSVList(contacts), edited.GetFormatMessageFrom(), ToNarrow(text));
+    RunMessagePreview(CSMSContactUtils::GenerateContactCSVList(contacts), edited.GetFormatMessageFrom(), WideToAnsi(text));
 }
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunTemplatesEditor(CSMSTemplateVector& templates)

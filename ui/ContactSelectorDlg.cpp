@@ -33,9 +33,7 @@ CZentavoSMSOutlookPlugin& Plugin()
 // Outlook's wide texts in the ANSI code page.
 std::string TextOf(IDispatch* object, const wchar_t* name)
 {
-    const _bstr_t text(Dispatch::GetText(object, name).c_str());
-    const char* narrow = text;
-    return narrow ? narrow : "";
+    return WideToAnsi(Dispatch::GetText(object, name));
 }
 
 std::string EntryKey(std::string name, const std::string& number)
