@@ -742,14 +742,8 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ShowMessagePreview(
     GetReminderRecipients(item, edited, contacts);
     std::wstring message;
     FormatReminderMessage(message, item, edited.GetFormatMessageTemplate());
-    std::wstring text;
-    for (size_t i = 0; i < message.size(); ++i)
-    {
-        if (message[i] == L'\n' && (i == 0 || message[i - 1] != L'\r'))
-            text += L'\r';
-        text += message[i];
-    }
-    RunMessagePreview(CSMSContactUtils::GenerateContactCSVList(contacts), edited.GetFormatMessageFrom(), WideToAnsi(text));
+    RunMessagePreview(CSMSContactUtils::GenerateContactCSVList(contacts), edited.GetFormatMessageFrom(),
+                      WideToAnsi(ConvertLFToCRLF(message)));
 }
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunTemplatesEditor(CSMSTemplateVector& templates)
