@@ -26,7 +26,6 @@ using CProperties = COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Prope
 
 const std::string kClassName = "COutlookAddin_ItemExtender_AppointmentItem_SMSReminder";
 const char kAllMeetingAttendees[] = "<All Meeting Attendees>";
-const char kUseReplyableId[] = "<Use Replyable Id>";
 const char kManageTemplatesId[] = "I_ManageTemplates";
 const long olInteger = 20;
 
@@ -56,14 +55,6 @@ void SetOut(BSTR* out, const std::string& text)
         _com_issue_error(E_POINTER);
     ::SysFreeString(*out);
     *out = ::SysAllocString(AnsiToWide(text).c_str());
-}
-
-COleDateTime ItemDate(IDispatch* item, const wchar_t* name)
-{
-    const _variant_t value = Dispatch::Get(item, name);
-    _variant_t date;
-    date.ChangeType(VT_DATE, &value);
-    return COleDateTime(V_DATE(&date));
 }
 
 IDispatchPtr ItemOf(const COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CInspectorContext& context)
@@ -157,7 +148,7 @@ bool SenderAt(long index, std::string& id, std::string& label)
     if (index == 0)
     {
         id = "oa_replyable";
-        label = kUseReplyableId;
+        label = CProperties::kUseReplyableId;
         return true;
     }
     const std::vector<std::string>& senders = Preferences().GetSelectableSendersIdList();
@@ -168,6 +159,14 @@ bool SenderAt(long index, std::string& id, std::string& label)
     return true;
 }
 } // namespace
+
+COleDateTime COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::GetItemTime(IDispatch* item, const wchar_t* name)
+{
+    const _variant_t value = Dispatch::Get(item, name);
+    _variant_t date;
+    date.ChangeType(VT_DATE, &value);
+    return COleDateTime(V_DATE(&date));
+}
 
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CInspectorContext::~CInspectorContext()
 {
@@ -213,7 +212,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::DefaultSMSReminderP
     properties.SetSchedule(schedule.empty() ? "15 minutes before" : schedule);
     const std::string templateId = preferences.GetDefaultAppointmentTemplateId();
     properties.SetFormatMessageTemplate(templateId.empty() ? "S_DefaultTemplate" : templateId);
-    properties.SetFormatMessageFrom(preferences.GetDefaultSendersIdUseReplyable() ? kUseReplyableId
+    properties.SetFormatMessageFrom(preferences.GetDefaultSendersIdUseReplyable() ? CProperties::kUseReplyableId
                                                                                 : preferences.GetDefaultSendersId());
 }
 
@@ -465,7 +464,7 @@ std::wstring COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ScheduleFee
     const std::unique_ptr<CDateTimeRelativeScheduledEvent> event = CDateTimeRelativeScheduledEvent::Parse(schedule);
     if (!event)
         return L"Invalid reminder schedule";
-    const COleDateTime sendTime = event->GetEventTime(ItemDate(item, L"Start"));
+    const COleDateTime sendTime = event->GetEventTime(GetItemTime(item, L"Start"));
     return AnsiToWide(sendTime.Format("Reminder will be sent at %d/%m/%Y %H:%M"));
 }
 
@@ -682,8 +681,8 @@ std::wstring& COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::FormatRemi
         {L"DateTime", "%d/%m %H:%M"}, {L"TimeHHMM", "%H:%M"},       {L"TimeHHMMSS", "%H:%M:%S"},
         {L"DateDDMMYY", "%d/%m/%Y"},  {L"DateMMDDYY", "%m/%d/%Y"}, {L"DateDDMM", "%d/%m"},
     };
-    const COleDateTime start = ItemDate(item, L"Start");
-    const COleDateTime end = ItemDate(item, L"End");
+    const COleDateTime start = GetItemTime(item, L"Start");
+    const COleDateTime end = GetItemTime(item, L"End");
     for (const DateTag& tag : kDateTags)
     {
         values[std::wstring(L"ApptStart") + tag.suffix] = AnsiToWide(start.Format(tag.format));
