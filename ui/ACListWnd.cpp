@@ -755,18 +755,11 @@ LRESULT CACListWnd::OnDestroy(UINT, WPARAM, LPARAM, bool& handled)
     catch (...)
     {
         // A worker that would not stop still leaves nothing queued behind.
-        DeleteQueuedBatches();
+        DeleteQueuedListItemBatches(m_hWnd, WM_AC_LISTITEMBATCH);
         throw;
     }
-    DeleteQueuedBatches();
+    DeleteQueuedListItemBatches(m_hWnd, WM_AC_LISTITEMBATCH);
     return 0;
-}
-
-void CACListWnd::DeleteQueuedBatches()
-{
-    MSG message;
-    while (::PeekMessageA(&message, m_hWnd, WM_AC_LISTITEMBATCH, WM_AC_LISTITEMBATCH, PM_REMOVE))
-        delete reinterpret_cast<CAsyncListProviderListItemBatch*>(message.lParam);
 }
 
 // The worker posts faster than a long list lays out: the batches already

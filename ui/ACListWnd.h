@@ -125,7 +125,6 @@ private:
     void DispatchPendingPaints();
     void Paint(HDC target);
     void PaintSizeGrip(HDC dc, const RECT& client);
-    void DeleteQueuedBatches();
 
     std::string m_DisplayText;
     IAsyncListProvider* m_pProvider = nullptr;  // not owned

@@ -96,16 +96,9 @@ CMessageTable<CContactSelectorDlg> CContactSelectorDlg::GetMessageTable()
     return entries;
 }
 
-// A null window would post to the thread's own queue, where nobody takes it.
 void CContactSelectorDlg::PostListItemBatch(CAsyncListProviderListItemBatch* batch)
 {
-    const HWND window = m_BatchWindow.load();
-    if (!window)
-    {
-        delete batch;
-        return;
-    }
-    PostListItemBatchToWindow(window, WM_USER_LISTITEMBATCH, batch);
+    PostListItemBatchToWindow(m_BatchWindow.load(), WM_USER_LISTITEMBATCH, batch);
 }
 
 // A failure skips the remaining steps; the dialog opens with what was set up.
@@ -673,19 +666,12 @@ LRESULT CContactSelectorDlg::OnDestroy(UINT, WPARAM, LPARAM, bool& handled)
     {
         // A worker that would not stop still leaves nothing queued behind.
         m_BatchWindow = nullptr;
-        DeleteQueuedBatches();
+        DeleteQueuedListItemBatches(m_hWnd, WM_USER_LISTITEMBATCH);
         throw;
     }
     m_BatchWindow = nullptr;
-    DeleteQueuedBatches();
+    DeleteQueuedListItemBatches(m_hWnd, WM_USER_LISTITEMBATCH);
     return 0;
-}
-
-void CContactSelectorDlg::DeleteQueuedBatches()
-{
-    MSG message;
-    while (::PeekMessageA(&message, m_hWnd, WM_USER_LISTITEMBATCH, WM_USER_LISTITEMBATCH, PM_REMOVE))
-        delete reinterpret_cast<CAsyncListProviderListItemBatch*>(message.lParam);
 }
 
 LRESULT CContactSelectorDlg::OnDrawItem(UINT message, WPARAM wParam, LPARAM lParam, bool& handled)

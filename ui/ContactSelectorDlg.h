@@ -126,8 +126,6 @@ private:
     void AppendOutlookDistributionListMembers(const CContactSelectorListItemData& data, CSMSContactVector& contacts,
                                               std::string& step);
     static std::string GetDisplayNameForMAPIMailUser(const CMAPIMailUser& user);
-    // Takes the provider's batches still queued for this window.
-    void DeleteQueuedBatches();
 
     std::string GetItemText(int listId, int row, int column) const;
 
