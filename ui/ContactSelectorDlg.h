@@ -100,7 +100,6 @@ private:
     LRESULT OnClearSearch(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnAsyncListItemBatch(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
-    void InitialiseDialog();
     void InitialiseListViews();
     void PopulateAddressBookCombo();
     void ShowDefaultAddressBook();
