@@ -60,21 +60,9 @@ bool SameRect(const RECT& left, const RECT& right)
 }
 } // namespace
 
-void ShowACHandlerException(const char* handlerName) noexcept
-{
-    try
-    {
-        ShowCurrentExceptionInErrorBox(handlerName);
-    }
-    catch (...)
-    {
-        // Only the name's copy can fail here; nothing may leave a handler.
-    }
-}
-
 CACListWnd::CACListWnd()
 {
-    SetHandlerExceptionHook(&ShowACHandlerException);
+    SetHandlerExceptionHook(&ShowHandlerExceptionInErrorBox);
 }
 
 CACListWnd::~CACListWnd()

@@ -146,7 +146,3 @@ private:
     int m_Selection = -1;
     bool m_Shutdown = false;
 };
-
-// The user-interface catch family for the auto-complete windows' handlers:
-// the error box under the handler's name.
-void ShowACHandlerException(const char* handlerName) noexcept;
