@@ -4,6 +4,7 @@
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "contacts/MicrosoftOutlookObjectModelUtils.h"
 #include "core/ErrorReports.h"
+#include "core/Exceptions.h"
 #include "core/StringUtils.h"
 #include "core/Win32Utils.h"
 #include "platform/Dispatch.h"
@@ -94,6 +95,14 @@ CMessageTable<CContactSelectorDlg> CContactSelectorDlg::GetMessageTable()
         Entry::Notify(IDC_SELECTOR_RECIPIENTS, NM_DBLCLK, &Self::OnRemoveButton, "CContactSelectorDlg::OnRemoveButton"),
     };
     return entries;
+}
+
+bool CContactSelectorDlg::RunSelector(HWND parent)
+{
+    const INT_PTR result = DoModal(parent);
+    if (result == -1)
+        throw CGeneralException("The recipient selector could not be created", HRESULT_FROM_WIN32(::GetLastError()));
+    return result == IDOK;
 }
 
 void CContactSelectorDlg::PostListItemBatch(CAsyncListProviderListItemBatch* batch)
