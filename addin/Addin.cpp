@@ -704,11 +704,7 @@ bool CAddin::Callback_ItemExtender_ShowRecipientSelector(std::string& recipients
         context = method + ":CSMSContactUtils::ParseContactCSVList";
         CSMSContactUtils::ParseContactCSVList(recipients, selector.Contacts());
         context = method + ":ContactSelectorDlg.DoModal";
-        const INT_PTR result = selector.DoModal(::GetActiveWindow());
-        if (result == -1)
-            throw CGeneralException("The recipient selector could not be created",
-                                    HRESULT_FROM_WIN32(::GetLastError()));
-        if (result != IDOK)
+        if (!selector.RunSelector(::GetActiveWindow()))
             return false;
         context = method + ":CSMSContactUtils::GenerateContactCSVList";
         recipients = CSMSContactUtils::GenerateContactCSVList(selector.Contacts());

@@ -26,7 +26,6 @@ using CProperties = COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Prope
 
 const std::string kClassName = "COutlookAddin_ItemExtender_AppointmentItem_SMSReminder";
 const char kAllMeetingAttendees[] = "<All Meeting Attendees>";
-const char kUseReplyableId[] = "<Use Replyable Id>";
 const char kManageTemplatesId[] = "I_ManageTemplates";
 const long olInteger = 20;
 
@@ -50,35 +49,12 @@ std::string ControlId(const IDispatchPtr& control)
     return NarrowString(Dispatch::GetText(control, L"Id"));
 }
 
-// Text in the system code page, as the dialogs and preferences hold it.
-std::string ToNarrow(const std::wstring& text)
-{
-    const _bstr_t converted(text.c_str());
-    const char* narrow = converted;
-    return narrow ? narrow : "";
-}
-
-std::wstring ToWide(const std::string& text)
-{
-    const _bstr_t converted(text.c_str());
-    const wchar_t* wide = converted;
-    return wide ? wide : L"";
-}
-
 void SetOut(BSTR* out, const std::string& text)
 {
     if (!out)
         _com_issue_error(E_POINTER);
     ::SysFreeString(*out);
-    *out = ::SysAllocString(ToWide(text).c_str());
-}
-
-COleDateTime ItemDate(IDispatch* item, const wchar_t* name)
-{
-    const _variant_t value = Dispatch::Get(item, name);
-    _variant_t date;
-    date.ChangeType(VT_DATE, &value);
-    return COleDateTime(V_DATE(&date));
+    *out = ::SysAllocString(AnsiToWide(text).c_str());
 }
 
 IDispatchPtr ItemOf(const COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CInspectorContext& context)
@@ -172,7 +148,7 @@ bool SenderAt(long index, std::string& id, std::string& label)
     if (index == 0)
     {
         id = "oa_replyable";
-        label = kUseReplyableId;
+        label = CProperties::kUseReplyableId;
         return true;
     }
     const std::vector<std::string>& senders = Preferences().GetSelectableSendersIdList();
@@ -183,6 +159,14 @@ bool SenderAt(long index, std::string& id, std::string& label)
     return true;
 }
 } // namespace
+
+COleDateTime COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::GetItemTime(IDispatch* item, const wchar_t* name)
+{
+    const _variant_t value = Dispatch::Get(item, name);
+    _variant_t date;
+    date.ChangeType(VT_DATE, &value);
+    return COleDateTime(V_DATE(&date));
+}
 
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CInspectorContext::~CInspectorContext()
 {
@@ -228,7 +212,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::DefaultSMSReminderP
     properties.SetSchedule(schedule.empty() ? "15 minutes before" : schedule);
     const std::string templateId = preferences.GetDefaultAppointmentTemplateId();
     properties.SetFormatMessageTemplate(templateId.empty() ? "S_DefaultTemplate" : templateId);
-    properties.SetFormatMessageFrom(preferences.GetDefaultSendersIdUseReplyable() ? kUseReplyableId
+    properties.SetFormatMessageFrom(preferences.GetDefaultSendersIdUseReplyable() ? CProperties::kUseReplyableId
                                                                                 : preferences.GetDefaultSendersId());
 }
 
@@ -352,14 +336,14 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemPropertyChang
                                         E_FAIL);
             if (name == L"Start")
             {
-                InvalidateControl(ToWide(kScheduleFeedback).c_str());
+                InvalidateControl(AnsiToWide(kScheduleFeedback).c_str());
                 return;
             }
             CInspectorContext* context = GetInspectorContextForAppointmentItem(item);
             if (!context)
                 throw CGeneralException(function + " - Could not get InspectorContext", E_FAIL);
             SetupRecipientSelectionListItems(item, *context);
-            InvalidateControl(ToWide(CProperties::kRecipientsTo).c_str());
+            InvalidateControl(AnsiToWide(CProperties::kRecipientsTo).c_str());
         }
         catch (...)
         {
@@ -480,8 +464,8 @@ std::wstring COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ScheduleFee
     const std::unique_ptr<CDateTimeRelativeScheduledEvent> event = CDateTimeRelativeScheduledEvent::Parse(schedule);
     if (!event)
         return L"Invalid reminder schedule";
-    const COleDateTime sendTime = event->GetEventTime(ItemDate(item, L"Start"));
-    return ToWide(sendTime.Format("Reminder will be sent at %d/%m/%Y %H:%M"));
+    const COleDateTime sendTime = event->GetEventTime(GetItemTime(item, L"Start"));
+    return AnsiToWide(sendTime.Format("Reminder will be sent at %d/%m/%Y %H:%M"));
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_GetLabel(IDispatchPtr control, BSTR* label)
@@ -501,7 +485,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_GetLabel(IDi
     else if (id == kRecipientCount)
         SetOut(label, std::string(20, ' ') + std::to_string(RecipientCount(context)) + " recipients");
     else if (id == kScheduleFeedback)
-        SetOut(label, ToNarrow(ScheduleFeedback(ItemOf(context), context)));
+        SetOut(label, WideToAnsi(ScheduleFeedback(ItemOf(context), context)));
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_GetItemCount(IDispatchPtr control, long* count)
@@ -583,12 +567,12 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_OnChange(IDi
     const std::string id = ControlId(control);
     if (id.compare(0, m_PropertyPrefix.size(), m_PropertyPrefix) != 0)
         return;
-    context.m_EditedProperties.SetString(id, ToNarrow(text ? text : L""));
+    context.m_EditedProperties.SetString(id, WideToAnsi(text ? text : L""));
     MarkItemChanged(ItemOf(context), "Ribbon_OnChange");
     if (id == CProperties::kSchedule)
-        InvalidateControl(ToWide(kScheduleFeedback).c_str());
+        InvalidateControl(AnsiToWide(kScheduleFeedback).c_str());
     else if (id == CProperties::kRecipientsTo)
-        InvalidateControl(ToWide(kRecipientCount).c_str());
+        InvalidateControl(AnsiToWide(kRecipientCount).c_str());
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_CheckBoxOnAction(IDispatchPtr control, long pressed)
@@ -606,8 +590,8 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_CheckBoxOnAc
         m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, true);
     if (number.empty())
         context.m_EditedProperties.SetRecipientsIncludeMyMobile(false);
-    InvalidateControl(ToWide(id).c_str());
-    InvalidateControl(ToWide(kRecipientCount).c_str());
+    InvalidateControl(AnsiToWide(id).c_str());
+    InvalidateControl(AnsiToWide(kRecipientCount).c_str());
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_DropDownOnAction(IDispatchPtr control,
@@ -617,13 +601,13 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_DropDownOnAc
     const std::string id = ControlId(control);
     if (id.compare(0, m_PropertyPrefix.size(), m_PropertyPrefix) != 0)
         return;
-    const std::string selected = ToNarrow(selectedId ? selectedId : L"");
+    const std::string selected = WideToAnsi(selectedId ? selectedId : L"");
     if (selected == kManageTemplatesId)
     {
         ManageTemplates();
         // Office has moved the selection to the entry; asking again puts
         // the stored template back.
-        InvalidateControl(ToWide(id).c_str());
+        InvalidateControl(AnsiToWide(id).c_str());
         return;
     }
     context.m_EditedProperties.SetString(id, selected);
@@ -647,17 +631,17 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_ButtonOnActi
                 return;
             edited.SetRecipientsTo(recipients);
             MarkItemChanged(ItemOf(context), "Ribbon_ButtonOnAction");
-            InvalidateControl(ToWide(CProperties::kRecipientsTo).c_str());
-            InvalidateControl(ToWide(kRecipientCount).c_str());
+            InvalidateControl(AnsiToWide(CProperties::kRecipientsTo).c_str());
+            InvalidateControl(AnsiToWide(kRecipientCount).c_str());
         }
         else if (id == kRemoveAllRecipients)
         {
             edited.SetRecipientsIncludeMyMobile(false);
             edited.SetRecipientsTo("");
             MarkItemChanged(ItemOf(context), "Ribbon_ButtonOnAction");
-            InvalidateControl(ToWide(CProperties::kRecipientsIncludeMyMobile).c_str());
-            InvalidateControl(ToWide(CProperties::kRecipientsTo).c_str());
-            InvalidateControl(ToWide(kRecipientCount).c_str());
+            InvalidateControl(AnsiToWide(CProperties::kRecipientsIncludeMyMobile).c_str());
+            InvalidateControl(AnsiToWide(CProperties::kRecipientsTo).c_str());
+            InvalidateControl(AnsiToWide(kRecipientCount).c_str());
         }
         else if (id == kViewMessagePreview)
             ShowMessagePreview(ItemOf(context), context);
@@ -682,7 +666,7 @@ std::wstring& COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::FormatRemi
     std::wstring& message, IDispatch* item, const std::string& templateId)
 {
     const CSMSTemplate* found = FindTemplate(templateId);
-    const std::wstring text = found ? ToWide(found->Text) : std::wstring();
+    const std::wstring text = found ? AnsiToWide(found->Text) : std::wstring();
 
     std::map<std::wstring, std::wstring> values;
     values[L"ApptBody"] = Dispatch::GetText(item, L"Body");
@@ -697,12 +681,12 @@ std::wstring& COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::FormatRemi
         {L"DateTime", "%d/%m %H:%M"}, {L"TimeHHMM", "%H:%M"},       {L"TimeHHMMSS", "%H:%M:%S"},
         {L"DateDDMMYY", "%d/%m/%Y"},  {L"DateMMDDYY", "%m/%d/%Y"}, {L"DateDDMM", "%d/%m"},
     };
-    const COleDateTime start = ItemDate(item, L"Start");
-    const COleDateTime end = ItemDate(item, L"End");
+    const COleDateTime start = GetItemTime(item, L"Start");
+    const COleDateTime end = GetItemTime(item, L"End");
     for (const DateTag& tag : kDateTags)
     {
-        values[std::wstring(L"ApptStart") + tag.suffix] = ToWide(start.Format(tag.format));
-        values[std::wstring(L"ApptEnd") + tag.suffix] = ToWide(end.Format(tag.format));
+        values[std::wstring(L"ApptStart") + tag.suffix] = AnsiToWide(start.Format(tag.format));
+        values[std::wstring(L"ApptEnd") + tag.suffix] = AnsiToWide(end.Format(tag.format));
     }
 
     CStringTagReplacementEngine engine;
@@ -757,14 +741,8 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ShowMessagePreview(
     GetReminderRecipients(item, edited, contacts);
     std::wstring message;
     FormatReminderMessage(message, item, edited.GetFormatMessageTemplate());
-    std::wstring text;
-    for (size_t i = 0; i < message.size(); ++i)
-    {
-        if (message[i] == L'\n' && (i == 0 || message[i - 1] != L'\r'))
-            text += L'\r';
-        text += message[i];
-    }
-    RunMessagePreview(CSMSContactUtils::GenerateContactCSVList(contacts), edited.GetFormatMessageFrom(), ToNarrow(text));
+    RunMessagePreview(CSMSContactUtils::GenerateContactCSVList(contacts), edited.GetFormatMessageFrom(),
+                      WideToAnsi(ConvertLFToCRLF(message)));
 }
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunTemplatesEditor(CSMSTemplateVector& templates)

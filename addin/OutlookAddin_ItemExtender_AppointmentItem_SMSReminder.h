@@ -16,6 +16,7 @@
 #include "addin/OutlookEventHandlers.h"
 #include "contacts/SMSContact.h"
 #include "core/SMSTemplate.h"
+#include "platform/OleDateTime.h"
 
 #include <windows.h>
 
@@ -36,6 +37,8 @@ public:
     static const char kSMSGatewaySubmissionId[];
     static const char kServerSavedStatus[];
     static const char kItemUpdateCount[];
+    // The sender value that asks for the replyable id.
+    static const char kUseReplyableId[];
 
     // Absent text reads as "".
     std::string GetRecipientsTo() const;
@@ -133,6 +136,8 @@ public:
     std::wstring& FormatReminderMessage(std::wstring& message, IDispatch* item, const std::string& templateId);
     // "S_" + a built-in id or "U_" + a user template's id; null otherwise.
     const CSMSTemplate* FindTemplate(const std::string& templateId) const;
+    // The item's date property (Start, End) as an OLE date.
+    static COleDateTime GetItemTime(IDispatch* item, const wchar_t* name);
 
 protected:
     // Item events of open appointments.

@@ -12,6 +12,7 @@ const char CProperties::kFormatMessageFrom[] = "ZentavoOLSMSAddinSMSReminderForm
 const char CProperties::kSMSGatewaySubmissionId[] = "ZentavoOLSMSAddinSMSReminderSMSGatewaySubmissionId";
 const char CProperties::kServerSavedStatus[] = "ZentavoOLSMSAddinServerSavedStatus";
 const char CProperties::kItemUpdateCount[] = "ZentavoOLSMSAddinItemUpdateCount";
+const char CProperties::kUseReplyableId[] = "<Use Replyable Id>";
 
 void CProperties::SetString(const std::string& name, const std::string& value)
 {

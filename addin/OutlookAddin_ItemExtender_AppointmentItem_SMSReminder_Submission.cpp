@@ -23,7 +23,6 @@ using CProperties = COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Prope
 
 const std::string kClassName = "COutlookAddin_ItemExtender_AppointmentItem_SMSReminder";
 const char kCaption[] = "ZentavoSMS Outlook Add-in";
-const char kUseReplyableId[] = "<Use Replyable Id>";
 const long olFolderDeletedItems = 3;
 // Dates stored in the status text, as OLE Automation writes and reads them.
 const DWORD kStatusDateFlags = LOCALE_NOUSEROVERRIDE;
@@ -54,14 +53,6 @@ CConfigZentavoSMSOutlookAddin_UserPreferences& Preferences()
 int ShowBox(const std::string& text, UINT style)
 {
     return ShowMessageBox(nullptr, text, kCaption, style);
-}
-
-COleDateTime ItemTime(IDispatch* item, const wchar_t* name)
-{
-    const _variant_t value = Dispatch::Get(item, name);
-    _variant_t date;
-    date.ChangeType(VT_DATE, &value);
-    return COleDateTime(V_DATE(&date));
 }
 
 bool IsAppointment(IDispatch* item)
@@ -103,7 +94,7 @@ void RememberSender(const CProperties& properties)
 {
     CConfigZentavoSMSOutlookAddin_UserPreferences& preferences = Preferences();
     const std::string from = properties.GetFormatMessageFrom();
-    if (from == kUseReplyableId)
+    if (from == CProperties::kUseReplyableId)
         preferences.SetDefaultSendersIdUseReplyable(true);
     else
     {
@@ -128,7 +119,8 @@ bool GetSendTime(IDispatch* item, const CProperties& properties, SYSTEMTIME& sen
         CDateTimeRelativeScheduledEvent::Parse(properties.GetSchedule());
     if (!event)
         return false;
-    const COleDateTime when = event->GetEventTime(ItemTime(item, L"Start"));
+    const COleDateTime when =
+        event->GetEventTime(COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::GetItemTime(item, L"Start"));
     if (when.GetStatus() != COleDateTime::valid || !when.GetAsSystemTime(sendTime))
         ThrowNoSendTime("2");
     return true;
@@ -273,7 +265,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
 
     submission.m_Method = smWebService;
     submission.m_SenderId = properties.GetFormatMessageFrom();
-    submission.m_SenderType = submission.m_SenderId == kUseReplyableId ? sstReplyable : sstUserDefined;
+    submission.m_SenderType = submission.m_SenderId == CProperties::kUseReplyableId ? sstReplyable : sstUserDefined;
     submission.m_MessageText = WideToAnsi(message);
     submission.m_MaxConCat = 2;
     if (hasSendTime)
@@ -353,8 +345,8 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SetServerSavedStatu
     std::string text;
     if (properties.IsSMSReminderOn())
         text = "A~" + std::to_string(status) + "~" +
-               ItemTime(item, L"Start").Format(kStatusDateFlags, LANG_USER_DEFAULT) + "~" +
-               ItemTime(item, L"End").Format(kStatusDateFlags, LANG_USER_DEFAULT);
+               GetItemTime(item, L"Start").Format(kStatusDateFlags, LANG_USER_DEFAULT) + "~" +
+               GetItemTime(item, L"End").Format(kStatusDateFlags, LANG_USER_DEFAULT);
     else if (status != 1)
         text = "A~" + std::to_string(status);
     properties.SetServerSavedStatus(text);
@@ -384,7 +376,8 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CheckServerSaveStat
     if (!storedStart.ParseDateTime(parts[2], kStatusDateFlags, LANG_USER_DEFAULT) ||
         !storedEnd.ParseDateTime(parts[3], kStatusDateFlags, LANG_USER_DEFAULT))
         return false;
-    timesChanged = !SameTime(storedStart, ItemTime(item, L"Start")) || !SameTime(storedEnd, ItemTime(item, L"End"));
+    timesChanged =
+        !SameTime(storedStart, GetItemTime(item, L"Start")) || !SameTime(storedEnd, GetItemTime(item, L"End"));
     return status == 1 && !timesChanged;
 }
 

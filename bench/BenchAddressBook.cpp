@@ -1,6 +1,7 @@
 #include "bench/BenchAddressBook.h"
 
 #include "contacts/MAPIUtils.h"
+#include "core/StringUtils.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,11 +18,6 @@ const wchar_t* const kGivenNames[] = {L"Ann",   L"Bob",   L"Carla", L"Dev",   L"
 const wchar_t* const kSurnames[] = {L"Adams",  L"Brown", L"Chen",   L"Dubois", L"Evans",  L"Fischer", L"Garcia",
                                     L"Hughes", L"Ivanov", L"Jones", L"Kowal",  L"Lopez",  L"Murphy",  L"Nowak",
                                     L"Okafor", L"Patel", L"Rossi",  L"Smith",  L"Tanaka", L"Weber",   L"Young"};
-
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
 } // namespace
 
 double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
@@ -82,11 +78,11 @@ void Fill(CAddressBook& book, const CTestMAPI& testMAPI, int contacts)
         row.m_EntryId = entryId;
         book.m_Rows->push_back(row);
 
-        const std::string id = "c" + Narrow(entryId) + "0";
-        const std::string name = Narrow(row.m_Surname + L", " + row.m_GivenName);
-        const std::string given = Narrow(row.m_GivenName);
-        const std::string surname = Narrow(row.m_Surname);
-        const std::string number = Narrow(mobile);
+        const std::string id = "c" + NarrowString(entryId) + "0";
+        const std::string name = NarrowString(row.m_Surname + L", " + row.m_GivenName);
+        const std::string given = NarrowString(row.m_GivenName);
+        const std::string surname = NarrowString(row.m_Surname);
+        const std::string number = NarrowString(mobile);
         testMAPI.AddEntry({kContainer, id.c_str(), name.c_str(), CMAPIMailUser::kMailUser, number.c_str(),
                            given.c_str(), surname.c_str(), nullptr, nullptr, 0});
     }

@@ -68,6 +68,13 @@ void PostListItemBatchToWindow(HWND window, UINT message, CAsyncListProviderList
         delete batch;
 }
 
+void DeleteQueuedListItemBatches(HWND window, UINT message)
+{
+    MSG queued;
+    while (::PeekMessageA(&queued, window, message, message, PM_REMOVE))
+        delete reinterpret_cast<CAsyncListProviderListItemBatch*>(queued.lParam);
+}
+
 CACAsyncListProviderBase::CACAsyncListProviderBase() : m_RestartOnNewFetch(false), m_CurrentCallback(nullptr) {}
 
 CACAsyncListProviderBase::~CACAsyncListProviderBase() = default;

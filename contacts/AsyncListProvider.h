@@ -149,8 +149,12 @@ protected:
 };
 
 // PostListItemBatch for a requester window: posts the batch pointer as
-// lParam (wParam 0); when the post fails the batch is deleted here.
+// lParam (wParam 0); when there is no window or the post fails the batch is
+// deleted here.
 void PostListItemBatchToWindow(HWND window, UINT message, CAsyncListProviderListItemBatch* batch);
+// The requester window's end: takes the batches still queued for it and
+// deletes them. Once the provider has stopped, none can follow.
+void DeleteQueuedListItemBatches(HWND window, UINT message);
 
 class IAsyncListProvider
 {

@@ -343,6 +343,18 @@ void ShowCurrentExceptionInErrorBox(const std::string& function) noexcept
     }
 }
 
+void ShowHandlerExceptionInErrorBox(const char* handlerName) noexcept
+{
+    try
+    {
+        ShowCurrentExceptionInErrorBox(handlerName);
+    }
+    catch (...)
+    {
+        // Only the name's copy can fail here; nothing may leave a handler.
+    }
+}
+
 bool RunInErrorFrame(const std::string& function, const std::function<void(std::string& step)>& body) noexcept
 {
     std::string step = "Entry";

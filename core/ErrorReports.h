@@ -112,6 +112,9 @@ std::string DescribeCurrentException();
 // Shows that text in the shared error box under the handler's name; never
 // throws, so the handler can return as on success.
 void ShowCurrentExceptionInErrorBox(const std::string& function) noexcept;
+// The same as a window's handler-exception hook (platform/MessageMap.h),
+// named by the handler's C string.
+void ShowHandlerExceptionInErrorBox(const char* handlerName) noexcept;
 
 // The description of a _com_error's error information as narrow text; empty
 // when it has none.

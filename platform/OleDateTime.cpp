@@ -25,15 +25,10 @@ DATE DateFromLinear(double value)
     return day + (day - value);
 }
 
-bool IsLeapYear(int year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
 int DaysInMonth(int year, int month)
 {
     static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+    return month == 2 && COleDateTime::IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
 std::wstring Widen(const std::string& text)
@@ -48,6 +43,11 @@ std::wstring Widen(const std::string& text)
 } // namespace
 
 const char* const COleDateTime::kInvalidText = "Invalid DateTime";
+
+bool COleDateTime::IsLeapYear(int year) noexcept
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 COleDateTimeSpan::COleDateTimeSpan(double days) noexcept
     : m_span(days), m_status(std::fabs(days) <= kMaxDays ? valid : invalid)

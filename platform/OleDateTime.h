@@ -104,6 +104,9 @@ public:
     // What both Format forms give for an invalid value.
     static const char* const kInvalidText;
 
+    // The Gregorian rule, for any year.
+    static bool IsLeapYear(int year) noexcept;
+
 private:
     bool GetAsUdate(UDATE& fields) const noexcept;
     int GetField(WORD SYSTEMTIME::*field) const noexcept;

@@ -1,5 +1,7 @@
 #include "ui/ACEdit.h"
 
+#include "core/ErrorReports.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -50,7 +52,7 @@ CACTextRules::Replacement CACTextRules::Replace(const std::string& text, size_t 
 
 CACEdit::CACEdit()
 {
-    SetHandlerExceptionHook(&ShowACHandlerException);
+    SetHandlerExceptionHook(&ShowHandlerExceptionInErrorBox);
 }
 
 CACEdit::~CACEdit() = default;

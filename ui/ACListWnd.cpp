@@ -60,21 +60,9 @@ bool SameRect(const RECT& left, const RECT& right)
 }
 } // namespace
 
-void ShowACHandlerException(const char* handlerName) noexcept
-{
-    try
-    {
-        ShowCurrentExceptionInErrorBox(handlerName);
-    }
-    catch (...)
-    {
-        // Only the name's copy can fail here; nothing may leave a handler.
-    }
-}
-
 CACListWnd::CACListWnd()
 {
-    SetHandlerExceptionHook(&ShowACHandlerException);
+    SetHandlerExceptionHook(&ShowHandlerExceptionInErrorBox);
 }
 
 CACListWnd::~CACListWnd()
@@ -755,18 +743,11 @@ LRESULT CACListWnd::OnDestroy(UINT, WPARAM, LPARAM, bool& handled)
     catch (...)
     {
         // A worker that would not stop still leaves nothing queued behind.
-        DeleteQueuedBatches();
+        DeleteQueuedListItemBatches(m_hWnd, WM_AC_LISTITEMBATCH);
         throw;
     }
-    DeleteQueuedBatches();
+    DeleteQueuedListItemBatches(m_hWnd, WM_AC_LISTITEMBATCH);
     return 0;
-}
-
-void CACListWnd::DeleteQueuedBatches()
-{
-    MSG message;
-    while (::PeekMessageA(&message, m_hWnd, WM_AC_LISTITEMBATCH, WM_AC_LISTITEMBATCH, PM_REMOVE))
-        delete reinterpret_cast<CAsyncListProviderListItemBatch*>(message.lParam);
 }
 
 // The worker posts faster than a long list lays out: the batches already

@@ -125,7 +125,6 @@ private:
     void DispatchPendingPaints();
     void Paint(HDC target);
     void PaintSizeGrip(HDC dc, const RECT& client);
-    void DeleteQueuedBatches();
 
     std::string m_DisplayText;
     IAsyncListProvider* m_pProvider = nullptr;  // not owned
@@ -147,7 +146,3 @@ private:
     int m_Selection = -1;
     bool m_Shutdown = false;
 };
-
-// The user-interface catch family for the auto-complete windows' handlers:
-// the error box under the handler's name.
-void ShowACHandlerException(const char* handlerName) noexcept;

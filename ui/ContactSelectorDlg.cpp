@@ -4,6 +4,7 @@
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "contacts/MicrosoftOutlookObjectModelUtils.h"
 #include "core/ErrorReports.h"
+#include "core/Exceptions.h"
 #include "core/StringUtils.h"
 #include "core/Win32Utils.h"
 #include "platform/Dispatch.h"
@@ -33,9 +34,7 @@ CZentavoSMSOutlookPlugin& Plugin()
 // Outlook's wide texts in the ANSI code page.
 std::string TextOf(IDispatch* object, const wchar_t* name)
 {
-    const _bstr_t text(Dispatch::GetText(object, name).c_str());
-    const char* narrow = text;
-    return narrow ? narrow : "";
+    return WideToAnsi(Dispatch::GetText(object, name));
 }
 
 std::string EntryKey(std::string name, const std::string& number)
@@ -98,16 +97,17 @@ CMessageTable<CContactSelectorDlg> CContactSelectorDlg::GetMessageTable()
     return entries;
 }
 
-// A null window would post to the thread's own queue, where nobody takes it.
+bool CContactSelectorDlg::RunSelector(HWND parent)
+{
+    const INT_PTR result = DoModal(parent);
+    if (result == -1)
+        throw CGeneralException("The recipient selector could not be created", HRESULT_FROM_WIN32(::GetLastError()));
+    return result == IDOK;
+}
+
 void CContactSelectorDlg::PostListItemBatch(CAsyncListProviderListItemBatch* batch)
 {
-    const HWND window = m_BatchWindow.load();
-    if (!window)
-    {
-        delete batch;
-        return;
-    }
-    PostListItemBatchToWindow(window, WM_USER_LISTITEMBATCH, batch);
+    PostListItemBatchToWindow(m_BatchWindow.load(), WM_USER_LISTITEMBATCH, batch);
 }
 
 // A failure skips the remaining steps; the dialog opens with what was set up.
@@ -675,19 +675,12 @@ LRESULT CContactSelectorDlg::OnDestroy(UINT, WPARAM, LPARAM, bool& handled)
     {
         // A worker that would not stop still leaves nothing queued behind.
         m_BatchWindow = nullptr;
-        DeleteQueuedBatches();
+        DeleteQueuedListItemBatches(m_hWnd, WM_USER_LISTITEMBATCH);
         throw;
     }
     m_BatchWindow = nullptr;
-    DeleteQueuedBatches();
+    DeleteQueuedListItemBatches(m_hWnd, WM_USER_LISTITEMBATCH);
     return 0;
-}
-
-void CContactSelectorDlg::DeleteQueuedBatches()
-{
-    MSG message;
-    while (::PeekMessageA(&message, m_hWnd, WM_USER_LISTITEMBATCH, WM_USER_LISTITEMBATCH, PM_REMOVE))
-        delete reinterpret_cast<CAsyncListProviderListItemBatch*>(message.lParam);
 }
 
 LRESULT CContactSelectorDlg::OnDrawItem(UINT message, WPARAM wParam, LPARAM lParam, bool& handled)

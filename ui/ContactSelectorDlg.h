@@ -79,6 +79,10 @@ public:
     void SetOutlookApplication(IDispatchPtr application) { m_Application = application; }
     // In: the recipients shown at start. Out, after IDOK: those chosen.
     CSMSContactVector& Contacts() { return m_Contacts; }
+    // DoModal: true after OK, false after any other end. Throws
+    // CGeneralException (the Win32 error) when the dialog cannot be created,
+    // so that a failure is not taken for Cancel.
+    bool RunSelector(HWND parent);
 
     // Any thread; posts the batch to the dialog, or deletes it when that
     // fails or the dialog has no window (before it opens, after it closed).
@@ -100,7 +104,6 @@ private:
     LRESULT OnClearSearch(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnAsyncListItemBatch(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
-    void InitialiseDialog();
     void InitialiseListViews();
     void PopulateAddressBookCombo();
     void ShowDefaultAddressBook();
@@ -126,8 +129,6 @@ private:
     void AppendOutlookDistributionListMembers(const CContactSelectorListItemData& data, CSMSContactVector& contacts,
                                               std::string& step);
     static std::string GetDisplayNameForMAPIMailUser(const CMAPIMailUser& user);
-    // Takes the provider's batches still queued for this window.
-    void DeleteQueuedBatches();
 
     std::string GetItemText(int listId, int row, int column) const;
 

@@ -1,6 +1,7 @@
 #include "ui/ScheduleSubmissionDlg.h"
 
 #include "platform/ActivationContext.h"
+#include "platform/OleDateTime.h"
 
 #include <commctrl.h>
 
@@ -8,11 +9,6 @@
 
 namespace
 {
-bool IsLeapYear(int year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
 SYSTEMTIME DateOnly(WORD year, WORD month, WORD day)
 {
     SYSTEMTIME date = {};
@@ -47,7 +43,7 @@ void CScheduleSubmissionDlg::GetSelectableRange(const SYSTEMTIME& today, SYSTEMT
 {
     range[0] = DateOnly(today.wYear, today.wMonth, today.wDay);
     const WORD nextYear = static_cast<WORD>(today.wYear + 1);
-    const bool noSuchDay = today.wMonth == 2 && today.wDay == 29 && !IsLeapYear(nextYear);
+    const bool noSuchDay = today.wMonth == 2 && today.wDay == 29 && !COleDateTime::IsLeapYear(nextYear);
     range[1] = DateOnly(nextYear, today.wMonth, noSuchDay ? 28 : today.wDay);
 }
 

@@ -5,7 +5,6 @@
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "core/DateTimeUtils.h"
 #include "core/ErrorReports.h"
-#include "core/Exceptions.h"
 #include "core/GSMUtils.h"
 #include "core/StringUtils.h"
 #include "platform/ModuleInstance.h"
@@ -389,11 +388,8 @@ LRESULT CSendSMSDlg::OnSelectRecipients(UINT, WPARAM, LPARAM, bool&)
     CContactSelectorDlg selector;
     selector.SetOutlookApplication(m_OutlookApplication);
     GetSMSContactList(selector.Contacts());
-    const INT_PTR result = selector.DoModal(::GetActiveWindow());
     // A selector that cannot be created is an error to show, not a Cancel.
-    if (result == -1)
-        throw CGeneralException("The recipient selector could not be created", HRESULT_FROM_WIN32(::GetLastError()));
-    if (result == IDOK)
+    if (selector.RunSelector(::GetActiveWindow()))
         SetRecipientsFromContactList(selector.Contacts());
     return 0;
 }

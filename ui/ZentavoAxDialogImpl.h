@@ -25,7 +25,7 @@ class CZentavoAxDialogImpl : public CDialogImpl<T>
 protected:
     CZentavoAxDialogImpl() noexcept : CDialogImpl<T>(GetThisModuleInstance())
     {
-        this->SetHandlerExceptionHook(&ShowHandlerException);
+        this->SetHandlerExceptionHook(&ShowHandlerExceptionInErrorBox);
     }
     ~CZentavoAxDialogImpl() override { ReleaseModuleLock(); }
 
@@ -40,18 +40,6 @@ protected:
     void OnFinalMessage(HWND) noexcept override { ReleaseModuleLock(); }
 
 private:
-    static void ShowHandlerException(const char* handlerName) noexcept
-    {
-        try
-        {
-            ShowCurrentExceptionInErrorBox(handlerName);
-        }
-        catch (...)
-        {
-            // Only the name's copy can fail here; nothing may leave a handler.
-        }
-    }
-
     void ReleaseModuleLock() noexcept
     {
         if (m_HoldsModuleLock)
