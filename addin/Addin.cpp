@@ -156,11 +156,15 @@ CAddin::CAddin()
     m_ExtenderHost.SetDependantServicesProvider(this);
 }
 
-// Nothing may stay connected to Outlook, and the plug-in core must not keep
-// the address of this object's version record.
+// An object released without a disconnection (or after one that failed
+// part-way) still leaves nothing connected to Outlook and nothing running
+// that a later add-in object in the process would find started; the
+// plug-in core must not keep the address of this object's version record.
 CAddin::~CAddin()
 {
     CloseRemainingSinks();
+    if (m_bPluginInitialised || m_bMAPIInitialised || m_bAddinFixInitialised)
+        StopWhatConnectionStarted();
     if (CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.GetOutlookVersionCapabilites() == &m_OutlookVersionCapabilites)
         CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.SetOutlookVersionCapabilites(nullptr);
 }
@@ -386,83 +390,105 @@ void CAddin::SetupCustomControls(IDispatch* explorer)
 
 STDMETHODIMP CAddin::OnDisconnection(ext_DisconnectMode, SAFEARRAY**)
 {
-    RunInErrorFrame("CAddin::OnDisconnection", [&](std::string& step) {
-        if (m_spExplorers)
-        {
+    // Each step is reported on its own and runs whatever an earlier one
+    // did: one failing detach must not leave the others connected.
+    const char* const function = "CAddin::OnDisconnection";
+    if (m_spExplorers)
+        RunInErrorFrame(function, [&](std::string& step) {
             step = "Detaching Explorers Events";
             const IDispatchPtr explorers = m_spExplorers;
             m_spExplorers = nullptr;
             UnadviseOrThrow(m_ExpsEvents, explorers, "ExpsEvents::DispEventUnadvise((IDispatch*)m_spExplorers)");
-        }
-        if (m_spInspectors)
-        {
+        });
+    if (m_spInspectors)
+        RunInErrorFrame(function, [&](std::string& step) {
             step = "Detaching Inspectors Events";
             const IDispatchPtr inspectors = m_spInspectors;
             m_spInspectors = nullptr;
             UnadviseOrThrow(m_InspEvents, inspectors, "InspEvents::DispEventUnadvise((IDispatch*)m_spInspectors)");
-        }
-        if (m_bCustomControlsSetup)
-        {
+        });
+    if (m_bCustomControlsSetup)
+    {
+        RunInErrorFrame(function, [&](std::string& step) {
             step = "Detaching Control Events";
             UnadviseOrThrow(m_CommandButton1Events, m_spSendSMSButton,
                             "CommandButton1Events::DispEventUnadvise((IDispatch*)m_spSendSMSButton)");
+        });
+        RunInErrorFrame(function, [&](std::string& step) {
+            step = "Detaching Control Events";
             UnadviseOrThrow(m_CommandButton2Events, m_spReplyViaSMSButton,
                             "CommandButton2Events::DispEventUnadvise((IDispatch*)m_spReplyViaSMSButton)");
+        });
+        RunInErrorFrame(function, [&](std::string& step) {
             step = "Detaching Application Events";
             UnadviseOrThrow(m_AppEvents, m_spApp, "AppEvents::DispEventUnadvise((IDispatch*)m_spApp)");
             if (m_AppEvents11.IsAdvised())
                 m_AppEvents11.Unadvise(m_spApp);
-        }
+        });
+    }
+    RunInErrorFrame(function, [&](std::string& step) {
         step = "Detaching Folder Events";
-        UnadviseFolderHandlers();
+        UnadviseHandlers(m_MAPIFolderEventHandlers);
+    });
+    RunInErrorFrame(function, [&](std::string& step) {
+        step = "Detaching Items Events";
+        UnadviseHandlers(m_ItemsEventHandlers);
     });
     // Whatever failed above, nothing may stay connected to Outlook once the
-    // add-in is gone, and the plug-in core, MAPI and the keyboard fix stop.
+    // add-in is gone.
     CloseRemainingSinks();
-    // Only what this connection started is stopped: saving preferences that
-    // were never loaded would fail, and MAPI's start and end must pair.
-    RunInErrorFrame("CAddin::OnDisconnection", [&](std::string& step) {
-        CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.SetOutlookVersionCapabilites(nullptr);
-        step = "Calling CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.Uninitialise";
-        if (m_bPluginInitialised)
-            CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.Uninitialise();
-        step = "Calling CMAPIUtils::MAPIUninitialize";
-        if (m_bMAPIInitialised)
-            CMAPIUtils::UninitialiseMAPI();
-        step = "Calling COutlookAddinFix::Uninitialise";
-        if (m_bAddinFixInitialised)
-            COutlookAddinFix::Uninitialise();
-        step = "Completed";
-    });
+    CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.SetOutlookVersionCapabilites(nullptr);
+    StopWhatConnectionStarted();
     m_bCustomControlsSetup = false;
-    m_bMAPIInitialised = m_bAddinFixInitialised = m_bPluginInitialised = false;
     return S_OK;
 }
 
-void CAddin::UnadviseFolderHandlers()
+// Only what this connection started is stopped: saving preferences that
+// were never loaded would fail, and MAPI's start and end must pair.
+void CAddin::StopWhatConnectionStarted()
 {
-    // Every handler goes, even after one that cannot be unadvised.
+    RunInErrorFrame("CAddin::OnDisconnection", [&](std::string& step) {
+        step = "Calling CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.Uninitialise";
+        if (m_bPluginInitialised)
+        {
+            m_bPluginInitialised = false;
+            CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.Uninitialise();
+        }
+        step = "Calling CMAPIUtils::MAPIUninitialize";
+        if (m_bMAPIInitialised)
+        {
+            m_bMAPIInitialised = false;
+            CMAPIUtils::UninitialiseMAPI();
+        }
+        step = "Calling COutlookAddinFix::Uninitialise";
+        if (m_bAddinFixInitialised)
+        {
+            m_bAddinFixInitialised = false;
+            COutlookAddinFix::Uninitialise();
+        }
+        step = "Completed";
+    });
+}
+
+// Every handler goes, even after one that cannot be unadvised.
+template <typename Handlers>
+void CAddin::UnadviseHandlers(Handlers& handlers)
+{
     HRESULT failure = S_OK;
-    for (auto& handler : m_MAPIFolderEventHandlers)
+    for (auto& handler : handlers)
     {
         const HRESULT hr = handler->Unadvise();
         if (FAILED(hr) && SUCCEEDED(failure))
             failure = hr;
     }
-    m_MAPIFolderEventHandlers.clear();
-    for (auto& handler : m_ItemsEventHandlers)
-    {
-        const HRESULT hr = handler->Unadvise();
-        if (FAILED(hr) && SUCCEEDED(failure))
-            failure = hr;
-    }
-    m_ItemsEventHandlers.clear();
+    handlers.clear();
     if (FAILED(failure))
         ThrowCOMErrorWithContext(failure, "(*Iter)->Unadvise()");
 }
 
 // The sinks that the steps above leave: an explorer still awaited, the last
-// context-menu buttons, anything a failed step did not reach.
+// context-menu buttons, anything a failed step did not reach, and all of
+// them when the object goes without a disconnection.
 void CAddin::CloseRemainingSinks()
 {
     struct Open
@@ -478,12 +504,16 @@ void CAddin::CloseRemainingSinks()
         {m_CommandButton5Events, m_spContextMenuButton_ForwardViaSMSMessage},
         {m_AppEvents, m_spApp},
         {m_AppEvents11, m_spApp},
+        {m_ExpsEvents, m_spExplorers},
         {m_ExpEvents, m_spExplorer},
+        {m_InspEvents, m_spInspectors},
     };
     for (const Open& open : sinks)
         if (open.sink.IsAdvised())
             open.sink.Unadvise(open.source);
+    m_spExplorers = nullptr;
     m_spExplorer = nullptr;
+    m_spInspectors = nullptr;
     for (auto& handler : m_MAPIFolderEventHandlers)
         handler->Unadvise();
     m_MAPIFolderEventHandlers.clear();

@@ -164,8 +164,12 @@ private:
     void AddContextMenuButton(IDispatch* commandBar, IDispatchPtr& member, CDispEventSink& sink, const wchar_t* caption,
                               long faceId, const std::string& name, const char* adviseFailure, std::string& step);
     void WatchFolder(IDispatch* folder);
-    void UnadviseFolderHandlers();
+    template <typename Handlers>
+    void UnadviseHandlers(Handlers& handlers);
     void CloseRemainingSinks();
+    // Stops the plug-in core, MAPI and the keyboard fix where this
+    // connection started them; each is stopped once.
+    void StopWhatConnectionStarted();
     // What the first set-up of a connection starts once.
     bool m_bMAPIInitialised = false;
     bool m_bAddinFixInitialised = false;

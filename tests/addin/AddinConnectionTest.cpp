@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -220,6 +221,89 @@ TEST_F(AddinConnection, DisconnectingBeforeAnyExplorerStopsWhatStarted)
     EXPECT_EQ(0u, m_Outlook.Explorers()->Connections(DIID_ExplorersEvents));
     EXPECT_EQ(0u, explorer->Connections(DIID_ExplorerEvents));
     EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
+}
+
+namespace
+{
+// Outlook without a window at start, then its first explorer: the add-in
+// ends up listening to the explorers, the inspectors, the buttons, the
+// application and the folders.
+void ConnectAndSetUpOnFirstExplorer(_IDTExtensibility2* addin, CFakeOutlook& outlook)
+{
+    outlook.SetActiveExplorer(nullptr);
+    ASSERT_EQ(S_OK, addin->OnConnection(outlook.Application(), ext_cm_Startup, nullptr, nullptr));
+    const CFakeObjectPtr explorer = outlook.NewExplorer();
+    outlook.Explorers()->Fire(DIID_ExplorersEvents, kNewExplorer, {Object(explorer)});
+    explorer->Fire(DIID_ExplorerEvents, kActivate);
+}
+
+// What an add-in object leaves behind must not stop the next one in the
+// process: its set-up (keyboard fix, plug-in core) runs without a box.
+void ExpectANewAddinObjectConnectsCleanly(CFakeOutlook& outlook)
+{
+    CMessageBoxCapture boxes;
+    _IDTExtensibility2* next = nullptr;
+    ASSERT_EQ(S_OK, CreateAddinObject(IID__IDTExtensibility2, &next));
+    ConnectAndSetUpOnFirstExplorer(next, outlook);
+    EXPECT_EQ(1u, outlook.Inspectors()->Connections(DIID_InspectorsEvents));
+    EXPECT_EQ(S_OK, next->OnDisconnection(ext_dm_HostShutdown, nullptr));
+    next->Release();
+    EXPECT_TRUE(::BoxTexts(boxes).empty()) << ::BoxTexts(boxes).front();
+}
+} // namespace
+
+// A detach step that fails is shown under its own step, and every later step
+// still runs: nothing stays connected to Outlook.
+TEST_F(AddinConnection, AFailedDetachStepLeavesNothingConnected)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(CFakeOutlook&, HRESULT)> failUnadvise;
+        std::string step;
+    };
+    const Case cases[] = {
+        {"explorers", [](CFakeOutlook& o, HRESULT hr) { o.Explorers()->FailUnadvise(DIID_ExplorersEvents, hr); },
+         "Detaching Explorers Events"},
+        {"inspectors", [](CFakeOutlook& o, HRESULT hr) { o.Inspectors()->FailUnadvise(DIID_InspectorsEvents, hr); },
+         "Detaching Inspectors Events"},
+        {"items",
+         [](CFakeOutlook& o, HRESULT hr) {
+             FakeObjectOf(o.DefaultFolder(9)->Value(L"Items"))->FailUnadvise(DIID_ItemsEvents, hr);
+         },
+         "Detaching Items Events"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        CFakeOutlook outlook;
+        {
+            CMessageBoxCapture boxes;
+            ConnectAndSetUpOnFirstExplorer(m_Addin, outlook);
+            c.failUnadvise(outlook, RPC_E_DISCONNECTED);
+            ASSERT_EQ(S_OK, m_Addin->OnDisconnection(ext_dm_HostShutdown, nullptr));
+            ASSERT_EQ(1u, ::BoxTexts(boxes).size());
+            EXPECT_NE(std::string::npos, ::BoxTexts(boxes)[0].find("(Context:" + c.step + ")")) << ::BoxTexts(boxes)[0];
+            EXPECT_NE(std::string::npos, ::BoxTexts(boxes)[0].find("Function: CAddin::OnDisconnection"));
+        }
+        EXPECT_EQ(0u, outlook.Inspectors()->Connections(DIID_InspectorsEvents));
+        EXPECT_EQ(m_LiveConnectionsAtStart, CFakeObject::LiveConnections());
+        c.failUnadvise(outlook, S_OK);
+        ExpectANewAddinObjectConnectsCleanly(outlook);
+    }
+}
+
+// Outlook may release the add-in object without disconnecting it: it then
+// undoes its connections and stops what it started itself.
+TEST_F(AddinConnection, ReleasedWithoutDisconnectionLeavesNothingBehind)
+{
+    ConnectAndSetUpOnFirstExplorer(m_Addin, m_Outlook);
+    ASSERT_LT(m_LiveConnectionsAtStart, CFakeObject::LiveConnections());
+    m_Addin->Release();
+    m_Addin = nullptr;
+    EXPECT_EQ(m_LiveConnectionsAtStart, CFakeObject::LiveConnections());
+    EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
+    ExpectANewAddinObjectConnectsCleanly(m_Outlook);
 }
 
 // The calendar, its subfolders at every level, the navigation pane's other

@@ -120,6 +120,9 @@ public:
     size_t Connections(const IID& eventInterface) const;
     // Every later Advise on the interface fails with the HRESULT.
     void FailAdvise(const IID& eventInterface, HRESULT hr);
+    // Every later Unadvise on the interface drops the connection but answers
+    // the HRESULT, as an object that is going away can.
+    void FailUnadvise(const IID& eventInterface, HRESULT hr);
     // Raises the event on every advised sink, as Outlook does: a real
     // DISPPARAMS with the arguments (natural order here) reversed. A
     // by-reference argument shows what the sinks wrote to it.

@@ -23,6 +23,7 @@ public:
     const IID& Interface() const { return m_Interface; }
     size_t Connections() const { return m_Sinks.size(); }
     void FailAdvise(HRESULT hr) { m_AdviseFailure = hr; }
+    void FailUnadvise(HRESULT hr) { m_UnadviseFailure = hr; }
 
     void Fire(DISPID id, const CFakeObject::Arguments& arguments)
     {
@@ -93,7 +94,7 @@ public:
         if (m_Sinks.erase(cookie) == 0)
             return CONNECT_E_NOCONNECTION;
         --g_LiveConnections;
-        return S_OK;
+        return m_UnadviseFailure;
     }
     STDMETHODIMP EnumConnections(IEnumConnections** connections) override
     {
@@ -108,6 +109,7 @@ private:
     std::map<DWORD, IDispatchPtr> m_Sinks;
     DWORD m_LastCookie = 0;
     HRESULT m_AdviseFailure = S_OK;
+    HRESULT m_UnadviseFailure = S_OK;
 };
 
 CFakeObject::CEventSources::CEventSources(CFakeObject& owner) : m_Owner(owner) {}
@@ -138,6 +140,12 @@ void CFakeObject::CEventSources::FailAdvise(const IID& eventInterface, HRESULT h
 {
     if (CPoint* point = Find(eventInterface))
         point->FailAdvise(hr);
+}
+
+void CFakeObject::CEventSources::FailUnadvise(const IID& eventInterface, HRESULT hr)
+{
+    if (CPoint* point = Find(eventInterface))
+        point->FailUnadvise(hr);
 }
 
 void CFakeObject::CEventSources::Fire(const IID& eventInterface, DISPID id, const CFakeObject::Arguments& arguments)
@@ -194,6 +202,12 @@ void CFakeObject::FailAdvise(const IID& eventInterface, HRESULT hr)
 {
     if (m_EventSources)
         m_EventSources->FailAdvise(eventInterface, hr);
+}
+
+void CFakeObject::FailUnadvise(const IID& eventInterface, HRESULT hr)
+{
+    if (m_EventSources)
+        m_EventSources->FailUnadvise(eventInterface, hr);
 }
 
 void CFakeObject::Fire(const IID& eventInterface, DISPID id, const Arguments& arguments)

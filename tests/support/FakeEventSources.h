@@ -18,6 +18,7 @@ public:
     void Add(const IID& eventInterface);
     size_t Connections(const IID& eventInterface) const;
     void FailAdvise(const IID& eventInterface, HRESULT hr);
+    void FailUnadvise(const IID& eventInterface, HRESULT hr);
     void Fire(const IID& eventInterface, DISPID id, const CFakeObject::Arguments& arguments);
 
     // IUnknown, counted on the owner.
