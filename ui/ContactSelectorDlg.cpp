@@ -110,14 +110,30 @@ void CContactSelectorDlg::PostListItemBatch(CAsyncListProviderListItemBatch* bat
     PostListItemBatchToWindow(m_BatchWindow.load(), WM_USER_LISTITEMBATCH, batch);
 }
 
-// A failure skips the remaining steps; the dialog opens with what was set up.
+// A failure is shown and skips the remaining set-up; the dialog opens with
+// what was set up. The caller's recipients need no address book, so they are
+// listed whatever the books do: OK gives back what the user sees. The list
+// views come first, as the recipients' rows need their columns.
 LRESULT CContactSelectorDlg::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
 {
     m_BatchWindow = m_hWnd;
-    m_HelpButton.Init(m_hWnd, IDC_SELECTOR_HELPICON, IDC_SELECTOR_HELPLINK);
-    m_MAPI.LoginToCurrentSession();
-    InitialiseListViews();
+    try
+    {
+        InitialiseListViews();
+        m_HelpButton.Init(m_hWnd, IDC_SELECTOR_HELPICON, IDC_SELECTOR_HELPLINK);
+        m_MAPI.LoginToCurrentSession();
+        OpenAddressBooks();
+    }
+    catch (...)
+    {
+        ShowCurrentExceptionInErrorBox("CContactSelectorDlg::OnInitDialog");
+    }
+    AddContactsToList(IDC_SELECTOR_RECIPIENTS, m_Contacts, true);
+    return TRUE;
+}
 
+void CContactSelectorDlg::OpenAddressBooks()
+{
     const COutlookVersionCapabilites* version = Plugin().GetOutlookVersionCapabilites();
     m_nMajorVersion = version ? version->m_nMajorVersion : 0;
     std::vector<std::string> excluded;
@@ -127,8 +143,6 @@ LRESULT CContactSelectorDlg::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
 
     PopulateAddressBookCombo();
     ShowDefaultAddressBook();
-    AddContactsToList(IDC_SELECTOR_RECIPIENTS, m_Contacts, true);
-    return TRUE;
 }
 
 void CContactSelectorDlg::InitialiseListViews()
