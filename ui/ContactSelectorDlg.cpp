@@ -14,6 +14,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -456,15 +457,20 @@ int CContactSelectorDlg::AddContactsToList(int listId, const CSMSContactVector& 
     return added;
 }
 
+// The cell's text, cut to the buffer less its terminator. A list view may
+// fill the whole buffer without a terminator and count on past it (Wine's
+// does): a spare zero ends that count, and the text is taken by the length
+// the control reports, never from beyond the buffer.
 std::string CContactSelectorDlg::GetItemText(int listId, int row, int column) const
 {
-    char buffer[kItemTextLength] = {};
+    char buffer[kItemTextLength + 1] = {};
     LVITEMA item = {};
     item.iSubItem = column;
     item.pszText = buffer;
     item.cchTextMax = kItemTextLength;
-    ::SendDlgItemMessageA(m_hWnd, listId, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return buffer;
+    const LRESULT length = ::SendDlgItemMessageA(m_hWnd, listId, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                                                 reinterpret_cast<LPARAM>(&item));
+    return std::string(buffer, static_cast<size_t>(std::clamp<LRESULT>(length, 0, kItemTextLength - 1)));
 }
 
 LRESULT CContactSelectorDlg::OnAddButton(UINT, WPARAM, LPARAM, bool&)
@@ -518,20 +524,17 @@ void CContactSelectorDlg::GetContactsFromListView(int listId, bool onlySelected,
         const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
         for (int row = 0; row < count; ++row)
         {
-            char text[kItemTextLength] = {};
             LVITEMA item = {};
-            item.mask = LVIF_TEXT | LVIF_STATE | LVIF_PARAM;
+            item.mask = LVIF_STATE | LVIF_PARAM;
             item.iItem = row;
             item.stateMask = LVIS_SELECTED;
-            item.pszText = text;
-            item.cchTextMax = kItemTextLength;
             ::SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
             if (onlySelected && !(item.state & LVIS_SELECTED))
                 continue;
             const auto* data = reinterpret_cast<const CContactSelectorListItemData*>(item.lParam);
             if (!data || !data->m_IsDistributionList)
             {
-                contacts.emplace_back(text, GetItemText(listId, row, 1));
+                contacts.emplace_back(GetItemText(listId, row, 0), GetItemText(listId, row, 1));
                 continue;
             }
             const bool fromOutlook = data->m_Source == CAsyncListProviderContactDetailsItem::kSourceOutlookContactFolder;

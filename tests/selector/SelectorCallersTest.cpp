@@ -65,10 +65,18 @@ protected:
 };
 
 // Each time the selector adds Ann Lee when it chose a book, then the button.
-// OK writes back what the selector listed, the recipients also when no
+// OK writes back what the selector listed: a long row as its first 99
+// characters, nothing from beyond them, and the recipients also when no
 // address book could be opened (that error still shown).
 TEST_F(SendSMSToButton, OKReplacesTheToTextAndCancelLeavesItByteForByte)
 {
+    // Every ten characters differ, so a cut shows where it fell.
+    std::string name, number;
+    for (int index = 0; index < 150; ++index)
+        name += index % 10 == 4 ? ' ' : static_cast<char>('A' + index / 10);
+    for (int index = 0; index < 120; ++index)
+        number += static_cast<char>('0' + (index + 1) % 10);
+    const std::string longRow = RowText(name, number);
     struct Case
     {
         std::string typed;
@@ -80,6 +88,8 @@ TEST_F(SendSMSToButton, OKReplacesTheToTextAndCancelLeavesItByteForByte)
     const Case cases[] = {
         {"Bob [+447700900002]; ", IDOK, false, {"Bob [+447700900002]"}, "Bob [+447700900002]; Ann Lee [+447700900001]; "},
         {"  junk ;;[x\r\n 12,, ", IDCANCEL, false, {"junk [junk]", "[x [[x]", "12 [12]"}, "  junk ;;[x\r\n 12,, "},
+        {longRow + "; ", IDOK, false, {longRow},
+         RowText(name.substr(0, 99), number.substr(0, 99)) + "; Ann Lee [+447700900001]; "},
         {"Bob [+447700900002]; ", IDOK, true, {"Bob [+447700900002]"}, "Bob [+447700900002]; "},
     };
     OpenWindow();
