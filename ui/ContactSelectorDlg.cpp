@@ -14,6 +14,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -110,14 +111,30 @@ void CContactSelectorDlg::PostListItemBatch(CAsyncListProviderListItemBatch* bat
     PostListItemBatchToWindow(m_BatchWindow.load(), WM_USER_LISTITEMBATCH, batch);
 }
 
-// A failure skips the remaining steps; the dialog opens with what was set up.
+// A failure is shown and skips the remaining set-up; the dialog opens with
+// what was set up. The caller's recipients need no address book, so they are
+// listed whatever the books do: OK gives back what the user sees. The list
+// views come first, as the recipients' rows need their columns.
 LRESULT CContactSelectorDlg::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
 {
     m_BatchWindow = m_hWnd;
-    m_HelpButton.Init(m_hWnd, IDC_SELECTOR_HELPICON, IDC_SELECTOR_HELPLINK);
-    m_MAPI.LoginToCurrentSession();
-    InitialiseListViews();
+    try
+    {
+        InitialiseListViews();
+        m_HelpButton.Init(m_hWnd, IDC_SELECTOR_HELPICON, IDC_SELECTOR_HELPLINK);
+        m_MAPI.LoginToCurrentSession();
+        OpenAddressBooks();
+    }
+    catch (...)
+    {
+        ShowCurrentExceptionInErrorBox("CContactSelectorDlg::OnInitDialog");
+    }
+    AddContactsToList(IDC_SELECTOR_RECIPIENTS, m_Contacts, true);
+    return TRUE;
+}
 
+void CContactSelectorDlg::OpenAddressBooks()
+{
     const COutlookVersionCapabilites* version = Plugin().GetOutlookVersionCapabilites();
     m_nMajorVersion = version ? version->m_nMajorVersion : 0;
     std::vector<std::string> excluded;
@@ -127,8 +144,6 @@ LRESULT CContactSelectorDlg::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
 
     PopulateAddressBookCombo();
     ShowDefaultAddressBook();
-    AddContactsToList(IDC_SELECTOR_RECIPIENTS, m_Contacts, true);
-    return TRUE;
 }
 
 void CContactSelectorDlg::InitialiseListViews()
@@ -442,15 +457,20 @@ int CContactSelectorDlg::AddContactsToList(int listId, const CSMSContactVector& 
     return added;
 }
 
+// The cell's text, cut to the buffer less its terminator. A list view may
+// fill the whole buffer without a terminator and count on past it (Wine's
+// does): a spare zero ends that count, and the text is taken by the length
+// the control reports, never from beyond the buffer.
 std::string CContactSelectorDlg::GetItemText(int listId, int row, int column) const
 {
-    char buffer[kItemTextLength] = {};
+    char buffer[kItemTextLength + 1] = {};
     LVITEMA item = {};
     item.iSubItem = column;
     item.pszText = buffer;
     item.cchTextMax = kItemTextLength;
-    ::SendDlgItemMessageA(m_hWnd, listId, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return buffer;
+    const LRESULT length = ::SendDlgItemMessageA(m_hWnd, listId, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                                                 reinterpret_cast<LPARAM>(&item));
+    return std::string(buffer, static_cast<size_t>(std::clamp<LRESULT>(length, 0, kItemTextLength - 1)));
 }
 
 LRESULT CContactSelectorDlg::OnAddButton(UINT, WPARAM, LPARAM, bool&)
@@ -504,20 +524,17 @@ void CContactSelectorDlg::GetContactsFromListView(int listId, bool onlySelected,
         const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
         for (int row = 0; row < count; ++row)
         {
-            char text[kItemTextLength] = {};
             LVITEMA item = {};
-            item.mask = LVIF_TEXT | LVIF_STATE | LVIF_PARAM;
+            item.mask = LVIF_STATE | LVIF_PARAM;
             item.iItem = row;
             item.stateMask = LVIS_SELECTED;
-            item.pszText = text;
-            item.cchTextMax = kItemTextLength;
             ::SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
             if (onlySelected && !(item.state & LVIS_SELECTED))
                 continue;
             const auto* data = reinterpret_cast<const CContactSelectorListItemData*>(item.lParam);
             if (!data || !data->m_IsDistributionList)
             {
-                contacts.emplace_back(text, GetItemText(listId, row, 1));
+                contacts.emplace_back(GetItemText(listId, row, 0), GetItemText(listId, row, 1));
                 continue;
             }
             const bool fromOutlook = data->m_Source == CAsyncListProviderContactDetailsItem::kSourceOutlookContactFolder;

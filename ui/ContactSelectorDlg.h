@@ -105,6 +105,8 @@ private:
     LRESULT OnAsyncListItemBatch(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
     void InitialiseListViews();
+    // The provider, the address-book combo and the first book.
+    void OpenAddressBooks();
     void PopulateAddressBookCombo();
     void ShowDefaultAddressBook();
     void SelectAddressBookInAddressBookList(const std::string& name);

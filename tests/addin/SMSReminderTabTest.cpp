@@ -6,6 +6,7 @@
 #include "addin/OutlookAddin_ItemExtender_AppointmentItem_SMSReminder.h"
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "platform/Dispatch.h"
+#include "tests/contacts/TestMAPI.h"
 #include "tests/support/AddinObject.h"
 #include "tests/support/AddinUnderTest.h"
 #include "tests/support/CallByName.h"
@@ -14,9 +15,11 @@
 #include "tests/support/SelectorWindow.h"
 
 #include <gtest/gtest.h>
+#include <mapicode.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <regex>
 
 namespace
@@ -500,33 +503,46 @@ TEST_F(SMSReminder, PreviewShowsRecipientsSenderAndMessage)
 }
 
 // The selector opens over the edited recipients; OK stores what it lists
-// then, Cancel changes nothing even after a pick. A selector that cannot
-// open (a CBT hook in Outlook's process, another add-in's or an
+// then, Cancel changes nothing even after a pick. A selector that could open
+// no address book still lists the recipients, so OK keeps them. A selector
+// that cannot open (a CBT hook in Outlook's process, another add-in's or an
 // accessibility tool's, may refuse a window) is an error under the step
 // that ran it, not a Cancel.
 TEST_F(SMSReminder, SelectRecipientsStoresTheChoiceOnOK)
 {
+    const CTestMAPI mapi;
+    ASSERT_TRUE(mapi.IsOurs()) << "the test MAPI is not the loaded mapi32.dll";
     const auto rows = std::make_shared<std::vector<CFakeContactRow>>();
     rows->push_back({L"Bob Ray", L"", L"", L"+447700900002", L"", L"", L"", L"0a02"});
     m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Contacts", L"", m_Outlook.NewContactFolder(L"Contacts", L"00ee", rows)));
+    const std::vector<const char*> cannotOpen = {
+        "CAddin::Callback_ItemExtender_ShowRecipientSelector:ContactSelectorDlg.DoModal",
+        "Function: CAddin::Ribbon_ButtonOnAction"};
     struct Case
     {
         int button;  // 0: the selector cannot open
+        bool logonRefused;
         std::vector<std::wstring> invalidated;
         std::wstring to;
         long updateCount;  // one for typing the first recipient
+        std::vector<const char*> box;  // what its one box says, if it shows one
     };
     const Case cases[] = {
-        {IDCANCEL, {}, L"Ann [+447700900001]; ", 1},
-        {IDOK, {Wide(kTo), L"RecipientCount"}, L"Ann [+447700900001]; Bob Ray [+447700900002]; ", 2},
-        {0, {}, L"Ann [+447700900001]; ", 1},
+        {IDCANCEL, false, {}, L"Ann [+447700900001]; ", 1, {}},
+        {IDOK, false, {Wide(kTo), L"RecipientCount"}, L"Ann [+447700900001]; Bob Ray [+447700900002]; ", 2, {}},
+        {0, false, {}, L"Ann [+447700900001]; ", 1, cannotOpen},
+        {IDOK, true, {Wide(kTo), L"RecipientCount"}, L"Ann [+447700900001]; ", 2,
+         {"::MAPILogonEx failed", "Function: CContactSelectorDlg::OnInitDialog"}},
     };
     for (const Case& c : cases)
     {
-        SCOPED_TRACE(c.button);
+        SCOPED_TRACE(testing::Message() << c.button << (c.logonRefused ? ", logon refused" : ""));
         Open();
         Edit(kTo, L"Ann [+447700900001]; ");
         m_Outlook.Log().Clear();
+        std::optional<CScopedMAPIFailure> logonRefusal;
+        if (c.logonRefused)
+            logonRefusal.emplace(mapi, "MAPILogonEx", MAPI_E_LOGON_FAILED);
         if (c.button)
         {
             std::vector<std::string> shown;
@@ -541,13 +557,10 @@ TEST_F(SMSReminder, SelectRecipientsStoresTheChoiceOnOK)
             Press("SelectRecipients");
         }
         const std::vector<std::string> boxes = NewBoxes();
-        ASSERT_EQ(c.button ? 0u : 1u, boxes.size());
+        ASSERT_EQ(c.box.empty() ? 0u : 1u, boxes.size());
         for (const std::string& box : boxes)
-        {
-            EXPECT_NE(std::string::npos,
-                      box.find("CAddin::Callback_ItemExtender_ShowRecipientSelector:ContactSelectorDlg.DoModal")) << box;
-            EXPECT_NE(std::string::npos, box.find("Function: CAddin::Ribbon_ButtonOnAction")) << box;
-        }
+            for (const char* text : c.box)
+                EXPECT_NE(std::string::npos, box.find(text)) << box;
         EXPECT_EQ(c.invalidated, Invalidations());
         EXPECT_EQ(c.to, Text(L"Ribbon_GetText", kTo));
         EXPECT_EQ(c.updateCount, static_cast<long>(Stored(kUpdateCount)));

@@ -4,14 +4,17 @@
 
 #include "resources/resource.h"
 #include "tests/support/AddinObject.h"
+#include "tests/support/AddinUnderTest.h"
 #include "tests/support/HttpCommand.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WindowDriver.h"
 #include "ui/SendSMSDlg.h"
 
 #include <commctrl.h>
+#include <mapicode.h>
 
 #include <fstream>
+#include <optional>
 #include <tuple>
 
 namespace
@@ -61,27 +64,58 @@ protected:
     HWND m_Window = nullptr;
 };
 
-// Each time the selector adds Ann Lee, then the button.
+// Each time the selector adds Ann Lee when it chose a book, then the button.
+// OK writes back what the selector listed: a long row as its first 99
+// characters, nothing from beyond them, and the recipients also when no
+// address book could be opened (that error still shown).
 TEST_F(SendSMSToButton, OKReplacesTheToTextAndCancelLeavesItByteForByte)
 {
-    const std::tuple<const char*, int, Rows, const char*> cases[] = {
-        {"Bob [+447700900002]; ", IDOK, {"Bob [+447700900002]"}, "Bob [+447700900002]; Ann Lee [+447700900001]; "},
-        {"  junk ;;[x\r\n 12,, ", IDCANCEL, {"junk [junk]", "[x [[x]", "12 [12]"}, "  junk ;;[x\r\n 12,, "},
+    // Every ten characters differ, so a cut shows where it fell.
+    std::string name, number;
+    for (int index = 0; index < 150; ++index)
+        name += index % 10 == 4 ? ' ' : static_cast<char>('A' + index / 10);
+    for (int index = 0; index < 120; ++index)
+        number += static_cast<char>('0' + (index + 1) % 10);
+    const std::string longRow = RowText(name, number);
+    struct Case
+    {
+        std::string typed;
+        int button;
+        bool logonRefused;
+        Rows shown;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"Bob [+447700900002]; ", IDOK, false, {"Bob [+447700900002]"}, "Bob [+447700900002]; Ann Lee [+447700900001]; "},
+        {"  junk ;;[x\r\n 12,, ", IDCANCEL, false, {"junk [junk]", "[x [[x]", "12 [12]"}, "  junk ;;[x\r\n 12,, "},
+        {longRow + "; ", IDOK, false, {longRow},
+         RowText(name.substr(0, 99), number.substr(0, 99)) + "; Ann Lee [+447700900001]; "},
+        {"Bob [+447700900002]; ", IDOK, true, {"Bob [+447700900002]"}, "Bob [+447700900002]; "},
     };
     OpenWindow();
-    for (const auto& [typed, button, expectedShown, after] : cases)
+    for (const Case& c : cases)
     {
-        ::SetDlgItemTextA(m_Window, IDC_SENDSMS_TO, typed);
+        std::optional<CScopedMAPIFailure> refusal;
+        if (c.logonRefused)
+            refusal.emplace(m_TestMAPI, "MAPILogonEx", MAPI_E_LOGON_FAILED);
+        const size_t boxesBefore = m_Boxes.Boxes().size();
+        ::SetDlgItemTextA(m_Window, IDC_SENDSMS_TO, c.typed.c_str());
         Rows shown;
         CWindowDriver driver;
-        driver.Expect().Caption("Select Recipients").Run(AddFirstAvailableAndPress(button, shown));
+        driver.Expect().Caption("Select Recipients").Run(AddFirstAvailableAndPress(c.button, shown));
         ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(IDC_SENDSMS_TO_BUTTON, BN_CLICKED),
                        reinterpret_cast<LPARAM>(::GetDlgItem(m_Window, IDC_SENDSMS_TO_BUTTON)));
         EXPECT_EQ("", driver.Problems());
-        EXPECT_EQ(expectedShown, shown) << typed;
-        EXPECT_EQ(after, ToText());
+        EXPECT_EQ(c.shown, shown) << c.typed;
+        EXPECT_EQ(c.after, ToText());
+        const std::vector<std::string> boxes = BoxTexts(m_Boxes, boxesBefore);
+        ASSERT_EQ(c.logonRefused ? 1u : 0u, boxes.size()) << c.typed;
+        for (const std::string& box : boxes)
+        {
+            EXPECT_NE(std::string::npos, box.find("::MAPILogonEx failed")) << box;
+            EXPECT_NE(std::string::npos, box.find("Function: CContactSelectorDlg::OnInitDialog")) << box;
+        }
     }
-    EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 
 // A selector that cannot open (another program's hook refused its window)

@@ -149,7 +149,8 @@ std::function<void(HWND)> AddFirstAvailableAndPress(int button, std::vector<std:
     return [button, &shown](HWND dialog) {
         const CSelectorWindow w(dialog);
         shown = w.Rows(IDC_SELECTOR_RECIPIENTS);
-        if (w.WaitForRows(IDC_SELECTOR_AVAILABLE, 1))
+        // Without a book (none could be opened) nothing is ever listed.
+        if (w.SelectedBook() != "<none>" && w.WaitForRows(IDC_SELECTOR_AVAILABLE, 1))
         {
             w.Select(IDC_SELECTOR_AVAILABLE, {0});
             w.Click(IDC_SELECTOR_ADD);

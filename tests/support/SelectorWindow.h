@@ -49,5 +49,5 @@ std::string RowText(const std::string& name, const std::string& number);
 
 // A driver step's action for the callers' round trips: notes the
 // recipients the selector opened with, adds the first available row (once
-// one is listed) and ends with the button.
+// one is listed, when the selector chose a book) and ends with the button.
 std::function<void(HWND)> AddFirstAvailableAndPress(int button, std::vector<std::string>& shown);

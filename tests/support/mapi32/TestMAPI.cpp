@@ -568,6 +568,12 @@ void WINAPI TestMAPI_FailCall(const char* method, ULONG occurrence, HRESULT hr)
     g_Failures.push_back({method, occurrence, hr});
 }
 
+void WINAPI TestMAPI_ClearFailures()
+{
+    Guard guard(g_Lock);
+    g_Failures.clear();
+}
+
 ULONG WINAPI TestMAPI_Journal(char* buffer, ULONG size)
 {
     Guard guard(g_Lock);

@@ -38,6 +38,8 @@ typedef void(WINAPI* TestMAPI_AddEntryFn)(const TestMAPIEntry* entry);
 // "SetColumns", "Restrict", "QueryRows", "GetProps", "HrQueryAllRows")
 // answers hr.
 typedef void(WINAPI* TestMAPI_FailCallFn)(const char* method, ULONG occurrence, HRESULT hr);
+// Forgets the injected failures only.
+typedef void(WINAPI* TestMAPI_ClearFailuresFn)();
 // The calls received, one line each, with their arguments; returns the
 // length and copies what fits (terminated) into buffer.
 typedef ULONG(WINAPI* TestMAPI_JournalFn)(char* buffer, ULONG size);
