@@ -178,11 +178,15 @@ bool CZentavoSMSGatewayWebServiceSubmitter_BulkWS::AbortJobForUpdate(CZentavoSMS
 {
     BulkJobStatusDetails details;
     CheckResultCode(client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details), kUpdateStatusContext);
-    if (!IsChangeable(details.Status))
+    if (IsFinal(details.Status))
     {
         results.m_JobNotChangeable = 1;
         return false;
     }
+    // Unknown, or no status at all, says nothing of the job, which may still
+    // send: replacing it could send twice, so the update fails.
+    if (!IsChangeable(details.Status))
+        return false;
     results.m_ResultCode = client.AbortBulkJob(m_AccessKey, m_SecretKey, jobId);
     CheckResultCode(results.m_ResultCode, kUpdateAbortContext);
     CheckResultCode(client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details), kUpdateStatusContext);

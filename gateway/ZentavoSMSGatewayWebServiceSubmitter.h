@@ -55,6 +55,7 @@ private:
                       const CZentavoSMSGatewaySubmission& submission,
                       CZentavoSMSGatewaySubmissionResults& results) const;
     // Aborts the job to be replaced; true when the service confirms it.
+    // A status other than a changeable or a final one is no success.
     bool AbortJobForUpdate(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,
                            CZentavoSMSGatewaySubmissionResults& results) const;
     void CancelJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,

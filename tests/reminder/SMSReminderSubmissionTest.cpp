@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -596,5 +597,40 @@ TEST_F(SMSReminderSubmission, ASaveChangeSaveBurstEndsInTheLoopBox)
         << texts[4];
     EXPECT_NE(std::string::npos, texts[4].find("CAddin::OnItemChange")) << texts[4];
     EXPECT_EQ(0u, ServiceCalls());
+}
+
+// An update whose status query says nothing of the old job (Unknown, or no
+// status at all) cannot tell whether it will still send: the save fails with
+// the retry prompt, the item keeps naming the old job and no second one is
+// made.
+TEST_F(SMSReminderSubmission, AnUpdateThatCannotLearnTheJobsStatusFails)
+{
+    struct Row
+    {
+        const char* name;
+        std::function<void(const std::string& job)> answer;
+        const char* jobStatus;
+    };
+    const Row rows[] = {
+        {"Unknown", [this](const std::string& job) { SetJobStatus(job, "Unknown"); }, "Unknown"},
+        {"no status",
+         [this](const std::string&) { Script("GetBulkJobStatus", R"([{"result": [["ErrorCode", "OK"]]}])"); },
+         "Pending"},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        const std::string job = SaveReminder();
+        const size_t jobs = Jobs().size();
+        row.answer(job);
+        Reschedule(kOneDay);
+        m_Boxes.QueueAnswers({IDCONTINUE, IDOK});
+        EXPECT_FALSE(Save());
+        EXPECT_EQ((std::vector<std::string>{kRetry, kUpdateFailed}), NewBoxTexts());
+        EXPECT_EQ(job, Stored(kJobId));
+        EXPECT_EQ(jobs, Jobs().size());
+        EXPECT_EQ(row.jobStatus, JobStatus(job));
+        EXPECT_EQ(Status(2, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
+    }
 }
 } // namespace

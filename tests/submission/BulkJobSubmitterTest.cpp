@@ -415,7 +415,8 @@ TEST_F(BulkJobSubmitterTest, AnUpdateReplacesAScheduledJob)
 
 TEST_F(BulkJobSubmitterTest, AJobNoLongerChangeableIsLeftAlone)
 {
-    // Unknown is no final status: a cancel cannot count it as done.
+    // Unknown is no final status: a cancel cannot count it as done, nor can
+    // an update replace the job (it fails without a flag).
     struct Row
     {
         const char* status;
@@ -426,7 +427,7 @@ TEST_F(BulkJobSubmitterTest, AJobNoLongerChangeableIsLeftAlone)
         {"Processing", saUpdateSendMessageSubmission, 1}, {"Processing", saCancelSendMessageSubmission, 1},
         {"Completed", saUpdateSendMessageSubmission, 1},  {"Completed", saCancelSendMessageSubmission, 1},
         {"Aborted", saUpdateSendMessageSubmission, 1},    {"Aborted", saCancelSendMessageSubmission, 1},
-        {"Unknown", saUpdateSendMessageSubmission, 1},    {"Unknown", saCancelSendMessageSubmission, 0},
+        {"Unknown", saUpdateSendMessageSubmission, 0},    {"Unknown", saCancelSendMessageSubmission, 0},
     };
     const std::string job = PendingJob();
     for (const Row& row : rows)
