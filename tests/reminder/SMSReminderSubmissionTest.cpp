@@ -182,6 +182,13 @@ protected:
         return CJsonValue();
     }
     std::string JobStatus(const std::string& id) const { return Job(id)["status"].AsString(); }
+    size_t PendingJobs() const
+    {
+        size_t pending = 0;
+        for (const CJsonValue& job : Jobs())
+            pending += job["status"].AsString() == "Pending" ? 1 : 0;
+        return pending;
+    }
     void SetJobStatus(const std::string& id, const std::string& status) const
     {
         m_Primary.Control("POST", "job", "{\"job_id\": " + JsonQuote(id) + ", \"status\": " + JsonQuote(status) + "}");
@@ -562,10 +569,7 @@ TEST_F(SMSReminderSubmission, ASaveAfterAChangeElsewhereMovesTheJobTheChangeMade
     EXPECT_FALSE(Save());
     const std::string third = Stored(kJobId);
     // One job waits, at the last time; none is left behind to send as well.
-    size_t pending = 0;
-    for (const CJsonValue& job : Jobs())
-        pending += job["status"].AsString() == "Pending" ? 1 : 0;
-    EXPECT_EQ(1u, pending);
+    EXPECT_EQ(1u, PendingJobs());
     EXPECT_EQ("Pending", JobStatus(third));
     EXPECT_EQ("Aborted", JobStatus(second));
     EXPECT_EQ("2030-06-12T14:15:00+01:00", Job(third)["scheduled_date"].AsString());
@@ -597,6 +601,24 @@ TEST_F(SMSReminderSubmission, ASaveChangeSaveBurstEndsInTheLoopBox)
         << texts[4];
     EXPECT_NE(std::string::npos, texts[4].find("CAddin::OnItemChange")) << texts[4];
     EXPECT_EQ(0u, ServiceCalls());
+}
+
+// A reminder whose every number the gateway refuses would reach no one: the
+// save fails as a refused save does, and no job is left waiting.
+TEST_F(SMSReminderSubmission, AReminderThatReachesNoOneIsAFailure)
+{
+    OpenReminder();
+    Edit(kTo, "Ann [12]; Bob [34]; ");
+    m_Boxes.QueueAnswers({IDOK, IDCONTINUE, IDOK});
+    EXPECT_FALSE(Save());
+    EXPECT_EQ((std::vector<std::string>{std::string(kGatewayHeading) + "\n\nNo valid recipients numbers were provided",
+                                        kRetry, kUpdateFailed}),
+              NewBoxTexts());
+    EXPECT_EQ(0u, PendingJobs());
+    ASSERT_EQ(1u, Jobs().size());
+    EXPECT_EQ("Aborted", Jobs()[0]["status"].AsString());
+    EXPECT_EQ("<absent>", Stored(kJobId));
+    EXPECT_EQ(Status(2), Stored(kStatus));
 }
 
 // An update whose status query says nothing of the old job (Unknown, or no

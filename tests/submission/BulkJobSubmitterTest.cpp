@@ -277,8 +277,9 @@ TEST_F(BulkJobSubmitterTest, UnreachableNumbersAndALaterEmptyBatchDoNotStopTheJo
     const CZentavoSMSGatewaySubmissionResults results = Submit(NewJob(recipients));
     EXPECT_EQ(1, results.m_Success);
     EXPECT_EQ(1u, results.m_ResultCode);
+    // No batch was taken whole: the job is asked whether it kept a number.
     EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob", "AppendRecipients", "AppendRecipients",
-                                        "SetBulkJobReady"}),
+                                        "GetBulkJobStatus", "SetBulkJobReady"}),
               Operations());
     const std::vector<CLoggedRequest> requests = ServiceRequests();
     EXPECT_NE(std::string::npos, requests[1].m_ReplyBody.find("INVALID_NUMBER"));
