@@ -127,8 +127,9 @@ public:
     static void DefaultSMSReminderProperties(CProperties& properties);
 
     // The reminder's recipients: the listed ones, the user's own number when
-    // ticked, and the meeting's attendees in place of "<All Meeting
-    // Attendees>". Appends to contacts.
+    // ticked and not listed already (as the tab counts it), and the
+    // meeting's attendees in place of "<All Meeting Attendees>". Appends to
+    // contacts.
     CSMSContactVector& GetReminderRecipients(IDispatch* item, const CProperties& properties,
                                              CSMSContactVector& contacts);
     // The template's text filled from the appointment; empty for an

@@ -7,6 +7,7 @@
 // (Europe/London), and dates in status texts are formed as OLE Automation
 // forms them in the prefix's locale.
 #include "addin/ZentavoSMSOutlookPlugin.h"
+#include "platform/Dispatch.h"
 #include "platform/OleDateTime.h"
 #include "tests/support/AddinUnderTest.h"
 #include "tests/support/GatewayTest.h"
@@ -43,6 +44,11 @@ const char kDeleteFailed[] =
     "sent\n\nPlease login onto the ZentavoSoftware portal and delete the message(s) from the Outbox";
 const char kGatewayHeading[] = "Could not save SMS Reminder schedule!";
 const char kRetryHeading[] = "Unable to save SMS Reminder settings";
+
+CConfigZentavoSMSOutlookAddin_UserPreferences& Preferences()
+{
+    return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_UserPreferences;
+}
 
 // A date as the status text holds it.
 std::string StatusDate(DATE date)
@@ -82,6 +88,7 @@ protected:
         CGatewayTest::SetUp();
         StoreSeededLogin();
         m_Primary.SetBalance(kUsername, 100000);
+        Preferences().SetUsersMobilePhoneNumber("");
         m_LiveConnectionsAtStart = CFakeObject::LiveConnections();
         m_Addin = std::make_unique<CAddinUnderTest>(m_Outlook);
         m_Calendar = m_Outlook.DefaultFolder(kCalendar);
@@ -167,6 +174,12 @@ protected:
         return cancel == VARIANT_TRUE;
     }
     void ChangedInCalendar() { FakeObjectOf(m_Calendar->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemChange, {Object(m_Item)}); }
+    // A ribbon callback on a control of the open inspector's tab.
+    _variant_t On(const char* id, const wchar_t* callback, std::vector<_variant_t> more = {})
+    {
+        more.insert(more.begin(), Object(m_Addin->RibbonControl(id, m_Inspector)));
+        return m_Addin->Call(callback, std::move(more));
+    }
 
     std::string Stored(const char* name) { return static_cast<const char*>(_bstr_t(SMSReminderItem::Stored(m_Item, name))); }
     size_t Saves() { return m_Outlook.Log().CallsTo(L"AppointmentItem.Save").size(); }
@@ -182,6 +195,14 @@ protected:
         return CJsonValue();
     }
     std::string JobStatus(const std::string& id) const { return Job(id)["status"].AsString(); }
+    std::vector<std::string> Numbers(const std::string& id) const
+    {
+        const CJsonValue job = Job(id);
+        std::vector<std::string> numbers;
+        for (const CJsonValue& number : job["numbers"].AsArray())
+            numbers.push_back(number.AsString());
+        return numbers;
+    }
     size_t PendingJobs() const
     {
         size_t pending = 0;
@@ -601,6 +622,33 @@ TEST_F(SMSReminderSubmission, ASaveChangeSaveBurstEndsInTheLoopBox)
         << texts[4];
     EXPECT_NE(std::string::npos, texts[4].find("CAddin::OnItemChange")) << texts[4];
     EXPECT_EQ(0u, ServiceCalls());
+}
+
+// The user's own number ticked while it is listed already, in another form:
+// the tab counts it once and the job holds it once.
+TEST_F(SMSReminderSubmission, MyMobileListedAlreadyGoesOutOnce)
+{
+    struct Row
+    {
+        const char* mobile;
+        long count;
+        std::vector<std::string> numbers;
+    };
+    const Row rows[] = {
+        {"+44 (0)7700-900001", 1, {"447700900001"}},
+        {"07700900123", 2, {"447700900001", "07700900123"}},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.mobile);
+        Preferences().SetUsersMobilePhoneNumber(row.mobile);
+        OpenReminder();
+        On(kMyMobile, L"Ribbon_CheckBoxOnAction", {_variant_t(1L)});
+        EXPECT_EQ(std::wstring(20, L' ') + std::to_wstring(row.count) + L" recipients",
+                  Dispatch::ToText(On("RecipientCount", L"Ribbon_GetLabel")));
+        EXPECT_FALSE(Save());
+        EXPECT_EQ(row.numbers, Numbers(Stored(kJobId)));
+    }
 }
 
 // A reminder whose every number the gateway refuses would reach no one: the
