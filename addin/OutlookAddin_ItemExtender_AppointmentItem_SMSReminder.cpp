@@ -267,8 +267,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnNewInspector(IDis
         step = function + "spAppointmentItem->UserProperties";
         const IDispatchPtr userProperties = Dispatch::GetPtr(appointment, L"UserProperties");
         step = function + "Calling LoadNameVariantCollectionFromUserProperties";
-        COutlookAddin_UserPropertiesPersistance::LoadNameVariantCollectionFromUserProperties(
-            added.m_SavedProperties, userProperties, m_PropertyPrefix);
+        added.m_SavedProperties.LoadFromUserProperties(userProperties, m_PropertyPrefix);
         step = function + "Setting EditedProperties";
         added.m_SavedProperties.CopyTo(added.m_EditedProperties);
         step = function + "Calling PersistNameVariantCollectionToUserProperties";

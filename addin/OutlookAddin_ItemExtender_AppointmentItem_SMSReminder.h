@@ -61,6 +61,14 @@ public:
     // Stores a text entry (VT_BSTR).
     void SetString(const std::string& name, const std::string& value);
 
+    // Takes the item's properties whose names begin with the prefix over the
+    // entries held. A value its reader cannot read (a text stored as a null
+    // or an error, a flag stored as a number), as another program or a sync
+    // may leave one, is reported in the event log and not taken, so that it
+    // reads as what was held before, the default. Failing Outlook calls
+    // raise _com_error.
+    void LoadFromUserProperties(IDispatch* userProperties, const std::string& prefix);
+
     // The reminder is on: recipients listed, or the user's own mobile ticked.
     bool IsSMSReminderOn() const;
     // Checks the schedule only; appends one text per fault, true when none.

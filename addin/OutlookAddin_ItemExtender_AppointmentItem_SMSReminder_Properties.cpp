@@ -1,6 +1,7 @@
 #include "addin/OutlookAddin_ItemExtender_AppointmentItem_SMSReminder.h"
 
 #include "addin/DateTimeRelativeScheduledEvent.h"
+#include "core/ErrorReports.h"
 
 using CProperties = COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Properties;
 
@@ -93,6 +94,33 @@ std::string CProperties::GetServerSavedStatus() const
 void CProperties::SetServerSavedStatus(const std::string& value)
 {
     SetString(kServerSavedStatus, value);
+}
+
+void CProperties::LoadFromUserProperties(IDispatch* userProperties, const std::string& prefix)
+{
+    CProperties stored;
+    COutlookAddin_UserPropertiesPersistance::LoadNameVariantCollectionFromUserProperties(stored, userProperties,
+                                                                                        prefix);
+    for (const auto& entry : stored.GetEntries())
+    {
+        const std::string& name = entry.first;
+        try
+        {
+            // Read as the reminder reads it: the flag as a flag, every other
+            // entry as text.
+            if (name == kRecipientsIncludeMyMobile)
+                stored.GetBool(name, false);
+            else
+                stored.GetString(name, "");
+            Set(name, entry.second);
+        }
+        catch (...)
+        {
+            ReportCurrentException(
+                "COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Properties::LoadFromUserProperties:Reading " +
+                name);
+        }
+    }
 }
 
 bool CProperties::IsSMSReminderOn() const

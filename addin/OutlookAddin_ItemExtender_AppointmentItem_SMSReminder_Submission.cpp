@@ -79,8 +79,7 @@ IDispatchPtr DeletedItemsFolder(IDispatch* application)
 // The reminder properties stored on an item, and no defaults.
 void LoadStoredProperties(IDispatch* item, const std::string& prefix, CProperties& properties)
 {
-    COutlookAddin_UserPropertiesPersistance::LoadNameVariantCollectionFromUserProperties(
-        properties, Dispatch::GetPtr(item, L"UserProperties"), prefix);
+    properties.LoadFromUserProperties(Dispatch::GetPtr(item, L"UserProperties"), prefix);
 }
 
 bool SameTime(const COleDateTime& stored, const COleDateTime& current)

@@ -669,6 +669,53 @@ TEST_F(SMSReminderSubmission, AReminderThatReachesNoOneIsAFailure)
     EXPECT_EQ(Status(2), Stored(kStatus));
 }
 
+// A stored property of an unexpected type, as another program or a sync may
+// leave one, is reported and read as its default: deleting the appointment
+// still cancels its job, and restoring it schedules one from what is
+// readable.
+TEST_F(SMSReminderSubmission, AnUnreadablePropertyNeitherStopsACancelNorASave)
+{
+    _variant_t null;
+    V_VT(&null) = VT_NULL;
+    _variant_t error;
+    V_VT(&error) = VT_ERROR;
+    V_ERROR(&error) = DISP_E_TYPEMISMATCH;
+    struct Row
+    {
+        const char* property;
+        _variant_t value;
+        std::vector<std::string> restored;  // the numbers of the job restoring schedules
+    };
+    const Row rows[] = {
+        {kTo, null, {"07700900123"}},
+        {kTo, error, {"07700900123"}},
+        {kMyMobile, _variant_t(1L), {"447700900001"}},
+    };
+    Preferences().SetUsersMobilePhoneNumber("07700900123");
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.property + std::string(" as VARTYPE ") + std::to_string(V_VT(&row.value)));
+        OpenReminder();
+        On(kMyMobile, L"Ribbon_CheckBoxOnAction", {_variant_t(1L)});
+        EXPECT_FALSE(Save());
+        const std::string job = Stored(kJobId);
+        CloseInspector();
+        PropertiesOf(m_Item).Property(Wide(row.property))->SetProperty(L"Value", row.value);
+        const size_t events = m_Events.Texts().size();
+
+        EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+        EXPECT_EQ("Aborted", JobStatus(job));
+        EXPECT_EQ("", Stored(kJobId));
+
+        EXPECT_FALSE(Move(m_DeletedItems, m_Calendar));
+        EXPECT_EQ(row.restored, Numbers(Stored(kJobId)));
+        EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
+        const std::vector<std::string> texts = m_Events.Texts();
+        ASSERT_EQ(events + 2, texts.size()) << "one report at each reading";
+        EXPECT_NE(std::string::npos, texts.back().find(std::string("Reading ") + row.property)) << texts.back();
+    }
+}
+
 // An update whose status query says nothing of the old job (Unknown, or no
 // status at all) cannot tell whether it will still send: the save fails with
 // the retry prompt, the item keeps naming the old job and no second one is
