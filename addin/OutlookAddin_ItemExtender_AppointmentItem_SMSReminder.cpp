@@ -366,10 +366,6 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemPropertyChang
     }
 }
 
-void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemAdd(IDispatchPtr)
-{
-}
-
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnRibbonLoaded(IDispatchPtr ribbon)
 {
     m_spRibbonUI = ribbon;

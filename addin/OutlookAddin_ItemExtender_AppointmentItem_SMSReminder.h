@@ -35,6 +35,9 @@ public:
     static const char kFormatMessageTemplate[];
     static const char kFormatMessageFrom[];
     static const char kSMSGatewaySubmissionId[];
+    // The EntryID of the item whose save made the job: Outlook copies user
+    // properties with an appointment, so a copy names its original's job.
+    static const char kSMSGatewaySubmissionOwner[];
     static const char kServerSavedStatus[];
     static const char kItemUpdateCount[];
     // The sender value that asks for the replyable id.
@@ -53,6 +56,8 @@ public:
     void SetFormatMessageFrom(const std::string& value);
     std::string GetSMSGatewaySubmissionId() const;
     void SetSMSGatewaySubmissionId(const std::string& value);
+    std::string GetSMSGatewaySubmissionOwner() const;
+    void SetSMSGatewaySubmissionOwner(const std::string& value);
     std::string GetServerSavedStatus() const;
     void SetServerSavedStatus(const std::string& value);
 
@@ -183,6 +188,9 @@ protected:
     bool CheckServerSaveStatus(IDispatch* item, const CProperties& properties, int& status, bool& timesChanged);
     // 2 in Deleted Items, 1 in another folder, 0 in none.
     int GetDeletedItemsState(IDispatch* application, IDispatch* item);
+    // An open inspector shows the item with that EntryID (the same item
+    // reached through another object).
+    bool IsOpenInInspector(const std::wstring& entryId) const;
     // The opening check: offers to bring the gateway up to date, else marks
     // the item changed so that Outlook offers to save it.
     void OfferGatewayUpdateOnOpen(IDispatch* item, CInspectorContext& context);

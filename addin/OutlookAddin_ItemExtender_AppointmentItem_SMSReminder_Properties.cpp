@@ -11,6 +11,7 @@ const char CProperties::kSchedule[] = "ZentavoOLSMSAddinSMSReminderSchedule";
 const char CProperties::kFormatMessageTemplate[] = "ZentavoOLSMSAddinSMSReminderFormatMessageTemplate";
 const char CProperties::kFormatMessageFrom[] = "ZentavoOLSMSAddinSMSReminderFormatMessageFrom";
 const char CProperties::kSMSGatewaySubmissionId[] = "ZentavoOLSMSAddinSMSReminderSMSGatewaySubmissionId";
+const char CProperties::kSMSGatewaySubmissionOwner[] = "ZentavoOLSMSAddinSMSReminderSMSGatewaySubmissionOwner";
 const char CProperties::kServerSavedStatus[] = "ZentavoOLSMSAddinServerSavedStatus";
 const char CProperties::kItemUpdateCount[] = "ZentavoOLSMSAddinItemUpdateCount";
 const char CProperties::kUseReplyableId[] = "<Use Replyable Id>";
@@ -84,6 +85,16 @@ std::string CProperties::GetSMSGatewaySubmissionId() const
 void CProperties::SetSMSGatewaySubmissionId(const std::string& value)
 {
     SetString(kSMSGatewaySubmissionId, value);
+}
+
+std::string CProperties::GetSMSGatewaySubmissionOwner() const
+{
+    return GetString(kSMSGatewaySubmissionOwner, "");
+}
+
+void CProperties::SetSMSGatewaySubmissionOwner(const std::string& value)
+{
+    SetString(kSMSGatewaySubmissionOwner, value);
 }
 
 std::string CProperties::GetServerSavedStatus() const

@@ -1,8 +1,9 @@
 // The SMS reminder's submission lifecycle as Outlook drives it: the add-in
 // connected to the test Outlook, appointments opened in inspectors and
-// edited on their tab, then saved (the item's Write event), changed in a
-// calendar (ItemChange), moved, deleted and restored (BeforeItemMove), all
-// through real connection points, against the simulator's bulk-job service.
+// edited on their tab, then saved (the item's Write event), added to a
+// calendar (ItemAdd), copied, changed in a calendar (ItemChange), moved,
+// deleted and restored (BeforeItemMove), all through real connection points,
+// against the simulator's bulk-job service.
 // Boxes are answered by the capture; the zone is pinned by the CTest entry
 // (Europe/London), and dates in status texts are formed as OLE Automation
 // forms them in the prefix's locale.
@@ -26,6 +27,7 @@ using namespace GatewaySimulatorSeed;
 using namespace SMSReminderItem;
 
 const DISPID kItemWrite = 0xF002;
+const DISPID kItemAdd = 0xF001;
 const DISPID kItemChange = 0xF002;
 const DISPID kBeforeItemMove = 0xFBA9;
 const long kCalendar = 9;
@@ -104,18 +106,23 @@ protected:
         CGatewayTest::TearDown();
     }
 
-    // An appointment in the calendar, as Outlook hands one out: with an
-    // EntryID, its folder as Parent and a Save that the log records.
+    // An appointment in the calendar, as Outlook hands one out: in the
+    // store with an EntryID, its folder as Parent and a Save that the log
+    // records.
     CFakeObjectPtr NewAppointment(DATE start = kStart, DATE end = kEnd)
     {
-        static long nextId = 1;
         const CFakeObjectPtr item = m_Outlook.NewAppointmentItem(L"Dentist", start, end);
         item->SetProperty(L"Body", _variant_t(L"Bring the form"));
         item->SetProperty(L"Location", _variant_t(L"High Street"));
-        item->SetProperty(L"EntryID", _variant_t(("00000000APPT" + std::to_string(nextId++)).c_str()));
         item->SetProperty(L"Parent", static_cast<IDispatch*>(m_Calendar));
-        item->SetMethod(L"Save", [](const CFakeObject::Arguments&) { return _variant_t(); });
+        WithSave(item);
+        m_Outlook.StoreItem(item);
         return item;
+    }
+    // Outlook's Save, which the test Outlook does not model.
+    static void WithSave(const CFakeObjectPtr& item)
+    {
+        item->SetMethod(L"Save", [](const CFakeObject::Arguments&) { return _variant_t(); });
     }
     // Opens the appointment (a new one by default) in an inspector.
     void Open(CFakeObjectPtr item = nullptr)
@@ -174,6 +181,7 @@ protected:
         return cancel == VARIANT_TRUE;
     }
     void ChangedInCalendar() { FakeObjectOf(m_Calendar->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemChange, {Object(m_Item)}); }
+    void AddedToCalendar() { FakeObjectOf(m_Calendar->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemAdd, {Object(m_Item)}); }
     // A ribbon callback on a control of the open inspector's tab.
     _variant_t On(const char* id, const wchar_t* callback, std::vector<_variant_t> more = {})
     {
@@ -182,6 +190,7 @@ protected:
     }
 
     std::string Stored(const char* name) { return static_cast<const char*>(_bstr_t(SMSReminderItem::Stored(m_Item, name))); }
+    std::string EntryId() const { return static_cast<const char*>(_bstr_t(m_Item->Value(L"EntryID"))); }
     size_t Saves() { return m_Outlook.Log().CallsTo(L"AppointmentItem.Save").size(); }
 
     size_t ServiceCalls() const { return m_Primary.Requests("api/webservices/bulkjob.asmx").size(); }
@@ -667,6 +676,102 @@ TEST_F(SMSReminderSubmission, AReminderThatReachesNoOneIsAFailure)
     EXPECT_EQ("Aborted", Jobs()[0]["status"].AsString());
     EXPECT_EQ("<absent>", Stored(kJobId));
     EXPECT_EQ(Status(2), Stored(kStatus));
+}
+
+// Outlook copies an appointment's user properties with it, so a copy names
+// its original's job. Whatever happens to the copy, the original keeps its
+// job and properties; a copy saved with a reminder gets a job of its own.
+TEST_F(SMSReminderSubmission, ACopyGetsAJobOfItsOwn)
+{
+    struct Row
+    {
+        const char* name;
+        std::function<void()> step;  // on the copy
+        bool ownJob;
+    };
+    const Row rows[] = {
+        {"saved from its inspector at another time",
+         [this] {
+             Open(m_Item);
+             Reschedule(kOneDay);
+             EXPECT_FALSE(Save());
+             CloseInspector();
+         },
+         true},
+        {"moved in the calendar",
+         [this] {
+             Reschedule(kOneDay);
+             ChangedInCalendar();
+         },
+         true},
+        {"deleted", [this] { EXPECT_FALSE(Move(m_Calendar, m_DeletedItems)); }, false},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        // A new appointment: Outlook gives it its EntryID when it saves it,
+        // after the Write, then adds it to the calendar.
+        const CFakeObjectPtr original = NewAppointment();
+        const _variant_t originalId = original->Value(L"EntryID");
+        original->SetProperty(L"EntryID", _variant_t(L""));
+        OpenReminder(original);
+        EXPECT_FALSE(Save());
+        original->SetProperty(L"EntryID", originalId);
+        CloseInspector();
+        AddedToCalendar();
+        const std::string job = Stored(kJobId);
+        EXPECT_EQ(EntryId(), Stored(kJobOwner));
+
+        m_Item = FakeObjectOf(Dispatch::Call(original, L"Copy"));
+        ASSERT_TRUE(m_Item);
+        WithSave(m_Item);
+        AddedToCalendar();
+        row.step();
+
+        if (row.ownJob)
+        {
+            EXPECT_NE(job, Stored(kJobId));
+            EXPECT_EQ("Pending", JobStatus(Stored(kJobId)));
+            EXPECT_EQ("2030-06-11T14:15:00+01:00", Job(Stored(kJobId))["scheduled_date"].AsString());
+            EXPECT_EQ(EntryId(), Stored(kJobOwner));
+        }
+        else
+        {
+            EXPECT_EQ("", Stored(kJobId));
+        }
+        EXPECT_EQ(row.ownJob ? 2u : 1u, PendingJobs());
+        EXPECT_EQ("Pending", JobStatus(job));
+        m_Item = original;
+        EXPECT_EQ(job, Stored(kJobId));
+        EXPECT_EQ(Status(1), Stored(kStatus));
+    }
+}
+
+// An item owns the job it names when no owner was recorded (saved before
+// owners were) or when its owner has gone (the item moved to another store,
+// which gave it a new EntryID): a new time moves that job.
+TEST_F(SMSReminderSubmission, AnItemWithoutAnotherOwnerMovesItsJob)
+{
+    const std::pair<const char*, std::function<void()>> rows[] = {
+        {"no owner recorded",
+         [this] { PropertiesOf(m_Item).Property(Wide(kJobOwner))->SetProperty(L"Value", _variant_t(L"")); }},
+        {"owner gone", [this] { m_Item->SetProperty(L"EntryID", _variant_t(L"00000000FAC0E00000000MOVED")); }},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.first);
+        const std::string first = SaveReminder();
+        CloseInspector();
+        ASSERT_EQ(EntryId(), Stored(kJobOwner));
+        row.second();
+        Reschedule(kOneDay);
+        ChangedInCalendar();
+        EXPECT_EQ("Aborted", JobStatus(first));
+        EXPECT_EQ("Pending", JobStatus(Stored(kJobId)));
+        EXPECT_EQ(EntryId(), Stored(kJobOwner));
+    }
 }
 
 // A stored property of an unexpected type, as another program or a sync may
