@@ -142,6 +142,17 @@ std::wstring AppointmentDocument(const wchar_t* tabLabel)
     return xml;
 }
 
+// The user's own number goes to the reminder once: it is listed already when
+// a listed number's digits end with its last ten digits (another form of it).
+bool IsNumberListed(const CSMSContactVector& contacts, const std::string& number)
+{
+    std::string mine = ExtractDigits(number);
+    if (mine.size() > 10)
+        mine = mine.substr(mine.size() - 10);
+    return std::any_of(contacts.begin(), contacts.end(),
+                       [&mine](const CSMSContact& contact) { return EndsWith(ExtractDigits(contact.m_Number), mine); });
+}
+
 // Sender combo entries: index 0 is the replyable id, then the user's list.
 bool SenderAt(long index, std::string& id, std::string& label)
 {
@@ -256,8 +267,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnNewInspector(IDis
         step = function + "spAppointmentItem->UserProperties";
         const IDispatchPtr userProperties = Dispatch::GetPtr(appointment, L"UserProperties");
         step = function + "Calling LoadNameVariantCollectionFromUserProperties";
-        COutlookAddin_UserPropertiesPersistance::LoadNameVariantCollectionFromUserProperties(
-            added.m_SavedProperties, userProperties, m_PropertyPrefix);
+        added.m_SavedProperties.LoadFromUserProperties(userProperties, m_PropertyPrefix);
         step = function + "Setting EditedProperties";
         added.m_SavedProperties.CopyTo(added.m_EditedProperties);
         step = function + "Calling PersistNameVariantCollectionToUserProperties";
@@ -356,10 +366,6 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemPropertyChang
     }
 }
 
-void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemAdd(IDispatchPtr)
-{
-}
-
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnRibbonLoaded(IDispatchPtr ribbon)
 {
     m_spRibbonUI = ribbon;
@@ -440,19 +446,12 @@ long COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RecipientCount(cons
 {
     CSMSContactVector contacts;
     CSMSContactUtils::ParseContactCSVList(context.m_EditedProperties.GetRecipientsTo(), contacts);
-    long count = static_cast<long>(contacts.size());
+    const long count = static_cast<long>(contacts.size());
     if (!context.m_EditedProperties.GetRecipientsIncludeMyMobile() || !m_pServices)
         return count;
     std::string number;
     m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, true);
-    if (number.empty())
-        return count;
-    std::string mine = ExtractDigits(number);
-    if (mine.size() > 10)
-        mine = mine.substr(mine.size() - 10);
-    const bool listed = std::any_of(contacts.begin(), contacts.end(),
-                                    [&mine](const CSMSContact& contact) { return EndsWith(ExtractDigits(contact.m_Number), mine); });
-    return listed ? count : count + 1;
+    return number.empty() || IsNumberListed(contacts, number) ? count : count + 1;
 }
 
 std::wstring COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ScheduleFeedback(IDispatch* item,
@@ -699,12 +698,15 @@ std::wstring& COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::FormatRemi
 CSMSContactVector& COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::GetReminderRecipients(
     IDispatch* item, const CProperties& properties, CSMSContactVector& contacts)
 {
-    CSMSContactUtils::ParseContactCSVList(properties.GetRecipientsTo(), contacts);
+    CSMSContactVector listed;
+    CSMSContactUtils::ParseContactCSVList(properties.GetRecipientsTo(), listed);
+    contacts.insert(contacts.end(), listed.begin(), listed.end());
     if (properties.GetRecipientsIncludeMyMobile() && m_pServices)
     {
         std::string number;
         m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, true);
-        if (!number.empty())
+        // Counted once on the tab, sent (and paid for) once.
+        if (!number.empty() && !IsNumberListed(listed, number))
             contacts.push_back(CSMSContact(number, number));
     }
     const auto attendees = std::find_if(contacts.begin(), contacts.end(),

@@ -35,6 +35,9 @@ public:
     static const char kFormatMessageTemplate[];
     static const char kFormatMessageFrom[];
     static const char kSMSGatewaySubmissionId[];
+    // The EntryID of the item whose save made the job: Outlook copies user
+    // properties with an appointment, so a copy names its original's job.
+    static const char kSMSGatewaySubmissionOwner[];
     static const char kServerSavedStatus[];
     static const char kItemUpdateCount[];
     // The sender value that asks for the replyable id.
@@ -53,6 +56,8 @@ public:
     void SetFormatMessageFrom(const std::string& value);
     std::string GetSMSGatewaySubmissionId() const;
     void SetSMSGatewaySubmissionId(const std::string& value);
+    std::string GetSMSGatewaySubmissionOwner() const;
+    void SetSMSGatewaySubmissionOwner(const std::string& value);
     std::string GetServerSavedStatus() const;
     void SetServerSavedStatus(const std::string& value);
 
@@ -60,6 +65,14 @@ public:
     bool GetBool(const std::string& name, bool defaultValue) const override;
     // Stores a text entry (VT_BSTR).
     void SetString(const std::string& name, const std::string& value);
+
+    // Takes the item's properties whose names begin with the prefix over the
+    // entries held. A value its reader cannot read (a text stored as a null
+    // or an error, a flag stored as a number), as another program or a sync
+    // may leave one, is reported in the event log and not taken, so that it
+    // reads as what was held before, the default. Failing Outlook calls
+    // raise _com_error.
+    void LoadFromUserProperties(IDispatch* userProperties, const std::string& prefix);
 
     // The reminder is on: recipients listed, or the user's own mobile ticked.
     bool IsSMSReminderOn() const;
@@ -127,8 +140,9 @@ public:
     static void DefaultSMSReminderProperties(CProperties& properties);
 
     // The reminder's recipients: the listed ones, the user's own number when
-    // ticked, and the meeting's attendees in place of "<All Meeting
-    // Attendees>". Appends to contacts.
+    // ticked and not listed already (as the tab counts it), and the
+    // meeting's attendees in place of "<All Meeting Attendees>". Appends to
+    // contacts.
     CSMSContactVector& GetReminderRecipients(IDispatch* item, const CProperties& properties,
                                              CSMSContactVector& contacts);
     // The template's text filled from the appointment; empty for an
@@ -174,6 +188,9 @@ protected:
     bool CheckServerSaveStatus(IDispatch* item, const CProperties& properties, int& status, bool& timesChanged);
     // 2 in Deleted Items, 1 in another folder, 0 in none.
     int GetDeletedItemsState(IDispatch* application, IDispatch* item);
+    // An open inspector shows the item with that EntryID (the same item
+    // reached through another object).
+    bool IsOpenInInspector(const std::wstring& entryId) const;
     // The opening check: offers to bring the gateway up to date, else marks
     // the item changed so that Outlook offers to save it.
     void OfferGatewayUpdateOnOpen(IDispatch* item, CInspectorContext& context);

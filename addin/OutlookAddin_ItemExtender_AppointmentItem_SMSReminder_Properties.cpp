@@ -1,6 +1,7 @@
 #include "addin/OutlookAddin_ItemExtender_AppointmentItem_SMSReminder.h"
 
 #include "addin/DateTimeRelativeScheduledEvent.h"
+#include "core/ErrorReports.h"
 
 using CProperties = COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Properties;
 
@@ -10,6 +11,7 @@ const char CProperties::kSchedule[] = "ZentavoOLSMSAddinSMSReminderSchedule";
 const char CProperties::kFormatMessageTemplate[] = "ZentavoOLSMSAddinSMSReminderFormatMessageTemplate";
 const char CProperties::kFormatMessageFrom[] = "ZentavoOLSMSAddinSMSReminderFormatMessageFrom";
 const char CProperties::kSMSGatewaySubmissionId[] = "ZentavoOLSMSAddinSMSReminderSMSGatewaySubmissionId";
+const char CProperties::kSMSGatewaySubmissionOwner[] = "ZentavoOLSMSAddinSMSReminderSMSGatewaySubmissionOwner";
 const char CProperties::kServerSavedStatus[] = "ZentavoOLSMSAddinServerSavedStatus";
 const char CProperties::kItemUpdateCount[] = "ZentavoOLSMSAddinItemUpdateCount";
 const char CProperties::kUseReplyableId[] = "<Use Replyable Id>";
@@ -85,6 +87,16 @@ void CProperties::SetSMSGatewaySubmissionId(const std::string& value)
     SetString(kSMSGatewaySubmissionId, value);
 }
 
+std::string CProperties::GetSMSGatewaySubmissionOwner() const
+{
+    return GetString(kSMSGatewaySubmissionOwner, "");
+}
+
+void CProperties::SetSMSGatewaySubmissionOwner(const std::string& value)
+{
+    SetString(kSMSGatewaySubmissionOwner, value);
+}
+
 std::string CProperties::GetServerSavedStatus() const
 {
     return GetString(kServerSavedStatus, "");
@@ -93,6 +105,33 @@ std::string CProperties::GetServerSavedStatus() const
 void CProperties::SetServerSavedStatus(const std::string& value)
 {
     SetString(kServerSavedStatus, value);
+}
+
+void CProperties::LoadFromUserProperties(IDispatch* userProperties, const std::string& prefix)
+{
+    CProperties stored;
+    COutlookAddin_UserPropertiesPersistance::LoadNameVariantCollectionFromUserProperties(stored, userProperties,
+                                                                                        prefix);
+    for (const auto& entry : stored.GetEntries())
+    {
+        const std::string& name = entry.first;
+        try
+        {
+            // Read as the reminder reads it: the flag as a flag, every other
+            // entry as text.
+            if (name == kRecipientsIncludeMyMobile)
+                stored.GetBool(name, false);
+            else
+                stored.GetString(name, "");
+            Set(name, entry.second);
+        }
+        catch (...)
+        {
+            ReportCurrentException(
+                "COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Properties::LoadFromUserProperties:Reading " +
+                name);
+        }
+    }
 }
 
 bool CProperties::IsSMSReminderOn() const

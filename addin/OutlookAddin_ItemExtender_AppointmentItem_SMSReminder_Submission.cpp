@@ -14,6 +14,7 @@
 #include "platform/Dispatch.h"
 #include "platform/OfficeIds.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -76,11 +77,55 @@ IDispatchPtr DeletedItemsFolder(IDispatch* application)
     return folder;
 }
 
+// GetItemFromID's answers for an EntryID that names no item of the session.
+const HRESULT kMapiNotFound = static_cast<HRESULT>(0x8004010F);
+const HRESULT kMapiInvalidEntryId = static_cast<HRESULT>(0x80040107);
+
+bool ItemExists(IDispatch* application, const std::string& entryId)
+{
+    const IDispatchPtr nameSpace = Dispatch::CallPtr(application, L"GetNamespace", L"MAPI");
+    try
+    {
+        return Dispatch::CallPtr(nameSpace, L"GetItemFromID", AnsiToWide(entryId).c_str()).GetInterfacePtr() != nullptr;
+    }
+    catch (const _com_error& e)
+    {
+        // Any other failure says nothing of the item: guessing could move
+        // another item's job.
+        if (e.Error() != kMapiNotFound && e.Error() != kMapiInvalidEntryId)
+            throw;
+        return false;
+    }
+}
+
+// Outlook copies user properties with an appointment (Ctrl+drag, copy and
+// paste), so a copy names its original's job: the owner recorded with the
+// job tells them apart. An item saved before owners were recorded, or one
+// whose owner has gone (moved to another store, where it got a new
+// EntryID), owns the job it names.
+bool NamesJobOfAnotherItem(IDispatch* application, IDispatch* item, const CProperties& properties)
+{
+    const std::string owner = properties.GetSMSGatewaySubmissionOwner();
+    if (properties.GetSMSGatewaySubmissionId().empty() || owner.empty() || owner == WideToAnsi(EntryIdOf(item)))
+        return false;
+    return ItemExists(application, owner);
+}
+
+// The item names the job (none for "") as its owner; a new item has no
+// EntryID until Outlook has saved it, so its owner is recorded when it is
+// added to its folder.
+void KeepJob(IDispatch* item, CProperties& properties, const std::string& jobId)
+{
+    properties.SetSMSGatewaySubmissionId(jobId);
+    const std::string owner = jobId.empty() ? std::string() : WideToAnsi(EntryIdOf(item));
+    if (owner != properties.GetSMSGatewaySubmissionOwner())
+        properties.SetSMSGatewaySubmissionOwner(owner);
+}
+
 // The reminder properties stored on an item, and no defaults.
 void LoadStoredProperties(IDispatch* item, const std::string& prefix, CProperties& properties)
 {
-    COutlookAddin_UserPropertiesPersistance::LoadNameVariantCollectionFromUserProperties(
-        properties, Dispatch::GetPtr(item, L"UserProperties"), prefix);
+    properties.LoadFromUserProperties(Dispatch::GetPtr(item, L"UserProperties"), prefix);
 }
 
 bool SameTime(const COleDateTime& stored, const COleDateTime& current)
@@ -170,7 +215,10 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedPropertie
     LoadStoredProperties(item, m_PropertyPrefix, stored);
     const std::string storedJobId = stored.GetSMSGatewaySubmissionId();
     if (!storedJobId.empty() && storedJobId != context->m_SavedProperties.GetSMSGatewaySubmissionId())
+    {
         context->m_EditedProperties.SetSMSGatewaySubmissionId(storedJobId);
+        context->m_EditedProperties.SetSMSGatewaySubmissionOwner(stored.GetSMSGatewaySubmissionOwner());
+    }
     if (!SaveSMSReminder(item, context->m_EditedProperties, true, true, cancel, false))
         return false;
     context->m_EditedProperties.CopyTo(context->m_SavedProperties);
@@ -280,6 +328,9 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         on = false;
     }
 
+    // A copy leaves its original's job as it is and gets one of its own.
+    if (NamesJobOfAnotherItem(application, item, properties))
+        KeepJob(item, properties, "");
     const std::string jobId = properties.GetSMSGatewaySubmissionId();
     if (jobId.empty())
     {
@@ -308,7 +359,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         // done. An update becomes a new job.
         if (submission.m_Action == saCancelSendMessageSubmission)
         {
-            properties.SetSMSGatewaySubmissionId("");
+            KeepJob(item, properties, "");
             return true;
         }
         submission.m_Action = saNewSendMessageSubmission;
@@ -326,14 +377,13 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
             throw CGeneralException(kClassName + "::UpdateSMSGatewayWithSMSReminderRequest - Did not get submission "
                                                  "id from SMS Gateway",
                                     E_FAIL);
-        properties.SetSMSGatewaySubmissionId(results.m_SubmissionId);
+        KeepJob(item, properties, results.m_SubmissionId);
         break;
     case saUpdateSendMessageSubmission:
-        if (results.m_SubmissionReplaced)
-            properties.SetSMSGatewaySubmissionId(results.m_SubmissionId);
+        KeepJob(item, properties, results.m_SubmissionReplaced ? results.m_SubmissionId : jobId);
         break;
     default:
-        properties.SetSMSGatewaySubmissionId("");
+        KeepJob(item, properties, "");
         break;
     }
     return true;
@@ -439,6 +489,46 @@ HRESULT COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnMAPIFolderBefo
     if (cancelMove && cancel)
         *cancel = VARIANT_TRUE;
     return S_OK;
+}
+
+// A new appointment gets its EntryID when Outlook saves it, after the Write
+// that made its job: the job's owner is recorded here, before the user can
+// copy the item. An item still open in an inspector is not written behind
+// the inspector's back: its next save records the owner.
+void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemAdd(IDispatchPtr item)
+{
+    if (!IsAppointment(item) || !m_pServices)
+        return;
+    const IDispatchPtr application = m_pServices->Callback_ItemExtender_GetOutlookApplication();
+    if (GetDeletedItemsState(application, item) != 1)
+        return;
+    CProperties properties;
+    LoadStoredProperties(item, m_PropertyPrefix, properties);
+    const std::string jobId = properties.GetSMSGatewaySubmissionId();
+    const std::wstring entryId = EntryIdOf(item);
+    if (jobId.empty() || entryId.empty() || properties.GetSMSGatewaySubmissionOwner() == WideToAnsi(entryId) ||
+        NamesJobOfAnotherItem(application, item, properties))
+        return;
+    if (IsOpenInInspector(entryId))
+        return;
+    KeepJob(item, properties, jobId);
+    bool insufficientPermission = false;
+    COutlookAddin_UserPropertiesPersistance::PersistNameVariantCollectionToUserProperties(
+        properties, Dispatch::GetPtr(item, L"UserProperties"), insufficientPermission);
+    // An item the user may not change keeps working as one saved before
+    // owners were recorded.
+    if (!insufficientPermission)
+        Dispatch::Call(item, L"Save");
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::IsOpenInInspector(const std::wstring& entryId) const
+{
+    return std::any_of(m_InspectorContexts.begin(), m_InspectorContexts.end(),
+                       [&entryId](const std::unique_ptr<CInspectorContext>& context) {
+                           const IDispatchPtr open =
+                               context->m_pItemEventHandler ? context->m_pItemEventHandler->GetItem() : IDispatchPtr();
+                           return open && EntryIdOf(open) == entryId;
+                       });
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OfferGatewayUpdateOnOpen(IDispatch* item,

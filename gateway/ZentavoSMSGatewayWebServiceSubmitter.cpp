@@ -42,6 +42,8 @@ const char* const kAppendContext =
     "CZentavoSMSGatewayWebServiceSubmitter_BulkWS::MakeSubmission - CreateNew - AppendRecipients";
 const char* const kReadyContext =
     "CZentavoSMSGatewayWebServiceSubmitter_BulkWS::MakeSubmission - CreateNew - SetBulkJobReady";
+const char* const kCreateStatusContext =
+    "CZentavoSMSGatewayWebServiceSubmitter_BulkWS::MakeSubmission - CreateNew - GetBulkJobStatus";
 
 // Only a job that has not started sending can still be aborted.
 bool IsChangeable(std::uint32_t status)
@@ -148,6 +150,7 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::SubmitNewJob(CZentavoSMSBulkS
                     kCreateContext);
 
     const CSMSContactVector& recipients = submission.m_Recipients;
+    bool wholeBatchTaken = false;
     for (std::size_t first = 0; first < recipients.size(); first += kRecipientsPerBatch)
     {
         const std::size_t last = std::min(first + kRecipientsPerBatch, recipients.size());
@@ -155,6 +158,7 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::SubmitNewJob(CZentavoSMSBulkS
             recipients, recipients.begin() + first, recipients.begin() + last));
         const std::uint32_t code =
             static_cast<std::uint32_t>(client.AppendRecipients(m_AccessKey, m_SecretKey, jobId, &numbers));
+        wholeBatchTaken = wholeBatchTaken || code == OK;
         // A later batch without a usable number leaves the job as the earlier
         // batches made it.
         if (IsBatchAccepted(code) || (code == NO_TO && first != 0))
@@ -163,6 +167,14 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::SubmitNewJob(CZentavoSMSBulkS
         // of them, is given up rather than sent.
         AbortJobIgnoringFailure(client, jobId);
         CheckResultCode(code, kAppendContext);
+    }
+    // Every batch refused some numbers: only the job itself knows whether
+    // it kept any. One that would reach no one fails, as a send whose every
+    // recipient is refused does, instead of waiting at the gateway as sent.
+    if (!recipients.empty() && !wholeBatchTaken && !HoldsRecipients(client, jobId))
+    {
+        AbortJobIgnoringFailure(client, jobId);
+        CheckResultCode(NO_TO, kAppendContext);
     }
 
     CheckResultCode(client.SetBulkJobReady(m_AccessKey, m_SecretKey, jobId), kReadyContext);
@@ -178,11 +190,15 @@ bool CZentavoSMSGatewayWebServiceSubmitter_BulkWS::AbortJobForUpdate(CZentavoSMS
 {
     BulkJobStatusDetails details;
     CheckResultCode(client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details), kUpdateStatusContext);
-    if (!IsChangeable(details.Status))
+    if (IsFinal(details.Status))
     {
         results.m_JobNotChangeable = 1;
         return false;
     }
+    // Unknown, or no status at all, says nothing of the job, which may still
+    // send: replacing it could send twice, so the update fails.
+    if (!IsChangeable(details.Status))
+        return false;
     results.m_ResultCode = client.AbortBulkJob(m_AccessKey, m_SecretKey, jobId);
     CheckResultCode(results.m_ResultCode, kUpdateAbortContext);
     CheckResultCode(client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details), kUpdateStatusContext);
@@ -216,6 +232,14 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::CancelJob(CZentavoSMSBulkSMSW
         results.m_SubmissionId = jobId;
         results.m_HasSubmissionId = 1;
     }
+}
+
+bool CZentavoSMSGatewayWebServiceSubmitter_BulkWS::HoldsRecipients(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,
+                                                                   const std::string& jobId) const
+{
+    BulkJobStatusDetails details;
+    CheckResultCode(client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details), kCreateStatusContext);
+    return details.TotalRecipients > 0;
 }
 
 void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::AbortJobIgnoringFailure(

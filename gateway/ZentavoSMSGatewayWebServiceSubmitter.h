@@ -39,7 +39,8 @@ public:
     // service raises CZentavoSMSGatewayException with its code, except the
     // ones that mean the job cannot be changed any more (m_JobNotChangeable:
     // sending has begun or ended, or a job to cancel is unknown to the
-    // gateway) and recipients the gateway could not reach. Failures of the call
+    // gateway) and recipients the gateway could not reach, as long as the job
+    // keeps one it can (none kept raises NO_TO). Failures of the call
     // itself (HTTP, SOAP) pass through as the client raises them. The
     // Outlook application is not used.
     CZentavoSMSGatewaySubmissionResults MakeSubmission(IDispatchPtr outlookApplication,
@@ -54,7 +55,10 @@ private:
     void SubmitNewJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,
                       const CZentavoSMSGatewaySubmission& submission,
                       CZentavoSMSGatewaySubmissionResults& results) const;
+    // True when the new job kept at least one of the numbers appended.
+    bool HoldsRecipients(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId) const;
     // Aborts the job to be replaced; true when the service confirms it.
+    // A status other than a changeable or a final one is no success.
     bool AbortJobForUpdate(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,
                            CZentavoSMSGatewaySubmissionResults& results) const;
     void CancelJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,

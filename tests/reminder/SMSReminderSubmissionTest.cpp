@@ -1,12 +1,14 @@
 // The SMS reminder's submission lifecycle as Outlook drives it: the add-in
 // connected to the test Outlook, appointments opened in inspectors and
-// edited on their tab, then saved (the item's Write event), changed in a
-// calendar (ItemChange), moved, deleted and restored (BeforeItemMove), all
-// through real connection points, against the simulator's bulk-job service.
+// edited on their tab, then saved (the item's Write event), added to a
+// calendar (ItemAdd), copied, changed in a calendar (ItemChange), moved,
+// deleted and restored (BeforeItemMove), all through real connection points,
+// against the simulator's bulk-job service.
 // Boxes are answered by the capture; the zone is pinned by the CTest entry
 // (Europe/London), and dates in status texts are formed as OLE Automation
 // forms them in the prefix's locale.
 #include "addin/ZentavoSMSOutlookPlugin.h"
+#include "platform/Dispatch.h"
 #include "platform/OleDateTime.h"
 #include "tests/support/AddinUnderTest.h"
 #include "tests/support/GatewayTest.h"
@@ -14,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +27,7 @@ using namespace GatewaySimulatorSeed;
 using namespace SMSReminderItem;
 
 const DISPID kItemWrite = 0xF002;
+const DISPID kItemAdd = 0xF001;
 const DISPID kItemChange = 0xF002;
 const DISPID kBeforeItemMove = 0xFBA9;
 const long kCalendar = 9;
@@ -42,6 +46,11 @@ const char kDeleteFailed[] =
     "sent\n\nPlease login onto the ZentavoSoftware portal and delete the message(s) from the Outbox";
 const char kGatewayHeading[] = "Could not save SMS Reminder schedule!";
 const char kRetryHeading[] = "Unable to save SMS Reminder settings";
+
+CConfigZentavoSMSOutlookAddin_UserPreferences& Preferences()
+{
+    return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_UserPreferences;
+}
 
 // A date as the status text holds it.
 std::string StatusDate(DATE date)
@@ -81,6 +90,7 @@ protected:
         CGatewayTest::SetUp();
         StoreSeededLogin();
         m_Primary.SetBalance(kUsername, 100000);
+        Preferences().SetUsersMobilePhoneNumber("");
         m_LiveConnectionsAtStart = CFakeObject::LiveConnections();
         m_Addin = std::make_unique<CAddinUnderTest>(m_Outlook);
         m_Calendar = m_Outlook.DefaultFolder(kCalendar);
@@ -96,18 +106,23 @@ protected:
         CGatewayTest::TearDown();
     }
 
-    // An appointment in the calendar, as Outlook hands one out: with an
-    // EntryID, its folder as Parent and a Save that the log records.
+    // An appointment in the calendar, as Outlook hands one out: in the
+    // store with an EntryID, its folder as Parent and a Save that the log
+    // records.
     CFakeObjectPtr NewAppointment(DATE start = kStart, DATE end = kEnd)
     {
-        static long nextId = 1;
         const CFakeObjectPtr item = m_Outlook.NewAppointmentItem(L"Dentist", start, end);
         item->SetProperty(L"Body", _variant_t(L"Bring the form"));
         item->SetProperty(L"Location", _variant_t(L"High Street"));
-        item->SetProperty(L"EntryID", _variant_t(("00000000APPT" + std::to_string(nextId++)).c_str()));
         item->SetProperty(L"Parent", static_cast<IDispatch*>(m_Calendar));
-        item->SetMethod(L"Save", [](const CFakeObject::Arguments&) { return _variant_t(); });
+        WithSave(item);
+        m_Outlook.StoreItem(item);
         return item;
+    }
+    // Outlook's Save, which the test Outlook does not model.
+    static void WithSave(const CFakeObjectPtr& item)
+    {
+        item->SetMethod(L"Save", [](const CFakeObject::Arguments&) { return _variant_t(); });
     }
     // Opens the appointment (a new one by default) in an inspector.
     void Open(CFakeObjectPtr item = nullptr)
@@ -166,8 +181,16 @@ protected:
         return cancel == VARIANT_TRUE;
     }
     void ChangedInCalendar() { FakeObjectOf(m_Calendar->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemChange, {Object(m_Item)}); }
+    void AddedToCalendar() { FakeObjectOf(m_Calendar->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemAdd, {Object(m_Item)}); }
+    // A ribbon callback on a control of the open inspector's tab.
+    _variant_t On(const char* id, const wchar_t* callback, std::vector<_variant_t> more = {})
+    {
+        more.insert(more.begin(), Object(m_Addin->RibbonControl(id, m_Inspector)));
+        return m_Addin->Call(callback, std::move(more));
+    }
 
     std::string Stored(const char* name) { return static_cast<const char*>(_bstr_t(SMSReminderItem::Stored(m_Item, name))); }
+    std::string EntryId() const { return static_cast<const char*>(_bstr_t(m_Item->Value(L"EntryID"))); }
     size_t Saves() { return m_Outlook.Log().CallsTo(L"AppointmentItem.Save").size(); }
 
     size_t ServiceCalls() const { return m_Primary.Requests("api/webservices/bulkjob.asmx").size(); }
@@ -181,6 +204,21 @@ protected:
         return CJsonValue();
     }
     std::string JobStatus(const std::string& id) const { return Job(id)["status"].AsString(); }
+    std::vector<std::string> Numbers(const std::string& id) const
+    {
+        const CJsonValue job = Job(id);
+        std::vector<std::string> numbers;
+        for (const CJsonValue& number : job["numbers"].AsArray())
+            numbers.push_back(number.AsString());
+        return numbers;
+    }
+    size_t PendingJobs() const
+    {
+        size_t pending = 0;
+        for (const CJsonValue& job : Jobs())
+            pending += job["status"].AsString() == "Pending" ? 1 : 0;
+        return pending;
+    }
     void SetJobStatus(const std::string& id, const std::string& status) const
     {
         m_Primary.Control("POST", "job", "{\"job_id\": " + JsonQuote(id) + ", \"status\": " + JsonQuote(status) + "}");
@@ -561,10 +599,7 @@ TEST_F(SMSReminderSubmission, ASaveAfterAChangeElsewhereMovesTheJobTheChangeMade
     EXPECT_FALSE(Save());
     const std::string third = Stored(kJobId);
     // One job waits, at the last time; none is left behind to send as well.
-    size_t pending = 0;
-    for (const CJsonValue& job : Jobs())
-        pending += job["status"].AsString() == "Pending" ? 1 : 0;
-    EXPECT_EQ(1u, pending);
+    EXPECT_EQ(1u, PendingJobs());
     EXPECT_EQ("Pending", JobStatus(third));
     EXPECT_EQ("Aborted", JobStatus(second));
     EXPECT_EQ("2030-06-12T14:15:00+01:00", Job(third)["scheduled_date"].AsString());
@@ -596,5 +631,228 @@ TEST_F(SMSReminderSubmission, ASaveChangeSaveBurstEndsInTheLoopBox)
         << texts[4];
     EXPECT_NE(std::string::npos, texts[4].find("CAddin::OnItemChange")) << texts[4];
     EXPECT_EQ(0u, ServiceCalls());
+}
+
+// The user's own number ticked while it is listed already, in another form:
+// the tab counts it once and the job holds it once.
+TEST_F(SMSReminderSubmission, MyMobileListedAlreadyGoesOutOnce)
+{
+    struct Row
+    {
+        const char* mobile;
+        long count;
+        std::vector<std::string> numbers;
+    };
+    const Row rows[] = {
+        {"+44 (0)7700-900001", 1, {"447700900001"}},
+        {"07700900123", 2, {"447700900001", "07700900123"}},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.mobile);
+        Preferences().SetUsersMobilePhoneNumber(row.mobile);
+        OpenReminder();
+        On(kMyMobile, L"Ribbon_CheckBoxOnAction", {_variant_t(1L)});
+        EXPECT_EQ(std::wstring(20, L' ') + std::to_wstring(row.count) + L" recipients",
+                  Dispatch::ToText(On("RecipientCount", L"Ribbon_GetLabel")));
+        EXPECT_FALSE(Save());
+        EXPECT_EQ(row.numbers, Numbers(Stored(kJobId)));
+    }
+}
+
+// A reminder whose every number the gateway refuses would reach no one: the
+// save fails as a refused save does, and no job is left waiting.
+TEST_F(SMSReminderSubmission, AReminderThatReachesNoOneIsAFailure)
+{
+    OpenReminder();
+    Edit(kTo, "Ann [12]; Bob [34]; ");
+    m_Boxes.QueueAnswers({IDOK, IDCONTINUE, IDOK});
+    EXPECT_FALSE(Save());
+    EXPECT_EQ((std::vector<std::string>{std::string(kGatewayHeading) + "\n\nNo valid recipients numbers were provided",
+                                        kRetry, kUpdateFailed}),
+              NewBoxTexts());
+    EXPECT_EQ(0u, PendingJobs());
+    ASSERT_EQ(1u, Jobs().size());
+    EXPECT_EQ("Aborted", Jobs()[0]["status"].AsString());
+    EXPECT_EQ("<absent>", Stored(kJobId));
+    EXPECT_EQ(Status(2), Stored(kStatus));
+}
+
+// Outlook copies an appointment's user properties with it, so a copy names
+// its original's job. Whatever happens to the copy, the original keeps its
+// job and properties; a copy saved with a reminder gets a job of its own.
+TEST_F(SMSReminderSubmission, ACopyGetsAJobOfItsOwn)
+{
+    struct Row
+    {
+        const char* name;
+        std::function<void()> step;  // on the copy
+        bool ownJob;
+    };
+    const Row rows[] = {
+        {"saved from its inspector at another time",
+         [this] {
+             Open(m_Item);
+             Reschedule(kOneDay);
+             EXPECT_FALSE(Save());
+             CloseInspector();
+         },
+         true},
+        {"moved in the calendar",
+         [this] {
+             Reschedule(kOneDay);
+             ChangedInCalendar();
+         },
+         true},
+        {"deleted", [this] { EXPECT_FALSE(Move(m_Calendar, m_DeletedItems)); }, false},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        // A new appointment: Outlook gives it its EntryID when it saves it,
+        // after the Write, then adds it to the calendar.
+        const CFakeObjectPtr original = NewAppointment();
+        const _variant_t originalId = original->Value(L"EntryID");
+        original->SetProperty(L"EntryID", _variant_t(L""));
+        OpenReminder(original);
+        EXPECT_FALSE(Save());
+        original->SetProperty(L"EntryID", originalId);
+        CloseInspector();
+        AddedToCalendar();
+        const std::string job = Stored(kJobId);
+        EXPECT_EQ(EntryId(), Stored(kJobOwner));
+
+        m_Item = FakeObjectOf(Dispatch::Call(original, L"Copy"));
+        ASSERT_TRUE(m_Item);
+        WithSave(m_Item);
+        AddedToCalendar();
+        row.step();
+
+        if (row.ownJob)
+        {
+            EXPECT_NE(job, Stored(kJobId));
+            EXPECT_EQ("Pending", JobStatus(Stored(kJobId)));
+            EXPECT_EQ("2030-06-11T14:15:00+01:00", Job(Stored(kJobId))["scheduled_date"].AsString());
+            EXPECT_EQ(EntryId(), Stored(kJobOwner));
+        }
+        else
+        {
+            EXPECT_EQ("", Stored(kJobId));
+        }
+        EXPECT_EQ(row.ownJob ? 2u : 1u, PendingJobs());
+        EXPECT_EQ("Pending", JobStatus(job));
+        m_Item = original;
+        EXPECT_EQ(job, Stored(kJobId));
+        EXPECT_EQ(Status(1), Stored(kStatus));
+    }
+}
+
+// An item owns the job it names when no owner was recorded (saved before
+// owners were) or when its owner has gone (the item moved to another store,
+// which gave it a new EntryID): a new time moves that job.
+TEST_F(SMSReminderSubmission, AnItemWithoutAnotherOwnerMovesItsJob)
+{
+    const std::pair<const char*, std::function<void()>> rows[] = {
+        {"no owner recorded",
+         [this] { PropertiesOf(m_Item).Property(Wide(kJobOwner))->SetProperty(L"Value", _variant_t(L"")); }},
+        {"owner gone", [this] { m_Item->SetProperty(L"EntryID", _variant_t(L"00000000FAC0E00000000MOVED")); }},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.first);
+        const std::string first = SaveReminder();
+        CloseInspector();
+        ASSERT_EQ(EntryId(), Stored(kJobOwner));
+        row.second();
+        Reschedule(kOneDay);
+        ChangedInCalendar();
+        EXPECT_EQ("Aborted", JobStatus(first));
+        EXPECT_EQ("Pending", JobStatus(Stored(kJobId)));
+        EXPECT_EQ(EntryId(), Stored(kJobOwner));
+    }
+}
+
+// A stored property of an unexpected type, as another program or a sync may
+// leave one, is reported and read as its default: deleting the appointment
+// still cancels its job, and restoring it schedules one from what is
+// readable.
+TEST_F(SMSReminderSubmission, AnUnreadablePropertyNeitherStopsACancelNorASave)
+{
+    _variant_t null;
+    V_VT(&null) = VT_NULL;
+    _variant_t error;
+    V_VT(&error) = VT_ERROR;
+    V_ERROR(&error) = DISP_E_TYPEMISMATCH;
+    struct Row
+    {
+        const char* property;
+        _variant_t value;
+        std::vector<std::string> restored;  // the numbers of the job restoring schedules
+    };
+    const Row rows[] = {
+        {kTo, null, {"07700900123"}},
+        {kTo, error, {"07700900123"}},
+        {kMyMobile, _variant_t(1L), {"447700900001"}},
+    };
+    Preferences().SetUsersMobilePhoneNumber("07700900123");
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.property + std::string(" as VARTYPE ") + std::to_string(V_VT(&row.value)));
+        OpenReminder();
+        On(kMyMobile, L"Ribbon_CheckBoxOnAction", {_variant_t(1L)});
+        EXPECT_FALSE(Save());
+        const std::string job = Stored(kJobId);
+        CloseInspector();
+        PropertiesOf(m_Item).Property(Wide(row.property))->SetProperty(L"Value", row.value);
+        const size_t events = m_Events.Texts().size();
+
+        EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+        EXPECT_EQ("Aborted", JobStatus(job));
+        EXPECT_EQ("", Stored(kJobId));
+
+        EXPECT_FALSE(Move(m_DeletedItems, m_Calendar));
+        EXPECT_EQ(row.restored, Numbers(Stored(kJobId)));
+        EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
+        const std::vector<std::string> texts = m_Events.Texts();
+        ASSERT_EQ(events + 2, texts.size()) << "one report at each reading";
+        EXPECT_NE(std::string::npos, texts.back().find(std::string("Reading ") + row.property)) << texts.back();
+    }
+}
+
+// An update whose status query says nothing of the old job (Unknown, or no
+// status at all) cannot tell whether it will still send: the save fails with
+// the retry prompt, the item keeps naming the old job and no second one is
+// made.
+TEST_F(SMSReminderSubmission, AnUpdateThatCannotLearnTheJobsStatusFails)
+{
+    struct Row
+    {
+        const char* name;
+        std::function<void(const std::string& job)> answer;
+        const char* jobStatus;
+    };
+    const Row rows[] = {
+        {"Unknown", [this](const std::string& job) { SetJobStatus(job, "Unknown"); }, "Unknown"},
+        {"no status",
+         [this](const std::string&) { Script("GetBulkJobStatus", R"([{"result": [["ErrorCode", "OK"]]}])"); },
+         "Pending"},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        const std::string job = SaveReminder();
+        const size_t jobs = Jobs().size();
+        row.answer(job);
+        Reschedule(kOneDay);
+        m_Boxes.QueueAnswers({IDCONTINUE, IDOK});
+        EXPECT_FALSE(Save());
+        EXPECT_EQ((std::vector<std::string>{kRetry, kUpdateFailed}), NewBoxTexts());
+        EXPECT_EQ(job, Stored(kJobId));
+        EXPECT_EQ(jobs, Jobs().size());
+        EXPECT_EQ(row.jobStatus, JobStatus(job));
+        EXPECT_EQ(Status(2, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
+    }
 }
 } // namespace

@@ -277,8 +277,9 @@ TEST_F(BulkJobSubmitterTest, UnreachableNumbersAndALaterEmptyBatchDoNotStopTheJo
     const CZentavoSMSGatewaySubmissionResults results = Submit(NewJob(recipients));
     EXPECT_EQ(1, results.m_Success);
     EXPECT_EQ(1u, results.m_ResultCode);
+    // No batch was taken whole: the job is asked whether it kept a number.
     EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob", "AppendRecipients", "AppendRecipients",
-                                        "SetBulkJobReady"}),
+                                        "GetBulkJobStatus", "SetBulkJobReady"}),
               Operations());
     const std::vector<CLoggedRequest> requests = ServiceRequests();
     EXPECT_NE(std::string::npos, requests[1].m_ReplyBody.find("INVALID_NUMBER"));
@@ -415,7 +416,8 @@ TEST_F(BulkJobSubmitterTest, AnUpdateReplacesAScheduledJob)
 
 TEST_F(BulkJobSubmitterTest, AJobNoLongerChangeableIsLeftAlone)
 {
-    // Unknown is no final status: a cancel cannot count it as done.
+    // Unknown is no final status: a cancel cannot count it as done, nor can
+    // an update replace the job (it fails without a flag).
     struct Row
     {
         const char* status;
@@ -426,7 +428,7 @@ TEST_F(BulkJobSubmitterTest, AJobNoLongerChangeableIsLeftAlone)
         {"Processing", saUpdateSendMessageSubmission, 1}, {"Processing", saCancelSendMessageSubmission, 1},
         {"Completed", saUpdateSendMessageSubmission, 1},  {"Completed", saCancelSendMessageSubmission, 1},
         {"Aborted", saUpdateSendMessageSubmission, 1},    {"Aborted", saCancelSendMessageSubmission, 1},
-        {"Unknown", saUpdateSendMessageSubmission, 1},    {"Unknown", saCancelSendMessageSubmission, 0},
+        {"Unknown", saUpdateSendMessageSubmission, 0},    {"Unknown", saCancelSendMessageSubmission, 0},
     };
     const std::string job = PendingJob();
     for (const Row& row : rows)

@@ -62,13 +62,14 @@ bool FakeArgumentMissing(const CFakeObject::Arguments& arguments, size_t index)
     return V_VT(&value) == VT_ERROR && V_ERROR(&value) == DISP_E_PARAMNOTFOUND;
 }
 
-CFakeOutlook::CFakeOutlook() : m_Log(std::make_shared<CFakeCallLog>())
+CFakeOutlook::CFakeOutlook() : m_Log(std::make_shared<CFakeCallLog>()), m_Store(std::make_shared<FakeStore>())
 {
     m_NameSpace = NewObject(L"NameSpace");
     Declare(*m_NameSpace, L"Type", L"MAPI");
     Declare(*m_NameSpace, L"CurrentUser", _variant_t(), 8449);
     Declare(*m_NameSpace, L"Logoff", [](const CFakeObject::Arguments&) { return _variant_t(); });
     m_DefaultFolders = DeclareDefaultFolders(*m_NameSpace, m_Log);
+    DeclareItemLookup(*m_NameSpace, m_Store);
 
     m_Application = NewObject(L"Application");
     m_Application->AddInterface(IID__Application);

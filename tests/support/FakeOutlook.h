@@ -55,7 +55,8 @@ public:
     // ActiveExplorer() (the explorer of SetActiveExplorer), Explorers,
     // Inspectors.
     CFakeObjectPtr Application() const { return m_Application; }
-    // NameSpace: Type, CurrentUser, Logoff, GetDefaultFolder, AddressLists.
+    // NameSpace: Type, CurrentUser, Logoff, GetDefaultFolder, AddressLists,
+    // GetItemFromID (StoreItem).
     CFakeObjectPtr Session() const { return m_NameSpace; }
     // NameSpace.AddressLists, empty at first.
     CFakeCollectionPtr AddressLists() const { return m_AddressLists; }
@@ -180,10 +181,21 @@ public:
     CFakeObjectPtr NewNavigationFolder(const CFakeObjectPtr& folder) const;
 
     // Appointments (FakeOutlookAppointments.cpp). AppointmentItem, answering
-    // _AppointmentItem and raising ItemEvents_10: Class 26, Subject, Body and
-    // Location (""), Start and End (VT_DATE), MeetingStatus, UserProperties
-    // (empty), Recipients (NewRecipients).
+    // _AppointmentItem and raising ItemEvents_10: Class 26, EntryID ("", as
+    // a new item has until it is saved), Subject, Body and Location (""),
+    // Start and End (VT_DATE), MeetingStatus, UserProperties (empty),
+    // Recipients (NewRecipients), and Copy(): a saved copy in the store (an
+    // EntryID of its own) with the item's Parent, Subject, Body, Location,
+    // Start, End, MeetingStatus and every user property, as a copy made in
+    // the calendar (Ctrl+drag, copy and paste) is.
     CFakeObjectPtr NewAppointmentItem(const std::wstring& subject, DATE start, DATE end, long meetingStatus = 0) const;
+    // Puts an item into the session's store, giving it an EntryID when it
+    // has none, as saving it does: NameSpace.GetItemFromID(id) gives the
+    // stored item whose EntryID is id at the time of the call, and fails
+    // for any other id as Outlook does (MAPI_E_NOT_FOUND, "The operation
+    // failed. An object could not be found."). A test moves an item to
+    // another store by giving it a new EntryID.
+    void StoreItem(const CFakeObjectPtr& item) const;
     // Inspector, answering _Inspector and raising InspectorEvents:
     // CurrentItem.
     CFakeObjectPtr NewInspector(IDispatch* currentItem) const;
@@ -201,6 +213,7 @@ private:
     CFakeCollectionPtr m_Explorers;
     CFakeCollectionPtr m_Inspectors;
     CFakeObjectPtr m_CalendarModule;
+    std::shared_ptr<std::vector<CFakeObjectPtr>> m_Store;
 };
 
 // The fake object or collection a result or property holds; empty when the

@@ -61,23 +61,6 @@ CFakeObjectPtr MakeRecipient(const WeakLog& log, const std::wstring& text)
     return recipient;
 }
 
-CFakeCollectionPtr MakeRecipients(const WeakLog& log)
-{
-    const CFakeCollectionPtr recipients = CFakeCollection::Create(L"Recipients", log.lock());
-    CFakeCollection* self = recipients;
-    Declare(
-        *recipients, L"Add",
-        [self, log](const Arguments& arguments) {
-            const CFakeObjectPtr recipient = MakeRecipient(log, FakeArgumentText(arguments, 0));
-            self->Add(static_cast<IDispatch*>(recipient));
-            return _variant_t(static_cast<IDispatch*>(recipient));
-        },
-        111);
-    Declare(
-        *recipients, L"ResolveAll", [](const Arguments&) { return _variant_t(true); }, 126);
-    return recipients;
-}
-
 CFakeCollectionPtr MakeAttachments(const WeakLog& log)
 {
     const CFakeCollectionPtr attachments = CFakeCollection::Create(L"Attachments", log.lock());
@@ -185,15 +168,6 @@ CFakeCollectionPtr MakeItems(const WeakLog& log)
     return items;
 }
 
-// A new entry id in Outlook's hexadecimal form, unique in the process.
-std::wstring NewEntryId()
-{
-    static std::atomic<unsigned long> counter(0);
-    wchar_t text[48];
-    swprintf(text, 48, L"00000000FAC0E0000000000000000000%08lX", ++counter);
-    return text;
-}
-
 CFakeObjectPtr MakeFolder(const WeakLog& log, const std::wstring& name)
 {
     const CFakeObjectPtr folder = CFakeObject::Create(L"MAPIFolder", log.lock());
@@ -217,6 +191,31 @@ CFakeObjectPtr FolderFor(FolderMap& folders, const WeakLog& log, long folderId)
     return folder;
 }
 } // namespace
+
+CFakeCollectionPtr MakeRecipients(const FakeWeakLog& log)
+{
+    const CFakeCollectionPtr recipients = CFakeCollection::Create(L"Recipients", log.lock());
+    CFakeCollection* self = recipients;
+    Declare(
+        *recipients, L"Add",
+        [self, log](const Arguments& arguments) {
+            const CFakeObjectPtr recipient = MakeRecipient(log, FakeArgumentText(arguments, 0));
+            self->Add(static_cast<IDispatch*>(recipient));
+            return _variant_t(static_cast<IDispatch*>(recipient));
+        },
+        111);
+    Declare(
+        *recipients, L"ResolveAll", [](const Arguments&) { return _variant_t(true); }, 126);
+    return recipients;
+}
+
+std::wstring NewEntryId()
+{
+    static std::atomic<unsigned long> counter(0);
+    wchar_t text[48];
+    swprintf(text, 48, L"00000000FAC0E0000000000000000000%08lX", ++counter);
+    return text;
+}
 
 std::shared_ptr<FolderMap> DeclareDefaultFolders(CFakeObject& nameSpace, const std::shared_ptr<CFakeCallLog>& log)
 {

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 using FakeWeakLog = std::weak_ptr<CFakeCallLog>;
 
@@ -22,6 +23,10 @@ CFakeCollectionPtr DeclareCollection(CFakeObject& object, const wchar_t* name, c
                                      const FakeWeakLog& log, DISPID id = DISPID_UNKNOWN);
 
 _variant_t FakeText(const std::wstring& text);
+// Recipients as CFakeOutlook::NewRecipients describes them.
+CFakeCollectionPtr MakeRecipients(const FakeWeakLog& log);
+// A new entry id in Outlook's hexadecimal form, unique in the process.
+std::wstring NewEntryId();
 // A method that answers the object (or Nothing), holding a reference to it.
 CFakeObject::Method FakeAnswer(IDispatch* object);
 bool FakeArgumentMissing(const CFakeObject::Arguments& arguments, size_t index);
@@ -30,6 +35,15 @@ bool FakeArgumentMissing(const CFakeObject::Arguments& arguments, size_t index);
 // live in the returned map, which the namespace's method holds too.
 std::shared_ptr<std::map<long, CFakeObjectPtr>> DeclareDefaultFolders(CFakeObject& nameSpace,
                                                                       const std::shared_ptr<CFakeCallLog>& log);
+
+// The items of the session's store that NameSpace.GetItemFromID finds
+// (FakeOutlookAppointments.cpp declares the method).
+using FakeStore = std::vector<CFakeObjectPtr>;
+void DeclareItemLookup(CFakeObject& nameSpace, const std::shared_ptr<FakeStore>& store);
+// An AppointmentItem as CFakeOutlook::NewAppointmentItem describes it; its
+// copies enter the store, which it does not keep alive.
+CFakeObjectPtr MakeAppointmentItem(const FakeWeakLog& log, const std::weak_ptr<FakeStore>& store,
+                                   const std::wstring& subject, DATE start, DATE end, long meetingStatus);
 
 // Office command bars (FakeOutlookExplorer.cpp).
 CFakeObjectPtr MakeCommandBar(const FakeWeakLog& log, const std::wstring& name);

@@ -20,6 +20,7 @@ constexpr char kSchedule[] = "ZentavoOLSMSAddinSMSReminderSchedule";
 constexpr char kTemplate[] = "ZentavoOLSMSAddinSMSReminderFormatMessageTemplate";
 constexpr char kFrom[] = "ZentavoOLSMSAddinSMSReminderFormatMessageFrom";
 constexpr char kJobId[] = "ZentavoOLSMSAddinSMSReminderSMSGatewaySubmissionId";
+constexpr char kJobOwner[] = "ZentavoOLSMSAddinSMSReminderSMSGatewaySubmissionOwner";
 constexpr char kStatus[] = "ZentavoOLSMSAddinServerSavedStatus";
 constexpr char kUpdateCount[] = "ZentavoOLSMSAddinItemUpdateCount";
 
