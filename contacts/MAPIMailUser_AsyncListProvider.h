@@ -65,6 +65,7 @@ protected:
     void CleanupAfterOperationFinished() override;
 
 private:
+    class CFolderMatches;
     struct CacheEntry
     {
         std::string m_Key;
@@ -76,13 +77,16 @@ private:
     void WakeWorker();
     void DoSynchronousListFetch(CAsyncListProviderFetchResult& result);
     // One lookup of the synchronous search; false when a shutdown was seen.
-    bool SearchFolders(const CAsyncListProviderFetchParameters& params, CAsyncListProviderListItemBatch& batch);
-    // One folder into the batch (and the cache list); false on shutdown.
+    bool SearchFolders(const CAsyncListProviderFetchParameters& params, CFolderMatches& matches);
+    // One folder into the matches (and the cache list); false on shutdown.
     bool SearchFolder(IDispatch* folder, const std::string& queryString, const std::string& text, bool narrowing,
-                      CAsyncListProviderListItemBatch& batch, const CAsyncListProviderFetchParameters& params,
-                      std::vector<std::unique_ptr<CMAPIOLMailUser>>* cacheList);
-    // Pumps when the deadline has passed; true when a shutdown was seen.
-    bool PumpOnDeadline();
+                      CFolderMatches& matches, std::vector<std::unique_ptr<CMAPIOLMailUser>>* cacheList);
+    // When the deadline has passed, hands the matches gathered so far to
+    // the requester and pumps; true when a shutdown was seen.
+    bool PumpOnDeadline(CFolderMatches* matches);
+    // Dispatches the thread's queue and sets the next deadline; true when a
+    // shutdown was seen.
+    bool Pump();
     const CacheEntry* FindCacheEntry(const std::string& text) const;
     void StoreInCache(const std::string& key, std::vector<std::unique_ptr<CMAPIOLMailUser>> results);
 
