@@ -140,6 +140,14 @@ public:
 
     bool IsEmpty() const { return m_Texts ? m_Texts->empty() : !m_Details || m_Details->empty(); }
 
+    void Reserve(size_t items)
+    {
+        if (m_Texts)
+            m_Texts->reserve(items);
+        else if (m_Details)
+            m_Details->reserve(items);
+    }
+
     void AddItem(const CMAPIMailUser& user, const std::string& name, const std::string& number, bool isMobile,
                  bool isDistributionList)
     {
@@ -486,6 +494,8 @@ public:
         AddMailUserToListItemBatch(m_Sink, user, isDistributionList);
     }
 
+    void Reserve(size_t items) { m_Sink.Reserve(items); }
+
     void HandOver()
     {
         if (m_Sink.IsEmpty() || !m_Provider.PostListItemBatchIfCurrent(m_Params, m_Batch))
@@ -611,9 +621,16 @@ void CMAPIMailUser_AsyncListProvider::DoStartListFetch(CAsyncListProviderFetchRe
         result.m_ImmediateBatch = CreateListItemBatch(*params);
         return;
     }
-    WakeWorker();
+    // A lookup the cache answers is a quick filter of the cached entries:
+    // it is served before the worker wakes, whose reading would compete
+    // with it for the process heap.
+    const bool cached = FindCacheEntry(SearchTextOf(*params)) != nullptr;
+    if (!cached)
+        WakeWorker();
     result.m_Pending = true;
     DoSynchronousListFetch(result);
+    if (cached)
+        WakeWorker();
 }
 
 void CMAPIMailUser_AsyncListProvider::DoSynchronousListFetch(CAsyncListProviderFetchResult& result)
@@ -678,6 +695,8 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
         {
             Trace(kSynchronousSearch, L"Getting result from cache");
             const bool all = entry->m_Key == text;
+            if (all)
+                matches.Reserve(entry->m_Results.size());
             for (const auto& user : entry->m_Results)
             {
                 if (all || Matches(*user, text))
