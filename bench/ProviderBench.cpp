@@ -44,6 +44,7 @@ public:
             {
                 std::unique_ptr<CAsyncListProviderListItemBatch> batch(
                     reinterpret_cast<CAsyncListProviderListItemBatch*>(lParam));
+                m_LastBatchAt = Now();
                 Arrived(batch->m_RequestId, message == kFolderBatch);
             }
             else if (message == kProbe)
@@ -95,6 +96,18 @@ public:
             ::DispatchMessageA(&message);
     }
 
+    // Until the worker has posted nothing for a while: its reading is over.
+    void WaitForQuiet()
+    {
+        const LARGE_INTEGER start = Now();
+        m_LastBatchAt = Now();
+        while (Milliseconds(m_LastBatchAt, Now()) < 300 && Milliseconds(start, Now()) < 60000)
+        {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            Pump();
+        }
+    }
+
     HWND Window() const { return m_Window.Handle(); }
 
     CSpan m_LongestProbeWait;
@@ -120,6 +133,7 @@ private:
     bool m_FolderSeen = false;
     CLookupTimes m_Times;
     CMark m_Start = {};
+    LARGE_INTEGER m_LastBatchAt = {};
 };
 
 const COutlookAddressBook* ListNamed(const CMAPIMailUser_AsyncListProvider& provider, const std::string& name)
@@ -150,7 +164,7 @@ void AddressBookProvider(CBenchContext& context)
     RunOverFilledAddressBook(context, [&](CAddressBook& book, long long runs, const std::string& size) {
         book.m_Outlook.Log().Clear();
 
-        CRuns oneCold, oneWarm, twoCold, twoWarm, folderOnly, containerOnly;
+        CRuns oneCold, oneWarm, oneWarmQuiet, twoCold, twoWarm, folderOnly, containerOnly;
         CSpan longestWait;
         for (long long run = 0; run < runs; ++run)
         {
@@ -166,6 +180,9 @@ void AddressBookProvider(CBenchContext& context)
                 twoCold.Add(requester.Lookup(provider, "ma", nullptr, false));
                 folderOnly.Add(requester.Lookup(provider, "", ListNamed(provider, "Contacts"), false));
                 containerOnly.Add(requester.Lookup(provider, "j", ListNamed(provider, "Global Address List"), true));
+                // The cached filter alone, with no container read beside it.
+                requester.WaitForQuiet();
+                oneWarmQuiet.Add(requester.Lookup(provider, "s", nullptr, false));
                 longestWait = Longest(longestWait, requester.m_LongestProbeWait);
                 provider.Stop();
             }
@@ -178,7 +195,10 @@ void AddressBookProvider(CBenchContext& context)
                    "target <= 100 ms");
         ReportSpan(context, "one letter, cold cache, folder's matches complete" + size,
                    Median(oneCold.m_FolderComplete), "target <= 300 ms");
-        ReportSpan(context, "one letter, warm cache" + size, Median(oneWarm.m_FolderComplete), "target <= 20 ms");
+        ReportSpan(context, "one letter, warm cache" + size, Median(oneWarm.m_FolderComplete),
+                   "target <= 20 ms; the worker still reading the container for the cold lookup");
+        ReportSpan(context, "one letter, warm cache, worker idle" + size, Median(oneWarmQuiet.m_FolderComplete),
+                   "target <= 20 ms");
         ReportSpan(context, "two letters, cold cache, first batch" + size, Median(twoCold.m_First),
                    "target <= 100 ms; the first pump");
         ReportSpan(context, "two letters, cold cache, folder's first matches" + size, Median(twoCold.m_FolderFirst),
