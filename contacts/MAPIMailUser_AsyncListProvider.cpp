@@ -767,7 +767,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std:
 
     const IDispatchPtr table =
         TracedScope(1, [&] { return Dispatch::CallPtr(folder, L"GetTable", filter, Dispatch::Missing()); });
-    if (PumpOnDeadline(&matches))
+    if (PumpOnDeadline(matches))
         return false;
     TracedScope(2, [&] {
         const IDispatchPtr columns = Dispatch::GetPtr(table, L"Columns");
@@ -775,7 +775,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std:
         for (const TableColumn& column : kTableColumns)
             AddColumnToContactTable(columns, column);
     });
-    if (PumpOnDeadline(&matches))
+    if (PumpOnDeadline(matches))
         return false;
 
     return TracedScope(3, [&] {
@@ -792,21 +792,20 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std:
                 if (cacheList)
                     cacheList->push_back(std::move(user));
             }
-            if (PumpOnDeadline(&matches))
+            if (PumpOnDeadline(matches))
                 return false;
         }
         return true;
     });
 }
 
-bool CMAPIMailUser_AsyncListProvider::PumpOnDeadline(CFolderMatches* matches)
+bool CMAPIMailUser_AsyncListProvider::PumpOnDeadline(CFolderMatches& matches)
 {
     CTickCountTime now;
     now.SetToNow();
     if (!(now > m_PumpDeadline))
         return false;
-    if (matches)
-        matches->HandOver();
+    matches.HandOver();
     return Pump();
 }
 
