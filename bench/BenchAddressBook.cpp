@@ -34,18 +34,35 @@ LARGE_INTEGER Now()
     return now;
 }
 
-double ProbeWaitMs(LPARAM lParam)
+CMark CMark::Now()
 {
-    LARGE_INTEGER posted;
-    posted.QuadPart = static_cast<LONGLONG>(lParam);
-    return Milliseconds(posted, Now());
+    return CMark{::Now(), FakeBusyTicks()};
+}
+
+CSpan Between(const CMark& from, const CMark& to)
+{
+    LARGE_INTEGER outlookFrom;
+    LARGE_INTEGER outlookTo;
+    outlookFrom.QuadPart = from.m_OutlookTicks;
+    outlookTo.QuadPart = to.m_OutlookTicks;
+    return CSpan{Milliseconds(from.m_At, to.m_At), Milliseconds(outlookFrom, outlookTo)};
+}
+
+CSpan ProbeWait(WPARAM wParam, LPARAM lParam)
+{
+    CMark posted;
+    posted.m_At.QuadPart = static_cast<LONGLONG>(lParam);
+    posted.m_OutlookTicks = static_cast<LONGLONG>(wParam);
+    return Between(posted, CMark::Now());
 }
 
 CProbePoster::CProbePoster(HWND window)
     : m_Thread([this, window] {
           while (!m_Stop)
           {
-              ::PostMessageA(window, kProbe, 0, static_cast<LPARAM>(Now().QuadPart));
+              const CMark now = CMark::Now();
+              ::PostMessageA(window, kProbe, static_cast<WPARAM>(now.m_OutlookTicks),
+                             static_cast<LPARAM>(now.m_At.QuadPart));
               ::Sleep(kProbeIntervalMs);
           }
       })
@@ -111,8 +128,21 @@ void RunOverFilledAddressBook(CBenchContext& context,
     ::CoUninitialize();
 }
 
-double Median(std::vector<double> values)
+CSpan Median(std::vector<CSpan> spans)
 {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    std::sort(spans.begin(), spans.end(), [](const CSpan& a, const CSpan& b) { return a.m_Ms < b.m_Ms; });
+    return spans[spans.size() / 2];
+}
+
+CSpan Longest(const CSpan& a, const CSpan& b)
+{
+    return b.m_Ms > a.m_Ms ? b : a;
+}
+
+void ReportSpan(CBenchContext& context, const std::string& figure, const CSpan& span, const std::string& note)
+{
+    char share[96];
+    std::snprintf(share, sizeof(share), "test Outlook %.3f ms, product %.3f ms", span.m_OutlookMs,
+                  span.m_Ms - span.m_OutlookMs);
+    context.Report(figure, span.m_Ms, "ms", note.empty() ? share : std::string(share) + "; " + note);
 }

@@ -3,6 +3,11 @@
 // test MAPI beside the program), a clock, and a thread that posts probe
 // messages stamped with their posting time, so that the receiving window
 // can tell how long the user-interface thread kept them waiting.
+//
+// Every figure comes with the test Outlook's share: the time its objects
+// spent answering calls (FakeBusyTicks) within the figure's span. The rest
+// is the product's, so that a stand-in busy with itself does not pass for
+// a slow product.
 #pragma once
 
 #include "bench/Bench.h"
@@ -19,13 +24,31 @@
 #include <vector>
 
 // Posted by CProbePoster: lParam the QueryPerformanceCounter value at
-// posting.
+// posting, wParam the test Outlook's working time then (FakeBusyTicks).
 constexpr UINT kProbe = WM_USER + 90;
 
 double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to);
 LARGE_INTEGER Now();
-// How long the probe message waited, from its lParam.
-double ProbeWaitMs(LPARAM lParam);
+
+// A moment: the clock and the test Outlook's working time so far.
+struct CMark
+{
+    LARGE_INTEGER m_At;
+    LONGLONG m_OutlookTicks;
+
+    static CMark Now();
+};
+
+// A span of time and the test Outlook's share of it.
+struct CSpan
+{
+    double m_Ms = 0;
+    double m_OutlookMs = 0;
+};
+CSpan Between(const CMark& from, const CMark& to);
+
+// How long the probe message waited, from its wParam and lParam.
+CSpan ProbeWait(WPARAM wParam, LPARAM lParam);
 
 // Posts a probe to the window every few milliseconds while it lives.
 class CProbePoster
@@ -56,4 +79,8 @@ void Fill(CAddressBook& book, const CTestMAPI& testMAPI, int contacts);
 // text for its figures' names.
 void RunOverFilledAddressBook(CBenchContext& context,
                               const std::function<void(CAddressBook& book, long long runs, const std::string& size)>& body);
-double Median(std::vector<double> values);
+// The span of median length, with its own share.
+CSpan Median(std::vector<CSpan> spans);
+CSpan Longest(const CSpan& a, const CSpan& b);
+// One figure with the test Outlook's share and the product's beside it.
+void ReportSpan(CBenchContext& context, const std::string& figure, const CSpan& span, const std::string& note);

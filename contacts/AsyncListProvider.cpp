@@ -182,7 +182,7 @@ bool CACAsyncListProviderBase::IsDifferentOperation(const CAsyncListProviderFetc
 }
 
 bool CACAsyncListProviderBase::PostListItemBatchIfCurrent(const CAsyncListProviderFetchParameters& job,
-                                                          std::unique_ptr<CAsyncListProviderListItemBatch> batch)
+                                                          std::unique_ptr<CAsyncListProviderListItemBatch>& batch)
 {
     CEntryExitTrace trace(L"CACAsyncListProviderBase::PostListItemBatchIfCurrent");
     CLock lock(m_Mutex);

@@ -206,10 +206,10 @@ public:
     bool IsDifferentOperation(const CAsyncListProviderFetchParameters* params);
     // Hands the batch to the current callback when job is still the current
     // lookup, as one step under the lock, so that a requester that has
-    // cancelled gets nothing. Otherwise the batch is deleted. True when
-    // handed on.
+    // cancelled gets nothing. Otherwise the batch stays with the caller.
+    // True when handed on.
     bool PostListItemBatchIfCurrent(const CAsyncListProviderFetchParameters& job,
-                                    std::unique_ptr<CAsyncListProviderListItemBatch> batch);
+                                    std::unique_ptr<CAsyncListProviderListItemBatch>& batch);
 
 protected:
     // Serves the stored current lookup, filling result.

@@ -19,6 +19,9 @@ const char kSynchronousSearchFunction[] = "CMAPIMailUser_AsyncListProvider::DoSy
 
 const ULONG kBlockRows = 100;
 const DWORD kPumpIntervalMs = 50;
+// Rows of a contact table read by one call: a small part of the pump's
+// rhythm, so that a pump comes soon after its deadline.
+const LONG kTableBlockRows = 250;
 
 // The table columns, in the order the rows are read.
 struct TableColumn
@@ -66,10 +69,18 @@ bool NamesPerson(const std::string& text)
     return !text.empty() && !(text[0] >= '0' && text[0] <= '9') && text[0] != '+';
 }
 
+char LowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The lower-cased display name contains the lower-case text; compared in
+// place, as the search tests tens of thousands of names per keystroke.
 bool Matches(const CMAPIMailUser& user, const std::string& text)
 {
-    std::string name = user.m_DisplayName;
-    return ToLower(name).find(text) != std::string::npos;
+    const std::string& name = user.m_DisplayName;
+    return std::search(name.begin(), name.end(), text.begin(), text.end(),
+                       [](char c, char lower) { return LowerAscii(c) == lower; }) != name.end();
 }
 
 const CMAPIMailUser_AsyncListProviderFetchParameters* MAPIParameters(const CAsyncListProviderFetchParameters& params)
@@ -91,116 +102,327 @@ std::unique_ptr<CAsyncListProviderListItemBatch> CreateListItemBatch(const CAsyn
     return std::make_unique<CAsyncListProviderListItemBatch_StringArray>(params.m_RequestId);
 }
 
-std::string ListText(const std::string& text)
+// The display texts write "[", "]" and ";" as "(", ")" and ",".
+char ListChar(char c)
 {
-    return ReplaceChar(ReplaceChar(ReplaceChar(text, '[', '('), ']', ')'), ';', ',');
+    return c == '[' ? '(' : c == ']' ? ')' : c == ';' ? ',' : c;
 }
 
-void AddItem(CAsyncListProviderListItemBatch& batch, const CMAPIMailUser& user, const std::string& name,
-             const std::string& number, bool isMobile, bool isDistributionList)
+void AppendListText(std::string& out, const std::string& text)
 {
-    if (auto* details = dynamic_cast<CAsyncListProviderListItemBatch_ContactDetails*>(&batch))
+    for (char c : text)
+        out += ListChar(c);
+}
+
+bool SameListText(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return ListChar(x) == ListChar(y); });
+}
+
+// Where the items of one batch go, with the lookup's options: the batch's
+// kind is found once, not for each of its items.
+class CBatchSink
+{
+public:
+    CBatchSink(CAsyncListProviderListItemBatch& batch, const CAsyncListProviderFetchParameters& params)
     {
-        auto item = std::make_unique<CAsyncListProviderContactDetailsItem>();
-        item->m_Name = name;
-        item->m_Number = number;
-        item->m_IsMobile = isMobile;
-        item->m_IsDistributionList = isDistributionList;
-        item->m_EntryId = user.m_EntryId;
-        if (const auto* outlookUser = dynamic_cast<const CMAPIOLMailUser*>(&user))
+        if (auto* texts = dynamic_cast<CAsyncListProviderListItemBatch_StringArray*>(&batch))
+            m_Texts = &texts->m_Items;
+        else if (auto* details = dynamic_cast<CAsyncListProviderListItemBatch_ContactDetails*>(&batch))
+            m_Details = &details->m_Items;
+        if (const auto* mapi = MAPIParameters(params))
         {
-            item->m_OutlookEntryId = outlookUser->m_OutlookEntryId;
-            item->m_Source = outlookUser->m_Source;
+            m_IncludeBusinessAndHomeNumbers = mapi->m_IncludeBusinessAndHomeNumbers;
+            m_IncludeEntriesWithoutMobile = mapi->m_IncludeEntriesWithoutMobile;
         }
-        details->m_Items.push_back(std::move(item));
-        return;
     }
-    const std::string listName = ListText(name);
-    const std::string listNumber = ListText(number);
-    static_cast<CAsyncListProviderListItemBatch_StringArray&>(batch).m_Items.push_back(
-        !listName.empty() && listName != listNumber ? listName + " [" + listNumber + "]" : listNumber);
-}
 
-void AddMailUserToListItemBatch(CAsyncListProviderListItemBatch& batch, const CAsyncListProviderFetchParameters& params,
-                                const CMAPIMailUser& user, bool isDistributionList)
+    bool IsEmpty() const { return m_Texts ? m_Texts->empty() : !m_Details || m_Details->empty(); }
+
+    void Reserve(size_t items)
+    {
+        if (m_Texts)
+            m_Texts->reserve(items);
+        else if (m_Details)
+            m_Details->reserve(items);
+    }
+
+    void AddItem(const CMAPIMailUser& user, const std::string& name, const std::string& number, bool isMobile,
+                 bool isDistributionList)
+    {
+        if (m_Details)
+        {
+            auto item = std::make_unique<CAsyncListProviderContactDetailsItem>();
+            item->m_Name = name;
+            item->m_Number = number;
+            item->m_IsMobile = isMobile;
+            item->m_IsDistributionList = isDistributionList;
+            item->m_EntryId = user.m_EntryId;
+            if (const auto* outlookUser = dynamic_cast<const CMAPIOLMailUser*>(&user))
+            {
+                item->m_OutlookEntryId = outlookUser->m_OutlookEntryId;
+                item->m_Source = outlookUser->m_Source;
+            }
+            m_Details->push_back(std::move(item));
+            return;
+        }
+        if (!m_Texts)
+            return;
+        std::string text;
+        if (!name.empty() && !SameListText(name, number))
+        {
+            text.reserve(name.size() + number.size() + 3);
+            AppendListText(text, name);
+            text += " [";
+            AppendListText(text, number);
+            text += ']';
+        }
+        else
+        {
+            AppendListText(text, number);
+        }
+        m_Texts->push_back(std::move(text));
+    }
+
+    bool m_IncludeBusinessAndHomeNumbers = false;
+    bool m_IncludeEntriesWithoutMobile = false;
+
+private:
+    std::vector<std::string>* m_Texts = nullptr;
+    std::vector<std::unique_ptr<CAsyncListProviderContactDetailsItem>>* m_Details = nullptr;
+};
+
+void AddMailUserToListItemBatch(CBatchSink& sink, const CMAPIMailUser& user, bool isDistributionList)
 {
-    std::string name = user.m_DisplayName;
+    std::string joined;
     if (!user.m_GivenName.empty() || !user.m_Surname.empty())
-        name = user.m_Surname.empty() ? user.m_GivenName : user.m_GivenName + " " + user.m_Surname;
+        joined = user.m_Surname.empty() ? user.m_GivenName : user.m_GivenName + " " + user.m_Surname;
+    const std::string& name = joined.empty() ? user.m_DisplayName : joined;
 
     if (isDistributionList)
     {
-        AddItem(batch, user, name, std::string(), false, true);
+        sink.AddItem(user, name, std::string(), false, true);
         return;
     }
-    const auto* mapi = MAPIParameters(params);
-    if (mapi && mapi->m_IncludeBusinessAndHomeNumbers)
+    if (sink.m_IncludeBusinessAndHomeNumbers)
     {
         if (!user.m_BusinessPhone.empty())
-            AddItem(batch, user, name, user.m_BusinessPhone, false, false);
+            sink.AddItem(user, name, user.m_BusinessPhone, false, false);
         if (!user.m_HomePhone.empty())
-            AddItem(batch, user, name, user.m_HomePhone, false, false);
+            sink.AddItem(user, name, user.m_HomePhone, false, false);
     }
-    if (!user.m_MobilePhone.empty() || (mapi && mapi->m_IncludeEntriesWithoutMobile))
-        AddItem(batch, user, name, user.m_MobilePhone, true, false);
+    if (!user.m_MobilePhone.empty() || sink.m_IncludeEntriesWithoutMobile)
+        sink.AddItem(user, name, user.m_MobilePhone, true, false);
 }
 
-// The value of one column of a row read with GetValues.
-std::string RowText(SAFEARRAY* values, LONG index)
+// The values of a block of table rows, read where they lie: the variant
+// array of rows by columns that Table.GetArray gives (the first dimension
+// the rows, so that the rows of one column lie side by side), or the array
+// of one row's columns from Row.GetValues.
+class CTableBlock
 {
-    _variant_t value;
-    if (FAILED(::SafeArrayGetElement(values, &index, &value)))
-        return std::string();
-    if (V_VT(&value) == VT_EMPTY || V_VT(&value) == VT_NULL || V_VT(&value) == VT_ERROR)
-        return std::string();
-    return WideToAnsi(Dispatch::ToText(value));
-}
+public:
+    CTableBlock() = default;
+    ~CTableBlock() { Release(); }
+    CTableBlock(const CTableBlock&) = delete;
+    CTableBlock& operator=(const CTableBlock&) = delete;
 
-// Calls by dispatch ids looked up once per table: with tens of thousands of
-// rows the name lookups would cost more than the reads.
+    // GetArray's answer at the end, nothing or an array without elements,
+    // holds no rows; a row's array is one row, also when empty. Anything
+    // else but an array of variants raises DISP_E_TYPEMISMATCH.
+    void Take(_variant_t values, bool rowsByColumns)
+    {
+        Release();
+        if (rowsByColumns && (V_VT(&values) == VT_EMPTY || V_VT(&values) == VT_NULL))
+            return;
+        if (V_VT(&values) != (VT_ARRAY | VT_VARIANT) || !V_ARRAY(&values))
+            throw _com_error(DISP_E_TYPEMISMATCH);
+        SAFEARRAY* const array = V_ARRAY(&values);
+        const UINT dimensions = ::SafeArrayGetDim(array);
+        LONG elements = dimensions > 0 ? 1 : 0;
+        for (UINT dimension = 1; dimension <= dimensions; ++dimension)
+            elements *= Elements(array, dimension);
+        m_Rows = rowsByColumns ? 0 : 1;
+        if (elements == 0)
+            return;
+        if (dimensions != (rowsByColumns ? 2u : 1u))
+            throw _com_error(DISP_E_TYPEMISMATCH);
+        const LONG rows = rowsByColumns ? Elements(array, 1) : 1;
+        const LONG columns = Elements(array, rowsByColumns ? 2 : 1);
+        VARIANT* cells = nullptr;
+        const HRESULT hr = ::SafeArrayAccessData(array, reinterpret_cast<void**>(&cells));
+        if (FAILED(hr))
+            throw _com_error(hr);
+        VARIANT taken = values.Detach();
+        m_Values.Attach(taken);
+        m_Cells = cells;
+        m_Rows = rows;
+        m_Columns = columns;
+    }
+
+    LONG Rows() const { return m_Rows; }
+
+    // "" for an empty value and for a column the table did not give.
+    std::string Text(LONG row, LONG column) const
+    {
+        if (column >= m_Columns)
+            return std::string();
+        const VARIANT& cell = m_Cells[column * m_Rows + row];
+        switch (V_VT(&cell))
+        {
+        case VT_BSTR:
+            return V_BSTR(&cell) ? WideToAnsi(V_BSTR(&cell), ::SysStringLen(V_BSTR(&cell))) : std::string();
+        case VT_EMPTY:
+        case VT_NULL:
+        case VT_ERROR:
+            return std::string();
+        default:
+            return WideToAnsi(Dispatch::ToText(_variant_t(cell)));
+        }
+    }
+
+private:
+    static LONG Elements(SAFEARRAY* array, UINT dimension)
+    {
+        LONG lower = 0;
+        LONG upper = -1;
+        if (FAILED(::SafeArrayGetLBound(array, dimension, &lower)) ||
+            FAILED(::SafeArrayGetUBound(array, dimension, &upper)))
+            return 0;
+        return upper - lower + 1;
+    }
+
+    void Release()
+    {
+        if (m_Cells)
+            ::SafeArrayUnaccessData(V_ARRAY(&m_Values));
+        m_Cells = nullptr;
+        m_Values.Clear();
+        m_Rows = 0;
+        m_Columns = 0;
+    }
+
+    _variant_t m_Values;
+    const VARIANT* m_Cells = nullptr;
+    LONG m_Rows = 0;
+    LONG m_Columns = 0;
+};
+
+// Reads a contact table a block of rows per call (Table.GetArray); a table
+// that refuses it is read from where it stands one row at a time, three
+// calls a row. Dispatch ids are looked up once per table.
 class CContactTableReader
 {
 public:
-    explicit CContactTableReader(const IDispatchPtr& table)
-        : m_Table(table),
-          m_EndOfTable(Dispatch::GetDispId(table, L"EndOfTable")),
-          m_GetNextRow(Dispatch::GetDispId(table, L"GetNextRow"))
+    explicit CContactTableReader(const IDispatchPtr& table) : m_Table(table) {}
+
+    // False at the table's end.
+    bool NextBlock(CTableBlock& block)
     {
+        if (m_Ended)
+            return false;
+        _variant_t values;
+        if (!m_RowByRow && GetArray(values))
+        {
+            block.Take(std::move(values), true);
+            // A block short of the rows asked for is the table's last.
+            m_Ended = block.Rows() < kTableBlockRows;
+            return block.Rows() > 0;
+        }
+        m_RowByRow = true;
+        if (AtEnd())
+            return false;
+        block.Take(NextRowValues(), false);
+        return true;
     }
 
-    bool AtEnd() const
+private:
+    bool GetArray(_variant_t& values)
     {
+        try
+        {
+            if (m_GetArray == DISPID_UNKNOWN)
+                m_GetArray = Dispatch::GetDispId(m_Table, L"GetArray");
+            values = Dispatch::InvokeById(m_Table, m_GetArray, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                                          {_variant_t(kTableBlockRows)});
+            return true;
+        }
+        catch (const _com_error&)
+        {
+            return false;
+        }
+    }
+
+    bool AtEnd()
+    {
+        if (m_EndOfTable == DISPID_UNKNOWN)
+            m_EndOfTable = Dispatch::GetDispId(m_Table, L"EndOfTable");
         const _variant_t end = Dispatch::InvokeById(m_Table, m_EndOfTable, DISPATCH_PROPERTYGET, {});
         return static_cast<bool>(end);
     }
 
-    // The next row's values, one per column in the order of kTableColumns.
-    std::vector<std::string> NextRow()
+    _variant_t NextRowValues()
     {
+        if (m_GetNextRow == DISPID_UNKNOWN)
+            m_GetNextRow = Dispatch::GetDispId(m_Table, L"GetNextRow");
         const IDispatchPtr row = Dispatch::ToPtr(
             Dispatch::InvokeById(m_Table, m_GetNextRow, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}));
         if (!row)
             throw _com_error(E_POINTER);
         if (m_GetValues == DISPID_UNKNOWN)
             m_GetValues = Dispatch::GetDispId(row, L"GetValues");
-        _variant_t values = Dispatch::InvokeById(row, m_GetValues, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {});
-        if (!(V_VT(&values) & VT_ARRAY) || !V_ARRAY(&values))
-            throw _com_error(DISP_E_TYPEMISMATCH);
-        SAFEARRAY* const array = V_ARRAY(&values);
-        LONG lower = 0;
-        ::SafeArrayGetLBound(array, 1, &lower);
-        std::vector<std::string> texts;
-        for (LONG index = 0; index < kColumnCount; ++index)
-            texts.push_back(RowText(array, lower + index));
-        return texts;
+        return Dispatch::InvokeById(row, m_GetValues, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {});
+    }
+
+    IDispatchPtr m_Table;
+    bool m_RowByRow = false;
+    bool m_Ended = false;
+    DISPID m_GetArray = DISPID_UNKNOWN;
+    DISPID m_EndOfTable = DISPID_UNKNOWN;
+    DISPID m_GetNextRow = DISPID_UNKNOWN;
+    DISPID m_GetValues = DISPID_UNKNOWN;
+};
+
+// The folder's store id, read when the first distribution list needs it.
+class CFolderStoreId
+{
+public:
+    explicit CFolderStoreId(IDispatch* folder) : m_Folder(folder) {}
+
+    const CMAPIEntryId& Get()
+    {
+        if (!m_Read)
+        {
+            CMAPIUtils::StringToEntryId(WideToAnsi(Dispatch::GetText(m_Folder, L"StoreID")), m_StoreId);
+            m_Read = true;
+        }
+        return m_StoreId;
     }
 
 private:
-    IDispatchPtr m_Table;
-    DISPID m_EndOfTable;
-    DISPID m_GetNextRow;
-    DISPID m_GetValues = DISPID_UNKNOWN;
+    IDispatch* m_Folder;
+    CMAPIEntryId m_StoreId;
+    bool m_Read = false;
 };
+
+std::unique_ptr<CMAPIOLMailUser> UserFromRow(const CTableBlock& block, LONG row, CFolderStoreId& storeId)
+{
+    auto user = std::make_unique<CMAPIOLMailUser>();
+    user->m_DisplayName = block.Text(row, kFullNameColumn);
+    if (user->m_DisplayName.empty())
+        user->m_DisplayName = block.Text(row, kCompanyColumn);
+    user->m_MobilePhone = block.Text(row, kMobileColumn);
+    user->m_BusinessPhone = block.Text(row, kBusinessColumn);
+    user->m_HomePhone = block.Text(row, kHomeColumn);
+    CMAPIUtils::StringToEntryId(block.Text(row, kEntryIdColumn), user->m_EntryId);
+    if (block.Text(row, kMessageClassColumn) == "IPM.DistList")
+    {
+        user->m_ObjectType = CMAPIMailUser::kDistributionList;
+        user->m_OutlookEntryId = storeId.Get();
+    }
+    return user;
+}
 
 void AddColumnToContactTable(IDispatch* columns, const TableColumn& column)
 {
@@ -252,6 +474,44 @@ std::string FolderErrorLine(const std::string& folderName)
     }
 }
 } // namespace
+
+// A lookup's matches from the folders. They gather in a batch that is
+// handed to the requester at each pump, so that the first of them show
+// while the tables are still being read; what is left at the end is the
+// immediate batch. Nothing is handed over once the lookup is no longer
+// current: what gathers then is dropped with the rest when a newer lookup
+// took its place, and returned whole when the lookup was only cancelled.
+class CMAPIMailUser_AsyncListProvider::CFolderMatches
+{
+public:
+    CFolderMatches(CACAsyncListProviderBase& provider, const CAsyncListProviderFetchParameters& params)
+        : m_Provider(provider), m_Params(params), m_Batch(CreateListItemBatch(params)), m_Sink(*m_Batch, params)
+    {
+    }
+
+    void Add(const CMAPIMailUser& user, bool isDistributionList)
+    {
+        AddMailUserToListItemBatch(m_Sink, user, isDistributionList);
+    }
+
+    void Reserve(size_t items) { m_Sink.Reserve(items); }
+
+    void HandOver()
+    {
+        if (m_Sink.IsEmpty() || !m_Provider.PostListItemBatchIfCurrent(m_Params, m_Batch))
+            return;
+        m_Batch = CreateListItemBatch(m_Params);
+        m_Sink = CBatchSink(*m_Batch, m_Params);
+    }
+
+    std::unique_ptr<CAsyncListProviderListItemBatch> TakeRest() { return std::move(m_Batch); }
+
+private:
+    CACAsyncListProviderBase& m_Provider;
+    const CAsyncListProviderFetchParameters& m_Params;
+    std::unique_ptr<CAsyncListProviderListItemBatch> m_Batch;
+    CBatchSink m_Sink;
+};
 
 CMAPIMailUser_AsyncListProvider::CMAPIMailUser_AsyncListProvider()
     : CWorkerThread(false), m_NewJobEvent(::CreateEventA(nullptr, FALSE, FALSE, nullptr))
@@ -361,9 +621,16 @@ void CMAPIMailUser_AsyncListProvider::DoStartListFetch(CAsyncListProviderFetchRe
         result.m_ImmediateBatch = CreateListItemBatch(*params);
         return;
     }
-    WakeWorker();
+    // A lookup the cache answers is a quick filter of the cached entries:
+    // it is served before the worker wakes, whose reading would compete
+    // with it for the process heap.
+    const bool cached = FindCacheEntry(SearchTextOf(*params)) != nullptr;
+    if (!cached)
+        WakeWorker();
     result.m_Pending = true;
     DoSynchronousListFetch(result);
+    if (cached)
+        WakeWorker();
 }
 
 void CMAPIMailUser_AsyncListProvider::DoSynchronousListFetch(CAsyncListProviderFetchResult& result)
@@ -388,13 +655,14 @@ void CMAPIMailUser_AsyncListProvider::DoSynchronousListFetch(CAsyncListProviderF
         GetCurrentOperation(params, callback);
         if (!params)
             break;
-        result.m_ImmediateBatch = CreateListItemBatch(*params);
-        if (!SearchFolders(*params, *result.m_ImmediateBatch))
+        CFolderMatches matches(*this, *params);
+        if (!SearchFolders(*params, matches))
         {
             // Stopped while pumping: the lookup's results are dropped.
             result.m_ImmediateBatch.reset();
             return;
         }
+        result.m_ImmediateBatch = matches.TakeRest();
         bool changed = false;
         IsDifferentOperation(params.get(), changed);
         if (!changed)
@@ -403,7 +671,7 @@ void CMAPIMailUser_AsyncListProvider::DoSynchronousListFetch(CAsyncListProviderF
 }
 
 bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetchParameters& params,
-                                                    CAsyncListProviderListItemBatch& batch)
+                                                    CFolderMatches& matches)
 {
     const COutlookAddressBook* const list = AddressListOf(params);
     const bool restricted = list != nullptr;
@@ -426,10 +694,13 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
         if (const CacheEntry* entry = FindCacheEntry(text))
         {
             Trace(kSynchronousSearch, L"Getting result from cache");
+            const bool all = entry->m_Key == text;
+            if (all)
+                matches.Reserve(entry->m_Results.size());
             for (const auto& user : entry->m_Results)
             {
-                if (entry->m_Key == text || Matches(*user, text))
-                    AddMailUserToListItemBatch(batch, params, *user, false);
+                if (all || Matches(*user, text))
+                    matches.Add(*user, false);
             }
             return true;
         }
@@ -438,8 +709,10 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
     Trace(kSynchronousSearch, L"Searching for matching contacts");
     const bool narrowing = text.size() >= 2;
     const std::string queryString = narrowing ? text.substr(0, 1) : text;
-    m_PumpDeadline.SetToNow();
-    m_PumpDeadline += kPumpIntervalMs;
+    // What queued while the keystroke was handled is served before the
+    // tables are read, and then on the deadline.
+    if (Pump())
+        return false;
     std::vector<std::unique_ptr<CMAPIOLMailUser>> cacheList;
 
     std::vector<std::string> errors;
@@ -450,7 +723,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
         {
             folderName = WideToAnsi(Dispatch::GetText(folder, L"Name"));
             Trace(kSynchronousSearch, L"Starting search for address book: " + AnsiToWide(folderName));
-            if (!SearchFolder(folder, queryString, text, narrowing, batch, params, restricted ? nullptr : &cacheList))
+            if (!SearchFolder(folder, queryString, text, narrowing, matches, restricted ? nullptr : &cacheList))
                 return false;
         }
         catch (...)
@@ -475,9 +748,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
 }
 
 bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std::string& queryString,
-                                                   const std::string& text, bool narrowing,
-                                                   CAsyncListProviderListItemBatch& batch,
-                                                   const CAsyncListProviderFetchParameters& params,
+                                                   const std::string& text, bool narrowing, CFolderMatches& matches,
                                                    std::vector<std::unique_ptr<CMAPIOLMailUser>>* cacheList)
 {
     std::wstring filter;
@@ -496,7 +767,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std:
 
     const IDispatchPtr table =
         TracedScope(1, [&] { return Dispatch::CallPtr(folder, L"GetTable", filter, Dispatch::Missing()); });
-    if (PumpOnDeadline())
+    if (PumpOnDeadline(matches))
         return false;
     TracedScope(2, [&] {
         const IDispatchPtr columns = Dispatch::GetPtr(table, L"Columns");
@@ -504,50 +775,42 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std:
         for (const TableColumn& column : kTableColumns)
             AddColumnToContactTable(columns, column);
     });
-    if (PumpOnDeadline())
+    if (PumpOnDeadline(matches))
         return false;
 
     return TracedScope(3, [&] {
         CContactTableReader reader(table);
-        CMAPIEntryId storeId;
-        bool storeIdRead = false;
-        while (!reader.AtEnd())
+        CFolderStoreId storeId(folder);
+        CTableBlock block;
+        while (reader.NextBlock(block))
         {
-            const std::vector<std::string> row = reader.NextRow();
-            auto user = std::make_unique<CMAPIOLMailUser>();
-            user->m_DisplayName = row[kFullNameColumn].empty() ? row[kCompanyColumn] : row[kFullNameColumn];
-            user->m_MobilePhone = row[kMobileColumn];
-            user->m_BusinessPhone = row[kBusinessColumn];
-            user->m_HomePhone = row[kHomeColumn];
-            CMAPIUtils::StringToEntryId(row[kEntryIdColumn], user->m_EntryId);
-            const bool isDistributionList = row[kMessageClassColumn] == "IPM.DistList";
-            if (isDistributionList)
+            for (LONG row = 0; row < block.Rows(); ++row)
             {
-                user->m_ObjectType = CMAPIMailUser::kDistributionList;
-                if (!storeIdRead)
-                {
-                    CMAPIUtils::StringToEntryId(WideToAnsi(Dispatch::GetText(folder, L"StoreID")), storeId);
-                    storeIdRead = true;
-                }
-                user->m_OutlookEntryId = storeId;
+                std::unique_ptr<CMAPIOLMailUser> user = UserFromRow(block, row, storeId);
+                if (!narrowing || Matches(*user, text))
+                    matches.Add(*user, user->m_ObjectType == CMAPIMailUser::kDistributionList);
+                if (cacheList)
+                    cacheList->push_back(std::move(user));
             }
-            if (PumpOnDeadline())
+            if (PumpOnDeadline(matches))
                 return false;
-            if (!narrowing || Matches(*user, text))
-                AddMailUserToListItemBatch(batch, params, *user, isDistributionList);
-            if (cacheList)
-                cacheList->push_back(std::move(user));
         }
         return true;
     });
 }
 
-bool CMAPIMailUser_AsyncListProvider::PumpOnDeadline()
+bool CMAPIMailUser_AsyncListProvider::PumpOnDeadline(CFolderMatches& matches)
 {
     CTickCountTime now;
     now.SetToNow();
     if (!(now > m_PumpDeadline))
         return false;
+    matches.HandOver();
+    return Pump();
+}
+
+bool CMAPIMailUser_AsyncListProvider::Pump()
+{
     CWin32Utils::PumpMessages();
     m_PumpDeadline.SetToNow();
     m_PumpDeadline += kPumpIntervalMs;
@@ -678,11 +941,12 @@ bool CMAPIMailUser_AsyncListProvider::SearchContainer(CMAPIUtils& mapi, const CM
             const ULONG rows = mapi.ReadBlockFromAddressBook(session, kBlockRows, users, true);
             Trace(kWorker, L"Read block of contacts, count=" + std::to_wstring(users.size()));
             std::unique_ptr<CAsyncListProviderListItemBatch> batch = CreateListItemBatch(params);
+            CBatchSink sink(*batch, params);
             for (const CMAPIMailUser& user : users)
             {
                 const bool isDistributionList = user.m_ObjectType == CMAPIMailUser::kDistributionList;
                 if (!isDistributionList || withDistributionLists)
-                    AddMailUserToListItemBatch(*batch, params, user, isDistributionList);
+                    AddMailUserToListItemBatch(sink, user, isDistributionList);
             }
             // The check and the hand-off are one step under the base's lock;
             // the first check only spares the trace line of a stale post.
@@ -690,7 +954,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchContainer(CMAPIUtils& mapi, const CM
             if (!IsDifferentOperation(&params))
             {
                 Trace(kWorker, L"Passing results back to main thread");
-                posted = PostListItemBatchIfCurrent(params, std::move(batch));
+                posted = PostListItemBatchIfCurrent(params, batch);
             }
             if (!posted)
             {

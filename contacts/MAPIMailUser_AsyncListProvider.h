@@ -1,9 +1,11 @@
 // The address-book list provider: finds recipients whose names match a typed
 // text in the user's Outlook contact folders (searched at once on the
-// user-interface thread, with a per-provider cache of one query per initial
-// letter) and in Extended MAPI address-book containers (read by the
-// provider's worker thread, 100 rows at a time, each block posted to the
-// requester as one batch).
+// user-interface thread, their tables read in blocks between pumps of the
+// thread's messages, the matches read so far handed to the requester at
+// each pump and the rest returned at once; with a per-provider cache of one
+// query per initial letter) and in Extended MAPI address-book containers
+// (read by the provider's worker thread, 100 rows at a time, each block
+// posted to the requester as one batch).
 //
 // Threads: everything but WorkerThread runs on the user-interface thread,
 // which owns the cache, the folders and the flags. The worker reads only the
@@ -65,6 +67,7 @@ protected:
     void CleanupAfterOperationFinished() override;
 
 private:
+    class CFolderMatches;
     struct CacheEntry
     {
         std::string m_Key;
@@ -76,13 +79,16 @@ private:
     void WakeWorker();
     void DoSynchronousListFetch(CAsyncListProviderFetchResult& result);
     // One lookup of the synchronous search; false when a shutdown was seen.
-    bool SearchFolders(const CAsyncListProviderFetchParameters& params, CAsyncListProviderListItemBatch& batch);
-    // One folder into the batch (and the cache list); false on shutdown.
+    bool SearchFolders(const CAsyncListProviderFetchParameters& params, CFolderMatches& matches);
+    // One folder into the matches (and the cache list); false on shutdown.
     bool SearchFolder(IDispatch* folder, const std::string& queryString, const std::string& text, bool narrowing,
-                      CAsyncListProviderListItemBatch& batch, const CAsyncListProviderFetchParameters& params,
-                      std::vector<std::unique_ptr<CMAPIOLMailUser>>* cacheList);
-    // Pumps when the deadline has passed; true when a shutdown was seen.
-    bool PumpOnDeadline();
+                      CFolderMatches& matches, std::vector<std::unique_ptr<CMAPIOLMailUser>>* cacheList);
+    // When the deadline has passed, hands the matches gathered so far to
+    // the requester and pumps; true when a shutdown was seen.
+    bool PumpOnDeadline(CFolderMatches& matches);
+    // Dispatches the thread's queue and sets the next deadline; true when a
+    // shutdown was seen.
+    bool Pump();
     const CacheEntry* FindCacheEntry(const std::string& text) const;
     void StoreInCache(const std::string& key, std::vector<std::unique_ptr<CMAPIOLMailUser>> results);
 

@@ -62,17 +62,30 @@ std::wstring CodePageToWide(const std::string& text, UINT codePage)
     return wide;
 }
 
-std::string WideToCodePage(const std::wstring& text, UINT codePage)
+std::string WideToCodePage(const wchar_t* text, std::size_t size, UINT codePage)
 {
-    if (text.empty())
+    if (size == 0)
         return std::string();
-    const int length =
-        ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    // Short texts, most of them, fit a buffer here even at four bytes a
+    // character: one conversion instead of a measuring and a converting one.
+    char buffer[256];
+    if (size <= sizeof(buffer) / 4)
+    {
+        const int converted = ::WideCharToMultiByte(codePage, 0, text, static_cast<int>(size), buffer,
+                                                     static_cast<int>(sizeof(buffer)), nullptr, nullptr);
+        if (converted > 0)
+            return std::string(buffer, static_cast<std::size_t>(converted));
+    }
+    const int length = ::WideCharToMultiByte(codePage, 0, text, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<std::size_t>(length), '\0');
     if (length > 0)
-        ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &narrow[0], length, nullptr,
-                              nullptr);
+        ::WideCharToMultiByte(codePage, 0, text, static_cast<int>(size), &narrow[0], length, nullptr, nullptr);
     return narrow;
+}
+
+std::string WideToCodePage(const std::wstring& text, UINT codePage)
+{
+    return WideToCodePage(text.data(), text.size(), codePage);
 }
 } // namespace
 
@@ -358,4 +371,9 @@ std::wstring AnsiToWide(const std::string& text)
 std::string WideToAnsi(const std::wstring& text)
 {
     return WideToCodePage(text, CP_ACP);
+}
+
+std::string WideToAnsi(const wchar_t* text, std::size_t length)
+{
+    return WideToCodePage(text, length, CP_ACP);
 }

@@ -58,3 +58,5 @@ std::string NarrowString(const std::wstring& text);
 // functions convert; characters the code page lacks become '?'.
 std::wstring AnsiToWide(const std::string& text);
 std::string WideToAnsi(const std::wstring& text);
+// The same for text held elsewhere (a BSTR), without a copy first.
+std::string WideToAnsi(const wchar_t* text, std::size_t length);

@@ -4,7 +4,6 @@
 #include "core/ScopedHandle.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -33,11 +32,10 @@ bool LessNoCase(const std::string& left, const std::string& right)
     return left.size() < right.size();
 }
 
-std::string LowerCase(std::string text)
+// Equal under CRT tolower in the C locale: same length, same letters.
+bool SameNoCase(const std::string& left, const std::string& right)
 {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
+    return !LessNoCase(left, right) && !LessNoCase(right, left);
 }
 
 bool IsEmpty(const RECT& rect)
@@ -244,24 +242,29 @@ void CACListWnd::MergeListItemBatches(const std::vector<std::unique_ptr<CAsyncLi
 void CACListWnd::ClearItems()
 {
     m_Items.clear();
-    m_LowerCaseItems.clear();
 }
 
 // The list stays sorted: the new entries are sorted on their own and merged
-// in, so a lookup's many batches cost no full sort each.
+// in, so a lookup's many batches cost no full sort each. In that order
+// entries equal but for letter case lie side by side, so a duplicate is
+// found by a binary search among the listed entries and by a look at the
+// new entry kept before it; the sort is stable, so the first one stays.
 void CACListWnd::AppendItems(std::vector<std::string>& items)
 {
+    std::stable_sort(items.begin(), items.end(), LessNoCase);
     const size_t sortedCount = m_Items.size();
     m_Items.reserve(sortedCount + items.size());
     for (std::string& item : items)
     {
-        if (!m_LowerCaseItems.insert(LowerCase(item)).second && m_NoDuplicates)
+        if (m_NoDuplicates &&
+            ((m_Items.size() > sortedCount && SameNoCase(m_Items.back(), item)) ||
+             std::binary_search(m_Items.begin(), m_Items.begin() + static_cast<std::ptrdiff_t>(sortedCount), item,
+                                LessNoCase)))
             continue;
         m_Items.push_back(std::move(item));
     }
-    const auto middle = m_Items.begin() + static_cast<std::ptrdiff_t>(sortedCount);
-    std::sort(middle, m_Items.end(), LessNoCase);
-    std::inplace_merge(m_Items.begin(), middle, m_Items.end(), LessNoCase);
+    std::inplace_merge(m_Items.begin(), m_Items.begin() + static_cast<std::ptrdiff_t>(sortedCount), m_Items.end(),
+                       LessNoCase);
 }
 
 // Selection.

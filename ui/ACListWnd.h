@@ -18,7 +18,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "contacts/AsyncListProvider.h"
@@ -132,8 +131,6 @@ private:
     bool m_FirstBatchMerged = false;
     bool m_NoDuplicates = false;
     std::vector<std::string> m_Items;
-    // The entries' lower-cased texts, for the no-duplicates check.
-    std::unordered_set<std::string> m_LowerCaseItems;
     HWND m_ScrollBar = nullptr;  // a child, destroyed with the list
     RECT m_UserSize = {};
     RECT m_OwnerParentRect = {};

@@ -37,9 +37,9 @@ protected:
                              "Chen", nullptr, nullptr, 0});
         m_Rows->push_back(Contact(L"Alice", L"Adams", L"07700900001", L"0001"));
         m_Rows->push_back(Contact(L"Bob", L"Stone", L"07700900002", L"0002"));
-        const CFakeObjectPtr folder = m_Outlook.NewContactFolder(L"Contacts", L"00ee", m_Rows);
-        m_Outlook.DefaultFolder(10)->SetProperty(L"EntryID", folder->Value(L"EntryID"));
-        m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Contacts", L"", folder));
+        m_Folder = m_Outlook.NewContactFolder(L"Contacts", L"00ee", m_Rows);
+        m_Outlook.DefaultFolder(10)->SetProperty(L"EntryID", m_Folder->Value(L"EntryID"));
+        m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Contacts", L"", m_Folder));
         m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Global Address List", L"ab01", nullptr));
         m_Version.Parse("16.0.0.4266");
         Plugin().SetOutlookVersionCapabilites(&m_Version);
@@ -79,6 +79,7 @@ protected:
 
     CTestMAPI m_TestMAPI;
     std::shared_ptr<std::vector<CFakeContactRow>> m_Rows = std::make_shared<std::vector<CFakeContactRow>>();
+    CFakeObjectPtr m_Folder;
     COutlookVersionCapabilites m_Version;
 };
 
@@ -141,3 +142,54 @@ TEST_F(SendSMSAutoComplete, ExcludedAddressListIsNotSearched)
     EXPECT_FALSE(List().IsListVisible());
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
+
+struct ArrivalCase
+{
+    const char* name;
+    bool containerFirst;
+};
+
+class SendSMSAutoCompleteArrival : public SendSMSAutoComplete, public ::testing::WithParamInterface<ArrivalCase>
+{
+protected:
+    // Inside the folder's GetTable: until the container's first block is in
+    // the list (the search's first pump may have merged it) or waits for it,
+    // and past the search's pump deadline, so that the search pumps it into
+    // the list before it reads the table.
+    void WaitForTheContainersBlock()
+    {
+        const DWORD start = ::GetTickCount();
+        MSG queued;
+        while (List().GetItems().empty() &&
+               !::PeekMessageA(&queued, List().m_hWnd, WM_AC_LISTITEMBATCH, WM_AC_LISTITEMBATCH, PM_NOREMOVE) &&
+               ::GetTickCount() - start < 10000)
+            ::Sleep(5);
+        while (::GetTickCount() - start < 80)
+            ::Sleep(5);
+    }
+};
+
+TEST_P(SendSMSAutoCompleteArrival, TheListIsTheSameWhicheverSourceComesFirst)
+{
+    // Liz is in both sources, Zoe only in the folder, Zara only in the container.
+    m_Rows->push_back(Contact(L"Zoe", L"Adams", L"07700900004", L"0004"));
+    m_Rows->push_back(Contact(L"Liz", L"Chen", L"07700900005", L"0005"));
+    m_TestMAPI.AddEntry({kContainer, "c00002", "Liz Chen", CMAPIMailUser::kMailUser, "07700900005", "Liz", "Chen",
+                         nullptr, nullptr, 0});
+    m_TestMAPI.AddEntry({kContainer, "c00003", "Zara Khan", CMAPIMailUser::kMailUser, "07700900006", "Zara", "Khan",
+                         nullptr, nullptr, 0});
+    if (GetParam().containerFirst)
+        ChangeEachTable(*m_Folder, [this](CFakeObject&) { WaitForTheContainersBlock(); });
+    Open();
+
+    TypeTo("z");
+
+    ASSERT_TRUE(WaitForEntry("Zara Khan [07700900006]"));
+    ASSERT_TRUE(WaitForEntry("Zoe Adams [07700900004]"));
+    EXPECT_EQ((std::vector<std::string>{"Liz Chen [07700900005]", "Zara Khan [07700900006]", "Zoe Adams [07700900004]"}),
+              List().GetItems());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SendSMSAutoCompleteArrival,
+                         ::testing::Values(ArrivalCase{"FolderFirst", false}, ArrivalCase{"ContainerFirst", true}),
+                         [](const ::testing::TestParamInfo<ArrivalCase>& info) { return std::string(info.param.name); });

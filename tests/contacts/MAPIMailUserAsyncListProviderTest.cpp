@@ -582,6 +582,85 @@ TEST_F(AddressBookProvider, LookupSupersededBetweenBlocksIsCancelled)
     EXPECT_EQ(std::vector<size_t>{0}, m_Requester.m_BatchSizes);
 }
 
+struct TableReadCase
+{
+    const char* name;
+    bool refuseGetArray;
+    size_t getArrayCalls;
+    size_t nextRowCalls;
+};
+
+class AddressBookProviderTableReads : public AddressBookProvider, public ::testing::WithParamInterface<TableReadCase>
+{
+};
+
+// 600 rows pass Outlook's filter ("a" is in Nash), every third matches "an":
+// the table is read in blocks whose boundaries fall among the matches.
+TEST_P(AddressBookProviderTableReads, MatchesInTheTablesOrderWhateverTheBlocks)
+{
+    m_Rows->clear();
+    std::vector<std::string> expected;
+    for (int index = 0; index < 600; ++index)
+    {
+        const bool match = index % 3 == 0;
+        m_Rows->push_back(Contact(match ? L"Ann" : L"Bob", L"Nash", std::to_wstring(1000 + index)));
+        if (match)
+            expected.push_back("Ann Nash [" + std::to_string(1000 + index) + "]");
+    }
+    if (GetParam().refuseGetArray)
+        ChangeEachTable(*m_Folder, [](CFakeObject& table) {
+            table.Fail(L"GetArray", E_INVALIDARG, L"One or more parameter values are not valid.");
+        });
+    CMessageBoxCapture boxes;
+
+    Start(Lookup("an"));
+
+    EXPECT_EQ(expected, m_Requester.m_Items);
+    EXPECT_EQ(GetParam().getArrayCalls, m_Outlook.Log().CallsTo(L"Table.GetArray").size());
+    EXPECT_EQ(GetParam().nextRowCalls, m_Outlook.Log().CallsTo(L"Table.GetNextRow").size());
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AddressBookProviderTableReads,
+                         ::testing::Values(TableReadCase{"InBlocks", false, 3, 0},
+                                           TableReadCase{"RowByRowWhereGetArrayIsRefused", true, 1, 600}),
+                         [](const ::testing::TestParamInfo<TableReadCase>& info) { return std::string(info.param.name); });
+
+TEST_F(AddressBookProvider, LookupSupersededBetweenTwoBlocksOfTheFolderIsHandedNothingMore)
+{
+    m_Rows->clear();
+    std::vector<std::string> bobs;
+    for (int index = 0; index < 600; ++index)
+    {
+        m_Rows->push_back(Contact(index % 2 ? L"Ann" : L"Bob", L"Nash", std::to_wstring(1000 + index)));
+        if (index % 2 == 0)
+            bobs.push_back("Bob Nash [" + std::to_string(1000 + index) + "]");
+    }
+    // Each block outlasts the pump's rhythm, so that a pump follows it; "bo"
+    // is typed in the pump after the second block of "a".
+    int blocks = 0;
+    size_t itemsOfA = 0;
+    ChangeEachTable(*m_Folder, [&](CFakeObject& table) {
+        const CFakeObject::Method getArray = table.MethodOf(L"GetArray");
+        table.SetMethod(L"GetArray", [&, getArray](const CFakeObject::Arguments& arguments) {
+            if (++blocks == 2)
+                m_Requester.OnNextPump([&] {
+                    itemsOfA = m_Requester.m_Items.size();
+                    Start(Lookup("bo"));
+                });
+            ::Sleep(80);
+            return getArray(arguments);
+        });
+    });
+
+    Start(Lookup("a"));
+    m_Requester.Pump();
+
+    EXPECT_EQ(250u, itemsOfA) << "the first block of \"a\" was handed over at once";
+    EXPECT_EQ(bobs, m_Requester.m_Items);
+    EXPECT_EQ(1, m_Requester.m_Stale) << "only the block handed over before \"bo\" started";
+}
+
 TEST_F(AddressBookProvider, LookupBeforeInitialiseIsRefused)
 {
     CMAPIMailUser_AsyncListProvider provider;

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cwchar>
+#include <mutex>
 #include <stdexcept>
 
 // {6B1C2E10-3F4A-4C8B-9E57-2A61D0C4B7F1}
@@ -13,6 +14,75 @@ const IID IID_CFakeCollection = {0x6b1c2e11, 0x3f4a, 0x4c8b, {0x9e, 0x57, 0x2a, 
 namespace
 {
 std::atomic<long> g_LiveObjects(0);
+
+LONGLONG CounterNow()
+{
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+// The fakes' working time: finished calls, plus the running ones up to now.
+class CBusyClock
+{
+public:
+    LONGLONG Enter()
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        const LONGLONG now = CounterNow();
+        ++m_Running;
+        m_RunningStarts += now;
+        return now;
+    }
+    void Leave(LONGLONG start)
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Finished += CounterNow() - start;
+        --m_Running;
+        m_RunningStarts -= start;
+    }
+    LONGLONG Ticks()
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        return m_Finished + m_Running * CounterNow() - m_RunningStarts;
+    }
+
+private:
+    std::mutex m_Mutex;
+    LONGLONG m_Finished = 0;
+    LONGLONG m_Running = 0;
+    LONGLONG m_RunningStarts = 0;
+};
+
+CBusyClock& BusyClock()
+{
+    static CBusyClock clock;
+    return clock;
+}
+
+// Times the outermost fake call of the thread.
+class CBusyScope
+{
+public:
+    CBusyScope()
+    {
+        if (s_Depth++ == 0)
+            m_Start = BusyClock().Enter();
+    }
+    ~CBusyScope()
+    {
+        if (--s_Depth == 0)
+            BusyClock().Leave(m_Start);
+    }
+    CBusyScope(const CBusyScope&) = delete;
+    CBusyScope& operator=(const CBusyScope&) = delete;
+
+private:
+    static thread_local int s_Depth;
+    LONGLONG m_Start = 0;
+};
+
+thread_local int CBusyScope::s_Depth = 0;
 
 bool SameName(const std::wstring& a, const std::wstring& b)
 {
@@ -283,6 +353,12 @@ void CFakeObject::SetMethod(const std::wstring& name, Method method)
     member.m_Method = std::move(method);
 }
 
+CFakeObject::Method CFakeObject::MethodOf(const std::wstring& name) const
+{
+    const Member* member = Find(name);
+    return member && member->m_Kind == MemberKind::Method ? member->m_Method : nullptr;
+}
+
 void CFakeObject::SetDispId(const std::wstring& name, DISPID id)
 {
     Member* member = Find(name);
@@ -371,7 +447,10 @@ ULONG CFakeObject::Release()
 {
     const ULONG left = --m_References;
     if (left == 0)
+    {
+        CBusyScope busy;
         delete this;
+    }
     return left;
 }
 
@@ -392,6 +471,7 @@ HRESULT CFakeObject::GetTypeInfo(UINT, LCID, ITypeInfo** info)
 
 HRESULT CFakeObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
 {
+    CBusyScope busy;
     if (!names || !ids)
         return E_POINTER;
     HRESULT hr = S_OK;
@@ -420,6 +500,7 @@ HRESULT CFakeObject::Fail(HRESULT hr, const std::wstring& description, EXCEPINFO
 HRESULT CFakeObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
                             EXCEPINFO* exception, UINT*)
 {
+    CBusyScope busy;
     if (result)
         ::VariantInit(result);
     Member* member = Find(id);
@@ -578,6 +659,10 @@ _variant_t CFakeCollection::Item(const Arguments& arguments) const
     return m_Elements[static_cast<size_t>(index) - 1];
 }
 
+LONGLONG FakeBusyTicks()
+{
+    return BusyClock().Ticks();
+}
 
 long FakeArgumentLong(const CFakeObject::Arguments& arguments, size_t index)
 {

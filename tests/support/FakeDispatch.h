@@ -24,6 +24,10 @@
 // Reference counts are real: an object lives while a pointer holds it.
 // CFakeObject::LiveObjects() counts every fake COM object of the process
 // (enumerators too); CFakeComTest checks that a test leaves none behind.
+//
+// FakeBusyTicks() tells how long the fakes have worked (their Invoke and
+// GetIDsOfNames, and freeing them), so that a benchmark can set the stand-in's
+// share of a figure apart from the product's.
 #pragma once
 
 #include "platform/ComPtr.h"
@@ -97,6 +101,9 @@ public:
     void SetGetter(const std::wstring& name, Getter getter);
     void SetReadOnly(const std::wstring& name, bool readOnly = true);
     void SetMethod(const std::wstring& name, Method method);
+    // The handler of a method, or null; a test wraps it to change what the
+    // method does.
+    Method MethodOf(const std::wstring& name) const;
     void SetDispId(const std::wstring& name, DISPID id);
     void RemoveMember(const std::wstring& name);
     bool HasMember(const std::wstring& name) const;
@@ -214,6 +221,11 @@ private:
 
     std::vector<_variant_t> m_Elements;
 };
+
+// QueryPerformanceCounter ticks that every fake of the process has spent
+// answering calls so far, a call still running included; a call made from
+// inside another one counts once. Any thread.
+LONGLONG FakeBusyTicks();
 
 // Reads an argument of a method handler; raises DISP_E_PARAMNOTFOUND when it
 // is missing and DISP_E_TYPEMISMATCH when it cannot be converted.

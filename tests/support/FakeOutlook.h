@@ -23,6 +23,7 @@
 
 #include "tests/support/FakeDispatch.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -144,7 +145,10 @@ public:
     // E_INVALIDARG as Outlook's parser does. Table: Columns (at first
     // Outlook's five defaults; RemoveAll, and Add(name), which fails for a
     // name the table cannot show), EndOfTable, GetNextRow (Nothing after
-    // the end). Row: GetValues, the row's values in column order.
+    // the end), GetArray(MaxRows): the next rows, at most MaxRows (at least
+    // 1), as a zero-based variant array of rows by columns, with no rows
+    // after the end. Row: GetValues, the row's values in column order.
+    // Values are texts, "" where the contact has none. Rows log no calls.
     CFakeObjectPtr NewContactFolder(const std::wstring& name, const std::wstring& storeId,
                                     const std::shared_ptr<std::vector<CFakeContactRow>>& rows) const;
 
@@ -215,6 +219,11 @@ private:
     CFakeObjectPtr m_CalendarModule;
     std::shared_ptr<std::vector<CFakeObjectPtr>> m_Store;
 };
+
+// Hands each table that the contact folder's GetTable gives from now on to
+// change before the caller gets it: a test makes the tables refuse GetArray
+// (table.Fail(L"GetArray", ...)) or wraps a method (MethodOf) to slow it.
+void ChangeEachTable(CFakeObject& folder, std::function<void(CFakeObject& table)> change);
 
 // The fake object or collection a result or property holds; empty when the
 // value is not one.
