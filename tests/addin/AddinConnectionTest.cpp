@@ -228,8 +228,8 @@ TEST_F(AddinConnection, DisconnectingBeforeAnyExplorerStopsWhatStarted)
 
 // Disconnection stops only what this connection started. One that never set
 // up its explorer controls (no active explorer, no explorer event) neither
-// saves the preferences it never loaded, over the stored values and
-// templates, nor ends a MAPI it never began; one that did set up does both.
+// writes the preferences it never loaded over the stored values and
+// templates nor ends a MAPI it never began; one that did set up does both.
 TEST_F(AddinConnection, DisconnectionStopsOnlyWhatThisConnectionStarted)
 {
     const CTestMAPI mapi;
