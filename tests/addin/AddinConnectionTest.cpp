@@ -4,6 +4,7 @@
 // box captured.
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "core/ErrorReports.h"
+#include "tests/contacts/TestMAPI.h"
 #include "tests/support/AddinObject.h"
 #include "tests/support/AddinUnderTest.h"
 #include "tests/support/RegistryFixture.h"
@@ -11,7 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -304,6 +308,75 @@ TEST_F(AddinConnection, ReleasedWithoutDisconnectionLeavesNothingBehind)
     EXPECT_EQ(m_LiveConnectionsAtStart, CFakeObject::LiveConnections());
     EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
     ExpectANewAddinObjectConnectsCleanly(m_Outlook);
+}
+
+// Disconnection stops only what this connection started. One that never set
+// up its explorer controls (no active explorer, no explorer event) neither
+// writes the preferences it never loaded over the stored values and
+// templates nor ends a MAPI it never began; one that did set up does both.
+TEST_F(AddinConnection, DisconnectionStopsOnlyWhatThisConnectionStarted)
+{
+    const CTestMAPI mapi;
+    ASSERT_TRUE(mapi.IsOurs()) << "the test MAPI is not the mapi32.dll loaded";
+    const std::string weekly = std::string(kTemplates) + "\\Weekly";
+    // Every stored value under the settings key and each template's key.
+    const auto stored = [&] {
+        std::map<std::string, std::pair<DWORD, std::string>> values;
+        std::vector<std::string> paths = {kSettings};
+        for (const std::string& name : SubKeyNames(kTemplates))
+            paths.push_back(std::string(kTemplates) + "\\" + name);
+        for (const std::string& path : paths)
+            for (const std::string& name : ValueNames(path))
+            {
+                const std::optional<RawValue> raw = ReadRaw(path, name);
+                values[path + "|" + name] = {raw->type, raw->text};
+            }
+        return values;
+    };
+    const auto calls = [&mapi](const std::string& method) {
+        const std::string journal = mapi.Journal();
+        size_t count = 0;
+        for (size_t at = journal.find(method + "("); at != std::string::npos; at = journal.find(method + "(", at + 1))
+            count += at == 0 || journal[at - 1] == '\n';
+        return count;
+    };
+    struct Case
+    {
+        const char* name;
+        bool explorer;
+        bool saved;
+        size_t mapiStarts;
+    };
+    const Case cases[] = {
+        {"never set up", false, false, 0},
+        {"set up", true, true, 1},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ::RegDeleteTreeA(Root(), kSettings);
+        WriteRaw(kSettings, "DefaultMessageSignature", "Kind regards");
+        WriteRaw(weekly, "Text", "See you at [ApptStartTimeHHMM]");
+        // Memory holds what an earlier connection loaded, since changed in
+        // the store: a save would write it back over the stored values.
+        CConfigZentavoSMSOutlookAddin_UserPreferences& preferences =
+            CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_UserPreferences;
+        preferences.Load();
+        preferences.SetDefaultMessageSignature("Earlier");
+        preferences.GetAppointmentTemplates().clear();
+        const auto before = stored();
+        mapi.Reset();
+
+        CFakeOutlook outlook;
+        if (!c.explorer)
+            outlook.SetActiveExplorer(nullptr);
+        ASSERT_EQ(S_OK, m_Addin->OnConnection(outlook.Application(), ext_cm_Startup, nullptr, nullptr));
+        ASSERT_EQ(S_OK, m_Addin->OnDisconnection(ext_dm_HostShutdown, nullptr));
+        EXPECT_EQ(c.saved, stored() != before);
+        EXPECT_EQ(c.mapiStarts, calls("MAPIInitialize"));
+        EXPECT_EQ(c.mapiStarts, calls("MAPIUninitialize"));
+        EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
+    }
 }
 
 // The calendar, its subfolders at every level, the navigation pane's other

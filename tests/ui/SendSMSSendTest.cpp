@@ -337,6 +337,80 @@ TEST_F(SendSMSSend, ASuccessfulSendSavesTheSenderAndCopiesToSentItems)
     }
 }
 
+// Each sender the window offers as the gateway receives it, and the choice
+// saved after the send. The text is typed: the counters follow it through
+// the edit's own change notice.
+TEST_F(SendSMSSend, EachSenderReachesTheRequestAndIsSaved)
+{
+    const std::string user = "test.user@example.com";
+    const std::string absent = "<absent>";
+    const std::string typed = "Typed\r\nby hand";
+    struct Case
+    {
+        const char* what;
+        bool userContextMode;
+        std::function<void()> choose;
+        // fromtype, from, usercontext, rplyid, msgsrcid as received
+        std::vector<std::string> fields;
+        // DefaultSendersId, whether replyable, whether account settings
+        std::string savedSender;
+        bool savedReplyable;
+        bool savedAccountSettings;
+        std::vector<std::string> remembered;
+    };
+    const Case cases[] = {
+        {"a sender id typed", false, [this] { SetSender("ACME"); },
+         {"1", "ACME", absent, user, user}, "ACME", false, false, {"ACME"}},
+        {"Replies to Inbox", false, [this] { ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, "ACME"); },
+         {"2", absent, absent, user, user}, "ACME", true, false, {}},
+        {"the account's settings", false,
+         [this] {
+             SetSender("ACME");
+             const int item = static_cast<int>(::SendDlgItemMessageA(m_Window, IDC_SENDSMS_FROM, CB_FINDSTRINGEXACT,
+                                                                     static_cast<WPARAM>(-1),
+                                                                     reinterpret_cast<LPARAM>("<Use Account Settings>")));
+             SendSMSWindow::ChooseFromItem(m_Window, IDC_SENDSMS_FROM, item);
+         },
+         {absent, "", absent, user, user}, "", false, true, {}},
+        {"a user context", true,
+         [this] {
+             ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, "ACME");
+             ::SetDlgItemTextA(m_Window, IDC_SENDSMS_CONTEXT, "Ticket 42");
+         },
+         {absent, "", "Ticket 42", absent, user}, "ACME", true, false, {}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        Preferences().SetDefaultSendersId("");
+        Preferences().SetDefaultSendersIdUseReplyable(true);
+        Preferences().SetDefaultSendersIdUseAccountSettings(false);
+        Preferences().GetSelectableSendersIdList().clear();
+        Preferences().SetEnableUserContextSupport(c.userContextMode);
+        Open(Recipients(1), "");
+        const HWND text = ::GetDlgItem(m_Window, IDC_SENDSMS_TEXT);
+        ::SendMessageA(text, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(typed.c_str()));
+        EXPECT_EQ("147", Text(IDC_SENDSMS_CHARS_LEFT));
+        EXPECT_EQ("1", Text(IDC_SENDSMS_PARTS));
+        c.choose();
+        PressSend();
+
+        ASSERT_FALSE(IsOpen());
+        const CLoggedRequest send = m_Primary.Requests(kSendPage).back();
+        std::vector<std::string> fields;
+        for (const char* name : {"fromtype", "from", "usercontext", "rplyid", "msgsrcid"})
+            fields.push_back(send.HasField(name) ? send.Field(name) : absent);
+        EXPECT_EQ(c.fields, fields);
+        EXPECT_EQ("Typed\rby hand", send.Field("text"));
+        Preferences().Load();
+        EXPECT_EQ(c.savedSender, Preferences().GetDefaultSendersId());
+        EXPECT_EQ(c.savedReplyable, Preferences().GetDefaultSendersIdUseReplyable());
+        EXPECT_EQ(c.savedAccountSettings, Preferences().GetDefaultSendersIdUseAccountSettings());
+        EXPECT_EQ(c.remembered, Preferences().GetSelectableSendersIdList());
+    }
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
 TEST_F(SendSMSSend, ARefusedSendKeepsTheWindowAndSavesNoSender)
 {
     m_Primary.Script(kSendPage, CScriptedReply::Error("INSUFFICIENT_CREDIT"));

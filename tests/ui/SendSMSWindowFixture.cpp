@@ -70,14 +70,19 @@ std::vector<std::pair<std::string, LPARAM>> SendSMSWindow::ComboItems(int id) co
 
 void SendSMSWindow::ChooseFromItem(int index)
 {
+    ChooseFromItem(m_Window, static_cast<int>(m_pDlg->GetFromControlId()), index);
+}
+
+void SendSMSWindow::ChooseFromItem(HWND window, int fromId, int index)
+{
     // Through the drop-down's own list, so that the edit part still shows the
     // previous text when the notification comes, as it does for the user.
-    const int id = static_cast<int>(m_pDlg->GetFromControlId());
+    const HWND from = ::GetDlgItem(window, fromId);
     COMBOBOXINFO info = {};
     info.cbSize = sizeof(info);
-    ::GetComboBoxInfo(Item(id), &info);
+    ::GetComboBoxInfo(from, &info);
     ::SendMessageA(info.hwndList, LB_SETCURSEL, index, 0);
-    ::SendMessageA(m_Window, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(Item(id)));
+    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(fromId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(from));
 }
 
 void SendSMSWindow::TypeFrom(const std::string& text)

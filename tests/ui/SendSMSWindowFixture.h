@@ -48,6 +48,7 @@ public:
     // Picks the entry as the user would: the new selection, then the
     // notification while the field still shows the previous text.
     void ChooseFromItem(int index);
+    static void ChooseFromItem(HWND window, int fromId, int index);
     // The field's text as if typed: the text, then CBN_EDITCHANGE.
     void TypeFrom(const std::string& text);
     static void Pump(DWORD milliseconds);

@@ -9,11 +9,13 @@
 //
 // Without an account the add-in offers its set-up dialog first: --login
 // logs in there as a user would (else it is cancelled). The Send SMS window
-// a click opens is photographed; --send fills in its To field and text and
-// presses Send, else the window is closed.
+// a click opens is photographed; --send fills in its To field and text,
+// waits for the account's balance to show, photographs the window filled in
+// and presses Send, else the window is closed.
 //
 // Exit code 0 when the add-in connected, built its bar, answered every event
-// and left nothing connected after disconnection; 1 otherwise.
+// (with --send: showed the balance and sent) and left nothing connected after
+// disconnection; 1 otherwise.
 #include "platform/OfficeIds.h"
 #include "resources/ZentavoSMSOutlookAddin_h.h"
 #include "resources/resource.h"
@@ -22,6 +24,7 @@
 #include "tests/support/WindowDriver.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <functional>
@@ -115,6 +118,39 @@ std::vector<CFakeObjectPtr> ButtonsOf(const CFakeObjectPtr& explorer, std::wstri
 void PumpFor(DWORD milliseconds)
 {
     PumpUntil(milliseconds, [] { return false; });
+}
+
+// The balance on the Send SMS window's toolbar ("Available Balance: 1000"
+// gives "1000"); empty while the button is hidden or has no number yet.
+std::string BalanceShown(HWND sendWindow)
+{
+    HWND toolbar = nullptr;
+    if (sendWindow)
+        ::EnumChildWindows(
+            sendWindow,
+            [](HWND child, LPARAM found) {
+                if (::GetDlgCtrlID(child) != IDC_SENDSMS_MAIN_TOOLBAR)
+                    return TRUE;
+                *reinterpret_cast<HWND*>(found) = child;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&toolbar));
+    if (!toolbar)
+        return std::string();
+    wchar_t text[101] = {};
+    TBBUTTONINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.dwMask = TBIF_TEXT | TBIF_STATE;
+    info.pszText = text;
+    info.cchText = 100;
+    if (::SendMessageW(toolbar, TB_GETBUTTONINFOW, ID_SENDSMS_BALANCE, reinterpret_cast<LPARAM>(&info)) < 0 ||
+        (info.fsState & TBSTATE_HIDDEN))
+        return std::string();
+    const std::wstring label = text;
+    const std::wstring prefix = L"Available Balance: ";
+    if (label.size() <= prefix.size() || label.compare(0, prefix.size(), prefix) != 0)
+        return std::string();
+    return Narrow(label.substr(prefix.size()));
 }
 
 std::wstring CaptionOf(const CFakeObjectPtr& button)
@@ -254,17 +290,6 @@ int Run(const Options& options)
         ::SendMessageA(textField, EM_SETSEL, 0, -1);
         ::SendMessageA(textField, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(options.text.c_str()));
         std::printf("To: %s\nText: %s\n", options.recipients.c_str(), options.text.c_str());
-        if (!options.screenshot.empty())
-        {
-            std::wstring path = options.screenshot;
-            path.insert(path.size() - 4, L"_filled");
-            ::UpdateWindow(window);
-            std::printf("Screenshot %s: %s\n", Narrow(path).c_str(),
-                        SaveWindowScreenshot(window, path) ? "saved" : "not saved");
-        }
-        // As the toolbar's Send button does.
-        ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(ID_SENDSMS_SEND, BN_CLICKED), 0);
-        std::printf("Send pressed\n");
     });
     for (const std::wstring& caption : options.clicks)
     {
@@ -283,6 +308,28 @@ int Run(const Options& options)
     }
     if (options.send)
     {
+        // The window fetches the balance from the gateway after it opened:
+        // the picture is taken once it shows, as the user then sees it.
+        PumpUntil(30000, [&sendWindow] { return sendWindow != nullptr; });
+        std::string balance;
+        PumpUntil(60000, [&sendWindow, &balance] {
+            balance = BalanceShown(sendWindow);
+            return !balance.empty();
+        });
+        std::printf("Balance shown: %s\n", balance.empty() ? "none" : balance.c_str());
+        ok = ok && !balance.empty();
+        if (sendWindow && !options.screenshot.empty())
+        {
+            std::wstring path = options.screenshot;
+            path.insert(path.size() - 4, L"_filled");
+            ::UpdateWindow(sendWindow);
+            std::printf("Screenshot %s: %s\n", Narrow(path).c_str(),
+                        SaveWindowScreenshot(sendWindow, path) ? "saved" : "not saved");
+        }
+        // As the toolbar's Send button does.
+        if (sendWindow)
+            ::PostMessageW(sendWindow, WM_COMMAND, MAKEWPARAM(ID_SENDSMS_SEND, BN_CLICKED), 0);
+        std::printf("Send pressed\n");
         // The send runs against the gateway: the window closes when it went.
         PumpUntil(60000, [&sendWindow] { return sendWindow && !::IsWindow(sendWindow); });
         const bool closed = sendWindow && !::IsWindow(sendWindow);
