@@ -64,7 +64,6 @@ const DISPID kOptionsPagesAdd = 0xF005;
 const DISPID kClick = 1;
 const DISPID kItemContextMenuDisplay = 0xFB41;
 const DISPID kNewInspector = 0xF001;
-const long kAppointmentClass = 26;
 
 // The interface the object answers, or empty for E_NOINTERFACE; any other
 // failure of the query is raised.
@@ -81,6 +80,13 @@ IDispatchPtr QueryOrEmpty(IUnknown* object, const IID& iid)
         _com_issue_error(hr);
     result.Attach(answered);
     return result;
+}
+
+// 26 for an appointment, 0 for an item that is not one.
+int ItemClassOf(IDispatch* item)
+{
+    const IDispatchPtr appointment = AsAppointment(item);
+    return appointment ? static_cast<int>(static_cast<long>(Dispatch::Get(appointment, L"Class"))) : 0;
 }
 
 IDispatchPtr Required(const IDispatchPtr& object, const char* failureText)
@@ -575,11 +581,8 @@ void CAddin::OnExplorerAvailable()
 
 COutlookAddin_ItemExtender_ZentavoSMSAddin::CExtenderList CAddin::ExtendersForItem(IDispatch* item)
 {
-    long itemClass = 0;
-    if (const IDispatchPtr appointment = QueryOrEmpty(item, IID__AppointmentItem))
-        itemClass = static_cast<long>(Dispatch::Get(appointment, L"Class"));
     COutlookAddin_ItemExtender_ZentavoSMSAddin::CExtenderList extenders;
-    return m_ExtenderHost.GetExtendersForItemClass(static_cast<int>(itemClass), extenders);
+    return m_ExtenderHost.GetExtendersForItemClass(ItemClassOf(item), extenders);
 }
 
 void CAddin::OnInspectorsNewInspector(IDispatch* inspector)
@@ -590,12 +593,10 @@ void CAddin::OnInspectorsNewInspector(IDispatch* inspector)
         step = "Getting CurrentItem";
         const IDispatchPtr item = Dispatch::GetPtr(spInspector, L"CurrentItem");
         step = "Getting Class";
-        long itemClass = 0;
-        if (const IDispatchPtr appointment = QueryOrEmpty(item, IID__AppointmentItem))
-            itemClass = static_cast<long>(Dispatch::Get(appointment, L"Class"));
+        const int itemClass = ItemClassOf(item);
         step = "Calling GetItemExtendersForItemType";
         COutlookAddin_ItemExtender_ZentavoSMSAddin::CExtenderList extenders;
-        m_ExtenderHost.GetExtendersForItemClass(static_cast<int>(itemClass), extenders);
+        m_ExtenderHost.GetExtendersForItemClass(itemClass, extenders);
         step = "Call ItemExtender.OnNewInspector";
         for (IOutlookAddin_ItemExtender* extender : extenders)
             extender->OnNewInspector(spInspector);

@@ -1,5 +1,15 @@
 #include "addin/OutlookAddin_ItemExtender.h"
 
+#include "platform/OfficeIds.h"
+
+IDispatchPtr AsAppointment(IDispatch* item)
+{
+    IDispatchPtr appointment;
+    if (item)
+        item->QueryInterface(IID__AppointmentItem, reinterpret_cast<void**>(&appointment));
+    return appointment;
+}
+
 void COutlookAddin_ItemExtender::OnNewInspector(IDispatchPtr)
 {
 }

@@ -18,6 +18,14 @@
 
 class COutlookVersionCapabilites;
 
+// The item as an Outlook appointment (a new reference); empty when it is
+// none. Events reach the extenders by this test.
+IDispatchPtr AsAppointment(IDispatch* item);
+inline bool IsAppointment(IDispatch* item)
+{
+    return AsAppointment(item) != nullptr;
+}
+
 class IOutlookAddin_ItemExtender
 {
 public:

@@ -37,11 +37,6 @@ const char kSelectRecipients[] = "SelectRecipients";
 const char kRemoveAllRecipients[] = "RemoveAllRecipients";
 const char kViewMessagePreview[] = "ViewMessagePreview";
 
-CConfigZentavoSMSOutlookAddin_UserPreferences& Preferences()
-{
-    return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_UserPreferences;
-}
-
 std::string ControlId(const IDispatchPtr& control)
 {
     if (!control)
@@ -238,9 +233,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnNewInspector(IDis
         step = function + "Getting CurrentItem";
         const IDispatchPtr currentItem = Dispatch::GetPtr(inspector, L"CurrentItem");
         step = function + "Getting spAppointmentItem";
-        IDispatchPtr appointment;
-        if (currentItem)
-            currentItem->QueryInterface(IID__AppointmentItem, reinterpret_cast<void**>(&appointment));
+        const IDispatchPtr appointment = AsAppointment(currentItem);
         if (!appointment)
             return;
 

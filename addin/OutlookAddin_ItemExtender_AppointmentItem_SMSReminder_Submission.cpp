@@ -23,7 +23,6 @@ namespace
 using CProperties = COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Properties;
 
 const std::string kClassName = "COutlookAddin_ItemExtender_AppointmentItem_SMSReminder";
-const char kCaption[] = "ZentavoSMS Outlook Add-in";
 const long olFolderDeletedItems = 3;
 // Dates stored in the status text, as OLE Automation writes and reads them.
 const DWORD kStatusDateFlags = LOCALE_NOUSEROVERRIDE;
@@ -46,21 +45,9 @@ const char kNotUpToDateText[] =
     "The ZentavoSoftware SMS Service is not upto date with changes to this appiointment\n\nDo you want to update the "
     "ZentavoSoftware SMS Service now?";
 
-CConfigZentavoSMSOutlookAddin_UserPreferences& Preferences()
-{
-    return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.m_UserPreferences;
-}
-
 int ShowBox(const std::string& text, UINT style)
 {
-    return ShowMessageBox(nullptr, text, kCaption, style);
-}
-
-bool IsAppointment(IDispatch* item)
-{
-    IDispatchPtr appointment;
-    return item && SUCCEEDED(item->QueryInterface(IID__AppointmentItem, reinterpret_cast<void**>(&appointment))) &&
-           appointment;
+    return ShowMessageBox(nullptr, text, kAddinMessageBoxCaption, style);
 }
 
 std::wstring EntryIdOf(IDispatch* object)

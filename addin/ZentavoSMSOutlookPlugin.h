@@ -125,3 +125,13 @@ private:
 
     void StartTraceLog();
 };
+
+// The one plug-in core and its user preferences, for the add-in's own code.
+inline CZentavoSMSOutlookPlugin& Plugin()
+{
+    return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin;
+}
+inline CConfigZentavoSMSOutlookAddin_UserPreferences& Preferences()
+{
+    return Plugin().m_UserPreferences;
+}

@@ -14,7 +14,6 @@
 
 namespace
 {
-const char kCaption[] = "ZentavoSMS Outlook Add-in";
 const UINT kWarning = MB_ICONEXCLAMATION | MB_TASKMODAL;
 
 bool Answers(IDispatch* object, const IID& iid)
@@ -103,7 +102,7 @@ void CZentavoSMSOutlookPlugin::ReplyViaSMS(IDispatchPtr application)
         }
         if (number.size() < 5)
         {
-            ShowMessageBox(nullptr, "Please select SMS message to reply to.", kCaption, kWarning);
+            ShowMessageBox(nullptr, "Please select SMS message to reply to.", kAddinMessageBoxCaption, kWarning);
             return;
         }
         OpenSendSMSWindow(application, nullptr, nullptr, [&](CSendSMSDlg& window) {
@@ -162,7 +161,7 @@ bool CZentavoSMSOutlookPlugin::SelectedContactsOrBox(IDispatchPtr application, C
     GetSelectedContacts(application, contacts, true);
     if (!contacts.empty())
         return true;
-    ShowMessageBox(nullptr, "No mobile numbers were found for the selected contact(s)", kCaption, kWarning);
+    ShowMessageBox(nullptr, "No mobile numbers were found for the selected contact(s)", kAddinMessageBoxCaption, kWarning);
     return false;
 }
 

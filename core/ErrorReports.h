@@ -30,6 +30,10 @@ using MessageBoxSinkFn = int (*)(HWND owner, const std::string& text, const std:
 void SetEventLogSink(EventLogSinkFn sink);
 void SetMessageBoxSink(MessageBoxSinkFn sink);
 
+// The caption of the add-in's message boxes (the shared error box below has
+// its own).
+constexpr char kAddinMessageBoxCaption[] = "ZentavoSMS Outlook Add-in";
+
 // The one way product code shows a message box.
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style);
 

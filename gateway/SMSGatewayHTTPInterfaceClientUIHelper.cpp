@@ -7,7 +7,6 @@
 
 namespace
 {
-const char* const kCaption = "ZentavoSMS Outlook Add-in";
 const char* const kConnectionErrorText =
     "Error occurred connecting to the {CompanyNameShort} Service.\n\nPlease check you internet connection and "
     "firewall settings";
@@ -83,7 +82,7 @@ void CSMSGatewayHTTPInterfaceClientUIHelper::ShowGatewayErrorMessage(HWND parent
                                                                      const std::string& description,
                                                                      std::uint32_t resultCode)
 {
-    ShowMessageBox(parent, heading + ResultCodeText(login, description, resultCode), kCaption, MB_OK);
+    ShowMessageBox(parent, heading + ResultCodeText(login, description, resultCode), kAddinMessageBoxCaption, MB_OK);
 }
 
 bool CSMSGatewayHTTPInterfaceClientUIHelper::ShowServiceConnectionError(HWND parent,
@@ -93,6 +92,6 @@ bool CSMSGatewayHTTPInterfaceClientUIHelper::ShowServiceConnectionError(HWND par
     if (exception.m_RetryAllowed)
         text += "\n\nDo you want to try again?";
     const UINT style = exception.m_RetryAllowed ? (MB_YESNO | MB_ICONSTOP) : (MB_OK | MB_ICONSTOP);
-    const int answer = ShowMessageBox(parent, WithCompanyName(text), kCaption, style);
+    const int answer = ShowMessageBox(parent, WithCompanyName(text), kAddinMessageBoxCaption, style);
     return exception.m_RetryAllowed && answer == IDYES;
 }

@@ -27,11 +27,6 @@ constexpr int kItemTextLength = 100;
 // Past the end: the available list sorts new rows by name itself.
 constexpr int kAppendRow = 10000;
 
-CZentavoSMSOutlookPlugin& Plugin()
-{
-    return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin;
-}
-
 // Outlook's wide texts in the ANSI code page.
 std::string TextOf(IDispatch* object, const wchar_t* name)
 {
@@ -197,7 +192,7 @@ void CContactSelectorDlg::PopulateAddressBookCombo()
 void CContactSelectorDlg::ShowDefaultAddressBook()
 {
     std::vector<std::string> candidates;
-    const std::string preferred = Plugin().m_UserPreferences.GetDefaultAddressBook();
+    const std::string preferred = Preferences().GetDefaultAddressBook();
     if (!preferred.empty())
         candidates.push_back(preferred);
     candidates.push_back("Contacts");
@@ -650,7 +645,7 @@ LRESULT CContactSelectorDlg::OnOK(UINT, WPARAM, LPARAM, bool&)
         GetContactsFromListView(IDC_SELECTOR_RECIPIENTS, false, m_Contacts);
         if (const COutlookAddressBook* book = GetSelectedAddressBook())
         {
-            CConfigZentavoSMSOutlookAddin_UserPreferences& preferences = Plugin().m_UserPreferences;
+            CConfigZentavoSMSOutlookAddin_UserPreferences& preferences = Preferences();
             preferences.SetDefaultAddressBook(book->m_Name);
             preferences.Save();
         }

@@ -8,7 +8,6 @@
 
 namespace
 {
-constexpr char kCaption[] = "ZentavoSMS Outlook Add-in";
 
 CZentavoSMSGatewayAuthenticationManager StoredAccount()
 {
@@ -68,7 +67,7 @@ LRESULT CLoginStatusCtrl::LogoutBtn_OnClicked(UINT, WPARAM, LPARAM, bool&)
             StoredAccount().Logout();
     }
     if (!ShowLoginDetails())
-        ShowMessageBox(m_hWnd, "Successfull Logged Out", kCaption, MB_OK);
+        ShowMessageBox(m_hWnd, "Successfull Logged Out", kAddinMessageBoxCaption, MB_OK);
     return 0;
 }
 

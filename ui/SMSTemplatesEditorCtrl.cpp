@@ -8,7 +8,6 @@
 
 namespace
 {
-constexpr char kCaption[] = "ZentavoSMS Outlook Add-in";
 
 // The Add Field list: its prompt row first, then the reminder's fields with
 // the widths inserted with them.
@@ -259,7 +258,7 @@ bool CSMSTemplatesEditorCtrl::AskToSave()
     const std::string name = ReadFields().name;
     const std::string question =
         "Do you want to save " + (name.empty() ? std::string() : "'" + name + "' ") + "Template?";
-    if (ShowMessageBox(m_hWnd, question, kCaption, MB_YESNO) != IDYES)
+    if (ShowMessageBox(m_hWnd, question, kAddinMessageBoxCaption, MB_YESNO) != IDYES)
         return true;
     if (!SaveTemplate())
         return false;
@@ -315,5 +314,5 @@ void CSMSTemplatesEditorCtrl::SelectFromList()
 
 void CSMSTemplatesEditorCtrl::ShowMessage(const std::string& text) const
 {
-    ShowMessageBox(m_hWnd, text, kCaption, MB_OK);
+    ShowMessageBox(m_hWnd, text, kAddinMessageBoxCaption, MB_OK);
 }

@@ -18,13 +18,6 @@
 
 namespace
 {
-constexpr char kCaption[] = "ZentavoSMS Outlook Add-in";
-
-CZentavoSMSOutlookPlugin& Plugin()
-{
-    return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin;
-}
-
 // A UI policy text: "Disabled" greys the control, "Hidden" hides it; any
 // other text, in any other letter case, leaves it alone.
 bool PolicyEnables(const std::string& policy)
@@ -375,7 +368,7 @@ LRESULT CSendSMSDlg::Text_OnChange(UINT, WPARAM, LPARAM, bool&)
 void CSendSMSDlg::UpdateCharacterCount()
 {
     const int length = GetTextMessageLength(GetControlText(IDC_SENDSMS_TEXT));
-    const int parts = std::min(CGSMUtils::GetNumberOfParts(length), Plugin().m_UserPreferences.m_MaxMsgParts);
+    const int parts = std::min(CGSMUtils::GetNumberOfParts(length), Preferences().m_MaxMsgParts);
     const int capacity = CGSMUtils::GetMaxMessageLength(parts);
     ::SetDlgItemTextA(m_hWnd, IDC_SENDSMS_CHARS_LEFT, std::to_string(capacity - length).c_str());
     ::SetDlgItemTextA(m_hWnd, IDC_SENDSMS_PARTS, std::to_string(parts).c_str());
@@ -424,7 +417,7 @@ LRESULT CSendSMSDlg::AllowReplies_OnClicked(UINT, WPARAM, LPARAM, bool&)
 
 void CSendSMSDlg::PopulateFromComboBox()
 {
-    const std::vector<std::string>& senders = Plugin().m_UserPreferences.GetSelectableSendersIdList();
+    const std::vector<std::string>& senders = Preferences().GetSelectableSendersIdList();
     const int id = static_cast<int>(m_FromControlId);
     auto add = [&](const std::string& text, LPARAM data) {
         const LRESULT index = ::SendDlgItemMessageA(m_hWnd, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -463,10 +456,10 @@ LRESULT CSendSMSDlg::From_OnSelChange(UINT, WPARAM, LPARAM, bool&)
     const LRESULT data = ::SendDlgItemMessageA(m_hWnd, id, CB_GETITEMDATA, static_cast<WPARAM>(index), 0);
     if (data == kFromItemClearList)
     {
-        if (ShowMessageBox(m_hWnd, "Are you sure you want to clear the Sender's Id list?", kCaption,
+        if (ShowMessageBox(m_hWnd, "Are you sure you want to clear the Sender's Id list?", kAddinMessageBoxCaption,
                            MB_YESNO | MB_ICONQUESTION) == IDYES)
         {
-            Plugin().m_UserPreferences.GetSelectableSendersIdList().clear();
+            Preferences().GetSelectableSendersIdList().clear();
             PopulateFromComboBox();
         }
         Post(WM_USER_RESETFROMTEXT);
@@ -514,7 +507,7 @@ LRESULT CSendSMSDlg::From_OnChange(UINT, WPARAM, LPARAM, bool&)
 
 void CSendSMSDlg::UpdateSelectableSendersIdList(const std::string& senderId)
 {
-    CConfigZentavoSMSOutlookAddin_UserPreferences& preferences = Plugin().m_UserPreferences;
+    CConfigZentavoSMSOutlookAddin_UserPreferences& preferences = Preferences();
     if (!preferences.GetSelectableSendersIdListAutoAdd())
         return;
     std::vector<std::string>& senders = preferences.GetSelectableSendersIdList();
@@ -543,7 +536,7 @@ LRESULT CSendSMSDlg::OnTimer(UINT, WPARAM, LPARAM, bool&)
 
 void CSendSMSDlg::RefreshBalance()
 {
-    CConfigZentavoSMSOutlookAddin_UserPreferences& preferences = Plugin().m_UserPreferences;
+    CConfigZentavoSMSOutlookAddin_UserPreferences& preferences = Preferences();
     if (preferences.GetShowCurrentBalance() || preferences.GetCheckBalanceBeforeSending())
         Plugin().m_BalanceClient.RequestBalanceRefresh();
 }

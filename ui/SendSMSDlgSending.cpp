@@ -17,16 +17,10 @@
 
 namespace
 {
-using Preferences = CConfigZentavoSMSOutlookAddin_UserPreferences;
+using CPreferences = CConfigZentavoSMSOutlookAddin_UserPreferences;
 
-constexpr char kSendCaption[] = "ZentavoSMS Outlook Add-in";
 // More recipients than this go as a bulk job.
 constexpr size_t kMaxHTTPSRecipients = 100;
-
-CZentavoSMSOutlookPlugin& Plugin()
-{
-    return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin;
-}
 
 // The wait cursor while the gateway works; the previous one comes back
 // however the submission ends.
@@ -52,12 +46,12 @@ private:
 // the warning off, stored at once whichever button closed it; a failing
 // save is shown and the road goes on. True for "Send Anyway".
 template <typename Dialog>
-bool RunSendWarning(Dialog& dialog, bool (Preferences::*get)(), void (Preferences::*set)(bool),
+bool RunSendWarning(Dialog& dialog, bool (CPreferences::*get)(), void (CPreferences::*set)(bool),
                     const char* saveFunction)
 {
     const INT_PTR result = dialog.DoModal(::GetActiveWindow());
     const bool warn = !dialog.DoNotShow();
-    Preferences& preferences = Plugin().m_UserPreferences;
+    CPreferences& preferences = Preferences();
     try
     {
         if (warn != (preferences.*get)())
@@ -93,7 +87,7 @@ LRESULT CSendSMSDlg::Toolbar_SendMessage(UINT, WPARAM, LPARAM, bool&)
 void CSendSMSDlg::SendMessageText()
 {
     CZentavoSMSOutlookPlugin& plugin = Plugin();
-    Preferences& preferences = plugin.m_UserPreferences;
+    CPreferences& preferences = plugin.m_UserPreferences;
     CConfigZentavoSMSOutlookAddin_Config& config = plugin.m_Config;
     if (!plugin.CheckConfiguration())
         return;
@@ -114,13 +108,13 @@ void CSendSMSDlg::SendMessageText()
     }
     if (recipients.empty())
     {
-        ShowMessageBox(m_hWnd, "There must be at least one recipient in the To list.", kSendCaption,
+        ShowMessageBox(m_hWnd, "There must be at least one recipient in the To list.", kAddinMessageBoxCaption,
                        MB_ICONEXCLAMATION | MB_OK);
         return;
     }
     if (text.empty())
     {
-        ShowMessageBox(m_hWnd, "Please enter message text.", kSendCaption, MB_ICONEXCLAMATION | MB_OK);
+        ShowMessageBox(m_hWnd, "Please enter message text.", kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
         return;
     }
 
@@ -142,7 +136,7 @@ void CSendSMSDlg::SendMessageText()
             ShowMessageBox(m_hWnd,
                            std::string("It is not possible to Schedule a message with the selected Authentication Mode") +
                                advice,
-                           kSendCaption, MB_ICONEXCLAMATION | MB_OK);
+                           kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
             return;
         }
         if (m_DeliveryReportMode != drsAccountSetting)
@@ -151,7 +145,7 @@ void CSendSMSDlg::SendMessageText()
                            std::string("It is not possible to override Reporting settings with the selected "
                                        "Authentication Mode") +
                                advice,
-                           kSendCaption, MB_ICONEXCLAMATION | MB_OK);
+                           kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
             return;
         }
     }
@@ -199,7 +193,7 @@ void CSendSMSDlg::SendMessageText()
 bool CSendSMSDlg::ConfirmTruncation(int parts, int maxParts)
 {
     CMessageTooLongDlg dialog(parts, maxParts);
-    return RunSendWarning(dialog, &Preferences::GetWarnIfMsgBeingTruncated, &Preferences::SetWarnIfMsgBeingTruncated,
+    return RunSendWarning(dialog, &CPreferences::GetWarnIfMsgBeingTruncated, &CPreferences::SetWarnIfMsgBeingTruncated,
                           "CSendSMSDlg::Toolbar_SendMessage (ZentavoSMSWarnIfMsgBeingTruncated - Save Config)");
 }
 
@@ -212,7 +206,7 @@ bool CSendSMSDlg::ConfirmBalance(size_t recipients, int parts, int maxParts)
         return true;
     CInsufficientBalanceDlg dialog(required, balance);
     const bool sendAnyway =
-        RunSendWarning(dialog, &Preferences::GetCheckBalanceBeforeSending, &Preferences::SetCheckBalanceBeforeSending,
+        RunSendWarning(dialog, &CPreferences::GetCheckBalanceBeforeSending, &CPreferences::SetCheckBalanceBeforeSending,
                        "CSendSMSDlg::Toolbar_SendMessage (ZentavoSMSCheckBalanceBeforeSending - Save Config)");
     // Credits bought meanwhile show, whatever the user chose.
     RefreshBalance();
@@ -240,7 +234,7 @@ LRESULT CSendSMSDlg::Toolbar_DeliveryReports(UINT, WPARAM, LPARAM, bool&)
     dialog.GetSettings(m_DeliveryReportMode, m_DeliveryReportStatusMask, makeDefault);
     if (makeDefault)
     {
-        Preferences& preferences = Plugin().m_UserPreferences;
+        CPreferences& preferences = Preferences();
         preferences.m_DefaultDeliveryReportSetting = m_DeliveryReportMode;
         preferences.m_DefaultDeliveryReportStatusFilter = m_DeliveryReportStatusMask;
         preferences.Save();

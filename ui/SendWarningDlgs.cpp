@@ -1,12 +1,13 @@
 #include "ui/SendWarningDlgs.h"
 
 #include "addin/ZentavoSMSOutlookPlugin.h"
+#include "core/ErrorReports.h"
 #include "platform/DataExchange.h"
 
 template <typename T>
 LRESULT CSendWarningDlgImpl<T>::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
 {
-    this->SetText("ZentavoSMS Outlook Add-in");
+    this->SetText(kAddinMessageBoxCaption);
     CDataExchange exchange(this->m_hWnd, false);
     static_cast<T*>(this)->Exchange(exchange);
     return TRUE;

@@ -10,7 +10,6 @@
 
 namespace
 {
-constexpr char kCaption[] = "ZentavoSMS Outlook Add-in";
 constexpr int kCompanyNameItems[] = {IDC_SETUP_INSTRUCTIONS, IDC_SETUP_LOGINGROUP, IDC_SETUP_NEWACCOUNTGROUP};
 
 // The wait cursor and "Please wait...." on the button while a login runs;
@@ -125,7 +124,7 @@ void CSetupCtrlBase::Login(const std::string& username, const std::string& passw
 
     if (result.m_ResultCode == 1)
     {
-        ShowMessageBox(m_hWnd, "Login Successfull", kCaption, MB_OK);
+        ShowMessageBox(m_hWnd, "Login Successfull", kAddinMessageBoxCaption, MB_OK);
         if (m_pParent)
             m_pParent->OnLoginSuccessful();
     }

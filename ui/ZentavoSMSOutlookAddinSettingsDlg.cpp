@@ -11,11 +11,6 @@ namespace
 constexpr int kLoginStatusOffset = 15;  // pixels from the page's corner
 constexpr int kMaxMsgPartsChoices = 10;
 constexpr char kRibbonButtonHidden[] = "Hidden";
-
-CZentavoSMSOutlookPlugin& Plugin()
-{
-    return CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin;
-}
 } // namespace
 
 // Login Details -------------------------------------------------------------
@@ -136,7 +131,7 @@ INT_PTR CZentavoSMSOutlookAddinSettingsDlg::DoModal(HWND owner) noexcept
     try
     {
         auto working = std::make_unique<CConfigZentavoSMSOutlookAddin_UserPreferences>(nullptr);
-        *working = Plugin().m_UserPreferences;
+        *working = Preferences();
         m_UserDetailsPage.SetPreferences(working.get());
         m_SignaturePage.SetPreferences(working.get());
         m_PreferencesPage.SetPreferences(working.get());
@@ -154,7 +149,7 @@ INT_PTR CZentavoSMSOutlookAddinSettingsDlg::DoModal(HWND owner) noexcept
 
 bool CZentavoSMSOutlookAddinSettingsDlg::StoreEditedPreferences(CConfigZentavoSMSOutlookAddin_UserPreferences& working)
 {
-    CConfigZentavoSMSOutlookAddin_UserPreferences& stored = Plugin().m_UserPreferences;
+    CConfigZentavoSMSOutlookAddin_UserPreferences& stored = Preferences();
     const bool ribbonChanged = working.GetUIRibbonSendSMSButton() != stored.GetUIRibbonSendSMSButton();
     stored.SetUsersMobilePhoneNumber(working.GetUsersMobilePhoneNumber());
     stored.SetDefaultMessageSignature(working.GetDefaultMessageSignature());

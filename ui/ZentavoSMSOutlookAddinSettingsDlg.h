@@ -68,7 +68,7 @@ protected:
         const std::string problems = m_pPreferences->Validate();
         if (problems.empty())
             return PSNRET_NOERROR;
-        ShowMessageBox(this->m_hWnd, problems, "ZentavoSMS Outlook Add-in", MB_ICONEXCLAMATION);
+        ShowMessageBox(this->m_hWnd, problems, kAddinMessageBoxCaption, MB_ICONEXCLAMATION);
         return PSNRET_INVALID;
     }
 
