@@ -49,4 +49,17 @@ public:
     // after "]" is ignored); any other entry is split at "," into contacts
     // whose name is their number. Malformed text is read, never rejected.
     static void ParseContactCSVList(const std::string& text, CSMSContactVector& contacts);
+
+    // Whether two numbers reach one phone: their significant digits agree.
+    // "+" or "00" opens an international number (country code, then the
+    // national number), one leading "0" is a national number's trunk prefix,
+    // bare digits may be either. So "+44 7700 900123", "07700 900123" and
+    // "447700900123" are one phone, as are "+33 6 12 34 56 78" and
+    // "06 12 34 56 78". A country code is taken as one to three digits and
+    // a national number as at least six; numbers without digits reach no
+    // phone.
+    static bool IsSamePhone(const std::string& a, const std::string& b);
+    // Drops every contact whose phone an earlier contact already reaches,
+    // keeping the first form; contacts without digits all stay.
+    static void RemoveRepeatedPhones(CSMSContactVector& contacts);
 };

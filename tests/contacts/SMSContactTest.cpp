@@ -210,4 +210,62 @@ TEST(SMSContactUtils, ParseOfArbitraryTextGivesWellFormedContacts)
         }
     }
 }
+
+struct PhonePair
+{
+    const char* a;
+    const char* b;
+    bool same;
+};
+
+const PhonePair kPhonePairs[] = {
+    {"+447700900001", "+44 7700 900001", true},
+    {"+447700900001", "07700-900001", true},
+    {"0044 7700 900001", "07700900001", true},
+    {"447700900001", "07700900001", true},
+    {"447700900001", "+447700900001", true},
+    {"7700900001", "+447700900001", true},
+    {"+44 (0) 7700 900001", "07700900001", true},
+    {"+33 6 12 34 56 78", "06 12 34 56 78", true},
+    {"+39 06 1234 5678", "06 1234 5678", true},
+    {"07700900001", "07700900001", true},
+    {"+447700900001", "+447700900002", false},
+    {"07700900001", "07700900002", false},
+    // Two international numbers differ by their country codes.
+    {"+447700900001", "+17700900001", false},
+    // A national number never carries a country code before its digits.
+    {"07700900001", "+7700900001", false},
+    {"0447700900001", "07700900001", false},
+    // More than three digits before the national number is no country code.
+    {"12347700900001", "07700900001", false},
+    // Too short to stand for a national number.
+    {"+4412345", "012345", false},
+    {"", "", false},
+    {"no number", "no number", false},
+};
+
+TEST(SMSContactUtils, SamePhoneWhenTheSignificantDigitsAgree)
+{
+    for (const PhonePair& pair : kPhonePairs)
+    {
+        EXPECT_EQ(pair.same, CSMSContactUtils::IsSamePhone(pair.a, pair.b)) << pair.a << " / " << pair.b;
+        EXPECT_EQ(pair.same, CSMSContactUtils::IsSamePhone(pair.b, pair.a)) << pair.b << " / " << pair.a;
+    }
+}
+
+TEST(SMSContactUtils, RepeatedPhonesGoKeepingTheFirstForm)
+{
+    CSMSContactVector contacts = {{"Ann", "+447700900001"},   {"+44 7700 900001", "+44 7700 900001"},
+                                  {"Bob", "07700900002"},     {"No number", ""},
+                                  {"Ann again", "07700-900001"}, {"Also none", ""},
+                                  {"Cy", "+33 6 12 34 56 78"}, {"Bob", "07700900002"},
+                                  {"Cy home", "06 12 34 56 78"}};
+    CSMSContactUtils::RemoveRepeatedPhones(contacts);
+    const CSMSContactVector expected = {{"Ann", "+447700900001"},
+                                        {"Bob", "07700900002"},
+                                        {"No number", ""},
+                                        {"Also none", ""},
+                                        {"Cy", "+33 6 12 34 56 78"}};
+    EXPECT_EQ(expected, contacts);
+}
 } // namespace
