@@ -224,6 +224,11 @@ private:
 // change before the caller gets it: a test makes the tables refuse GetArray
 // (table.Fail(L"GetArray", ...)) or wraps a method (MethodOf) to slow it.
 void ChangeEachTable(CFakeObject& folder, std::function<void(CFakeObject& table)> change);
+// Runs the action inside the reads of each table that the folder gives from
+// now on, as the keys a user types while a search reads the table would be
+// handled there: read 0 inside GetTable, read n inside the table's n-th
+// GetArray, before that call takes its rows.
+void OnEachTableRead(CFakeObject& folder, std::function<void(int read)> action);
 
 // The fake object or collection a result or property holds; empty when the
 // value is not one.

@@ -260,3 +260,16 @@ void ChangeEachTable(CFakeObject& folder, std::function<void(CFakeObject& table)
         return table;
     });
 }
+
+void OnEachTableRead(CFakeObject& folder, std::function<void(int read)> action)
+{
+    ChangeEachTable(folder, [action](CFakeObject& table) {
+        action(0);
+        const CFakeObject::Method getArray = table.MethodOf(L"GetArray");
+        auto reads = std::make_shared<int>(0);
+        table.SetMethod(L"GetArray", [action, getArray, reads](const Arguments& arguments) {
+            action(++*reads);
+            return getArray(arguments);
+        });
+    });
+}
