@@ -170,6 +170,13 @@ int CACListWnd::LookupText(LONG startIndex, const std::string& text, bool reshow
         MergeListItemBatch(result.m_ImmediateBatch.release());
     if (m_CurrentRequestId != started)
         return IsListVisible() ? 1 : -1;
+    // A search lower on the stack serves this lookup: until its first batch
+    // comes, the entries on show are those of a text no longer typed.
+    if (result.m_Deferred && !m_FirstBatchMerged)
+    {
+        HideWindow();
+        return -1;
+    }
     Layout();
     return 1;
 }

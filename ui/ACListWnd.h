@@ -57,8 +57,10 @@ public:
     // the edit is going.
     void Shutdown();
 
-    // 1 when the list was laid out, -1 when it was hidden. A lookup hidden
-    // or replaced during its own search shows nothing of its own.
+    // 1 when the list was laid out, -1 when it was hidden. A lookup that a
+    // search lower on the stack is to serve leaves the list hidden until its
+    // first batch; one hidden or replaced during its own search shows
+    // nothing of its own.
     int LookupText(LONG startIndex, const std::string& text, bool reshow);
     // Hides the list and cancels a running lookup; nothing of that lookup
     // is merged or shown afterwards.

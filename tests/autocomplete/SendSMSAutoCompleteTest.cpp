@@ -255,6 +255,21 @@ protected:
         ::SendMessageA(To(), EM_SETSEL, text.size(), text.size());
         edit.SetDisabled(false);
     }
+
+    static bool Matches(const std::string& entry, const std::string& text)
+    {
+        std::string lower = entry;
+        std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return static_cast<char>(::tolower(c)); });
+        return lower.find(text) != std::string::npos;
+    }
+
+    static std::vector<std::string> NotMatching(const std::vector<std::string>& entries, const std::string& text)
+    {
+        std::vector<std::string> others;
+        std::copy_if(entries.begin(), entries.end(), std::back_inserter(others),
+                     [&](const std::string& entry) { return !Matches(entry, text); });
+        return others;
+    }
 };
 
 struct CancelledLookupCase
@@ -295,6 +310,48 @@ INSTANTIATE_TEST_SUITE_P(
                       CancelledLookupCase{"FocusLeaving", Interruption::kFocusLeaving, 0, "a"},
                       CancelledLookupCase{"OutlookDeactivated", Interruption::kOutlookDeactivated, 0, "a"}),
     [](const ::testing::TestParamInfo<CancelledLookupCase>& info) { return std::string(info.param.name); });
+
+// 600 of "a" in front of the one "ali" in the folder's table: the list shows
+// the first block of "a" when "li" and Enter come during the second.
+TEST_F(SendSMSAutoCompleteFastTyping, TextTypedDuringTheSearchGetsOnlyEntriesOfItsOwn)
+{
+    m_Rows->clear();
+    for (int index = 0; index < 600; ++index)
+    {
+        const std::wstring number = std::to_wstring(1000 + index);
+        m_Rows->push_back(Contact(L"Aaron", L"Nash", number.c_str(), number.c_str()));
+    }
+    m_Rows->push_back(Contact(L"Alice", L"Smith", L"07700900009", L"0009"));
+    // The first block outlasts the search's 50 ms pump deadline, so that the
+    // pump after it shows the block.
+    During(1, [] { ::Sleep(80); });
+    bool shownBeforeEnter = false;
+    std::vector<std::string> entriesBeforeEnter;
+    During(2, [&] {
+        Char('l');
+        Char('i');
+        shownBeforeEnter = List().IsListVisible();
+        entriesBeforeEnter = List().GetItems();
+        Char('\r');
+    });
+    Open();
+
+    TypeTo("a");
+    Pump(100);
+
+    const std::string text = ItemText(IDC_SENDSMS_TO);
+    EXPECT_EQ(0u, text.find("ali")) << text;
+    EXPECT_EQ(std::string::npos, text.find("Aaron")) << text;
+    if (shownBeforeEnter)
+    {
+        EXPECT_EQ(std::vector<std::string>{}, NotMatching(entriesBeforeEnter, "ali")) << "shown under \"ali\"";
+    }
+    if (List().IsListVisible())
+    {
+        EXPECT_EQ(std::vector<std::string>{}, NotMatching(List().GetItems(), "ali")) << "shown at the end";
+    }
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
 
 struct TypingCase
 {
