@@ -542,6 +542,11 @@ void CMAPIMailUser_AsyncListProvider::Initialise(const IDispatchPtr& application
 {
     if (m_Initialised)
         return;
+    // After a Stop: what the provider found and read before goes, so that it
+    // finds what a new one finds.
+    m_Shutdown = false;
+    m_Cache.clear();
+    m_OutlookFolders.clear();
     m_AddressLists.clear();
     CMicrosoftOutlookObjectModelUtils::GetAddressLists(application, outlookMajorVersion >= 12, m_AddressLists);
     m_AddressLists.erase(std::remove_if(m_AddressLists.begin(), m_AddressLists.end(),
@@ -574,6 +579,7 @@ void CMAPIMailUser_AsyncListProvider::Stop()
         return;
     RequestStop();
     m_Shutdown = true;
+    ++m_Stops;
     WaitForThreadToFinish(true);
     m_Initialised = false;
 }
@@ -647,6 +653,7 @@ void CMAPIMailUser_AsyncListProvider::DoSynchronousListFetch(CAsyncListProviderF
         bool& m_Flag;
     } running(m_SynchronousSearchRunning);
     result.m_Deferred = false;
+    m_StopsBeforeSearch = m_Stops;
 
     for (;;)
     {
@@ -814,7 +821,9 @@ bool CMAPIMailUser_AsyncListProvider::Pump()
     CWin32Utils::PumpMessages();
     m_PumpDeadline.SetToNow();
     m_PumpDeadline += kPumpIntervalMs;
-    return m_Shutdown;
+    // A Stop seen also when an Initialise followed it in the same pump: the
+    // search's lookup and folders belong to the provider as it was.
+    return m_Shutdown || m_Stops != m_StopsBeforeSearch;
 }
 
 const CMAPIMailUser_AsyncListProvider::CacheEntry* CMAPIMailUser_AsyncListProvider::FindCacheEntry(

@@ -53,7 +53,8 @@ public:
     // exactly, as typed in the configuration.
     void SetAddressBookExclusionList(const std::vector<std::string>& names);
     // Reads Outlook's address lists (with their contact folders from
-    // Outlook 12 on); nothing when already initialised.
+    // Outlook 12 on); nothing when already initialised. After a Stop it
+    // starts afresh: no shutdown, no folders, no cache.
     void Initialise(const IDispatchPtr& application, long outlookMajorVersion);
     // The address lists Initialise kept, owned by the provider.
     const COutlookAddressBookList& GetAddressLists() const { return m_AddressLists; }
@@ -104,6 +105,9 @@ private:
     CScopedKernelHandle m_NewJobEvent;
     bool m_SynchronousSearchRunning = false;
     bool m_Shutdown = false;
+    // Stops so far, and before the running synchronous search began.
+    std::uint32_t m_Stops = 0;
+    std::uint32_t m_StopsBeforeSearch = 0;
     std::vector<std::string> m_ExclusionList;
     std::vector<CacheEntry> m_Cache;
     COutlookAddressBookList m_AddressLists;

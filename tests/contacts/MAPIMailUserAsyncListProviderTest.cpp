@@ -524,7 +524,12 @@ TEST_F(AddressBookProvider, WorkerWhoseLogonFailedLeavesTheFoldersServing)
     EXPECT_EQ(std::string::npos, m_TestMAPI.Journal().find("OpenAddressBook"));
 }
 
-TEST_F(AddressBookProvider, StopDuringTheSearchDropsItsResults)
+class AddressBookProviderStops : public AddressBookProvider, public ::testing::WithParamInterface<bool>
+{
+};
+
+// Also when the provider is initialised again in the same pump.
+TEST_P(AddressBookProviderStops, StopDuringTheSearchDropsItsResults)
 {
     // The folder answers slowly, so that the search pumps after it.
     const CFakeObjectPtr inner = m_Outlook.NewContactFolder(L"Contacts", L"00ee", m_Rows);
@@ -532,7 +537,12 @@ TEST_F(AddressBookProvider, StopDuringTheSearchDropsItsResults)
         ::Sleep(120);
         return Dispatch::Call(inner, L"GetTable", arguments.at(0), arguments.at(1));
     });
-    m_Requester.OnNextPump([this] { Provider().Stop(); });
+    const bool initialiseAgain = GetParam();
+    m_Requester.OnNextPump([this, initialiseAgain] {
+        Provider().Stop();
+        if (initialiseAgain)
+            Provider().Initialise(m_Outlook.Application(), 16);
+    });
 
     CAsyncListProviderFetchResult result;
     Provider().StartListFetch(Lookup("a"), result, &m_Requester);
@@ -542,6 +552,11 @@ TEST_F(AddressBookProvider, StopDuringTheSearchDropsItsResults)
     EXPECT_FALSE(TraceHas(L"Matching contacts have been transfered"));
     EXPECT_EQ(0u, m_Outlook.Log().CallsTo(L"Table.GetNextRow").size());
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, AddressBookProviderStops, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "InitialisedAgain" : "Stopped");
+                         });
 
 TEST_F(AddressBookProvider, LookupStartedDuringThePumpIsServedByTheOuterSearch)
 {
@@ -659,6 +674,38 @@ TEST_F(AddressBookProvider, LookupSupersededBetweenTwoBlocksOfTheFolderIsHandedN
     EXPECT_EQ(250u, itemsOfA) << "the first block of \"a\" was handed over at once";
     EXPECT_EQ(bobs, m_Requester.m_Items);
     EXPECT_EQ(1, m_Requester.m_Stale) << "only the block handed over before \"bo\" started";
+}
+
+// Stopped and initialised again, the provider finds what a new one finds:
+// each folder and container once, and Outlook asked again for what its
+// cache held before (the folder has changed since).
+TEST_F(AddressBookProvider, StoppedAndInitialisedAgainFindsWhatANewOneFinds)
+{
+    AddEntries(kGAL, 2, "amy");
+    AddEntries(kGAL, 1, "bo");
+    const auto lookUp = [this](IAsyncListProvider& provider, const std::string& text) {
+        const size_t waits = WorkerWaits();
+        m_Requester.Start(provider, Lookup(text));
+        EXPECT_TRUE(WaitForWorkerWaits(waits + 1)) << text;
+        std::vector<std::string> items = m_Requester.m_Items;
+        std::sort(items.begin(), items.end());
+        return items;
+    };
+    lookUp(Provider(), "a");
+    Provider().Stop();
+    m_Requester.Pump();
+    m_Rows->push_back(Contact(L"Alma", L"Reed", L"444"));
+    Provider().Initialise(m_Outlook.Application(), 16);
+
+    for (const std::string text : {"a", "bo"})
+    {
+        const std::vector<std::string> again = lookUp(Provider(), text);
+        CMAPIMailUser_AsyncListProvider fresh;
+        fresh.Initialise(m_Outlook.Application(), 16);
+        const std::vector<std::string> expected = lookUp(fresh, text);
+        EXPECT_FALSE(expected.empty()) << text;
+        EXPECT_EQ(expected, again) << text;
+    }
 }
 
 TEST_F(AddressBookProvider, LookupBeforeInitialiseIsRefused)
