@@ -496,6 +496,9 @@ public:
 
     void Reserve(size_t items) { m_Sink.Reserve(items); }
 
+    // Another lookup has taken this one's place, or none is current.
+    bool IsSuperseded() { return m_Provider.IsDifferentOperation(&m_Params); }
+
     void HandOver()
     {
         if (m_Sink.IsEmpty() || !m_Provider.PostListItemBatchIfCurrent(m_Params, m_Batch))
@@ -730,8 +733,12 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
         {
             folderName = WideToAnsi(Dispatch::GetText(folder, L"Name"));
             Trace(kSynchronousSearch, L"Starting search for address book: " + AnsiToWide(folderName));
-            if (!SearchFolder(folder, queryString, text, narrowing, matches, restricted ? nullptr : &cacheList))
+            const FolderRead read =
+                SearchFolder(folder, queryString, text, narrowing, matches, restricted ? nullptr : &cacheList);
+            if (read == FolderRead::kShutdown)
                 return false;
+            if (read == FolderRead::kLeft)
+                break;
         }
         catch (...)
         {
@@ -754,9 +761,9 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
     return true;
 }
 
-bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std::string& queryString,
-                                                   const std::string& text, bool narrowing, CFolderMatches& matches,
-                                                   std::vector<std::unique_ptr<CMAPIOLMailUser>>* cacheList)
+CMAPIMailUser_AsyncListProvider::FolderRead CMAPIMailUser_AsyncListProvider::SearchFolder(
+    IDispatch* folder, const std::string& queryString, const std::string& text, bool narrowing,
+    CFolderMatches& matches, std::vector<std::unique_ptr<CMAPIOLMailUser>>* cacheList)
 {
     std::wstring filter;
     if (queryString.empty())
@@ -775,7 +782,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std:
     const IDispatchPtr table =
         TracedScope(1, [&] { return Dispatch::CallPtr(folder, L"GetTable", filter, Dispatch::Missing()); });
     if (PumpOnDeadline(matches))
-        return false;
+        return FolderRead::kShutdown;
     TracedScope(2, [&] {
         const IDispatchPtr columns = Dispatch::GetPtr(table, L"Columns");
         Dispatch::Call(columns, L"RemoveAll");
@@ -783,14 +790,21 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std:
             AddColumnToContactTable(columns, column);
     });
     if (PumpOnDeadline(matches))
-        return false;
+        return FolderRead::kShutdown;
 
+    // One address list's entries fill no cache: once the user has moved on
+    // (another book chosen), the rest of its table is not read.
+    const bool leaveWhenSuperseded = cacheList == nullptr;
     return TracedScope(3, [&] {
         CContactTableReader reader(table);
         CFolderStoreId storeId(folder);
         CTableBlock block;
-        while (reader.NextBlock(block))
+        for (;;)
         {
+            if (leaveWhenSuperseded && matches.IsSuperseded())
+                return FolderRead::kLeft;
+            if (!reader.NextBlock(block))
+                return FolderRead::kWhole;
             for (LONG row = 0; row < block.Rows(); ++row)
             {
                 std::unique_ptr<CMAPIOLMailUser> user = UserFromRow(block, row, storeId);
@@ -800,9 +814,8 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std:
                     cacheList->push_back(std::move(user));
             }
             if (PumpOnDeadline(matches))
-                return false;
+                return FolderRead::kShutdown;
         }
-        return true;
     });
 }
 

@@ -81,9 +81,19 @@ private:
     void DoSynchronousListFetch(CAsyncListProviderFetchResult& result);
     // One lookup of the synchronous search; false when a shutdown was seen.
     bool SearchFolders(const CAsyncListProviderFetchParameters& params, CFolderMatches& matches);
-    // One folder into the matches (and the cache list); false on shutdown.
-    bool SearchFolder(IDispatch* folder, const std::string& queryString, const std::string& text, bool narrowing,
-                      CFolderMatches& matches, std::vector<std::unique_ptr<CMAPIOLMailUser>>* cacheList);
+    enum class FolderRead
+    {
+        kWhole,
+        // A restricted lookup no longer current: the rest of the table is
+        // not read.
+        kLeft,
+        kShutdown
+    };
+    // One folder into the matches (and the cache list; none for a lookup of
+    // one address list).
+    FolderRead SearchFolder(IDispatch* folder, const std::string& queryString, const std::string& text,
+                            bool narrowing, CFolderMatches& matches,
+                            std::vector<std::unique_ptr<CMAPIOLMailUser>>* cacheList);
     // When the deadline has passed, hands the matches gathered so far to
     // the requester and pumps; true when a shutdown was seen.
     bool PumpOnDeadline(CFolderMatches& matches);
