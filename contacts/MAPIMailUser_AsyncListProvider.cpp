@@ -217,9 +217,11 @@ void AddMailUserToListItemBatch(CBatchSink& sink, const CMAPIMailUser& user, boo
 }
 
 // The values of a block of table rows, read where they lie: the variant
-// array of rows by columns that Table.GetArray gives (the first dimension
-// the rows, so that the rows of one column lie side by side), or the array
-// of one row's columns from Row.GetValues.
+// array that Table.GetArray gives, or the array of one row's columns from
+// Row.GetValues. Outlook gives GetArray's array rows by columns (the first
+// dimension the rows, so that the rows of one column lie side by side),
+// though its documentation describes it the other way round in one place:
+// the dimension that holds the table's columns tells which reading applies.
 class CTableBlock
 {
 public:
@@ -230,12 +232,17 @@ public:
 
     // GetArray's answer at the end, nothing or an array without elements,
     // holds no rows; a row's array is one row, also when empty. Anything
-    // else but an array of variants raises DISP_E_TYPEMISMATCH.
-    void Take(_variant_t values, bool rowsByColumns)
+    // else but an array of variants raises DISP_E_TYPEMISMATCH. A block of
+    // rows is read rows by columns when its second dimension has the
+    // table's columns, columns by rows when only its first has them; a block
+    // of as many rows as columns keeps the reading given in columnsFirst,
+    // which returns the reading taken. False, keeping nothing, when neither
+    // dimension has the table's columns.
+    bool Take(_variant_t values, bool rowsByColumns, LONG tableColumns, bool& columnsFirst)
     {
         Release();
         if (rowsByColumns && (V_VT(&values) == VT_EMPTY || V_VT(&values) == VT_NULL))
-            return;
+            return true;
         if (V_VT(&values) != (VT_ARRAY | VT_VARIANT) || !V_ARRAY(&values))
             throw _com_error(DISP_E_TYPEMISMATCH);
         SAFEARRAY* const array = V_ARRAY(&values);
@@ -245,11 +252,26 @@ public:
             elements *= Elements(array, dimension);
         m_Rows = rowsByColumns ? 0 : 1;
         if (elements == 0)
-            return;
+            return true;
         if (dimensions != (rowsByColumns ? 2u : 1u))
             throw _com_error(DISP_E_TYPEMISMATCH);
-        const LONG rows = rowsByColumns ? Elements(array, 1) : 1;
-        const LONG columns = Elements(array, rowsByColumns ? 2 : 1);
+        LONG rows = 1;
+        LONG columns = Elements(array, 1);
+        if (rowsByColumns)
+        {
+            const LONG first = Elements(array, 1);
+            const LONG second = Elements(array, 2);
+            const bool firstHasColumns = first == tableColumns;
+            const bool secondHasColumns = second == tableColumns;
+            if (!firstHasColumns && !secondHasColumns)
+            {
+                m_Rows = 0;
+                return false;
+            }
+            columnsFirst = firstHasColumns && (!secondHasColumns || columnsFirst);
+            rows = columnsFirst ? second : first;
+            columns = tableColumns;
+        }
         VARIANT* cells = nullptr;
         const HRESULT hr = ::SafeArrayAccessData(array, reinterpret_cast<void**>(&cells));
         if (FAILED(hr))
@@ -259,6 +281,8 @@ public:
         m_Cells = cells;
         m_Rows = rows;
         m_Columns = columns;
+        m_ColumnsFirst = rowsByColumns && columnsFirst;
+        return true;
     }
 
     LONG Rows() const { return m_Rows; }
@@ -268,7 +292,7 @@ public:
     {
         if (column >= m_Columns)
             return std::string();
-        const VARIANT& cell = m_Cells[column * m_Rows + row];
+        const VARIANT& cell = m_ColumnsFirst ? m_Cells[row * m_Columns + column] : m_Cells[column * m_Rows + row];
         switch (V_VT(&cell))
         {
         case VT_BSTR:
@@ -301,17 +325,21 @@ private:
         m_Values.Clear();
         m_Rows = 0;
         m_Columns = 0;
+        m_ColumnsFirst = false;
     }
 
     _variant_t m_Values;
     const VARIANT* m_Cells = nullptr;
     LONG m_Rows = 0;
     LONG m_Columns = 0;
+    bool m_ColumnsFirst = false;
 };
 
 // Reads a contact table a block of rows per call (Table.GetArray); a table
 // that refuses it is read from where it stands one row at a time, three
-// calls a row. Dispatch ids are looked up once per table.
+// calls a row, and one whose block has a shape that cannot be read is read
+// again that way from the first row not yet taken. Dispatch ids are looked
+// up once per table.
 class CContactTableReader
 {
 public:
@@ -325,19 +353,31 @@ public:
         _variant_t values;
         if (!m_RowByRow && GetArray(values))
         {
-            block.Take(std::move(values), true);
-            // A block short of the rows asked for is the table's last.
-            m_Ended = block.Rows() < kTableBlockRows;
-            return block.Rows() > 0;
+            if (block.Take(std::move(values), true, kColumnCount, m_ColumnsFirst))
+            {
+                // A block short of the rows asked for is the table's last.
+                m_Ended = block.Rows() < kTableBlockRows;
+                m_RowsTaken += block.Rows();
+                return block.Rows() > 0;
+            }
+            MoveTo(m_RowsTaken);
         }
         m_RowByRow = true;
         if (AtEnd())
             return false;
-        block.Take(NextRowValues(), false);
+        block.Take(NextRowValues(), false, kColumnCount, m_ColumnsFirst);
         return true;
     }
 
 private:
+    // Back to the start and past the rows already taken.
+    void MoveTo(LONG row)
+    {
+        Dispatch::Call(m_Table, L"MoveToStart");
+        for (LONG skipped = 0; skipped < row && !AtEnd(); ++skipped)
+            NextRow();
+    }
+
     bool GetArray(_variant_t& values)
     {
         try
@@ -362,7 +402,7 @@ private:
         return static_cast<bool>(end);
     }
 
-    _variant_t NextRowValues()
+    IDispatchPtr NextRow()
     {
         if (m_GetNextRow == DISPID_UNKNOWN)
             m_GetNextRow = Dispatch::GetDispId(m_Table, L"GetNextRow");
@@ -370,6 +410,12 @@ private:
             Dispatch::InvokeById(m_Table, m_GetNextRow, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}));
         if (!row)
             throw _com_error(E_POINTER);
+        return row;
+    }
+
+    _variant_t NextRowValues()
+    {
+        const IDispatchPtr row = NextRow();
         if (m_GetValues == DISPID_UNKNOWN)
             m_GetValues = Dispatch::GetDispId(row, L"GetValues");
         return Dispatch::InvokeById(row, m_GetValues, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {});
@@ -378,6 +424,9 @@ private:
     IDispatchPtr m_Table;
     bool m_RowByRow = false;
     bool m_Ended = false;
+    // The reading the table's blocks have shown, for a block as long as wide.
+    bool m_ColumnsFirst = false;
+    LONG m_RowsTaken = 0;
     DISPID m_GetArray = DISPID_UNKNOWN;
     DISPID m_EndOfTable = DISPID_UNKNOWN;
     DISPID m_GetNextRow = DISPID_UNKNOWN;

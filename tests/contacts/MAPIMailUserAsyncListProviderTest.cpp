@@ -597,10 +597,54 @@ TEST_F(AddressBookProvider, LookupSupersededBetweenBlocksIsCancelled)
     EXPECT_EQ(std::vector<size_t>{0}, m_Requester.m_BatchSizes);
 }
 
+// How the table answers GetArray.
+enum class ArrayAnswer
+{
+    kAsOutlookGivesIt, // rows by columns
+    kRefused,
+    kTransposed,       // columns by rows
+    kOtherShape,       // a column more than the table was given
+};
+
+// GetArray's answer changed to the given form.
+_variant_t Reshaped(const _variant_t& answer, ArrayAnswer shape)
+{
+    SAFEARRAY* const array = V_ARRAY(&answer);
+    LONG upper[2] = {-1, -1};
+    ::SafeArrayGetUBound(array, 1, &upper[0]);
+    ::SafeArrayGetUBound(array, 2, &upper[1]);
+    const ULONG rows = static_cast<ULONG>(upper[0] + 1);
+    const ULONG columns = static_cast<ULONG>(upper[1] + 1);
+    const bool transposed = shape == ArrayAnswer::kTransposed;
+    SAFEARRAYBOUND bounds[2] = {{transposed ? columns : rows, 0}, {transposed ? rows : columns + 1, 0}};
+    SAFEARRAY* const reshaped = ::SafeArrayCreate(VT_VARIANT, 2, bounds);
+    for (LONG row = 0; row < static_cast<LONG>(rows); ++row)
+    {
+        for (LONG column = 0; column < static_cast<LONG>(columns); ++column)
+        {
+            _variant_t value;
+            LONG from[2] = {row, column};
+            ::SafeArrayGetElement(array, from, &value);
+            LONG to[2] = {transposed ? column : row, transposed ? row : column};
+            ::SafeArrayPutElement(reshaped, to, &value);
+        }
+        if (!transposed)
+        {
+            _variant_t extra(L"extra");
+            LONG to[2] = {row, static_cast<LONG>(columns)};
+            ::SafeArrayPutElement(reshaped, to, &extra);
+        }
+    }
+    _variant_t result;
+    V_VT(&result) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(&result) = reshaped;
+    return result;
+}
+
 struct TableReadCase
 {
     const char* name;
-    bool refuseGetArray;
+    ArrayAnswer answer;
     size_t getArrayCalls;
     size_t nextRowCalls;
 };
@@ -610,7 +654,10 @@ class AddressBookProviderTableReads : public AddressBookProvider, public ::testi
 };
 
 // 600 rows pass Outlook's filter ("a" is in Nash), every third matches "an":
-// the table is read in blocks whose boundaries fall among the matches.
+// the table is read in blocks whose boundaries fall among the matches. The
+// blocks are read as Outlook gives them, the first dimension the rows; one
+// whose first dimension holds the seven columns is read the other way round,
+// and one of another shape makes the table be read again row by row.
 TEST_P(AddressBookProviderTableReads, MatchesInTheTablesOrderWhateverTheBlocks)
 {
     m_Rows->clear();
@@ -622,10 +669,17 @@ TEST_P(AddressBookProviderTableReads, MatchesInTheTablesOrderWhateverTheBlocks)
         if (match)
             expected.push_back("Ann Nash [" + std::to_string(1000 + index) + "]");
     }
-    if (GetParam().refuseGetArray)
-        ChangeEachTable(*m_Folder, [](CFakeObject& table) {
+    const ArrayAnswer answer = GetParam().answer;
+    ChangeEachTable(*m_Folder, [answer](CFakeObject& table) {
+        if (answer == ArrayAnswer::kRefused)
             table.Fail(L"GetArray", E_INVALIDARG, L"One or more parameter values are not valid.");
+        if (answer != ArrayAnswer::kTransposed && answer != ArrayAnswer::kOtherShape)
+            return;
+        const CFakeObject::Method getArray = table.MethodOf(L"GetArray");
+        table.SetMethod(L"GetArray", [getArray, answer](const CFakeObject::Arguments& arguments) {
+            return Reshaped(getArray(arguments), answer);
         });
+    });
     CMessageBoxCapture boxes;
 
     Start(Lookup("an"));
@@ -637,8 +691,11 @@ TEST_P(AddressBookProviderTableReads, MatchesInTheTablesOrderWhateverTheBlocks)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, AddressBookProviderTableReads,
-                         ::testing::Values(TableReadCase{"InBlocks", false, 3, 0},
-                                           TableReadCase{"RowByRowWhereGetArrayIsRefused", true, 1, 600}),
+                         ::testing::Values(TableReadCase{"InBlocks", ArrayAnswer::kAsOutlookGivesIt, 3, 0},
+                                           TableReadCase{"RowByRowWhereGetArrayIsRefused", ArrayAnswer::kRefused, 1, 600},
+                                           TableReadCase{"InTransposedBlocks", ArrayAnswer::kTransposed, 3, 0},
+                                           TableReadCase{"RowByRowAfterABlockOfAnotherShape", ArrayAnswer::kOtherShape,
+                                                         1, 600}),
                          [](const ::testing::TestParamInfo<TableReadCase>& info) { return std::string(info.param.name); });
 
 TEST_F(AddressBookProvider, LookupSupersededBetweenTwoBlocksOfTheFolderIsHandedNothingMore)

@@ -147,7 +147,8 @@ public:
     // name the table cannot show), EndOfTable, GetNextRow (Nothing after
     // the end), GetArray(MaxRows): the next rows, at most MaxRows (at least
     // 1), as a zero-based variant array of rows by columns, with no rows
-    // after the end. Row: GetValues, the row's values in column order.
+    // after the end; MoveToStart, back before the first row. Row:
+    // GetValues, the row's values in column order.
     // Values are texts, "" where the contact has none. Rows log no calls.
     CFakeObjectPtr NewContactFolder(const std::wstring& name, const std::wstring& storeId,
                                     const std::shared_ptr<std::vector<CFakeContactRow>>& rows) const;
