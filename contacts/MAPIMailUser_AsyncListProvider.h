@@ -115,6 +115,8 @@ private:
     CScopedKernelHandle m_NewJobEvent;
     bool m_SynchronousSearchRunning = false;
     bool m_Shutdown = false;
+    // Lookups started or cancelled (user-interface thread only).
+    std::uint32_t m_LookupChanges = 0;
     // Stops so far, and before the running synchronous search began.
     std::uint32_t m_Stops = 0;
     std::uint32_t m_StopsBeforeSearch = 0;
