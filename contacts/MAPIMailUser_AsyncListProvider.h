@@ -3,9 +3,10 @@
 // user-interface thread, their tables read in blocks between pumps of the
 // thread's messages, the matches read so far handed to the requester at
 // each pump and the rest returned at once; with a per-provider cache of one
-// query per initial letter) and in Extended MAPI address-book containers
-// (read by the provider's worker thread, 100 rows at a time, each block
-// posted to the requester as one batch).
+// query per initial letter; a lookup of one address list that another has
+// replaced reads no further block) and in Extended MAPI address-book
+// containers (read by the provider's worker thread, 100 rows at a time,
+// each block posted to the requester as one batch).
 //
 // Threads: everything but WorkerThread runs on the user-interface thread,
 // which owns the cache, the folders and the flags. The worker reads only the
