@@ -217,9 +217,11 @@ void AddMailUserToListItemBatch(CBatchSink& sink, const CMAPIMailUser& user, boo
 }
 
 // The values of a block of table rows, read where they lie: the variant
-// array of rows by columns that Table.GetArray gives (the first dimension
-// the rows, so that the rows of one column lie side by side), or the array
-// of one row's columns from Row.GetValues.
+// array that Table.GetArray gives, or the array of one row's columns from
+// Row.GetValues. Outlook gives GetArray's array rows by columns (the first
+// dimension the rows, so that the rows of one column lie side by side),
+// though its documentation describes it the other way round in one place:
+// the dimension that holds the table's columns tells which reading applies.
 class CTableBlock
 {
 public:
@@ -230,12 +232,17 @@ public:
 
     // GetArray's answer at the end, nothing or an array without elements,
     // holds no rows; a row's array is one row, also when empty. Anything
-    // else but an array of variants raises DISP_E_TYPEMISMATCH.
-    void Take(_variant_t values, bool rowsByColumns)
+    // else but an array of variants raises DISP_E_TYPEMISMATCH. A block of
+    // rows is read rows by columns when its second dimension has the
+    // table's columns, columns by rows when only its first has them; a block
+    // of as many rows as columns keeps the reading given in columnsFirst,
+    // which returns the reading taken. False, keeping nothing, when neither
+    // dimension has the table's columns.
+    bool Take(_variant_t values, bool rowsByColumns, LONG tableColumns, bool& columnsFirst)
     {
         Release();
         if (rowsByColumns && (V_VT(&values) == VT_EMPTY || V_VT(&values) == VT_NULL))
-            return;
+            return true;
         if (V_VT(&values) != (VT_ARRAY | VT_VARIANT) || !V_ARRAY(&values))
             throw _com_error(DISP_E_TYPEMISMATCH);
         SAFEARRAY* const array = V_ARRAY(&values);
@@ -245,11 +252,26 @@ public:
             elements *= Elements(array, dimension);
         m_Rows = rowsByColumns ? 0 : 1;
         if (elements == 0)
-            return;
+            return true;
         if (dimensions != (rowsByColumns ? 2u : 1u))
             throw _com_error(DISP_E_TYPEMISMATCH);
-        const LONG rows = rowsByColumns ? Elements(array, 1) : 1;
-        const LONG columns = Elements(array, rowsByColumns ? 2 : 1);
+        LONG rows = 1;
+        LONG columns = Elements(array, 1);
+        if (rowsByColumns)
+        {
+            const LONG first = Elements(array, 1);
+            const LONG second = Elements(array, 2);
+            const bool firstHasColumns = first == tableColumns;
+            const bool secondHasColumns = second == tableColumns;
+            if (!firstHasColumns && !secondHasColumns)
+            {
+                m_Rows = 0;
+                return false;
+            }
+            columnsFirst = firstHasColumns && (!secondHasColumns || columnsFirst);
+            rows = columnsFirst ? second : first;
+            columns = tableColumns;
+        }
         VARIANT* cells = nullptr;
         const HRESULT hr = ::SafeArrayAccessData(array, reinterpret_cast<void**>(&cells));
         if (FAILED(hr))
@@ -259,6 +281,8 @@ public:
         m_Cells = cells;
         m_Rows = rows;
         m_Columns = columns;
+        m_ColumnsFirst = rowsByColumns && columnsFirst;
+        return true;
     }
 
     LONG Rows() const { return m_Rows; }
@@ -268,7 +292,7 @@ public:
     {
         if (column >= m_Columns)
             return std::string();
-        const VARIANT& cell = m_Cells[column * m_Rows + row];
+        const VARIANT& cell = m_ColumnsFirst ? m_Cells[row * m_Columns + column] : m_Cells[column * m_Rows + row];
         switch (V_VT(&cell))
         {
         case VT_BSTR:
@@ -301,17 +325,21 @@ private:
         m_Values.Clear();
         m_Rows = 0;
         m_Columns = 0;
+        m_ColumnsFirst = false;
     }
 
     _variant_t m_Values;
     const VARIANT* m_Cells = nullptr;
     LONG m_Rows = 0;
     LONG m_Columns = 0;
+    bool m_ColumnsFirst = false;
 };
 
 // Reads a contact table a block of rows per call (Table.GetArray); a table
 // that refuses it is read from where it stands one row at a time, three
-// calls a row. Dispatch ids are looked up once per table.
+// calls a row, and one whose block has a shape that cannot be read is read
+// again that way from the first row not yet taken. Dispatch ids are looked
+// up once per table.
 class CContactTableReader
 {
 public:
@@ -325,19 +353,31 @@ public:
         _variant_t values;
         if (!m_RowByRow && GetArray(values))
         {
-            block.Take(std::move(values), true);
-            // A block short of the rows asked for is the table's last.
-            m_Ended = block.Rows() < kTableBlockRows;
-            return block.Rows() > 0;
+            if (block.Take(std::move(values), true, kColumnCount, m_ColumnsFirst))
+            {
+                // A block short of the rows asked for is the table's last.
+                m_Ended = block.Rows() < kTableBlockRows;
+                m_RowsTaken += block.Rows();
+                return block.Rows() > 0;
+            }
+            MoveTo(m_RowsTaken);
         }
         m_RowByRow = true;
         if (AtEnd())
             return false;
-        block.Take(NextRowValues(), false);
+        block.Take(NextRowValues(), false, kColumnCount, m_ColumnsFirst);
         return true;
     }
 
 private:
+    // Back to the start and past the rows already taken.
+    void MoveTo(LONG row)
+    {
+        Dispatch::Call(m_Table, L"MoveToStart");
+        for (LONG skipped = 0; skipped < row && !AtEnd(); ++skipped)
+            NextRow();
+    }
+
     bool GetArray(_variant_t& values)
     {
         try
@@ -362,7 +402,7 @@ private:
         return static_cast<bool>(end);
     }
 
-    _variant_t NextRowValues()
+    IDispatchPtr NextRow()
     {
         if (m_GetNextRow == DISPID_UNKNOWN)
             m_GetNextRow = Dispatch::GetDispId(m_Table, L"GetNextRow");
@@ -370,6 +410,12 @@ private:
             Dispatch::InvokeById(m_Table, m_GetNextRow, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {}));
         if (!row)
             throw _com_error(E_POINTER);
+        return row;
+    }
+
+    _variant_t NextRowValues()
+    {
+        const IDispatchPtr row = NextRow();
         if (m_GetValues == DISPID_UNKNOWN)
             m_GetValues = Dispatch::GetDispId(row, L"GetValues");
         return Dispatch::InvokeById(row, m_GetValues, DISPATCH_METHOD | DISPATCH_PROPERTYGET, {});
@@ -378,6 +424,9 @@ private:
     IDispatchPtr m_Table;
     bool m_RowByRow = false;
     bool m_Ended = false;
+    // The reading the table's blocks have shown, for a block as long as wide.
+    bool m_ColumnsFirst = false;
+    LONG m_RowsTaken = 0;
     DISPID m_GetArray = DISPID_UNKNOWN;
     DISPID m_EndOfTable = DISPID_UNKNOWN;
     DISPID m_GetNextRow = DISPID_UNKNOWN;
@@ -484,8 +533,9 @@ std::string FolderErrorLine(const std::string& folderName)
 class CMAPIMailUser_AsyncListProvider::CFolderMatches
 {
 public:
-    CFolderMatches(CACAsyncListProviderBase& provider, const CAsyncListProviderFetchParameters& params)
-        : m_Provider(provider), m_Params(params), m_Batch(CreateListItemBatch(params)), m_Sink(*m_Batch, params)
+    CFolderMatches(CMAPIMailUser_AsyncListProvider& provider, const CAsyncListProviderFetchParameters& params)
+        : m_Provider(provider), m_Params(params), m_Batch(CreateListItemBatch(params)), m_Sink(*m_Batch, params),
+          m_LookupChanges(provider.m_LookupChanges)
     {
     }
 
@@ -495,6 +545,14 @@ public:
     }
 
     void Reserve(size_t items) { m_Sink.Reserve(items); }
+
+    // Another lookup has taken this one's place, or none is current. The
+    // lock is taken only once a lookup has been started or cancelled since
+    // this one's search began: it costs a block's worth of reading.
+    bool IsSuperseded()
+    {
+        return m_Provider.m_LookupChanges != m_LookupChanges && m_Provider.IsDifferentOperation(&m_Params);
+    }
 
     void HandOver()
     {
@@ -507,10 +565,11 @@ public:
     std::unique_ptr<CAsyncListProviderListItemBatch> TakeRest() { return std::move(m_Batch); }
 
 private:
-    CACAsyncListProviderBase& m_Provider;
+    CMAPIMailUser_AsyncListProvider& m_Provider;
     const CAsyncListProviderFetchParameters& m_Params;
     std::unique_ptr<CAsyncListProviderListItemBatch> m_Batch;
     CBatchSink m_Sink;
+    const std::uint32_t m_LookupChanges;
 };
 
 CMAPIMailUser_AsyncListProvider::CMAPIMailUser_AsyncListProvider()
@@ -542,6 +601,11 @@ void CMAPIMailUser_AsyncListProvider::Initialise(const IDispatchPtr& application
 {
     if (m_Initialised)
         return;
+    // After a Stop: what the provider found and read before goes, so that it
+    // finds what a new one finds.
+    m_Shutdown = false;
+    m_Cache.clear();
+    m_OutlookFolders.clear();
     m_AddressLists.clear();
     CMicrosoftOutlookObjectModelUtils::GetAddressLists(application, outlookMajorVersion >= 12, m_AddressLists);
     m_AddressLists.erase(std::remove_if(m_AddressLists.begin(), m_AddressLists.end(),
@@ -574,12 +638,14 @@ void CMAPIMailUser_AsyncListProvider::Stop()
         return;
     RequestStop();
     m_Shutdown = true;
+    ++m_Stops;
     WaitForThreadToFinish(true);
     m_Initialised = false;
 }
 
 void CMAPIMailUser_AsyncListProvider::CleanupAfterOperationFinished()
 {
+    ++m_LookupChanges;
     CACAsyncListProviderBase::CleanupAfterOperationFinished();
 }
 
@@ -595,6 +661,7 @@ void CMAPIMailUser_AsyncListProvider::DoStartListFetch(CAsyncListProviderFetchRe
 {
     if (!m_Initialised)
         throw CGeneralException("CMAPIMailUser_AsyncListProvider::DoStartListFetch - Not Initialsed", E_FAIL);
+    ++m_LookupChanges;
     result.m_Pending = false;
     std::unique_ptr<CAsyncListProviderFetchParameters> params;
     IAsyncListProviderCallback* callback = nullptr;
@@ -647,6 +714,7 @@ void CMAPIMailUser_AsyncListProvider::DoSynchronousListFetch(CAsyncListProviderF
         bool& m_Flag;
     } running(m_SynchronousSearchRunning);
     result.m_Deferred = false;
+    m_StopsBeforeSearch = m_Stops;
 
     for (;;)
     {
@@ -723,8 +791,12 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
         {
             folderName = WideToAnsi(Dispatch::GetText(folder, L"Name"));
             Trace(kSynchronousSearch, L"Starting search for address book: " + AnsiToWide(folderName));
-            if (!SearchFolder(folder, queryString, text, narrowing, matches, restricted ? nullptr : &cacheList))
+            const FolderRead read =
+                SearchFolder(folder, queryString, text, narrowing, matches, restricted ? nullptr : &cacheList);
+            if (read == FolderRead::kShutdown)
                 return false;
+            if (read == FolderRead::kLeft)
+                break;
         }
         catch (...)
         {
@@ -747,9 +819,9 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
     return true;
 }
 
-bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std::string& queryString,
-                                                   const std::string& text, bool narrowing, CFolderMatches& matches,
-                                                   std::vector<std::unique_ptr<CMAPIOLMailUser>>* cacheList)
+CMAPIMailUser_AsyncListProvider::FolderRead CMAPIMailUser_AsyncListProvider::SearchFolder(
+    IDispatch* folder, const std::string& queryString, const std::string& text, bool narrowing,
+    CFolderMatches& matches, std::vector<std::unique_ptr<CMAPIOLMailUser>>* cacheList)
 {
     std::wstring filter;
     if (queryString.empty())
@@ -768,7 +840,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std:
     const IDispatchPtr table =
         TracedScope(1, [&] { return Dispatch::CallPtr(folder, L"GetTable", filter, Dispatch::Missing()); });
     if (PumpOnDeadline(matches))
-        return false;
+        return FolderRead::kShutdown;
     TracedScope(2, [&] {
         const IDispatchPtr columns = Dispatch::GetPtr(table, L"Columns");
         Dispatch::Call(columns, L"RemoveAll");
@@ -776,14 +848,21 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std:
             AddColumnToContactTable(columns, column);
     });
     if (PumpOnDeadline(matches))
-        return false;
+        return FolderRead::kShutdown;
 
+    // One address list's entries fill no cache: once the user has moved on
+    // (another book chosen), the rest of its table is not read.
+    const bool leaveWhenSuperseded = cacheList == nullptr;
     return TracedScope(3, [&] {
         CContactTableReader reader(table);
         CFolderStoreId storeId(folder);
         CTableBlock block;
-        while (reader.NextBlock(block))
+        for (;;)
         {
+            if (leaveWhenSuperseded && matches.IsSuperseded())
+                return FolderRead::kLeft;
+            if (!reader.NextBlock(block))
+                return FolderRead::kWhole;
             for (LONG row = 0; row < block.Rows(); ++row)
             {
                 std::unique_ptr<CMAPIOLMailUser> user = UserFromRow(block, row, storeId);
@@ -793,9 +872,8 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolder(IDispatch* folder, const std:
                     cacheList->push_back(std::move(user));
             }
             if (PumpOnDeadline(matches))
-                return false;
+                return FolderRead::kShutdown;
         }
-        return true;
     });
 }
 
@@ -814,7 +892,9 @@ bool CMAPIMailUser_AsyncListProvider::Pump()
     CWin32Utils::PumpMessages();
     m_PumpDeadline.SetToNow();
     m_PumpDeadline += kPumpIntervalMs;
-    return m_Shutdown;
+    // A Stop seen also when an Initialise followed it in the same pump: the
+    // search's lookup and folders belong to the provider as it was.
+    return m_Shutdown || m_Stops != m_StopsBeforeSearch;
 }
 
 const CMAPIMailUser_AsyncListProvider::CacheEntry* CMAPIMailUser_AsyncListProvider::FindCacheEntry(

@@ -3,9 +3,10 @@
 // user-interface thread, their tables read in blocks between pumps of the
 // thread's messages, the matches read so far handed to the requester at
 // each pump and the rest returned at once; with a per-provider cache of one
-// query per initial letter) and in Extended MAPI address-book containers
-// (read by the provider's worker thread, 100 rows at a time, each block
-// posted to the requester as one batch).
+// query per initial letter; a lookup of one address list that another has
+// replaced reads no further block) and in Extended MAPI address-book
+// containers (read by the provider's worker thread, 100 rows at a time,
+// each block posted to the requester as one batch).
 //
 // Threads: everything but WorkerThread runs on the user-interface thread,
 // which owns the cache, the folders and the flags. The worker reads only the
@@ -53,7 +54,8 @@ public:
     // exactly, as typed in the configuration.
     void SetAddressBookExclusionList(const std::vector<std::string>& names);
     // Reads Outlook's address lists (with their contact folders from
-    // Outlook 12 on); nothing when already initialised.
+    // Outlook 12 on); nothing when already initialised. After a Stop it
+    // starts afresh: no shutdown, no folders, no cache.
     void Initialise(const IDispatchPtr& application, long outlookMajorVersion);
     // The address lists Initialise kept, owned by the provider.
     const COutlookAddressBookList& GetAddressLists() const { return m_AddressLists; }
@@ -80,9 +82,19 @@ private:
     void DoSynchronousListFetch(CAsyncListProviderFetchResult& result);
     // One lookup of the synchronous search; false when a shutdown was seen.
     bool SearchFolders(const CAsyncListProviderFetchParameters& params, CFolderMatches& matches);
-    // One folder into the matches (and the cache list); false on shutdown.
-    bool SearchFolder(IDispatch* folder, const std::string& queryString, const std::string& text, bool narrowing,
-                      CFolderMatches& matches, std::vector<std::unique_ptr<CMAPIOLMailUser>>* cacheList);
+    enum class FolderRead
+    {
+        kWhole,
+        // A restricted lookup no longer current: the rest of the table is
+        // not read.
+        kLeft,
+        kShutdown
+    };
+    // One folder into the matches (and the cache list; none for a lookup of
+    // one address list).
+    FolderRead SearchFolder(IDispatch* folder, const std::string& queryString, const std::string& text,
+                            bool narrowing, CFolderMatches& matches,
+                            std::vector<std::unique_ptr<CMAPIOLMailUser>>* cacheList);
     // When the deadline has passed, hands the matches gathered so far to
     // the requester and pumps; true when a shutdown was seen.
     bool PumpOnDeadline(CFolderMatches& matches);
@@ -104,6 +116,11 @@ private:
     CScopedKernelHandle m_NewJobEvent;
     bool m_SynchronousSearchRunning = false;
     bool m_Shutdown = false;
+    // Lookups started or cancelled (user-interface thread only).
+    std::uint32_t m_LookupChanges = 0;
+    // Stops so far, and before the running synchronous search began.
+    std::uint32_t m_Stops = 0;
+    std::uint32_t m_StopsBeforeSearch = 0;
     std::vector<std::string> m_ExclusionList;
     std::vector<CacheEntry> m_Cache;
     COutlookAddressBookList m_AddressLists;

@@ -155,23 +155,43 @@ int CACListWnd::LookupText(LONG startIndex, const std::string& text, bool reshow
     params->m_CallerValue = startIndex;
     params->m_SearchText = text;
     params->m_RequestId = CAsyncListProviderFetchParameters::TakeNextRequestId();
-    m_CurrentRequestId = params->m_RequestId;
+    const std::uint32_t started = params->m_RequestId;
+    m_CurrentRequestId = started;
     m_FirstBatchMerged = false;
     CAsyncListProviderFetchResult result;
     m_pProvider->StartListFetch(std::move(params), result, this);
     // The search pumps messages: the edit may have gone meanwhile.
     if (m_Shutdown || !m_hWnd)
         return -1;
+    // Keys handled inside the search may have hidden the list or started a
+    // newer lookup; the search then hands back that lookup's batch, if any,
+    // and the list shows what that batch brings and nothing else.
     if (result.m_ImmediateBatch && !result.m_Deferred)
         MergeListItemBatch(result.m_ImmediateBatch.release());
+    if (m_CurrentRequestId != started)
+        return IsListVisible() ? 1 : -1;
+    // A search lower on the stack serves this lookup: until its first batch
+    // comes, the entries on show are those of a text no longer typed.
+    if (result.m_Deferred && !m_FirstBatchMerged)
+    {
+        HideWindow();
+        return -1;
+    }
     Layout();
     return 1;
 }
 
 void CACListWnd::HideList()
 {
+    // What the cancelled lookup still has on its way is dropped on arrival.
+    m_CurrentRequestId = kNoLookup;
     if (m_pProvider && m_pProvider->IsFetchInProgress())
         m_pProvider->CancelAsyncFetch(nullptr);
+    HideWindow();
+}
+
+void CACListWnd::HideWindow()
+{
     if (m_hWnd && ::IsWindowVisible(m_hWnd))
         ::ShowWindow(m_hWnd, SW_HIDE);
 }
@@ -207,7 +227,7 @@ void CACListWnd::MergeListItemBatches(const std::vector<std::unique_ptr<CAsyncLi
     for (const auto& batch : batches)
     {
         auto* strings = dynamic_cast<CAsyncListProviderListItemBatch_StringArray*>(batch.get());
-        if (!strings || strings->m_RequestId != m_CurrentRequestId)
+        if (!strings || m_CurrentRequestId == kNoLookup || strings->m_RequestId != m_CurrentRequestId)
             continue;
         merged = true;
         clear = clear || !m_FirstBatchMerged;

@@ -35,6 +35,8 @@ public:
     // Keyboard moves in longer lists jump instead of sliding.
     static constexpr size_t kAnimatedScrollLimit = 51;
     static constexpr WPARAM kNotifyChosen = 256;
+    // The current request id while no lookup is current (ids start at 1).
+    static constexpr std::uint32_t kNoLookup = 0;
 
     CACListWnd();
     ~CACListWnd() override;
@@ -55,9 +57,13 @@ public:
     // the edit is going.
     void Shutdown();
 
-    // 1 when the list was laid out, -1 when it was hidden.
+    // 1 when the list was laid out, -1 when it was hidden. A lookup that a
+    // search lower on the stack is to serve leaves the list hidden until its
+    // first batch; one hidden or replaced during its own search shows
+    // nothing of its own.
     int LookupText(LONG startIndex, const std::string& text, bool reshow);
-    // Hides the list and cancels a running lookup.
+    // Hides the list and cancels a running lookup; nothing of that lookup
+    // is merged or shown afterwards.
     void HideList();
     // The list's own full list, which nothing fills: the list stays empty
     // and hidden.
@@ -86,6 +92,7 @@ public:
     int GetVisibleRows() const { return m_VisibleRows; }
     int GetRowHeight() const { return m_RowHeight; }
     HWND GetScrollBar() const { return m_ScrollBar; }
+    // kNoLookup after HideList.
     std::uint32_t GetCurrentRequestId() const { return m_CurrentRequestId; }
 
 private:
@@ -109,6 +116,7 @@ private:
     LRESULT OnListItemBatch(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
     HWND Edit() const { return m_pEdit ? *m_pEdit : nullptr; }
+    void HideWindow();
     void Layout();
     void ClearItems();
     // Takes the texts over.

@@ -6,7 +6,12 @@
 #include "tests/support/TestPaths.h"
 #include "tests/ui/SendSMSWindowFixture.h"
 
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <iterator>
 #include <memory>
+#include <utility>
 
 namespace
 {
@@ -193,3 +198,207 @@ TEST_P(SendSMSAutoCompleteArrival, TheListIsTheSameWhicheverSourceComesFirst)
 INSTANTIATE_TEST_SUITE_P(Cases, SendSMSAutoCompleteArrival,
                          ::testing::Values(ArrivalCase{"FolderFirst", false}, ArrivalCase{"ContainerFirst", true}),
                          [](const ::testing::TestParamInfo<ArrivalCase>& info) { return std::string(info.param.name); });
+
+// Keys the user types while the search reads the folder are handled inside
+// the search, as its pumps handle them; here they are fired from the test
+// Outlook's own table reads, so that each case is the same every run.
+class SendSMSAutoCompleteFastTyping : public SendSMSAutoComplete
+{
+public:
+    enum class Interruption
+    {
+        kBackspaceToEmpty,
+        kEscape,
+        kFocusLeaving,
+        kOutlookDeactivated,
+    };
+
+protected:
+    void Char(char c) { ::SendMessageA(To(), WM_CHAR, static_cast<unsigned char>(c), 1); }
+
+    // Once, inside the given read of the folder's table (0: GetTable, n: its
+    // n-th block).
+    void During(int read, std::function<void()> action)
+    {
+        auto pending = std::make_shared<std::function<void()>>(std::move(action));
+        OnEachTableRead(*m_Folder, [read, pending](int at) {
+            if (at == read && *pending)
+                std::exchange(*pending, nullptr)();
+        });
+    }
+
+    void Interrupt(Interruption what)
+    {
+        switch (what)
+        {
+        case Interruption::kBackspaceToEmpty:
+            Char('\b');
+            break;
+        case Interruption::kEscape:
+            ::SendMessageA(To(), WM_KEYDOWN, VK_ESCAPE, 1);
+            break;
+        case Interruption::kFocusLeaving:
+            m_pDlg->SetFocusToMessageText();
+            break;
+        case Interruption::kOutlookDeactivated:
+            ::SendMessageA(List().m_hWnd, WM_ACTIVATEAPP, FALSE, 0);
+            break;
+        }
+    }
+
+    // The field's text as typed, bypassing the lookup, with the caret at its end.
+    void PutTo(const std::string& text)
+    {
+        CACEdit& edit = m_pDlg->ToEdit();
+        edit.SetDisabled(true);
+        ::SetWindowTextA(To(), text.c_str());
+        ::SendMessageA(To(), EM_SETSEL, text.size(), text.size());
+        edit.SetDisabled(false);
+    }
+
+    static bool Matches(const std::string& entry, const std::string& text)
+    {
+        std::string lower = entry;
+        std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return static_cast<char>(::tolower(c)); });
+        return lower.find(text) != std::string::npos;
+    }
+
+    static std::vector<std::string> NotMatching(const std::vector<std::string>& entries, const std::string& text)
+    {
+        std::vector<std::string> others;
+        std::copy_if(entries.begin(), entries.end(), std::back_inserter(others),
+                     [&](const std::string& entry) { return !Matches(entry, text); });
+        return others;
+    }
+};
+
+struct CancelledLookupCase
+{
+    const char* name;
+    SendSMSAutoCompleteFastTyping::Interruption interruption;
+    int read;          // of the folder's table, during which it comes
+    const char* left;  // the field's text after it
+};
+
+class SendSMSAutoCompleteCancelled : public SendSMSAutoCompleteFastTyping,
+                                     public ::testing::WithParamInterface<CancelledLookupCase>
+{
+};
+
+// The list stays hidden once the search and everything it posted are
+// through, and Enter breaks the line instead of inserting an entry.
+TEST_P(SendSMSAutoCompleteCancelled, ALookupCancelledDuringItsSearchNeverComesBack)
+{
+    Open();
+    During(GetParam().read, [this] { Interrupt(GetParam().interruption); });
+
+    TypeTo("a");
+    Pump(100);
+
+    EXPECT_FALSE(List().IsListVisible());
+    Char('\r');
+    EXPECT_EQ(std::string(GetParam().left) + "\r\n", ItemText(IDC_SENDSMS_TO));
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+using Interruption = SendSMSAutoCompleteFastTyping::Interruption;
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SendSMSAutoCompleteCancelled,
+    ::testing::Values(CancelledLookupCase{"BackspaceToEmpty", Interruption::kBackspaceToEmpty, 0, ""},
+                      CancelledLookupCase{"BackspaceDuringTheFirstBlock", Interruption::kBackspaceToEmpty, 1, ""},
+                      CancelledLookupCase{"Escape", Interruption::kEscape, 0, "a"},
+                      CancelledLookupCase{"FocusLeaving", Interruption::kFocusLeaving, 0, "a"},
+                      CancelledLookupCase{"OutlookDeactivated", Interruption::kOutlookDeactivated, 0, "a"}),
+    [](const ::testing::TestParamInfo<CancelledLookupCase>& info) { return std::string(info.param.name); });
+
+// 600 of "a" in front of the one "ali" in the folder's table: the list shows
+// the first block of "a" when "li" and Enter come during the second.
+TEST_F(SendSMSAutoCompleteFastTyping, TextTypedDuringTheSearchGetsOnlyEntriesOfItsOwn)
+{
+    m_Rows->clear();
+    for (int index = 0; index < 600; ++index)
+    {
+        const std::wstring number = std::to_wstring(1000 + index);
+        m_Rows->push_back(Contact(L"Aaron", L"Nash", number.c_str(), number.c_str()));
+    }
+    m_Rows->push_back(Contact(L"Alice", L"Smith", L"07700900009", L"0009"));
+    // The first block outlasts the search's 50 ms pump deadline, so that the
+    // pump after it shows the block.
+    During(1, [] { ::Sleep(80); });
+    bool shownBeforeEnter = false;
+    std::vector<std::string> entriesBeforeEnter;
+    During(2, [&] {
+        Char('l');
+        Char('i');
+        shownBeforeEnter = List().IsListVisible();
+        entriesBeforeEnter = List().GetItems();
+        Char('\r');
+    });
+    Open();
+
+    TypeTo("a");
+    Pump(100);
+
+    const std::string text = ItemText(IDC_SENDSMS_TO);
+    EXPECT_EQ(0u, text.find("ali")) << text;
+    EXPECT_EQ(std::string::npos, text.find("Aaron")) << text;
+    if (shownBeforeEnter)
+    {
+        EXPECT_EQ(std::vector<std::string>{}, NotMatching(entriesBeforeEnter, "ali")) << "shown under \"ali\"";
+    }
+    if (List().IsListVisible())
+    {
+        EXPECT_EQ(std::vector<std::string>{}, NotMatching(List().GetItems(), "ali")) << "shown at the end";
+    }
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+struct TypingCase
+{
+    const char* name;
+    const char* before; // in the field, not looked up
+    const char* typed;  // "\b" is Backspace
+    bool shown;
+    std::vector<std::string> entries; // when shown
+};
+
+class SendSMSAutoCompleteTyping : public SendSMSAutoCompleteFastTyping,
+                                  public ::testing::WithParamInterface<TypingCase>
+{
+};
+
+// Keys typed one after the other, each after the search of the one before.
+TEST_P(SendSMSAutoCompleteTyping, EndsWithTheListOfTheLastText)
+{
+    m_Rows->push_back(Contact(L"Alan", L"Marsh", L"07700900011", L"0011"));
+    m_Rows->push_back(Contact(L"Barbara", L"Hill", L"07700900012", L"0012"));
+    Open({{"ZentavoSMSAddressBookExclusionList", "Global Address List"}});
+    ::SetForegroundWindow(m_Window);
+    m_pDlg->SetFocusToRecipients();
+    PutTo(GetParam().before);
+
+    for (const char c : std::string(GetParam().typed))
+    {
+        Char(c);
+        Pump(20);
+    }
+
+    ASSERT_EQ(GetParam().shown, List().IsListVisible());
+    if (GetParam().shown)
+    {
+        EXPECT_EQ(GetParam().entries, List().GetItems());
+    }
+    EXPECT_EQ(1u, m_Outlook.Log().CallsTo(L"MAPIFolder.GetTable").size()) << "one query per initial";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SendSMSAutoCompleteTyping,
+    ::testing::Values(
+        TypingCase{"OneLetter", "", "a", true,
+                   {"Alan Marsh [07700900011]", "Alice Adams [07700900001]", "Barbara Hill [07700900012]"}},
+        TypingCase{"TwoLetters", "", "al", true, {"Alan Marsh [07700900011]", "Alice Adams [07700900001]"}},
+        TypingCase{"TwoLettersCold", "b", "a", true, {"Barbara Hill [07700900012]"}},
+        TypingCase{"CachedAfterBackspace", "", "a\ba", true,
+                   {"Alan Marsh [07700900011]", "Alice Adams [07700900001]", "Barbara Hill [07700900012]"}},
+        TypingCase{"BackspaceAfterTheSearch", "", "a\b", false, {}}),
+    [](const ::testing::TestParamInfo<TypingCase>& info) { return std::string(info.param.name); });

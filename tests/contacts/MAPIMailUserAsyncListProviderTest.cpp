@@ -524,7 +524,12 @@ TEST_F(AddressBookProvider, WorkerWhoseLogonFailedLeavesTheFoldersServing)
     EXPECT_EQ(std::string::npos, m_TestMAPI.Journal().find("OpenAddressBook"));
 }
 
-TEST_F(AddressBookProvider, StopDuringTheSearchDropsItsResults)
+class AddressBookProviderStops : public AddressBookProvider, public ::testing::WithParamInterface<bool>
+{
+};
+
+// Also when the provider is initialised again in the same pump.
+TEST_P(AddressBookProviderStops, StopDuringTheSearchDropsItsResults)
 {
     // The folder answers slowly, so that the search pumps after it.
     const CFakeObjectPtr inner = m_Outlook.NewContactFolder(L"Contacts", L"00ee", m_Rows);
@@ -532,7 +537,12 @@ TEST_F(AddressBookProvider, StopDuringTheSearchDropsItsResults)
         ::Sleep(120);
         return Dispatch::Call(inner, L"GetTable", arguments.at(0), arguments.at(1));
     });
-    m_Requester.OnNextPump([this] { Provider().Stop(); });
+    const bool initialiseAgain = GetParam();
+    m_Requester.OnNextPump([this, initialiseAgain] {
+        Provider().Stop();
+        if (initialiseAgain)
+            Provider().Initialise(m_Outlook.Application(), 16);
+    });
 
     CAsyncListProviderFetchResult result;
     Provider().StartListFetch(Lookup("a"), result, &m_Requester);
@@ -542,6 +552,11 @@ TEST_F(AddressBookProvider, StopDuringTheSearchDropsItsResults)
     EXPECT_FALSE(TraceHas(L"Matching contacts have been transfered"));
     EXPECT_EQ(0u, m_Outlook.Log().CallsTo(L"Table.GetNextRow").size());
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, AddressBookProviderStops, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "InitialisedAgain" : "Stopped");
+                         });
 
 TEST_F(AddressBookProvider, LookupStartedDuringThePumpIsServedByTheOuterSearch)
 {
@@ -582,10 +597,54 @@ TEST_F(AddressBookProvider, LookupSupersededBetweenBlocksIsCancelled)
     EXPECT_EQ(std::vector<size_t>{0}, m_Requester.m_BatchSizes);
 }
 
+// How the table answers GetArray.
+enum class ArrayAnswer
+{
+    kAsOutlookGivesIt, // rows by columns
+    kRefused,
+    kTransposed,       // columns by rows
+    kOtherShape,       // a column more than the table was given
+};
+
+// GetArray's answer changed to the given form.
+_variant_t Reshaped(const _variant_t& answer, ArrayAnswer shape)
+{
+    SAFEARRAY* const array = V_ARRAY(&answer);
+    LONG upper[2] = {-1, -1};
+    ::SafeArrayGetUBound(array, 1, &upper[0]);
+    ::SafeArrayGetUBound(array, 2, &upper[1]);
+    const ULONG rows = static_cast<ULONG>(upper[0] + 1);
+    const ULONG columns = static_cast<ULONG>(upper[1] + 1);
+    const bool transposed = shape == ArrayAnswer::kTransposed;
+    SAFEARRAYBOUND bounds[2] = {{transposed ? columns : rows, 0}, {transposed ? rows : columns + 1, 0}};
+    SAFEARRAY* const reshaped = ::SafeArrayCreate(VT_VARIANT, 2, bounds);
+    for (LONG row = 0; row < static_cast<LONG>(rows); ++row)
+    {
+        for (LONG column = 0; column < static_cast<LONG>(columns); ++column)
+        {
+            _variant_t value;
+            LONG from[2] = {row, column};
+            ::SafeArrayGetElement(array, from, &value);
+            LONG to[2] = {transposed ? column : row, transposed ? row : column};
+            ::SafeArrayPutElement(reshaped, to, &value);
+        }
+        if (!transposed)
+        {
+            _variant_t extra(L"extra");
+            LONG to[2] = {row, static_cast<LONG>(columns)};
+            ::SafeArrayPutElement(reshaped, to, &extra);
+        }
+    }
+    _variant_t result;
+    V_VT(&result) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(&result) = reshaped;
+    return result;
+}
+
 struct TableReadCase
 {
     const char* name;
-    bool refuseGetArray;
+    ArrayAnswer answer;
     size_t getArrayCalls;
     size_t nextRowCalls;
 };
@@ -595,7 +654,10 @@ class AddressBookProviderTableReads : public AddressBookProvider, public ::testi
 };
 
 // 600 rows pass Outlook's filter ("a" is in Nash), every third matches "an":
-// the table is read in blocks whose boundaries fall among the matches.
+// the table is read in blocks whose boundaries fall among the matches. The
+// blocks are read as Outlook gives them, the first dimension the rows; one
+// whose first dimension holds the seven columns is read the other way round,
+// and one of another shape makes the table be read again row by row.
 TEST_P(AddressBookProviderTableReads, MatchesInTheTablesOrderWhateverTheBlocks)
 {
     m_Rows->clear();
@@ -607,10 +669,17 @@ TEST_P(AddressBookProviderTableReads, MatchesInTheTablesOrderWhateverTheBlocks)
         if (match)
             expected.push_back("Ann Nash [" + std::to_string(1000 + index) + "]");
     }
-    if (GetParam().refuseGetArray)
-        ChangeEachTable(*m_Folder, [](CFakeObject& table) {
+    const ArrayAnswer answer = GetParam().answer;
+    ChangeEachTable(*m_Folder, [answer](CFakeObject& table) {
+        if (answer == ArrayAnswer::kRefused)
             table.Fail(L"GetArray", E_INVALIDARG, L"One or more parameter values are not valid.");
+        if (answer != ArrayAnswer::kTransposed && answer != ArrayAnswer::kOtherShape)
+            return;
+        const CFakeObject::Method getArray = table.MethodOf(L"GetArray");
+        table.SetMethod(L"GetArray", [getArray, answer](const CFakeObject::Arguments& arguments) {
+            return Reshaped(getArray(arguments), answer);
         });
+    });
     CMessageBoxCapture boxes;
 
     Start(Lookup("an"));
@@ -622,8 +691,11 @@ TEST_P(AddressBookProviderTableReads, MatchesInTheTablesOrderWhateverTheBlocks)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, AddressBookProviderTableReads,
-                         ::testing::Values(TableReadCase{"InBlocks", false, 3, 0},
-                                           TableReadCase{"RowByRowWhereGetArrayIsRefused", true, 1, 600}),
+                         ::testing::Values(TableReadCase{"InBlocks", ArrayAnswer::kAsOutlookGivesIt, 3, 0},
+                                           TableReadCase{"RowByRowWhereGetArrayIsRefused", ArrayAnswer::kRefused, 1, 600},
+                                           TableReadCase{"InTransposedBlocks", ArrayAnswer::kTransposed, 3, 0},
+                                           TableReadCase{"RowByRowAfterABlockOfAnotherShape", ArrayAnswer::kOtherShape,
+                                                         1, 600}),
                          [](const ::testing::TestParamInfo<TableReadCase>& info) { return std::string(info.param.name); });
 
 TEST_F(AddressBookProvider, LookupSupersededBetweenTwoBlocksOfTheFolderIsHandedNothingMore)
@@ -659,6 +731,38 @@ TEST_F(AddressBookProvider, LookupSupersededBetweenTwoBlocksOfTheFolderIsHandedN
     EXPECT_EQ(250u, itemsOfA) << "the first block of \"a\" was handed over at once";
     EXPECT_EQ(bobs, m_Requester.m_Items);
     EXPECT_EQ(1, m_Requester.m_Stale) << "only the block handed over before \"bo\" started";
+}
+
+// Stopped and initialised again, the provider finds what a new one finds:
+// each folder and container once, and Outlook asked again for what its
+// cache held before (the folder has changed since).
+TEST_F(AddressBookProvider, StoppedAndInitialisedAgainFindsWhatANewOneFinds)
+{
+    AddEntries(kGAL, 2, "amy");
+    AddEntries(kGAL, 1, "bo");
+    const auto lookUp = [this](IAsyncListProvider& provider, const std::string& text) {
+        const size_t waits = WorkerWaits();
+        m_Requester.Start(provider, Lookup(text));
+        EXPECT_TRUE(WaitForWorkerWaits(waits + 1)) << text;
+        std::vector<std::string> items = m_Requester.m_Items;
+        std::sort(items.begin(), items.end());
+        return items;
+    };
+    lookUp(Provider(), "a");
+    Provider().Stop();
+    m_Requester.Pump();
+    m_Rows->push_back(Contact(L"Alma", L"Reed", L"444"));
+    Provider().Initialise(m_Outlook.Application(), 16);
+
+    for (const std::string text : {"a", "bo"})
+    {
+        const std::vector<std::string> again = lookUp(Provider(), text);
+        CMAPIMailUser_AsyncListProvider fresh;
+        fresh.Initialise(m_Outlook.Application(), 16);
+        const std::vector<std::string> expected = lookUp(fresh, text);
+        EXPECT_FALSE(expected.empty()) << text;
+        EXPECT_EQ(expected, again) << text;
+    }
 }
 
 TEST_F(AddressBookProvider, LookupBeforeInitialiseIsRefused)

@@ -424,6 +424,94 @@ TEST_F(ContactSelectorLists, ClosingWithRowsListedAndBatchesQueuedLeavesNothingB
     }
 }
 
+struct BookSwitchCase
+{
+    const char* name;
+    const char* second;
+    Rows secondRows;
+};
+
+// A contact folder of 1,000 entries, and two smaller books to switch to:
+// another folder and the container.
+class ContactSelectorBookSwitch : public ContactSelector, public ::testing::WithParamInterface<BookSwitchCase>
+{
+protected:
+    void SetUp() override
+    {
+        ContactSelector::SetUp();
+        for (int index = 0; index < 1000; ++index)
+        {
+            const std::wstring number = std::to_wstring(1000 + index);
+            AddContact(L"Aaron Nash", L"+44770090" + number, number);
+        }
+        AddGALEntry("b001", "Carl Dean", "+447700900101");
+        CFakeContactRow wendy;
+        wendy.m_FullName = L"Wendy Work";
+        wendy.m_Mobile = L"+447700900201";
+        wendy.m_EntryId = L"0c01";
+        m_WorkRows->push_back(wendy);
+        m_Work = m_Outlook.NewContactFolder(L"Work", L"00ef", m_WorkRows);
+        m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Work", L"", m_Work));
+    }
+
+    std::shared_ptr<std::vector<CFakeContactRow>> m_WorkRows = std::make_shared<std::vector<CFakeContactRow>>();
+    CFakeObjectPtr m_Work;
+};
+
+// The user chooses another book while the large one's table is read (its
+// second block): the large book is read no further, and none of its entries
+// is listed under the other one.
+TEST_P(ContactSelectorBookSwitch, ASwitchDuringTheReadStopsItAtItsNextBlock)
+{
+    LoadSettings({{"DefaultAddressBook", "Global Address List"}});
+    const CSelectorWindow* window = nullptr;
+    bool switched = false;
+    int readsAfterSwitch = 0;
+    size_t listedUnderTheSecond = 0;
+    OnEachTableRead(*m_ContactsFolder, [&](int read) {
+        if (switched)
+        {
+            ++readsAfterSwitch;
+            const Rows rows = window->Rows(kAvailable);
+            listedUnderTheSecond += static_cast<size_t>(std::count_if(
+                rows.begin(), rows.end(), [](const std::string& row) { return row.find("Aaron Nash") == 0; }));
+        }
+        // Past the search's 50 ms pump deadline: the pump after the first
+        // block lists it.
+        if (read == 1)
+            ::Sleep(80);
+        if (read == 2 && !switched)
+        {
+            switched = true;
+            window->Choose(GetParam().second);
+        }
+    });
+    Rows listed;
+    std::string book;
+    Run({}, [&](CSelectorWindow& w) {
+        w.WaitForRows(kAvailable, 1);
+        window = &w;
+        w.Choose("Contacts");
+        w.WaitUntil([&] { return w.Rows(kAvailable) == GetParam().secondRows; });
+        CSelectorWindow::Pump(100);
+        listed = w.Rows(kAvailable);
+        book = w.SelectedBook();
+        w.Press(IDCANCEL);
+    });
+    EXPECT_TRUE(switched);
+    EXPECT_EQ(0, readsAfterSwitch) << "blocks of the large book read after the switch";
+    EXPECT_EQ(0u, listedUnderTheSecond) << "rows of the large book listed under the other";
+    EXPECT_EQ(GetParam().secondRows, listed);
+    EXPECT_EQ(GetParam().second, book);
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ContactSelectorBookSwitch,
+    ::testing::Values(BookSwitchCase{"ToAnotherFolder", "Work", {"Wendy Work [+447700900201]"}},
+                      BookSwitchCase{"ToTheContainer", "Global Address List", {"Carl Dean [+447700900101]"}}),
+    [](const ::testing::TestParamInfo<BookSwitchCase>& info) { return std::string(info.param.name); });
+
 TEST(ContactSelectorBatches, ABatchForADialogWithoutWindowIsDeleted)
 {
     CContactSelectorDlg selector;

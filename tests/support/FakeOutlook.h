@@ -147,7 +147,8 @@ public:
     // name the table cannot show), EndOfTable, GetNextRow (Nothing after
     // the end), GetArray(MaxRows): the next rows, at most MaxRows (at least
     // 1), as a zero-based variant array of rows by columns, with no rows
-    // after the end. Row: GetValues, the row's values in column order.
+    // after the end; MoveToStart, back before the first row. Row:
+    // GetValues, the row's values in column order.
     // Values are texts, "" where the contact has none. Rows log no calls.
     CFakeObjectPtr NewContactFolder(const std::wstring& name, const std::wstring& storeId,
                                     const std::shared_ptr<std::vector<CFakeContactRow>>& rows) const;
@@ -224,6 +225,11 @@ private:
 // change before the caller gets it: a test makes the tables refuse GetArray
 // (table.Fail(L"GetArray", ...)) or wraps a method (MethodOf) to slow it.
 void ChangeEachTable(CFakeObject& folder, std::function<void(CFakeObject& table)> change);
+// Runs the action inside the reads of each table that the folder gives from
+// now on, as the keys a user types while a search reads the table would be
+// handled there: read 0 inside GetTable, read n inside the table's n-th
+// GetArray, before that call takes its rows.
+void OnEachTableRead(CFakeObject& folder, std::function<void(int read)> action);
 
 // The fake object or collection a result or property holds; empty when the
 // value is not one.

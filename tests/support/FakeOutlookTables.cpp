@@ -203,6 +203,10 @@ CFakeObjectPtr MakeTable(const FakeWeakLog& log, const std::shared_ptr<Rows>& fo
     Declare(*table, L"Columns", static_cast<IDispatch*>(columns));
     table->SetReadOnly(L"Columns");
     table->SetGetter(L"EndOfTable", [state]() { return _variant_t(state->m_Next >= state->m_Rows.size()); });
+    Declare(*table, L"MoveToStart", [state](const Arguments&) {
+        state->m_Next = 0;
+        return _variant_t();
+    });
     Declare(*table, L"GetNextRow", [state](const Arguments&) {
         if (state->m_Next >= state->m_Rows.size())
             return _variant_t(static_cast<IDispatch*>(nullptr));
@@ -258,5 +262,18 @@ void ChangeEachTable(CFakeObject& folder, std::function<void(CFakeObject& table)
         const _variant_t table = getTable(arguments);
         change(*FakeObjectOf(table));
         return table;
+    });
+}
+
+void OnEachTableRead(CFakeObject& folder, std::function<void(int read)> action)
+{
+    ChangeEachTable(folder, [action](CFakeObject& table) {
+        action(0);
+        const CFakeObject::Method getArray = table.MethodOf(L"GetArray");
+        auto reads = std::make_shared<int>(0);
+        table.SetMethod(L"GetArray", [action, getArray, reads](const Arguments& arguments) {
+            action(++*reads);
+            return getArray(arguments);
+        });
     });
 }
