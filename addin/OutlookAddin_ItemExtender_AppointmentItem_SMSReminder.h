@@ -140,8 +140,9 @@ public:
     static void DefaultSMSReminderProperties(CProperties& properties);
 
     // The reminder's recipients: the listed ones, the user's own number when
-    // ticked and not listed already (as the tab counts it), and the
-    // meeting's attendees in place of "<All Meeting Attendees>". Appends to
+    // ticked, and the meeting's attendees in place of "<All Meeting
+    // Attendees>", each phone once in its first form
+    // (CSMSContactUtils::IsSamePhone); the tab counts them. Appends to
     // contacts.
     CSMSContactVector& GetReminderRecipients(IDispatch* item, const CProperties& properties,
                                              CSMSContactVector& contacts);

@@ -119,6 +119,36 @@ protected:
         m_Outlook.StoreItem(item);
         return item;
     }
+    // A meeting in the calendar whose recipients, as Outlook lists them
+    // (the organizer among them), are Exchange users with these mobile
+    // numbers; one without a number is an external attendee, an SMTP
+    // address that no contact backs.
+    struct CAttendee
+    {
+        const wchar_t* name;
+        const wchar_t* mobile;
+    };
+    CFakeObjectPtr NewMeeting(const std::vector<CAttendee>& attendees)
+    {
+        const CFakeObjectPtr item = NewAppointment();
+        item->SetProperty(L"MeetingStatus", _variant_t(1L));
+        const CFakeCollectionPtr recipients = FakeCollectionOf(item->Value(L"Recipients"));
+        for (const CAttendee& attendee : attendees)
+        {
+            const std::wstring address = std::wstring(attendee.name) + L"@example.com";
+            const CFakeObjectPtr user =
+                *attendee.mobile ? m_Outlook.NewExchangeUser(attendee.name, L"/o=Org/cn=" + address, address, attendee.mobile)
+                                 : nullptr;
+            const CFakeObjectPtr entry =
+                m_Outlook.NewAddressEntry(attendee.name, address, user ? L"EX" : L"SMTP", user);
+            recipients->Add(static_cast<IDispatch*>(m_Outlook.NewRecipient(attendee.name, address, entry)));
+        }
+        return item;
+    }
+    std::wstring RecipientCountLabel()
+    {
+        return Dispatch::ToText(On("RecipientCount", L"Ribbon_GetLabel"));
+    }
     // Outlook's Save, which the test Outlook does not model.
     static void WithSave(const CFakeObjectPtr& item)
     {
@@ -655,6 +685,43 @@ TEST_F(SMSReminderSubmission, MyMobileListedAlreadyGoesOutOnce)
         On(kMyMobile, L"Ribbon_CheckBoxOnAction", {_variant_t(1L)});
         EXPECT_EQ(std::wstring(20, L' ') + std::to_wstring(row.count) + L" recipients",
                   Dispatch::ToText(On("RecipientCount", L"Ribbon_GetLabel")));
+        EXPECT_FALSE(Save());
+        EXPECT_EQ(row.numbers, Numbers(Stored(kJobId)));
+    }
+}
+
+// The reminder sends once to each phone however often its recipients name
+// it: Outlook lists the organizer, the user, among a meeting's recipients, a
+// listed person may attend as well, and in some numbering plans a mobile
+// number has nine significant digits after the trunk zero. The tab counts
+// the phones the job holds.
+TEST_F(SMSReminderSubmission, EachPhoneIsSentToOnce)
+{
+    struct Row
+    {
+        const char* name;
+        std::vector<CAttendee> attendees;  // none: not a meeting
+        const char* mine;                  // ticked when not empty
+        const char* to;
+        std::vector<std::string> numbers;
+    };
+    const Row rows[] = {
+        {"the organizer is the user", {{L"Test User", L"+44 7700 900123"}, {L"Carol", L""}}, "07700900123",
+         "<All Meeting Attendees>; ", {"07700900123"}},
+        {"a listed attendee", {{L"Bob Ray", L"07700 900555"}, {L"Carol", L""}}, "",
+         "Bob Ray [+447700900555]; <All Meeting Attendees>; ", {"+447700900555"}},
+        {"nine significant digits", {}, "06 12 34 56 78", "Pierre [+33 6 12 34 56 78]; ", {"+33 6 12 34 56 78"}},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        Preferences().SetUsersMobilePhoneNumber(row.mine);
+        Open(row.attendees.empty() ? NewAppointment() : NewMeeting(row.attendees));
+        Edit(kTo, row.to);
+        Edit(kFrom, "Zentavo");
+        if (*row.mine)
+            On(kMyMobile, L"Ribbon_CheckBoxOnAction", {_variant_t(1L)});
+        EXPECT_EQ(std::wstring(20, L' ') + std::to_wstring(row.numbers.size()) + L" recipients", RecipientCountLabel());
         EXPECT_FALSE(Save());
         EXPECT_EQ(row.numbers, Numbers(Stored(kJobId)));
     }
