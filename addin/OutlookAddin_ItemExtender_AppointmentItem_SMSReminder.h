@@ -180,10 +180,12 @@ protected:
     bool OnItemWrite(IDispatch* item, CProperties& properties, bool validate, bool cancelAllowed, bool& cancel,
                      bool deleting);
     // One attempt: creates, replaces or cancels the job and keeps its id in
-    // the properties. noAccount is set, and the result false, when a call
-    // was due but no account is set up (no retry can help).
+    // the properties. retryCannotHelp is set, and the result false, when the
+    // user has been told why the reminder cannot go out: a call was due but
+    // no account is set up, or no recipient has a mobile number (a job it
+    // had is cancelled first).
     bool UpdateSMSGatewayWithSMSReminderRequest(IDispatch* item, CProperties& properties, bool deleting,
-                                                bool& noAccount);
+                                                bool& retryCannotHelp);
     // "A~<status>~<Start>~<End>"; "A~2" or nothing for a reminder that is off.
     void SetServerSavedStatus(IDispatch* item, CProperties& properties, int status);
     bool CheckServerSaveStatus(IDispatch* item, const CProperties& properties, int& status, bool& timesChanged);

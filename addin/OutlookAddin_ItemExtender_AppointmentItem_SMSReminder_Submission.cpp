@@ -41,6 +41,7 @@ const char kNoPermissionText[] = "Insufficient Permission to save SMS Reminder";
 const char kSendTimePastText[] =
     "The SMS Reminder message is scheduled to be sent in the past\r\n\r\nSMS Reminder will not be sent";
 const char kNoAccountText[] = "Could not schedule SMS reminder as account details are not set";
+const char kNoPhoneText[] = "No recipient of the SMS Reminder has a mobile number\n\nSMS Reminder will not be sent";
 const char kNotUpToDateText[] =
     "The ZentavoSoftware SMS Service is not upto date with changes to this appiointment\n\nDo you want to update the "
     "ZentavoSoftware SMS Service now?";
@@ -158,6 +159,14 @@ bool GetSendTime(IDispatch* item, const CProperties& properties, SYSTEMTIME& sen
     return true;
 }
 
+// Always false: the attempt fails, and the user knows why.
+bool TellNoPhone(bool& retryCannotHelp)
+{
+    ShowBox(kNoPhoneText, MB_OK);
+    retryCannotHelp = true;
+    return false;
+}
+
 bool IsInThePast(const SYSTEMTIME& localTime)
 {
     SYSTEMTIME now;
@@ -255,20 +264,20 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWrite(IDispat
     }
     for (;;)
     {
-        bool noAccount = false;
+        bool retryCannotHelp = false;
         try
         {
             if (properties.IsSMSReminderOn())
                 RememberSender(properties);
-            if (UpdateSMSGatewayWithSMSReminderRequest(item, properties, deleting, noAccount))
+            if (UpdateSMSGatewayWithSMSReminderRequest(item, properties, deleting, retryCannotHelp))
                 return true;
         }
         catch (...)
         {
             ShowCurrentExceptionInErrorBox(kClassName + "::OnItemWrite(Updating SMSGateway)");
         }
-        // Without an account a retry cannot succeed; the user has been told.
-        if (noAccount)
+        // The user has been told why (no account, no phone to send to).
+        if (retryCannotHelp)
             return false;
         const int answer = ShowBox(kRetryText, MB_CANCELTRYCONTINUE);
         if (answer == IDTRYAGAIN)
@@ -280,9 +289,9 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWrite(IDispat
 }
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWithSMSReminderRequest(
-    IDispatch* item, CProperties& properties, bool deleting, bool& noAccount)
+    IDispatch* item, CProperties& properties, bool deleting, bool& retryCannotHelp)
 {
-    noAccount = false;
+    retryCannotHelp = false;
     if (!m_pServices)
         _com_issue_error(E_POINTER);
     CZentavoSMSGatewaySubmission submission;
@@ -314,6 +323,12 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         ShowBox(kSendTimePastText, MB_OK);
         on = false;
     }
+    // A reminder that reaches no phone ("<All Meeting Attendees>" of external
+    // attendees) is not scheduled, as one whose every number is refused: a
+    // job it had is cancelled, and the attempt fails.
+    const bool noPhone = on && !deleting && submission.m_Recipients.empty();
+    if (noPhone)
+        on = false;
 
     // A copy leaves its original's job as it is and gets one of its own.
     if (NamesJobOfAnotherItem(application, item, properties))
@@ -322,7 +337,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
     if (jobId.empty())
     {
         if (deleting || !on)
-            return true;
+            return !noPhone || TellNoPhone(retryCannotHelp);
         submission.m_Action = saNewSendMessageSubmission;
     }
     else
@@ -334,7 +349,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
     if (!CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.CheckConfiguration())
     {
         ShowBox(kNoAccountText, MB_OK);
-        noAccount = true;
+        retryCannotHelp = true;
         return false;
     }
 
@@ -347,7 +362,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         if (submission.m_Action == saCancelSendMessageSubmission)
         {
             KeepJob(item, properties, "");
-            return true;
+            return !noPhone || TellNoPhone(retryCannotHelp);
         }
         submission.m_Action = saNewSendMessageSubmission;
         submission.m_SubmissionId.clear();
@@ -373,7 +388,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         KeepJob(item, properties, "");
         break;
     }
-    return true;
+    return !noPhone || TellNoPhone(retryCannotHelp);
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SetServerSavedStatus(IDispatch* item,

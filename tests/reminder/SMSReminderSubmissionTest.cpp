@@ -44,6 +44,7 @@ const char kUpdateFailed[] =
 const char kDeleteFailed[] =
     "It was not possible to delete the SMS Reminder on the ZentavoSoftware SMS Service\n\nYour message(s) will still be "
     "sent\n\nPlease login onto the ZentavoSoftware portal and delete the message(s) from the Outbox";
+const char kNoPhone[] = "No recipient of the SMS Reminder has a mobile number\n\nSMS Reminder will not be sent";
 const char kGatewayHeading[] = "Could not save SMS Reminder schedule!";
 const char kRetryHeading[] = "Unable to save SMS Reminder settings";
 
@@ -724,6 +725,43 @@ TEST_F(SMSReminderSubmission, EachPhoneIsSentToOnce)
         EXPECT_EQ(std::wstring(20, L' ') + std::to_wstring(row.numbers.size()) + L" recipients", RecipientCountLabel());
         EXPECT_FALSE(Save());
         EXPECT_EQ(row.numbers, Numbers(Stored(kJobId)));
+    }
+}
+
+// A reminder that reaches no phone ("<All Meeting Attendees>" on a meeting
+// whose attendees are all external) fails as one whose every number is
+// refused does: no job is left waiting (one it had is cancelled), the user
+// is told why, and the item does not read as up to date.
+TEST_F(SMSReminderSubmission, AReminderToNoPhoneIsNotScheduled)
+{
+    for (const bool hadJob : {false, true})
+    {
+        SCOPED_TRACE(hadJob ? "had a job" : "new");
+        Open(NewMeeting({{L"Carol", L""}, {L"Dan", L""}}));
+        Edit(kFrom, "Zentavo");
+        std::string job;
+        if (hadJob)
+        {
+            Edit(kTo, kAnn);
+            EXPECT_FALSE(Save());
+            job = Stored(kJobId);
+        }
+        const size_t jobs = Jobs().size();
+        Edit(kTo, "<All Meeting Attendees>; ");
+        EXPECT_EQ(std::wstring(20, L' ') + L"0 recipients", RecipientCountLabel());
+        EXPECT_FALSE(Save());
+        EXPECT_EQ((std::vector<std::string>{kNoPhone, kUpdateFailed}), NewBoxTexts());
+        EXPECT_EQ(0u, PendingJobs());
+        EXPECT_EQ(jobs, Jobs().size());
+        if (hadJob)
+        {
+            EXPECT_EQ("Aborted", JobStatus(job));
+            EXPECT_EQ("", Stored(kJobId));
+        }
+        EXPECT_EQ(Status(2), Stored(kStatus));
+        m_Boxes.QueueAnswers({IDCANCEL});
+        Open(m_Item);
+        EXPECT_EQ(std::vector<std::string>{kNotUpToDate}, NewBoxTexts());
     }
 }
 
