@@ -20,6 +20,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -194,6 +195,13 @@ protected:
     // An open inspector shows the item with that EntryID (the same item
     // reached through another object).
     bool IsOpenInInspector(const std::wstring& entryId) const;
+    // What an item added to a watched calendar is to the job it names.
+    enum class CArrival
+    {
+        Holder,  // the job is its own: a new item, a moved one, one brought back
+        Copy     // another item holds the job
+    };
+    CArrival JobOfArrivingItem(IDispatch* application, IDispatch* item, const CProperties& properties);
     // The opening check: offers to bring the gateway up to date, else marks
     // the item changed so that Outlook offers to save it.
     void OfferGatewayUpdateOnOpen(IDispatch* item, CInspectorContext& context);
@@ -208,6 +216,9 @@ protected:
     // Closed from inside their inspector's Close event, whose handler is
     // still running then; freed at the next opening or with the extender.
     std::vector<std::unique_ptr<CInspectorContext>> m_ClosedContexts;
+    // Jobs whose items are moving, by job id: the EntryID of the folder the
+    // moved item will be added to.
+    std::map<std::string, std::wstring> m_MovingJobs;
 
 private:
     // IOutlookAddin_ItemEventHandlerTarget

@@ -6,6 +6,7 @@
 
 #include "addin/DateTimeRelativeScheduledEvent.h"
 #include "addin/ZentavoSMSOutlookPlugin.h"
+#include "contacts/MicrosoftOutlookObjectModelUtils.h"
 #include "core/DateTimeUtils.h"
 #include "core/ErrorReports.h"
 #include "core/Exceptions.h"
@@ -24,6 +25,7 @@ using CProperties = COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Prope
 
 const std::string kClassName = "COutlookAddin_ItemExtender_AppointmentItem_SMSReminder";
 const long olFolderDeletedItems = 3;
+const long olFolderCalendar = 9;
 // Dates stored in the status text, as OLE Automation writes and reads them.
 const DWORD kStatusDateFlags = LOCALE_NOUSEROVERRIDE;
 // Stored times are compared to the item's within half a second.
@@ -65,16 +67,39 @@ IDispatchPtr DeletedItemsFolder(IDispatch* application)
     return folder;
 }
 
-// GetItemFromID's answers for an EntryID that names no item of the session.
+// GetItemFromID's answers for an EntryID that names no item of the session:
+// the item has gone (deleted, or moved and given a new EntryID).
 const HRESULT kMapiNotFound = static_cast<HRESULT>(0x8004010F);
 const HRESULT kMapiInvalidEntryId = static_cast<HRESULT>(0x80040107);
 
-bool ItemExists(IDispatch* application, const std::string& entryId)
+// Outlook's user properties are named properties of PS_PUBLIC_STRINGS; a
+// DASL filter on one that a folder does not define carries its type.
+const wchar_t kUserTextPropertyPrefix[] =
+    L"http://schemas.microsoft.com/mapi/string/{00020329-0000-0000-C000-000000000046}/";
+const wchar_t kUserTextPropertyType[] = L"/0000001f";
+
+// What the item a job's owner names says of the job now.
+enum class CJobOwner
 {
-    const IDispatchPtr nameSpace = Dispatch::CallPtr(application, L"GetNamespace", L"MAPI");
+    Holds,  // the item is there, out of Deleted Items
+    Gone    // no owner, gone from the session, or lying in Deleted Items
+};
+
+CJobOwner LookUpOwner(IDispatch* application, const std::string& owner)
+{
+    if (owner.empty())
+        return CJobOwner::Gone;
     try
     {
-        return Dispatch::CallPtr(nameSpace, L"GetItemFromID", AnsiToWide(entryId).c_str()).GetInterfacePtr() != nullptr;
+        const IDispatchPtr nameSpace = Dispatch::CallPtr(application, L"GetNamespace", L"MAPI");
+        const IDispatchPtr found = Dispatch::CallPtr(nameSpace, L"GetItemFromID", AnsiToWide(owner).c_str());
+        if (!found)
+            return CJobOwner::Gone;
+        // A copy brought back out of Deleted Items holds the job of the
+        // item deleted there.
+        const IDispatchPtr parent = Dispatch::GetPtr(found, L"Parent");
+        return parent && EntryIdOf(parent) == EntryIdOf(DeletedItemsFolder(application)) ? CJobOwner::Gone
+                                                                                          : CJobOwner::Holds;
     }
     catch (const _com_error& e)
     {
@@ -82,21 +107,91 @@ bool ItemExists(IDispatch* application, const std::string& entryId)
         // another item's job.
         if (e.Error() != kMapiNotFound && e.Error() != kMapiInvalidEntryId)
             throw;
-        return false;
+        return CJobOwner::Gone;
     }
 }
 
-// Outlook copies user properties with an appointment (Ctrl+drag, copy and
-// paste), so a copy names its original's job: the owner recorded with the
-// job tells them apart. An item saved before owners were recorded, or one
-// whose owner has gone (moved to another store, where it got a new
-// EntryID), owns the job it names.
-bool NamesJobOfAnotherItem(IDispatch* application, IDispatch* item, const CProperties& properties)
+// The calendars the add-in watches, Deleted Items aside: the default
+// calendar with its subfolders and the calendars of the navigation pane.
+COutlookFolderVector WatchedCalendars(IDispatch* application)
 {
-    const std::string owner = properties.GetSMSGatewaySubmissionOwner();
-    if (properties.GetSMSGatewaySubmissionId().empty() || owner.empty() || owner == WideToAnsi(EntryIdOf(item)))
+    COutlookFolderVector folders;
+    const IDispatchPtr nameSpace = Dispatch::CallPtr(application, L"GetNamespace", L"MAPI");
+    CMicrosoftOutlookObjectModelUtils::AddFolderAndSubFolders(
+        Dispatch::CallPtr(nameSpace, L"GetDefaultFolder", olFolderCalendar), folders);
+    try
+    {
+        CMicrosoftOutlookObjectModelUtils::GetNavigationPaneCalendarFolders(application, folders, true);
+    }
+    catch (...)
+    {
+        // The navigation pane only adds to the calendars already found.
+    }
+    return folders;
+}
+
+std::wstring QuotedForFilter(const std::string& text)
+{
+    std::wstring quoted = L"'";
+    for (const wchar_t c : AnsiToWide(text))
+        quoted += c == L'\'' ? std::wstring(L"''") : std::wstring(1, c);
+    return quoted + L"'";
+}
+
+// Whether an item of the watched calendars other than this one names the
+// job. A calendar that cannot be searched (offline, shared without the
+// right to read it) is reported in the event log and holds nothing known.
+bool AnotherItemNamesJob(IDispatch* application, IDispatch* item, const std::string& jobId)
+{
+    const std::string function = kClassName + "::AnotherItemNamesJob";
+    const std::wstring filter = std::wstring(L"@SQL=\"") + kUserTextPropertyPrefix +
+                                AnsiToWide(CProperties::kSMSGatewaySubmissionId) + kUserTextPropertyType + L"\" = " +
+                                QuotedForFilter(jobId);
+    try
+    {
+        const std::wstring entryId = EntryIdOf(item);
+        for (const IDispatchPtr& calendar : WatchedCalendars(application))
+        {
+            try
+            {
+                const IDispatchPtr found =
+                    Dispatch::CallPtr(Dispatch::GetPtr(calendar, L"Items"), L"Restrict", filter.c_str());
+                const long count = static_cast<long>(Dispatch::Get(found, L"Count"));
+                for (long i = 1; i <= count; ++i)
+                    if (entryId.empty() || EntryIdOf(Dispatch::CallPtr(found, L"Item", i)) != entryId)
+                        return true;
+            }
+            catch (...)
+            {
+                ReportCurrentException(function);
+            }
+        }
+    }
+    catch (...)
+    {
+        ReportCurrentException(function);
+    }
+    return false;
+}
+
+// Outlook copies user properties with an appointment (Ctrl+drag, copy and
+// paste, Item.Copy), so a copy names its original's job and must leave it
+// alone. The item the job's owner names holds it; without that item to ask
+// (none recorded, or gone), any other item of the watched calendars that
+// names the job holds it. A delete asks every time: the job goes only when
+// no other item still names it.
+bool IsJobHeldElsewhere(IDispatch* application, IDispatch* item, const CProperties& properties, bool deleting)
+{
+    const std::string jobId = properties.GetSMSGatewaySubmissionId();
+    if (jobId.empty())
         return false;
-    return ItemExists(application, owner);
+    const std::string owner = properties.GetSMSGatewaySubmissionOwner();
+    const bool ownedByItem = !owner.empty() && owner == WideToAnsi(EntryIdOf(item));
+    if (ownedByItem && !deleting)
+        return false;
+    if (!ownedByItem && LookUpOwner(application, owner) == CJobOwner::Holds)
+        return true;
+    return AnotherItemNamesJob(application, item, jobId);
 }
 
 // The item names the job (none for "") as its owner; a new item has no
@@ -331,7 +426,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         on = false;
 
     // A copy leaves its original's job as it is and gets one of its own.
-    if (NamesJobOfAnotherItem(application, item, properties))
+    if (IsJobHeldElsewhere(application, item, properties, deleting))
         KeepJob(item, properties, "");
     const std::string jobId = properties.GetSMSGatewaySubmissionId();
     if (jobId.empty())
@@ -487,6 +582,12 @@ HRESULT COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnMAPIFolderBefo
             SaveSMSReminder(item, properties, false, true, cancelMove, false);
             Dispatch::Call(item, L"Save");
         }
+        // Outlook adds the moved item to the folder (with a new EntryID in an
+        // Exchange mailbox) before it deletes this one: the item added there
+        // with this job is the moved one, not a copy.
+        const std::string jobId = properties.GetSMSGatewaySubmissionId();
+        if (!cancelMove && !jobId.empty())
+            m_MovingJobs[jobId] = EntryIdOf(moveTo);
     }
     if (cancelMove && cancel)
         *cancel = VARIANT_TRUE;
@@ -494,9 +595,10 @@ HRESULT COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnMAPIFolderBefo
 }
 
 // A new appointment gets its EntryID when Outlook saves it, after the Write
-// that made its job: the job's owner is recorded here, before the user can
-// copy the item. An item still open in an inspector is not written behind
-// the inspector's back: its next save records the owner.
+// that made its job, and a copy arrives naming its original's job: ItemAdd,
+// before the user can act on either, records the item as the job's owner or
+// frees the copy of the job (it gets its own when it is saved or changed).
+// An item open in an inspector is not written behind the inspector's back.
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemAdd(IDispatchPtr item)
 {
     if (!IsAppointment(item) || !m_pServices)
@@ -508,12 +610,14 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemAdd(IDispatch
     LoadStoredProperties(item, m_PropertyPrefix, properties);
     const std::string jobId = properties.GetSMSGatewaySubmissionId();
     const std::wstring entryId = EntryIdOf(item);
-    if (jobId.empty() || entryId.empty() || properties.GetSMSGatewaySubmissionOwner() == WideToAnsi(entryId) ||
-        NamesJobOfAnotherItem(application, item, properties))
+    if (jobId.empty() || entryId.empty() || IsOpenInInspector(entryId))
         return;
-    if (IsOpenInInspector(entryId))
+    if (JobOfArrivingItem(application, item, properties) == CArrival::Copy)
+        KeepJob(item, properties, "");
+    else if (properties.GetSMSGatewaySubmissionOwner() != WideToAnsi(entryId))
+        KeepJob(item, properties, jobId);
+    else
         return;
-    KeepJob(item, properties, jobId);
     bool insufficientPermission = false;
     COutlookAddin_UserPropertiesPersistance::PersistNameVariantCollectionToUserProperties(
         properties, Dispatch::GetPtr(item, L"UserProperties"), insufficientPermission);
@@ -521,6 +625,26 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemAdd(IDispatch
     // owners were recorded.
     if (!insufficientPermission)
         Dispatch::Call(item, L"Save");
+}
+
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CArrival
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::JobOfArrivingItem(IDispatch* application, IDispatch* item,
+                                                                         const CProperties& properties)
+{
+    const std::string jobId = properties.GetSMSGatewaySubmissionId();
+    const auto moving = m_MovingJobs.find(jobId);
+    const IDispatchPtr parent = Dispatch::GetPtr(item, L"Parent");
+    if (moving != m_MovingJobs.end() && parent && moving->second == EntryIdOf(parent))
+    {
+        m_MovingJobs.erase(moving);
+        return CArrival::Holder;
+    }
+    const std::string owner = properties.GetSMSGatewaySubmissionOwner();
+    if (!owner.empty() && owner == WideToAnsi(EntryIdOf(item)))
+        return CArrival::Holder;
+    if (LookUpOwner(application, owner) == CJobOwner::Holds || AnotherItemNamesJob(application, item, jobId))
+        return CArrival::Copy;
+    return CArrival::Holder;
 }
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::IsOpenInInspector(const std::wstring& entryId) const

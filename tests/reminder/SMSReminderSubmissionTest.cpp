@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -93,9 +94,14 @@ protected:
         m_Primary.SetBalance(kUsername, 100000);
         Preferences().SetUsersMobilePhoneNumber("");
         m_LiveConnectionsAtStart = CFakeObject::LiveConnections();
-        m_Addin = std::make_unique<CAddinUnderTest>(m_Outlook);
         m_Calendar = m_Outlook.DefaultFolder(kCalendar);
         m_DeletedItems = m_Outlook.DefaultFolder(kDeletedItems);
+        // A calendar of the mailbox beside the default one, watched as its
+        // subfolder, and a calendar of another store, not watched.
+        m_Work = m_Outlook.NewFolder(L"Work");
+        FakeCollectionOf(m_Calendar->Value(L"Folders"))->Add(static_cast<IDispatch*>(m_Work));
+        m_OtherStore = m_Outlook.NewFolder(L"Calendar");
+        m_Addin = std::make_unique<CAddinUnderTest>(m_Outlook);
     }
     void TearDown() override
     {
@@ -213,6 +219,95 @@ protected:
     }
     void ChangedInCalendar() { FakeObjectOf(m_Calendar->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemChange, {Object(m_Item)}); }
     void AddedToCalendar() { FakeObjectOf(m_Calendar->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemAdd, {Object(m_Item)}); }
+
+    // Outlook's orders of events for saving, copying and moving
+    // appointments; each helper leaves m_Item at the item it made.
+    //
+    // Outlook's Save of an item in a watched folder raises ItemChange on
+    // that folder's items (the test Outlook's Save raises nothing).
+    static void SavesRaiseItemChange(const CFakeObjectPtr& item)
+    {
+        CFakeObject* self = item;
+        item->SetMethod(L"Save", [self](const CFakeObject::Arguments&) {
+            if (const CFakeObjectPtr folder = FakeObjectOf(self->Value(L"Parent")))
+                FakeObjectOf(folder->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemChange, {Object(self)});
+            return _variant_t();
+        });
+    }
+    // A new appointment with a reminder to Ann, saved as Outlook saves a new
+    // item: the Write before Outlook has given it an EntryID, the save that
+    // gives it one, and then, with "Save & Close", the inspector's Close
+    // before ItemAdd on the calendar's items; with "Save", ItemAdd while the
+    // inspector is still open, which the user closes later with nothing
+    // more to save.
+    CFakeObjectPtr SaveNewReminder(bool saveAndClose)
+    {
+        const CFakeObjectPtr item = NewAppointment();
+        SavesRaiseItemChange(item);
+        const _variant_t entryId = item->Value(L"EntryID");
+        item->SetProperty(L"EntryID", _variant_t(L""));
+        OpenReminder(item);
+        EXPECT_FALSE(Save());
+        item->SetProperty(L"EntryID", entryId);
+        if (saveAndClose)
+            CloseInspector();
+        AddedToCalendar();
+        if (!saveAndClose)
+            CloseInspector();
+        return item;
+    }
+    // Ctrl+drag, or copy and paste, into a folder, to the same time or some
+    // days later: Outlook saves a copy there, with every user property and
+    // an EntryID of its own, then raises ItemAdd on the folder's items.
+    CFakeObjectPtr CopyInto(const CFakeObjectPtr& item, const CFakeObjectPtr& folder, DATE days = 0)
+    {
+        m_Item = FakeObjectOf(Dispatch::Call(item, L"Copy"));
+        m_Item->SetProperty(L"Parent", static_cast<IDispatch*>(folder));
+        Reschedule(days);
+        SavesRaiseItemChange(m_Item);
+        FakeObjectOf(folder->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemAdd, {Object(m_Item)});
+        return m_Item;
+    }
+    // A move as Exchange makes it, within the mailbox or to another store
+    // (the test Outlook's Move): BeforeItemMove on the item's folder, then a
+    // copy with a new EntryID in the target and its ItemAdd, then the item
+    // deleted and ItemRemove on its folder.
+    CFakeObjectPtr MoveInto(const CFakeObjectPtr& item, const CFakeObjectPtr& folder)
+    {
+        m_Item = FakeObjectOf(Dispatch::Call(item, L"Move", static_cast<IDispatch*>(folder)));
+        EXPECT_TRUE(m_Item);
+        SavesRaiseItemChange(m_Item);
+        return m_Item;
+    }
+    void ChangedIn(const CFakeObjectPtr& folder)
+    {
+        FakeObjectOf(folder->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemChange, {Object(m_Item)});
+    }
+    std::string JobOf(const CFakeObjectPtr& item)
+    {
+        return static_cast<const char*>(_bstr_t(SMSReminderItem::Stored(item, kJobId)));
+    }
+    // The rule for the appointments a flow leaves: each that keeps a
+    // reminder names a pending job of its own, the others name none, and no
+    // other job is pending (nothing lost, nothing sent twice).
+    void ExpectOneJobEach(const std::vector<std::pair<CFakeObjectPtr, bool>>& items)
+    {
+        std::set<std::string> named;
+        size_t withJob = 0;
+        for (const auto& item : items)
+        {
+            const std::string job = JobOf(item.first);
+            if (!item.second)
+            {
+                EXPECT_TRUE(job.empty() || job == "<absent>") << "names " << job;
+                continue;
+            }
+            ++withJob;
+            EXPECT_EQ("Pending", JobStatus(job));
+            EXPECT_TRUE(named.insert(job).second) << job << " is named twice";
+        }
+        EXPECT_EQ(withJob, PendingJobs());
+    }
     // A ribbon callback on a control of the open inspector's tab.
     _variant_t On(const char* id, const wchar_t* callback, std::vector<_variant_t> more = {})
     {
@@ -278,6 +373,8 @@ protected:
     std::unique_ptr<CAddinUnderTest> m_Addin;
     CFakeObjectPtr m_Calendar;
     CFakeObjectPtr m_DeletedItems;
+    CFakeObjectPtr m_Work;
+    CFakeObjectPtr m_OtherStore;
     CFakeObjectPtr m_Item;
     CFakeObjectPtr m_Inspector;
     long m_LiveConnectionsAtStart = 0;
@@ -816,6 +913,7 @@ TEST_F(SMSReminderSubmission, ACopyGetsAJobOfItsOwn)
         SCOPED_TRACE(row.name);
         m_Primary.Reset();
         m_Primary.SetBalance(kUsername, 100000);
+        m_Outlook.EmptyStore();  // the gateway's job ids start over
         // A new appointment: Outlook gives it its EntryID when it saves it,
         // after the Write, then adds it to the calendar.
         const CFakeObjectPtr original = NewAppointment();
@@ -958,6 +1056,123 @@ TEST_F(SMSReminderSubmission, AnUpdateThatCannotLearnTheJobsStatusFails)
         EXPECT_EQ(jobs, Jobs().size());
         EXPECT_EQ(row.jobStatus, JobStatus(job));
         EXPECT_EQ(Status(2, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
+    }
+}
+// One job for each appointment, whatever order of events Outlook raises
+// for it: a copy never cancels, moves or takes over its original's job and
+// gets one of its own when it is saved or changed; a moved appointment keeps
+// its job; one brought back out of Deleted Items has exactly one.
+TEST_F(SMSReminderSubmission, EachAppointmentKeepsOneJobHoweverOutlookSavesCopiesAndMovesIt)
+{
+    using Items = std::vector<std::pair<CFakeObjectPtr, bool>>;
+    struct Row
+    {
+        const char* name;
+        std::function<Items()> flow;  // the appointments left, and whether each keeps a job
+    };
+    const Row rows[] = {
+        {"Save, then a copy deleted",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(false);
+             CopyInto(original, m_Calendar);
+             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+             return Items{{original, true}};
+         }},
+        {"Save, then a copy dragged to another day",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(false);
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar, kOneDay);
+             EXPECT_EQ("2030-06-11T14:15:00+01:00", Job(JobOf(copy))["scheduled_date"].AsString());
+             return Items{{original, true}, {copy, true}};
+         }},
+        {"saved before owners were recorded, then a copy dragged to another day",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(true);
+             PropertiesOf(original).Property(Wide(kJobOwner))->SetProperty(L"Value", _variant_t(L""));
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar, kOneDay);
+             m_Item = original;
+             EXPECT_EQ(Status(1), Stored(kStatus));
+             return Items{{original, true}, {copy, true}};
+         }},
+        {"Save, then a copy saved from its inspector at another time",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(false);
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
+             Open(copy);
+             Reschedule(kOneDay);
+             EXPECT_FALSE(Save());
+             CloseInspector();
+             return Items{{original, true}, {copy, true}};
+         }},
+        {"a copy, then the original moved to another calendar of the mailbox, then the copy deleted",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(true);
+             const std::string job = JobOf(original);
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
+             const CFakeObjectPtr moved = MoveInto(original, m_Work);
+             m_Item = copy;
+             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+             EXPECT_EQ(job, JobOf(moved));
+             EXPECT_EQ("Pending", JobStatus(job));
+             // The moved appointment's job is its own to move.
+             m_Item = moved;
+             Reschedule(kOneDay);
+             ChangedIn(m_Work);
+             return Items{{moved, true}};
+         }},
+        {"a copy, then the original moved to another store, then the copy deleted",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(true);
+             const std::string job = JobOf(original);
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
+             const CFakeObjectPtr moved = MoveInto(original, m_OtherStore);
+             m_Item = copy;
+             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+             EXPECT_EQ(job, JobOf(moved));
+             EXPECT_EQ("Pending", JobStatus(job));
+             Open(moved);
+             Reschedule(kOneDay);
+             EXPECT_FALSE(Save());
+             CloseInspector();
+             return Items{{moved, true}};
+         }},
+        {"a cancel that failed, then a copy back out of Deleted Items, its update accepted on opening",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(true);
+             Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
+             m_Boxes.QueueAnswers({IDOK, IDCONTINUE, IDOK});
+             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+             EXPECT_EQ(3u, NewBoxTexts().size());
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
+             m_Boxes.QueueAnswers({IDOK});
+             Open(copy);
+             EXPECT_EQ(std::vector<std::string>{kNotUpToDate}, NewBoxTexts());
+             CloseInspector();
+             return Items{{copy, true}};
+         }},
+        {"a cancel that failed, then moved back out of Deleted Items",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(true);
+             Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
+             m_Boxes.QueueAnswers({IDOK, IDCONTINUE, IDOK});
+             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+             EXPECT_EQ(3u, NewBoxTexts().size());
+             return Items{{MoveInto(original, m_Calendar), true}};
+         }},
+        {"deleted, then moved back out of Deleted Items",
+         [this] {
+             const CFakeObjectPtr deleted = MoveInto(SaveNewReminder(true), m_DeletedItems);
+             return Items{{MoveInto(deleted, m_Calendar), true}};
+         }},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        m_Outlook.EmptyStore();
+        ExpectOneJobEach(row.flow());
+        EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
     }
 }
 } // namespace

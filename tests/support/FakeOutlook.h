@@ -216,6 +216,9 @@ public:
     void StoreItem(const CFakeObjectPtr& item) const;
     // The item is in the store (not deleted by a move).
     bool IsStored(const CFakeObjectPtr& item) const;
+    // Every stored item deleted, as a profile starts: rows of a table test
+    // start over with it.
+    void EmptyStore() const { m_Store->clear(); }
     // Inspector, answering _Inspector and raising InspectorEvents:
     // CurrentItem.
     CFakeObjectPtr NewInspector(IDispatch* currentItem) const;
