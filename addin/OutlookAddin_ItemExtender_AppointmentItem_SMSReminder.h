@@ -198,8 +198,9 @@ protected:
     // What an item added to a watched calendar is to the job it names.
     enum class CArrival
     {
-        Holder,  // the job is its own: a new item, a moved one, one brought back
-        Copy     // another item holds the job
+        Holder,    // the job is its own: a new item, a moved one, one brought back
+        Copy,      // another item holds the job
+        Undecided  // its owner cannot be looked up and no other item names the job
     };
     CArrival JobOfArrivingItem(IDispatch* application, IDispatch* item, const CProperties& properties);
     // The opening check: offers to bring the gateway up to date, else marks

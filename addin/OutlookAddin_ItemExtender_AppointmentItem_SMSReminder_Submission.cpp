@@ -81,8 +81,9 @@ const wchar_t kUserTextPropertyType[] = L"/0000001f";
 // What the item a job's owner names says of the job now.
 enum class CJobOwner
 {
-    Holds,  // the item is there, out of Deleted Items
-    Gone    // no owner, gone from the session, or lying in Deleted Items
+    Holds,   // the item is there, out of Deleted Items
+    Gone,    // no owner, gone from the session, or lying in Deleted Items
+    Unknown  // the lookup failed otherwise: a store no longer in the profile, another mailbox's ids
 };
 
 CJobOwner LookUpOwner(IDispatch* application, const std::string& owner)
@@ -103,11 +104,7 @@ CJobOwner LookUpOwner(IDispatch* application, const std::string& owner)
     }
     catch (const _com_error& e)
     {
-        // Any other failure says nothing of the item: guessing could move
-        // another item's job.
-        if (e.Error() != kMapiNotFound && e.Error() != kMapiInvalidEntryId)
-            throw;
-        return CJobOwner::Gone;
+        return e.Error() == kMapiNotFound || e.Error() == kMapiInvalidEntryId ? CJobOwner::Gone : CJobOwner::Unknown;
     }
 }
 
@@ -177,9 +174,9 @@ bool AnotherItemNamesJob(IDispatch* application, IDispatch* item, const std::str
 // Outlook copies user properties with an appointment (Ctrl+drag, copy and
 // paste, Item.Copy), so a copy names its original's job and must leave it
 // alone. The item the job's owner names holds it; without that item to ask
-// (none recorded, or gone), any other item of the watched calendars that
-// names the job holds it. A delete asks every time: the job goes only when
-// no other item still names it.
+// (none recorded, gone, or not to be looked up), any other item of the
+// watched calendars that names the job holds it. A delete asks every time:
+// the job goes only when no other item still names it.
 bool IsJobHeldElsewhere(IDispatch* application, IDispatch* item, const CProperties& properties, bool deleting)
 {
     const std::string jobId = properties.GetSMSGatewaySubmissionId();
@@ -192,6 +189,59 @@ bool IsJobHeldElsewhere(IDispatch* application, IDispatch* item, const CProperti
     if (!ownedByItem && LookUpOwner(application, owner) == CJobOwner::Holds)
         return true;
     return AnotherItemNamesJob(application, item, jobId);
+}
+
+bool HasUserProperty(IDispatch* userProperties, const std::string& name)
+{
+    return Dispatch::CallPtr(userProperties, L"Item", name.c_str()).GetInterfacePtr() != nullptr;
+}
+
+void RemoveUserProperty(IDispatch* userProperties, const std::string& name)
+{
+    const std::wstring wanted = AnsiToWide(name);
+    for (long i = static_cast<long>(Dispatch::Get(userProperties, L"Count")); i >= 1; --i)
+        if (Dispatch::GetText(Dispatch::CallPtr(userProperties, L"Item", i), L"Name") == wanted)
+        {
+            Dispatch::Call(userProperties, L"Remove", i);
+            return;
+        }
+}
+
+// Writes the reminder's properties and saves the item; when Outlook refuses
+// either (a shared calendar the user may only read), the properties are put
+// back as they were read, those added removed, and the failure raised.
+void WriteAndSave(IDispatch* item, const CProperties& stored, const CProperties& properties)
+{
+    const IDispatchPtr userProperties = Dispatch::GetPtr(item, L"UserProperties");
+    std::vector<std::string> added;
+    for (const auto& entry : properties.GetEntries())
+        if (!stored.Find(entry.first) && !HasUserProperty(userProperties, entry.first))
+            added.push_back(entry.first);
+    try
+    {
+        bool insufficientPermission = false;
+        COutlookAddin_UserPropertiesPersistance::PersistNameVariantCollectionToUserProperties(
+            properties, userProperties, insufficientPermission);
+        if (insufficientPermission)
+            _com_issue_error(E_ACCESSDENIED);
+        Dispatch::Call(item, L"Save");
+    }
+    catch (...)
+    {
+        try
+        {
+            bool ignored = false;
+            COutlookAddin_UserPropertiesPersistance::PersistNameVariantCollectionToUserProperties(
+                stored, userProperties, ignored);
+            for (const std::string& name : added)
+                RemoveUserProperty(userProperties, name);
+        }
+        catch (...)
+        {
+            ReportCurrentException(kClassName + "::OnItemAdd(putting the item back)");
+        }
+        throw;
+    }
 }
 
 // The item names the job (none for "") as its owner; a new item has no
@@ -598,33 +648,46 @@ HRESULT COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnMAPIFolderBefo
 // that made its job, and a copy arrives naming its original's job: ItemAdd,
 // before the user can act on either, records the item as the job's owner or
 // frees the copy of the job (it gets its own when it is saved or changed).
-// An item open in an inspector is not written behind the inspector's back.
+// An item open in an inspector is not written behind the inspector's back;
+// an item whose owner cannot be looked up, and that no other item
+// contests, is left as it is. The user did not start this event: what it
+// cannot do goes to the event log, never to a box.
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemAdd(IDispatchPtr item)
 {
-    if (!IsAppointment(item) || !m_pServices)
-        return;
-    const IDispatchPtr application = m_pServices->Callback_ItemExtender_GetOutlookApplication();
-    if (GetDeletedItemsState(application, item) != 1)
-        return;
-    CProperties properties;
-    LoadStoredProperties(item, m_PropertyPrefix, properties);
-    const std::string jobId = properties.GetSMSGatewaySubmissionId();
-    const std::wstring entryId = EntryIdOf(item);
-    if (jobId.empty() || entryId.empty() || IsOpenInInspector(entryId))
-        return;
-    if (JobOfArrivingItem(application, item, properties) == CArrival::Copy)
-        KeepJob(item, properties, "");
-    else if (properties.GetSMSGatewaySubmissionOwner() != WideToAnsi(entryId))
-        KeepJob(item, properties, jobId);
-    else
-        return;
-    bool insufficientPermission = false;
-    COutlookAddin_UserPropertiesPersistance::PersistNameVariantCollectionToUserProperties(
-        properties, Dispatch::GetPtr(item, L"UserProperties"), insufficientPermission);
-    // An item the user may not change keeps working as one saved before
-    // owners were recorded.
-    if (!insufficientPermission)
-        Dispatch::Call(item, L"Save");
+    const std::string function = kClassName + "::OnItemAdd";
+    try
+    {
+        if (!IsAppointment(item) || !m_pServices)
+            return;
+        const IDispatchPtr application = m_pServices->Callback_ItemExtender_GetOutlookApplication();
+        if (GetDeletedItemsState(application, item) != 1)
+            return;
+        CProperties stored;
+        LoadStoredProperties(item, m_PropertyPrefix, stored);
+        const std::string jobId = stored.GetSMSGatewaySubmissionId();
+        const std::wstring entryId = EntryIdOf(item);
+        if (jobId.empty() || entryId.empty() || IsOpenInInspector(entryId))
+            return;
+        CProperties properties(stored);
+        switch (JobOfArrivingItem(application, item, stored))
+        {
+        case CArrival::Holder:
+            if (stored.GetSMSGatewaySubmissionOwner() == WideToAnsi(entryId))
+                return;
+            KeepJob(item, properties, jobId);
+            break;
+        case CArrival::Copy:
+            KeepJob(item, properties, "");
+            break;
+        case CArrival::Undecided:
+            return;
+        }
+        WriteAndSave(item, stored, properties);
+    }
+    catch (...)
+    {
+        ReportCurrentException(function);
+    }
 }
 
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CArrival
@@ -642,9 +705,10 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::JobOfArrivingItem(IDispa
     const std::string owner = properties.GetSMSGatewaySubmissionOwner();
     if (!owner.empty() && owner == WideToAnsi(EntryIdOf(item)))
         return CArrival::Holder;
-    if (LookUpOwner(application, owner) == CJobOwner::Holds || AnotherItemNamesJob(application, item, jobId))
+    const CJobOwner found = LookUpOwner(application, owner);
+    if (found == CJobOwner::Holds || AnotherItemNamesJob(application, item, jobId))
         return CArrival::Copy;
-    return CArrival::Holder;
+    return found == CJobOwner::Gone ? CArrival::Holder : CArrival::Undecided;
 }
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::IsOpenInInspector(const std::wstring& entryId) const

@@ -1175,4 +1175,84 @@ TEST_F(SMSReminderSubmission, EachAppointmentKeepsOneJobHoweverOutlookSavesCopie
         EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
     }
 }
+// ItemAdd is an event the user did not start: what it cannot do goes to
+// the event log, no box is shown and the item is left as it was, whether
+// Outlook refuses the save (a shared calendar the user may only read) or
+// cannot look up the owner a job names (MAPI_E_UNKNOWN_ENTRYID: a store no
+// longer in the profile, an item carrying another mailbox's ids), which is
+// no error at all. Deleting the item then cancels its job, without a box,
+// unless another item still holds it.
+TEST_F(SMSReminderSubmission, ItemAddShowsNoBoxAndLeavesWhatItCannotChange)
+{
+    const HRESULT kMapiUnknownEntryId = static_cast<HRESULT>(0x80040201);
+    struct Row
+    {
+        const char* name;
+        std::function<CFakeObjectPtr()> arriving;  // the item as Outlook adds it
+        bool reported;
+        bool cancelledByDelete;
+    };
+    const Row rows[] = {
+        {"a new item's save refused",
+         [this] {
+             const CFakeObjectPtr item = NewAppointment();
+             const _variant_t entryId = item->Value(L"EntryID");
+             item->SetProperty(L"EntryID", _variant_t(L""));
+             OpenReminder(item);
+             EXPECT_FALSE(Save());
+             item->SetProperty(L"EntryID", entryId);
+             CloseInspector();
+             item->Fail(L"Save", E_ACCESSDENIED);
+             return item;
+         },
+         true, true},
+        {"a copy's save refused",
+         [this] {
+             const CFakeObjectPtr copy = FakeObjectOf(Dispatch::Call(SaveNewReminder(true), L"Copy"));
+             copy->Fail(L"Save", E_ACCESSDENIED);
+             return copy;
+         },
+         true, false},
+        {"an owner that cannot be looked up",
+         [this, kMapiUnknownEntryId] {
+             const CFakeObjectPtr item = SaveNewReminder(true);
+             PropertiesOf(item).Property(Wide(kJobOwner))->SetProperty(L"Value", _variant_t(L"00000000FAC0E0FOREIGN"));
+             m_Outlook.Session()->Fail(L"GetItemFromID", kMapiUnknownEntryId, L"The operation failed.");
+             return item;
+         },
+         false, true},
+    };
+    const auto snapshot = [](const CFakeObjectPtr& item) {
+        std::vector<std::wstring> texts;
+        const CFakeUserProperties& properties = PropertiesOf(item);
+        for (size_t i = 0; i < properties.Size(); ++i)
+        {
+            const CFakeObjectPtr property = FakeObjectOf(properties.At(i));
+            texts.push_back(Dispatch::ToText(property->Value(L"Name")) + L"=" + Dispatch::ToText(property->Value(L"Value")));
+        }
+        return texts;
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        m_Item = row.arriving();
+        const std::string job = Stored(kJobId);
+        const std::vector<std::wstring> before = snapshot(m_Item);
+        const size_t events = m_Events.Texts().size();
+        AddedToCalendar();
+        EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
+        EXPECT_EQ(before, snapshot(m_Item));
+        const std::vector<std::string> texts = m_Events.Texts();
+        ASSERT_EQ(row.reported ? events + 1 : events, texts.size());
+        if (row.reported)
+        {
+            EXPECT_NE(std::string::npos, texts.back().find("OnItemAdd")) << texts.back();
+        }
+
+        EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+        EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
+        EXPECT_EQ(row.cancelledByDelete ? "Aborted" : "Pending", JobStatus(job));
+        m_Outlook.Session()->ClearFailure(L"GetItemFromID");
+    }
+}
 } // namespace
