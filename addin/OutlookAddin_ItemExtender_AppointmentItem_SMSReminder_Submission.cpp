@@ -175,16 +175,18 @@ bool AnotherItemNamesJob(IDispatch* application, IDispatch* item, const std::str
 // paste, Item.Copy), so a copy names its original's job and must leave it
 // alone. The item the job's owner names holds it; without that item to ask
 // (none recorded, gone, or not to be looked up), any other item of the
-// watched calendars that names the job holds it. A delete asks every time:
-// the job goes only when no other item still names it.
-bool IsJobHeldElsewhere(IDispatch* application, IDispatch* item, const CProperties& properties, bool deleting)
+// watched calendars that names the job holds it. An item leaving the
+// calendars or coming back out of Deleted Items asks every time: the job
+// goes with it only when no other item still names it (a copy brought back
+// before it holds the job then).
+bool IsJobHeldElsewhere(IDispatch* application, IDispatch* item, const CProperties& properties, bool askEveryTime)
 {
     const std::string jobId = properties.GetSMSGatewaySubmissionId();
     if (jobId.empty())
         return false;
     const std::string owner = properties.GetSMSGatewaySubmissionOwner();
     const bool ownedByItem = !owner.empty() && owner == WideToAnsi(EntryIdOf(item));
-    if (ownedByItem && !deleting)
+    if (ownedByItem && !askEveryTime)
         return false;
     if (!ownedByItem && LookUpOwner(application, owner) == CJobOwner::Holds)
         return true;
@@ -476,7 +478,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         on = false;
 
     // A copy leaves its original's job as it is and gets one of its own.
-    if (IsJobHeldElsewhere(application, item, properties, deleting))
+    if (IsJobHeldElsewhere(application, item, properties, deleting || GetDeletedItemsState(application, item) == 2))
         KeepJob(item, properties, "");
     const std::string jobId = properties.GetSMSGatewaySubmissionId();
     if (jobId.empty())

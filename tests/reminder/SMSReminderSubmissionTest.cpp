@@ -1150,6 +1150,16 @@ TEST_F(SMSReminderSubmission, EachAppointmentKeepsOneJobHoweverOutlookSavesCopie
              CloseInspector();
              return Items{{copy, true}};
          }},
+        {"a cancel that failed, a copy back out of Deleted Items, then the original moved back too",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(true);
+             Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
+             m_Boxes.QueueAnswers({IDOK, IDCONTINUE, IDOK});
+             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+             EXPECT_EQ(3u, NewBoxTexts().size());
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
+             return Items{{copy, true}, {MoveInto(original, m_Calendar), true}};
+         }},
         {"a cancel that failed, then moved back out of Deleted Items",
          [this] {
              const CFakeObjectPtr original = SaveNewReminder(true);
