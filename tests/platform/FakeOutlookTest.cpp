@@ -212,8 +212,8 @@ TEST_F(FakeOutlookTest, AnAppointmentMovesAsACopyAndADelete)
     EXPECT_NE(oldId, Dispatch::GetText(moved, L"EntryID"));
     EXPECT_EQ(to.GetInterfacePtr(), Dispatch::GetPtr(moved, L"Parent").GetInterfacePtr());
     EXPECT_THROW(Dispatch::Call(session, L"GetItemFromID", oldId.c_str()), _com_error);
-    EXPECT_EQ(moved.GetInterfacePtr(),
-              Dispatch::CallPtr(session, L"GetItemFromID", Dispatch::GetText(moved, L"EntryID").c_str()).GetInterfacePtr());
+    const std::wstring newId = Dispatch::GetText(moved, L"EntryID");
+    EXPECT_EQ(moved.GetInterfacePtr(), Dispatch::CallPtr(session, L"GetItemFromID", newId.c_str()).GetInterfacePtr());
 
     // A Cancel set before the move leaves the item where it is.
     moves.Unadvise(from);
@@ -240,13 +240,15 @@ TEST_F(FakeOutlookTest, RestrictFindsTheFoldersItemsByAUserProperty)
         const wchar_t* job;
         bool stored;
     };
-    const Item items[] = {{calendar, L"J'1", true}, {calendar, L"J2", true}, {other, L"J'1", true}, {calendar, L"J'1", false}};
+    const Item items[] = {
+        {calendar, L"J'1", true}, {calendar, L"J2", true}, {other, L"J'1", true}, {calendar, L"J'1", false}};
     std::vector<CFakeObjectPtr> made;
     for (const Item& spec : items)
     {
         const CFakeObjectPtr item = m_Outlook.NewAppointmentItem(L"Dentist", 47644.5, 47644.6);
         item->SetProperty(L"Parent", spec.folder);
-        CFakeUserProperties::Of(FakeCollectionOf(item->Value(L"UserProperties")))->Preset(L"JobId", _variant_t(spec.job));
+        CFakeUserProperties::Of(FakeCollectionOf(item->Value(L"UserProperties")))
+            ->Preset(L"JobId", _variant_t(spec.job));
         if (spec.stored)
             m_Outlook.StoreItem(item);
         made.push_back(item);
@@ -254,11 +256,13 @@ TEST_F(FakeOutlookTest, RestrictFindsTheFoldersItemsByAUserProperty)
     const IDispatchPtr calendarItems = Dispatch::GetPtr(calendar, L"Items");
     const std::wstring property =
         L"\"http://schemas.microsoft.com/mapi/string/{00020329-0000-0000-C000-000000000046}/JobId/0000001f\"";
-    const IDispatchPtr found = Dispatch::CallPtr(calendarItems, L"Restrict", (L"@SQL=" + property + L" = 'J''1'").c_str());
+    const auto matching = [&calendarItems, &property](const wchar_t* value) {
+        return Dispatch::CallPtr(calendarItems, L"Restrict", (L"@SQL=" + property + L" = " + value).c_str());
+    };
+    const IDispatchPtr found = matching(L"'J''1'");
     ASSERT_EQ(1L, static_cast<long>(Dispatch::Get(found, L"Count")));
     EXPECT_EQ(made[0].GetInterfacePtr(), Dispatch::CallPtr(found, L"Item", 1L).GetInterfacePtr());
-    EXPECT_EQ(0L, static_cast<long>(Dispatch::Get(
-                      Dispatch::CallPtr(calendarItems, L"Restrict", (L"@SQL=" + property + L" = 'J3'").c_str()), L"Count")));
+    EXPECT_EQ(0L, static_cast<long>(Dispatch::Get(matching(L"'J3'"), L"Count")));
     for (const std::wstring& filter :
          {std::wstring(L"[JobId] = 'J2'"), std::wstring(L"@SQL=\"http://schemas.microsoft.com/mapi/string/"
                                            L"{00020329-0000-0000-C000-000000000046}/JobId\" = 'J2'")})

@@ -144,8 +144,9 @@ protected:
         {
             const std::wstring address = std::wstring(attendee.name) + L"@example.com";
             const CFakeObjectPtr user =
-                *attendee.mobile ? m_Outlook.NewExchangeUser(attendee.name, L"/o=Org/cn=" + address, address, attendee.mobile)
-                                 : nullptr;
+                *attendee.mobile
+                    ? m_Outlook.NewExchangeUser(attendee.name, L"/o=Org/cn=" + address, address, attendee.mobile)
+                    : nullptr;
             const CFakeObjectPtr entry =
                 m_Outlook.NewAddressEntry(attendee.name, address, user ? L"EX" : L"SMTP", user);
             recipients->Add(static_cast<IDispatch*>(m_Outlook.NewRecipient(attendee.name, address, entry)));
@@ -1238,7 +1239,8 @@ TEST_F(SMSReminderSubmission, ItemAddShowsNoBoxAndLeavesWhatItCannotChange)
         for (size_t i = 0; i < properties.Size(); ++i)
         {
             const CFakeObjectPtr property = FakeObjectOf(properties.At(i));
-            texts.push_back(Dispatch::ToText(property->Value(L"Name")) + L"=" + Dispatch::ToText(property->Value(L"Value")));
+            texts.push_back(Dispatch::ToText(property->Value(L"Name")) + L"=" +
+                            Dispatch::ToText(property->Value(L"Value")));
         }
         return texts;
     };
