@@ -243,13 +243,13 @@ TEST_F(FakeOutlookTest, RestrictFindsTheFoldersItemsByAUserProperty)
     const Item items[] = {
         {calendar, L"J'1", true}, {calendar, L"J2", true}, {other, L"J'1", true}, {calendar, L"J'1", false}};
     std::vector<CFakeObjectPtr> made;
-    for (const Item& spec : items)
+    for (const Item& row : items)
     {
         const CFakeObjectPtr item = m_Outlook.NewAppointmentItem(L"Dentist", 47644.5, 47644.6);
-        item->SetProperty(L"Parent", spec.folder);
+        item->SetProperty(L"Parent", row.folder);
         CFakeUserProperties::Of(FakeCollectionOf(item->Value(L"UserProperties")))
-            ->Preset(L"JobId", _variant_t(spec.job));
-        if (spec.stored)
+            ->Preset(L"JobId", _variant_t(row.job));
+        if (row.stored)
             m_Outlook.StoreItem(item);
         made.push_back(item);
     }
