@@ -200,7 +200,7 @@ protected:
     {
         Holder,    // the job is its own: a new item, a moved one, one brought back
         Copy,      // another item holds the job
-        Undecided  // its owner cannot be looked up and no other item names the job
+        Undecided  // no other item of the calendars names the job, but its owner is not known to be gone
     };
     CArrival JobOfArrivingItem(IDispatch* application, IDispatch* item, const CProperties& properties);
     // The opening check: offers to bring the gateway up to date, else marks

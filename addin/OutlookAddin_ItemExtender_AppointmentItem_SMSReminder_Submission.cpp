@@ -650,10 +650,11 @@ HRESULT COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnMAPIFolderBefo
 // that made its job, and a copy arrives naming its original's job: ItemAdd,
 // before the user can act on either, records the item as the job's owner or
 // frees the copy of the job (it gets its own when it is saved or changed).
-// An item open in an inspector is not written behind the inspector's back;
-// an item whose owner cannot be looked up, and that no other item
-// contests, is left as it is. The user did not start this event: what it
-// cannot do goes to the event log, never to a box.
+// An item open in an inspector is not written behind the inspector's back,
+// and one whose job no other item of the watched calendars names while its
+// owner is not known to be gone is left as it is, for its next save or
+// change to ask again. The user did not start this event: what it cannot
+// do goes to the event log, never to a box.
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemAdd(IDispatchPtr item)
 {
     const std::string function = kClassName + "::OnItemAdd";
@@ -707,10 +708,13 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::JobOfArrivingItem(IDispa
     const std::string owner = properties.GetSMSGatewaySubmissionOwner();
     if (!owner.empty() && owner == WideToAnsi(EntryIdOf(item)))
         return CArrival::Holder;
-    const CJobOwner found = LookUpOwner(application, owner);
-    if (found == CJobOwner::Holds || AnotherItemNamesJob(application, item, jobId))
+    if (AnotherItemNamesJob(application, item, jobId))
         return CArrival::Copy;
-    return found == CJobOwner::Gone ? CArrival::Holder : CArrival::Undecided;
+    // An owner still there outside the watched calendars may be a copy's
+    // original in another store, or this item itself moved in from there,
+    // which Outlook deletes only after this event; one that cannot be
+    // looked up says nothing.
+    return LookUpOwner(application, owner) == CJobOwner::Gone ? CArrival::Holder : CArrival::Undecided;
 }
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::IsOpenInInspector(const std::wstring& entryId) const

@@ -1137,6 +1137,21 @@ TEST_F(SMSReminderSubmission, EachAppointmentKeepsOneJobHoweverOutlookSavesCopie
              CloseInspector();
              return Items{{moved, true}};
          }},
+        {"moved in from another store, then rescheduled",
+         [this] {
+             const CFakeObjectPtr item = NewAppointment();
+             item->SetProperty(L"Parent", static_cast<IDispatch*>(m_OtherStore));
+             OpenReminder(item);
+             EXPECT_FALSE(Save());
+             CloseInspector();
+             const std::string job = JobOf(item);
+             const CFakeObjectPtr moved = MoveInto(item, m_Calendar);
+             EXPECT_EQ(job, JobOf(moved));
+             Reschedule(kOneDay);
+             ChangedIn(m_Calendar);
+             EXPECT_EQ("Aborted", JobStatus(job));
+             return Items{{moved, true}};
+         }},
         {"a cancel that failed, then a copy back out of Deleted Items, its update accepted on opening",
          [this] {
              const CFakeObjectPtr original = SaveNewReminder(true);
