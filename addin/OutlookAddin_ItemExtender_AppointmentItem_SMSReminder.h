@@ -196,13 +196,13 @@ protected:
     // reached through another object).
     bool IsOpenInInspector(const std::wstring& entryId) const;
     // What an item added to a watched calendar is to the job it names.
-    enum class CArrival
+    enum class Arrival
     {
         Holder,    // the job is its own: a new item, a moved one, one brought back
-        Copy,      // another item holds the job
-        Undecided  // no other item of the calendars names the job, but its owner is not known to be gone
+        Copy,      // another item of the watched calendars names the job
+        Undecided  // no other item there names it, but its owner is not known to be gone
     };
-    CArrival JobOfArrivingItem(IDispatch* application, IDispatch* item, const CProperties& properties);
+    Arrival JobOfArrivingItem(IDispatch* application, IDispatch* item, const CProperties& properties);
     // The opening check: offers to bring the gateway up to date, else marks
     // the item changed so that Outlook offers to save it.
     void OfferGatewayUpdateOnOpen(IDispatch* item, CInspectorContext& context);

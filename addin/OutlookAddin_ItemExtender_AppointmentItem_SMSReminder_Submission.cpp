@@ -79,32 +79,32 @@ const wchar_t kUserTextPropertyPrefix[] =
 const wchar_t kUserTextPropertyType[] = L"/0000001f";
 
 // What the item a job's owner names says of the job now.
-enum class CJobOwner
+enum class JobOwner
 {
     Holds,   // the item is there, out of Deleted Items
     Gone,    // no owner, gone from the session, or lying in Deleted Items
     Unknown  // the lookup failed otherwise: a store no longer in the profile, another mailbox's ids
 };
 
-CJobOwner LookUpOwner(IDispatch* application, const std::string& owner)
+JobOwner LookUpOwner(IDispatch* application, const std::string& owner)
 {
     if (owner.empty())
-        return CJobOwner::Gone;
+        return JobOwner::Gone;
     try
     {
         const IDispatchPtr nameSpace = Dispatch::CallPtr(application, L"GetNamespace", L"MAPI");
         const IDispatchPtr found = Dispatch::CallPtr(nameSpace, L"GetItemFromID", AnsiToWide(owner).c_str());
         if (!found)
-            return CJobOwner::Gone;
+            return JobOwner::Gone;
         // A copy brought back out of Deleted Items holds the job of the
         // item deleted there.
         const IDispatchPtr parent = Dispatch::GetPtr(found, L"Parent");
-        return parent && EntryIdOf(parent) == EntryIdOf(DeletedItemsFolder(application)) ? CJobOwner::Gone
-                                                                                          : CJobOwner::Holds;
+        const bool deleted = parent && EntryIdOf(parent) == EntryIdOf(DeletedItemsFolder(application));
+        return deleted ? JobOwner::Gone : JobOwner::Holds;
     }
     catch (const _com_error& e)
     {
-        return e.Error() == kMapiNotFound || e.Error() == kMapiInvalidEntryId ? CJobOwner::Gone : CJobOwner::Unknown;
+        return e.Error() == kMapiNotFound || e.Error() == kMapiInvalidEntryId ? JobOwner::Gone : JobOwner::Unknown;
     }
 }
 
@@ -188,7 +188,7 @@ bool IsJobHeldElsewhere(IDispatch* application, IDispatch* item, const CProperti
     const bool ownedByItem = !owner.empty() && owner == WideToAnsi(EntryIdOf(item));
     if (ownedByItem && !askEveryTime)
         return false;
-    if (!ownedByItem && LookUpOwner(application, owner) == CJobOwner::Holds)
+    if (!ownedByItem && LookUpOwner(application, owner) == JobOwner::Holds)
         return true;
     return AnotherItemNamesJob(application, item, jobId);
 }
@@ -674,15 +674,15 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemAdd(IDispatch
         CProperties properties(stored);
         switch (JobOfArrivingItem(application, item, stored))
         {
-        case CArrival::Holder:
+        case Arrival::Holder:
             if (stored.GetSMSGatewaySubmissionOwner() == WideToAnsi(entryId))
                 return;
             KeepJob(item, properties, jobId);
             break;
-        case CArrival::Copy:
+        case Arrival::Copy:
             KeepJob(item, properties, "");
             break;
-        case CArrival::Undecided:
+        case Arrival::Undecided:
             return;
         }
         WriteAndSave(item, stored, properties);
@@ -693,7 +693,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemAdd(IDispatch
     }
 }
 
-COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CArrival
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Arrival
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::JobOfArrivingItem(IDispatch* application, IDispatch* item,
                                                                          const CProperties& properties)
 {
@@ -703,18 +703,18 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::JobOfArrivingItem(IDispa
     if (moving != m_MovingJobs.end() && parent && moving->second == EntryIdOf(parent))
     {
         m_MovingJobs.erase(moving);
-        return CArrival::Holder;
+        return Arrival::Holder;
     }
     const std::string owner = properties.GetSMSGatewaySubmissionOwner();
     if (!owner.empty() && owner == WideToAnsi(EntryIdOf(item)))
-        return CArrival::Holder;
+        return Arrival::Holder;
     if (AnotherItemNamesJob(application, item, jobId))
-        return CArrival::Copy;
+        return Arrival::Copy;
     // An owner still there outside the watched calendars may be a copy's
     // original in another store, or this item itself moved in from there,
     // which Outlook deletes only after this event; one that cannot be
     // looked up says nothing.
-    return LookUpOwner(application, owner) == CJobOwner::Gone ? CArrival::Holder : CArrival::Undecided;
+    return LookUpOwner(application, owner) == JobOwner::Gone ? Arrival::Holder : Arrival::Undecided;
 }
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::IsOpenInInspector(const std::wstring& entryId) const

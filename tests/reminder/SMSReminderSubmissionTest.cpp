@@ -130,17 +130,17 @@ protected:
     // (the organizer among them), are Exchange users with these mobile
     // numbers; one without a number is an external attendee, an SMTP
     // address that no contact backs.
-    struct CAttendee
+    struct Attendee
     {
         const wchar_t* name;
         const wchar_t* mobile;
     };
-    CFakeObjectPtr NewMeeting(const std::vector<CAttendee>& attendees)
+    CFakeObjectPtr NewMeeting(const std::vector<Attendee>& attendees)
     {
         const CFakeObjectPtr item = NewAppointment();
         item->SetProperty(L"MeetingStatus", _variant_t(1L));
         const CFakeCollectionPtr recipients = FakeCollectionOf(item->Value(L"Recipients"));
-        for (const CAttendee& attendee : attendees)
+        for (const Attendee& attendee : attendees)
         {
             const std::wstring address = std::wstring(attendee.name) + L"@example.com";
             const CFakeObjectPtr user =
@@ -799,7 +799,7 @@ TEST_F(SMSReminderSubmission, EachPhoneIsSentToOnce)
     struct Row
     {
         const char* name;
-        std::vector<CAttendee> attendees;  // none: not a meeting
+        std::vector<Attendee> attendees;  // none: not a meeting
         const char* mine;                  // ticked when not empty
         const char* to;
         std::vector<std::string> numbers;
