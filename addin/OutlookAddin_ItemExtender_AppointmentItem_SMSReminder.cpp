@@ -137,17 +137,6 @@ std::wstring AppointmentDocument(const wchar_t* tabLabel)
     return xml;
 }
 
-// The user's own number goes to the reminder once: it is listed already when
-// a listed number's digits end with its last ten digits (another form of it).
-bool IsNumberListed(const CSMSContactVector& contacts, const std::string& number)
-{
-    std::string mine = ExtractDigits(number);
-    if (mine.size() > 10)
-        mine = mine.substr(mine.size() - 10);
-    return std::any_of(contacts.begin(), contacts.end(),
-                       [&mine](const CSMSContact& contact) { return EndsWith(ExtractDigits(contact.m_Number), mine); });
-}
-
 // Sender combo entries: index 0 is the replyable id, then the user's list.
 bool SenderAt(long index, std::string& id, std::string& label)
 {
@@ -435,16 +424,12 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_GetPressed(I
         *pressed = context.m_EditedProperties.GetBool(id, false) ? 1 : 0;
 }
 
+// The phones the job would hold.
 long COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RecipientCount(const CInspectorContext& context)
 {
     CSMSContactVector contacts;
-    CSMSContactUtils::ParseContactCSVList(context.m_EditedProperties.GetRecipientsTo(), contacts);
-    const long count = static_cast<long>(contacts.size());
-    if (!context.m_EditedProperties.GetRecipientsIncludeMyMobile() || !m_pServices)
-        return count;
-    std::string number;
-    m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, true);
-    return number.empty() || IsNumberListed(contacts, number) ? count : count + 1;
+    GetReminderRecipients(ItemOf(context), context.m_EditedProperties, contacts);
+    return static_cast<long>(contacts.size());
 }
 
 std::wstring COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ScheduleFeedback(IDispatch* item,
@@ -691,24 +676,27 @@ std::wstring& COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::FormatRemi
 CSMSContactVector& COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::GetReminderRecipients(
     IDispatch* item, const CProperties& properties, CSMSContactVector& contacts)
 {
-    CSMSContactVector listed;
-    CSMSContactUtils::ParseContactCSVList(properties.GetRecipientsTo(), listed);
-    contacts.insert(contacts.end(), listed.begin(), listed.end());
+    CSMSContactVector recipients;
+    CSMSContactUtils::ParseContactCSVList(properties.GetRecipientsTo(), recipients);
     if (properties.GetRecipientsIncludeMyMobile() && m_pServices)
     {
         std::string number;
         m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, true);
-        // Counted once on the tab, sent (and paid for) once.
-        if (!number.empty() && !IsNumberListed(listed, number))
-            contacts.push_back(CSMSContact(number, number));
+        if (!number.empty())
+            recipients.push_back(CSMSContact(number, number));
     }
-    const auto attendees = std::find_if(contacts.begin(), contacts.end(),
+    const auto attendees = std::find_if(recipients.begin(), recipients.end(),
                                         [](const CSMSContact& contact) { return contact.m_Name == kAllMeetingAttendees; });
-    if (attendees != contacts.end())
+    if (attendees != recipients.end())
     {
-        contacts.erase(attendees);
-        CMicrosoftOutlookObjectModelUtils::GetSMSContactsFromRecipients(Dispatch::GetPtr(item, L"Recipients"), contacts);
+        recipients.erase(attendees);
+        CMicrosoftOutlookObjectModelUtils::GetSMSContactsFromRecipients(Dispatch::GetPtr(item, L"Recipients"),
+                                                                         recipients);
     }
+    // Counted once on the tab, sent (and paid for) once: the user is among a
+    // meeting's attendees as its organizer, a listed person may attend too.
+    CSMSContactUtils::RemoveRepeatedPhones(recipients);
+    contacts.insert(contacts.end(), recipients.begin(), recipients.end());
     return contacts;
 }
 

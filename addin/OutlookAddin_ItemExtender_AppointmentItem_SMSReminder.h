@@ -20,6 +20,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -140,8 +141,9 @@ public:
     static void DefaultSMSReminderProperties(CProperties& properties);
 
     // The reminder's recipients: the listed ones, the user's own number when
-    // ticked and not listed already (as the tab counts it), and the
-    // meeting's attendees in place of "<All Meeting Attendees>". Appends to
+    // ticked, and the meeting's attendees in place of "<All Meeting
+    // Attendees>", each phone once in its first form
+    // (CSMSContactUtils::IsSamePhone); the tab counts them. Appends to
     // contacts.
     CSMSContactVector& GetReminderRecipients(IDispatch* item, const CProperties& properties,
                                              CSMSContactVector& contacts);
@@ -179,10 +181,12 @@ protected:
     bool OnItemWrite(IDispatch* item, CProperties& properties, bool validate, bool cancelAllowed, bool& cancel,
                      bool deleting);
     // One attempt: creates, replaces or cancels the job and keeps its id in
-    // the properties. noAccount is set, and the result false, when a call
-    // was due but no account is set up (no retry can help).
+    // the properties. retryCannotHelp is set, and the result false, when the
+    // user has been told why the reminder cannot go out: a call was due but
+    // no account is set up, or no recipient has a mobile number (a job it
+    // had is cancelled first).
     bool UpdateSMSGatewayWithSMSReminderRequest(IDispatch* item, CProperties& properties, bool deleting,
-                                                bool& noAccount);
+                                                bool& retryCannotHelp);
     // "A~<status>~<Start>~<End>"; "A~2" or nothing for a reminder that is off.
     void SetServerSavedStatus(IDispatch* item, CProperties& properties, int status);
     bool CheckServerSaveStatus(IDispatch* item, const CProperties& properties, int& status, bool& timesChanged);
@@ -191,6 +195,14 @@ protected:
     // An open inspector shows the item with that EntryID (the same item
     // reached through another object).
     bool IsOpenInInspector(const std::wstring& entryId) const;
+    // What an item added to a watched calendar is to the job it names.
+    enum class Arrival
+    {
+        Holder,    // the job is its own: a new item, a moved one, one brought back
+        Copy,      // another item of the watched calendars names the job
+        Undecided  // no other item there names it, but its owner is not known to be gone
+    };
+    Arrival JobOfArrivingItem(IDispatch* application, IDispatch* item, const CProperties& properties);
     // The opening check: offers to bring the gateway up to date, else marks
     // the item changed so that Outlook offers to save it.
     void OfferGatewayUpdateOnOpen(IDispatch* item, CInspectorContext& context);
@@ -205,6 +217,9 @@ protected:
     // Closed from inside their inspector's Close event, whose handler is
     // still running then; freed at the next opening or with the extender.
     std::vector<std::unique_ptr<CInspectorContext>> m_ClosedContexts;
+    // Jobs whose items are moving, by job id: the EntryID of the folder the
+    // moved item will be added to.
+    std::map<std::string, std::wstring> m_MovingJobs;
 
 private:
     // IOutlookAddin_ItemEventHandlerTarget

@@ -6,6 +6,7 @@
 
 #include "addin/DateTimeRelativeScheduledEvent.h"
 #include "addin/ZentavoSMSOutlookPlugin.h"
+#include "contacts/MicrosoftOutlookObjectModelUtils.h"
 #include "core/DateTimeUtils.h"
 #include "core/ErrorReports.h"
 #include "core/Exceptions.h"
@@ -24,6 +25,7 @@ using CProperties = COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Prope
 
 const std::string kClassName = "COutlookAddin_ItemExtender_AppointmentItem_SMSReminder";
 const long olFolderDeletedItems = 3;
+const long olFolderCalendar = 9;
 // Dates stored in the status text, as OLE Automation writes and reads them.
 const DWORD kStatusDateFlags = LOCALE_NOUSEROVERRIDE;
 // Stored times are compared to the item's within half a second.
@@ -41,6 +43,7 @@ const char kNoPermissionText[] = "Insufficient Permission to save SMS Reminder";
 const char kSendTimePastText[] =
     "The SMS Reminder message is scheduled to be sent in the past\r\n\r\nSMS Reminder will not be sent";
 const char kNoAccountText[] = "Could not schedule SMS reminder as account details are not set";
+const char kNoPhoneText[] = "No recipient of the SMS Reminder has a mobile number\n\nSMS Reminder will not be sent";
 const char kNotUpToDateText[] =
     "The ZentavoSoftware SMS Service is not upto date with changes to this appiointment\n\nDo you want to update the "
     "ZentavoSoftware SMS Service now?";
@@ -64,38 +67,183 @@ IDispatchPtr DeletedItemsFolder(IDispatch* application)
     return folder;
 }
 
-// GetItemFromID's answers for an EntryID that names no item of the session.
+// GetItemFromID's answers for an EntryID that names no item of the session:
+// the item has gone (deleted, or moved and given a new EntryID).
 const HRESULT kMapiNotFound = static_cast<HRESULT>(0x8004010F);
 const HRESULT kMapiInvalidEntryId = static_cast<HRESULT>(0x80040107);
 
-bool ItemExists(IDispatch* application, const std::string& entryId)
+// Outlook's user properties are named properties of PS_PUBLIC_STRINGS; a
+// DASL filter on one that a folder does not define carries its type.
+const wchar_t kUserTextPropertyPrefix[] =
+    L"http://schemas.microsoft.com/mapi/string/{00020329-0000-0000-C000-000000000046}/";
+const wchar_t kUserTextPropertyType[] = L"/0000001f";
+
+// What the item a job's owner names says of the job now.
+enum class JobOwner
 {
-    const IDispatchPtr nameSpace = Dispatch::CallPtr(application, L"GetNamespace", L"MAPI");
+    Holds,   // the item is there, out of Deleted Items
+    Gone,    // no owner, gone from the session, or lying in Deleted Items
+    Unknown  // the lookup failed otherwise: a store no longer in the profile, another mailbox's ids
+};
+
+JobOwner LookUpOwner(IDispatch* application, const std::string& owner)
+{
+    if (owner.empty())
+        return JobOwner::Gone;
     try
     {
-        return Dispatch::CallPtr(nameSpace, L"GetItemFromID", AnsiToWide(entryId).c_str()).GetInterfacePtr() != nullptr;
+        const IDispatchPtr nameSpace = Dispatch::CallPtr(application, L"GetNamespace", L"MAPI");
+        const IDispatchPtr found = Dispatch::CallPtr(nameSpace, L"GetItemFromID", AnsiToWide(owner).c_str());
+        if (!found)
+            return JobOwner::Gone;
+        // A copy brought back out of Deleted Items holds the job of the
+        // item deleted there.
+        const IDispatchPtr parent = Dispatch::GetPtr(found, L"Parent");
+        const bool deleted = parent && EntryIdOf(parent) == EntryIdOf(DeletedItemsFolder(application));
+        return deleted ? JobOwner::Gone : JobOwner::Holds;
     }
     catch (const _com_error& e)
     {
-        // Any other failure says nothing of the item: guessing could move
-        // another item's job.
-        if (e.Error() != kMapiNotFound && e.Error() != kMapiInvalidEntryId)
-            throw;
-        return false;
+        return e.Error() == kMapiNotFound || e.Error() == kMapiInvalidEntryId ? JobOwner::Gone : JobOwner::Unknown;
     }
 }
 
-// Outlook copies user properties with an appointment (Ctrl+drag, copy and
-// paste), so a copy names its original's job: the owner recorded with the
-// job tells them apart. An item saved before owners were recorded, or one
-// whose owner has gone (moved to another store, where it got a new
-// EntryID), owns the job it names.
-bool NamesJobOfAnotherItem(IDispatch* application, IDispatch* item, const CProperties& properties)
+// The calendars the add-in watches, Deleted Items aside: the default
+// calendar with its subfolders and the calendars of the navigation pane.
+COutlookFolderVector WatchedCalendars(IDispatch* application)
 {
-    const std::string owner = properties.GetSMSGatewaySubmissionOwner();
-    if (properties.GetSMSGatewaySubmissionId().empty() || owner.empty() || owner == WideToAnsi(EntryIdOf(item)))
+    COutlookFolderVector folders;
+    const IDispatchPtr nameSpace = Dispatch::CallPtr(application, L"GetNamespace", L"MAPI");
+    CMicrosoftOutlookObjectModelUtils::AddFolderAndSubFolders(
+        Dispatch::CallPtr(nameSpace, L"GetDefaultFolder", olFolderCalendar), folders);
+    try
+    {
+        CMicrosoftOutlookObjectModelUtils::GetNavigationPaneCalendarFolders(application, folders, true);
+    }
+    catch (...)
+    {
+        // The navigation pane only adds to the calendars already found.
+    }
+    return folders;
+}
+
+std::wstring QuotedForFilter(const std::string& text)
+{
+    std::wstring quoted = L"'";
+    for (const wchar_t c : AnsiToWide(text))
+        quoted += c == L'\'' ? std::wstring(L"''") : std::wstring(1, c);
+    return quoted + L"'";
+}
+
+// Whether an item of the watched calendars other than this one names the
+// job. A calendar that cannot be searched (offline, shared without the
+// right to read it) is reported in the event log and holds nothing known.
+bool AnotherItemNamesJob(IDispatch* application, IDispatch* item, const std::string& jobId)
+{
+    const std::string function = kClassName + "::AnotherItemNamesJob";
+    const std::wstring filter = std::wstring(L"@SQL=\"") + kUserTextPropertyPrefix +
+                                AnsiToWide(CProperties::kSMSGatewaySubmissionId) + kUserTextPropertyType + L"\" = " +
+                                QuotedForFilter(jobId);
+    try
+    {
+        const std::wstring entryId = EntryIdOf(item);
+        for (const IDispatchPtr& calendar : WatchedCalendars(application))
+        {
+            try
+            {
+                const IDispatchPtr found =
+                    Dispatch::CallPtr(Dispatch::GetPtr(calendar, L"Items"), L"Restrict", filter.c_str());
+                const long count = static_cast<long>(Dispatch::Get(found, L"Count"));
+                for (long i = 1; i <= count; ++i)
+                    if (entryId.empty() || EntryIdOf(Dispatch::CallPtr(found, L"Item", i)) != entryId)
+                        return true;
+            }
+            catch (...)
+            {
+                ReportCurrentException(function);
+            }
+        }
+    }
+    catch (...)
+    {
+        ReportCurrentException(function);
+    }
+    return false;
+}
+
+// Outlook copies user properties with an appointment (Ctrl+drag, copy and
+// paste, Item.Copy), so a copy names its original's job and must leave it
+// alone. The item the job's owner names holds it; without that item to ask
+// (none recorded, gone, or not to be looked up), any other item of the
+// watched calendars that names the job holds it. An item leaving the
+// calendars or coming back out of Deleted Items asks every time: the job
+// goes with it only when no other item still names it (a copy brought back
+// before it holds the job then).
+bool IsJobHeldElsewhere(IDispatch* application, IDispatch* item, const CProperties& properties, bool askEveryTime)
+{
+    const std::string jobId = properties.GetSMSGatewaySubmissionId();
+    if (jobId.empty())
         return false;
-    return ItemExists(application, owner);
+    const std::string owner = properties.GetSMSGatewaySubmissionOwner();
+    const bool ownedByItem = !owner.empty() && owner == WideToAnsi(EntryIdOf(item));
+    if (ownedByItem && !askEveryTime)
+        return false;
+    if (!ownedByItem && LookUpOwner(application, owner) == JobOwner::Holds)
+        return true;
+    return AnotherItemNamesJob(application, item, jobId);
+}
+
+bool HasUserProperty(IDispatch* userProperties, const std::string& name)
+{
+    return Dispatch::CallPtr(userProperties, L"Item", name.c_str()).GetInterfacePtr() != nullptr;
+}
+
+void RemoveUserProperty(IDispatch* userProperties, const std::string& name)
+{
+    const std::wstring wanted = AnsiToWide(name);
+    for (long i = static_cast<long>(Dispatch::Get(userProperties, L"Count")); i >= 1; --i)
+        if (Dispatch::GetText(Dispatch::CallPtr(userProperties, L"Item", i), L"Name") == wanted)
+        {
+            Dispatch::Call(userProperties, L"Remove", i);
+            return;
+        }
+}
+
+// Writes the reminder's properties and saves the item; when Outlook refuses
+// either (a shared calendar the user may only read), the properties are put
+// back as they were read, those added removed, and the failure raised.
+void WriteAndSave(IDispatch* item, const CProperties& stored, const CProperties& properties)
+{
+    const IDispatchPtr userProperties = Dispatch::GetPtr(item, L"UserProperties");
+    std::vector<std::string> added;
+    for (const auto& entry : properties.GetEntries())
+        if (!stored.Find(entry.first) && !HasUserProperty(userProperties, entry.first))
+            added.push_back(entry.first);
+    try
+    {
+        bool insufficientPermission = false;
+        COutlookAddin_UserPropertiesPersistance::PersistNameVariantCollectionToUserProperties(
+            properties, userProperties, insufficientPermission);
+        if (insufficientPermission)
+            _com_issue_error(E_ACCESSDENIED);
+        Dispatch::Call(item, L"Save");
+    }
+    catch (...)
+    {
+        try
+        {
+            bool ignored = false;
+            COutlookAddin_UserPropertiesPersistance::PersistNameVariantCollectionToUserProperties(
+                stored, userProperties, ignored);
+            for (const std::string& name : added)
+                RemoveUserProperty(userProperties, name);
+        }
+        catch (...)
+        {
+            ReportCurrentException(kClassName + "::OnItemAdd(putting the item back)");
+        }
+        throw;
+    }
 }
 
 // The item names the job (none for "") as its owner; a new item has no
@@ -156,6 +304,14 @@ bool GetSendTime(IDispatch* item, const CProperties& properties, SYSTEMTIME& sen
     if (when.GetStatus() != COleDateTime::valid || !when.GetAsSystemTime(sendTime))
         ThrowNoSendTime("2");
     return true;
+}
+
+// Always false: the attempt fails, and the user knows why.
+bool TellNoPhone(bool& retryCannotHelp)
+{
+    ShowBox(kNoPhoneText, MB_OK);
+    retryCannotHelp = true;
+    return false;
 }
 
 bool IsInThePast(const SYSTEMTIME& localTime)
@@ -255,20 +411,20 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWrite(IDispat
     }
     for (;;)
     {
-        bool noAccount = false;
+        bool retryCannotHelp = false;
         try
         {
             if (properties.IsSMSReminderOn())
                 RememberSender(properties);
-            if (UpdateSMSGatewayWithSMSReminderRequest(item, properties, deleting, noAccount))
+            if (UpdateSMSGatewayWithSMSReminderRequest(item, properties, deleting, retryCannotHelp))
                 return true;
         }
         catch (...)
         {
             ShowCurrentExceptionInErrorBox(kClassName + "::OnItemWrite(Updating SMSGateway)");
         }
-        // Without an account a retry cannot succeed; the user has been told.
-        if (noAccount)
+        // The user has been told why (no account, no phone to send to).
+        if (retryCannotHelp)
             return false;
         const int answer = ShowBox(kRetryText, MB_CANCELTRYCONTINUE);
         if (answer == IDTRYAGAIN)
@@ -280,9 +436,9 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWrite(IDispat
 }
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWithSMSReminderRequest(
-    IDispatch* item, CProperties& properties, bool deleting, bool& noAccount)
+    IDispatch* item, CProperties& properties, bool deleting, bool& retryCannotHelp)
 {
-    noAccount = false;
+    retryCannotHelp = false;
     if (!m_pServices)
         _com_issue_error(E_POINTER);
     CZentavoSMSGatewaySubmission submission;
@@ -314,15 +470,21 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         ShowBox(kSendTimePastText, MB_OK);
         on = false;
     }
+    // A reminder that reaches no phone ("<All Meeting Attendees>" of external
+    // attendees) is not scheduled, as one whose every number is refused: a
+    // job it had is cancelled, and the attempt fails.
+    const bool noPhone = on && !deleting && submission.m_Recipients.empty();
+    if (noPhone)
+        on = false;
 
     // A copy leaves its original's job as it is and gets one of its own.
-    if (NamesJobOfAnotherItem(application, item, properties))
+    if (IsJobHeldElsewhere(application, item, properties, deleting || GetDeletedItemsState(application, item) == 2))
         KeepJob(item, properties, "");
     const std::string jobId = properties.GetSMSGatewaySubmissionId();
     if (jobId.empty())
     {
         if (deleting || !on)
-            return true;
+            return !noPhone || TellNoPhone(retryCannotHelp);
         submission.m_Action = saNewSendMessageSubmission;
     }
     else
@@ -334,7 +496,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
     if (!CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.CheckConfiguration())
     {
         ShowBox(kNoAccountText, MB_OK);
-        noAccount = true;
+        retryCannotHelp = true;
         return false;
     }
 
@@ -347,7 +509,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         if (submission.m_Action == saCancelSendMessageSubmission)
         {
             KeepJob(item, properties, "");
-            return true;
+            return !noPhone || TellNoPhone(retryCannotHelp);
         }
         submission.m_Action = saNewSendMessageSubmission;
         submission.m_SubmissionId.clear();
@@ -373,7 +535,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         KeepJob(item, properties, "");
         break;
     }
-    return true;
+    return !noPhone || TellNoPhone(retryCannotHelp);
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SetServerSavedStatus(IDispatch* item,
@@ -472,6 +634,12 @@ HRESULT COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnMAPIFolderBefo
             SaveSMSReminder(item, properties, false, true, cancelMove, false);
             Dispatch::Call(item, L"Save");
         }
+        // Outlook adds the moved item to the folder (with a new EntryID in an
+        // Exchange mailbox) before it deletes this one: the item added there
+        // with this job is the moved one, not a copy.
+        const std::string jobId = properties.GetSMSGatewaySubmissionId();
+        if (!cancelMove && !jobId.empty())
+            m_MovingJobs[jobId] = EntryIdOf(moveTo);
     }
     if (cancelMove && cancel)
         *cancel = VARIANT_TRUE;
@@ -479,33 +647,74 @@ HRESULT COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnMAPIFolderBefo
 }
 
 // A new appointment gets its EntryID when Outlook saves it, after the Write
-// that made its job: the job's owner is recorded here, before the user can
-// copy the item. An item still open in an inspector is not written behind
-// the inspector's back: its next save records the owner.
+// that made its job, and a copy arrives naming its original's job: ItemAdd,
+// before the user can act on either, records the item as the job's owner or
+// frees the copy of the job (it gets its own when it is saved or changed).
+// An item open in an inspector is not written behind the inspector's back,
+// and one whose job no other item of the watched calendars names while its
+// owner is not known to be gone is left as it is, for its next save or
+// change to ask again. The user did not start this event: what it cannot
+// do goes to the event log, never to a box.
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemAdd(IDispatchPtr item)
 {
-    if (!IsAppointment(item) || !m_pServices)
-        return;
-    const IDispatchPtr application = m_pServices->Callback_ItemExtender_GetOutlookApplication();
-    if (GetDeletedItemsState(application, item) != 1)
-        return;
-    CProperties properties;
-    LoadStoredProperties(item, m_PropertyPrefix, properties);
+    const std::string function = kClassName + "::OnItemAdd";
+    try
+    {
+        if (!IsAppointment(item) || !m_pServices)
+            return;
+        const IDispatchPtr application = m_pServices->Callback_ItemExtender_GetOutlookApplication();
+        if (GetDeletedItemsState(application, item) != 1)
+            return;
+        CProperties stored;
+        LoadStoredProperties(item, m_PropertyPrefix, stored);
+        const std::string jobId = stored.GetSMSGatewaySubmissionId();
+        const std::wstring entryId = EntryIdOf(item);
+        if (jobId.empty() || entryId.empty() || IsOpenInInspector(entryId))
+            return;
+        CProperties properties(stored);
+        switch (JobOfArrivingItem(application, item, stored))
+        {
+        case Arrival::Holder:
+            if (stored.GetSMSGatewaySubmissionOwner() == WideToAnsi(entryId))
+                return;
+            KeepJob(item, properties, jobId);
+            break;
+        case Arrival::Copy:
+            KeepJob(item, properties, "");
+            break;
+        case Arrival::Undecided:
+            return;
+        }
+        WriteAndSave(item, stored, properties);
+    }
+    catch (...)
+    {
+        ReportCurrentException(function);
+    }
+}
+
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Arrival
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::JobOfArrivingItem(IDispatch* application, IDispatch* item,
+                                                                         const CProperties& properties)
+{
     const std::string jobId = properties.GetSMSGatewaySubmissionId();
-    const std::wstring entryId = EntryIdOf(item);
-    if (jobId.empty() || entryId.empty() || properties.GetSMSGatewaySubmissionOwner() == WideToAnsi(entryId) ||
-        NamesJobOfAnotherItem(application, item, properties))
-        return;
-    if (IsOpenInInspector(entryId))
-        return;
-    KeepJob(item, properties, jobId);
-    bool insufficientPermission = false;
-    COutlookAddin_UserPropertiesPersistance::PersistNameVariantCollectionToUserProperties(
-        properties, Dispatch::GetPtr(item, L"UserProperties"), insufficientPermission);
-    // An item the user may not change keeps working as one saved before
-    // owners were recorded.
-    if (!insufficientPermission)
-        Dispatch::Call(item, L"Save");
+    const auto moving = m_MovingJobs.find(jobId);
+    const IDispatchPtr parent = Dispatch::GetPtr(item, L"Parent");
+    if (moving != m_MovingJobs.end() && parent && moving->second == EntryIdOf(parent))
+    {
+        m_MovingJobs.erase(moving);
+        return Arrival::Holder;
+    }
+    const std::string owner = properties.GetSMSGatewaySubmissionOwner();
+    if (!owner.empty() && owner == WideToAnsi(EntryIdOf(item)))
+        return Arrival::Holder;
+    if (AnotherItemNamesJob(application, item, jobId))
+        return Arrival::Copy;
+    // An owner still there outside the watched calendars may be a copy's
+    // original in another store, or this item itself moved in from there,
+    // which Outlook deletes only after this event; one that cannot be
+    // looked up says nothing.
+    return LookUpOwner(application, owner) == JobOwner::Gone ? Arrival::Holder : Arrival::Undecided;
 }
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::IsOpenInInspector(const std::wstring& entryId) const

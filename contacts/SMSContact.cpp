@@ -49,14 +49,22 @@ struct SignificantNumber
     std::string digits;
 };
 
+// "+44 (0)7700 900123": the bracketed zero of an international number is
+// the trunk prefix that a caller from abroad leaves out.
+std::string WithoutBracketedTrunkZero(const std::string& number)
+{
+    const std::string::size_type at = number.find("(0)");
+    return at == std::string::npos ? number : number.substr(0, at) + number.substr(at + 3);
+}
+
 SignificantNumber ReadNumber(const std::string& number)
 {
-    std::string digits = ExtractDigits(number);
     const std::string trimmed = Trim(number);
     if (!trimmed.empty() && trimmed[0] == '+')
-        return {NumberForm::International, digits};
+        return {NumberForm::International, ExtractDigits(WithoutBracketedTrunkZero(trimmed))};
+    std::string digits = ExtractDigits(number);
     if (digits.compare(0, 2, "00") == 0)
-        return {NumberForm::International, digits.substr(2)};
+        return {NumberForm::International, ExtractDigits(WithoutBracketedTrunkZero(trimmed)).substr(2)};
     if (digits.compare(0, 1, "0") == 0)
         return {NumberForm::National, digits.substr(1)};
     return {NumberForm::Bare, digits};

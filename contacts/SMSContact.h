@@ -53,8 +53,10 @@ public:
     // Whether two numbers reach one phone: their significant digits agree.
     // "+" or "00" opens an international number (country code, then the
     // national number), one leading "0" is a national number's trunk prefix,
-    // bare digits may be either. So "+44 7700 900123", "07700 900123" and
-    // "447700900123" are one phone, as are "+33 6 12 34 56 78" and
+    // bare digits may be either, and "(0)" in an international number is
+    // the trunk prefix left out from abroad. So "+44 7700 900123", "+44 (0)7700
+    // 900123", "07700 900123" and "447700900123" are one phone, as are
+    // "+33 6 12 34 56 78" and
     // "06 12 34 56 78". A country code is taken as one to three digits and
     // a national number as at least six; numbers without digits reach no
     // phone.

@@ -1,5 +1,7 @@
 // The test Outlook itself, seen as product code sees it: through IDispatch.
 #include "platform/Dispatch.h"
+#include "platform/EventSink.h"
+#include "platform/OfficeIds.h"
 
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/FakeComTest.h"
@@ -170,5 +172,103 @@ TEST_F(FakeOutlookTest, ApplicationGivesTheMapiNamespaceAndItsCurrentUser)
     const IDispatchPtr exchangeUser = Dispatch::CallPtr(exchangeEntry, L"GetExchangeUser");
     EXPECT_EQ(L"ann@example.com", Dispatch::GetText(exchangeUser, L"PrimarySmtpAddress"));
     EXPECT_EQ(64245, Dispatch::GetDispId(exchangeUser, L"PrimarySmtpAddress"));
+}
+// An appointment's Move as an Exchange mailbox makes it: the events in
+// Outlook's order, the moved item a new one with an EntryID of its own, the
+// old one gone from the store by the time its folder says it was removed.
+TEST_F(FakeOutlookTest, AnAppointmentMovesAsACopyAndADelete)
+{
+    const CFakeObjectPtr from = m_Outlook.NewFolder(L"Calendar");
+    const CFakeObjectPtr to = m_Outlook.NewFolder(L"Work");
+    const CFakeObjectPtr item = m_Outlook.NewAppointmentItem(L"Dentist", 47644.5, 47644.6);
+    item->SetProperty(L"Parent", static_cast<IDispatch*>(from));
+    m_Outlook.StoreItem(item);
+    const std::wstring oldId = Dispatch::GetText(item, L"EntryID");
+    const IDispatchPtr session = m_Outlook.Session();
+
+    Texts events;
+    bool oldStoredAtAdd = false;
+    CDispEventSink moves(DIID_MAPIFolderEvents_12);
+    moves.On(0xFBA9, [&](CEventArguments& arguments) {
+        events.push_back(L"BeforeItemMove to " + Dispatch::GetText(arguments.Dispatch(1), L"Name"));
+    });
+    CDispEventSink added(DIID_ItemsEvents);
+    added.On(0xF001, [&](CEventArguments& arguments) {
+        events.push_back(L"ItemAdd " + Dispatch::GetText(arguments.Dispatch(0), L"Subject"));
+        oldStoredAtAdd = m_Outlook.IsStored(item);
+    });
+    CDispEventSink removed(DIID_ItemsEvents);
+    removed.On(0xF003, [&](CEventArguments&) { events.push_back(L"ItemRemove"); });
+    const IDispatchPtr fromItems = Dispatch::GetPtr(from, L"Items");
+    const IDispatchPtr toItems = Dispatch::GetPtr(to, L"Items");
+    ASSERT_EQ(S_OK, moves.Advise(from));
+    ASSERT_EQ(S_OK, added.Advise(toItems));
+    ASSERT_EQ(S_OK, removed.Advise(fromItems));
+
+    const IDispatchPtr moved = Dispatch::CallPtr(item, L"Move", static_cast<IDispatch*>(to));
+    EXPECT_EQ((Texts{L"BeforeItemMove to Work", L"ItemAdd Dentist", L"ItemRemove"}), events);
+    EXPECT_TRUE(oldStoredAtAdd) << "copied first, then deleted";
+    EXPECT_FALSE(m_Outlook.IsStored(item));
+    EXPECT_NE(oldId, Dispatch::GetText(moved, L"EntryID"));
+    EXPECT_EQ(to.GetInterfacePtr(), Dispatch::GetPtr(moved, L"Parent").GetInterfacePtr());
+    EXPECT_THROW(Dispatch::Call(session, L"GetItemFromID", oldId.c_str()), _com_error);
+    const std::wstring newId = Dispatch::GetText(moved, L"EntryID");
+    EXPECT_EQ(moved.GetInterfacePtr(), Dispatch::CallPtr(session, L"GetItemFromID", newId.c_str()).GetInterfacePtr());
+
+    // A Cancel set before the move leaves the item where it is.
+    moves.Unadvise(from);
+    moves.On(0xFBA9, [](CEventArguments& arguments) { *arguments.BoolReference(2) = VARIANT_TRUE; });
+    ASSERT_EQ(S_OK, moves.Advise(to));
+    EXPECT_FALSE(Dispatch::CallPtr(moved, L"Move", static_cast<IDispatch*>(from)));
+    EXPECT_EQ(to.GetInterfacePtr(), Dispatch::GetPtr(moved, L"Parent").GetInterfacePtr());
+    EXPECT_TRUE(m_Outlook.IsStored(FakeObjectOf(_variant_t(moved.GetInterfacePtr()))));
+    moves.Unadvise(to);
+    added.Unadvise(toItems);
+    removed.Unadvise(fromItems);
+}
+
+// Restrict finds the folder's stored items whose text user property equals
+// the text, by the DASL form Outlook takes for a property the folder does
+// not define, and refuses any other filter.
+TEST_F(FakeOutlookTest, RestrictFindsTheFoldersItemsByAUserProperty)
+{
+    const CFakeObjectPtr calendar = m_Outlook.NewFolder(L"Calendar");
+    const CFakeObjectPtr other = m_Outlook.NewFolder(L"Work");
+    struct Item
+    {
+        IDispatch* folder;
+        const wchar_t* job;
+        bool stored;
+    };
+    const Item items[] = {
+        {calendar, L"J'1", true}, {calendar, L"J2", true}, {other, L"J'1", true}, {calendar, L"J'1", false}};
+    std::vector<CFakeObjectPtr> made;
+    for (const Item& row : items)
+    {
+        const CFakeObjectPtr item = m_Outlook.NewAppointmentItem(L"Dentist", 47644.5, 47644.6);
+        item->SetProperty(L"Parent", row.folder);
+        CFakeUserProperties::Of(FakeCollectionOf(item->Value(L"UserProperties")))
+            ->Preset(L"JobId", _variant_t(row.job));
+        if (row.stored)
+            m_Outlook.StoreItem(item);
+        made.push_back(item);
+    }
+    const IDispatchPtr calendarItems = Dispatch::GetPtr(calendar, L"Items");
+    const std::wstring property =
+        L"\"http://schemas.microsoft.com/mapi/string/{00020329-0000-0000-C000-000000000046}/JobId/0000001f\"";
+    const auto matching = [&calendarItems, &property](const wchar_t* value) {
+        return Dispatch::CallPtr(calendarItems, L"Restrict", (L"@SQL=" + property + L" = " + value).c_str());
+    };
+    const IDispatchPtr found = matching(L"'J''1'");
+    ASSERT_EQ(1L, static_cast<long>(Dispatch::Get(found, L"Count")));
+    EXPECT_EQ(made[0].GetInterfacePtr(), Dispatch::CallPtr(found, L"Item", 1L).GetInterfacePtr());
+    EXPECT_EQ(0L, static_cast<long>(Dispatch::Get(matching(L"'J3'"), L"Count")));
+    for (const std::wstring& filter :
+         {std::wstring(L"[JobId] = 'J2'"), std::wstring(L"@SQL=\"http://schemas.microsoft.com/mapi/string/"
+                                           L"{00020329-0000-0000-C000-000000000046}/JobId\" = 'J2'")})
+    {
+        SCOPED_TRACE(filter);
+        EXPECT_THROW(Dispatch::Call(calendarItems, L"Restrict", filter.c_str()), _com_error);
+    }
 }
 } // namespace

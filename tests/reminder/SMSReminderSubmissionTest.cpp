@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,7 @@ const char kUpdateFailed[] =
 const char kDeleteFailed[] =
     "It was not possible to delete the SMS Reminder on the ZentavoSoftware SMS Service\n\nYour message(s) will still be "
     "sent\n\nPlease login onto the ZentavoSoftware portal and delete the message(s) from the Outbox";
+const char kNoPhone[] = "No recipient of the SMS Reminder has a mobile number\n\nSMS Reminder will not be sent";
 const char kGatewayHeading[] = "Could not save SMS Reminder schedule!";
 const char kRetryHeading[] = "Unable to save SMS Reminder settings";
 
@@ -92,9 +94,14 @@ protected:
         m_Primary.SetBalance(kUsername, 100000);
         Preferences().SetUsersMobilePhoneNumber("");
         m_LiveConnectionsAtStart = CFakeObject::LiveConnections();
-        m_Addin = std::make_unique<CAddinUnderTest>(m_Outlook);
         m_Calendar = m_Outlook.DefaultFolder(kCalendar);
         m_DeletedItems = m_Outlook.DefaultFolder(kDeletedItems);
+        // A calendar of the mailbox beside the default one, watched as its
+        // subfolder, and a calendar of another store, not watched.
+        m_Work = m_Outlook.NewFolder(L"Work");
+        FakeCollectionOf(m_Calendar->Value(L"Folders"))->Add(static_cast<IDispatch*>(m_Work));
+        m_OtherStore = m_Outlook.NewFolder(L"Calendar");
+        m_Addin = std::make_unique<CAddinUnderTest>(m_Outlook);
     }
     void TearDown() override
     {
@@ -118,6 +125,37 @@ protected:
         WithSave(item);
         m_Outlook.StoreItem(item);
         return item;
+    }
+    // A meeting in the calendar whose recipients, as Outlook lists them
+    // (the organizer among them), are Exchange users with these mobile
+    // numbers; one without a number is an external attendee, an SMTP
+    // address that no contact backs.
+    struct Attendee
+    {
+        const wchar_t* name;
+        const wchar_t* mobile;
+    };
+    CFakeObjectPtr NewMeeting(const std::vector<Attendee>& attendees)
+    {
+        const CFakeObjectPtr item = NewAppointment();
+        item->SetProperty(L"MeetingStatus", _variant_t(1L));
+        const CFakeCollectionPtr recipients = FakeCollectionOf(item->Value(L"Recipients"));
+        for (const Attendee& attendee : attendees)
+        {
+            const std::wstring address = std::wstring(attendee.name) + L"@example.com";
+            const CFakeObjectPtr user =
+                *attendee.mobile
+                    ? m_Outlook.NewExchangeUser(attendee.name, L"/o=Org/cn=" + address, address, attendee.mobile)
+                    : nullptr;
+            const CFakeObjectPtr entry =
+                m_Outlook.NewAddressEntry(attendee.name, address, user ? L"EX" : L"SMTP", user);
+            recipients->Add(static_cast<IDispatch*>(m_Outlook.NewRecipient(attendee.name, address, entry)));
+        }
+        return item;
+    }
+    std::wstring RecipientCountLabel()
+    {
+        return Dispatch::ToText(On("RecipientCount", L"Ribbon_GetLabel"));
     }
     // Outlook's Save, which the test Outlook does not model.
     static void WithSave(const CFakeObjectPtr& item)
@@ -182,6 +220,95 @@ protected:
     }
     void ChangedInCalendar() { FakeObjectOf(m_Calendar->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemChange, {Object(m_Item)}); }
     void AddedToCalendar() { FakeObjectOf(m_Calendar->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemAdd, {Object(m_Item)}); }
+
+    // Outlook's orders of events for saving, copying and moving
+    // appointments; each helper leaves m_Item at the item it made.
+    //
+    // Outlook's Save of an item in a watched folder raises ItemChange on
+    // that folder's items (the test Outlook's Save raises nothing).
+    static void SavesRaiseItemChange(const CFakeObjectPtr& item)
+    {
+        CFakeObject* self = item;
+        item->SetMethod(L"Save", [self](const CFakeObject::Arguments&) {
+            if (const CFakeObjectPtr folder = FakeObjectOf(self->Value(L"Parent")))
+                FakeObjectOf(folder->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemChange, {Object(self)});
+            return _variant_t();
+        });
+    }
+    // A new appointment with a reminder to Ann, saved as Outlook saves a new
+    // item: the Write before Outlook has given it an EntryID, the save that
+    // gives it one, and then, with "Save & Close", the inspector's Close
+    // before ItemAdd on the calendar's items; with "Save", ItemAdd while the
+    // inspector is still open, which the user closes later with nothing
+    // more to save.
+    CFakeObjectPtr SaveNewReminder(bool saveAndClose)
+    {
+        const CFakeObjectPtr item = NewAppointment();
+        SavesRaiseItemChange(item);
+        const _variant_t entryId = item->Value(L"EntryID");
+        item->SetProperty(L"EntryID", _variant_t(L""));
+        OpenReminder(item);
+        EXPECT_FALSE(Save());
+        item->SetProperty(L"EntryID", entryId);
+        if (saveAndClose)
+            CloseInspector();
+        AddedToCalendar();
+        if (!saveAndClose)
+            CloseInspector();
+        return item;
+    }
+    // Ctrl+drag, or copy and paste, into a folder, to the same time or some
+    // days later: Outlook saves a copy there, with every user property and
+    // an EntryID of its own, then raises ItemAdd on the folder's items.
+    CFakeObjectPtr CopyInto(const CFakeObjectPtr& item, const CFakeObjectPtr& folder, DATE days = 0)
+    {
+        m_Item = FakeObjectOf(Dispatch::Call(item, L"Copy"));
+        m_Item->SetProperty(L"Parent", static_cast<IDispatch*>(folder));
+        Reschedule(days);
+        SavesRaiseItemChange(m_Item);
+        FakeObjectOf(folder->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemAdd, {Object(m_Item)});
+        return m_Item;
+    }
+    // A move as Exchange makes it, within the mailbox or to another store
+    // (the test Outlook's Move): BeforeItemMove on the item's folder, then a
+    // copy with a new EntryID in the target and its ItemAdd, then the item
+    // deleted and ItemRemove on its folder.
+    CFakeObjectPtr MoveInto(const CFakeObjectPtr& item, const CFakeObjectPtr& folder)
+    {
+        m_Item = FakeObjectOf(Dispatch::Call(item, L"Move", static_cast<IDispatch*>(folder)));
+        EXPECT_TRUE(m_Item);
+        SavesRaiseItemChange(m_Item);
+        return m_Item;
+    }
+    void ChangedIn(const CFakeObjectPtr& folder)
+    {
+        FakeObjectOf(folder->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemChange, {Object(m_Item)});
+    }
+    std::string JobOf(const CFakeObjectPtr& item)
+    {
+        return static_cast<const char*>(_bstr_t(SMSReminderItem::Stored(item, kJobId)));
+    }
+    // The rule for the appointments a flow leaves: each that keeps a
+    // reminder names a pending job of its own, the others name none, and no
+    // other job is pending (nothing lost, nothing sent twice).
+    void ExpectOneJobEach(const std::vector<std::pair<CFakeObjectPtr, bool>>& items)
+    {
+        std::set<std::string> named;
+        size_t withJob = 0;
+        for (const auto& item : items)
+        {
+            const std::string job = JobOf(item.first);
+            if (!item.second)
+            {
+                EXPECT_TRUE(job.empty() || job == "<absent>") << "names " << job;
+                continue;
+            }
+            ++withJob;
+            EXPECT_EQ("Pending", JobStatus(job));
+            EXPECT_TRUE(named.insert(job).second) << job << " is named twice";
+        }
+        EXPECT_EQ(withJob, PendingJobs());
+    }
     // A ribbon callback on a control of the open inspector's tab.
     _variant_t On(const char* id, const wchar_t* callback, std::vector<_variant_t> more = {})
     {
@@ -247,6 +374,8 @@ protected:
     std::unique_ptr<CAddinUnderTest> m_Addin;
     CFakeObjectPtr m_Calendar;
     CFakeObjectPtr m_DeletedItems;
+    CFakeObjectPtr m_Work;
+    CFakeObjectPtr m_OtherStore;
     CFakeObjectPtr m_Item;
     CFakeObjectPtr m_Inspector;
     long m_LiveConnectionsAtStart = 0;
@@ -660,6 +789,80 @@ TEST_F(SMSReminderSubmission, MyMobileListedAlreadyGoesOutOnce)
     }
 }
 
+// The reminder sends once to each phone however often its recipients name
+// it: Outlook lists the organizer, the user, among a meeting's recipients, a
+// listed person may attend as well, and in some numbering plans a mobile
+// number has nine significant digits after the trunk zero. The tab counts
+// the phones the job holds.
+TEST_F(SMSReminderSubmission, EachPhoneIsSentToOnce)
+{
+    struct Row
+    {
+        const char* name;
+        std::vector<Attendee> attendees;  // none: not a meeting
+        const char* mine;                  // ticked when not empty
+        const char* to;
+        std::vector<std::string> numbers;
+    };
+    const Row rows[] = {
+        {"the organizer is the user", {{L"Test User", L"+44 7700 900123"}, {L"Carol", L""}}, "07700900123",
+         "<All Meeting Attendees>; ", {"07700900123"}},
+        {"a listed attendee", {{L"Bob Ray", L"07700 900555"}, {L"Carol", L""}}, "",
+         "Bob Ray [+447700900555]; <All Meeting Attendees>; ", {"+447700900555"}},
+        {"nine significant digits", {}, "06 12 34 56 78", "Pierre [+33 6 12 34 56 78]; ", {"+33 6 12 34 56 78"}},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        Preferences().SetUsersMobilePhoneNumber(row.mine);
+        Open(row.attendees.empty() ? NewAppointment() : NewMeeting(row.attendees));
+        Edit(kTo, row.to);
+        Edit(kFrom, "Zentavo");
+        if (*row.mine)
+            On(kMyMobile, L"Ribbon_CheckBoxOnAction", {_variant_t(1L)});
+        EXPECT_EQ(std::wstring(20, L' ') + std::to_wstring(row.numbers.size()) + L" recipients", RecipientCountLabel());
+        EXPECT_FALSE(Save());
+        EXPECT_EQ(row.numbers, Numbers(Stored(kJobId)));
+    }
+}
+
+// A reminder that reaches no phone ("<All Meeting Attendees>" on a meeting
+// whose attendees are all external) fails as one whose every number is
+// refused does: no job is left waiting (one it had is cancelled), the user
+// is told why, and the item does not read as up to date.
+TEST_F(SMSReminderSubmission, AReminderToNoPhoneIsNotScheduled)
+{
+    for (const bool hadJob : {false, true})
+    {
+        SCOPED_TRACE(hadJob ? "had a job" : "new");
+        Open(NewMeeting({{L"Carol", L""}, {L"Dan", L""}}));
+        Edit(kFrom, "Zentavo");
+        std::string job;
+        if (hadJob)
+        {
+            Edit(kTo, kAnn);
+            EXPECT_FALSE(Save());
+            job = Stored(kJobId);
+        }
+        const size_t jobs = Jobs().size();
+        Edit(kTo, "<All Meeting Attendees>; ");
+        EXPECT_EQ(std::wstring(20, L' ') + L"0 recipients", RecipientCountLabel());
+        EXPECT_FALSE(Save());
+        EXPECT_EQ((std::vector<std::string>{kNoPhone, kUpdateFailed}), NewBoxTexts());
+        EXPECT_EQ(0u, PendingJobs());
+        EXPECT_EQ(jobs, Jobs().size());
+        if (hadJob)
+        {
+            EXPECT_EQ("Aborted", JobStatus(job));
+            EXPECT_EQ("", Stored(kJobId));
+        }
+        EXPECT_EQ(Status(2), Stored(kStatus));
+        m_Boxes.QueueAnswers({IDCANCEL});
+        Open(m_Item);
+        EXPECT_EQ(std::vector<std::string>{kNotUpToDate}, NewBoxTexts());
+    }
+}
+
 // A reminder whose every number the gateway refuses would reach no one: the
 // save fails as a refused save does, and no job is left waiting.
 TEST_F(SMSReminderSubmission, AReminderThatReachesNoOneIsAFailure)
@@ -711,6 +914,7 @@ TEST_F(SMSReminderSubmission, ACopyGetsAJobOfItsOwn)
         SCOPED_TRACE(row.name);
         m_Primary.Reset();
         m_Primary.SetBalance(kUsername, 100000);
+        m_Outlook.EmptyStore();  // the gateway's job ids start over
         // A new appointment: Outlook gives it its EntryID when it saves it,
         // after the Write, then adds it to the calendar.
         const CFakeObjectPtr original = NewAppointment();
@@ -853,6 +1057,229 @@ TEST_F(SMSReminderSubmission, AnUpdateThatCannotLearnTheJobsStatusFails)
         EXPECT_EQ(jobs, Jobs().size());
         EXPECT_EQ(row.jobStatus, JobStatus(job));
         EXPECT_EQ(Status(2, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
+    }
+}
+// One job for each appointment, whatever order of events Outlook raises
+// for it: a copy never cancels, moves or takes over its original's job and
+// gets one of its own when it is saved or changed; a moved appointment keeps
+// its job; one brought back out of Deleted Items has exactly one.
+TEST_F(SMSReminderSubmission, EachAppointmentKeepsOneJobHoweverOutlookSavesCopiesAndMovesIt)
+{
+    using Items = std::vector<std::pair<CFakeObjectPtr, bool>>;
+    struct Row
+    {
+        const char* name;
+        std::function<Items()> flow;  // the appointments left, and whether each keeps a job
+    };
+    const Row rows[] = {
+        {"Save, then a copy deleted",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(false);
+             CopyInto(original, m_Calendar);
+             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+             return Items{{original, true}};
+         }},
+        {"Save, then a copy dragged to another day",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(false);
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar, kOneDay);
+             EXPECT_EQ("2030-06-11T14:15:00+01:00", Job(JobOf(copy))["scheduled_date"].AsString());
+             return Items{{original, true}, {copy, true}};
+         }},
+        {"saved before owners were recorded, then a copy dragged to another day",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(true);
+             PropertiesOf(original).Property(Wide(kJobOwner))->SetProperty(L"Value", _variant_t(L""));
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar, kOneDay);
+             m_Item = original;
+             EXPECT_EQ(Status(1), Stored(kStatus));
+             return Items{{original, true}, {copy, true}};
+         }},
+        {"Save, then a copy saved from its inspector at another time",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(false);
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
+             Open(copy);
+             Reschedule(kOneDay);
+             EXPECT_FALSE(Save());
+             CloseInspector();
+             return Items{{original, true}, {copy, true}};
+         }},
+        {"a copy, then the original moved to another calendar of the mailbox, then the copy deleted",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(true);
+             const std::string job = JobOf(original);
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
+             const CFakeObjectPtr moved = MoveInto(original, m_Work);
+             m_Item = copy;
+             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+             EXPECT_EQ(job, JobOf(moved));
+             EXPECT_EQ("Pending", JobStatus(job));
+             // The moved appointment's job is its own to move.
+             m_Item = moved;
+             Reschedule(kOneDay);
+             ChangedIn(m_Work);
+             return Items{{moved, true}};
+         }},
+        {"a copy, then the original moved to another store, then the copy deleted",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(true);
+             const std::string job = JobOf(original);
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
+             const CFakeObjectPtr moved = MoveInto(original, m_OtherStore);
+             m_Item = copy;
+             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+             EXPECT_EQ(job, JobOf(moved));
+             EXPECT_EQ("Pending", JobStatus(job));
+             Open(moved);
+             Reschedule(kOneDay);
+             EXPECT_FALSE(Save());
+             CloseInspector();
+             return Items{{moved, true}};
+         }},
+        {"moved in from another store, then rescheduled",
+         [this] {
+             const CFakeObjectPtr item = NewAppointment();
+             item->SetProperty(L"Parent", static_cast<IDispatch*>(m_OtherStore));
+             OpenReminder(item);
+             EXPECT_FALSE(Save());
+             CloseInspector();
+             const std::string job = JobOf(item);
+             const CFakeObjectPtr moved = MoveInto(item, m_Calendar);
+             EXPECT_EQ(job, JobOf(moved));
+             Reschedule(kOneDay);
+             ChangedIn(m_Calendar);
+             EXPECT_EQ("Aborted", JobStatus(job));
+             return Items{{moved, true}};
+         }},
+        {"a cancel that failed, then a copy back out of Deleted Items, its update accepted on opening",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(true);
+             Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
+             m_Boxes.QueueAnswers({IDOK, IDCONTINUE, IDOK});
+             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+             EXPECT_EQ(3u, NewBoxTexts().size());
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
+             m_Boxes.QueueAnswers({IDOK});
+             Open(copy);
+             EXPECT_EQ(std::vector<std::string>{kNotUpToDate}, NewBoxTexts());
+             CloseInspector();
+             return Items{{copy, true}};
+         }},
+        {"a cancel that failed, a copy back out of Deleted Items, then the original moved back too",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(true);
+             Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
+             m_Boxes.QueueAnswers({IDOK, IDCONTINUE, IDOK});
+             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+             EXPECT_EQ(3u, NewBoxTexts().size());
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
+             return Items{{copy, true}, {MoveInto(original, m_Calendar), true}};
+         }},
+        {"a cancel that failed, then moved back out of Deleted Items",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(true);
+             Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
+             m_Boxes.QueueAnswers({IDOK, IDCONTINUE, IDOK});
+             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+             EXPECT_EQ(3u, NewBoxTexts().size());
+             return Items{{MoveInto(original, m_Calendar), true}};
+         }},
+        {"deleted, then moved back out of Deleted Items",
+         [this] {
+             const CFakeObjectPtr deleted = MoveInto(SaveNewReminder(true), m_DeletedItems);
+             return Items{{MoveInto(deleted, m_Calendar), true}};
+         }},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        m_Outlook.EmptyStore();
+        ExpectOneJobEach(row.flow());
+        EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
+    }
+}
+// ItemAdd is an event the user did not start: what it cannot do goes to
+// the event log, no box is shown and the item is left as it was, whether
+// Outlook refuses the save (a shared calendar the user may only read) or
+// cannot look up the owner a job names (MAPI_E_UNKNOWN_ENTRYID: a store no
+// longer in the profile, an item carrying another mailbox's ids), which is
+// no error at all. Deleting the item then cancels its job, without a box,
+// unless another item still holds it.
+TEST_F(SMSReminderSubmission, ItemAddShowsNoBoxAndLeavesWhatItCannotChange)
+{
+    const HRESULT kMapiUnknownEntryId = static_cast<HRESULT>(0x80040201);
+    struct Row
+    {
+        const char* name;
+        std::function<CFakeObjectPtr()> arriving;  // the item as Outlook adds it
+        bool reported;
+        bool cancelledByDelete;
+    };
+    const Row rows[] = {
+        {"a new item's save refused",
+         [this] {
+             const CFakeObjectPtr item = NewAppointment();
+             const _variant_t entryId = item->Value(L"EntryID");
+             item->SetProperty(L"EntryID", _variant_t(L""));
+             OpenReminder(item);
+             EXPECT_FALSE(Save());
+             item->SetProperty(L"EntryID", entryId);
+             CloseInspector();
+             item->Fail(L"Save", E_ACCESSDENIED);
+             return item;
+         },
+         true, true},
+        {"a copy's save refused",
+         [this] {
+             const CFakeObjectPtr copy = FakeObjectOf(Dispatch::Call(SaveNewReminder(true), L"Copy"));
+             copy->Fail(L"Save", E_ACCESSDENIED);
+             return copy;
+         },
+         true, false},
+        {"an owner that cannot be looked up",
+         [this, kMapiUnknownEntryId] {
+             const CFakeObjectPtr item = SaveNewReminder(true);
+             PropertiesOf(item).Property(Wide(kJobOwner))->SetProperty(L"Value", _variant_t(L"00000000FAC0E0FOREIGN"));
+             m_Outlook.Session()->Fail(L"GetItemFromID", kMapiUnknownEntryId, L"The operation failed.");
+             return item;
+         },
+         false, true},
+    };
+    const auto snapshot = [](const CFakeObjectPtr& item) {
+        std::vector<std::wstring> texts;
+        const CFakeUserProperties& properties = PropertiesOf(item);
+        for (size_t i = 0; i < properties.Size(); ++i)
+        {
+            const CFakeObjectPtr property = FakeObjectOf(properties.At(i));
+            texts.push_back(Dispatch::ToText(property->Value(L"Name")) + L"=" +
+                            Dispatch::ToText(property->Value(L"Value")));
+        }
+        return texts;
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        m_Item = row.arriving();
+        const std::string job = Stored(kJobId);
+        const std::vector<std::wstring> before = snapshot(m_Item);
+        const size_t events = m_Events.Texts().size();
+        AddedToCalendar();
+        EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
+        EXPECT_EQ(before, snapshot(m_Item));
+        const std::vector<std::string> texts = m_Events.Texts();
+        ASSERT_EQ(row.reported ? events + 1 : events, texts.size());
+        if (row.reported)
+        {
+            EXPECT_NE(std::string::npos, texts.back().find("OnItemAdd")) << texts.back();
+        }
+
+        EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+        EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
+        EXPECT_EQ(row.cancelledByDelete ? "Aborted" : "Pending", JobStatus(job));
+        m_Outlook.Session()->ClearFailure(L"GetItemFromID");
     }
 }
 } // namespace

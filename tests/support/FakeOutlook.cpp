@@ -68,7 +68,7 @@ CFakeOutlook::CFakeOutlook() : m_Log(std::make_shared<CFakeCallLog>()), m_Store(
     Declare(*m_NameSpace, L"Type", L"MAPI");
     Declare(*m_NameSpace, L"CurrentUser", _variant_t(), 8449);
     Declare(*m_NameSpace, L"Logoff", [](const CFakeObject::Arguments&) { return _variant_t(); });
-    m_DefaultFolders = DeclareDefaultFolders(*m_NameSpace, m_Log);
+    m_DefaultFolders = DeclareDefaultFolders(*m_NameSpace, m_Log, m_Store);
     DeclareItemLookup(*m_NameSpace, m_Store);
 
     m_Application = NewObject(L"Application");

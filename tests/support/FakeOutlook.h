@@ -103,7 +103,13 @@ public:
     CFakeObjectPtr DefaultFolder(long folderId) const;
     // MAPIFolder: Name, EntryID (unique in the process; a test may set
     // another folder's to make the two the same folder), Folders (empty),
-    // Items (NewItems).
+    // Items (NewItems) with Restrict(filter): a new Items of the store's
+    // items (StoreItem) whose Parent is the folder and whose text user
+    // property equals a text, the filter written as for a property the
+    // folder does not define, "@SQL=\"http://schemas.microsoft.com/mapi/
+    // string/{00020329-0000-0000-C000-000000000046}/<name>/0000001f\" =
+    // '<text>'" (a quote in the text doubled); any other filter fails with
+    // E_INVALIDARG, as Outlook's parser does.
     CFakeObjectPtr NewFolder(const std::wstring& name) const;
     // Items: Count, Item, _NewEnum; Add (item type left out or olMailItem)
     // appends a new mail item and returns it. Find(filter) does not evaluate
@@ -189,10 +195,18 @@ public:
     // _AppointmentItem and raising ItemEvents_10: Class 26, EntryID ("", as
     // a new item has until it is saved), Subject, Body and Location (""),
     // Start and End (VT_DATE), MeetingStatus, UserProperties (empty),
-    // Recipients (NewRecipients), and Copy(): a saved copy in the store (an
-    // EntryID of its own) with the item's Parent, Subject, Body, Location,
-    // Start, End, MeetingStatus and every user property, as a copy made in
-    // the calendar (Ctrl+drag, copy and paste) is.
+    // Recipients (NewRecipients), Save() (logged; it raises no event: a
+    // test wires Outlook's ItemChange where it needs it), and:
+    // - Copy(): a saved copy in the store (an EntryID of its own) with the
+    //   item's Parent, Subject, Body, Location, Start, End, MeetingStatus
+    //   and every user property, as a copy made in the calendar (Ctrl+drag,
+    //   copy and paste) is; Outlook's ItemAdd for it is the test's to fire;
+    // - Move(folder): as an Exchange mailbox moves an item, within the
+    //   mailbox or to another store: BeforeItemMove(item, folder, Cancel)
+    //   on the item's Parent (a Cancel set there leaves the item and
+    //   answers Nothing), then a copy as above in the folder, ItemAdd(copy)
+    //   on the folder's Items, the item deleted from the store, and
+    //   ItemRemove on its old folder's Items; answers the copy.
     CFakeObjectPtr NewAppointmentItem(const std::wstring& subject, DATE start, DATE end, long meetingStatus = 0) const;
     // Puts an item into the session's store, giving it an EntryID when it
     // has none, as saving it does: NameSpace.GetItemFromID(id) gives the
@@ -201,6 +215,11 @@ public:
     // failed. An object could not be found."). A test moves an item to
     // another store by giving it a new EntryID.
     void StoreItem(const CFakeObjectPtr& item) const;
+    // The item is in the store (not deleted by a move).
+    bool IsStored(const CFakeObjectPtr& item) const;
+    // Every stored item deleted, as a profile starts: rows of a table test
+    // start over with it.
+    void EmptyStore() const { m_Store->clear(); }
     // Inspector, answering _Inspector and raising InspectorEvents:
     // CurrentItem.
     CFakeObjectPtr NewInspector(IDispatch* currentItem) const;
@@ -243,8 +262,9 @@ CFakeObjectPtr FakeElementOf(const CFakeObjectPtr& owner, const std::wstring& co
 // An item's UserProperties, as Outlook answers them: Count; Item with a
 // 1-based index (an integer of any type) or a name, matched without regard
 // to case, giving Nothing for an unknown name; Add(name, type) appends a
-// UserProperty and returns it. UserProperty: Name (112), Type (109) and
-// Value (0), "" for a new text property.
+// UserProperty and returns it; Remove(index) takes the property at a
+// 1-based index away. UserProperty: Name (112), Type (109) and Value (0),
+// "" for a new text property.
 //
 //   const CFakeCollectionPtr properties = outlook.NewUserProperties();
 //   CFakeUserProperties::Of(properties)->Preset(L"ZentavoOLSMSAddinX", L"1");

@@ -168,14 +168,16 @@ CFakeCollectionPtr MakeItems(const WeakLog& log)
     return items;
 }
 
-CFakeObjectPtr MakeFolder(const WeakLog& log, const std::wstring& name)
+CFakeObjectPtr MakeFolder(const WeakLog& log, const std::wstring& name, const std::weak_ptr<FakeStore>& store)
 {
     const CFakeObjectPtr folder = CFakeObject::Create(L"MAPIFolder", log.lock());
     Declare(*folder, L"Name", FakeText(name), 12289);
     Declare(*folder, L"EntryID", FakeText(NewEntryId()), 61470);
     folder->SetReadOnly(L"EntryID");
     DeclareCollection(*folder, L"Folders", L"Folders", log, 8451);
-    Declare(*folder, L"Items", static_cast<IDispatch*>(MakeItems(log)), 12544);
+    const CFakeCollectionPtr items = MakeItems(log);
+    DeclareItemsRestrict(*items, folder, store);
+    Declare(*folder, L"Items", static_cast<IDispatch*>(items), 12544);
     folder->SetReadOnly(L"Items");
     folder->AddEventSource(DIID_MAPIFolderEvents_12);
     return folder;
@@ -183,11 +185,12 @@ CFakeObjectPtr MakeFolder(const WeakLog& log, const std::wstring& name)
 
 using FolderMap = std::map<long, CFakeObjectPtr>;
 
-CFakeObjectPtr FolderFor(FolderMap& folders, const WeakLog& log, long folderId)
+CFakeObjectPtr FolderFor(FolderMap& folders, const WeakLog& log, const std::weak_ptr<FakeStore>& store,
+                         long folderId)
 {
     CFakeObjectPtr& folder = folders[folderId];
     if (!folder)
-        folder = MakeFolder(log, FolderName(folderId));
+        folder = MakeFolder(log, FolderName(folderId), store);
     return folder;
 }
 } // namespace
@@ -217,14 +220,15 @@ std::wstring NewEntryId()
     return text;
 }
 
-std::shared_ptr<FolderMap> DeclareDefaultFolders(CFakeObject& nameSpace, const std::shared_ptr<CFakeCallLog>& log)
+std::shared_ptr<FolderMap> DeclareDefaultFolders(CFakeObject& nameSpace, const std::shared_ptr<CFakeCallLog>& log,
+                                                 const std::weak_ptr<FakeStore>& store)
 {
     const auto folders = std::make_shared<FolderMap>();
     const WeakLog weakLog(log);
     Declare(
         nameSpace, L"GetDefaultFolder",
-        [folders, weakLog](const Arguments& arguments) {
-            const CFakeObjectPtr folder = FolderFor(*folders, weakLog, FakeArgumentLong(arguments, 0));
+        [folders, weakLog, store](const Arguments& arguments) {
+            const CFakeObjectPtr folder = FolderFor(*folders, weakLog, store, FakeArgumentLong(arguments, 0));
             return _variant_t(static_cast<IDispatch*>(folder));
         },
         8459);
@@ -233,12 +237,12 @@ std::shared_ptr<FolderMap> DeclareDefaultFolders(CFakeObject& nameSpace, const s
 
 CFakeObjectPtr CFakeOutlook::DefaultFolder(long folderId) const
 {
-    return FolderFor(*m_DefaultFolders, m_Log, folderId);
+    return FolderFor(*m_DefaultFolders, m_Log, m_Store, folderId);
 }
 
 CFakeObjectPtr CFakeOutlook::NewFolder(const std::wstring& name) const
 {
-    return MakeFolder(m_Log, name);
+    return MakeFolder(m_Log, name, m_Store);
 }
 
 CFakeCollectionPtr CFakeOutlook::NewItems() const

@@ -31,15 +31,20 @@ std::wstring NewEntryId();
 CFakeObject::Method FakeAnswer(IDispatch* object);
 bool FakeArgumentMissing(const CFakeObject::Arguments& arguments, size_t index);
 
+// The items of the session's store that NameSpace.GetItemFromID and a
+// folder's Items.Restrict find (FakeOutlookAppointments.cpp declares both).
+using FakeStore = std::vector<CFakeObjectPtr>;
+void DeclareItemLookup(CFakeObject& nameSpace, const std::shared_ptr<FakeStore>& store);
+// Items.Restrict on a folder's items: the items of the store whose Parent
+// is the folder (compared by identity, never used) and that match the
+// filter. The store is not kept alive.
+void DeclareItemsRestrict(CFakeObject& items, IDispatch* folder, const std::weak_ptr<FakeStore>& store);
+
 // Declares NameSpace.GetDefaultFolder on the namespace; the folders it makes
 // live in the returned map, which the namespace's method holds too.
 std::shared_ptr<std::map<long, CFakeObjectPtr>> DeclareDefaultFolders(CFakeObject& nameSpace,
-                                                                      const std::shared_ptr<CFakeCallLog>& log);
-
-// The items of the session's store that NameSpace.GetItemFromID finds
-// (FakeOutlookAppointments.cpp declares the method).
-using FakeStore = std::vector<CFakeObjectPtr>;
-void DeclareItemLookup(CFakeObject& nameSpace, const std::shared_ptr<FakeStore>& store);
+                                                                      const std::shared_ptr<CFakeCallLog>& log,
+                                                                      const std::weak_ptr<FakeStore>& store);
 // An AppointmentItem as CFakeOutlook::NewAppointmentItem describes it; its
 // copies enter the store, which it does not keep alive.
 CFakeObjectPtr MakeAppointmentItem(const FakeWeakLog& log, const std::weak_ptr<FakeStore>& store,

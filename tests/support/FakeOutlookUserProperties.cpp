@@ -56,6 +56,16 @@ CFakeUserProperties::CFakeUserProperties(std::shared_ptr<CFakeCallLog> log)
 {
     Declare(*this, L"Item", [this](const Arguments& arguments) { return AnswerItem(arguments); }, 81);
     Declare(*this, L"Add", [this](const Arguments& arguments) { return AnswerAdd(arguments); }, 102);
+    Declare(
+        *this, L"Remove",
+        [this](const Arguments& arguments) {
+            const long index = FakeArgumentLong(arguments, 0);
+            if (index < 1 || static_cast<size_t>(index) > Size())
+                FakeThrow(DISP_E_BADINDEX);
+            CFakeCollection::Remove(static_cast<size_t>(index) - 1);
+            return _variant_t();
+        },
+        82);
 }
 
 CFakeCollectionPtr CFakeUserProperties::Create(std::shared_ptr<CFakeCallLog> log)
