@@ -183,6 +183,48 @@ TEST(WorkerThread, JoinWithMessageWaitDispatchesNothing)
     EXPECT_TRUE(::PeekMessageA(&message, window.Handle(), WM_APP, WM_APP, PM_REMOVE));
 }
 
+// The thread counts as one of the module's own from its start until its
+// work is done, with or without a finished event.
+TEST(WorkerThread, ItsThreadCountsAsTheModulesWhileItRuns)
+{
+    for (const bool hasFinishedEvent : {true, false})
+    {
+        SCOPED_TRACE(hasFinishedEvent ? "finished event" : "thread handle");
+        const LONG before = ModuleThreadCount();
+        CTestWorker worker(hasFinishedEvent, WaitForStop);
+        worker.Start();
+        EXPECT_EQ(before + 1, ModuleThreadCount());
+        worker.RequestStop();
+        worker.WaitForThreadToFinish(false);
+        // The finished event comes just before the thread's last steps.
+        const DWORD start = ::GetTickCount();
+        while (ModuleThreadCount() != before && ::GetTickCount() - start < 20000)
+            ::Sleep(5);
+        EXPECT_EQ(before, ModuleThreadCount());
+    }
+}
+
+// At the process's exit its other threads end without a word: the join of
+// a thread ended so, as the destructor of a global makes it then, returns
+// at once instead of waiting for a finished event that never comes.
+TEST(WorkerThread, AThreadEndedFromOutsideIsJoinedAtOnce)
+{
+    const CScopedKernelHandle running(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    const CScopedKernelHandle never(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    CTestWorker worker(true, [&](CTestWorker&) -> DWORD {
+        ::SetEvent(running.get());
+        ::WaitForSingleObject(never.get(), INFINITE);
+        return 0;
+    });
+    worker.Start();
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(running.get(), 20000));
+    ASSERT_TRUE(::TerminateThread(worker.Thread(), 9));
+    const DWORD start = ::GetTickCount();
+    EXPECT_NO_THROW(worker.WaitForThreadToFinish(false));
+    EXPECT_LT(::GetTickCount() - start, 5000u);
+    EXPECT_EQ(nullptr, worker.Thread());
+}
+
 // A worker without members of its own, for the 30-second join time-out.
 CScopedKernelHandle s_Running;
 CScopedKernelHandle s_Release;
