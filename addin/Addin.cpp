@@ -369,8 +369,8 @@ void CAddin::SetupCustomControls(IDispatch* explorer)
         if (!m_bMAPIInitialised)
         {
             step = "Initialising MAPI";
-            CMAPIUtils::InitialiseMAPI();
-            m_bMAPIInitialised = true;
+            // A refused start is not ended: the count is shared with Outlook's.
+            m_bMAPIInitialised = CMAPIUtils::InitialiseMAPI();
         }
         if (!m_bAddinFixInitialised)
         {
