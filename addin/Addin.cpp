@@ -158,6 +158,13 @@ CAddin::CAddin()
         OnItemContextMenuDisplay(arguments.Dispatch(0), arguments.Dispatch(1));
     });
     m_InspEvents.On(kNewInspector, [this](CEventArguments& arguments) { OnInspectorsNewInspector(arguments.Dispatch(0)); });
+    // Each event keeps this object alive until its handler returns.
+    IUnknown* const self = static_cast<IAddin*>(this);
+    for (CDispEventSink* sink : {&m_CommandButton1Events, &m_CommandButton2Events, &m_CommandButton3Events,
+                                 &m_CommandButton4Events, &m_CommandButton5Events, &m_AppEvents, &m_ExpsEvents,
+                                 &m_ExpEvents, &m_AppEvents11, &m_InspEvents})
+        sink->SetOwner(self);
+    m_ExtenderHost.GetSMSReminderExtender().SetEventOwner(self);
     CZentavoSMSOutlookPlugin::InitialiseEventLogSource();
     m_ExtenderHost.SetDependantServicesProvider(this);
 }
@@ -252,6 +259,7 @@ STDMETHODIMP CAddin::InterfaceSupportsErrorInfo(REFIID iid)
 
 STDMETHODIMP CAddin::OnConnection(IDispatch* application, ext_ConnectMode, IDispatch*, SAFEARRAY**)
 {
+    FreeRetiredHandlers();
     // A new connection builds its own bar and buttons.
     m_spCommandBar = nullptr;
     m_spSendSMSButton = nullptr;
@@ -301,13 +309,16 @@ STDMETHODIMP CAddin::OnConnection(IDispatch* application, ext_ConnectMode, IDisp
 // A folder whose handlers cannot be advised is simply not watched.
 void CAddin::WatchFolder(IDispatch* folder)
 {
+    IUnknown* const self = static_cast<IAddin*>(this);
     auto folderHandler = std::make_unique<COutlookAddin_MAPIFolderEventHandler>();
     folderHandler->SetTarget(this);
+    folderHandler->SetOwner(self);
     if (SUCCEEDED(folderHandler->Advise(folder)))
         m_MAPIFolderEventHandlers.push_back(std::move(folderHandler));
 
     auto itemsHandler = std::make_unique<COutlookAddin_ItemsEventHandlerT>();
     itemsHandler->SetTarget(this);
+    itemsHandler->SetOwner(self);
     const IDispatchPtr items = Dispatch::GetPtr(folder, L"Items");
     if (SUCCEEDED(itemsHandler->Advise(items)))
         m_ItemsEventHandlers.push_back(std::move(itemsHandler));
@@ -487,9 +498,29 @@ void CAddin::UnadviseHandlers(Handlers& handlers)
         if (FAILED(hr) && SUCCEEDED(failure))
             failure = hr;
     }
-    handlers.clear();
+    RetireHandlers(handlers);
     if (FAILED(failure))
         ThrowCOMErrorWithContext(failure, "(*Iter)->Unadvise()");
+}
+
+// The disconnection may come from inside one of these handlers' events (a
+// box of the reminder's save, whose loop runs the user's unticking).
+template <typename Handlers>
+void CAddin::RetireHandlers(Handlers& handlers)
+{
+    for (auto& handler : handlers)
+        if (handler->IsInUse())
+            m_RetiredHandlers.push_back(std::move(handler));
+    handlers.clear();
+}
+
+void CAddin::FreeRetiredHandlers()
+{
+    m_RetiredHandlers.erase(std::remove_if(m_RetiredHandlers.begin(), m_RetiredHandlers.end(),
+                                           [](const std::unique_ptr<COutlookAddin_EventHandlerBase>& handler) {
+                                               return !handler->IsInUse();
+                                           }),
+                            m_RetiredHandlers.end());
 }
 
 // The sinks that the steps above leave: an explorer still awaited, the last
@@ -522,10 +553,12 @@ void CAddin::CloseRemainingSinks()
     m_spInspectors = nullptr;
     for (auto& handler : m_MAPIFolderEventHandlers)
         handler->Unadvise();
-    m_MAPIFolderEventHandlers.clear();
+    RetireHandlers(m_MAPIFolderEventHandlers);
     for (auto& handler : m_ItemsEventHandlers)
         handler->Unadvise();
-    m_ItemsEventHandlers.clear();
+    RetireHandlers(m_ItemsEventHandlers);
+    // The reminder's open appointments: their item and inspector events.
+    m_ExtenderHost.GetSMSReminderExtender().CloseInspectorContexts();
 }
 
 void CAddin::OnNewExplorer(IDispatch* explorer)

@@ -137,6 +137,7 @@ protected:
 
     std::vector<std::unique_ptr<COutlookAddin_MAPIFolderEventHandler>> m_MAPIFolderEventHandlers;
     std::vector<std::unique_ptr<COutlookAddin_ItemsEventHandlerT>> m_ItemsEventHandlers;
+    std::vector<std::unique_ptr<COutlookAddin_EventHandlerBase>> m_RetiredHandlers;
     bool m_bCustomControlsSetup = false;
     bool m_bExplorerRibbonRequested = false;
     COutlookAddin_ItemExtender_ZentavoSMSAddin m_ExtenderHost;
@@ -166,6 +167,12 @@ private:
     void WatchFolder(IDispatch* folder);
     template <typename Handlers>
     void UnadviseHandlers(Handlers& handlers);
+    // Empties the list; a handler still in use (its event running, or its
+    // sink still held by Outlook) is kept aside instead of deleted.
+    template <typename Handlers>
+    void RetireHandlers(Handlers& handlers);
+    // Frees the retired handlers no longer in use.
+    void FreeRetiredHandlers();
     void CloseRemainingSinks();
     // Stops the plug-in core, MAPI and the keyboard fix where this
     // connection started them; each is stopped once.
