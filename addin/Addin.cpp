@@ -176,6 +176,7 @@ CAddin::CAddin()
 CAddin::~CAddin()
 {
     CloseRemainingSinks();
+    DeleteCommandBar();
     if (m_bPluginInitialised || m_bMAPIInitialised || m_bAddinFixInitialised)
         StopWhatConnectionStarted();
     if (CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.GetOutlookVersionCapabilites() == &m_OutlookVersionCapabilites)
@@ -257,8 +258,14 @@ STDMETHODIMP CAddin::InterfaceSupportsErrorInfo(REFIID iid)
     return iid == IID_IAddin ? S_OK : S_FALSE;
 }
 
+// A second connection without a disconnection between is refused and
+// changes nothing: it would leave the first one's bar and buttons advised
+// with nobody to undo them.
 STDMETHODIMP CAddin::OnConnection(IDispatch* application, ext_ConnectMode, IDispatch*, SAFEARRAY**)
 {
+    if (m_bConnected)
+        return E_UNEXPECTED;
+    m_bConnected = true;
     FreeRetiredHandlers();
     // A new connection builds its own bar and buttons.
     m_spCommandBar = nullptr;
@@ -454,10 +461,33 @@ STDMETHODIMP CAddin::OnDisconnection(ext_DisconnectMode, SAFEARRAY**)
     // Whatever failed above, nothing may stay connected to Outlook once the
     // add-in is gone.
     CloseRemainingSinks();
+    DeleteCommandBar();
     CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.SetOutlookVersionCapabilites(nullptr);
     StopWhatConnectionStarted();
     m_bCustomControlsSetup = false;
+    m_bConnected = false;
     return S_OK;
+}
+
+// The bar is temporary, yet Outlook drops it only when it closes: left after
+// the user unticks the add-in, it would stay with nobody listening, and the
+// next connection would add a second one. A bar that can no longer be
+// deleted (its explorer already closed at shutdown) goes with Outlook.
+void CAddin::DeleteCommandBar()
+{
+    const IDispatchPtr bar = m_spCommandBar;
+    m_spCommandBar = nullptr;
+    m_spSendSMSButton = nullptr;
+    m_spReplyViaSMSButton = nullptr;
+    if (!bar)
+        return;
+    try
+    {
+        Dispatch::Call(bar, L"Delete");
+    }
+    catch (...)
+    {
+    }
 }
 
 // Only what this connection started is stopped: saving preferences that

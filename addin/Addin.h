@@ -174,9 +174,13 @@ private:
     // Frees the retired handlers no longer in use.
     void FreeRetiredHandlers();
     void CloseRemainingSinks();
+    // Deletes the bar this connection added and lets go of it and its buttons.
+    void DeleteCommandBar();
     // Stops the plug-in core, MAPI and the keyboard fix where this
     // connection started them; each is stopped once.
     void StopWhatConnectionStarted();
+    // From OnConnection to OnDisconnection: a second connection is refused.
+    bool m_bConnected = false;
     // What the first set-up of a connection starts once.
     bool m_bMAPIInitialised = false;
     bool m_bAddinFixInitialised = false;

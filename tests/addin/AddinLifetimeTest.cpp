@@ -204,4 +204,60 @@ TEST_F(AddinLifetime, TheLastReleaseInsideAnEventComesAfterItReturns)
     }
 }
 
+// A second connection without a disconnection is refused (E_UNEXPECTED) and
+// changes nothing, whichever Outlook it names; the disconnection then
+// undoes the first one alone, without a box, and after the last release a
+// click on any button the add-in ever put up reaches nothing.
+TEST_F(AddinLifetime, ASecondConnectionIsRefusedAndChangesNothing)
+{
+    CMessageBoxCapture boxes;
+    CFakeOutlook outlook;
+    CFakeOutlook other;
+    _IDTExtensibility2* addin = NewAddin();
+    ASSERT_EQ(S_OK, Connect(addin, outlook));
+    const size_t calls = outlook.Log().Calls().size();
+    const long connections = CFakeObject::LiveConnections();
+    EXPECT_EQ(E_UNEXPECTED, Connect(addin, outlook));
+    EXPECT_EQ(E_UNEXPECTED, Connect(addin, other));
+    EXPECT_EQ(calls, outlook.Log().Calls().size());
+    EXPECT_TRUE(other.Log().Calls().empty());
+    EXPECT_EQ(connections, CFakeObject::LiveConnections());
+
+    std::vector<CFakeObjectPtr> buttons;
+    for (const CFakeObjectPtr& explorer : {outlook.ActiveExplorer(), other.ActiveExplorer()})
+        for (const CFakeObjectPtr& bar : AddinBars(explorer))
+            for (size_t i = 0; i < 2; ++i)
+                buttons.push_back(FakeElementOf(bar, L"Controls", i));
+    EXPECT_EQ(2u, buttons.size()) << "one bar";
+    ASSERT_EQ(S_OK, addin->OnDisconnection(ext_dm_HostShutdown, nullptr));
+    addin->Release();
+    EXPECT_EQ(m_LiveConnectionsAtStart, CFakeObject::LiveConnections());
+    for (const CFakeObjectPtr& button : buttons)
+        Click(button);
+    EXPECT_TRUE(CloseSendSMSWindows().empty());
+    EXPECT_TRUE(BoxTexts(boxes).empty()) << BoxTexts(boxes).front();
+}
+
+// Every disconnection deletes the bar its connection added, and the next
+// connection adds one again: the user unticking and ticking the add-in sees
+// one bar, never a dead one beside it.
+TEST_F(AddinLifetime, EachDisconnectionDeletesItsBarAndTheNextConnectionAddsOne)
+{
+    for (const ext_DisconnectMode mode : {ext_dm_UserClosed, ext_dm_HostShutdown})
+    {
+        SCOPED_TRACE(mode == ext_dm_UserClosed ? "user closed" : "host shutdown");
+        CMessageBoxCapture boxes;
+        CFakeOutlook outlook;
+        _IDTExtensibility2* addin = NewAddin();
+        for (int connection = 0; connection < 2; ++connection)
+        {
+            ASSERT_EQ(S_OK, Connect(addin, outlook));
+            EXPECT_EQ(1u, AddinBars(outlook.ActiveExplorer()).size());
+            ASSERT_EQ(S_OK, addin->OnDisconnection(mode, nullptr));
+            EXPECT_TRUE(AddinBars(outlook.ActiveExplorer()).empty());
+        }
+        addin->Release();
+        EXPECT_TRUE(BoxTexts(boxes).empty()) << BoxTexts(boxes).front();
+    }
+}
 } // namespace
