@@ -165,8 +165,8 @@ TEST_F(BalanceClientTest, RequestsMadeWhileIdleMergeIntoAtMostTwoRefreshes)
 // A stop ends the worker at once, whatever its refresh waits for: a reply
 // the gateway holds, or the "DELAY:" before its one retry. The refresh is
 // aborted (the balance stays as it was, nothing is reported, no retry is
-// made) and what is left of it ends by itself; the client starts again and
-// serves refreshes as before.
+// made, the server is not taken for failed) and what is left of it ends by
+// itself; the client starts again and serves refreshes as before.
 TEST_F(BalanceClientTest, StopEndsTheRefreshUnderWay)
 {
     struct Case
@@ -197,6 +197,7 @@ TEST_F(BalanceClientTest, StopEndsTheRefreshUnderWay)
         EXPECT_EQ(before.value, balance.value);
         EXPECT_TRUE(WaitUntil([&] { return ModuleThreadCount() == threadsBefore - 1; })) << "the request never ended";
         EXPECT_EQ(1u, BalanceRequests(m_Primary)) << "no retry after the abort";
+        EXPECT_TRUE(g_PrimaryServerLastFailure.Load().IsNull()) << "an abort is no failure of the server";
         EXPECT_TRUE(m_Events.Events().empty()) << m_Events.Texts().front();
 
         m_Client.Initialise();
