@@ -113,6 +113,27 @@ void CWorkerThread::Start()
         ThrowCOMError(E_FAIL, L"Could not create worker thread");
 }
 
+void CWorkerThread::StartOrResume()
+{
+    if (m_Thread && m_JoinTimedOut)
+    {
+        m_JoinTimedOut = false;
+        if (!HasEnded())
+        {
+            ::ResetEvent(m_StopEvent.get());
+            return;
+        }
+        WaitForThreadToFinish(false);
+    }
+    Start();
+}
+
+bool CWorkerThread::HasEnded() const
+{
+    const HANDLE ends[2] = {m_Thread.get(), m_FinishedEvent.get()};
+    return ::WaitForMultipleObjects(m_FinishedEvent ? 2 : 1, ends, FALSE, 0) != WAIT_TIMEOUT;
+}
+
 void CWorkerThread::RequestStop()
 {
     if (m_Thread)
@@ -150,7 +171,8 @@ void CWorkerThread::WaitForThreadToFinish(bool messageWait)
         const DWORD elapsed = ::GetTickCount() - start;
         result = ::WaitForMultipleObjects(count, handles, FALSE, elapsed < kJoinTimeoutMs ? kJoinTimeoutMs - elapsed : 0);
     }
-    if (result >= WAIT_OBJECT_0 + count)
+    m_JoinTimedOut = result >= WAIT_OBJECT_0 + count;
+    if (m_JoinTimedOut)
         ThrowCOMError(E_FAIL, L"Could not stop Engine worker thread");
     m_Thread.reset();
 }

@@ -46,6 +46,11 @@ public:
     // Throws _com_error E_FAIL "Thread already started" while a thread has
     // not been joined, "Could not create worker thread" when none starts.
     virtual void Start();
+    // Start for an owner whose last join timed out: a thread that has ended
+    // since is joined and a new one started; one still running is told to
+    // carry on (its stop request withdrawn) and stays the object's thread.
+    // Otherwise Start.
+    void StartOrResume();
     // Sets the stop event when a thread exists; returns at once.
     virtual void RequestStop();
 
@@ -67,9 +72,11 @@ protected:
     const bool m_HasFinishedEvent;
     CScopedKernelHandle m_FinishedEvent; // manual reset; only with hasFinishedEvent
     bool m_COMInitialise;
+    bool m_JoinTimedOut = false;  // the thread outlived the last join
 
 private:
     static DWORD WINAPI ThreadProc(LPVOID parameter);
+    bool HasEnded() const;
     void JoinAfterTimeOut(const _com_error& error) noexcept;
     DWORD WorkerThreadNS() noexcept;
 };

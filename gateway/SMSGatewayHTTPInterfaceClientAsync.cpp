@@ -183,32 +183,13 @@ SMSGatewayHTTPInterfaceClientAsync::~SMSGatewayHTTPInterfaceClientAsync()
 
 void SMSGatewayHTTPInterfaceClientAsync::Initialise()
 {
-    if (m_StopTimedOut && m_Thread)
-    {
-        m_StopTimedOut = false;
-        const HANDLE ends[2] = {m_FinishedEvent.get(), m_Thread.get()};
-        if (::WaitForMultipleObjects(2, ends, FALSE, 0) == WAIT_TIMEOUT)
-        {
-            ::ResetEvent(m_StopEvent.get());
-            return;
-        }
-        WaitForThreadToFinish(false);
-    }
-    Start();
+    StartOrResume();
 }
 
 void SMSGatewayHTTPInterfaceClientAsync::Uninitialise()
 {
     RequestStop();
-    try
-    {
-        WaitForThreadToFinish(true);
-    }
-    catch (...)
-    {
-        m_StopTimedOut = true;
-        throw;
-    }
+    WaitForThreadToFinish(true);
 }
 
 void SMSGatewayHTTPInterfaceClientAsync::SetAccessKeys(const std::string& accessKey, const std::string& secretKey)

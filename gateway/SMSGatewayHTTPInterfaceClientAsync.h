@@ -65,5 +65,4 @@ private:
     std::string m_SecretKey;
     std::int32_t m_LastBalance = 0;
     BYTE m_BalanceValid = 0;
-    bool m_StopTimedOut = false;  // the last Uninitialise left a worker running
 };

@@ -233,6 +233,7 @@ class CStubbornWorker : public CWorkerThread
 {
 public:
     CStubbornWorker() : CWorkerThread(true) {}
+    HANDLE Thread() const { return m_Thread.get(); }
 
 protected:
     DWORD Run() override
@@ -266,6 +267,47 @@ TEST(WorkerThreadSlow, DISABLED_JoinTimeOutLeavesTheThreadToBeJoinedLater)
     EXPECT_THROW(worker.Start(), _com_error); // the thread handle stays
     ::SetEvent(s_Release.get());
     worker.WaitForThreadToFinish(false);
+}
+
+// After a stop that timed out the owner can start again (the balance client
+// does, at the add-in's next connection): a thread still running carries on
+// as the object's thread, its stop withdrawn; one that has ended since is
+// joined and a new one starts.
+void StartAfterATimedOutJoin(bool endsMeanwhile)
+{
+    s_Running.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    s_Release.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    CStubbornWorker worker;
+    worker.Start();
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(s_Running.get(), 20000));
+    worker.RequestStop();
+    EXPECT_THROW(worker.WaitForThreadToFinish(true), _com_error);
+    const HANDLE first = worker.Thread();
+    if (endsMeanwhile)
+    {
+        ::SetEvent(s_Release.get());
+        ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(first, 20000));
+        ::ResetEvent(s_Release.get());
+        ::ResetEvent(s_Running.get());
+    }
+    EXPECT_NO_THROW(worker.StartOrResume());
+    EXPECT_FALSE(worker.IsStopRequested(0));
+    if (endsMeanwhile)
+        EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(s_Running.get(), 20000)) << "no new thread";
+    else
+        EXPECT_EQ(first, worker.Thread());
+    ::SetEvent(s_Release.get());
+    EXPECT_NO_THROW(worker.WaitForThreadToFinish(false));
+}
+
+TEST(WorkerThreadSlow, DISABLED_ResumeAfterTimedOutJoinKeepsARunningThread)
+{
+    StartAfterATimedOutJoin(false);
+}
+
+TEST(WorkerThreadSlow, DISABLED_RestartAfterTimedOutJoinStartsANewThread)
+{
+    StartAfterATimedOutJoin(true);
 }
 
 TEST(WorkerThreadSlow, DISABLED_DestructorReportsATimedOutJoinAndWaitsForTheThread)
