@@ -158,6 +158,13 @@ CAddin::CAddin()
         OnItemContextMenuDisplay(arguments.Dispatch(0), arguments.Dispatch(1));
     });
     m_InspEvents.On(kNewInspector, [this](CEventArguments& arguments) { OnInspectorsNewInspector(arguments.Dispatch(0)); });
+    // Each event keeps this object alive until its handler returns.
+    IUnknown* const self = static_cast<IAddin*>(this);
+    for (CDispEventSink* sink : {&m_CommandButton1Events, &m_CommandButton2Events, &m_CommandButton3Events,
+                                 &m_CommandButton4Events, &m_CommandButton5Events, &m_AppEvents, &m_ExpsEvents,
+                                 &m_ExpEvents, &m_AppEvents11, &m_InspEvents})
+        sink->SetOwner(self);
+    m_ExtenderHost.GetSMSReminderExtender().SetEventOwner(self);
     CZentavoSMSOutlookPlugin::InitialiseEventLogSource();
     m_ExtenderHost.SetDependantServicesProvider(this);
 }
@@ -169,6 +176,7 @@ CAddin::CAddin()
 CAddin::~CAddin()
 {
     CloseRemainingSinks();
+    DeleteCommandBar();
     if (m_bPluginInitialised || m_bMAPIInitialised || m_bAddinFixInitialised)
         StopWhatConnectionStarted();
     if (CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.GetOutlookVersionCapabilites() == &m_OutlookVersionCapabilites)
@@ -250,8 +258,15 @@ STDMETHODIMP CAddin::InterfaceSupportsErrorInfo(REFIID iid)
     return iid == IID_IAddin ? S_OK : S_FALSE;
 }
 
+// A second connection without a disconnection between is refused and
+// changes nothing: it would leave the first one's bar and buttons advised
+// with nobody to undo them.
 STDMETHODIMP CAddin::OnConnection(IDispatch* application, ext_ConnectMode, IDispatch*, SAFEARRAY**)
 {
+    if (m_bConnected)
+        return E_UNEXPECTED;
+    m_bConnected = true;
+    FreeRetiredHandlers();
     // A new connection builds its own bar and buttons.
     m_spCommandBar = nullptr;
     m_spSendSMSButton = nullptr;
@@ -301,13 +316,16 @@ STDMETHODIMP CAddin::OnConnection(IDispatch* application, ext_ConnectMode, IDisp
 // A folder whose handlers cannot be advised is simply not watched.
 void CAddin::WatchFolder(IDispatch* folder)
 {
+    IUnknown* const self = static_cast<IAddin*>(this);
     auto folderHandler = std::make_unique<COutlookAddin_MAPIFolderEventHandler>();
     folderHandler->SetTarget(this);
+    folderHandler->SetOwner(self);
     if (SUCCEEDED(folderHandler->Advise(folder)))
         m_MAPIFolderEventHandlers.push_back(std::move(folderHandler));
 
     auto itemsHandler = std::make_unique<COutlookAddin_ItemsEventHandlerT>();
     itemsHandler->SetTarget(this);
+    itemsHandler->SetOwner(self);
     const IDispatchPtr items = Dispatch::GetPtr(folder, L"Items");
     if (SUCCEEDED(itemsHandler->Advise(items)))
         m_ItemsEventHandlers.push_back(std::move(itemsHandler));
@@ -369,8 +387,8 @@ void CAddin::SetupCustomControls(IDispatch* explorer)
         if (!m_bMAPIInitialised)
         {
             step = "Initialising MAPI";
-            CMAPIUtils::InitialiseMAPI();
-            m_bMAPIInitialised = true;
+            // A refused start is not ended: the count is shared with Outlook's.
+            m_bMAPIInitialised = CMAPIUtils::InitialiseMAPI();
         }
         if (!m_bAddinFixInitialised)
         {
@@ -443,10 +461,33 @@ STDMETHODIMP CAddin::OnDisconnection(ext_DisconnectMode, SAFEARRAY**)
     // Whatever failed above, nothing may stay connected to Outlook once the
     // add-in is gone.
     CloseRemainingSinks();
+    DeleteCommandBar();
     CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.SetOutlookVersionCapabilites(nullptr);
     StopWhatConnectionStarted();
     m_bCustomControlsSetup = false;
+    m_bConnected = false;
     return S_OK;
+}
+
+// The bar is temporary, yet Outlook drops it only when it closes: left after
+// the user unticks the add-in, it would stay with nobody listening, and the
+// next connection would add a second one. A bar that can no longer be
+// deleted (its explorer already closed at shutdown) goes with Outlook.
+void CAddin::DeleteCommandBar()
+{
+    const IDispatchPtr bar = m_spCommandBar;
+    m_spCommandBar = nullptr;
+    m_spSendSMSButton = nullptr;
+    m_spReplyViaSMSButton = nullptr;
+    if (!bar)
+        return;
+    try
+    {
+        Dispatch::Call(bar, L"Delete");
+    }
+    catch (...)
+    {
+    }
 }
 
 // Only what this connection started is stopped: saving preferences that
@@ -487,9 +528,29 @@ void CAddin::UnadviseHandlers(Handlers& handlers)
         if (FAILED(hr) && SUCCEEDED(failure))
             failure = hr;
     }
-    handlers.clear();
+    RetireHandlers(handlers);
     if (FAILED(failure))
         ThrowCOMErrorWithContext(failure, "(*Iter)->Unadvise()");
+}
+
+// The disconnection may come from inside one of these handlers' events (a
+// box of the reminder's save, whose loop runs the user's unticking).
+template <typename Handlers>
+void CAddin::RetireHandlers(Handlers& handlers)
+{
+    for (auto& handler : handlers)
+        if (handler->IsInUse())
+            m_RetiredHandlers.push_back(std::move(handler));
+    handlers.clear();
+}
+
+void CAddin::FreeRetiredHandlers()
+{
+    m_RetiredHandlers.erase(std::remove_if(m_RetiredHandlers.begin(), m_RetiredHandlers.end(),
+                                           [](const std::unique_ptr<COutlookAddin_EventHandlerBase>& handler) {
+                                               return !handler->IsInUse();
+                                           }),
+                            m_RetiredHandlers.end());
 }
 
 // The sinks that the steps above leave: an explorer still awaited, the last
@@ -522,10 +583,12 @@ void CAddin::CloseRemainingSinks()
     m_spInspectors = nullptr;
     for (auto& handler : m_MAPIFolderEventHandlers)
         handler->Unadvise();
-    m_MAPIFolderEventHandlers.clear();
+    RetireHandlers(m_MAPIFolderEventHandlers);
     for (auto& handler : m_ItemsEventHandlers)
         handler->Unadvise();
-    m_ItemsEventHandlers.clear();
+    RetireHandlers(m_ItemsEventHandlers);
+    // The reminder's open appointments: their item and inspector events.
+    m_ExtenderHost.GetSMSReminderExtender().CloseInspectorContexts();
 }
 
 void CAddin::OnNewExplorer(IDispatch* explorer)

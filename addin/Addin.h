@@ -137,6 +137,7 @@ protected:
 
     std::vector<std::unique_ptr<COutlookAddin_MAPIFolderEventHandler>> m_MAPIFolderEventHandlers;
     std::vector<std::unique_ptr<COutlookAddin_ItemsEventHandlerT>> m_ItemsEventHandlers;
+    std::vector<std::unique_ptr<COutlookAddin_EventHandlerBase>> m_RetiredHandlers;
     bool m_bCustomControlsSetup = false;
     bool m_bExplorerRibbonRequested = false;
     COutlookAddin_ItemExtender_ZentavoSMSAddin m_ExtenderHost;
@@ -166,10 +167,20 @@ private:
     void WatchFolder(IDispatch* folder);
     template <typename Handlers>
     void UnadviseHandlers(Handlers& handlers);
+    // Empties the list; a handler still in use (its event running, or its
+    // sink still held by Outlook) is kept aside instead of deleted.
+    template <typename Handlers>
+    void RetireHandlers(Handlers& handlers);
+    // Frees the retired handlers no longer in use.
+    void FreeRetiredHandlers();
     void CloseRemainingSinks();
+    // Deletes the bar this connection added and lets go of it and its buttons.
+    void DeleteCommandBar();
     // Stops the plug-in core, MAPI and the keyboard fix where this
     // connection started them; each is stopped once.
     void StopWhatConnectionStarted();
+    // From OnConnection to OnDisconnection: a second connection is refused.
+    bool m_bConnected = false;
     // What the first set-up of a connection starts once.
     bool m_bMAPIInitialised = false;
     bool m_bAddinFixInitialised = false;

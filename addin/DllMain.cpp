@@ -21,7 +21,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 
 STDAPI DllCanUnloadNow()
 {
-    return GetComModule().GetLockCount() == 0 ? S_OK : S_FALSE;
+    return CanUnloadModuleNow();
 }
 
 STDAPI DllGetClassObject(REFCLSID classId, REFIID iid, LPVOID* object)

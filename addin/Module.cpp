@@ -1,6 +1,7 @@
 #include "addin/Module.h"
 
 #include "addin/Addin.h"
+#include "core/WorkerThread.h"
 #include "platform/ComObject.h"
 #include "resources/ZentavoSMSOutlookAddin_h.h"
 #include "ui/PropPage.h"
@@ -62,4 +63,9 @@ HRESULT UpdateRegistryFromResource(UINT id, bool doRegister)
 {
     return ModuleRegistrar().UpdateFromResource(GetComModule().GetModuleInstance(), id, kRegistryResourceType,
                                                 doRegister);
+}
+
+HRESULT CanUnloadModuleNow()
+{
+    return GetComModule().GetLockCount() == 0 && ModuleThreadCount() == 0 ? S_OK : S_FALSE;
 }

@@ -21,3 +21,7 @@ const CObjectMapEntry* GetObjectMap(std::size_t& count);
 CRegistrar ModuleRegistrar();
 // Runs one of the module's REGISTRY scripts with only those replacements.
 HRESULT UpdateRegistryFromResource(UINT id, bool doRegister);
+
+// DllCanUnloadNow's answer: S_OK only when no lock is held (no object, no
+// LockServer, no open window) and no thread of the module still runs.
+HRESULT CanUnloadModuleNow();

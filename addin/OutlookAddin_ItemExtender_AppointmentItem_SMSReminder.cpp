@@ -176,6 +176,22 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CInspectorContext::
         m_pInspectorEventHandler->Unadvise();
 }
 
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CInspectorContext::IsInUse() const
+{
+    return (m_pItemEventHandler && m_pItemEventHandler->IsInUse()) ||
+           (m_pInspectorEventHandler && m_pInspectorEventHandler->IsInUse());
+}
+
+void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CloseInspectorContexts()
+{
+    for (std::unique_ptr<CInspectorContext>& context : m_InspectorContexts)
+    {
+        context->Close();
+        m_ClosedContexts.push_back(std::move(context));
+    }
+    m_InspectorContexts.clear();
+}
+
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::COutlookAddin_ItemExtender_AppointmentItem_SMSReminder()
 {
     CSMSTemplate builtIn;
@@ -218,7 +234,11 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnNewInspector(IDis
     try
     {
         // Contexts closed from inside their own events go now, outside them.
-        m_ClosedContexts.clear();
+        m_ClosedContexts.erase(std::remove_if(m_ClosedContexts.begin(), m_ClosedContexts.end(),
+                                              [](const std::unique_ptr<CInspectorContext>& closed) {
+                                                  return !closed->IsInUse();
+                                              }),
+                               m_ClosedContexts.end());
         step = function + "Getting CurrentItem";
         const IDispatchPtr currentItem = Dispatch::GetPtr(inspector, L"CurrentItem");
         step = function + "Getting spAppointmentItem";
@@ -230,12 +250,14 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnNewInspector(IDis
         step = function + "pItemEventHandler->AttachTarget";
         context->m_pItemEventHandler = std::make_unique<COutlookAddin_ItemEventHandler>();
         context->m_pItemEventHandler->SetTarget(this);
+        context->m_pItemEventHandler->SetOwner(m_pEventOwner);
         HRESULT hr = context->m_pItemEventHandler->Advise(appointment);
         if (FAILED(hr))
             CAddin::ThrowCOMErrorWithContext(hr, "pItemEventHandler->Advise ( dispItem )");
         step = function + "pInspectorEventHandler->AttachTarget";
         context->m_pInspectorEventHandler = std::make_unique<COutlookAddin_InspectorEventHandler>();
         context->m_pInspectorEventHandler->SetTarget(this);
+        context->m_pInspectorEventHandler->SetOwner(m_pEventOwner);
         hr = context->m_pInspectorEventHandler->Advise(inspector);
         if (FAILED(hr))
             CAddin::ThrowCOMErrorWithContext(hr, "pInspectorEventHandler->Advise ( (IDispatch*)spInspector )");

@@ -96,6 +96,8 @@ public:
         CInspectorContext& operator=(const CInspectorContext&) = delete;
         // Unadvises both handlers (the handlers stay until the context goes).
         void Close();
+        // One of its handlers is running an event or still held by Outlook.
+        bool IsInUse() const;
         ~CInspectorContext();
 
         CProperties m_SavedProperties;   // as last loaded or saved
@@ -136,6 +138,13 @@ public:
     CInspectorContext* GetInspectorContextForAppointmentItem(IDispatch* item);
     CInspectorContext* GetInspectorContextForInspector(IDispatch* inspector);
     size_t GetInspectorContextCount() const { return m_InspectorContexts.size(); }
+    // At the add-in's disconnection: every open inspector's context is
+    // closed (its item and inspector events unadvised) and retired; none is
+    // freed while a handler of its own runs.
+    void CloseInspectorContexts();
+    // The add-in object: each event of a context's handlers holds it until
+    // the handler returns. Not held.
+    void SetEventOwner(IUnknown* owner) { m_pEventOwner = owner; }
 
     // The values a new reminder starts with, from the user's preferences.
     static void DefaultSMSReminderProperties(CProperties& properties);
@@ -215,11 +224,13 @@ protected:
     std::vector<std::unique_ptr<CInspectorContext>> m_InspectorContexts;
     CInfiniteLoopBreaker m_LoopBreaker;
     // Closed from inside their inspector's Close event, whose handler is
-    // still running then; freed at the next opening or with the extender.
+    // still running then, or at disconnection; freed at the next opening
+    // once no handler of theirs is in use, or with the extender.
     std::vector<std::unique_ptr<CInspectorContext>> m_ClosedContexts;
     // Jobs whose items are moving, by job id: the EntryID of the folder the
     // moved item will be added to.
     std::map<std::string, std::wstring> m_MovingJobs;
+    IUnknown* m_pEventOwner = nullptr;  // not held
 
 private:
     // IOutlookAddin_ItemEventHandlerTarget

@@ -82,6 +82,12 @@ public:
     HRESULT Advise(IDispatch* source);
     virtual HRESULT Unadvise();
     bool IsAdvised() const { return m_Sink.IsAdvised(); }
+    // The COM object whose life holds the handler: each event holds it until
+    // the handler returns (CDispEventSink::SetOwner). Not held.
+    void SetOwner(IUnknown* owner) { m_Sink.SetOwner(owner); }
+    // An event runs in the handler or a source still holds its sink; an
+    // unadvised handler in use is kept, not deleted, until it is not.
+    bool IsInUse() const { return m_Sink.IsInUse(); }
     // True when the held object is the same COM object as the given one.
     bool IsFor(IDispatch* object) const;
 

@@ -928,19 +928,22 @@ DWORD CMAPIMailUser_AsyncListProvider::Run()
 {
     Trace(kWorker, L"Entry");
     CMAPIUtils mapi;
-    CMAPIUtils::InitialiseMAPI();
     struct CMAPISessionEnd
     {
-        explicit CMAPISessionEnd(CMAPIUtils& mapi) : m_MAPI(mapi) {}
+        CMAPISessionEnd(CMAPIUtils& mapi, bool started) : m_MAPI(mapi), m_Started(started) {}
         ~CMAPISessionEnd()
         {
             Trace(kWorker, L"Logging off from MAPI");
             m_MAPI.Logoff();
+            // Only a start that succeeded is ended (the count is Outlook's too).
+            if (!m_Started)
+                return;
             Trace(kWorker, L"Calling MAPIUninitialize");
             CMAPIUtils::UninitialiseMAPI();
         }
         CMAPIUtils& m_MAPI;
-    } sessionEnd(mapi);
+        const bool m_Started;
+    } sessionEnd(mapi, CMAPIUtils::InitialiseMAPI());
     mapi.LoginToCurrentSession();
 
     std::uint32_t lastCompletedRequestId = 0;

@@ -172,15 +172,16 @@ CMAPIUtils::~CMAPIUtils()
 {
     Logoff();
 }
-void CMAPIUtils::InitialiseMAPI()
+bool CMAPIUtils::InitialiseMAPI()
 {
     try
     {
         MAPIINIT_0 init = {0, MAPI_MULTITHREAD_NOTIFICATIONS};
-        CMAPI32::MAPIInitialize(&init);
+        return SUCCEEDED(CMAPI32::MAPIInitialize(&init));
     }
     catch (const CGeneralException&)
     {
+        return false;
     }
 }
 

@@ -154,11 +154,14 @@ public:
     CMAPIUtils(const CMAPIUtils&) = delete;
     CMAPIUtils& operator=(const CMAPIUtils&) = delete;
 
-    // MAPIInitialize with version 0 and MAPI_MULTITHREAD_NOTIFICATIONS. Its
-    // result, and a MAPI32 that cannot be bound, are not examined here: a
-    // failed start shows at the logon.
-    static void InitialiseMAPI();
-    // MAPIUninitialize; nothing when MAPI32 cannot be bound.
+    // MAPIInitialize with version 0 and MAPI_MULTITHREAD_NOTIFICATIONS.
+    // Nothing is raised for a failed start, nor for a MAPI32 that cannot be
+    // bound: it shows at the logon. True when MAPI started; only then may
+    // the thread end it, since inside Outlook the count that
+    // MAPIUninitialize lowers is shared with Outlook's own session.
+    static bool InitialiseMAPI();
+    // MAPIUninitialize, for a start that InitialiseMAPI reported; nothing
+    // when MAPI32 cannot be bound.
     static void UninitialiseMAPI();
 
     // Shares the MAPI session of the running Outlook (MAPI_ALLOW_OTHERS |

@@ -1,5 +1,7 @@
 #include "core/WorkerThread.h"
 
+#include <atomic>
+#include <memory>
 #include <optional>
 
 #include "core/ErrorReports.h"
@@ -14,7 +16,52 @@ HANDLE CreateManualResetEvent()
 {
     return ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
 }
+
+std::atomic<LONG> g_ModuleThreads{0};
+
+struct CModuleThreadStart
+{
+    LPTHREAD_START_ROUTINE m_Start;
+    void* m_Parameter;
+    HMODULE m_Module;
+};
+
+DWORD WINAPI ModuleThreadProc(LPVOID parameter)
+{
+    const CModuleThreadStart start = *static_cast<CModuleThreadStart*>(parameter);
+    delete static_cast<CModuleThreadStart*>(parameter);
+    const DWORD result = start.m_Start(start.m_Parameter);
+    --g_ModuleThreads;
+    // The module may go with this reference: nothing of it runs after the call.
+    ::FreeLibraryAndExitThread(start.m_Module, result);
+    return result;
+}
 } // namespace
+
+HANDLE CreateModuleThread(LPTHREAD_START_ROUTINE start, void* parameter)
+{
+    auto block = std::make_unique<CModuleThreadStart>(CModuleThreadStart{start, parameter, nullptr});
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                              reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&ModuleThreadProc)), &block->m_Module))
+        return nullptr;
+    ++g_ModuleThreads;
+    HANDLE thread = ::CreateThread(nullptr, 0, &ModuleThreadProc, block.get(), 0, nullptr);
+    if (!thread)
+    {
+        const DWORD error = ::GetLastError();
+        --g_ModuleThreads;
+        ::FreeLibrary(block->m_Module);
+        ::SetLastError(error);
+        return nullptr;
+    }
+    block.release();
+    return thread;
+}
+
+LONG ModuleThreadCount()
+{
+    return g_ModuleThreads.load();
+}
 
 CWorkerThread::CWorkerThread(bool hasFinishedEvent)
     : m_StopEvent(CreateManualResetEvent()), m_HasFinishedEvent(hasFinishedEvent), m_COMInitialise(true)
@@ -61,9 +108,30 @@ void CWorkerThread::Start()
     ::ResetEvent(m_StopEvent.get());
     if (m_FinishedEvent)
         ::ResetEvent(m_FinishedEvent.get());
-    m_Thread.reset(::CreateThread(nullptr, 0, &CWorkerThread::ThreadProc, this, 0, nullptr));
+    m_Thread.reset(CreateModuleThread(&CWorkerThread::ThreadProc, this));
     if (!m_Thread)
         ThrowCOMError(E_FAIL, L"Could not create worker thread");
+}
+
+void CWorkerThread::StartOrResume()
+{
+    if (m_Thread && m_JoinTimedOut)
+    {
+        m_JoinTimedOut = false;
+        if (!HasEnded())
+        {
+            ::ResetEvent(m_StopEvent.get());
+            return;
+        }
+        WaitForThreadToFinish(false);
+    }
+    Start();
+}
+
+bool CWorkerThread::HasEnded() const
+{
+    const HANDLE ends[2] = {m_Thread.get(), m_FinishedEvent.get()};
+    return ::WaitForMultipleObjects(m_FinishedEvent ? 2 : 1, ends, FALSE, 0) != WAIT_TIMEOUT;
 }
 
 void CWorkerThread::RequestStop()
@@ -81,19 +149,30 @@ void CWorkerThread::WaitForThreadToFinish(bool messageWait)
 {
     if (!m_Thread)
         return;
-    HANDLE waitHandle = m_FinishedEvent ? m_FinishedEvent.get() : m_Thread.get();
+    // The finished event first; a thread that ends on the module's own
+    // unload signals it before that, and one the process ends signals
+    // nothing but its handle.
+    HANDLE handles[2] = {m_Thread.get(), nullptr};
+    DWORD count = 1;
+    if (m_FinishedEvent)
+    {
+        handles[0] = m_FinishedEvent.get();
+        handles[1] = m_Thread.get();
+        count = 2;
+    }
     const DWORD start = ::GetTickCount();
-    DWORD result = messageWait ? ::MsgWaitForMultipleObjects(1, &waitHandle, FALSE, kJoinTimeoutMs, 0)
-                               : ::WaitForSingleObject(waitHandle, kJoinTimeoutMs);
-    if (result == WAIT_OBJECT_0 + 1)
+    DWORD result = messageWait ? ::MsgWaitForMultipleObjects(count, handles, FALSE, kJoinTimeoutMs, 0)
+                               : ::WaitForMultipleObjects(count, handles, FALSE, kJoinTimeoutMs);
+    if (result == WAIT_OBJECT_0 + count)
     {
         // The message queue ended the wait though no wake mask asks for it
         // (Wine does so at times). Nothing is dispatched here either way, so
         // the join goes on for the rest of its time.
         const DWORD elapsed = ::GetTickCount() - start;
-        result = ::WaitForSingleObject(waitHandle, elapsed < kJoinTimeoutMs ? kJoinTimeoutMs - elapsed : 0);
+        result = ::WaitForMultipleObjects(count, handles, FALSE, elapsed < kJoinTimeoutMs ? kJoinTimeoutMs - elapsed : 0);
     }
-    if (result != WAIT_OBJECT_0)
+    m_JoinTimedOut = result >= WAIT_OBJECT_0 + count;
+    if (m_JoinTimedOut)
         ThrowCOMError(E_FAIL, L"Could not stop Engine worker thread");
     m_Thread.reset();
 }

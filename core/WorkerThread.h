@@ -9,6 +9,11 @@
 // object must outlive its thread, which the destructor guarantees by joining.
 // A derived class whose Run uses its own members stops and joins in its own
 // destructor, before those members go.
+//
+// Every thread this module starts (CreateModuleThread; CWorkerThread uses it)
+// holds a reference on the module until its last instruction, so the module
+// is never unmapped under a running thread; ModuleThreadCount tells the
+// module's DllCanUnloadNow that one still runs.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +21,14 @@
 #include <comdef.h>
 
 #include "core/ScopedHandle.h"
+
+// CreateThread for this module's own threads: the thread takes a reference
+// on the module this code is linked into, runs start(parameter) and ends
+// with FreeLibraryAndExitThread, its result as the exit code. Null, with
+// the thread's error as the last error, when no thread starts.
+HANDLE CreateModuleThread(LPTHREAD_START_ROUTINE start, void* parameter);
+// Threads of CreateModuleThread that have not yet finished their own work.
+LONG ModuleThreadCount();
 
 class CWorkerThread
 {
@@ -33,15 +46,22 @@ public:
     // Throws _com_error E_FAIL "Thread already started" while a thread has
     // not been joined, "Could not create worker thread" when none starts.
     virtual void Start();
+    // Start for an owner whose last join timed out: a thread that has ended
+    // since is joined and a new one started; one still running is told to
+    // carry on (its stop request withdrawn) and stays the object's thread.
+    // Otherwise Start.
+    void StartOrResume();
     // Sets the stop event when a thread exists; returns at once.
     virtual void RequestStop();
 
     bool IsStopRequested(DWORD timeoutMs);
 
-    // Waits up to 30000 ms for the end, then closes the thread handle.
-    // messageWait uses MsgWaitForMultipleObjects without a wake mask, so no
-    // message is dispatched either way. Throws _com_error E_FAIL "Could not
-    // stop Engine worker thread" on time-out; the thread handle then stays.
+    // Waits up to 30000 ms for the end (the finished event, or the thread
+    // itself: a thread the process ended at its exit never signals the
+    // event), then closes the thread handle. messageWait uses
+    // MsgWaitForMultipleObjects without a wake mask, so no message is
+    // dispatched either way. Throws _com_error E_FAIL "Could not stop Engine
+    // worker thread" on time-out; the thread handle then stays.
     void WaitForThreadToFinish(bool messageWait);
 
 protected:
@@ -52,9 +72,11 @@ protected:
     const bool m_HasFinishedEvent;
     CScopedKernelHandle m_FinishedEvent; // manual reset; only with hasFinishedEvent
     bool m_COMInitialise;
+    bool m_JoinTimedOut = false;  // the thread outlived the last join
 
 private:
     static DWORD WINAPI ThreadProc(LPVOID parameter);
+    bool HasEnded() const;
     void JoinAfterTimeOut(const _com_error& error) noexcept;
     DWORD WorkerThreadNS() noexcept;
 };

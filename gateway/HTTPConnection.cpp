@@ -84,6 +84,57 @@ void CHTTPConnection::SetProxyUsernameAndPassword(bool preConfigured, bool named
         ThrowHTTPException("CHTTPConnection::SetProxyUsernameAndPassword - InternetSetOption Failed (Password)");
 }
 
+// Registers the request handle for Abort while the exchange runs; at its
+// end the handle goes back to the request's owner unless Abort has closed
+// it, in which case the owner must not close it again.
+class CHTTPConnection::CActiveRequest
+{
+public:
+    CActiveRequest(CHTTPConnection& connection, CScopedInternetHandle& request)
+        : m_Connection(connection), m_Request(request)
+    {
+        std::lock_guard<std::mutex> lock(m_Connection.m_AbortLock);
+        if (m_Connection.m_Aborted)
+        {
+            m_Request.reset();
+            throw CHTTPException("CHTTPConnection::HTTPRequest - Request aborted",
+                                 HRESULT_FROM_WIN32(ERROR_INTERNET_OPERATION_CANCELLED));
+        }
+        m_Connection.m_ActiveRequest = m_Request.get();
+        m_Connection.m_ActiveRequestClosed = false;
+    }
+    ~CActiveRequest()
+    {
+        std::lock_guard<std::mutex> lock(m_Connection.m_AbortLock);
+        m_Connection.m_ActiveRequest = nullptr;
+        if (m_Connection.m_ActiveRequestClosed)
+            m_Request.release();
+    }
+    CActiveRequest(const CActiveRequest&) = delete;
+    CActiveRequest& operator=(const CActiveRequest&) = delete;
+
+private:
+    CHTTPConnection& m_Connection;
+    CScopedInternetHandle& m_Request;
+};
+
+void CHTTPConnection::Abort()
+{
+    std::lock_guard<std::mutex> lock(m_AbortLock);
+    m_Aborted = true;
+    if (m_ActiveRequest && !m_ActiveRequestClosed)
+    {
+        CWin32Utils::InternetCloseHandle(m_ActiveRequest);
+        m_ActiveRequestClosed = true;
+    }
+}
+
+bool CHTTPConnection::IsAborted() const
+{
+    std::lock_guard<std::mutex> lock(m_AbortLock);
+    return m_Aborted;
+}
+
 void CHTTPConnection::Close()
 {
     // Children before their session.
@@ -192,6 +243,7 @@ std::string CHTTPConnection::SendAndRead(CHTTPRequestOptions* options, const std
                                                nullptr, flags, 0));
     if (!request)
         ThrowHTTPException("CHTTPConnection::HTTPRequest - HttpOpenRequest Failed");
+    const CActiveRequest active(*this, request);
 
     // WinINet takes the body as a non-const pointer but only reads it.
     if (!CWin32Utils::HttpSendRequest(request.get(), headers.empty() ? nullptr : headers.c_str(),
@@ -213,8 +265,6 @@ std::string CHTTPConnection::SendAndRead(CHTTPRequestOptions* options, const std
         buffer[read] = '\0';
         result.append(buffer);
     }
-
-    request.reset();
     return result;
 }
 

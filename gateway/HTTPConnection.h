@@ -1,7 +1,8 @@
 // The system's HTTP client over WinINet: one internet session and a cached
 // connection to the last host and port. Every call blocks the calling thread
 // until the whole reply is read or a CHTTPException is raised. An object is
-// used by one thread at a time and is never copied.
+// used by one thread at a time and is never copied; only Abort may come from
+// another thread.
 #pragma once
 
 #include "core/ScopedHandle.h"
@@ -11,6 +12,7 @@
 #include <wininet.h>
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 // Options a caller may pass with one request. The request clears the three
@@ -58,6 +60,14 @@ public:
                                      const std::string& proxyUsername, const std::string& proxyPassword);
     void Close();
 
+    // Ends the request under way, from any thread: its request handle is
+    // closed, which makes a WinINet call blocked on it fail where WinINet
+    // lets it, and every later request of this object fails at once. The
+    // session stays open until Close or destruction, on the object's own
+    // thread.
+    void Abort();
+    bool IsAborted() const;
+
     // Form POST; the only request the system makes. Returns the reply body
     // whatever the HTTP status.
     std::string Post(CHTTPRequestOptions* options, const std::string& url, const std::string& body);
@@ -77,9 +87,17 @@ public:
     static DWORD GetRequestFlags(const std::string& url, INTERNET_PORT port);
 
 private:
+    class CActiveRequest;
+
     std::string SendAndRead(CHTTPRequestOptions* options, const std::string& verb, const std::string& url,
                             const std::string& headers, const std::string& body, CScopedInternetHandle& request);
 
     CScopedInternetHandle m_Internet;
     CHTTPConnectionCached m_Cached;
+    // Between the object's thread and Abort: the request handle in use
+    // (borrowed from SendAndRead), and whether Abort has closed it.
+    mutable std::mutex m_AbortLock;
+    HINTERNET m_ActiveRequest = nullptr;
+    bool m_ActiveRequestClosed = false;
+    bool m_Aborted = false;
 };

@@ -7,6 +7,8 @@
 #include <comdef.h>
 
 #include <exception>
+#include <memory>
+#include <mutex>
 
 namespace
 {
@@ -16,6 +18,141 @@ CMutexLock LockOf(CMutex& mutex)
 {
     return CMutexLock(&mutex, nullptr, "", -1, false);
 }
+
+// One balance request on a module thread of its own. That thread holds this
+// object (a counted reference) and reaches nothing else, so the worker may
+// leave it behind when told to stop; under Wine a blocked WinINet call does
+// not return when its handle is closed, only when the server answers or
+// WinINet gives up.
+class CBalanceRequest
+{
+public:
+    // Raises _com_error E_FAIL "Could not create worker thread" when no
+    // thread starts.
+    static std::shared_ptr<CBalanceRequest> Start(const std::string& accessKey, const std::string& secretKey)
+    {
+        std::shared_ptr<CBalanceRequest> request(new CBalanceRequest(accessKey, secretKey));
+        auto held = std::make_unique<std::shared_ptr<CBalanceRequest>>(request);
+        const CScopedKernelHandle thread(CreateModuleThread(&CBalanceRequest::ThreadProc, held.get()));
+        if (!thread)
+            ThrowCOMError(E_FAIL, L"Could not create worker thread");
+        held.release();
+        return request;
+    }
+
+    // Signalled once the request has ended, aborted or not.
+    HANDLE Done() const { return m_Done.get(); }
+    // After Done: whether the gateway gave a balance, and the balance.
+    bool Succeeded(std::int32_t& balance) const
+    {
+        balance = m_Balance;
+        return m_Status == OK;
+    }
+    // Ends the exchange under way, or keeps it from starting.
+    void Abort()
+    {
+        std::lock_guard<std::mutex> lock(m_Lock);
+        m_Aborted = true;
+        if (m_pClient)
+            m_pClient->Abort();
+    }
+
+private:
+    CBalanceRequest(const std::string& accessKey, const std::string& secretKey)
+        : m_AccessKey(accessKey), m_SecretKey(secretKey), m_Done(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+    }
+
+    static DWORD WINAPI ThreadProc(LPVOID parameter)
+    {
+        const std::unique_ptr<std::shared_ptr<CBalanceRequest>> held(
+            static_cast<std::shared_ptr<CBalanceRequest>*>(parameter));
+        (*held)->Run();
+        return 0;
+    }
+
+    bool IsAborted()
+    {
+        std::lock_guard<std::mutex> lock(m_Lock);
+        return m_Aborted;
+    }
+
+    // A failure is reported unless the request was aborted; either way the
+    // balance is not one.
+    void Run()
+    {
+        try
+        {
+            try
+            {
+                Exchange();
+            }
+            catch (const _com_error& e)
+            {
+                if (!IsAborted())
+                    ReportCOMException(e, kRunFunction);
+            }
+            catch (const CGeneralException& e)
+            {
+                if (!IsAborted())
+                    ReportGeneralException(e, kRunFunction);
+            }
+            catch (const std::exception& e)
+            {
+                if (!IsAborted())
+                    ReportStandardException(e, kRunFunction);
+            }
+            catch (...)
+            {
+                if (!IsAborted())
+                    ReportUnrecognisedException(kRunFunction);
+            }
+        }
+        catch (...)
+        {
+        }
+        ::SetEvent(m_Done.get());
+    }
+
+    void Exchange()
+    {
+        CSMSGatewayHTTPInterfaceClient client;
+        InitialiseSMSGatewayHTTPInterfaceClient(client);
+        struct CAbortable
+        {
+            CAbortable(CBalanceRequest& request, CSMSGatewayHTTPInterfaceClient& client) : m_Request(request)
+            {
+                std::lock_guard<std::mutex> lock(m_Request.m_Lock);
+                m_Started = !m_Request.m_Aborted;
+                if (m_Started)
+                    m_Request.m_pClient = &client;
+            }
+            ~CAbortable()
+            {
+                std::lock_guard<std::mutex> lock(m_Request.m_Lock);
+                m_Request.m_pClient = nullptr;
+            }
+            CBalanceRequest& m_Request;
+            bool m_Started = false;
+        } abortable(*this, client);
+        if (!abortable.m_Started)
+            return;
+        SMSGatewayResultCode status = UNKNOWN;
+        // No options: failover allowed, WinINet's own time-outs.
+        m_Balance = client.GetBalance(nullptr, m_AccessKey, m_SecretKey, status);
+        m_Status = status;
+    }
+
+    const std::string m_AccessKey;
+    const std::string m_SecretKey;
+    const CScopedKernelHandle m_Done;  // manual reset
+    std::mutex m_Lock;                 // guards the two below
+    CSMSGatewayHTTPInterfaceClient* m_pClient = nullptr;  // while the exchange runs
+    bool m_Aborted = false;
+    // Written by the request's thread before Done, read after it.
+    SMSGatewayResultCode m_Status = UNKNOWN;
+    std::int32_t m_Balance = 0;
+};
 } // namespace
 
 SMSGatewayHTTPInterfaceClientAsync::SMSGatewayHTTPInterfaceClientAsync() : CWorkerThread(true)
@@ -46,7 +183,7 @@ SMSGatewayHTTPInterfaceClientAsync::~SMSGatewayHTTPInterfaceClientAsync()
 
 void SMSGatewayHTTPInterfaceClientAsync::Initialise()
 {
-    Start();
+    StartOrResume();
 }
 
 void SMSGatewayHTTPInterfaceClientAsync::Uninitialise()
@@ -90,16 +227,23 @@ DWORD SMSGatewayHTTPInterfaceClientAsync::Run()
         if (result == WAIT_OBJECT_0 + 1)
             return 0;
         if (result == WAIT_OBJECT_0)
-            RefreshBalance();
+        {
+            if (!RefreshBalance())
+                return 0;
+        }
         else if (result == WAIT_FAILED)
             return 1;  // the handles are gone: no later wait can succeed
     }
 }
 
 // One failed refresh must not end the worker: it is reported, the balance
-// becomes invalid, and later requests are served as before.
-void SMSGatewayHTTPInterfaceClientAsync::RefreshBalance()
+// becomes invalid, and later requests are served as before. A stop ends the
+// wait for the request, which is aborted and left to end by itself; the
+// balance then stays as it was.
+bool SMSGatewayHTTPInterfaceClientAsync::RefreshBalance()
 {
+    std::int32_t balance = 0;
+    bool valid = false;
     try
     {
         std::string accessKey;
@@ -109,16 +253,14 @@ void SMSGatewayHTTPInterfaceClientAsync::RefreshBalance()
             accessKey = m_AccessKey;
             secretKey = m_SecretKey;
         }
-        CSMSGatewayHTTPInterfaceClient client;
-        InitialiseSMSGatewayHTTPInterfaceClient(client);
-        SMSGatewayResultCode status = UNKNOWN;
-        // No options: failover allowed, WinINet's own time-outs.
-        const std::int32_t balance = client.GetBalance(nullptr, accessKey, secretKey, status);
-        if (status == OK)
-            StoreBalance(balance, true);
-        else
-            StoreBalance(0, false);
-        return;
+        const std::shared_ptr<CBalanceRequest> request = CBalanceRequest::Start(accessKey, secretKey);
+        const HANDLE handles[2] = {request->Done(), m_StopEvent.get()};
+        if (::WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0)
+        {
+            request->Abort();
+            return false;
+        }
+        valid = request->Succeeded(balance);
     }
     catch (const _com_error& e)
     {
@@ -136,7 +278,8 @@ void SMSGatewayHTTPInterfaceClientAsync::RefreshBalance()
     {
         ReportUnrecognisedException(kRunFunction);
     }
-    StoreBalance(0, false);
+    StoreBalance(valid ? balance : 0, valid);
+    return true;
 }
 
 void SMSGatewayHTTPInterfaceClientAsync::StoreBalance(std::int32_t balance, bool valid)

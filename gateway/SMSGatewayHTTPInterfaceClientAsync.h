@@ -7,6 +7,12 @@
 // GetLastBalance from the user-interface thread, Uninitialise, destroy. The
 // keys, the balance and its valid flag cross between the threads only under
 // m_Mutex; the worker never holds it during a request.
+//
+// Each request runs on a thread of its own that shares nothing with this
+// object, so the worker ends as soon as it is told to stop: it aborts the
+// request under way (its WinINet handles closed, its "DELAY:" wait ended)
+// and leaves. What remains of the request ends by itself, keeping the
+// module loaded until then.
 #pragma once
 
 #include "core/Mutex.h"
@@ -26,7 +32,9 @@ public:
     // runs out: the worker uses this object's members until it ends.
     ~SMSGatewayHTTPInterfaceClientAsync() override;
 
-    // Starts the worker thread.
+    // Starts the worker thread. After a stop that timed out, a worker that
+    // has ended since is joined and a new one started, and one still running
+    // is kept on as the worker.
     void Initialise();
     // Asks the worker to stop and waits up to 30000 ms for it; raises
     // _com_error "Could not stop Engine worker thread" when it does not end.
@@ -46,7 +54,8 @@ public:
 
 private:
     DWORD Run() override;
-    void RefreshBalance();
+    // False when the stop came during the refresh.
+    bool RefreshBalance();
     void StoreBalance(std::int32_t balance, bool valid);
 
     CScopedKernelHandle m_RequestEvent;  // auto reset

@@ -299,6 +299,11 @@ void CSMSGatewayProxy::ParseSendMessageResponseLine(const std::string& text, CSM
     }
 }
 
+void CSMSGatewayProxy::Abort()
+{
+    m_Service.Abort();
+}
+
 std::int32_t CSMSGatewayProxy::GetBalance(CSMSGatewayRequestOptions* options, const std::string& accessKey,
                                           const std::string& secretKey, SMSGatewayResultCode& status)
 {

@@ -65,6 +65,10 @@ public:
     void SetClientId(const std::string& clientId, const std::string& clientVersion, const std::string& appId,
                      const std::string& appVersion);
 
+    // From another thread: ends the request under way and refuses later ones
+    // (CSMSGatewayService::Abort).
+    void Abort();
+
     // Sends one text to the recipients in "to" (numbers joined by ","). A
     // reply the gateway made a job of sets isJob and jobId and no records.
     void SendMessage(CSMSGatewayRequestOptions* options, const CSMSGatewaySendOptions& sendOptions,

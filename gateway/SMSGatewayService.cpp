@@ -58,17 +58,16 @@ const char kMask[] = "*******";
 // Reply fields that carry an authentication factor's keys.
 const char* const kMaskedReplyFields[] = {"PUBLICFIELD:", "SECRETFIELD:"};
 
-void DefaultDelayWait(DWORD milliseconds)
-{
-    ::Sleep(milliseconds);
-}
-
 std::atomic<GatewayDelayWaitFn> g_DelayWait{nullptr};
 
-void WaitForDelay(DWORD milliseconds)
+// Ends early only when the service is aborted: nobody else sets the event.
+void WaitForDelay(DWORD milliseconds, HANDLE abortEvent)
 {
     GatewayDelayWaitFn wait = g_DelayWait.load();
-    (wait != nullptr ? wait : DefaultDelayWait)(milliseconds);
+    if (wait != nullptr)
+        wait(milliseconds);
+    else
+        ::WaitForSingleObject(abortEvent, milliseconds);
 }
 
 DWORD DelayMilliseconds(const std::string& value)
@@ -151,6 +150,8 @@ void SetGatewayDelayWaitFunction(GatewayDelayWaitFn wait)
     g_DelayWait.store(wait);
 }
 
+CSMSGatewayService::CSMSGatewayService() : m_AbortEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
 CSMSGatewayService::~CSMSGatewayService()
 {
     try
@@ -165,6 +166,12 @@ CSMSGatewayService::~CSMSGatewayService()
 void CSMSGatewayService::Close()
 {
     m_HTTPConnection.Close();
+}
+
+void CSMSGatewayService::Abort()
+{
+    m_HTTPConnection.Abort();
+    ::SetEvent(m_AbortEvent.get());
 }
 
 void CSMSGatewayService::SetServers(const std::string& primaryServer, const std::string& backupServer,
@@ -196,7 +203,12 @@ std::string CSMSGatewayService::MakeHTTPRequestWithDelay(CSMSGatewayRequestOptio
         return value;
 
     // The wait blocks the calling thread; there is never a third attempt.
-    WaitForDelay(DelayMilliseconds(value));
+    WaitForDelay(DelayMilliseconds(value), m_AbortEvent.get());
+    if (m_HTTPConnection.IsAborted())
+    {
+        status = CONNECTION_ERROR;
+        return std::string();
+    }
     value = MakeHTTPRequestWithFailover(options, page, form, expected, appendClientDetails, rawReply, status);
     if (status == DELAY_REQUESTED)
         status = DELAY_REPEATED;
@@ -238,6 +250,9 @@ std::string CSMSGatewayService::MakeHTTPRequestWithFailover(CSMSGatewayRequestOp
             body += "&" + m_ClientDetails;
 
         value = MakeHTTPRequest(options, url, body, expected, rawReply, status);
+        // An abort says nothing about the server.
+        if (m_HTTPConnection.IsAborted())
+            break;
 
         CSharedTickCountTime& lastFailure = usePrimary ? g_PrimaryServerLastFailure : g_BackupServerLastFailure;
         lastFailure.SetNull();
@@ -284,8 +299,9 @@ std::string CSMSGatewayService::MakeHTTPRequest(CSMSGatewayRequestOptions* optio
     }
     catch (const CHTTPException& e)
     {
-        ReportGeneralExceptionOfKind(e, "CSMSGatewayProxy::MakeHTTPRequest", "HTTP",
-                                     "\nURL:" + url + "\nPostData:" + MaskSecretKey(form));
+        if (!m_HTTPConnection.IsAborted())
+            ReportGeneralExceptionOfKind(e, "CSMSGatewayProxy::MakeHTTPRequest", "HTTP",
+                                         "\nURL:" + url + "\nPostData:" + MaskSecretKey(form));
         status = CONNECTION_ERROR;
         return std::string();
     }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "core/DateTimeUtils.h"
+#include "core/ScopedHandle.h"
 #include "gateway/HTTPConnection.h"
 #include "gateway/SMSGatewayResultCode.h"
 
@@ -48,19 +49,26 @@ extern CSharedTickCountTime g_PrimaryServerLastFailure;
 extern CSharedTickCountTime g_BackupServerLastFailure;
 
 // The wait after a "DELAY:" answer. Tests replace it to shorten the wait;
-// null restores ::Sleep.
+// null restores the product's own wait, which sleeps unless the service is
+// aborted meanwhile.
 using GatewayDelayWaitFn = void (*)(DWORD milliseconds);
 void SetGatewayDelayWaitFunction(GatewayDelayWaitFn wait);
 
 class CSMSGatewayService
 {
 public:
-    CSMSGatewayService() = default;
+    CSMSGatewayService();
     virtual ~CSMSGatewayService();
     CSMSGatewayService(const CSMSGatewayService&) = delete;
     CSMSGatewayService& operator=(const CSMSGatewayService&) = delete;
 
     void Close();
+
+    // Ends the request under way from another thread (CHTTPConnection::Abort)
+    // and a "DELAY:" wait; the request then answers CONNECTION_ERROR without
+    // a retry, an event or a note that the server failed, and so does every
+    // later one.
+    void Abort();
 
     // Opens the connection's internet session (direct when the proxy server
     // is empty) and stores the base addresses ("https://host", no trailing
@@ -108,6 +116,7 @@ public:
 
 private:
     CHTTPConnection m_HTTPConnection;
+    CScopedKernelHandle m_AbortEvent;  // manual reset; set by Abort
     std::string m_ClientDetails;
     std::string m_PrimaryServer;
     std::string m_BackupServer;

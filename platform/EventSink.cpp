@@ -114,10 +114,42 @@ STDMETHODIMP CDispEventSink::QueryInterface(REFIID iid, void** object)
     if (iid == IID_IUnknown || iid == IID_IDispatch || iid == m_EventInterface)
     {
         *object = static_cast<IDispatch*>(this);
+        AddRef();
         return S_OK;
     }
     *object = nullptr;
     return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) CDispEventSink::AddRef()
+{
+    return static_cast<ULONG>(++m_References);
+}
+
+STDMETHODIMP_(ULONG) CDispEventSink::Release()
+{
+    if (m_References == 0)
+        return 0;
+    if (--m_References == 0 && m_OwnerKept)
+    {
+        m_OwnerKept = false;
+        m_pOwner->Release();  // may free this sink: nothing after it
+        return 0;
+    }
+    return static_cast<ULONG>(m_References);
+}
+
+void CDispEventSink::EndCall(IUnknown* owner)
+{
+    --m_Calls;
+    if (!owner)
+        return;
+    if (!IsAdvised() && m_References > 0 && !m_OwnerKept)
+    {
+        m_OwnerKept = true;
+        return;
+    }
+    owner->Release();  // may free this sink: nothing after it
 }
 
 STDMETHODIMP CDispEventSink::GetTypeInfoCount(UINT* count)
@@ -148,14 +180,20 @@ STDMETHODIMP CDispEventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p
     const auto found = m_Handlers.find(id);
     if (found == m_Handlers.end())
         return S_OK;
+    IUnknown* const owner = m_pOwner;
+    if (owner)
+        owner->AddRef();
+    ++m_Calls;
+    HRESULT hr = S_OK;
     try
     {
         CEventArguments arguments(parameters);
         found->second(arguments);
-        return S_OK;
     }
     catch (...)
     {
-        return DISP_E_EXCEPTION;
+        hr = DISP_E_EXCEPTION;
     }
+    EndCall(owner);  // may free this sink: nothing after it
+    return hr;
 }

@@ -1,6 +1,15 @@
 // An event sink on one Outlook or Office event interface (a dispinterface),
-// in place of ATL's simple sinks. The sink lives inside its owner and does
-// not count references; the owner must unadvise it before it goes.
+// in place of ATL's simple sinks. The sink lives inside its owner, which
+// must unadvise it before it goes; its reference count only tells whether a
+// source still holds it, and never frees it.
+//
+// With an owner set (the COM object whose life holds the sink), each call
+// holds a counted reference on the owner until the handler returns: a
+// handler whose work lets go of the owner's last other reference (a modal
+// box whose loop runs the user's release) returns into a live object, and
+// the owner's last release comes after. A sink unadvised during its own
+// call keeps that reference until the source lets go of the sink too,
+// since a source may release the sink after the call.
 //
 //   CDispEventSink m_Sink{DIID_ExplorersEvents};
 //   m_Sink.On(0xF001, [this](CEventArguments& a) { OnNewExplorer(a.Dispatch(0)); });
@@ -58,6 +67,11 @@ public:
     CDispEventSink& operator=(const CDispEventSink&) = delete;
 
     void On(DISPID id, Handler handler) { m_Handlers[id] = std::move(handler); }
+    // Not held; null (the default) takes no reference for a call.
+    void SetOwner(IUnknown* owner) { m_pOwner = owner; }
+    // A call runs in the sink, or a source still holds it: freeing it now
+    // would pull it from under either.
+    bool IsInUse() const { return m_Calls > 0 || m_References > 0; }
 
     // Connects to the source's connection point for the event interface.
     // E_FAIL, before anything is connected, when the sink is advised already.
@@ -69,10 +83,10 @@ public:
     DWORD Cookie() const { return m_Cookie; }
     const IID& EventInterface() const { return m_EventInterface; }
 
-    // IUnknown: the event interface, IUnknown and IDispatch; no counting.
+    // IUnknown: the event interface, IUnknown and IDispatch; counted as said.
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return 1; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
     // IDispatch: only Invoke is needed by a source.
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** typeInfo) override;
@@ -82,8 +96,14 @@ public:
 
 private:
     static HRESULT FindConnectionPoint(IUnknown* source, const IID& eventInterface, IConnectionPoint** point);
+    // The end of a call's reference on the owner; may free this sink.
+    void EndCall(IUnknown* owner);
 
     const IID m_EventInterface;
     std::map<DISPID, Handler> m_Handlers;
     DWORD m_Cookie = kNotAdvised;
+    IUnknown* m_pOwner = nullptr;
+    LONG m_References = 0;      // held by sources
+    LONG m_Calls = 0;           // running in Invoke
+    bool m_OwnerKept = false;   // a call's reference kept until the sources let go
 };

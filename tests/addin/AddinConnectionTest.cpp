@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mapicode.h>
+
 #include <functional>
 #include <map>
 #include <optional>
@@ -340,16 +342,21 @@ TEST_F(AddinConnection, DisconnectionStopsOnlyWhatThisConnectionStarted)
             count += at == 0 || journal[at - 1] == '\n';
         return count;
     };
+    // A MAPI that refuses to start is not ended either: inside Outlook the
+    // count MAPIUninitialize lowers is Outlook's too.
     struct Case
     {
         const char* name;
         bool explorer;
         bool saved;
         size_t mapiStarts;
+        bool mapiRefused;
+        size_t mapiEnds;
     };
     const Case cases[] = {
-        {"never set up", false, false, 0},
-        {"set up", true, true, 1},
+        {"never set up", false, false, 0, false, 0},
+        {"set up", true, true, 1, false, 1},
+        {"set up, MAPI refused", true, true, 1, true, 0},
     };
     for (const Case& c : cases)
     {
@@ -370,11 +377,14 @@ TEST_F(AddinConnection, DisconnectionStopsOnlyWhatThisConnectionStarted)
         CFakeOutlook outlook;
         if (!c.explorer)
             outlook.SetActiveExplorer(nullptr);
+        std::optional<CScopedMAPIFailure> refusal;
+        if (c.mapiRefused)
+            refusal.emplace(mapi, "MAPIInitialize", MAPI_E_NOT_INITIALIZED);
         ASSERT_EQ(S_OK, m_Addin->OnConnection(outlook.Application(), ext_cm_Startup, nullptr, nullptr));
         ASSERT_EQ(S_OK, m_Addin->OnDisconnection(ext_dm_HostShutdown, nullptr));
         EXPECT_EQ(c.saved, stored() != before);
         EXPECT_EQ(c.mapiStarts, calls("MAPIInitialize"));
-        EXPECT_EQ(c.mapiStarts, calls("MAPIUninitialize"));
+        EXPECT_EQ(c.mapiEnds, calls("MAPIUninitialize"));
         EXPECT_TRUE(BoxTexts().empty()) << BoxTexts().front();
     }
 }

@@ -9,12 +9,14 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "contacts/MAPIMailUser_AsyncListProvider.h"
 #include "core/DateTimeUtils.h"
+#include "core/WorkerThread.h"
 #include "platform/Dispatch.h"
 #include "tests/contacts/TestMAPI.h"
 #include "tests/contacts/TraceCapture.h"
@@ -522,6 +524,32 @@ TEST_F(AddressBookProvider, WorkerWhoseLogonFailedLeavesTheFoldersServing)
     m_Requester.Pump();
     EXPECT_TRUE(m_Requester.m_BatchSizes.empty());
     EXPECT_EQ(std::string::npos, m_TestMAPI.Journal().find("OpenAddressBook"));
+}
+
+// The worker ends MAPI only when its own start succeeded: inside Outlook the
+// count MAPIUninitialize lowers is shared with Outlook's session. While it
+// lives it is one of the module's own threads (the module stays loaded).
+TEST_F(AddressBookProvider, WorkerEndsOnlyTheMAPIItStarted)
+{
+    size_t lookups = 0;
+    for (const bool refused : {false, true})
+    {
+        SCOPED_TRACE(refused ? "start refused" : "started");
+        m_Provider.reset();
+        std::optional<CScopedMAPIFailure> refusal;
+        if (refused)
+            refusal.emplace(m_TestMAPI, "MAPIInitialize", MAPI_E_NOT_INITIALIZED);
+        const size_t journalStart = m_TestMAPI.Journal().size();
+        const LONG threads = ModuleThreadCount();
+        Start(Lookup("a"));
+        ASSERT_TRUE(WaitForWorkerWaits(++lookups));
+        EXPECT_EQ(threads + 1, ModuleThreadCount());
+        Provider().Stop();
+        EXPECT_EQ(threads, ModuleThreadCount());
+        const std::string journal = m_TestMAPI.Journal().substr(journalStart);
+        EXPECT_NE(std::string::npos, journal.find("MAPIInitialize(")) << journal;
+        EXPECT_EQ(!refused, journal.find("MAPIUninitialize(") != std::string::npos) << journal;
+    }
 }
 
 class AddressBookProviderStops : public AddressBookProvider, public ::testing::WithParamInterface<bool>

@@ -1,5 +1,6 @@
 #include "gateway/SMSGatewayHTTPInterfaceClientAsync.h"
 
+#include "core/WorkerThread.h"
 #include "gateway/SMSGatewayService.h"
 #include "tests/submission/SubmissionTestSupport.h"
 
@@ -148,27 +149,59 @@ TEST_F(BalanceClientTest, RequestsMadeWhileIdleMergeIntoAtMostTwoRefreshes)
     m_Client.RequestBalanceRefresh();
     m_Client.RequestBalanceRefresh();
     m_Client.RequestBalanceRefresh();
-    // A pending request is served before the stop is seen.
+    ASSERT_TRUE(WaitUntil([&] {
+        const Balance balance = Last();
+        return balance.valid && balance.value == static_cast<std::int32_t>(kBalance);
+    }));
+    // Time for a second refresh, had there been one more request.
+    ::Sleep(500);
     m_Client.Uninitialise();
     const size_t requests = BalanceRequests(m_Primary);
     EXPECT_GE(requests, 1u);
     EXPECT_LE(requests, 2u);
-    bool valid = false;
-    EXPECT_EQ(static_cast<std::int32_t>(kBalance), m_Client.GetLastBalance(valid));
-    EXPECT_TRUE(valid);
     m_Client.Initialise();
 }
 
-TEST_F(BalanceClientTest, StopWaitsForTheRefreshUnderWay)
+// A stop ends the worker at once, whatever its refresh waits for: a reply
+// the gateway holds, or the "DELAY:" before its one retry. The refresh is
+// aborted (the balance stays as it was, nothing is reported, no retry is
+// made, the server is not taken for failed) and what is left of it ends by
+// itself; the client starts again and serves refreshes as before.
+TEST_F(BalanceClientTest, StopEndsTheRefreshUnderWay)
 {
+    struct Case
+    {
+        const char* name;
+        CScriptedReply reply;
+    };
+    const Case cases[] = {
+        {"held reply", CScriptedReply::Normal().Wait(8)},
+        {"DELAY:60", CScriptedReply::Delay(60)},
+    };
     m_Client.SetAccessKeys(kAccessKey, kSecretKey);
-    m_Primary.Script("getbalance.aspx", CScriptedReply::Normal().Wait(2));
-    m_Client.RequestBalanceRefresh();
-    ASSERT_TRUE(WaitUntil([&] { return BalanceRequests(m_Primary) == 1; }));
-    m_Client.Uninitialise();
-    bool valid = false;
-    EXPECT_EQ(static_cast<std::int32_t>(kBalance), m_Client.GetLastBalance(valid));
-    EXPECT_TRUE(valid);
-    m_Client.Initialise();
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        m_Primary.Reset();
+        // The worker's own thread, idle.
+        const LONG threadsBefore = ModuleThreadCount();
+        const Balance before = Last();
+        m_Primary.Script("getbalance.aspx", c.reply);
+        m_Client.RequestBalanceRefresh();
+        ASSERT_TRUE(WaitUntil([&] { return BalanceRequests(m_Primary) == 1; }));
+        const DWORD start = ::GetTickCount();
+        EXPECT_NO_THROW(m_Client.Uninitialise());
+        EXPECT_LT(::GetTickCount() - start, 4000u);
+        const Balance balance = Last();
+        EXPECT_EQ(before.valid, balance.valid);
+        EXPECT_EQ(before.value, balance.value);
+        EXPECT_TRUE(WaitUntil([&] { return ModuleThreadCount() == threadsBefore - 1; })) << "the request never ended";
+        EXPECT_EQ(1u, BalanceRequests(m_Primary)) << "no retry after the abort";
+        EXPECT_TRUE(g_PrimaryServerLastFailure.Load().IsNull()) << "an abort is no failure of the server";
+        EXPECT_TRUE(m_Events.Events().empty()) << m_Events.Texts().front();
+
+        m_Client.Initialise();
+        ASSERT_TRUE(RefreshUntil(static_cast<std::int32_t>(kBalance), true));
+    }
 }
 } // namespace

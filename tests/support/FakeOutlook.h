@@ -169,7 +169,8 @@ public:
 
     // Office command bars. CommandBars: Add(Name, Position, MenuBar,
     // Temporary) appends a CommandBar and returns it. CommandBar: Name,
-    // Position, Temporary, Visible, Controls. Controls: Add(Type, Id,
+    // Position, Temporary, Visible, Controls, and for one that CommandBars
+    // added, Delete(), which takes it out of them. Controls: Add(Type, Id,
     // Parameter, Before, Temporary) appends a CommandBarButton and returns
     // it. CommandBarButton, answering _CommandBarButton and raising
     // _CommandBarButtonEvents: FaceId, Style, Visible, Caption, Enabled,

@@ -4,6 +4,8 @@
 
 #include "platform/OfficeIds.h"
 
+#include <memory>
+
 namespace
 {
 // OlNavigationModuleType
@@ -85,17 +87,33 @@ CFakeObjectPtr CFakeOutlook::NewNavigationFolder(const CFakeObjectPtr& folder) c
     return navigationFolder;
 }
 
+// A bar added here can Delete itself from the collection. It may outlive the
+// collection (whoever holds it), so it reaches the collection through a link
+// that the collection's end clears.
 CFakeCollectionPtr CFakeOutlook::NewCommandBars() const
 {
     const CFakeCollectionPtr bars = NewCollection(L"CommandBars");
     CFakeCollection* self = bars;
     const FakeWeakLog log = m_Log;
-    Declare(*bars, L"Add", [self, log](const CFakeObject::Arguments& arguments) {
+    const auto link = std::make_shared<CFakeCollection*>(self);
+    const std::shared_ptr<void> unlink(nullptr, [link](void*) { *link = nullptr; });
+    Declare(*bars, L"Add", [self, log, link, unlink](const CFakeObject::Arguments& arguments) {
         const CFakeObjectPtr bar = MakeCommandBar(log, FakeArgumentText(arguments, 0));
         if (!FakeArgumentMissing(arguments, 1))
             bar->SetProperty(L"Position", _variant_t(FakeArgumentLong(arguments, 1)));
         if (!FakeArgumentMissing(arguments, 3))
             bar->SetProperty(L"Temporary", arguments[3]);
+        CFakeObject* const added = bar;
+        Declare(*bar, L"Delete", [link, added](const CFakeObject::Arguments&) {
+            CFakeCollection* const owner = *link;
+            for (size_t i = 0; owner && i < owner->Size(); ++i)
+                if (FakeObjectOf(owner->At(i)).GetInterfacePtr() == added)
+                {
+                    owner->Remove(i);
+                    break;
+                }
+            return _variant_t();
+        });
         self->Add(static_cast<IDispatch*>(bar));
         return _variant_t(static_cast<IDispatch*>(bar));
     });
