@@ -201,6 +201,16 @@ protected:
         }));
     }
 
+    // One value of the add-in's settings key as another writer leaves it.
+    static void WriteSetting(const std::string& name, DWORD type, const std::string& data)
+    {
+        CScopedRegKey key;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, CConfigZentavoSMSOutlookAddin::SettingsKeyPath, 0,
+                                                   nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExA(key.get(), name.c_str(), 0, type,
+                                                  reinterpret_cast<const BYTE*>(data.data()),
+                                                  static_cast<DWORD>(data.size())));
+    }
     size_t Sends() const { return m_Primary.Requests(kSendPage).size(); }
     size_t BalanceRequests() const { return m_Primary.Requests(kBalancePage).size(); }
 
@@ -606,5 +616,34 @@ TEST_F(SendSMSSend, ScheduleAndReportsFromTheDialogsGoIntoTheRequest)
     EXPECT_EQ("MessageSent|DeliverySuccess", send.Field("delrpt_reqstatus"));
     EXPECT_EQ("MsgSource", send.Field("delrpt_routingtype"));
     EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+// Values another version or an administrator left: a REG_DWORD count is its
+// number, a count the settings page does not offer is the default.
+TEST_F(SendSMSSend, StoredMaxMsgPartsReachTheGatewayAsTheCountMeant)
+{
+    const struct
+    {
+        const char* what;
+        DWORD type;
+        std::string data;
+        const char* maxconcat;
+    } cases[] = {
+        {"REG_DWORD 3", REG_DWORD, std::string("\x03\0\0\0", 4), "3"},
+        {"the text 0", REG_SZ, "0", "5"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        WriteSetting("ZentavoSMSMaxMsgParts", c.type, c.data);
+        Preferences().Load();
+        Open(Recipients(1), std::string(200, 'p'));
+        CWindowDriver driver;  // a truncation warning would be a fault
+        EXPECT_EQ("2", Text(IDC_SENDSMS_PARTS));
+        PressSend();
+        ASSERT_FALSE(IsOpen());
+        EXPECT_EQ(c.maxconcat, m_Primary.Requests(kSendPage).back().Field("maxconcat"));
+        EXPECT_EQ("", driver.Problems());
+    }
 }
 } // namespace
