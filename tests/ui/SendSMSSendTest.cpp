@@ -4,7 +4,9 @@
 // warning dialogs on the way and a second Send while the first runs.
 #include "tests/ui/SendSMSWindowFixture.h"
 
+#include "core/Base64.h"
 #include "core/ScopedComApartment.h"
+#include "core/ZentavoEncryption.h"
 #include "platform/ComModule.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/GatewayTest.h"
@@ -13,6 +15,7 @@
 #include "tests/support/WindowDriver.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -27,6 +30,7 @@ constexpr char kCaption[] = "ZentavoSMS Outlook Add-in";
 constexpr char kSendPage[] = "sendmsg.aspx";
 constexpr char kBulkJobPage[] = "api/webservices/bulkjob.asmx";
 constexpr char kBalancePage[] = "getbalance.aspx";
+constexpr char kSetupTitle[] = "Welcome to the ZentavoSoftware Outlook SMS Addin";
 
 using GatewayTest::Recipients;
 using GatewayTest::TestNumber;
@@ -143,12 +147,26 @@ protected:
     static CConfigZentavoSMSOutlookAddin_UserPreferences& Preferences() { return Plugin().m_UserPreferences; }
 
     // A new window (the previous one closed) to the recipients with the text.
-    void Open(const CSMSContactVector& recipients, const std::string& text)
+    // setUpOffered: without an account, the set-up dialog that the window
+    // opens first is expected and cancelled.
+    void Open(const CSMSContactVector& recipients, const std::string& text, bool setUpOffered = false)
     {
         CloseWindow();
         m_pDlg = new CSendSMSDlg;
         m_pDlg->SetOutlookApplication(m_Outlook.Application());
-        m_Window = m_pDlg->Create(nullptr);
+        {
+            std::optional<CWindowDriver> driver;
+            if (setUpOffered)
+            {
+                driver.emplace();
+                driver->Expect().Caption(kSetupTitle).Press(IDCANCEL);
+            }
+            m_Window = m_pDlg->Create(nullptr);
+            if (driver)
+            {
+                EXPECT_EQ("", driver->Problems());
+            }
+        }
         ASSERT_NE(nullptr, m_Window);
         m_pDlg->SetRecipientsFromContactList(recipients);
         m_pDlg->SetMessageText(text);
@@ -645,5 +663,28 @@ TEST_F(SendSMSSend, StoredMaxMsgPartsReachTheGatewayAsTheCountMeant)
         EXPECT_EQ(c.maxconcat, m_Primary.Requests(kSendPage).back().Field("maxconcat"));
         EXPECT_EQ("", driver.Problems());
     }
+}
+
+// A stored secret key that no longer deciphers is no key: the account counts
+// as not set up, and nothing goes to the gateway.
+TEST_F(SendSMSSend, ADamagedSecretKeyOffersTheSetUpAndSendsNothing)
+{
+    std::srand(5);
+    std::string bytes = CBase64::Decode(CZentavoEncryption().Encrypt(kSecretKey));
+    bytes[bytes.size() - 1] ^= 0x5A;
+    WriteSetting("ZentavoSMSSecretKeyEncrypted", REG_SZ,
+                 CBase64::Encode(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size())));
+    Config().Load();
+
+    Open(Recipients(1), "Hello", true);
+    CWindowDriver driver;
+    driver.Expect().Caption(kSetupTitle).Press(IDCANCEL);
+    PressSend();
+
+    EXPECT_TRUE(IsOpen());
+    EXPECT_EQ("", driver.Problems());
+    EXPECT_EQ(0u, Sends());
+    EXPECT_TRUE(m_Primary.Requests("getbalance.aspx").empty());
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 } // namespace
