@@ -55,11 +55,18 @@ void SMSGatewayHTTPInterfaceClientAsync::Uninitialise()
     WaitForThreadToFinish(true);
 }
 
+// Other keys are another account (or none): the balance held is not its
+// balance, and a refresh under way for the old keys must not store one.
 void SMSGatewayHTTPInterfaceClientAsync::SetAccessKeys(const std::string& accessKey, const std::string& secretKey)
 {
     CMutexLock lock = LockOf(m_Mutex);
+    if (accessKey == m_AccessKey && secretKey == m_SecretKey)
+        return;
     m_AccessKey = accessKey;
     m_SecretKey = secretKey;
+    ++m_KeysGeneration;
+    m_LastBalance = 0;
+    m_BalanceValid = 0;
 }
 
 void SMSGatewayHTTPInterfaceClientAsync::SetInterface(std::uint32_t interfaceId)
@@ -100,6 +107,7 @@ DWORD SMSGatewayHTTPInterfaceClientAsync::Run()
 // becomes invalid, and later requests are served as before.
 void SMSGatewayHTTPInterfaceClientAsync::RefreshBalance()
 {
+    std::uint32_t generation = 0;
     try
     {
         std::string accessKey;
@@ -108,6 +116,7 @@ void SMSGatewayHTTPInterfaceClientAsync::RefreshBalance()
             CMutexLock lock = LockOf(m_Mutex);
             accessKey = m_AccessKey;
             secretKey = m_SecretKey;
+            generation = m_KeysGeneration;
         }
         CSMSGatewayHTTPInterfaceClient client;
         InitialiseSMSGatewayHTTPInterfaceClient(client);
@@ -115,9 +124,9 @@ void SMSGatewayHTTPInterfaceClientAsync::RefreshBalance()
         // No options: failover allowed, WinINet's own time-outs.
         const std::int32_t balance = client.GetBalance(nullptr, accessKey, secretKey, status);
         if (status == OK)
-            StoreBalance(balance, true);
+            StoreBalance(generation, balance, true);
         else
-            StoreBalance(0, false);
+            StoreBalance(generation, 0, false);
         return;
     }
     catch (const _com_error& e)
@@ -136,12 +145,15 @@ void SMSGatewayHTTPInterfaceClientAsync::RefreshBalance()
     {
         ReportUnrecognisedException(kRunFunction);
     }
-    StoreBalance(0, false);
+    StoreBalance(generation, 0, false);
 }
 
-void SMSGatewayHTTPInterfaceClientAsync::StoreBalance(std::int32_t balance, bool valid)
+// An answer for keys that have changed since the request is dropped.
+void SMSGatewayHTTPInterfaceClientAsync::StoreBalance(std::uint32_t generation, std::int32_t balance, bool valid)
 {
     CMutexLock lock = LockOf(m_Mutex);
+    if (generation != m_KeysGeneration)
+        return;
     m_LastBalance = balance;
     m_BalanceValid = valid ? 1 : 0;
 }

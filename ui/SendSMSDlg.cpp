@@ -182,7 +182,7 @@ void CSendSMSDlg::InitialiseWindow(std::string& step)
         ::SetDlgItemTextA(m_hWnd, IDC_SENDSMS_TEXT, ("\r\n\r\n" + signature).c_str());
     UpdateCharacterCount();
 
-    plugin.m_BalanceClient.SetAccessKeys(config.GetAccessKey(), config.GetSecretKey());
+    plugin.UpdateBalanceClientAccessKeys();
     RefreshBalance();
     UpdateBalanceDisplay();
 
@@ -287,8 +287,11 @@ LRESULT CSendSMSDlg::Toolbar_ShowOptions(UINT, WPARAM, LPARAM, bool&)
         settings.DoModal(::GetActiveWindow());
     }
     CZentavoSMSOutlookPlugin& plugin = Plugin();
-    plugin.m_BalanceClient.SetAccessKeys(plugin.m_Config.GetAccessKey(), plugin.m_Config.GetSecretKey());
+    plugin.UpdateBalanceClientAccessKeys();
     RefreshBalance();
+    // Another account's balance is unknown until its refresh: shown so at
+    // once, not at the next tick.
+    UpdateBalanceDisplay();
     SetUserContextMode(plugin.m_UserPreferences.GetEnableUserContextSupport());
     m_AdvancedToolbar.EnableForAuthMode(plugin.m_Config.m_AuthMode);
     UpdateCharacterCount();

@@ -13,7 +13,9 @@
 #include "tests/support/HttpCommand.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WindowDriver.h"
+#include "tests/ui/SetupDialogTestSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -229,6 +231,7 @@ protected:
                                                   reinterpret_cast<const BYTE*>(data.data()),
                                                   static_cast<DWORD>(data.size())));
     }
+    std::string BalanceLabel() const { return m_pDlg->MainToolbar().GetButtonText(ID_SENDSMS_BALANCE); }
     size_t Sends() const { return m_Primary.Requests(kSendPage).size(); }
     size_t BalanceRequests() const { return m_Primary.Requests(kBalancePage).size(); }
 
@@ -686,5 +689,95 @@ TEST_F(SendSMSSend, ADamagedSecretKeyOffersTheSetUpAndSendsNothing)
     EXPECT_EQ(0u, Sends());
     EXPECT_TRUE(m_Primary.Requests("getbalance.aspx").empty());
     EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+// Logging out and into an account with no credit from the window's settings
+// while the first account's refresh is held at the gateway: the window never
+// shows the first account's balance again, and the send's check warns with
+// the new one.
+TEST_F(SendSMSSend, ALoginToAnotherAccountShowsAndChecksOnlyItsBalance)
+{
+    Preferences().SetShowCurrentBalance(true);
+    Preferences().SetCheckBalanceBeforeSending(true);
+    StartBalanceClient(1000);
+    Open(Recipients(1), "Hello");
+    const std::string oldBalance = "Available Balance: 1000";
+    ASSERT_TRUE(GatewayTest::WaitUntil([&] {
+        SendSMSWindow::Pump(50);
+        return BalanceLabel() == oldBalance;
+    }));
+
+    m_Primary.Script(kBalancePage, CScriptedReply::Normal().Wait(6));
+    const size_t requests = BalanceRequests();
+    Command(ID_BALANCE_REFRESH);
+    ASSERT_TRUE(GatewayTest::WaitUntil([&] { return BalanceRequests() == requests + 1; }));
+
+    {
+        using namespace SetupDialogTest;
+        HWND sheet = nullptr;
+        HWND status = nullptr;
+        CWindowDriver driver;
+        driver.Expect().Caption("ZentavoSMS Outlook Add-in Settings").Run([&](HWND dialog) {
+            sheet = dialog;
+            ::SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
+            status = ChildDialog(reinterpret_cast<HWND>(::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)));
+            PostClick(status, IDC_LOGINSTATUS_LOGOUT);
+            AfterPosted(sheet, [&] { PostClick(status, IDC_SETUP_LOGIN); });
+        });
+        driver.Expect().Caption("Login").Run([&](HWND frame) {
+            PostLogin(frame, kEmptyUsername, kEmptyPassword);
+            AfterPosted(sheet, [&] { ::PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0); });
+        });
+        Command(ID_SENDSMS_OPTIONS);
+        EXPECT_EQ("", driver.Problems());
+    }
+    ASSERT_EQ(kEmptyUsername, Config().GetUsername());
+
+    // Unknown at once, then the new account's.
+    std::vector<std::string> labels{BalanceLabel()};
+    EXPECT_EQ("Available Balance: ", labels[0]);
+    EXPECT_TRUE(GatewayTest::WaitUntil([&] {
+        SendSMSWindow::Pump(50);
+        labels.push_back(BalanceLabel());
+        return labels.back() == "Available Balance: 0";
+    }));
+    EXPECT_EQ(labels.end(), std::find(labels.begin(), labels.end(), oldBalance));
+
+    CWindowDriver driver;
+    driver.Expect().Caption(kCaption).Press(IDCANCEL);
+    PressSend();
+    ASSERT_EQ(1u, driver.Seen().size());
+    EXPECT_EQ("1", driver.Seen()[0].Control(IDC_WARNING_CREDITSREQUIRED)->text);
+    EXPECT_EQ("0", driver.Seen()[0].Control(IDC_WARNING_AVAILABLEBALANCE)->text);
+    EXPECT_EQ(0u, Sends());
+    EXPECT_EQ("", driver.Problems());
+}
+
+// A login in the set-up dialog that a send opens gives the balance client
+// the new account's keys.
+TEST_F(SendSMSSend, ALoginDuringASendHandsTheKeysToTheBalanceClient)
+{
+    ResetSettings();
+    Preferences().SetCheckBalanceBeforeSending(true);
+    SMSGatewayHTTPInterfaceClientAsync& client = Plugin().m_BalanceClient;
+    client.SetInterface(0x20000001);
+    client.Initialise();
+    m_BalanceClientRunning = true;
+    Open(Recipients(1), "Hello", true);
+
+    CWindowDriver driver;
+    driver.Expect().Caption(kSetupTitle).Run([](HWND frame) {
+        SetupDialogTest::PostLogin(frame, kEmptyUsername, kEmptyPassword);
+    });
+    PressSend();
+    EXPECT_EQ("", driver.Problems());
+    ASSERT_EQ(kEmptyUsername, Config().GetUsername());
+
+    client.RequestBalanceRefresh();
+    EXPECT_TRUE(GatewayTest::WaitUntil([&] {
+        bool valid = false;
+        return client.GetLastBalance(valid) == 0 && valid;
+    }));
+    EXPECT_EQ(Config().GetAccessKey(), m_Primary.Requests(kBalancePage).back().Field("accesskey"));
 }
 } // namespace
