@@ -94,6 +94,9 @@ void CSendSMSDlg::SendMessageText()
 
     CSMSContactVector recipients;
     GetSMSContactList(recipients);
+    // Each phone is charged once however often, and in whatever form, the
+    // To field names it.
+    CSMSContactUtils::RemoveRepeatedPhones(recipients);
     std::string text = GetControlText(IDC_SENDSMS_TEXT);
     std::string userContext;
     std::string senderText;

@@ -639,6 +639,30 @@ TEST_F(SendSMSSend, ScheduleAndReportsFromTheDialogsGoIntoTheRequest)
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 
+// One send reaches each phone once, in the form first typed.
+TEST_F(SendSMSSend, EachPhoneIsSentToOnce)
+{
+    const struct
+    {
+        const char* what;
+        std::string to;
+        std::string sent;
+    } cases[] = {
+        {"three forms of one number", "+447700900001; +44 7700 900001; 07700-900001", "+447700900001"},
+        {"one number typed twice", "Ann [07700 900002]; Bob [+447700900003]; 07700 900002", "07700 900002,+447700900003"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        Open({}, "Once each");
+        ::SetDlgItemTextA(m_Window, IDC_SENDSMS_TO, c.to.c_str());
+        PressSend();
+        ASSERT_FALSE(IsOpen());
+        EXPECT_EQ(c.sent, m_Primary.Requests(kSendPage).back().Field("to"));
+    }
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
 // Values another version or an administrator left: a REG_DWORD count is its
 // number, a count the settings page does not offer is the default.
 TEST_F(SendSMSSend, StoredMaxMsgPartsReachTheGatewayAsTheCountMeant)
