@@ -350,6 +350,14 @@ std::string CSendSMSDlg::GetControlText(UINT controlId) const
     return std::string(buffer.data(), copied);
 }
 
+std::wstring CSendSMSDlg::GetControlTextW(UINT controlId) const
+{
+    const HWND control = GetDlgItem(static_cast<int>(controlId));
+    std::vector<wchar_t> buffer(static_cast<size_t>(::GetWindowTextLengthW(control)) + 10, L'\0');
+    const int copied = ::GetWindowTextW(control, buffer.data(), static_cast<int>(buffer.size()));
+    return std::wstring(buffer.data(), static_cast<size_t>(std::max(copied, 0)));
+}
+
 int CSendSMSDlg::GetTextMessageLength(const std::string& text)
 {
     return CGSMUtils::GetMessageLength(WithSingleCarriageReturns(text));

@@ -14,6 +14,8 @@
 #include "ui/SendWarningDlgs.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <vector>
 
 namespace
 {
@@ -21,6 +23,8 @@ using CPreferences = CConfigZentavoSMSOutlookAddin_UserPreferences;
 
 // More recipients than this go as a bulk job.
 constexpr size_t kMaxHTTPSRecipients = 100;
+// A box names at most this many characters that cannot be sent.
+constexpr size_t kMostCharactersNamed = 10;
 
 // The wait cursor while the gateway works; the previous one comes back
 // however the submission ends.
@@ -97,9 +101,12 @@ void CSendSMSDlg::SendMessageText()
     // Each phone is charged once however often, and in whatever form, the
     // To field names it.
     CSMSContactUtils::RemoveRepeatedPhones(recipients);
-    std::string text = GetControlText(IDC_SENDSMS_TEXT);
+    // Read as typed: the conversion to the ANSI code page is checked below,
+    // not left to turn what it lacks into '?'.
+    const std::wstring typedText = GetControlTextW(IDC_SENDSMS_TEXT);
+    std::string text = WideToAnsi(typedText);
     std::string userContext;
-    std::string senderText;
+    std::wstring typedSender;
     bool replyable = true;
     if (m_UserContextMode)
         userContext = GetControlText(IDC_SENDSMS_CONTEXT);
@@ -107,8 +114,9 @@ void CSendSMSDlg::SendMessageText()
     {
         replyable = ::SendDlgItemMessageA(m_hWnd, IDC_SENDSMS_REPLIES, BM_GETCHECK, 0, 0) == BST_CHECKED;
         if (!replyable)
-            senderText = GetControlText(m_FromControlId);
+            typedSender = GetControlTextW(m_FromControlId);
     }
+    const std::string senderText = WideToAnsi(typedSender);
     if (recipients.empty())
     {
         ShowMessageBox(m_hWnd, "There must be at least one recipient in the To list.", kAddinMessageBoxCaption,
@@ -120,6 +128,8 @@ void CSendSMSDlg::SendMessageText()
         ShowMessageBox(m_hWnd, "Please enter message text.", kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
         return;
     }
+    if (!CheckSendableAsTyped(typedText, "message text") || !CheckSendableAsTyped(typedSender, "sender id"))
+        return;
 
     const int parts = GetTextNumberOfParts(text);
     text = ReplaceAll(text, "\r\n", "\r");
@@ -191,6 +201,27 @@ void CSendSMSDlg::SendMessageText()
         UpdateSelectableSendersIdList(sender);
     preferences.Save();
     CloseWindow();
+}
+
+bool CSendSMSDlg::CheckSendableAsTyped(const std::wstring& typed, const char* what)
+{
+    const std::vector<std::uint32_t> lost = CharactersLostInAnsi(typed);
+    if (lost.empty())
+        return true;
+    std::string names;
+    for (size_t i = 0; i < lost.size() && i < kMostCharactersNamed; ++i)
+    {
+        char name[16];
+        std::snprintf(name, sizeof(name), "%sU+%04X", i == 0 ? "" : ", ", static_cast<unsigned>(lost[i]));
+        names += name;
+    }
+    if (lost.size() > kMostCharactersNamed)
+        names += " and " + std::to_string(lost.size() - kMostCharactersNamed) + " more";
+    ShowMessageBox(m_hWnd,
+                   std::string("The ") + what + " holds characters that a text message cannot carry: " + names +
+                       ".\n\nPlease remove or replace them. Nothing has been sent.",
+                   kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
+    return false;
 }
 
 bool CSendSMSDlg::ConfirmTruncation(int parts, int maxParts)

@@ -6,6 +6,7 @@
 
 #include "core/Base64.h"
 #include "core/ScopedComApartment.h"
+#include "core/StringUtils.h"
 #include "core/ZentavoEncryption.h"
 #include "platform/ComModule.h"
 #include "tests/support/FakeOutlook.h"
@@ -232,6 +233,19 @@ protected:
                                                   static_cast<DWORD>(data.size())));
     }
     std::string BalanceLabel() const { return m_pDlg->MainToolbar().GetButtonText(ID_SENDSMS_BALANCE); }
+    std::wstring TextW(int id) const
+    {
+        wchar_t text[1024] = {};
+        ::GetWindowTextW(::GetDlgItem(m_Window, id), text, 1024);
+        return text;
+    }
+    // Typed as the user types or pastes: the edit's own replacement, wide.
+    void Type(int id, const std::wstring& text)
+    {
+        const HWND control = ::GetDlgItem(m_Window, id);
+        ::SendMessageW(control, EM_SETSEL, 0, -1);
+        ::SendMessageW(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    }
     size_t Sends() const { return m_Primary.Requests(kSendPage).size(); }
     size_t BalanceRequests() const { return m_Primary.Requests(kBalancePage).size(); }
 
@@ -637,6 +651,63 @@ TEST_F(SendSMSSend, ScheduleAndReportsFromTheDialogsGoIntoTheRequest)
     EXPECT_EQ("MessageSent|DeliverySuccess", send.Field("delrpt_reqstatus"));
     EXPECT_EQ("MsgSource", send.Field("delrpt_routingtype"));
     EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+// Text the ANSI code page cannot carry is refused before anything goes,
+// with a box that names it; the window keeps what was typed.
+TEST_F(SendSMSSend, TextOrSenderTheCodePageCannotCarryIsRefused)
+{
+    const struct
+    {
+        const char* what;
+        std::wstring text;
+        std::wstring sender;  // empty: Replies to Inbox
+        std::string box;
+    } cases[] = {
+        {"Chinese and an emoji in the text", L"Meet at 6 \u4e2d\u6587 \U0001F600", L"",
+         "The message text holds characters that a text message cannot carry: U+4E2D, U+6587, U+1F600.\n\n"
+         "Please remove or replace them. Nothing has been sent."},
+        {"Greek and Cyrillic in the text", L"\u03a9\u03a9 \u0416", L"",
+         "The message text holds characters that a text message cannot carry: U+03A9, U+0416.\n\n"
+         "Please remove or replace them. Nothing has been sent."},
+        {"a sender id in Greek", L"Caf\u00e9 \u20ac5", L"\u0391\u0392\u0393",
+         "The sender id holds characters that a text message cannot carry: U+0391, U+0392, U+0393.\n\n"
+         "Please remove or replace them. Nothing has been sent."},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        Open(Recipients(1), "");
+        Type(IDC_SENDSMS_TEXT, c.text);
+        if (!c.sender.empty())
+        {
+            SetSender("");
+            ::SetWindowTextW(::GetDlgItem(m_Window, IDC_SENDSMS_FROM), c.sender.c_str());
+        }
+        const size_t boxes = m_Boxes.Boxes().size();
+        PressSend();
+
+        ASSERT_TRUE(IsOpen());
+        ASSERT_EQ(boxes + 1, m_Boxes.Boxes().size());
+        const CapturedMessageBox box = m_Boxes.Boxes().back();
+        EXPECT_EQ(c.box, box.text);
+        EXPECT_EQ(kCaption, box.caption);
+        EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION | MB_OK), box.style);
+        EXPECT_EQ(m_Window, box.owner);
+        EXPECT_TRUE(c.text == TextW(IDC_SENDSMS_TEXT));
+        if (!c.sender.empty())
+        {
+            EXPECT_TRUE(c.sender == TextW(IDC_SENDSMS_FROM));
+        }
+    }
+    EXPECT_EQ(0u, Sends());
+
+    // What the code page holds goes as typed.
+    Open(Recipients(1), "");
+    Type(IDC_SENDSMS_TEXT, L"Caf\u00e9 \u20ac5 \u00df");
+    PressSend();
+    ASSERT_FALSE(IsOpen());
+    EXPECT_EQ("Caf\xc3\xa9 \xe2\x82\xac" "5 \xc3\x9f", m_Primary.Requests(kSendPage).back().Field("text"));
 }
 
 // One send reaches each phone once, in the form first typed.
