@@ -29,6 +29,7 @@
 #include <string>
 
 class IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider;
+class CZentavoSMSGatewaySubmissionResults;
 
 class CSendSMSDlg : public CZentavoAxDialogImpl<CSendSMSDlg>,
                     public CZentavoWindowHelper,
@@ -157,6 +158,8 @@ private:
     // the conversion to the ANSI code page would change; what names the text
     // in the box ("message text", "sender id").
     bool CheckSendableAsTyped(const std::wstring& typed, const char* what);
+    // One box naming the numbers the gateway refused in an accepted send.
+    void ReportRefusedRecipients(const CZentavoSMSGatewaySubmissionResults& results);
     // False when the user stopped the send in a warning dialog.
     bool ConfirmTruncation(int parts, int maxParts);
     bool ConfirmBalance(size_t recipients, int parts, int maxParts);

@@ -26,6 +26,15 @@ constexpr size_t kMaxHTTPSRecipients = 100;
 // A box names at most this many characters that cannot be sent.
 constexpr size_t kMostCharactersNamed = 10;
 
+// Why the gateway did not send to one number, as the user reads it.
+std::string RefusalReason(std::uint32_t code)
+{
+    if (code == INVALID_NUMBER)
+        return "not a valid number";
+    const std::string name = GetSMSGatewayResultCodeName(code);
+    return name.empty() ? "result code " + std::to_string(code) : name;
+}
+
 // The wait cursor while the gateway works; the previous one comes back
 // however the submission ends.
 class CWaitCursor
@@ -193,6 +202,7 @@ void CSendSMSDlg::SendMessageText()
     if (!results.m_Success)
         return;
 
+    ReportRefusedRecipients(results);
     const std::string sender = m_UseAccountSettings ? std::string() : GetControlText(m_FromControlId);
     preferences.SetDefaultSendersId(sender);
     preferences.SetDefaultSendersIdUseReplyable(replyable);
@@ -222,6 +232,21 @@ bool CSendSMSDlg::CheckSendableAsTyped(const std::wstring& typed, const char* wh
                        ".\n\nPlease remove or replace them. Nothing has been sent.",
                    kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
     return false;
+}
+
+void CSendSMSDlg::ReportRefusedRecipients(const CZentavoSMSGatewaySubmissionResults& results)
+{
+    std::string refused;
+    for (const CSMSSendStatus& status : results.m_SendStatuses)
+    {
+        if (status.m_StatusCode == OK)
+            continue;
+        refused += "\n" + status.m_Number + ": " + RefusalReason(status.m_StatusCode);
+    }
+    if (refused.empty())
+        return;
+    ShowMessageBox(m_hWnd, "The message was sent, but not to these numbers:\n" + refused, kAddinMessageBoxCaption,
+                   MB_ICONEXCLAMATION | MB_OK);
 }
 
 bool CSendSMSDlg::ConfirmTruncation(int parts, int maxParts)

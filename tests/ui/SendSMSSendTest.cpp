@@ -246,6 +246,16 @@ protected:
         ::SendMessageW(control, EM_SETSEL, 0, -1);
         ::SendMessageW(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
     }
+    // The body of the newest copy in Sent Items; empty when there is none.
+    std::wstring LastSentItemBody() const
+    {
+        const CFakeCollectionPtr items = FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"));
+        if (items->Size() == 0)
+            return std::wstring();
+        const CFakeObjectPtr copy = FakeElementOf(m_Outlook.DefaultFolder(5), L"Items", items->Size() - 1);
+        return FakeArgumentText({copy->Value(L"Body")}, 0);
+    }
+
     size_t Sends() const { return m_Primary.Requests(kSendPage).size(); }
     size_t BalanceRequests() const { return m_Primary.Requests(kBalancePage).size(); }
 
@@ -708,6 +718,36 @@ TEST_F(SendSMSSend, TextOrSenderTheCodePageCannotCarryIsRefused)
     PressSend();
     ASSERT_FALSE(IsOpen());
     EXPECT_EQ("Caf\xc3\xa9 \xe2\x82\xac" "5 \xc3\x9f", m_Primary.Requests(kSendPage).back().Field("text"));
+}
+
+// Numbers the gateway refused in a send it accepted: one box names them and
+// why, the copy in Sent Items lists only the number that went, and the send
+// counts as sent.
+TEST_F(SendSMSSend, APartlyRefusedSendNamesTheRefusedNumbers)
+{
+    Preferences().SetSaveSentMsgsToSentItemsFolder(true);
+    Open({}, "Partly");
+    const std::string to = "Ann [" + TestNumber(1) + "]; 12345; Bob";
+    ::SetDlgItemTextA(m_Window, IDC_SENDSMS_TO, to.c_str());
+    SetSender("ACME");
+    PressSend();
+
+    ASSERT_FALSE(IsOpen());
+    ASSERT_EQ(1u, Sends());
+    EXPECT_EQ(TestNumber(1) + ",12345,Bob", m_Primary.Requests(kSendPage).back().Field("to"));
+    ASSERT_EQ(1u, m_Boxes.Boxes().size());
+    const CapturedMessageBox box = m_Boxes.Boxes()[0];
+    EXPECT_EQ("The message was sent, but not to these numbers:\n\n12345: not a valid number\nBob: not a valid number",
+              box.text);
+    EXPECT_EQ(kCaption, box.caption);
+    EXPECT_EQ(m_Window, box.owner);
+    const std::wstring body = LastSentItemBody();
+    const std::wstring ann = L"To: Ann (" + AnsiToWide(TestNumber(1)) + L"); \n";
+    EXPECT_EQ(0u, body.find(ann)) << WideToAnsi(body);
+    EXPECT_EQ(std::wstring::npos, body.find(L"12345")) << WideToAnsi(body);
+    EXPECT_EQ(std::wstring::npos, body.find(L"Bob")) << WideToAnsi(body);
+    Preferences().Load();
+    EXPECT_EQ("ACME", Preferences().GetDefaultSendersId());
 }
 
 // One send reaches each phone once, in the form first typed.
