@@ -1,5 +1,6 @@
 #include "gateway/ZentavoSMSGatewaySubmissionManager.h"
 
+#include "core/ErrorReports.h"
 #include "core/Exceptions.h"
 #include "gateway/OutlookEmailSMS.h"
 #include "gateway/ZentavoSMSGatewayHTTPSSubmitter.h"
@@ -79,7 +80,15 @@ void CZentavoSMSGatewaySubmissionManager::StoreInSentItemsIfAccepted(
 {
     if (!submission.m_StoreInSentItems || !results.m_Success)
         return;
-    CZentavoSMSGatewaySubmission sent = submission;
-    sent.m_Recipients = AcceptedRecipients(submission.m_Recipients, results.m_SendStatuses);
-    COutlookEmailSMS::StoreSubmissionInOutlookSentItem(outlookApplication, sent);
+    try
+    {
+        CZentavoSMSGatewaySubmission sent = submission;
+        sent.m_Recipients = AcceptedRecipients(submission.m_Recipients, results.m_SendStatuses);
+        COutlookEmailSMS::StoreSubmissionInOutlookSentItem(outlookApplication, sent);
+    }
+    catch (...)
+    {
+        ReportCurrentException("CZentavoSMSGatewaySubmissionManager::MakeSubmission (message sent; Sent Items copy "
+                               "failed)");
+    }
 }

@@ -202,6 +202,8 @@ void CSendSMSDlg::SendMessageText()
     if (!results.m_Success)
         return;
 
+    // The gateway took the message: nothing from here on may turn the send
+    // into a failure, or the user sends again and pays twice.
     ReportRefusedRecipients(results);
     const std::string sender = m_UseAccountSettings ? std::string() : GetControlText(m_FromControlId);
     preferences.SetDefaultSendersId(sender);
@@ -209,7 +211,14 @@ void CSendSMSDlg::SendMessageText()
     preferences.SetDefaultSendersIdUseAccountSettings(m_UseAccountSettings);
     if (!replyable && !m_UseAccountSettings && !sender.empty())
         UpdateSelectableSendersIdList(sender);
-    preferences.Save();
+    try
+    {
+        preferences.Save();
+    }
+    catch (...)
+    {
+        ReportCurrentException("CSendSMSDlg::Toolbar_SendMessage (message sent; sender settings not saved)");
+    }
     CloseWindow();
 }
 

@@ -1,7 +1,10 @@
 // Sending from the Send SMS window to the gateway simulator: the refusals,
 // both routes (up to 100 recipients over HTTPS, 101 as a bulk job), what the
 // window puts into the request, a refused and a successful send, the two
-// warning dialogs on the way and a second Send while the first runs.
+// warning dialogs on the way and a second Send while the first runs; text
+// the code page cannot carry, repeated phones, a partly refused send,
+// failures after the gateway accepted, stored values of another writer, a
+// damaged secret key and a change of account on the way to a send.
 #include "tests/ui/SendSMSWindowFixture.h"
 
 #include "core/Base64.h"
@@ -15,6 +18,8 @@
 #include "tests/support/TestPaths.h"
 #include "tests/support/WindowDriver.h"
 #include "tests/ui/SetupDialogTestSupport.h"
+
+#include <sddl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -232,6 +237,20 @@ protected:
                                                   reinterpret_cast<const BYTE*>(data.data()),
                                                   static_cast<DWORD>(data.size())));
     }
+    // Everyone may read the settings key, or (false) do anything with it.
+    static void LockSettingsKey(bool readOnly)
+    {
+        CScopedRegKey key;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, CConfigZentavoSMSOutlookAddin::SettingsKeyPath, 0,
+                                                 WRITE_DAC, key.put()));
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            readOnly ? "D:P(A;;KR;;;WD)" : "D:P(A;;KA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+        const LONG status = ::RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor);
+        ::LocalFree(descriptor);
+        ASSERT_EQ(ERROR_SUCCESS, status);
+    }
+
     std::string BalanceLabel() const { return m_pDlg->MainToolbar().GetButtonText(ID_SENDSMS_BALANCE); }
     std::wstring TextW(int id) const
     {
@@ -748,6 +767,54 @@ TEST_F(SendSMSSend, APartlyRefusedSendNamesTheRefusedNumbers)
     EXPECT_EQ(std::wstring::npos, body.find(L"Bob")) << WideToAnsi(body);
     Preferences().Load();
     EXPECT_EQ("ACME", Preferences().GetDefaultSendersId());
+}
+
+// What fails after the gateway took the message is reported on its own: the
+// window closes as sent, so the user does not send (and pay) again.
+TEST_F(SendSMSSend, FailuresAfterTheGatewayAcceptedLeaveTheSendSent)
+{
+    const struct
+    {
+        const char* what;
+        bool sentItems;
+        std::function<void()> spoil;
+        const char* event;
+    } cases[] = {
+        {"Sent Items refuses the copy", true,
+         [this] {
+             FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"))
+                 ->Fail(L"Add", E_FAIL, L"The store is full");
+         },
+         "Function: CZentavoSMSGatewaySubmissionManager::MakeSubmission (message sent; Sent Items copy failed)"},
+        {"the preferences cannot be saved", false,
+         [] {
+             Preferences().Save();
+             LockSettingsKey(true);
+             Preferences().Load();
+         },
+         "Function: CSendSMSDlg::Toolbar_SendMessage (message sent; sender settings not saved)"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        Preferences().SetSaveSentMsgsToSentItemsFolder(c.sentItems);
+        c.spoil();
+        Open(Recipients(1), "Sent once");
+        SetSender("ACME");
+        const size_t events = m_Events.Events().size();
+        PressSend();
+        LockSettingsKey(false);
+
+        EXPECT_FALSE(IsOpen());
+        EXPECT_EQ(1u, Sends());
+        EXPECT_TRUE(m_Boxes.Boxes().empty());
+        const std::vector<CapturedEvent> logged = m_Events.Events();
+        ASSERT_EQ(events + 1, logged.size());
+        EXPECT_NE(std::string::npos, logged.back().text.find(c.event)) << logged.back().text;
+        Preferences().Load();
+    }
 }
 
 // One send reaches each phone once, in the form first typed.
