@@ -139,6 +139,11 @@ bool CZentavoSMSOutlookPlugin::CheckConfiguration()
     }
 }
 
+void CZentavoSMSOutlookPlugin::UpdateBalanceClientAccessKeys()
+{
+    m_BalanceClient.SetAccessKeys(m_Config.GetAccessKey(), m_Config.GetSecretKey());
+}
+
 void CZentavoSMSOutlookPlugin::SetOutlookVersionCapabilites(COutlookVersionCapabilites* capabilities)
 {
     m_pOutlookVersionCapabilites = capabilities;

@@ -62,6 +62,11 @@ public:
     // logged in there. Failures are shown in the error box and give false.
     bool CheckConfiguration();
 
+    // Hands the balance client the keys now stored: every login and logout
+    // calls it, wherever it happened, so that no window goes on with the
+    // balance of the account before.
+    void UpdateBalanceClientAccessKeys();
+
     // The running Outlook's version record; it lives in the add-in object,
     // which hands it over at connection. Null before that.
     void SetOutlookVersionCapabilites(COutlookVersionCapabilites* capabilities);
@@ -135,3 +140,25 @@ inline CConfigZentavoSMSOutlookAddin_UserPreferences& Preferences()
 {
     return Plugin().m_UserPreferences;
 }
+
+// For the scope of a login or logout: when it ends, however the login or
+// logout ended (a refused login may have cleared the stored keys, then
+// raised), the balance client gets the keys now stored.
+class CBalanceClientKeysUpdate
+{
+public:
+    CBalanceClientKeysUpdate() = default;
+    ~CBalanceClientKeysUpdate()
+    {
+        try
+        {
+            Plugin().UpdateBalanceClientAccessKeys();
+        }
+        catch (...)
+        {
+            // Only copying two texts can fail here; the keys stay as they were.
+        }
+    }
+    CBalanceClientKeysUpdate(const CBalanceClientKeysUpdate&) = delete;
+    CBalanceClientKeysUpdate& operator=(const CBalanceClientKeysUpdate&) = delete;
+};

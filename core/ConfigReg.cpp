@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace
 {
@@ -26,8 +27,10 @@ void RequireOpenKey(HKEY key)
 }
 
 // Reads a value of any type and any length as narrow text: the data up to
-// its length or its first NUL. The size is asked for first, and asked again
-// should the value grow between the two calls.
+// its length or its first NUL. A REG_DWORD (an administrator's or another
+// version's number or flag) reads as its unsigned decimal text. The size is
+// asked for first, and asked again should the value grow between the two
+// calls.
 LONG ReadValueText(HKEY key, const std::string& name, std::string& text)
 {
     DWORD size = 0;
@@ -37,8 +40,16 @@ LONG ReadValueText(HKEY key, const std::string& name, std::string& text)
         // One spare byte, so text stored without a terminator still fits.
         std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\0');
         DWORD read = static_cast<DWORD>(buffer.size());
-        status = ::RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
+        DWORD type = REG_NONE;
+        status = ::RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
                                     &read);
+        if (status == ERROR_SUCCESS && type == REG_DWORD && read == sizeof(DWORD))
+        {
+            DWORD number = 0;
+            std::memcpy(&number, buffer.data(), sizeof(number));
+            text = std::to_string(number);
+            return ERROR_SUCCESS;
+        }
         if (status == ERROR_SUCCESS)
         {
             const auto end = buffer.begin() + std::min<std::size_t>(read, buffer.size());
@@ -52,6 +63,14 @@ LONG ReadValueText(HKEY key, const std::string& name, std::string& text)
         }
     }
     return status == ERROR_SUCCESS ? ERROR_MORE_DATA : status;
+}
+
+// A REG_SZ with its terminating NUL, as other readers of the key expect; an
+// empty text is then one NUL rather than no data at all.
+LONG WriteText(HKEY key, const std::string& name, const std::string& text)
+{
+    return ::RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>(text.size() + 1));
 }
 
 HRESULT HResultOfStatus(LONG status)
@@ -94,8 +113,7 @@ std::string RegReadStringValue(HKEY key, const std::string& name, bool ignoreMis
 
 void RegWriteStringValue(HKEY key, const std::string& name, const std::string& text, bool ignoreFailure)
 {
-    const LONG status = ::RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
-                                         static_cast<DWORD>(text.size()));
+    const LONG status = WriteText(key, name, text);
     if (status != ERROR_SUCCESS && !ignoreFailure)
         RaiseError(HResultOfStatus(status), "Could not open " + name + " key");
 }
@@ -229,8 +247,7 @@ void CConfigReg::SetString(HKEY key, const std::string& name, const std::string&
     if (m_ReadOnly)
         RaiseError(E_FAIL, "Insufficent rights to write to the registry");
     RequireOpenKey(key);
-    const LONG status = ::RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
-                                         static_cast<DWORD>(text.size()));
+    const LONG status = WriteText(key, name, text);
     if (status != ERROR_SUCCESS)
         RaiseError(HResultOfStatus(status), "Could not set " + name + " string value");
 }

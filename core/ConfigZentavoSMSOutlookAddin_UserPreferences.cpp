@@ -10,6 +10,8 @@ namespace
 {
 const char* const kAppointmentTemplatesKey = "AppointmentTemplates";
 const char* const kTemplateTextValue = "Text";
+const int kDefaultMaxMsgParts = 5;
+const int kMostMaxMsgParts = 10;
 
 // Checked before any template changes, rather than lose one the registry
 // cannot hold. From the end, so that of two names equal but for case the
@@ -43,7 +45,7 @@ CConfigZentavoSMSOutlookAddin_UserPreferences::CConfigZentavoSMSOutlookAddin_Use
       m_DefaultDeliveryReportStatusFilter(15),
       m_SelectableSendersIdListAutoAdd(true),
       m_SelectableSendersIdListMaxLength(5),
-      m_MaxMsgParts(5)
+      m_MaxMsgParts(kDefaultMaxMsgParts)
 {
 }
 
@@ -118,7 +120,11 @@ void CConfigZentavoSMSOutlookAddin_UserPreferences::Serialize(bool load)
         GetStringList("ZentavoSMSSelectableSendersIdList", m_SelectableSendersIdList, true, "", false);
         m_SelectableSendersIdListAutoAdd = GetBool(key, "ZentavoSMSSelectableSendersIdList_AutoAdd", true, true, false);
         m_SelectableSendersIdListMaxLength = GetDWORD(key, "ZentavoSMSSelectableSendersIdList_MaxLength", true, 5, false);
-        m_MaxMsgParts = GetDWORD(key, "ZentavoSMSMaxMsgParts", true, 5, false);
+        m_MaxMsgParts = GetDWORD(key, "ZentavoSMSMaxMsgParts", true, kDefaultMaxMsgParts, false);
+        // The settings page offers 1 to 10; anything else would reach the
+        // gateway as no limit (0) or as a count nobody chose.
+        if (m_MaxMsgParts < 1 || m_MaxMsgParts > kMostMaxMsgParts)
+            m_MaxMsgParts = kDefaultMaxMsgParts;
         m_DefaultAppointmentTemplateId = GetString(key, "DefaultAppointmentTemplateId", true, "", false);
         m_DefaultAppointmentScheduleDescription =
             GetString(key, "DefaultAppointmentScheduleDescription", true, "", false);

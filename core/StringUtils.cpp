@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -376,4 +377,32 @@ std::string WideToAnsi(const std::wstring& text)
 std::string WideToAnsi(const wchar_t* text, std::size_t length)
 {
     return WideToCodePage(text, length, CP_ACP);
+}
+
+std::vector<std::uint32_t> CharactersLostInAnsi(const std::wstring& text)
+{
+    std::vector<std::uint32_t> lost;
+    // A UTF-8 code page carries everything (and takes no default-character flag).
+    if (::GetACP() == CP_UTF8)
+        return lost;
+    for (std::size_t at = 0; at < text.size();)
+    {
+        const wchar_t first = text[at];
+        const bool pair = first >= 0xD800 && first <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
+                          text[at + 1] <= 0xDFFF;
+        const int units = pair ? 2 : 1;
+        const std::uint32_t codePoint =
+            pair ? 0x10000u + ((static_cast<std::uint32_t>(first) - 0xD800u) << 10) + (text[at + 1] - 0xDC00u)
+                 : static_cast<std::uint32_t>(first);
+        at += static_cast<std::size_t>(units);
+        if (codePoint < 0x80 || std::find(lost.begin(), lost.end(), codePoint) != lost.end())
+            continue;
+        char converted[8];
+        BOOL usedDefault = FALSE;
+        const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &text[at - units], units, converted,
+                                                 sizeof(converted), nullptr, &usedDefault);
+        if (length <= 0 || usedDefault)
+            lost.push_back(codePoint);
+    }
+    return lost;
 }

@@ -60,3 +60,7 @@ std::wstring AnsiToWide(const std::string& text);
 std::string WideToAnsi(const std::wstring& text);
 // The same for text held elsewhere (a BSTR), without a copy first.
 std::string WideToAnsi(const wchar_t* text, std::size_t length);
+// The characters of the text that WideToAnsi cannot carry as they are (it
+// would write '?' or a look-alike): their code points, a surrogate pair as
+// one, each once, in the order they first appear.
+std::vector<std::uint32_t> CharactersLostInAnsi(const std::wstring& text);

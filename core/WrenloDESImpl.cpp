@@ -253,6 +253,7 @@ void WrenloDESImpl::Allocate(std::uint32_t length)
 
 bool WrenloDESImpl::Process(const unsigned char* input, std::uint32_t length, bool encipher)
 {
+    m_PaddingValid = false;
     RoundKeys keys1 = {};
     RoundKeys keys2 = {};
     KeySchedule(m_Key1, keys1);
@@ -321,6 +322,7 @@ bool WrenloDESImpl::Process(const unsigned char* input, std::uint32_t length, bo
         bool valid = padding >= 1 && padding <= kBlockSize;
         for (std::uint32_t i = 0; valid && i < padding; ++i)
             valid = out[dataBytes - 1 - i] == padding;
+        m_PaddingValid = valid;
         if (valid)
         {
             std::memset(out + dataBytes - padding, 0, padding);

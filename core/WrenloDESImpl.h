@@ -31,6 +31,10 @@ public:
     // without padding a length that is not a multiple of 8.
     bool Process(const unsigned char* input, std::uint32_t length, bool encipher);
 
+    // After deciphering with padding: whether the last block ended in a valid
+    // padding (and so the output is the text that was enciphered).
+    bool HasValidPadding() const { return m_PaddingValid; }
+
     // Valid until the next Process or the engine's end; a zero byte follows
     // the output.
     const unsigned char* GetOutput() const { return m_pOutput.get(); }
@@ -62,5 +66,6 @@ private:
     std::uint32_t m_OutputLength = 0;
     bool m_Pad;
     bool m_Chain;
+    bool m_PaddingValid = false;
     std::uint32_t m_Passes;
 };

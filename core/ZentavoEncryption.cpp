@@ -37,8 +37,11 @@ std::string CZentavoEncryption::Decrypt(const std::string& value) const
 
     const std::string bytes = CBase64::Decode(value);
     WrenloDESImpl engine = MakeEngine();
+    // A bad padding means a damaged value or other keys: its bytes are no
+    // secret anybody stored, and the caller must see that there is none.
     if (!engine.Process(reinterpret_cast<const unsigned char*>(bytes.data()),
-                        static_cast<std::uint32_t>(bytes.size()), false))
+                        static_cast<std::uint32_t>(bytes.size()), false) ||
+        !engine.HasValidPadding())
         return std::string();
 
     const char* output = reinterpret_cast<const char*>(engine.GetOutput());

@@ -17,7 +17,7 @@ public:
     std::string Encrypt(const std::string& text) const;
 
     // The deciphered text up to its first zero byte. Never fails: a value
-    // enciphered under other keys or damaged gives whatever its bytes hold,
-    // and one too short to hold a data block gives an empty text.
+    // whose padding is bad (damaged, or enciphered under other keys) and one
+    // too short to hold a data block give an empty text, as for no value.
     std::string Decrypt(const std::string& value) const;
 };

@@ -192,11 +192,18 @@ void SMSGatewayHTTPInterfaceClientAsync::Uninitialise()
     WaitForThreadToFinish(true);
 }
 
+// Other keys are another account (or none): the balance held is not its
+// balance, and a refresh under way for the old keys must not store one.
 void SMSGatewayHTTPInterfaceClientAsync::SetAccessKeys(const std::string& accessKey, const std::string& secretKey)
 {
     CMutexLock lock = LockOf(m_Mutex);
+    if (accessKey == m_AccessKey && secretKey == m_SecretKey)
+        return;
     m_AccessKey = accessKey;
     m_SecretKey = secretKey;
+    ++m_KeysGeneration;
+    m_LastBalance = 0;
+    m_BalanceValid = 0;
 }
 
 void SMSGatewayHTTPInterfaceClientAsync::SetInterface(std::uint32_t interfaceId)
@@ -244,6 +251,7 @@ bool SMSGatewayHTTPInterfaceClientAsync::RefreshBalance()
 {
     std::int32_t balance = 0;
     bool valid = false;
+    std::uint32_t generation = 0;
     try
     {
         std::string accessKey;
@@ -252,6 +260,7 @@ bool SMSGatewayHTTPInterfaceClientAsync::RefreshBalance()
             CMutexLock lock = LockOf(m_Mutex);
             accessKey = m_AccessKey;
             secretKey = m_SecretKey;
+            generation = m_KeysGeneration;
         }
         const std::shared_ptr<CBalanceRequest> request = CBalanceRequest::Start(accessKey, secretKey);
         const HANDLE handles[2] = {request->Done(), m_StopEvent.get()};
@@ -278,13 +287,16 @@ bool SMSGatewayHTTPInterfaceClientAsync::RefreshBalance()
     {
         ReportUnrecognisedException(kRunFunction);
     }
-    StoreBalance(valid ? balance : 0, valid);
+    StoreBalance(generation, valid ? balance : 0, valid);
     return true;
 }
 
-void SMSGatewayHTTPInterfaceClientAsync::StoreBalance(std::int32_t balance, bool valid)
+// An answer for keys that have changed since the request is dropped.
+void SMSGatewayHTTPInterfaceClientAsync::StoreBalance(std::uint32_t generation, std::int32_t balance, bool valid)
 {
     CMutexLock lock = LockOf(m_Mutex);
+    if (generation != m_KeysGeneration)
+        return;
     m_LastBalance = balance;
     m_BalanceValid = valid ? 1 : 0;
 }

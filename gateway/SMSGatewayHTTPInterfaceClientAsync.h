@@ -41,6 +41,8 @@ public:
     // Returns at once when no worker runs.
     void Uninitialise();
 
+    // Keys other than the current ones make the balance unknown at once, and
+    // a refresh still under way for the old keys stores nothing.
     void SetAccessKeys(const std::string& accessKey, const std::string& secretKey);
     // Set by the owner before Initialise; not locked.
     void SetInterface(std::uint32_t interfaceId);
@@ -56,13 +58,16 @@ private:
     DWORD Run() override;
     // False when the stop came during the refresh.
     bool RefreshBalance();
-    void StoreBalance(std::int32_t balance, bool valid);
+    void StoreBalance(std::uint32_t generation, std::int32_t balance, bool valid);
 
     CScopedKernelHandle m_RequestEvent;  // auto reset
     CMutex m_Mutex;
     std::uint32_t m_InterfaceId = 0;
     std::string m_AccessKey;
     std::string m_SecretKey;
+    // Counts the changes of keys; a refresh stores its answer only while it
+    // is the one it began under.
+    std::uint32_t m_KeysGeneration = 0;
     std::int32_t m_LastBalance = 0;
     BYTE m_BalanceValid = 0;
 };

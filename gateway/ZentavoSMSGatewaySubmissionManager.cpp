@@ -1,10 +1,13 @@
 #include "gateway/ZentavoSMSGatewaySubmissionManager.h"
 
+#include "core/ErrorReports.h"
 #include "core/Exceptions.h"
 #include "gateway/OutlookEmailSMS.h"
 #include "gateway/ZentavoSMSGatewayHTTPSSubmitter.h"
 #include "gateway/ZentavoSMSGatewaySMTPSubmitter.h"
 #include "gateway/ZentavoSMSGatewayWebServiceSubmitter.h"
+
+#include <algorithm>
 
 CZentavoSMSGatewaySubmissionManager::CZentavoSMSGatewaySubmissionManager(std::uint32_t authMode,
                                                                          const std::string& accessKey,
@@ -43,13 +46,49 @@ std::unique_ptr<CZentavoSMSGatewaySubmitter> CZentavoSMSGatewaySubmissionManager
     }
 }
 
+namespace
+{
+// The recipients the gateway took, when its reply names each one: by
+// position when there is one status a recipient, else by number. A reply
+// without statuses (a job, an e-mail) took them all.
+CSMSContactVector AcceptedRecipients(const CSMSContactVector& recipients, const std::vector<CSMSSendStatus>& statuses)
+{
+    if (statuses.empty())
+        return recipients;
+    CSMSContactVector accepted;
+    for (size_t i = 0; i < recipients.size(); ++i)
+    {
+        const bool taken =
+            statuses.size() == recipients.size()
+                ? statuses[i].m_StatusCode == OK
+                : std::any_of(statuses.begin(), statuses.end(), [&](const CSMSSendStatus& status) {
+                      return status.m_StatusCode == OK && status.m_Number == recipients[i].m_Number;
+                  });
+        if (taken)
+            accepted.push_back(recipients[i]);
+    }
+    return accepted;
+}
+} // namespace
+
 // A copy titled "SMS Message Sent" is made only for a message the gateway
-// accepted: one for a refused message would tell the user it went out.
+// accepted, and lists only the numbers it accepted: a copy that names a
+// refused number would tell the user the message went there.
 void CZentavoSMSGatewaySubmissionManager::StoreInSentItemsIfAccepted(
     IDispatchPtr& outlookApplication, const CZentavoSMSGatewaySubmission& submission,
     const CZentavoSMSGatewaySubmissionResults& results)
 {
     if (!submission.m_StoreInSentItems || !results.m_Success)
         return;
-    COutlookEmailSMS::StoreSubmissionInOutlookSentItem(outlookApplication, submission);
+    try
+    {
+        CZentavoSMSGatewaySubmission sent = submission;
+        sent.m_Recipients = AcceptedRecipients(submission.m_Recipients, results.m_SendStatuses);
+        COutlookEmailSMS::StoreSubmissionInOutlookSentItem(outlookApplication, sent);
+    }
+    catch (...)
+    {
+        ReportCurrentException("CZentavoSMSGatewaySubmissionManager::MakeSubmission (message sent; Sent Items copy "
+                               "failed)");
+    }
 }

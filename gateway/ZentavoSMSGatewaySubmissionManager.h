@@ -20,7 +20,9 @@ public:
                                         const std::string& secretKey, const std::string& masterKey);
 
     // An unknown method raises before anything is sent. What the submitter
-    // raises passes to the caller unchanged.
+    // raises passes to the caller unchanged. A Sent Items copy that fails
+    // after the gateway accepted the message is reported to the event log,
+    // never raised: the message went.
     CZentavoSMSGatewaySubmissionResults MakeSubmission(IDispatchPtr outlookApplication,
                                                        const CZentavoSMSGatewaySubmission& submission);
 

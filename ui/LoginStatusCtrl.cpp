@@ -57,6 +57,7 @@ LRESULT CLoginStatusCtrl::LoginBtn_OnClicked(UINT, WPARAM, LPARAM, bool&)
 
 LRESULT CLoginStatusCtrl::LogoutBtn_OnClicked(UINT, WPARAM, LPARAM, bool&)
 {
+    const CBalanceClientKeysUpdate keysUpdate;
     try
     {
         StoredAccount().Logout();

@@ -54,8 +54,10 @@ LRESULT CScheduleSubmissionDlg::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
     const HWND picker = GetDlgItem(IDC_SCHEDULE_TIME);
     ::SendMessageA(picker, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("HH:mm"));
 
+    // The user's own today: the schedule is local time, and so is "later
+    // today" in the evening west of UTC.
     SYSTEMTIME today;
-    ::GetSystemTime(&today);
+    ::GetLocalTime(&today);
     SYSTEMTIME range[2];
     GetSelectableRange(today, range);
     ::SendMessageA(calendar, MCM_SETRANGE, GDTR_MIN | GDTR_MAX, reinterpret_cast<LPARAM>(range));

@@ -19,9 +19,9 @@ public:
 
     static CMessageTable<CScheduleSubmissionDlg> GetMessageTable();
 
-    // The dates that can be chosen, from the given day (UTC) to the same
-    // month and day a year later; from 29 February, to 28 February, since
-    // the next year has no 29th. Times are midnight.
+    // The dates that can be chosen, from the given day (the local date) to
+    // the same month and day a year later; from 29 February, to 28 February,
+    // since the next year has no 29th. Times are midnight.
     static void GetSelectableRange(const SYSTEMTIME& today, SYSTEMTIME range[2]);
 
     SYSTEMTIME m_ScheduledTime = {};

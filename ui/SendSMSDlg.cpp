@@ -182,7 +182,7 @@ void CSendSMSDlg::InitialiseWindow(std::string& step)
         ::SetDlgItemTextA(m_hWnd, IDC_SENDSMS_TEXT, ("\r\n\r\n" + signature).c_str());
     UpdateCharacterCount();
 
-    plugin.m_BalanceClient.SetAccessKeys(config.GetAccessKey(), config.GetSecretKey());
+    plugin.UpdateBalanceClientAccessKeys();
     RefreshBalance();
     UpdateBalanceDisplay();
 
@@ -287,8 +287,11 @@ LRESULT CSendSMSDlg::Toolbar_ShowOptions(UINT, WPARAM, LPARAM, bool&)
         settings.DoModal(::GetActiveWindow());
     }
     CZentavoSMSOutlookPlugin& plugin = Plugin();
-    plugin.m_BalanceClient.SetAccessKeys(plugin.m_Config.GetAccessKey(), plugin.m_Config.GetSecretKey());
+    plugin.UpdateBalanceClientAccessKeys();
     RefreshBalance();
+    // Another account's balance is unknown until its refresh: shown so at
+    // once, not at the next tick.
+    UpdateBalanceDisplay();
     SetUserContextMode(plugin.m_UserPreferences.GetEnableUserContextSupport());
     m_AdvancedToolbar.EnableForAuthMode(plugin.m_Config.m_AuthMode);
     UpdateCharacterCount();
@@ -345,6 +348,14 @@ std::string CSendSMSDlg::GetControlText(UINT controlId) const
     std::vector<char> buffer(static_cast<size_t>(length) + 10, '\0');
     const UINT copied = ::GetDlgItemTextA(m_hWnd, static_cast<int>(controlId), buffer.data(), length + 10);
     return std::string(buffer.data(), copied);
+}
+
+std::wstring CSendSMSDlg::GetControlTextW(UINT controlId) const
+{
+    const HWND control = GetDlgItem(static_cast<int>(controlId));
+    std::vector<wchar_t> buffer(static_cast<size_t>(::GetWindowTextLengthW(control)) + 10, L'\0');
+    const int copied = ::GetWindowTextW(control, buffer.data(), static_cast<int>(buffer.size()));
+    return std::wstring(buffer.data(), static_cast<size_t>(std::max(copied, 0)));
 }
 
 int CSendSMSDlg::GetTextMessageLength(const std::string& text)

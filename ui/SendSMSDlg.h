@@ -29,6 +29,7 @@
 #include <string>
 
 class IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider;
+class CZentavoSMSGatewaySubmissionResults;
 
 class CSendSMSDlg : public CZentavoAxDialogImpl<CSendSMSDlg>,
                     public CZentavoWindowHelper,
@@ -82,6 +83,9 @@ public:
     // is shown and leaves the list as far as it was filled.
     void GetSMSContactList(CSMSContactVector& contacts);
     std::string GetControlText(UINT controlId) const;
+    // The text as the control holds it, before any conversion to the ANSI
+    // code page.
+    std::wstring GetControlTextW(UINT controlId) const;
 
     // A successful send remembers its sender id: most recent first, at most
     // the preferences' maximum, nothing when auto-add is off.
@@ -150,6 +154,12 @@ private:
     // The road of one press of Send, from the account check to the
     // window's end.
     void SendMessageText();
+    // False, after a box naming them, when the text holds characters that
+    // the conversion to the ANSI code page would change; what names the text
+    // in the box ("message text", "sender id").
+    bool CheckSendableAsTyped(const std::wstring& typed, const char* what);
+    // One box naming the numbers the gateway refused in an accepted send.
+    void ReportRefusedRecipients(const CZentavoSMSGatewaySubmissionResults& results);
     // False when the user stopped the send in a warning dialog.
     bool ConfirmTruncation(int parts, int maxParts);
     bool ConfirmBalance(size_t recipients, int parts, int maxParts);

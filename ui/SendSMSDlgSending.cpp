@@ -14,6 +14,8 @@
 #include "ui/SendWarningDlgs.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <vector>
 
 namespace
 {
@@ -21,6 +23,17 @@ using CPreferences = CConfigZentavoSMSOutlookAddin_UserPreferences;
 
 // More recipients than this go as a bulk job.
 constexpr size_t kMaxHTTPSRecipients = 100;
+// A box names at most this many characters that cannot be sent.
+constexpr size_t kMostCharactersNamed = 10;
+
+// Why the gateway did not send to one number, as the user reads it.
+std::string RefusalReason(std::uint32_t code)
+{
+    if (code == INVALID_NUMBER)
+        return "not a valid number";
+    const std::string name = GetSMSGatewayResultCodeName(code);
+    return name.empty() ? "result code " + std::to_string(code) : name;
+}
 
 // The wait cursor while the gateway works; the previous one comes back
 // however the submission ends.
@@ -94,9 +107,15 @@ void CSendSMSDlg::SendMessageText()
 
     CSMSContactVector recipients;
     GetSMSContactList(recipients);
-    std::string text = GetControlText(IDC_SENDSMS_TEXT);
+    // Each phone is charged once however often, and in whatever form, the
+    // To field names it.
+    CSMSContactUtils::RemoveRepeatedPhones(recipients);
+    // Read as typed: the conversion to the ANSI code page is checked below,
+    // not left to turn what it lacks into '?'.
+    const std::wstring typedText = GetControlTextW(IDC_SENDSMS_TEXT);
+    std::string text = WideToAnsi(typedText);
     std::string userContext;
-    std::string senderText;
+    std::wstring typedSender;
     bool replyable = true;
     if (m_UserContextMode)
         userContext = GetControlText(IDC_SENDSMS_CONTEXT);
@@ -104,8 +123,9 @@ void CSendSMSDlg::SendMessageText()
     {
         replyable = ::SendDlgItemMessageA(m_hWnd, IDC_SENDSMS_REPLIES, BM_GETCHECK, 0, 0) == BST_CHECKED;
         if (!replyable)
-            senderText = GetControlText(m_FromControlId);
+            typedSender = GetControlTextW(m_FromControlId);
     }
+    const std::string senderText = WideToAnsi(typedSender);
     if (recipients.empty())
     {
         ShowMessageBox(m_hWnd, "There must be at least one recipient in the To list.", kAddinMessageBoxCaption,
@@ -117,6 +137,8 @@ void CSendSMSDlg::SendMessageText()
         ShowMessageBox(m_hWnd, "Please enter message text.", kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
         return;
     }
+    if (!CheckSendableAsTyped(typedText, "message text") || !CheckSendableAsTyped(typedSender, "sender id"))
+        return;
 
     const int parts = GetTextNumberOfParts(text);
     text = ReplaceAll(text, "\r\n", "\r");
@@ -180,14 +202,60 @@ void CSendSMSDlg::SendMessageText()
     if (!results.m_Success)
         return;
 
+    // The gateway took the message: nothing from here on may turn the send
+    // into a failure, or the user sends again and pays twice.
+    ReportRefusedRecipients(results);
     const std::string sender = m_UseAccountSettings ? std::string() : GetControlText(m_FromControlId);
     preferences.SetDefaultSendersId(sender);
     preferences.SetDefaultSendersIdUseReplyable(replyable);
     preferences.SetDefaultSendersIdUseAccountSettings(m_UseAccountSettings);
     if (!replyable && !m_UseAccountSettings && !sender.empty())
         UpdateSelectableSendersIdList(sender);
-    preferences.Save();
+    try
+    {
+        preferences.Save();
+    }
+    catch (...)
+    {
+        ReportCurrentException("CSendSMSDlg::Toolbar_SendMessage (message sent; sender settings not saved)");
+    }
     CloseWindow();
+}
+
+bool CSendSMSDlg::CheckSendableAsTyped(const std::wstring& typed, const char* what)
+{
+    const std::vector<std::uint32_t> lost = CharactersLostInAnsi(typed);
+    if (lost.empty())
+        return true;
+    std::string names;
+    for (size_t i = 0; i < lost.size() && i < kMostCharactersNamed; ++i)
+    {
+        char name[16];
+        std::snprintf(name, sizeof(name), "%sU+%04X", i == 0 ? "" : ", ", static_cast<unsigned>(lost[i]));
+        names += name;
+    }
+    if (lost.size() > kMostCharactersNamed)
+        names += " and " + std::to_string(lost.size() - kMostCharactersNamed) + " more";
+    ShowMessageBox(m_hWnd,
+                   std::string("The ") + what + " holds characters that a text message cannot carry: " + names +
+                       ".\n\nPlease remove or replace them. Nothing has been sent.",
+                   kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
+    return false;
+}
+
+void CSendSMSDlg::ReportRefusedRecipients(const CZentavoSMSGatewaySubmissionResults& results)
+{
+    std::string refused;
+    for (const CSMSSendStatus& status : results.m_SendStatuses)
+    {
+        if (status.m_StatusCode == OK)
+            continue;
+        refused += "\n" + status.m_Number + ": " + RefusalReason(status.m_StatusCode);
+    }
+    if (refused.empty())
+        return;
+    ShowMessageBox(m_hWnd, "The message was sent, but not to these numbers:\n" + refused, kAddinMessageBoxCaption,
+                   MB_ICONEXCLAMATION | MB_OK);
 }
 
 bool CSendSMSDlg::ConfirmTruncation(int parts, int maxParts)

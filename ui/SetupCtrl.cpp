@@ -112,6 +112,7 @@ void CSetupCtrlBase::Login(const std::string& username, const std::string& passw
         try
         {
             result = CZentavoSMSGatewayAuthenticationResult();
+            const CBalanceClientKeysUpdate keysUpdate;
             authentication.Authentication(username, password, result);
             break;
         }

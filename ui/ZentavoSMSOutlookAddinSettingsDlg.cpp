@@ -130,14 +130,18 @@ INT_PTR CZentavoSMSOutlookAddinSettingsDlg::DoModal(HWND owner) noexcept
     INT_PTR result = 0;
     try
     {
+        // What the pages showed at the start: OK stores only what differs
+        // from it, so a choice another window stored meanwhile stands.
+        auto original = std::make_unique<CConfigZentavoSMSOutlookAddin_UserPreferences>(nullptr);
+        *original = Preferences();
         auto working = std::make_unique<CConfigZentavoSMSOutlookAddin_UserPreferences>(nullptr);
-        *working = Preferences();
+        *working = *original;
         m_UserDetailsPage.SetPreferences(working.get());
         m_SignaturePage.SetPreferences(working.get());
         m_PreferencesPage.SetPreferences(working.get());
 
         result = CPropertySheet::DoModal(owner);
-        if (result == 1 && StoreEditedPreferences(*working) && m_pServices)
+        if (result == 1 && StoreEditedPreferences(*original, *working) && m_pServices)
             m_pServices->Callback_UpdateOutlookExplorerCustomControls();
     }
     catch (...)
@@ -147,19 +151,47 @@ INT_PTR CZentavoSMSOutlookAddinSettingsDlg::DoModal(HWND owner) noexcept
     return result;
 }
 
-bool CZentavoSMSOutlookAddinSettingsDlg::StoreEditedPreferences(CConfigZentavoSMSOutlookAddin_UserPreferences& working)
+namespace
 {
-    CConfigZentavoSMSOutlookAddin_UserPreferences& stored = Preferences();
+// Stores the working copy's value of one preference when the user changed it
+// in the sheet.
+template <typename Value>
+void StoreIfChanged(CConfigZentavoSMSOutlookAddin_UserPreferences& original,
+                    CConfigZentavoSMSOutlookAddin_UserPreferences& working,
+                    CConfigZentavoSMSOutlookAddin_UserPreferences& stored,
+                    Value (CConfigZentavoSMSOutlookAddin_UserPreferences::*get)(),
+                    void (CConfigZentavoSMSOutlookAddin_UserPreferences::*set)(Value))
+{
+    const Value edited = (working.*get)();
+    if (edited != (original.*get)())
+        (stored.*set)(edited);
+}
+} // namespace
+
+bool CZentavoSMSOutlookAddinSettingsDlg::StoreEditedPreferences(CConfigZentavoSMSOutlookAddin_UserPreferences& original,
+                                                                CConfigZentavoSMSOutlookAddin_UserPreferences& working)
+{
+    using Preferences_ = CConfigZentavoSMSOutlookAddin_UserPreferences;
+    Preferences_& stored = Preferences();
     const bool ribbonChanged = working.GetUIRibbonSendSMSButton() != stored.GetUIRibbonSendSMSButton();
-    stored.SetUsersMobilePhoneNumber(working.GetUsersMobilePhoneNumber());
-    stored.SetDefaultMessageSignature(working.GetDefaultMessageSignature());
-    stored.SetShowCurrentBalance(working.GetShowCurrentBalance());
-    stored.SetCheckBalanceBeforeSending(working.GetCheckBalanceBeforeSending());
-    stored.SetWarnIfMsgBeingTruncated(working.GetWarnIfMsgBeingTruncated());
-    stored.SetEnableUserContextSupport(working.GetEnableUserContextSupport());
-    stored.SetSaveSentMsgsToSentItemsFolder(working.GetSaveSentMsgsToSentItemsFolder());
-    stored.SetUIRibbonSendSMSButton(working.GetUIRibbonSendSMSButton());
-    stored.m_MaxMsgParts = working.m_MaxMsgParts;
+    StoreIfChanged(original, working, stored, &Preferences_::GetUsersMobilePhoneNumber,
+                   &Preferences_::SetUsersMobilePhoneNumber);
+    StoreIfChanged(original, working, stored, &Preferences_::GetDefaultMessageSignature,
+                   &Preferences_::SetDefaultMessageSignature);
+    StoreIfChanged(original, working, stored, &Preferences_::GetShowCurrentBalance,
+                   &Preferences_::SetShowCurrentBalance);
+    StoreIfChanged(original, working, stored, &Preferences_::GetCheckBalanceBeforeSending,
+                   &Preferences_::SetCheckBalanceBeforeSending);
+    StoreIfChanged(original, working, stored, &Preferences_::GetWarnIfMsgBeingTruncated,
+                   &Preferences_::SetWarnIfMsgBeingTruncated);
+    StoreIfChanged(original, working, stored, &Preferences_::GetEnableUserContextSupport,
+                   &Preferences_::SetEnableUserContextSupport);
+    StoreIfChanged(original, working, stored, &Preferences_::GetSaveSentMsgsToSentItemsFolder,
+                   &Preferences_::SetSaveSentMsgsToSentItemsFolder);
+    StoreIfChanged(original, working, stored, &Preferences_::GetUIRibbonSendSMSButton,
+                   &Preferences_::SetUIRibbonSendSMSButton);
+    if (working.m_MaxMsgParts != original.m_MaxMsgParts)
+        stored.m_MaxMsgParts = working.m_MaxMsgParts;
     stored.Save();
     return ribbonChanged;
 }

@@ -212,9 +212,11 @@ public:
     INT_PTR DoModal(HWND owner) noexcept;
 
 private:
-    // Copies what the pages edit from the working copy into the plug-in
-    // core's preferences and saves them; true when the ribbon setting changed.
-    static bool StoreEditedPreferences(CConfigZentavoSMSOutlookAddin_UserPreferences& working);
+    // Copies what the user changed on the pages (the working copy where it
+    // differs from the original one) into the plug-in core's preferences and
+    // saves them; true when the ribbon setting changed.
+    static bool StoreEditedPreferences(CConfigZentavoSMSOutlookAddin_UserPreferences& original,
+                                       CConfigZentavoSMSOutlookAddin_UserPreferences& working);
 
     CZentavoSMSOutlookAddinSettings_AuthenticationPage m_AuthenticationPage;
     CZentavoSMSOutlookAddinSettings_UserDetailsPage m_UserDetailsPage;

@@ -199,4 +199,26 @@ TEST(StringUtils, AnsiConversionsFollowTheCodePage)
     EXPECT_EQ(std::string("a\0b", 3), WideToAnsi(std::wstring(L"a\0b", 3)));
     EXPECT_EQ(L"", AnsiToWide(""));
 }
+
+// What the send refuses rather than let WideToAnsi change: each character
+// once, as a code point, in the order of its first appearance.
+TEST(StringUtils, CharactersLostInAnsiAreNamedOnce)
+{
+    ASSERT_EQ(1252u, ::GetACP());
+    const struct
+    {
+        std::wstring text;
+        std::vector<std::uint32_t> lost;
+    } cases[] = {
+        {L"", {}},
+        {L"Plain text, £ € é ß ÿ", {}},
+        {L"Hi 中文 😀 中", {0x4E2D, 0x6587, 0x1F600}},
+        // A look-alike is no better than '?': a-macron would become "a".
+        {L"ā Ω Ж", {0x0101, 0x03A9, 0x0416}},
+        // A lone half of a pair is no character at all.
+        {std::wstring(L"x") + wchar_t(0xD83D) + L"y", {0xD83D}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.lost, CharactersLostInAnsi(c.text)) << WideToAnsi(c.text);
+}
 } // namespace

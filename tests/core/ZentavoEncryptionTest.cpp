@@ -172,12 +172,19 @@ TEST_F(ZentavoEncryption, ChangedFirstBlockChangesOnlyTheFirstEightBytes)
     EXPECT_EQ("abcdefghIJKLMNOP", m_Cipher.Decrypt(CBase64::Encode(Bytes(bytes), static_cast<int>(bytes.size()))));
 }
 
-TEST_F(ZentavoEncryption, InvalidPaddingKeepsTheBytes)
+// A damaged value is no secret: its deciphered bytes never come back.
+TEST_F(ZentavoEncryption, InvalidPaddingGivesEmptyText)
 {
-    EXPECT_EQ("abcdefghijklmno\x09", m_Cipher.Decrypt(StoredValueOf("abcdefghijklmno\x09")));
-    EXPECT_EQ("abcdefghijklmn\x01\x02", m_Cipher.Decrypt(StoredValueOf("abcdefghijklmn\x01\x02")));
-    EXPECT_EQ("abc", m_Cipher.Decrypt(StoredValueOf(std::string("abc\0efghijklmno\x09", 16))));
+    EXPECT_EQ("", m_Cipher.Decrypt(StoredValueOf("abcdefghijklmno\x09")));
+    EXPECT_EQ("", m_Cipher.Decrypt(StoredValueOf("abcdefghijklmn\x01\x02")));
+    EXPECT_EQ("", m_Cipher.Decrypt(StoredValueOf(std::string("abc\0efghijklmno\x09", 16))));
     EXPECT_EQ("", m_Cipher.Decrypt(StoredValueOf(std::string(8, '\0'))));
+    EXPECT_EQ("", m_Cipher.Decrypt(StoredValueOf("TESTSECRETKEY0001\xe9\x80\x02\x05\x06\x07\x08")));
+    // A changed last block spoils the padding of the stored secret.
+    std::srand(5);
+    std::string bytes = CBase64::Decode(m_Cipher.Encrypt("TESTSECRETKEY0001"));
+    bytes[bytes.size() - 1] ^= 0x5A;
+    EXPECT_EQ("", m_Cipher.Decrypt(CBase64::Encode(Bytes(bytes), static_cast<int>(bytes.size()))));
     // a valid padding ends the text even without a zero byte
     EXPECT_EQ("abcdefghijklm", m_Cipher.Decrypt(StoredValueOf("abcdefghijklm\x03\x03\x03")));
     EXPECT_EQ("", m_Cipher.Decrypt(StoredValueOf(std::string(8, '\x08'))));

@@ -211,10 +211,47 @@ TEST_F(ConfigRegTest, FlagsAreExactlyOneOrZero)
     EXPECT_TRUE(store.GetBool(key, "missing", true, true, false));
     EXPECT_FALSE(store.GetBool(key, "missing", true, false, false));
 
-    const DWORD one = 1;
-    WriteRaw(kStore, "dword", std::string(reinterpret_cast<const char*>(&one), sizeof(one)), REG_DWORD);
-    EXPECT_FALSE(store.GetBool(key, "dword", false, true, false));
-    EXPECT_EQ(0, store.GetDWORD(key, "dword", false, 9, false));
+}
+
+// What an administrator or another version may leave: numbers and flags as
+// REG_DWORD read as the number they hold.
+TEST_F(ConfigRegTest, DwordValuesReadAsTheirNumber)
+{
+    const HKEY key = store.GetKey();
+    const auto writeDword = [this](const char* name, DWORD value) {
+        WriteRaw(kStore, name, std::string(reinterpret_cast<const char*>(&value), sizeof(value)), REG_DWORD);
+    };
+    const struct
+    {
+        DWORD stored;
+        std::int32_t number;
+        bool flag;
+    } cases[] = {{1, 1, true}, {0, 0, false}, {3, 3, false}, {0xFFFFFFFFu, INT_MAX, false}};
+    for (const auto& c : cases)
+    {
+        writeDword("dword", c.stored);
+        EXPECT_EQ(c.number, store.GetDWORD(key, "dword", false, 9, false)) << c.stored;
+        EXPECT_EQ(c.flag, store.GetBool(key, "dword", false, !c.flag, false)) << c.stored;
+        EXPECT_EQ(std::to_string(c.stored), store.GetStringForOpenKey("dword", false, "", false));
+    }
+}
+
+// Stored texts end in their NUL, the empty text too, as other readers of the
+// key expect of a REG_SZ.
+TEST_F(ConfigRegTest, TextsAreWrittenWithTheirTerminator)
+{
+    for (const std::string text : {"", "x", "a longer text"})
+    {
+        store.SetStringForOpenKey("v", text);
+        const auto raw = ReadRaw(kStore, "v");
+        ASSERT_TRUE(raw);
+        EXPECT_TRUE(raw->terminated) << '"' << text << '"';
+        EXPECT_EQ(text, raw->text);
+        EXPECT_EQ(text, store.GetStringForOpenKey("v", false, "", false));
+
+        RegWriteStringValue(store.GetKey(), "w", text, false);
+        EXPECT_TRUE(ReadRaw(kStore, "w")->terminated) << '"' << text << '"';
+    }
 }
 
 TEST_F(ConfigRegTest, NumbersAreUnsignedDecimalReadBySignedRule)

@@ -150,6 +150,31 @@ TEST_F(UserPreferencesTest, StoredListsAndFlagsAreReadAsTheyStand)
     EXPECT_THAT(prefs.GetSelectableSendersIdList(), ElementsAre("one, with comma"));
 }
 
+// The settings page offers 1 to 10 parts; a stored count outside that (0
+// would reach the gateway as no limit) reads as the default.
+TEST_F(UserPreferencesTest, MaxMsgPartsOutsideOneToTenReadsAsFive)
+{
+    const struct
+    {
+        std::string stored;
+        DWORD type;
+        int parts;
+    } cases[] = {
+        {"1", REG_SZ, 1},   {"10", REG_SZ, 10},  {"0", REG_SZ, 5},  {"11", REG_SZ, 5},
+        {"-3", REG_SZ, 5},  {"", REG_SZ, 5},     {std::string("\x03\0\0\0", 4), REG_DWORD, 3},
+        {std::string("\0\0\0\0", 4), REG_DWORD, 5},
+    };
+    for (const auto& c : cases)
+    {
+        WriteRaw(kSettings, "ZentavoSMSMaxMsgParts", c.stored, c.type);
+        prefs.Load();
+        EXPECT_EQ(c.parts, prefs.m_MaxMsgParts) << '"' << c.stored << '"' << c.type;
+    }
+    // Saved back as the count it read.
+    prefs.Save();
+    EXPECT_EQ("5", ReadText(kSettings, "ZentavoSMSMaxMsgParts"));
+}
+
 TEST_F(UserPreferencesTest, ValuesOverAThousandBytesSurviveALoadAndASave)
 {
     const std::string signature(4000, 's');

@@ -97,12 +97,52 @@ TEST_F(BalanceClientTest, RefusedRefreshMakesTheBalanceInvalid)
     // Empty keys are sent as they are, and refused.
     ASSERT_TRUE(RefreshUntil(static_cast<std::int32_t>(kBalance), true));
     m_Client.SetAccessKeys("", "");
+    const size_t before = BalanceRequests(m_Primary);
     ASSERT_TRUE(RefreshUntil(0, false));
+    // Other keys made the balance unknown at once: the refusal comes after.
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::vector<CLoggedRequest> requests = m_Primary.Requests("getbalance.aspx");
+        return requests.size() > before && !requests.back().m_ReplyBody.empty();
+    }));
     const CLoggedRequest last = m_Primary.Requests("getbalance.aspx").back();
     EXPECT_EQ("", FieldOf(last, "accesskey"));
     EXPECT_EQ("ERR:AUTH_PARAMETER_MISSING", last.m_ReplyBody);
     // Refusals are not reported: the window simply shows no balance.
     EXPECT_TRUE(m_Events.Events().empty());
+}
+
+// Other keys are another account: the balance held is not its balance, and
+// the answer of a refresh still under way for the old keys is dropped.
+TEST_F(BalanceClientTest, OtherKeysMakeTheBalanceUnknownAndDropTheOldAnswer)
+{
+    m_Client.SetAccessKeys(kAccessKey, kSecretKey);
+    ASSERT_TRUE(RefreshUntil(static_cast<std::int32_t>(kBalance), true));
+    // The same keys again are no change.
+    m_Client.SetAccessKeys(kAccessKey, kSecretKey);
+    EXPECT_TRUE(Last().valid);
+
+    m_Primary.Script("getbalance.aspx", CScriptedReply::Normal().Wait(3));
+    m_Client.RequestBalanceRefresh();
+    ASSERT_TRUE(WaitUntil([&] { return BalanceRequests(m_Primary) == 2; }));
+    CZentavoSMSGatewayAuthenticationResult login;
+    AuthManager().Authentication(kEmptyUsername, kEmptyPassword, login);
+    ASSERT_EQ(OK, login.m_ResultCode);
+    m_Client.SetAccessKeys(login.m_AccessKeys.m_AccessKey, login.m_AccessKeys.m_SecretKey);
+    const Balance atOnce = Last();
+    EXPECT_FALSE(atOnce.valid);
+    EXPECT_EQ(0, atOnce.value);
+
+    // The held answer (the first account's) arrives, then the new account's.
+    m_Client.RequestBalanceRefresh();
+    bool oldBalanceSeen = false;
+    EXPECT_TRUE(WaitUntil([&] {
+        const Balance balance = Last();
+        oldBalanceSeen = oldBalanceSeen || (balance.valid && balance.value != 0);
+        return balance.valid && BalanceRequests(m_Primary) == 3;
+    }));
+    EXPECT_FALSE(oldBalanceSeen);
+    EXPECT_EQ(0, Last().value);
+    EXPECT_EQ(login.m_AccessKeys.m_AccessKey, FieldOf(m_Primary.Requests("getbalance.aspx").back(), "accesskey"));
 }
 
 TEST_F(BalanceClientTest, UnreachablePrimaryFailsOverToTheBackup)

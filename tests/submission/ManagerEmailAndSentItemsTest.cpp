@@ -96,26 +96,30 @@ TEST_F(ManagerEmailAndSentItemsTest, FailuresPassToTheCaller)
     FakeObjectOf(m_Outlook->DefaultFolder(4)->Value(L"Items"))->Fail(L"Add", E_ACCESSDENIED, L"Denied");
     EXPECT_THROW(Run(submission), _com_error);
     EXPECT_EQ(L"<no copy>", SentItemsSubject());
+    EXPECT_TRUE(m_Events.Events().empty());
+}
 
-    // The copy itself fails after an accepted HTTPS send.
-    m_Outlook.reset(new CFakeOutlook());
+// A full or offline store after the gateway took the message: the send
+// stands, and the copy's failure goes to the event log on its own.
+TEST_F(ManagerEmailAndSentItemsTest, AFailedCopyOfAnAcceptedSendIsReportedNotRaised)
+{
     const CFakeCollectionPtr items = FakeCollectionOf(m_Outlook->DefaultFolder(5)->Value(L"Items"));
     items->Fail(L"Add", E_OUTOFMEMORY, L"No memory");
     CZentavoSMSGatewaySubmission https = NewHTTPSSubmission(Recipients(1));
     https.m_StoreInSentItems = 1;
-    try
-    {
-        Run(https);
-        FAIL() << "the failed copy went unreported";
-    }
-    catch (const _com_error& e)
-    {
-        EXPECT_EQ(E_OUTOFMEMORY, e.Error());
-        EXPECT_EQ(std::wstring(L"COM exception thrown (Context:COutlookEmailSMS::StoreSubmissionInOutlookSentItem("
-                               L"Create NewMail)) - No memory"),
-                  static_cast<const wchar_t*>(e.Description()));
-    }
+    const CZentavoSMSGatewaySubmissionResults results = Run(https);
+
+    EXPECT_EQ(1, results.m_Success);
+    EXPECT_EQ(1u, results.m_ResultCode);
     EXPECT_EQ(1u, m_Primary.Requests("sendmsg.aspx").size());
+    const std::vector<CapturedEvent> events = m_Events.Events();
+    ASSERT_EQ(1u, events.size());
+    EXPECT_EQ(EVENTLOG_ERROR_TYPE, events[0].type);
+    EXPECT_EQ("COM Exception raised\nFunction: CZentavoSMSGatewaySubmissionManager::MakeSubmission (message sent; "
+              "Sent Items copy failed)\nDescription: COM exception thrown (Context:COutlookEmailSMS::"
+              "StoreSubmissionInOutlookSentItem(Create NewMail)) - No memory\nHResult: " +
+                  std::to_string(static_cast<long>(E_OUTOFMEMORY)),
+              events[0].text);
     EXPECT_TRUE(m_Temp.Files().empty());
 }
 } // namespace

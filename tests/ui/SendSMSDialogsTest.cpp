@@ -3,6 +3,7 @@
 // the way to a send.
 #include "tests/ui/SendSMSWindowFixture.h"
 
+#include "core/Win32Utils.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WindowDriver.h"
@@ -11,6 +12,7 @@
 #include "ui/SendWarningDlgs.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,11 +42,11 @@ std::string Day(const SYSTEMTIME& date)
     return Text(Date(date.wYear, date.wMonth, date.wDay));
 }
 
-// Today (UTC) and some days on, as the calendar counts them.
+// Today (the local date) and some days on, as the calendar counts them.
 SYSTEMTIME DaysFromToday(int days)
 {
     SYSTEMTIME now;
-    ::GetSystemTime(&now);
+    ::GetLocalTime(&now);
     FILETIME file;
     ::SystemTimeToFileTime(&now, &file);
     ULARGE_INTEGER value{{file.dwLowDateTime, file.dwHighDateTime}};
@@ -128,6 +130,50 @@ TEST_F(SendSMSWindow, ScheduleOkCancelAndReopen)
     // Cancel cleared the schedule.
     EXPECT_EQ(0, m_pDlg->GetSchedule().wDay);
     EXPECT_EQ("Schedule Delivery", m_pDlg->AdvancedToolbar().GetButtonText(ID_SENDSMS_SCHEDULE));
+}
+
+// The calendar starts at the user's own date, not UTC's. CTest runs this
+// also under zones far either side of UTC (ZENTAVO_TEST_ZONE), where the two
+// dates differ for much of each day.
+TEST_F(SendSMSWindow, ScheduleCalendarStartsAtTheLocalDate)
+{
+    const std::string zone = CWin32Utils::GetEnvironmentVariable("ZENTAVO_TEST_ZONE");
+    if (!zone.empty())
+    {
+        const std::map<std::string, LONGLONG> offsetMinutes = {{"Pacific/Kiritimati", 14 * 60},
+                                                               {"Pacific/Pago_Pago", -11 * 60}};
+        const auto expected = offsetMinutes.find(zone);
+        ASSERT_NE(offsetMinutes.end(), expected) << zone;
+        SYSTEMTIME utc;
+        SYSTEMTIME local;
+        ::GetSystemTime(&utc);
+        ::GetLocalTime(&local);
+        FILETIME utcFile;
+        FILETIME localFile;
+        ::SystemTimeToFileTime(&utc, &utcFile);
+        ::SystemTimeToFileTime(&local, &localFile);
+        const auto minutes = [](const FILETIME& file) {
+            return static_cast<LONGLONG>(ULARGE_INTEGER{{file.dwLowDateTime, file.dwHighDateTime}}.QuadPart /
+                                         600000000ULL);
+        };
+        // The zone is in force for this process, or the test proves nothing.
+        ASSERT_NEAR(static_cast<double>(expected->second),
+                    static_cast<double>(minutes(localFile) - minutes(utcFile)), 1.0);
+    }
+    Open({{"ZentavoSMSAuthMode", "5"}});
+    SYSTEMTIME range[2] = {};
+    SYSTEMTIME today = {};
+    {
+        CWindowDriver driver;
+        driver.Expect().Caption("Schedule Delivery").Run([&](HWND dialog) {
+            ::GetLocalTime(&today);
+            ::SendDlgItemMessageA(dialog, IDC_SCHEDULE_CALENDAR, MCM_GETRANGE, 0, reinterpret_cast<LPARAM>(range));
+            ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        Command(m_Window, ID_SENDSMS_SCHEDULE);
+        EXPECT_EQ("", driver.Problems());
+    }
+    EXPECT_EQ(Day(today), Day(range[0])) << zone;
 }
 
 // The dialog's boxes are live only for "generate"; OK sets the window's

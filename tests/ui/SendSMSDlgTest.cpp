@@ -152,8 +152,10 @@ TEST_F(SendSMSWindow, CountersFollowTheText)
         {"escape characters", "5", "[]{}", "152", "1"},
         {"line breaks count one each", "5", "a\r\nb\r\nc", "155", "1"},
         {"beyond the maximum of 5", "5", std::string(800, 'a'), "-35", "5"},
-        {"maximum 0, empty", "0", "", "0", "0"},
-        {"maximum 0", "0", "hello", "-5", "0"},
+        // 0 would reach the gateway as no limit: a stored 0 is the default 5.
+        {"a stored maximum of 0, empty", "0", "", "160", "1"},
+        {"a stored maximum of 0", "0", "hello", "155", "1"},
+        {"a stored maximum of 0, long", "0", std::string(800, 'a'), "-35", "5"},
     };
     for (const Case& c : cases)
     {

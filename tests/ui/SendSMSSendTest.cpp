@@ -1,18 +1,29 @@
 // Sending from the Send SMS window to the gateway simulator: the refusals,
 // both routes (up to 100 recipients over HTTPS, 101 as a bulk job), what the
 // window puts into the request, a refused and a successful send, the two
-// warning dialogs on the way and a second Send while the first runs.
+// warning dialogs on the way and a second Send while the first runs; text
+// the code page cannot carry, repeated phones, a partly refused send,
+// failures after the gateway accepted, stored values of another writer, a
+// damaged secret key and a change of account on the way to a send.
 #include "tests/ui/SendSMSWindowFixture.h"
 
+#include "core/Base64.h"
 #include "core/ScopedComApartment.h"
+#include "core/StringUtils.h"
+#include "core/ZentavoEncryption.h"
 #include "platform/ComModule.h"
 #include "tests/support/FakeOutlook.h"
 #include "tests/support/GatewayTest.h"
 #include "tests/support/HttpCommand.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WindowDriver.h"
+#include "tests/ui/SetupDialogTestSupport.h"
 
+#include <sddl.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -27,6 +38,7 @@ constexpr char kCaption[] = "ZentavoSMS Outlook Add-in";
 constexpr char kSendPage[] = "sendmsg.aspx";
 constexpr char kBulkJobPage[] = "api/webservices/bulkjob.asmx";
 constexpr char kBalancePage[] = "getbalance.aspx";
+constexpr char kSetupTitle[] = "Welcome to the ZentavoSoftware Outlook SMS Addin";
 
 using GatewayTest::Recipients;
 using GatewayTest::TestNumber;
@@ -143,12 +155,26 @@ protected:
     static CConfigZentavoSMSOutlookAddin_UserPreferences& Preferences() { return Plugin().m_UserPreferences; }
 
     // A new window (the previous one closed) to the recipients with the text.
-    void Open(const CSMSContactVector& recipients, const std::string& text)
+    // setUpOffered: without an account, the set-up dialog that the window
+    // opens first is expected and cancelled.
+    void Open(const CSMSContactVector& recipients, const std::string& text, bool setUpOffered = false)
     {
         CloseWindow();
         m_pDlg = new CSendSMSDlg;
         m_pDlg->SetOutlookApplication(m_Outlook.Application());
-        m_Window = m_pDlg->Create(nullptr);
+        {
+            std::optional<CWindowDriver> driver;
+            if (setUpOffered)
+            {
+                driver.emplace();
+                driver->Expect().Caption(kSetupTitle).Press(IDCANCEL);
+            }
+            m_Window = m_pDlg->Create(nullptr);
+            if (driver)
+            {
+                EXPECT_EQ("", driver->Problems());
+            }
+        }
         ASSERT_NE(nullptr, m_Window);
         m_pDlg->SetRecipientsFromContactList(recipients);
         m_pDlg->SetMessageText(text);
@@ -199,6 +225,54 @@ protected:
             const std::int32_t last = client.GetLastBalance(valid);
             return BalanceRequests() > requests && (balance ? valid && last == *balance : !valid);
         }));
+    }
+
+    // One value of the add-in's settings key as another writer leaves it.
+    static void WriteSetting(const std::string& name, DWORD type, const std::string& data)
+    {
+        CScopedRegKey key;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, CConfigZentavoSMSOutlookAddin::SettingsKeyPath, 0,
+                                                   nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExA(key.get(), name.c_str(), 0, type,
+                                                  reinterpret_cast<const BYTE*>(data.data()),
+                                                  static_cast<DWORD>(data.size())));
+    }
+    // Everyone may read the settings key, or (false) do anything with it.
+    static void LockSettingsKey(bool readOnly)
+    {
+        CScopedRegKey key;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, CConfigZentavoSMSOutlookAddin::SettingsKeyPath, 0,
+                                                 WRITE_DAC, key.put()));
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            readOnly ? "D:P(A;;KR;;;WD)" : "D:P(A;;KA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+        const LONG status = ::RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor);
+        ::LocalFree(descriptor);
+        ASSERT_EQ(ERROR_SUCCESS, status);
+    }
+
+    std::string BalanceLabel() const { return m_pDlg->MainToolbar().GetButtonText(ID_SENDSMS_BALANCE); }
+    std::wstring TextW(int id) const
+    {
+        wchar_t text[1024] = {};
+        ::GetWindowTextW(::GetDlgItem(m_Window, id), text, 1024);
+        return text;
+    }
+    // Typed as the user types or pastes: the edit's own replacement, wide.
+    void Type(int id, const std::wstring& text)
+    {
+        const HWND control = ::GetDlgItem(m_Window, id);
+        ::SendMessageW(control, EM_SETSEL, 0, -1);
+        ::SendMessageW(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    // The body of the newest copy in Sent Items; empty when there is none.
+    std::wstring LastSentItemBody() const
+    {
+        const CFakeCollectionPtr items = FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"));
+        if (items->Size() == 0)
+            return std::wstring();
+        const CFakeObjectPtr copy = FakeElementOf(m_Outlook.DefaultFolder(5), L"Items", items->Size() - 1);
+        return FakeArgumentText({copy->Value(L"Body")}, 0);
     }
 
     size_t Sends() const { return m_Primary.Requests(kSendPage).size(); }
@@ -606,5 +680,306 @@ TEST_F(SendSMSSend, ScheduleAndReportsFromTheDialogsGoIntoTheRequest)
     EXPECT_EQ("MessageSent|DeliverySuccess", send.Field("delrpt_reqstatus"));
     EXPECT_EQ("MsgSource", send.Field("delrpt_routingtype"));
     EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+// Text the ANSI code page cannot carry is refused before anything goes,
+// with a box that names it; the window keeps what was typed.
+TEST_F(SendSMSSend, TextOrSenderTheCodePageCannotCarryIsRefused)
+{
+    const struct
+    {
+        const char* what;
+        std::wstring text;
+        std::wstring sender;  // empty: Replies to Inbox
+        std::string box;
+    } cases[] = {
+        {"Chinese and an emoji in the text", L"Meet at 6 \u4e2d\u6587 \U0001F600", L"",
+         "The message text holds characters that a text message cannot carry: U+4E2D, U+6587, U+1F600.\n\n"
+         "Please remove or replace them. Nothing has been sent."},
+        {"Greek and Cyrillic in the text", L"\u03a9\u03a9 \u0416", L"",
+         "The message text holds characters that a text message cannot carry: U+03A9, U+0416.\n\n"
+         "Please remove or replace them. Nothing has been sent."},
+        {"a sender id in Greek", L"Caf\u00e9 \u20ac5", L"\u0391\u0392\u0393",
+         "The sender id holds characters that a text message cannot carry: U+0391, U+0392, U+0393.\n\n"
+         "Please remove or replace them. Nothing has been sent."},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        Open(Recipients(1), "");
+        Type(IDC_SENDSMS_TEXT, c.text);
+        if (!c.sender.empty())
+        {
+            SetSender("");
+            ::SetWindowTextW(::GetDlgItem(m_Window, IDC_SENDSMS_FROM), c.sender.c_str());
+        }
+        const size_t boxes = m_Boxes.Boxes().size();
+        PressSend();
+
+        ASSERT_TRUE(IsOpen());
+        ASSERT_EQ(boxes + 1, m_Boxes.Boxes().size());
+        const CapturedMessageBox box = m_Boxes.Boxes().back();
+        EXPECT_EQ(c.box, box.text);
+        EXPECT_EQ(kCaption, box.caption);
+        EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION | MB_OK), box.style);
+        EXPECT_EQ(m_Window, box.owner);
+        EXPECT_TRUE(c.text == TextW(IDC_SENDSMS_TEXT));
+        if (!c.sender.empty())
+        {
+            EXPECT_TRUE(c.sender == TextW(IDC_SENDSMS_FROM));
+        }
+    }
+    EXPECT_EQ(0u, Sends());
+
+    // What the code page holds goes as typed.
+    Open(Recipients(1), "");
+    Type(IDC_SENDSMS_TEXT, L"Caf\u00e9 \u20ac5 \u00df");
+    PressSend();
+    ASSERT_FALSE(IsOpen());
+    EXPECT_EQ("Caf\xc3\xa9 \xe2\x82\xac" "5 \xc3\x9f", m_Primary.Requests(kSendPage).back().Field("text"));
+}
+
+// Numbers the gateway refused in a send it accepted: one box names them and
+// why, the copy in Sent Items lists only the number that went, and the send
+// counts as sent.
+TEST_F(SendSMSSend, APartlyRefusedSendNamesTheRefusedNumbers)
+{
+    Preferences().SetSaveSentMsgsToSentItemsFolder(true);
+    Open({}, "Partly");
+    const std::string to = "Ann [" + TestNumber(1) + "]; 12345; Bob";
+    ::SetDlgItemTextA(m_Window, IDC_SENDSMS_TO, to.c_str());
+    SetSender("ACME");
+    PressSend();
+
+    ASSERT_FALSE(IsOpen());
+    ASSERT_EQ(1u, Sends());
+    EXPECT_EQ(TestNumber(1) + ",12345,Bob", m_Primary.Requests(kSendPage).back().Field("to"));
+    ASSERT_EQ(1u, m_Boxes.Boxes().size());
+    const CapturedMessageBox box = m_Boxes.Boxes()[0];
+    EXPECT_EQ("The message was sent, but not to these numbers:\n\n12345: not a valid number\nBob: not a valid number",
+              box.text);
+    EXPECT_EQ(kCaption, box.caption);
+    EXPECT_EQ(m_Window, box.owner);
+    const std::wstring body = LastSentItemBody();
+    const std::wstring ann = L"To: Ann (" + AnsiToWide(TestNumber(1)) + L"); \n";
+    EXPECT_EQ(0u, body.find(ann)) << WideToAnsi(body);
+    EXPECT_EQ(std::wstring::npos, body.find(L"12345")) << WideToAnsi(body);
+    EXPECT_EQ(std::wstring::npos, body.find(L"Bob")) << WideToAnsi(body);
+    Preferences().Load();
+    EXPECT_EQ("ACME", Preferences().GetDefaultSendersId());
+}
+
+// What fails after the gateway took the message is reported on its own: the
+// window closes as sent, so the user does not send (and pay) again.
+TEST_F(SendSMSSend, FailuresAfterTheGatewayAcceptedLeaveTheSendSent)
+{
+    const struct
+    {
+        const char* what;
+        bool sentItems;
+        std::function<void()> spoil;
+        const char* event;
+    } cases[] = {
+        {"Sent Items refuses the copy", true,
+         [this] {
+             FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"))
+                 ->Fail(L"Add", E_FAIL, L"The store is full");
+         },
+         "Function: CZentavoSMSGatewaySubmissionManager::MakeSubmission (message sent; Sent Items copy failed)"},
+        {"the preferences cannot be saved", false,
+         [] {
+             Preferences().Save();
+             LockSettingsKey(true);
+             Preferences().Load();
+         },
+         "Function: CSendSMSDlg::Toolbar_SendMessage (message sent; sender settings not saved)"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        Preferences().SetSaveSentMsgsToSentItemsFolder(c.sentItems);
+        c.spoil();
+        Open(Recipients(1), "Sent once");
+        SetSender("ACME");
+        const size_t events = m_Events.Events().size();
+        PressSend();
+        LockSettingsKey(false);
+
+        EXPECT_FALSE(IsOpen());
+        EXPECT_EQ(1u, Sends());
+        EXPECT_TRUE(m_Boxes.Boxes().empty());
+        const std::vector<CapturedEvent> logged = m_Events.Events();
+        ASSERT_EQ(events + 1, logged.size());
+        EXPECT_NE(std::string::npos, logged.back().text.find(c.event)) << logged.back().text;
+        Preferences().Load();
+    }
+}
+
+// One send reaches each phone once, in the form first typed.
+TEST_F(SendSMSSend, EachPhoneIsSentToOnce)
+{
+    const struct
+    {
+        const char* what;
+        std::string to;
+        std::string sent;
+    } cases[] = {
+        {"three forms of one number", "+447700900001; +44 7700 900001; 07700-900001", "+447700900001"},
+        {"one number typed twice", "Ann [07700 900002]; Bob [+447700900003]; 07700 900002", "07700 900002,+447700900003"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        Open({}, "Once each");
+        ::SetDlgItemTextA(m_Window, IDC_SENDSMS_TO, c.to.c_str());
+        PressSend();
+        ASSERT_FALSE(IsOpen());
+        EXPECT_EQ(c.sent, m_Primary.Requests(kSendPage).back().Field("to"));
+    }
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+// Values another version or an administrator left: a REG_DWORD count is its
+// number, a count the settings page does not offer is the default.
+TEST_F(SendSMSSend, StoredMaxMsgPartsReachTheGatewayAsTheCountMeant)
+{
+    const struct
+    {
+        const char* what;
+        DWORD type;
+        std::string data;
+        const char* maxconcat;
+    } cases[] = {
+        {"REG_DWORD 3", REG_DWORD, std::string("\x03\0\0\0", 4), "3"},
+        {"the text 0", REG_SZ, "0", "5"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        WriteSetting("ZentavoSMSMaxMsgParts", c.type, c.data);
+        Preferences().Load();
+        Open(Recipients(1), std::string(200, 'p'));
+        CWindowDriver driver;  // a truncation warning would be a fault
+        EXPECT_EQ("2", Text(IDC_SENDSMS_PARTS));
+        PressSend();
+        ASSERT_FALSE(IsOpen());
+        EXPECT_EQ(c.maxconcat, m_Primary.Requests(kSendPage).back().Field("maxconcat"));
+        EXPECT_EQ("", driver.Problems());
+    }
+}
+
+// A stored secret key that no longer deciphers is no key: the account counts
+// as not set up, and nothing goes to the gateway.
+TEST_F(SendSMSSend, ADamagedSecretKeyOffersTheSetUpAndSendsNothing)
+{
+    std::srand(5);
+    std::string bytes = CBase64::Decode(CZentavoEncryption().Encrypt(kSecretKey));
+    bytes[bytes.size() - 1] ^= 0x5A;
+    WriteSetting("ZentavoSMSSecretKeyEncrypted", REG_SZ,
+                 CBase64::Encode(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size())));
+    Config().Load();
+
+    Open(Recipients(1), "Hello", true);
+    CWindowDriver driver;
+    driver.Expect().Caption(kSetupTitle).Press(IDCANCEL);
+    PressSend();
+
+    EXPECT_TRUE(IsOpen());
+    EXPECT_EQ("", driver.Problems());
+    EXPECT_EQ(0u, Sends());
+    EXPECT_TRUE(m_Primary.Requests("getbalance.aspx").empty());
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+// Logging out and into an account with no credit from the window's settings
+// while the first account's refresh is held at the gateway: the window never
+// shows the first account's balance again, and the send's check warns with
+// the new one.
+TEST_F(SendSMSSend, ALoginToAnotherAccountShowsAndChecksOnlyItsBalance)
+{
+    Preferences().SetShowCurrentBalance(true);
+    Preferences().SetCheckBalanceBeforeSending(true);
+    StartBalanceClient(1000);
+    Open(Recipients(1), "Hello");
+    const std::string oldBalance = "Available Balance: 1000";
+    ASSERT_TRUE(GatewayTest::WaitUntil([&] {
+        SendSMSWindow::Pump(50);
+        return BalanceLabel() == oldBalance;
+    }));
+
+    m_Primary.Script(kBalancePage, CScriptedReply::Normal().Wait(6));
+    const size_t requests = BalanceRequests();
+    Command(ID_BALANCE_REFRESH);
+    ASSERT_TRUE(GatewayTest::WaitUntil([&] { return BalanceRequests() == requests + 1; }));
+
+    {
+        using namespace SetupDialogTest;
+        HWND sheet = nullptr;
+        HWND status = nullptr;
+        CWindowDriver driver;
+        driver.Expect().Caption("ZentavoSMS Outlook Add-in Settings").Run([&](HWND dialog) {
+            sheet = dialog;
+            ::SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
+            status = ChildDialog(reinterpret_cast<HWND>(::SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)));
+            PostClick(status, IDC_LOGINSTATUS_LOGOUT);
+            AfterPosted(sheet, [&] { PostClick(status, IDC_SETUP_LOGIN); });
+        });
+        driver.Expect().Caption("Login").Run([&](HWND frame) {
+            PostLogin(frame, kEmptyUsername, kEmptyPassword);
+            AfterPosted(sheet, [&] { ::PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0); });
+        });
+        Command(ID_SENDSMS_OPTIONS);
+        EXPECT_EQ("", driver.Problems());
+    }
+    ASSERT_EQ(kEmptyUsername, Config().GetUsername());
+
+    // Unknown at once, then the new account's.
+    std::vector<std::string> labels{BalanceLabel()};
+    EXPECT_EQ("Available Balance: ", labels[0]);
+    EXPECT_TRUE(GatewayTest::WaitUntil([&] {
+        SendSMSWindow::Pump(50);
+        labels.push_back(BalanceLabel());
+        return labels.back() == "Available Balance: 0";
+    }));
+    EXPECT_EQ(labels.end(), std::find(labels.begin(), labels.end(), oldBalance));
+
+    CWindowDriver driver;
+    driver.Expect().Caption(kCaption).Press(IDCANCEL);
+    PressSend();
+    ASSERT_EQ(1u, driver.Seen().size());
+    EXPECT_EQ("1", driver.Seen()[0].Control(IDC_WARNING_CREDITSREQUIRED)->text);
+    EXPECT_EQ("0", driver.Seen()[0].Control(IDC_WARNING_AVAILABLEBALANCE)->text);
+    EXPECT_EQ(0u, Sends());
+    EXPECT_EQ("", driver.Problems());
+}
+
+// A login in the set-up dialog that a send opens gives the balance client
+// the new account's keys.
+TEST_F(SendSMSSend, ALoginDuringASendHandsTheKeysToTheBalanceClient)
+{
+    ResetSettings();
+    Preferences().SetCheckBalanceBeforeSending(true);
+    SMSGatewayHTTPInterfaceClientAsync& client = Plugin().m_BalanceClient;
+    client.SetInterface(0x20000001);
+    client.Initialise();
+    m_BalanceClientRunning = true;
+    Open(Recipients(1), "Hello", true);
+
+    CWindowDriver driver;
+    driver.Expect().Caption(kSetupTitle).Run([](HWND frame) {
+        SetupDialogTest::PostLogin(frame, kEmptyUsername, kEmptyPassword);
+    });
+    PressSend();
+    EXPECT_EQ("", driver.Problems());
+    ASSERT_EQ(kEmptyUsername, Config().GetUsername());
+
+    client.RequestBalanceRefresh();
+    EXPECT_TRUE(GatewayTest::WaitUntil([&] {
+        bool valid = false;
+        return client.GetLastBalance(valid) == 0 && valid;
+    }));
+    EXPECT_EQ(Config().GetAccessKey(), m_Primary.Requests(kBalancePage).back().Field("accesskey"));
 }
 } // namespace

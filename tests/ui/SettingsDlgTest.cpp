@@ -218,6 +218,31 @@ TEST_F(SettingsDlgTest, PagesLoadAndStoreTheirValues)
              EXPECT_EQ("Sig", saved.GetDefaultMessageSignature());
          },
          0},
+        // As a send's "Do not show this message again" stores it, while the
+        // sheet shows the old choices; the user changes another box.
+        {"warning choices stored elsewhere meanwhile survive OK",
+         [](Prefs_& p) {
+             p.SetCheckBalanceBeforeSending(true);
+             p.SetWarnIfMsgBeingTruncated(true);
+             p.m_MaxMsgParts = 4;
+         },
+         [](HWND sheet) {
+             const HWND page = Page(sheet, kPreferences);
+             SetCheck(page, IDC_PREFS_SAVESENT, false);
+             Prefs().SetCheckBalanceBeforeSending(false);
+             Prefs().SetWarnIfMsgBeingTruncated(false);
+             Prefs().m_MaxMsgParts = 2;
+             Prefs().Save();
+             return std::string();
+         },
+         PSBTN_OK, "",
+         [](Prefs_& saved) {
+             EXPECT_FALSE(saved.GetCheckBalanceBeforeSending());
+             EXPECT_FALSE(saved.GetWarnIfMsgBeingTruncated());
+             EXPECT_EQ(2, saved.m_MaxMsgParts);
+             EXPECT_FALSE(saved.GetSaveSentMsgsToSentItemsFolder());
+         },
+         0},
     };
     for (const PageCase& c : cases)
     {

@@ -36,6 +36,13 @@ _ACCOUNT_FIELDS = {
 _FACTOR_FIELDS = {"name", "access_key", "secret_key", "interface", "auth_mode"}
 
 
+def _same_secret(stored, given):
+    """A constant-time comparison that, unlike compare_digest on text, takes
+    any characters: a key holding non-ASCII bytes is simply a wrong key."""
+    return secrets.compare_digest(stored.encode("utf-8", "surrogatepass"),
+                                  given.encode("utf-8", "surrogatepass"))
+
+
 class GatewayError(Exception):
     """A refusal that the gateway answers with "ERR:" and the name."""
 
@@ -208,7 +215,7 @@ class GatewayState:
             raise GatewayError("AUTH_PARAMETER_MISSING")
         with self._lock:
             factor = self.factors.get(access_key)
-            if factor is None or not secrets.compare_digest(factor.secret_key, secret_key):
+            if factor is None or not _same_secret(factor.secret_key, secret_key):
                 raise GatewayError("LOGIN_INVALID")
             return self.accounts[_account_key(factor.username)]
 
@@ -219,7 +226,7 @@ class GatewayState:
             raise GatewayError("NO_PASSWORD")
         with self._lock:
             account = self.accounts.get(_account_key(username))
-            if account is None or not secrets.compare_digest(account.password, password):
+            if account is None or not _same_secret(account.password, password):
                 raise GatewayError("LOGIN_INVALID")
             if not name:
                 raise GatewayError("PARAMETER_MISSING")

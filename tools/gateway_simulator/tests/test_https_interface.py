@@ -44,6 +44,15 @@ class GatewayPagesTest(unittest.TestCase):
         self.assertEqual(self.post("getbalance.aspx", keys), "ERR:LOGIN_INVALID")
         self.assertEqual(self.post("deleteauthfactor.aspx", "authmode=5&" + keys), "ERR:LOGIN_INVALID")
 
+    def test_non_ascii_keys_and_passwords_are_wrong_ones(self):
+        for keys in ("accesskey=AK1&secretkey=SK1%E9", "accesskey=AK1&secretkey=SK\xe91",
+                     "accesskey=AK1&secretkey=%C3%A9%F0%9F%98%80", "accesskey=AK1&secretkey=SK1%FF%FE"):
+            self.assertEqual(self.post("getbalance.aspx", keys), "ERR:LOGIN_INVALID", keys)
+            self.assertEqual(self.post("sendmsg.aspx", keys + "&to=447700900001&text=Hi"),
+                             "ERR:LOGIN_INVALID", keys)
+        self.assertEqual(self.post("createauthfactor.aspx", "username=testuser&password=p%E9w&af_name=n"),
+                         "ERR:LOGIN_INVALID")
+
     def test_login_refusals(self):
         login = "createauthfactor.aspx"
         self.assertEqual(self.post(login, "username=&password=pw&af_name=n"), "ERR:NO_USERNAME")
