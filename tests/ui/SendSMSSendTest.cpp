@@ -191,6 +191,21 @@ protected:
 
     // The Send SMS button of the main toolbar, clicked.
     void PressSend() { SendSMSWindow::ClickToolbarButton(m_pDlg->MainToolbar().GetWindow(), ID_SENDSMS_SEND); }
+
+    // Send refused before anything goes: one warning box over the window,
+    // which stays open.
+    void ExpectSendRefused(const std::string& text)
+    {
+        const size_t boxes = m_Boxes.Boxes().size();
+        PressSend();
+        ASSERT_TRUE(IsOpen());
+        ASSERT_EQ(boxes + 1, m_Boxes.Boxes().size());
+        const CapturedMessageBox box = m_Boxes.Boxes().back();
+        EXPECT_EQ(text, box.text);
+        EXPECT_EQ(kCaption, box.caption);
+        EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION | MB_OK), box.style);
+        EXPECT_EQ(m_Window, box.owner);
+    }
     // A sender id of the user's own, not the replyable number.
     void SetSender(const char* sender)
     {
@@ -348,15 +363,7 @@ TEST_F(SendSMSSend, RefusalsSendNothingAndKeepTheWindow)
         SCOPED_TRACE(c.what);
         Open({}, c.text);
         ::SetDlgItemTextA(m_Window, IDC_SENDSMS_TO, c.to.c_str());
-        const size_t boxes = m_Boxes.Boxes().size();
-        PressSend();
-        ASSERT_TRUE(IsOpen());
-        ASSERT_EQ(boxes + 1, m_Boxes.Boxes().size());
-        const CapturedMessageBox box = m_Boxes.Boxes().back();
-        EXPECT_EQ(c.box, box.text);
-        EXPECT_EQ(kCaption, box.caption);
-        EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION | MB_OK), box.style);
-        EXPECT_EQ(m_Window, box.owner);
+        ASSERT_NO_FATAL_FAILURE(ExpectSendRefused(c.box));
         EXPECT_EQ(c.to, Text(IDC_SENDSMS_TO));
     }
     EXPECT_TRUE(m_Primary.Requests().empty());
@@ -713,16 +720,7 @@ TEST_F(SendSMSSend, TextOrSenderTheCodePageCannotCarryIsRefused)
             SetSender("");
             ::SetWindowTextW(::GetDlgItem(m_Window, IDC_SENDSMS_FROM), c.sender.c_str());
         }
-        const size_t boxes = m_Boxes.Boxes().size();
-        PressSend();
-
-        ASSERT_TRUE(IsOpen());
-        ASSERT_EQ(boxes + 1, m_Boxes.Boxes().size());
-        const CapturedMessageBox box = m_Boxes.Boxes().back();
-        EXPECT_EQ(c.box, box.text);
-        EXPECT_EQ(kCaption, box.caption);
-        EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION | MB_OK), box.style);
-        EXPECT_EQ(m_Window, box.owner);
+        ASSERT_NO_FATAL_FAILURE(ExpectSendRefused(c.box));
         EXPECT_TRUE(c.text == TextW(IDC_SENDSMS_TEXT));
         if (!c.sender.empty())
         {
