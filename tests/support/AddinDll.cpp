@@ -21,8 +21,18 @@ DWORD RunRegsvr32(const std::wstring& arguments)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return ::GetLastError() | 0x80000000u;
+    // Under a loaded machine Wine's process start now and then fails with
+    // ERROR_INTERNAL_ERROR before regsvr32 runs at all; a later start works.
+    for (int attempt = 1;; ++attempt)
+    {
+        if (::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process))
+            break;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == 3)
+            return error | 0x80000000u;
+        ::Sleep(500);
+    }
     CScopedKernelHandle processHandle(process.hProcess);
     CScopedKernelHandle threadHandle(process.hThread);
     ::WaitForSingleObject(process.hProcess, 60000);
