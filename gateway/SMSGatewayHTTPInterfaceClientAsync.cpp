@@ -6,9 +6,8 @@
 
 #include <comdef.h>
 
-#include <exception>
+#include <atomic>
 #include <memory>
-#include <mutex>
 
 namespace
 {
@@ -48,13 +47,12 @@ public:
         balance = m_Balance;
         return m_Status == OK;
     }
-    // Ends the exchange under way, or keeps it from starting.
+    // From the worker: ends the exchange under way, or keeps it from
+    // starting (the client's Abort is the one call another thread may make).
     void Abort()
     {
-        std::lock_guard<std::mutex> lock(m_Lock);
         m_Aborted = true;
-        if (m_pClient)
-            m_pClient->Abort();
+        m_Client.Abort();
     }
 
 private:
@@ -71,84 +69,31 @@ private:
         return 0;
     }
 
-    bool IsAborted()
-    {
-        std::lock_guard<std::mutex> lock(m_Lock);
-        return m_Aborted;
-    }
-
     // A failure is reported unless the request was aborted; either way the
     // balance is not one.
     void Run()
     {
         try
         {
-            try
-            {
-                Exchange();
-            }
-            catch (const _com_error& e)
-            {
-                if (!IsAborted())
-                    ReportCOMException(e, kRunFunction);
-            }
-            catch (const CGeneralException& e)
-            {
-                if (!IsAborted())
-                    ReportGeneralException(e, kRunFunction);
-            }
-            catch (const std::exception& e)
-            {
-                if (!IsAborted())
-                    ReportStandardException(e, kRunFunction);
-            }
-            catch (...)
-            {
-                if (!IsAborted())
-                    ReportUnrecognisedException(kRunFunction);
-            }
+            InitialiseSMSGatewayHTTPInterfaceClient(m_Client);
+            SMSGatewayResultCode status = UNKNOWN;
+            // No options: failover allowed, WinINet's own time-outs.
+            m_Balance = m_Client.GetBalance(nullptr, m_AccessKey, m_SecretKey, status);
+            m_Status = status;
         }
         catch (...)
         {
+            if (!m_Aborted)
+                ReportCurrentException(kRunFunction);
         }
         ::SetEvent(m_Done.get());
-    }
-
-    void Exchange()
-    {
-        CSMSGatewayHTTPInterfaceClient client;
-        InitialiseSMSGatewayHTTPInterfaceClient(client);
-        struct CAbortable
-        {
-            CAbortable(CBalanceRequest& request, CSMSGatewayHTTPInterfaceClient& client) : m_Request(request)
-            {
-                std::lock_guard<std::mutex> lock(m_Request.m_Lock);
-                m_Started = !m_Request.m_Aborted;
-                if (m_Started)
-                    m_Request.m_pClient = &client;
-            }
-            ~CAbortable()
-            {
-                std::lock_guard<std::mutex> lock(m_Request.m_Lock);
-                m_Request.m_pClient = nullptr;
-            }
-            CBalanceRequest& m_Request;
-            bool m_Started = false;
-        } abortable(*this, client);
-        if (!abortable.m_Started)
-            return;
-        SMSGatewayResultCode status = UNKNOWN;
-        // No options: failover allowed, WinINet's own time-outs.
-        m_Balance = client.GetBalance(nullptr, m_AccessKey, m_SecretKey, status);
-        m_Status = status;
     }
 
     const std::string m_AccessKey;
     const std::string m_SecretKey;
     const CScopedKernelHandle m_Done;  // manual reset
-    std::mutex m_Lock;                 // guards the two below
-    CSMSGatewayHTTPInterfaceClient* m_pClient = nullptr;  // while the exchange runs
-    bool m_Aborted = false;
+    CSMSGatewayHTTPInterfaceClient m_Client;
+    std::atomic<bool> m_Aborted{false};
     // Written by the request's thread before Done, read after it.
     SMSGatewayResultCode m_Status = UNKNOWN;
     std::int32_t m_Balance = 0;
@@ -271,21 +216,9 @@ bool SMSGatewayHTTPInterfaceClientAsync::RefreshBalance()
         }
         valid = request->Succeeded(balance);
     }
-    catch (const _com_error& e)
-    {
-        ReportCOMException(e, kRunFunction);
-    }
-    catch (const CGeneralException& e)
-    {
-        ReportGeneralException(e, kRunFunction);
-    }
-    catch (const std::exception& e)
-    {
-        ReportStandardException(e, kRunFunction);
-    }
     catch (...)
     {
-        ReportUnrecognisedException(kRunFunction);
+        ReportCurrentException(kRunFunction);
     }
     StoreBalance(generation, valid ? balance : 0, valid);
     return true;
