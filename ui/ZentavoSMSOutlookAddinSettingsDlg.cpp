@@ -174,22 +174,15 @@ bool CZentavoSMSOutlookAddinSettingsDlg::StoreEditedPreferences(CConfigZentavoSM
     using Preferences_ = CConfigZentavoSMSOutlookAddin_UserPreferences;
     Preferences_& stored = Preferences();
     const bool ribbonChanged = working.GetUIRibbonSendSMSButton() != stored.GetUIRibbonSendSMSButton();
-    StoreIfChanged(original, working, stored, &Preferences_::GetUsersMobilePhoneNumber,
-                   &Preferences_::SetUsersMobilePhoneNumber);
-    StoreIfChanged(original, working, stored, &Preferences_::GetDefaultMessageSignature,
-                   &Preferences_::SetDefaultMessageSignature);
-    StoreIfChanged(original, working, stored, &Preferences_::GetShowCurrentBalance,
-                   &Preferences_::SetShowCurrentBalance);
-    StoreIfChanged(original, working, stored, &Preferences_::GetCheckBalanceBeforeSending,
-                   &Preferences_::SetCheckBalanceBeforeSending);
-    StoreIfChanged(original, working, stored, &Preferences_::GetWarnIfMsgBeingTruncated,
-                   &Preferences_::SetWarnIfMsgBeingTruncated);
-    StoreIfChanged(original, working, stored, &Preferences_::GetEnableUserContextSupport,
-                   &Preferences_::SetEnableUserContextSupport);
-    StoreIfChanged(original, working, stored, &Preferences_::GetSaveSentMsgsToSentItemsFolder,
-                   &Preferences_::SetSaveSentMsgsToSentItemsFolder);
-    StoreIfChanged(original, working, stored, &Preferences_::GetUIRibbonSendSMSButton,
-                   &Preferences_::SetUIRibbonSendSMSButton);
+    const auto keepEdit = [&](auto get, auto set) { StoreIfChanged(original, working, stored, get, set); };
+    keepEdit(&Preferences_::GetUsersMobilePhoneNumber, &Preferences_::SetUsersMobilePhoneNumber);
+    keepEdit(&Preferences_::GetDefaultMessageSignature, &Preferences_::SetDefaultMessageSignature);
+    keepEdit(&Preferences_::GetShowCurrentBalance, &Preferences_::SetShowCurrentBalance);
+    keepEdit(&Preferences_::GetCheckBalanceBeforeSending, &Preferences_::SetCheckBalanceBeforeSending);
+    keepEdit(&Preferences_::GetWarnIfMsgBeingTruncated, &Preferences_::SetWarnIfMsgBeingTruncated);
+    keepEdit(&Preferences_::GetEnableUserContextSupport, &Preferences_::SetEnableUserContextSupport);
+    keepEdit(&Preferences_::GetSaveSentMsgsToSentItemsFolder, &Preferences_::SetSaveSentMsgsToSentItemsFolder);
+    keepEdit(&Preferences_::GetUIRibbonSendSMSButton, &Preferences_::SetUIRibbonSendSMSButton);
     if (working.m_MaxMsgParts != original.m_MaxMsgParts)
         stored.m_MaxMsgParts = working.m_MaxMsgParts;
     stored.Save();
