@@ -280,6 +280,18 @@ protected:
         SavesRaiseItemChange(m_Item);
         return m_Item;
     }
+    // A saved reminder deleted while the gateway refuses the cancel: the
+    // user told the message will still be sent, the item left in Deleted
+    // Items naming its pending job. Returns the item.
+    CFakeObjectPtr DeletedWithTheCancelRefused()
+    {
+        const CFakeObjectPtr original = SaveNewReminder(true);
+        Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
+        m_Boxes.QueueAnswers({IDOK, IDCONTINUE, IDOK});
+        EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+        EXPECT_EQ(3u, NewBoxTexts().size());
+        return original;
+    }
     void ChangedIn(const CFakeObjectPtr& folder)
     {
         FakeObjectOf(folder->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemChange, {Object(m_Item)});
@@ -1154,11 +1166,7 @@ TEST_F(SMSReminderSubmission, EachAppointmentKeepsOneJobHoweverOutlookSavesCopie
          }},
         {"a cancel that failed, then a copy back out of Deleted Items, its update accepted on opening",
          [this] {
-             const CFakeObjectPtr original = SaveNewReminder(true);
-             Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
-             m_Boxes.QueueAnswers({IDOK, IDCONTINUE, IDOK});
-             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
-             EXPECT_EQ(3u, NewBoxTexts().size());
+             const CFakeObjectPtr original = DeletedWithTheCancelRefused();
              const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
              m_Boxes.QueueAnswers({IDOK});
              Open(copy);
@@ -1168,21 +1176,13 @@ TEST_F(SMSReminderSubmission, EachAppointmentKeepsOneJobHoweverOutlookSavesCopie
          }},
         {"a cancel that failed, a copy back out of Deleted Items, then the original moved back too",
          [this] {
-             const CFakeObjectPtr original = SaveNewReminder(true);
-             Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
-             m_Boxes.QueueAnswers({IDOK, IDCONTINUE, IDOK});
-             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
-             EXPECT_EQ(3u, NewBoxTexts().size());
+             const CFakeObjectPtr original = DeletedWithTheCancelRefused();
              const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
              return Items{{copy, true}, {MoveInto(original, m_Calendar), true}};
          }},
         {"a cancel that failed, then moved back out of Deleted Items",
          [this] {
-             const CFakeObjectPtr original = SaveNewReminder(true);
-             Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
-             m_Boxes.QueueAnswers({IDOK, IDCONTINUE, IDOK});
-             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
-             EXPECT_EQ(3u, NewBoxTexts().size());
+             const CFakeObjectPtr original = DeletedWithTheCancelRefused();
              return Items{{MoveInto(original, m_Calendar), true}};
          }},
         {"deleted, then moved back out of Deleted Items",
