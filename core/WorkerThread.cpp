@@ -12,6 +12,11 @@ namespace
 const DWORD kJoinTimeoutMs = 30000;
 const char* const kThreadContext = "CSMSEngine::WorkerThreadNS";
 
+// CWorkerThread::m_StopState
+const int kNoStop = 0;
+const int kStopRequested = 1;
+const int kLeaving = 2;
+
 HANDLE CreateManualResetEvent()
 {
     return ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -108,6 +113,8 @@ void CWorkerThread::Start()
     ::ResetEvent(m_StopEvent.get());
     if (m_FinishedEvent)
         ::ResetEvent(m_FinishedEvent.get());
+    m_StopState = kNoStop;
+    m_Resumed = false;
     m_Thread.reset(CreateModuleThread(&CWorkerThread::ThreadProc, this));
     if (!m_Thread)
         ThrowCOMError(E_FAIL, L"Could not create worker thread");
@@ -118,14 +125,36 @@ void CWorkerThread::StartOrResume()
     if (m_Thread && m_JoinTimedOut)
     {
         m_JoinTimedOut = false;
-        if (!HasEnded())
-        {
-            ::ResetEvent(m_StopEvent.get());
+        if (!HasEnded() && Resume())
             return;
-        }
         WaitForThreadToFinish(false);
     }
     Start();
+}
+
+// The thread may have seen the stop already: kept with its Run still under
+// way, it runs Run again when that returns; once Run has returned for the
+// stop it is on its way out, and keeping it would leave nothing to serve.
+bool CWorkerThread::Resume()
+{
+    m_Resumed = true;
+    ::ResetEvent(m_StopEvent.get());
+    int state = kStopRequested;
+    if (m_StopState.compare_exchange_strong(state, kNoStop))
+        return true;
+    m_Resumed = false;
+    return state == kNoStop;
+}
+
+bool CWorkerThread::IsResumedAfterRun()
+{
+    int state = kStopRequested;
+    if (m_StopState.compare_exchange_strong(state, kLeaving))
+        return false;
+    if (state == kNoStop && m_Resumed.exchange(false))
+        return true;
+    m_StopState = kLeaving;
+    return false;
 }
 
 bool CWorkerThread::HasEnded() const
@@ -136,8 +165,11 @@ bool CWorkerThread::HasEnded() const
 
 void CWorkerThread::RequestStop()
 {
-    if (m_Thread)
-        ::SetEvent(m_StopEvent.get());
+    if (!m_Thread)
+        return;
+    int state = kNoStop;
+    m_StopState.compare_exchange_strong(state, kStopRequested);
+    ::SetEvent(m_StopEvent.get());
 }
 
 bool CWorkerThread::IsStopRequested(DWORD timeoutMs)
@@ -189,48 +221,24 @@ DWORD CWorkerThread::WorkerThreadNS() noexcept
         std::optional<CScopedComApartment> apartment;
         if (m_COMInitialise)
             apartment.emplace(COINIT_MULTITHREADED);
-        // The outer clause keeps a failing report from ending the thread
-        // without its finished event.
-        try
-        {
-            try
-            {
-                result = Run();
-            }
-            catch (const _com_error& e)
-            {
-                ReportCOMException(e, kThreadContext);
-            }
-            catch (const CCommsException& e)
-            {
-                ReportCommsException(e, kThreadContext);
-            }
-            catch (const CProtocolException& e)
-            {
-                ReportProtocolException(e, kThreadContext);
-            }
-            catch (const CTAPIException& e)
-            {
-                ReportTAPIException(e, kThreadContext);
-            }
-            catch (const CGeneralException& e)
-            {
-                ReportGeneralException(e, kThreadContext);
-            }
-            catch (const std::exception& e)
-            {
-                ReportStandardException(e, kThreadContext);
-            }
-            catch (...)
-            {
-                ReportUnrecognisedException(kThreadContext);
-            }
-        }
-        catch (...)
-        {
-        }
+        do
+            result = RunReported();
+        while (IsResumedAfterRun());
     }
     if (m_FinishedEvent)
         ::SetEvent(m_FinishedEvent.get());
     return result;
+}
+
+DWORD CWorkerThread::RunReported() noexcept
+{
+    try
+    {
+        return Run();
+    }
+    catch (...)
+    {
+        ReportCurrentException(kThreadContext);
+    }
+    return 0;
 }

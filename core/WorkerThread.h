@@ -20,6 +20,8 @@
 
 #include <comdef.h>
 
+#include <atomic>
+
 #include "core/ScopedHandle.h"
 
 // CreateThread for this module's own threads: the thread takes a reference
@@ -49,7 +51,10 @@ public:
     // Start for an owner whose last join timed out: a thread that has ended
     // since is joined and a new one started; one still running is told to
     // carry on (its stop request withdrawn) and stays the object's thread.
-    // Otherwise Start.
+    // A thread whose Run has returned for the stop is leaving: it is joined
+    // and a new one started. A Run still under way when the stop is
+    // withdrawn may return for it all the same; it is then run again on the
+    // same thread. Otherwise Start.
     void StartOrResume();
     // Sets the stop event when a thread exists; returns at once.
     virtual void RequestStop();
@@ -77,6 +82,18 @@ protected:
 private:
     static DWORD WINAPI ThreadProc(LPVOID parameter);
     bool HasEnded() const;
+    // Withdraws a stop that the thread has not acted on; false when it is
+    // leaving.
+    bool Resume();
+    // After Run returned: true when a resume withdrew the stop it returned
+    // for; otherwise the thread is leaving from now on.
+    bool IsResumedAfterRun();
+    DWORD RunReported() noexcept;
     void JoinAfterTimeOut(const _com_error& error) noexcept;
     DWORD WorkerThreadNS() noexcept;
+
+    // Where the thread stands with a stop: none, requested, or leaving (its
+    // Run returned with the stop requested). Set by both threads.
+    std::atomic<int> m_StopState{0};
+    std::atomic<bool> m_Resumed{false};  // a resume the thread has not yet taken up
 };

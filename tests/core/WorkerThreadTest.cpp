@@ -229,19 +229,30 @@ TEST(WorkerThread, AThreadEndedFromOutsideIsJoinedAtOnce)
 CScopedKernelHandle s_Running;
 CScopedKernelHandle s_Release;
 
+CScopedKernelHandle s_SawStop;
+
+// seesStop: waits for the stop first, then takes its time on the way out.
 class CStubbornWorker : public CWorkerThread
 {
 public:
-    CStubbornWorker() : CWorkerThread(true) {}
+    explicit CStubbornWorker(bool seesStop = false) : CWorkerThread(true), m_SeesStop(seesStop) {}
     HANDLE Thread() const { return m_Thread.get(); }
 
 protected:
     DWORD Run() override
     {
         ::SetEvent(s_Running.get());
+        if (m_SeesStop)
+        {
+            ::WaitForSingleObject(m_StopEvent.get(), INFINITE);
+            ::SetEvent(s_SawStop.get());
+        }
         ::WaitForSingleObject(s_Release.get(), INFINITE);
         return 0;
     }
+
+private:
+    const bool m_SeesStop;
 };
 
 // Slow (30 s each): run by their own CTest entries.
@@ -308,6 +319,32 @@ TEST(WorkerThreadSlow, DISABLED_ResumeAfterTimedOutJoinKeepsARunningThread)
 TEST(WorkerThreadSlow, DISABLED_RestartAfterTimedOutJoinStartsANewThread)
 {
     StartAfterATimedOutJoin(true);
+}
+
+// The next connection resumes a worker whose thread has seen the stop but
+// not yet ended: once its way out is done, a thread still serves the
+// worker, and the worker stops and joins as before.
+TEST(WorkerThreadSlow, DISABLED_ResumeWhileLeavingKeepsAThreadServing)
+{
+    s_Running.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    s_Release.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    s_SawStop.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    CStubbornWorker worker(true);
+    worker.Start();
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(s_Running.get(), 20000));
+    worker.RequestStop();
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(s_SawStop.get(), 20000));
+    EXPECT_THROW(worker.WaitForThreadToFinish(true), _com_error);
+    ::ResetEvent(s_Running.get());
+
+    EXPECT_NO_THROW(worker.StartOrResume());
+    EXPECT_FALSE(worker.IsStopRequested(0));
+    ::SetEvent(s_Release.get());
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(s_Running.get(), 20000)) << "no thread serves the worker";
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), ::WaitForSingleObject(worker.Thread(), 0));
+    worker.RequestStop();
+    EXPECT_NO_THROW(worker.WaitForThreadToFinish(false));
+    EXPECT_EQ(nullptr, worker.Thread());
 }
 
 TEST(WorkerThreadSlow, DISABLED_DestructorReportsATimedOutJoinAndWaitsForTheThread)
