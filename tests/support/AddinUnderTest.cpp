@@ -34,6 +34,14 @@ CAddinUnderTest::~CAddinUnderTest()
         m_Dispatch->Release();
 }
 
+void CAddinUnderTest::Disconnect()
+{
+    if (m_Connection)
+    {
+        EXPECT_EQ(S_OK, m_Connection->OnDisconnection(ext_dm_UserClosed, nullptr));
+    }
+}
+
 _variant_t CAddinUnderTest::Call(const wchar_t* name, std::vector<_variant_t> arguments)
 {
     if (!m_Dispatch)

@@ -42,6 +42,9 @@ public:
     CAddinUnderTest(const CAddinUnderTest&) = delete;
     CAddinUnderTest& operator=(const CAddinUnderTest&) = delete;
 
+    // The user unticking the add-in in COM Add-ins.
+    void Disconnect();
+
     // A method of the add-in's dispatch interface, arguments in natural
     // order; returns the [out, retval] value.
     _variant_t Call(const wchar_t* name, std::vector<_variant_t> arguments);

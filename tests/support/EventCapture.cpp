@@ -16,6 +16,7 @@ std::function<void(const CapturedEvent&)> s_Observer;
 std::vector<CapturedMessageBox> s_Boxes;
 int s_Answer = IDOK;
 std::deque<int> s_QueuedAnswers;
+std::function<void(const CapturedMessageBox&)> s_WhileUp;
 
 void EventSink(WORD eventType, const std::string& text, const std::string& source)
 {
@@ -33,12 +34,21 @@ void EventSink(WORD eventType, const std::string& text, const std::string& sourc
 
 int MessageBoxSink(HWND owner, const std::string& text, const std::string& caption, UINT style)
 {
-    std::lock_guard<std::mutex> guard(s_Lock);
-    s_Boxes.push_back(CapturedMessageBox{owner, text, caption, style});
-    if (s_QueuedAnswers.empty())
-        return s_Answer;
-    const int answer = s_QueuedAnswers.front();
-    s_QueuedAnswers.pop_front();
+    const CapturedMessageBox box{owner, text, caption, style};
+    int answer = s_Answer;
+    std::function<void(const CapturedMessageBox&)> whileUp;
+    {
+        std::lock_guard<std::mutex> guard(s_Lock);
+        s_Boxes.push_back(box);
+        if (!s_QueuedAnswers.empty())
+        {
+            answer = s_QueuedAnswers.front();
+            s_QueuedAnswers.pop_front();
+        }
+        whileUp = s_WhileUp;
+    }
+    if (whileUp)
+        whileUp(box);
     return answer;
 }
 } // namespace
@@ -94,6 +104,7 @@ CMessageBoxCapture::CMessageBoxCapture(int answer)
         s_Boxes.clear();
         s_Answer = answer;
         s_QueuedAnswers.clear();
+        s_WhileUp = nullptr;
     }
     SetMessageBoxSink(&MessageBoxSink);
 }
@@ -101,6 +112,8 @@ CMessageBoxCapture::CMessageBoxCapture(int answer)
 CMessageBoxCapture::~CMessageBoxCapture()
 {
     SetMessageBoxSink(nullptr);
+    std::lock_guard<std::mutex> guard(s_Lock);
+    s_WhileUp = nullptr;
 }
 
 std::vector<CapturedMessageBox> CMessageBoxCapture::Boxes() const
@@ -113,4 +126,10 @@ void CMessageBoxCapture::QueueAnswers(const std::vector<int>& answers)
 {
     std::lock_guard<std::mutex> guard(s_Lock);
     s_QueuedAnswers.assign(answers.begin(), answers.end());
+}
+
+void CMessageBoxCapture::WhileUp(std::function<void(const CapturedMessageBox& box)> action)
+{
+    std::lock_guard<std::mutex> guard(s_Lock);
+    s_WhileUp = std::move(action);
 }

@@ -52,4 +52,9 @@ public:
     std::vector<CapturedMessageBox> Boxes() const;
     // The answers of the next boxes, in order; later boxes get the default.
     void QueueAnswers(const std::vector<int>& answers);
+    // Runs inside each box from now on, as the box's own message loop would
+    // run what arrives while it is up: after the box is recorded and its
+    // answer taken, before the answer is returned. Boxes the action shows
+    // come back here too.
+    void WhileUp(std::function<void(const CapturedMessageBox& box)> action);
 };

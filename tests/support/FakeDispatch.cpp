@@ -1,6 +1,8 @@
 #include "tests/support/FakeDispatch.h"
 #include "tests/support/FakeEventSources.h"
 
+#include <ole2.h>
+
 #include <atomic>
 #include <cwchar>
 #include <mutex>
@@ -106,8 +108,29 @@ std::wstring HexCode(HRESULT hr)
     return text;
 }
 
+// The reference count of the small COM objects the fakes hand out.
+template <typename Interface>
+class CFakeCounted : public Interface
+{
+public:
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_References; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG left = --m_References;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+protected:
+    virtual ~CFakeCounted() = default;
+
+private:
+    ULONG m_References = 1;
+};
+
 // Enumerates a snapshot of a collection's elements.
-class CFakeEnumVariant final : public IEnumVARIANT
+class CFakeEnumVariant final : public CFakeCounted<IEnumVARIANT>
 {
 public:
     CFakeEnumVariant(std::vector<_variant_t> elements, size_t position)
@@ -128,14 +151,6 @@ public:
         }
         *object = nullptr;
         return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_References; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --m_References;
-        if (left == 0)
-            delete this;
-        return left;
     }
 
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* elements, ULONG* fetched) override
@@ -172,11 +187,10 @@ public:
     }
 
 private:
-    virtual ~CFakeEnumVariant() { --g_LiveObjects; }
+    ~CFakeEnumVariant() override { --g_LiveObjects; }
 
     std::vector<_variant_t> m_Elements;
     size_t m_Position;
-    ULONG m_References = 1;
 };
 } // namespace
 
@@ -264,6 +278,8 @@ CFakeObject::CFakeObject(std::wstring className, std::shared_ptr<CFakeCallLog> l
 
 CFakeObject::~CFakeObject()
 {
+    if (m_Window)
+        ::DestroyWindow(m_Window);
     --g_LiveObjects;
 }
 
@@ -416,6 +432,47 @@ void CFakeObject::AddInterface(const IID& iid)
     m_Interfaces.push_back(iid);
 }
 
+namespace
+{
+// The IOleWindow of a fake object with a window: a tear-off that holds the
+// object.
+class CFakeOleWindow final : public CFakeCounted<IOleWindow>
+{
+public:
+    CFakeOleWindow(IDispatch* object, HWND window) : m_Object(object), m_Window(window) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        if (iid == IID_IOleWindow)
+        {
+            *object = static_cast<IOleWindow*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return m_Object->QueryInterface(iid, object);
+    }
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override
+    {
+        if (!window)
+            return E_POINTER;
+        *window = m_Window;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+private:
+    IDispatchPtr m_Object;
+    HWND m_Window;
+};
+} // namespace
+
+void CFakeObject::SetWindow(HWND window)
+{
+    m_Window = window;
+}
+
 HRESULT CFakeObject::QueryInterface(REFIID iid, void** object)
 {
     if (!object)
@@ -426,6 +483,11 @@ HRESULT CFakeObject::QueryInterface(REFIID iid, void** object)
         answered = answered || iid == known;
     if (!answered && iid == IID_IConnectionPointContainer && m_EventSources)
         return QueryEventSources(object);
+    if (!answered && iid == IID_IOleWindow && m_Window)
+    {
+        *object = static_cast<IOleWindow*>(new CFakeOleWindow(this, m_Window));
+        return S_OK;
+    }
     if (!answered)
         return QueryOtherInterface(iid, object);
     *object = static_cast<IDispatch*>(this);

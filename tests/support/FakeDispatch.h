@@ -118,6 +118,11 @@ public:
     // Answer QueryInterface for an Outlook interface id (_MailItem, ...) with
     // this object's IDispatch.
     void AddInterface(const IID& iid);
+    // Answers IOleWindow, whose GetWindow gives the window, as Outlook's
+    // Inspector and Explorer do; the object destroys the window when it
+    // goes (on the thread that frees it).
+    void SetWindow(HWND window);
+    HWND Window() const { return m_Window; }
 
     // Makes the object an event source for the (dis)interface: it answers
     // IConnectionPointContainer, whose FindConnectionPoint gives a point
@@ -198,6 +203,7 @@ private:
     std::unique_ptr<CEventSources> m_EventSources;
     DISPID m_NextId = 1000;
     ULONG m_References = 1;
+    HWND m_Window = nullptr;
 };
 
 class CFakeCollection : public CFakeObject

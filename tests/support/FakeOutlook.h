@@ -160,7 +160,8 @@ public:
                                     const std::shared_ptr<std::vector<CFakeContactRow>>& rows) const;
 
     // Explorers. Explorer, answering _Explorer and raising ExplorerEvents:
-    // NavigationPane (NewNavigationPane), CommandBars (NewCommandBars).
+    // NavigationPane (NewNavigationPane), CommandBars (NewCommandBars); and
+    // IOleWindow, with a hidden window of its own (CFakeObject::Window).
     CFakeObjectPtr NewExplorer() const;
     // Application.Explorers (raising ExplorersEvents) and
     // Application.Inspectors (raising InspectorsEvents), empty at first.
@@ -222,7 +223,7 @@ public:
     // start over with it.
     void EmptyStore() const { m_Store->clear(); }
     // Inspector, answering _Inspector and raising InspectorEvents:
-    // CurrentItem.
+    // CurrentItem; and IOleWindow, with a hidden window of its own.
     CFakeObjectPtr NewInspector(IDispatch* currentItem) const;
 
     // An item's UserProperties (CFakeUserProperties), empty at first.

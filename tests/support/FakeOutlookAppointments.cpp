@@ -256,6 +256,7 @@ CFakeObjectPtr CFakeOutlook::NewInspector(IDispatch* currentItem) const
     const CFakeObjectPtr inspector = NewObject(L"Inspector");
     inspector->AddInterface(IID__Inspector);
     inspector->AddEventSource(DIID_InspectorEvents);
+    inspector->SetWindow(NewFakeOutlookWindow(L"Inspector"));
     Declare(*inspector, L"CurrentItem", currentItem, 8450);
     inspector->SetReadOnly(L"CurrentItem");
     return inspector;

@@ -20,6 +20,11 @@ void DeclareModule(CFakeObject& module, long type, const std::wstring& name)
 }
 } // namespace
 
+HWND NewFakeOutlookWindow(const wchar_t* title)
+{
+    return ::CreateWindowExW(0, L"STATIC", title, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+}
+
 CFakeObjectPtr CFakeOutlook::NewExplorer() const
 {
     const CFakeObjectPtr explorer = NewObject(L"Explorer");
@@ -29,6 +34,7 @@ CFakeObjectPtr CFakeOutlook::NewExplorer() const
     explorer->SetReadOnly(L"CommandBars");
     explorer->AddInterface(IID__Explorer);
     explorer->AddEventSource(DIID_ExplorerEvents);
+    explorer->SetWindow(NewFakeOutlookWindow(L"Explorer"));
     return explorer;
 }
 

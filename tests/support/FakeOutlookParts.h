@@ -50,6 +50,10 @@ std::shared_ptr<std::map<long, CFakeObjectPtr>> DeclareDefaultFolders(CFakeObjec
 CFakeObjectPtr MakeAppointmentItem(const FakeWeakLog& log, const std::weak_ptr<FakeStore>& store,
                                    const std::wstring& subject, DATE start, DATE end, long meetingStatus);
 
+// A hidden top-level window of the calling thread, for an Inspector or an
+// Explorer to answer IOleWindow with (FakeOutlookExplorer.cpp).
+HWND NewFakeOutlookWindow(const wchar_t* title);
+
 // Office command bars (FakeOutlookExplorer.cpp).
 CFakeObjectPtr MakeCommandBar(const FakeWeakLog& log, const std::wstring& name);
 CFakeObjectPtr MakeCommandBarButton(const FakeWeakLog& log);
