@@ -2,6 +2,7 @@
 
 #include "addin/Module.h"
 #include "addin/OutlookAddinFix.h"
+#include "addin/OutlookBoxOwner.h"
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "contacts/MAPIUtils.h"
 #include "contacts/SMSContact.h"
@@ -132,7 +133,34 @@ void SetButtonProperties(IDispatch* button, const ButtonFace& face)
     Dispatch::Put(button, L"TooltipText", face.tooltip);
     Dispatch::Put(button, L"Tag", face.tag);
 }
+
+// An event of one of the add-in's own sinks: its boxes belong to the active
+// explorer's window unless the handler names an inspector.
+CDispEventSink::Handler InOutlookCall(CDispEventSink::Handler handler)
+{
+    return [handler](CEventArguments& arguments) {
+        const COutlookBoxOwner::CScope scope;
+        handler(arguments);
+    };
+}
 } // namespace
+
+// One of Outlook's calls through the add-in's interfaces: the object lives
+// until the call returns, whatever Outlook releases inside a box of the call
+// (the user unticking the add-in), and the call's boxes belong to the window
+// it acts for.
+class CAddin::CCallFrame
+{
+public:
+    explicit CCallFrame(CAddin& addin, IDispatch* actsFor = nullptr)
+        : m_Self(static_cast<IAddin*>(&addin)), m_Scope(actsFor)
+    {
+    }
+
+private:
+    const IUnknownPtr m_Self;
+    const COutlookBoxOwner::CScope m_Scope;
+};
 
 CAddin::CAddin()
     : m_CommandButton1Events(DIID__CommandBarButtonEvents), m_CommandButton2Events(DIID__CommandBarButtonEvents),
@@ -141,23 +169,32 @@ CAddin::CAddin()
       m_ExpsEvents(DIID_ExplorersEvents), m_ExpEvents(DIID_ExplorerEvents), m_AppEvents11(DIID_ApplicationEvents_11),
       m_InspEvents(DIID_InspectorsEvents), m_Dispatch(IID_IRibbonCallback)
 {
-    m_ExpsEvents.On(kNewExplorer, [this](CEventArguments& arguments) { OnNewExplorer(arguments.Dispatch(0)); });
-    m_ExpEvents.On(kExplorerActivate, [this](CEventArguments&) { OnExplorerActivate(); });
-    m_ExpEvents.On(kExplorerSelectionChange, [this](CEventArguments&) { OnExplorerSelectionChange(); });
-    m_ExpEvents.On(kExplorerBeforeFolderSwitch, [this](CEventArguments& arguments) {
+    m_ExpsEvents.On(kNewExplorer,
+                    InOutlookCall([this](CEventArguments& arguments) { OnNewExplorer(arguments.Dispatch(0)); }));
+    m_ExpEvents.On(kExplorerActivate, InOutlookCall([this](CEventArguments&) { OnExplorerActivate(); }));
+    m_ExpEvents.On(kExplorerSelectionChange, InOutlookCall([this](CEventArguments&) { OnExplorerSelectionChange(); }));
+    m_ExpEvents.On(kExplorerBeforeFolderSwitch, InOutlookCall([this](CEventArguments& arguments) {
         OnExplorerBeforeFolderSwitch(arguments.Dispatch(0), arguments.Bool(1));
-    });
+    }));
     // The buttons' clicks: command bar (1, 2) and the legacy context menu (3-5).
-    m_CommandButton1Events.On(kClick, [this](CEventArguments&) { Callback_ItemExtender_ShowSendSMSWindow(); });
-    m_CommandButton2Events.On(kClick, [this](CEventArguments&) { Callback_ItemExtender_ReplyViaSMSForSelectedItem(); });
-    m_CommandButton3Events.On(kClick, [this](CEventArguments&) { Callback_ItemExtender_SendSMSToSelectedContact(); });
-    m_CommandButton4Events.On(kClick, [this](CEventArguments&) { Callback_ItemExtender_ReplyViaSMSForSelectedItem(); });
-    m_CommandButton5Events.On(kClick, [this](CEventArguments&) { Callback_ItemExtender_ForwardSelectedContactViaSMS(); });
-    m_AppEvents.On(kOptionsPagesAdd, [this](CEventArguments& arguments) { OnOptionsAddPages(arguments.Dispatch(0)); });
-    m_AppEvents11.On(kItemContextMenuDisplay, [this](CEventArguments& arguments) {
+    m_CommandButton1Events.On(kClick,
+                              InOutlookCall([this](CEventArguments&) { Callback_ItemExtender_ShowSendSMSWindow(); }));
+    m_CommandButton2Events.On(
+        kClick, InOutlookCall([this](CEventArguments&) { Callback_ItemExtender_ReplyViaSMSForSelectedItem(); }));
+    m_CommandButton3Events.On(
+        kClick, InOutlookCall([this](CEventArguments&) { Callback_ItemExtender_SendSMSToSelectedContact(); }));
+    m_CommandButton4Events.On(
+        kClick, InOutlookCall([this](CEventArguments&) { Callback_ItemExtender_ReplyViaSMSForSelectedItem(); }));
+    m_CommandButton5Events.On(
+        kClick, InOutlookCall([this](CEventArguments&) { Callback_ItemExtender_ForwardSelectedContactViaSMS(); }));
+    m_AppEvents.On(kOptionsPagesAdd,
+                   InOutlookCall([this](CEventArguments& arguments) { OnOptionsAddPages(arguments.Dispatch(0)); }));
+    m_AppEvents11.On(kItemContextMenuDisplay, InOutlookCall([this](CEventArguments& arguments) {
         OnItemContextMenuDisplay(arguments.Dispatch(0), arguments.Dispatch(1));
-    });
-    m_InspEvents.On(kNewInspector, [this](CEventArguments& arguments) { OnInspectorsNewInspector(arguments.Dispatch(0)); });
+    }));
+    m_InspEvents.On(kNewInspector, InOutlookCall([this](CEventArguments& arguments) {
+        OnInspectorsNewInspector(arguments.Dispatch(0));
+    }));
     // Each event keeps this object alive until its handler returns.
     IUnknown* const self = static_cast<IAddin*>(this);
     for (CDispEventSink* sink : {&m_CommandButton1Events, &m_CommandButton2Events, &m_CommandButton3Events,
@@ -175,6 +212,7 @@ CAddin::CAddin()
 // plug-in core must not keep the address of this object's version record.
 CAddin::~CAddin()
 {
+    COutlookBoxOwner::ForgetApplication(m_spApp);
     CloseRemainingSinks();
     DeleteCommandBar();
     if (m_bPluginInitialised || m_bMAPIInitialised || m_bAddinFixInitialised)
@@ -234,6 +272,7 @@ STDMETHODIMP CAddin::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DI
 STDMETHODIMP CAddin::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
                             EXCEPINFO* exception, UINT* argumentError)
 {
+    const CCallFrame frame(*this);
     return m_Dispatch.Invoke(static_cast<IRibbonCallback*>(this), id, flags, parameters, result, exception,
                              argumentError);
 }
@@ -265,7 +304,9 @@ STDMETHODIMP CAddin::OnConnection(IDispatch* application, ext_ConnectMode, IDisp
 {
     if (m_bConnected)
         return E_UNEXPECTED;
+    const CCallFrame frame(*this);
     m_bConnected = true;
+    const unsigned connection = ++m_Connection;
     FreeRetiredHandlers();
     // A new connection builds its own bar and buttons.
     m_spCommandBar = nullptr;
@@ -274,13 +315,19 @@ STDMETHODIMP CAddin::OnConnection(IDispatch* application, ext_ConnectMode, IDisp
     RunInErrorFrame("CAddin::OnConnection", [&](std::string& step) {
         step = "Getting Outlook application";
         m_spApp = Required(QueryOrEmpty(application, IID__Application), "Could not get Outlook application");
+        COutlookBoxOwner::SetApplication(m_spApp);
         m_OutlookVersionCapabilites.Parse(NarrowString(Dispatch::GetText(m_spApp, L"Version")));
         CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.SetOutlookVersionCapabilites(&m_OutlookVersionCapabilites);
 
         step = "Getting Active Explore";
         const IDispatchPtr explorer = Dispatch::CallPtr(m_spApp, L"ActiveExplorer");
         if (explorer)
+        {
             SetupCustomControls(explorer);
+            // Its boxes let the user untick the add-in meanwhile.
+            if (!IsConnection(connection))
+                return;
+        }
         else
         {
             m_spExplorers = Dispatch::GetPtr(m_spApp, L"Explorers");
@@ -333,6 +380,7 @@ void CAddin::WatchFolder(IDispatch* folder)
 
 void CAddin::SetupCustomControls(IDispatch* explorer)
 {
+    const unsigned connection = m_Connection;
     RunInErrorFrame("CAddin::SetupCustomControls", [&](std::string& step) {
         if (!m_spCommandBar)
         {
@@ -399,8 +447,11 @@ void CAddin::SetupCustomControls(IDispatch* explorer)
         if (!m_bPluginInitialised)
         {
             step = "Intitalising ZentavoSMS Outlook Plugin";
-            CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.Initialise();
+            // Started before its error box, in which a disconnection stops it.
             m_bPluginInitialised = true;
+            CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.Initialise();
+            if (!IsConnection(connection))
+                return;
         }
         step = "Registring Navigators Events";
         if (!m_spInspectors)
@@ -414,6 +465,7 @@ void CAddin::SetupCustomControls(IDispatch* explorer)
 
 STDMETHODIMP CAddin::OnDisconnection(ext_DisconnectMode, SAFEARRAY**)
 {
+    const CCallFrame frame(*this);
     // Each step is reported on its own and runs whatever an earlier one
     // did: one failing detach must not leave the others connected.
     const char* const function = "CAddin::OnDisconnection";
@@ -464,6 +516,7 @@ STDMETHODIMP CAddin::OnDisconnection(ext_DisconnectMode, SAFEARRAY**)
     DeleteCommandBar();
     CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.SetOutlookVersionCapabilites(nullptr);
     StopWhatConnectionStarted();
+    COutlookBoxOwner::ForgetApplication(m_spApp);
     m_bCustomControlsSetup = false;
     m_bConnected = false;
     return S_OK;
@@ -650,6 +703,7 @@ COutlookAddin_ItemExtender_ZentavoSMSAddin::CExtenderList CAddin::ExtendersForIt
 
 void CAddin::OnInspectorsNewInspector(IDispatch* inspector)
 {
+    const COutlookBoxOwner::CScope scope(inspector);
     RunInErrorFrame("CAddin::OnInspectorsNewInspector", [&](std::string& step) {
         step = "Getting Inspector";
         const IDispatchPtr spInspector = QueryOrEmpty(inspector, IID__Inspector);
@@ -671,6 +725,7 @@ void CAddin::OnInspectorsNewInspector(IDispatch* inspector)
 void CAddin::OnMAPIFolderBeforeItemMove(COutlookAddin_MAPIFolderEventHandler*, IDispatch* item, IDispatch* moveTo,
                                         VARIANT_BOOL* cancel)
 {
+    const COutlookBoxOwner::CScope scope;
     RunInErrorFrame("CAddin::OnMAPIFolderBeforeItemMove", [&](std::string&) {
         for (IOutlookAddin_ItemExtender* extender : ExtendersForItem(item))
             extender->OnMAPIFolderBeforeItemMove(item, moveTo, cancel);
@@ -679,6 +734,7 @@ void CAddin::OnMAPIFolderBeforeItemMove(COutlookAddin_MAPIFolderEventHandler*, I
 
 void CAddin::OnItemAdd(COutlookAddin_ItemsEventHandlerT*, IDispatch* item)
 {
+    const COutlookBoxOwner::CScope scope;
     RunInErrorFrame("CAddin::OnItemAdd", [&](std::string&) {
         for (IOutlookAddin_ItemExtender* extender : ExtendersForItem(item))
             extender->OnItemAdd(item);
@@ -687,6 +743,7 @@ void CAddin::OnItemAdd(COutlookAddin_ItemsEventHandlerT*, IDispatch* item)
 
 void CAddin::OnItemChange(COutlookAddin_ItemsEventHandlerT*, IDispatch* item)
 {
+    const COutlookBoxOwner::CScope scope;
     RunInErrorFrame("CAddin::OnItemChange", [&](std::string&) {
         for (IOutlookAddin_ItemExtender* extender : ExtendersForItem(item))
             extender->OnItemChange(item);
@@ -696,6 +753,7 @@ void CAddin::OnItemChange(COutlookAddin_ItemsEventHandlerT*, IDispatch* item)
 // Outlook does not say which item went.
 void CAddin::OnItemRemove(COutlookAddin_ItemsEventHandlerT*)
 {
+    const COutlookBoxOwner::CScope scope;
     RunInErrorFrame("CAddin::OnItemRemove", [](std::string&) {});
 }
 
@@ -798,7 +856,7 @@ bool CAddin::Callback_ItemExtender_ShowRecipientSelector(std::string& recipients
         context = method + ":CSMSContactUtils::ParseContactCSVList";
         CSMSContactUtils::ParseContactCSVList(recipients, selector.Contacts());
         context = method + ":ContactSelectorDlg.DoModal";
-        if (!selector.RunSelector(::GetActiveWindow()))
+        if (!selector.RunSelector(ChooseBoxOwner(::GetActiveWindow())))
             return false;
         context = method + ":CSMSContactUtils::GenerateContactCSVList";
         recipients = CSMSContactUtils::GenerateContactCSVList(selector.Contacts());
@@ -832,7 +890,7 @@ std::string& CAddin::Callback_ItemExtender_GetUsersMobileNumber(std::string& num
     if (!number.empty() || !prompt)
         return number;
     CUserMobileNumberPromptDlg prompter;
-    if (prompter.DoModal(::GetActiveWindow()) == IDOK && !prompter.GetMobileNumber().empty())
+    if (prompter.DoModal(ChooseBoxOwner(::GetActiveWindow())) == IDOK && !prompter.GetMobileNumber().empty())
     {
         preferences.SetUsersMobilePhoneNumber(prompter.GetMobileNumber());
         preferences.Save();
@@ -919,6 +977,7 @@ STDMETHODIMP CAddin::GetCustomUI(BSTR ribbonId, BSTR* ribbonXml)
 {
     if (!ribbonXml)
         return E_POINTER;
+    const CCallFrame frame(*this);
     *ribbonXml = nullptr;
     RunInErrorFrame("CAddin::GetCustomUI", [&](std::string&) {
         const std::wstring id = ribbonId ? ribbonId : L"";
@@ -967,6 +1026,7 @@ STDMETHODIMP CAddin::OutlookExplorer_RibbonLoaded(IDispatch* ribbon)
 template <typename Call>
 HRESULT CAddin::RouteControlCallback(const char* function, IDispatch* control, Call call)
 {
+    const COutlookBoxOwner::CScope scope(control);
     RunInErrorFrame(function, [&](std::string&) {
         const IDispatchPtr ribbonControl = RibbonControl(control);
         const std::wstring id = Dispatch::GetText(ribbonControl, L"Id");
@@ -977,6 +1037,7 @@ HRESULT CAddin::RouteControlCallback(const char* function, IDispatch* control, C
 
 STDMETHODIMP CAddin::Ribbon_ButtonOnAction(IDispatch* control)
 {
+    const COutlookBoxOwner::CScope scope(control);
     RunInErrorFrame("CAddin::Ribbon_ButtonOnAction", [&](std::string& step) {
         const IDispatchPtr ribbonControl = RibbonControl(control);
         step = "Getting RibbonId";

@@ -156,6 +156,7 @@ protected:
     CDispEventSink m_InspEvents;   // 14: InspectorsEvents
 
 private:
+    class CCallFrame;
     // A control callback's frame: the control's owner by its id.
     template <typename Call>
     HRESULT RouteControlCallback(const char* function, IDispatch* control, Call call);
@@ -181,6 +182,10 @@ private:
     void StopWhatConnectionStarted();
     // From OnConnection to OnDisconnection: a second connection is refused.
     bool m_bConnected = false;
+    // Counts connections: work that a box interrupted goes on only while the
+    // connection that began it lasts.
+    unsigned m_Connection = 0;
+    bool IsConnection(unsigned connection) const { return m_bConnected && m_Connection == connection; }
     // What the first set-up of a connection starts once.
     bool m_bMAPIInitialised = false;
     bool m_bAddinFixInitialised = false;

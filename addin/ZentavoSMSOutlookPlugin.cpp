@@ -128,7 +128,7 @@ bool CZentavoSMSOutlookPlugin::CheckConfiguration()
 
         // The dialog's own answer does not matter: only a login made there.
         CSetupDlg setup;
-        setup.DoModal(::GetActiveWindow());
+        setup.DoModal(ChooseBoxOwner(::GetActiveWindow()));
         authentication.GetLoginDetails(details);
         return details.m_LoggedIn != 0;
     }

@@ -17,6 +17,7 @@ const char* const kNoDescription = "No description available";
 
 std::atomic<EventLogSinkFn> s_EventLogSink{nullptr};
 std::atomic<MessageBoxSinkFn> s_MessageBoxSink{nullptr};
+std::atomic<BoxOwnerSourceFn> s_BoxOwnerSource{nullptr};
 
 // Never destroyed: reports written while other globals are torn down at
 // process exit still find the name and its lock.
@@ -81,8 +82,22 @@ void SetMessageBoxSink(MessageBoxSinkFn sink)
     s_MessageBoxSink.store(sink);
 }
 
+void SetBoxOwnerSource(BoxOwnerSourceFn source)
+{
+    s_BoxOwnerSource.store(source);
+}
+
+HWND ChooseBoxOwner(HWND fallback)
+{
+    const BoxOwnerSourceFn source = s_BoxOwnerSource.load();
+    const HWND chosen = source ? source() : nullptr;
+    return chosen ? chosen : fallback;
+}
+
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style)
 {
+    if (!owner)
+        owner = ChooseBoxOwner(nullptr);
     if (const MessageBoxSinkFn sink = s_MessageBoxSink.load())
         return sink(owner, text, caption, style);
     return ::MessageBoxA(owner, text.c_str(), caption.c_str(), style);

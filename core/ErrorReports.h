@@ -34,7 +34,17 @@ void SetMessageBoxSink(MessageBoxSinkFn sink);
 // its own).
 constexpr char kAddinMessageBoxCaption[] = "ZentavoSMS Outlook Add-in";
 
-// The one way product code shows a message box.
+// Who owns a box or dialog that its code shows without naming an owner:
+// while the add-in handles a call of Outlook's, the Outlook window that the
+// call acts for; null (the default, and outside such a call) for none. The
+// source never throws. User-interface thread only.
+using BoxOwnerSourceFn = HWND (*)();
+void SetBoxOwnerSource(BoxOwnerSourceFn source);
+// The source's choice, else the fallback.
+HWND ChooseBoxOwner(HWND fallback);
+
+// The one way product code shows a message box; without an owner, the box
+// goes to ChooseBoxOwner's.
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style);
 
 class CEventLogger
@@ -100,8 +110,8 @@ bool RunInErrorFrame(const std::string& function, const std::function<void(std::
 // description (none when the error information cannot be created).
 [[noreturn]] void ThrowCOMError(HRESULT hr, _bstr_t description);
 
-// The shared error box: no owner, OK only, caption "<source> - Error
-// Occurred". User-interface thread only.
+// The shared error box: the chosen owner (ChooseBoxOwner), OK only, caption
+// "<source> - Error Occurred". User-interface thread only.
 void ShowErrorMessageBox(const std::string& text, const std::string& function);
 
 // The user-interface catch family, for handlers that end in

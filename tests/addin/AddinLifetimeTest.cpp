@@ -260,4 +260,78 @@ TEST_F(AddinLifetime, EachDisconnectionDeletesItsBarAndTheNextConnectionAddsOne)
         EXPECT_TRUE(BoxTexts(boxes).empty()) << BoxTexts(boxes).front();
     }
 }
+// A set-up step of the connection fails, and while its error box is up the
+// user unticks the add-in in COM Add-ins: Outlook calls OnDisconnection from
+// the box's message loop, and may release the add-in there as well. The
+// connection stops where it is: no sink is advised after the disconnection,
+// the object lives until the connection returns, and a later connection
+// watches each folder once. The box belongs to the active explorer's window.
+TEST_F(AddinLifetime, ADisconnectionInsideTheConnectionsErrorBoxStopsTheConnection)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(CFakeOutlook&)> breakIt;
+        const char* failure;
+    };
+    bool locked = false;  // the settings key, once
+    const Case cases[] = {
+        {"command bars", [](CFakeOutlook& o) { o.ActiveExplorer()->Fail(L"CommandBars", E_ACCESSDENIED); },
+         "Context:Getting Command Bars"},
+        {"configuration",
+         [this, &locked](CFakeOutlook&) {
+             if (locked)
+                 return;
+             locked = true;
+             WriteRaw(kSettings, "ZentavoSMSUIOptionsButton", "Enabled");
+             LockKey(kSettings, false);
+         },
+         "Could not open SOFTWARE\\ZentavoSoftware\\ZentavoSMSOutlookPlugin key"},
+    };
+    for (const Case& c : cases)
+        for (const bool released : {false, true})
+        {
+            SCOPED_TRACE(testing::Message() << c.name << (released ? ", released" : ""));
+            CMessageBoxCapture boxes;
+            CFakeOutlook outlook;
+            c.breakIt(outlook);
+            _IDTExtensibility2* addin = NewAddin();
+            bool disconnected = false;
+            boxes.WhileUp([&](const CapturedMessageBox&) {
+                if (disconnected)
+                    return;
+                disconnected = true;
+                EXPECT_EQ(S_OK, addin->OnDisconnection(ext_dm_UserClosed, nullptr));
+                if (released)
+                    addin->Release();  // Outlook's
+            });
+            EXPECT_EQ(S_OK, Connect(addin, outlook));
+            boxes.WhileUp(nullptr);
+            ASSERT_TRUE(disconnected) << "no box";
+            // The disconnection may show boxes of its own (preferences that
+            // a locked key refuses) inside the first.
+            const std::vector<CapturedMessageBox> shown = boxes.Boxes();
+            ASSERT_FALSE(shown.empty());
+            EXPECT_NE(std::string::npos, shown[0].text.find(c.failure)) << shown[0].text;
+            for (const CapturedMessageBox& box : shown)
+                EXPECT_EQ(outlook.ActiveExplorer()->Window(), box.owner) << box.text;
+            EXPECT_EQ(m_LiveConnectionsAtStart, CFakeObject::LiveConnections()) << "advised after the disconnection";
+            if (released)
+            {
+                EXPECT_EQ(m_LocksAtStart, GetComModule().GetLockCount()) << "the add-in outlived its connection";
+                continue;
+            }
+            // Connected again: one folder sink and one items sink each.
+            ASSERT_EQ(S_OK, Connect(addin, outlook));
+            for (const long folder : {9L, 3L})
+            {
+                const CFakeObjectPtr watched = outlook.DefaultFolder(folder);
+                EXPECT_EQ(1u, watched->Connections(DIID_MAPIFolderEvents_12)) << folder;
+                EXPECT_EQ(1u, FakeObjectOf(watched->Value(L"Items"))->Connections(DIID_ItemsEvents)) << folder;
+            }
+            EXPECT_EQ(S_OK, addin->OnDisconnection(ext_dm_HostShutdown, nullptr));
+            addin->Release();
+            EXPECT_EQ(m_LiveConnectionsAtStart, CFakeObject::LiveConnections());
+        }
+}
 } // namespace
