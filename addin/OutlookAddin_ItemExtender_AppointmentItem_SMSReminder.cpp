@@ -4,6 +4,7 @@
 
 #include "addin/Addin.h"
 #include "addin/DateTimeRelativeScheduledEvent.h"
+#include "addin/OutlookBoxOwner.h"
 #include "addin/OutlookVersionCapabilites.h"
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "contacts/MicrosoftOutlookObjectModelUtils.h"
@@ -176,14 +177,20 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CInspectorContext::
         m_pInspectorEventHandler->Unadvise();
 }
 
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CInspectorContext::IsOpen() const
+{
+    return m_pInspectorEventHandler && m_pInspectorEventHandler->IsAdvised();
+}
+
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CInspectorContext::IsInUse() const
 {
-    return (m_pItemEventHandler && m_pItemEventHandler->IsInUse()) ||
+    return m_Holds > 0 || (m_pItemEventHandler && m_pItemEventHandler->IsInUse()) ||
            (m_pInspectorEventHandler && m_pInspectorEventHandler->IsInUse());
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CloseInspectorContexts()
 {
+    ++m_Disconnections;
     for (std::unique_ptr<CInspectorContext>& context : m_InspectorContexts)
     {
         context->Close();
@@ -263,6 +270,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnNewInspector(IDis
             CAddin::ThrowCOMErrorWithContext(hr, "pInspectorEventHandler->Advise ( (IDispatch*)spInspector )");
         m_InspectorContexts.push_back(std::move(context));
         CInspectorContext& added = *m_InspectorContexts.back();
+        const CInspectorContext::CHold hold(added);
 
         step = function + "SetupRecipientSelectionListItems";
         SetupRecipientSelectionListItems(appointment, added);
@@ -314,10 +322,16 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnInspectorClose(CO
     OnInspectorClose(handler->GetInspector());
 }
 
+// The save's boxes belong to the item's inspector.
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemEventWrite(COutlookAddin_ItemEventHandler* handler,
                                                                             VARIANT_BOOL* cancel)
 {
-    OnItemWriteEvent(handler->GetItem(), cancel);
+    const IDispatchPtr item = handler->GetItem();
+    const CInspectorContext* context = GetInspectorContextForAppointmentItem(item);
+    const COutlookBoxOwner::CScope scope(context && context->m_pInspectorEventHandler
+                                             ? context->m_pInspectorEventHandler->GetInspector()
+                                             : IDispatchPtr());
+    OnItemWriteEvent(item, cancel);
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemEventClose(COutlookAddin_ItemEventHandler*)
@@ -470,6 +484,7 @@ std::wstring COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ScheduleFee
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_GetLabel(IDispatchPtr control, BSTR* label)
 {
     CInspectorContext& context = ContextOfControl(control, "Ribbon_GetLabel");
+    const CInspectorContext::CHold hold(context);  // the count may ask for the user's number
     const std::string id = ControlId(control);
     if (id == CProperties::kRecipientsIncludeMyMobile)
     {
@@ -577,6 +592,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_OnChange(IDi
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_CheckBoxOnAction(IDispatchPtr control, long pressed)
 {
     CInspectorContext& context = ContextOfControl(control, "Ribbon_CheckBoxOnAction");
+    const CInspectorContext::CHold hold(context);
     const std::string id = ControlId(control);
     if (id.compare(0, m_PropertyPrefix.size(), m_PropertyPrefix) != 0)
         return;
@@ -587,6 +603,9 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_CheckBoxOnAc
     std::string number;
     if (m_pServices)
         m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, true);
+    // The inspector closed while the prompt was up: there is no tab to update.
+    if (!context.IsOpen())
+        return;
     if (number.empty())
         context.m_EditedProperties.SetRecipientsIncludeMyMobile(false);
     InvalidateControl(AnsiToWide(id).c_str());
@@ -620,13 +639,17 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_ButtonOnActi
     try
     {
         CInspectorContext& context = ContextOfControl(control, "Ribbon_ButtonOnAction");
+        const CInspectorContext::CHold hold(context);
         CProperties& edited = context.m_EditedProperties;
         const std::string id = ControlId(control);
         step = function + id;
         if (id == kSelectRecipients)
         {
             std::string recipients = edited.GetRecipientsTo();
-            if (!m_pServices || !m_pServices->Callback_ItemExtender_ShowRecipientSelector(recipients))
+            // The inspector may close while the selector is up: its choice
+            // then has nowhere to go.
+            if (!m_pServices || !m_pServices->Callback_ItemExtender_ShowRecipientSelector(recipients) ||
+                !context.IsOpen())
                 return;
             edited.SetRecipientsTo(recipients);
             MarkItemChanged(ItemOf(context), "Ribbon_ButtonOnAction");
@@ -754,7 +777,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunTemplatesEditor(
 {
     CSMSTemplatesEditorDlg editor;
     editor.SetTemplateList(&templates);
-    return editor.DoModal(::GetActiveWindow()) == IDOK;
+    return editor.DoModal(ChooseBoxOwner(::GetActiveWindow())) == IDOK;
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunMessagePreview(const std::string& recipients,
@@ -765,5 +788,5 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunMessagePreview(c
     preview.m_Recipients = recipients;
     preview.m_SendersId = from;
     preview.m_Message = message;
-    preview.DoModal(::GetActiveWindow());
+    preview.DoModal(ChooseBoxOwner(::GetActiveWindow()));
 }

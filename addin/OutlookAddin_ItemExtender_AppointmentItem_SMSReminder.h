@@ -96,9 +96,28 @@ public:
         CInspectorContext& operator=(const CInspectorContext&) = delete;
         // Unadvises both handlers (the handlers stay until the context goes).
         void Close();
-        // One of its handlers is running an event or still held by Outlook.
+        // Its inspector has not closed (Close not yet run).
+        bool IsOpen() const;
+        // One of its handlers is running an event or still held by Outlook,
+        // or a CHold holds it.
         bool IsInUse() const;
         ~CInspectorContext();
+
+        // Keeps the context from being freed while work on it shows a box or
+        // dialog: the inspector may close meanwhile and another open, whose
+        // opening frees the closed contexts not in use.
+        class CHold
+        {
+        public:
+            explicit CHold(CInspectorContext& context) : m_Context(context) { ++m_Context.m_Holds; }
+            ~CHold() { --m_Context.m_Holds; }
+            CHold(const CHold&) = delete;
+            CHold& operator=(const CHold&) = delete;
+
+        private:
+            CInspectorContext& m_Context;
+        };
+        int m_Holds = 0;
 
         CProperties m_SavedProperties;   // as last loaded or saved
         CProperties m_EditedProperties;  // what the tab shows and changes
@@ -182,20 +201,48 @@ protected:
     // Each true when the gateway holds what the properties say; cancel is
     // set when the user asked for the Write or the move to be stopped.
     bool SaveEditedProperties(IDispatch* item, bool& cancel);
-    // Writes the properties to the item, whatever the outcome, without
-    // saving the item.
+    // Writes the properties to the item, whatever the outcome (unless the
+    // item was deleted or the add-in disconnected while a box was up),
+    // without saving the item.
     bool SaveSMSReminder(IDispatch* item, CProperties& properties, bool validate, bool cancelAllowed, bool& cancel,
                          bool deleting);
-    // Validates, then calls the gateway until it succeeds or the user gives up.
-    bool OnItemWrite(IDispatch* item, CProperties& properties, bool validate, bool cancelAllowed, bool& cancel,
-                     bool deleting);
+    // How a save's calls to the gateway end: the gateway holds the
+    // properties, or it does not, or the item is no longer the save's to
+    // write (deleted, or the add-in disconnected, while a box was up).
+    enum class WriteOutcome
+    {
+        Saved,
+        Failed,
+        Abandoned
+    };
+    // Validates, then calls the gateway until it succeeds or the user gives
+    // up. After a box, what another save or a deletion did to the item
+    // meanwhile is taken in before the next call.
+    WriteOutcome OnItemWrite(IDispatch* item, CProperties& properties, bool validate, bool cancelAllowed,
+                             bool& cancel, bool deleting);
     // One attempt: creates, replaces or cancels the job and keeps its id in
     // the properties. retryCannotHelp is set, and the result false, when the
     // user has been told why the reminder cannot go out: a call was due but
     // no account is set up, or no recipient has a mobile number (a job it
-    // had is cancelled first).
+    // had is cancelled first). overtaken is set, and the result false,
+    // without a call, when the item changed while a box of the attempt was
+    // up.
     bool UpdateSMSGatewayWithSMSReminderRequest(IDispatch* item, CProperties& properties, bool deleting,
-                                                bool& retryCannotHelp);
+                                                bool& retryCannotHelp, bool& overtaken);
+    // What a save finds of the item, to tell after a box what changed.
+    struct CItemState
+    {
+        CNameVariantCollection m_Stored; // the reminder's properties on the item, unchecked
+        int m_Place = -1;                // GetDeletedItemsState; -1 when the item cannot be read
+        unsigned m_Disconnections = 0;   // of the add-in, so far
+    };
+    CItemState ReadItemState(IDispatch* item);
+    // After a box: Abandoned when the item was deleted (or can no longer be
+    // read) or the add-in disconnected meanwhile; Saved when another save
+    // has brought the gateway up to date with these properties; else Failed,
+    // the properties having taken what changed meanwhile (before becomes
+    // the item as it is now) for another attempt.
+    WriteOutcome TakeInWhatChanged(IDispatch* item, CProperties& properties, CItemState& before, bool deleting);
     // "A~<status>~<Start>~<End>"; "A~2" or nothing for a reminder that is off.
     void SetServerSavedStatus(IDispatch* item, CProperties& properties, int status);
     bool CheckServerSaveStatus(IDispatch* item, const CProperties& properties, int& status, bool& timesChanged);
@@ -225,12 +272,13 @@ protected:
     CInfiniteLoopBreaker m_LoopBreaker;
     // Closed from inside their inspector's Close event, whose handler is
     // still running then, or at disconnection; freed at the next opening
-    // once no handler of theirs is in use, or with the extender.
+    // once not in use (CInspectorContext::IsInUse), or with the extender.
     std::vector<std::unique_ptr<CInspectorContext>> m_ClosedContexts;
     // Jobs whose items are moving, by job id: the EntryID of the folder the
     // moved item will be added to.
     std::map<std::string, std::wstring> m_MovingJobs;
     IUnknown* m_pEventOwner = nullptr;  // not held
+    unsigned m_Disconnections = 0;      // CloseInspectorContexts calls
 
 private:
     // IOutlookAddin_ItemEventHandlerTarget
@@ -252,8 +300,8 @@ private:
     std::wstring ScheduleFeedback(IDispatch* item, const CInspectorContext& context);
     void ManageTemplates();
     void ShowMessagePreview(IDispatch* item, const CInspectorContext& context);
-    // The two dialogs, modal over the active window. True when the editor
-    // was left with OK.
+    // The two dialogs, modal over the window the ribbon acts for (else the
+    // active window). True when the editor was left with OK.
     bool RunTemplatesEditor(CSMSTemplateVector& templates);
     void RunMessagePreview(const std::string& recipients, const std::string& from, const std::string& message);
 };

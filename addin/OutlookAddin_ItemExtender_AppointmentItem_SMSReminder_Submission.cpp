@@ -320,6 +320,70 @@ bool IsInThePast(const SYSTEMTIME& localTime)
     ::GetLocalTime(&now);
     return CDateTimeUtils::GetDateDiff100nSecs(now, localTime) < 0;
 }
+
+// What the user sets on the tab, as against the job, its owner and the
+// status that the saves keep.
+const char* const kSettings[] = {CProperties::kRecipientsTo, CProperties::kRecipientsIncludeMyMobile,
+                                 CProperties::kSchedule, CProperties::kFormatMessageTemplate,
+                                 CProperties::kFormatMessageFrom};
+
+// A value as stored or edited, for comparing: a flag as "1" or "0" in
+// either form, anything else as its text, "?" for a value without one.
+std::string SettingOf(const CNameVariantCollection& properties, const std::string& name)
+{
+    const CComVariant* value = properties.Find(name);
+    if (!value)
+        return name == CProperties::kRecipientsIncludeMyMobile ? "0" : "";
+    if (V_VT(value) == VT_BOOL)
+        return V_BOOL(value) != VARIANT_FALSE ? "1" : "0";
+    try
+    {
+        _variant_t text;
+        text.ChangeType(VT_BSTR, value);
+        return WideToAnsi(V_BSTR(&text) ? V_BSTR(&text) : L"");
+    }
+    catch (const _com_error&)
+    {
+        return "?";
+    }
+}
+
+bool SameSettings(const CNameVariantCollection& first, const CNameVariantCollection& second)
+{
+    for (const char* name : kSettings)
+        if (SettingOf(first, name) != SettingOf(second, name))
+            return false;
+    return true;
+}
+
+bool SameStored(const CNameVariantCollection& first, const CNameVariantCollection& second)
+{
+    for (const char* name : {CProperties::kSMSGatewaySubmissionId, CProperties::kSMSGatewaySubmissionOwner,
+                             CProperties::kServerSavedStatus})
+        if (SettingOf(first, name) != SettingOf(second, name))
+            return false;
+    return SameSettings(first, second);
+}
+
+// What another save wrote to the item since this one read it (before) goes
+// into this save's properties: each setting this save does not change, and
+// the job with its owner, which belong to the item.
+void TakeChangesOfAnotherSave(CProperties& properties, const CNameVariantCollection& before, const CProperties& now)
+{
+    for (const char* name : kSettings)
+    {
+        if (SettingOf(properties, name) != SettingOf(before, name) || SettingOf(now, name) == SettingOf(before, name))
+            continue;
+        if (const CComVariant* value = now.Find(name))
+            properties.Set(name, *value);
+        else if (name == std::string(CProperties::kRecipientsIncludeMyMobile))
+            properties.SetRecipientsIncludeMyMobile(false);
+        else
+            properties.SetString(name, "");
+    }
+    properties.SetSMSGatewaySubmissionId(now.GetSMSGatewaySubmissionId());
+    properties.SetSMSGatewaySubmissionOwner(now.GetSMSGatewaySubmissionOwner());
+}
 } // namespace
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWriteEvent(IDispatch* item, VARIANT_BOOL* cancel)
@@ -351,6 +415,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedPropertie
     CInspectorContext* context = GetInspectorContextForAppointmentItem(item);
     if (!context)
         return false;
+    const CInspectorContext::CHold hold(*context);
     // The gateway job belongs to the item: a change made elsewhere while it
     // was open (a drag in the calendar) may have replaced the one the
     // inspector read. The save moves that job, or it would be left to send.
@@ -377,7 +442,12 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveSMSReminder(IDi
                                                                             bool& cancel, bool deleting)
 {
     SetServerSavedStatus(item, properties, 1);
-    const bool saved = OnItemWrite(item, properties, validate, cancelAllowed, cancel, deleting);
+    const WriteOutcome outcome = OnItemWrite(item, properties, validate, cancelAllowed, cancel, deleting);
+    // A deletion or a disconnection while a box was up took the item from
+    // this save: nothing of it is written.
+    if (outcome == WriteOutcome::Abandoned)
+        return false;
+    const bool saved = outcome == WriteOutcome::Saved;
     if (!saved)
     {
         SetServerSavedStatus(item, properties, 2);
@@ -392,9 +462,10 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveSMSReminder(IDi
     return saved;
 }
 
-bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWrite(IDispatch* item, CProperties& properties,
-                                                                        bool validate, bool cancelAllowed,
-                                                                        bool& cancel, bool deleting)
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::WriteOutcome
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWrite(IDispatch* item, CProperties& properties,
+                                                                    bool validate, bool cancelAllowed, bool& cancel,
+                                                                    bool deleting)
 {
     if (validate && !deleting)
     {
@@ -406,18 +477,20 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWrite(IDispat
                 text += "  - " + error + "\n";
             ShowBox(text, MB_OK);
             cancel = true;
-            return false;
+            return WriteOutcome::Failed;
         }
     }
+    CItemState before = ReadItemState(item);
     for (;;)
     {
         bool retryCannotHelp = false;
+        bool overtaken = false;
         try
         {
             if (properties.IsSMSReminderOn())
                 RememberSender(properties);
-            if (UpdateSMSGatewayWithSMSReminderRequest(item, properties, deleting, retryCannotHelp))
-                return true;
+            if (UpdateSMSGatewayWithSMSReminderRequest(item, properties, deleting, retryCannotHelp, overtaken))
+                return WriteOutcome::Saved;
         }
         catch (...)
         {
@@ -425,22 +498,82 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWrite(IDispat
         }
         // The user has been told why (no account, no phone to send to).
         if (retryCannotHelp)
-            return false;
-        const int answer = ShowBox(kRetryText, MB_CANCELTRYCONTINUE);
-        if (answer == IDTRYAGAIN)
-            continue;
-        if (answer == IDCANCEL && cancelAllowed)
-            cancel = true;
-        return false;
+            return WriteOutcome::Failed;
+        if (!overtaken)
+        {
+            const int answer = ShowBox(kRetryText, MB_CANCELTRYCONTINUE);
+            if (answer != IDTRYAGAIN)
+            {
+                if (answer == IDCANCEL && cancelAllowed)
+                    cancel = true;
+                return WriteOutcome::Failed;
+            }
+        }
+        // The box let programs, Outlook and the user act on the item: the
+        // next attempt starts from what is true now.
+        const WriteOutcome outcome = TakeInWhatChanged(item, properties, before, deleting);
+        if (outcome != WriteOutcome::Failed)
+            return outcome;
     }
 }
 
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CItemState
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ReadItemState(IDispatch* item)
+{
+    CItemState state;
+    state.m_Disconnections = m_Disconnections;
+    try
+    {
+        // As stored, unchecked: the reader's reports of values it cannot
+        // take come once, when a save reads them.
+        COutlookAddin_UserPropertiesPersistance::LoadNameVariantCollectionFromUserProperties(
+            state.m_Stored, Dispatch::GetPtr(item, L"UserProperties"), m_PropertyPrefix);
+        state.m_Place = GetDeletedItemsState(
+            m_pServices ? m_pServices->Callback_ItemExtender_GetOutlookApplication() : nullptr, item);
+    }
+    catch (...)
+    {
+        // An item deleted for good answers nothing.
+        state.m_Place = -1;
+    }
+    return state;
+}
+
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::WriteOutcome
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::TakeInWhatChanged(IDispatch* item, CProperties& properties,
+                                                                          CItemState& before, bool deleting)
+{
+    CItemState now = ReadItemState(item);
+    if (now.m_Disconnections != before.m_Disconnections || now.m_Place != before.m_Place || now.m_Place < 0)
+        return WriteOutcome::Abandoned;
+    if (!SameStored(before.m_Stored, now.m_Stored))
+    {
+        CProperties stored;
+        LoadStoredProperties(item, m_PropertyPrefix, stored);
+        TakeChangesOfAnotherSave(properties, before.m_Stored, stored);
+        int status = 0;
+        bool timesChanged = false;
+        if (!deleting && SameSettings(properties, stored) && CheckServerSaveStatus(item, stored, status, timesChanged))
+        {
+            properties.SetServerSavedStatus(stored.GetServerSavedStatus());
+            return WriteOutcome::Saved;
+        }
+        before = std::move(now);
+    }
+    // The times may have moved as well.
+    SetServerSavedStatus(item, properties, 1);
+    return WriteOutcome::Failed;
+}
+
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWithSMSReminderRequest(
-    IDispatch* item, CProperties& properties, bool deleting, bool& retryCannotHelp)
+    IDispatch* item, CProperties& properties, bool deleting, bool& retryCannotHelp, bool& overtaken)
 {
     retryCannotHelp = false;
+    overtaken = false;
     if (!m_pServices)
         _com_issue_error(E_POINTER);
+    // The prompts and boxes below let the item change before the call.
+    const CItemState atStart = ReadItemState(item);
     CZentavoSMSGatewaySubmission submission;
     if (!deleting)
         GetReminderRecipients(item, properties, submission.m_Recipients);
@@ -497,6 +630,14 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
     {
         ShowBox(kNoAccountText, MB_OK);
         retryCannotHelp = true;
+        return false;
+    }
+
+    const CItemState beforeCall = ReadItemState(item);
+    if (beforeCall.m_Disconnections != atStart.m_Disconnections || beforeCall.m_Place != atStart.m_Place ||
+        !SameStored(beforeCall.m_Stored, atStart.m_Stored))
+    {
+        overtaken = true;
         return false;
     }
 
@@ -740,6 +881,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OfferGatewayUpdateO
         bool cancel = false;
         saved = SaveEditedProperties(item, cancel);
     }
-    if (!saved)
+    // An inspector closed while a box was up offers no save any more.
+    if (!saved && context.IsOpen())
         MarkItemChanged(item, "OnNewInspector - CheckServerSaveStatus reported server not upto date");
 }

@@ -568,6 +568,62 @@ TEST_F(SMSReminder, SelectRecipientsStoresTheChoiceOnOK)
     }
 }
 
+// While a dialog of the tab is up (the recipient selector, the prompt for
+// the user's number), the inspector closes and another appointment opens:
+// a program's Inspector.Close and NewInspector reach the add-in through the
+// dialog's message loop, and the new opening frees the inspectors that have
+// closed. The callback returns without touching the closed inspector's
+// appointment again, the other appointment's tab answers, and the dialog
+// belongs to the inspector's window.
+TEST_F(SMSReminder, ATabDialogOutlivesItsInspectorClosedWhileItIsUp)
+{
+    const CTestMAPI mapi;
+    ASSERT_TRUE(mapi.IsOurs()) << "the test MAPI is not the loaded mapi32.dll";
+    const auto rows = std::make_shared<std::vector<CFakeContactRow>>();
+    rows->push_back({L"Bob Ray", L"", L"", L"+447700900002", L"", L"", L"", L"0a02"});
+    m_Outlook.AddressLists()->Add(
+        m_Outlook.NewAddressList(L"Contacts", L"", m_Outlook.NewContactFolder(L"Contacts", L"00ee", rows)));
+    struct Case
+    {
+        const char* caption;
+        std::function<void(SMSReminder&)> open;
+        std::function<void(HWND dialog)> answer;
+        long markedBefore;  // the item marked changed before the dialog opens
+    };
+    std::vector<std::string> shown;
+    const Case cases[] = {
+        {"Select Recipients", [](SMSReminder& t) { t.Press("SelectRecipients"); },
+         AddFirstAvailableAndPress(IDOK, shown), 0},
+        {"Please Enter Your Mobile Number", [](SMSReminder& t) { t.TickMyMobile(); },
+         [](HWND dialog) { ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }, 1},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.caption);
+        Preferences().SetUsersMobilePhoneNumber("");
+        Open();
+        Edit(kTo, L"Ann [+447700900001]; ");
+        const CFakeObjectPtr first = m_Item;
+        const CFakeObjectPtr inspector = m_Inspector;
+        HWND owner = nullptr;
+        m_Driver.Expect().Caption(c.caption).Run([&](HWND dialog) {
+            owner = ::GetWindow(dialog, GW_OWNER);
+            CloseInspector();
+            Open();
+            c.answer(dialog);
+        });
+        const _variant_t countBefore = SMSReminderItem::Stored(first, kUpdateCount);
+        c.open(*this);
+        EXPECT_EQ(inspector->Window(), owner);
+        EXPECT_NE(inspector.GetInterfacePtr(), m_Inspector.GetInterfacePtr()) << "no dialog";
+        EXPECT_EQ(static_cast<long>(countBefore) + c.markedBefore,
+                  static_cast<long>(SMSReminderItem::Stored(first, kUpdateCount)));
+        EXPECT_EQ(L"15 minutes before", Text(L"Ribbon_GetText", kSchedule));
+        EXPECT_EQ(std::vector<std::string>(), NewBoxes());
+        CloseInspector();
+    }
+}
+
 // Start refreshes the feedback; MeetingStatus rebuilds the recipient items.
 TEST_F(SMSReminder, StartAndMeetingStatusChangesRefreshTheTab)
 {

@@ -28,6 +28,7 @@ using namespace GatewaySimulatorSeed;
 using namespace SMSReminderItem;
 
 const DISPID kItemWrite = 0xF002;
+const DISPID kNewInspector = 0xF001;
 const DISPID kItemAdd = 0xF001;
 const DISPID kItemChange = 0xF002;
 const DISPID kBeforeItemMove = 0xFBA9;
@@ -75,12 +76,17 @@ DATE MinutesFromNow(int minutes)
     return date + minutes / (24.0 * 60);
 }
 
+std::string Heading(const std::string& text)
+{
+    return text.substr(0, text.find('\n'));
+}
+
 // The first line of each box.
 std::vector<std::string> Headings(const std::vector<CapturedMessageBox>& boxes)
 {
     std::vector<std::string> headings;
     for (const CapturedMessageBox& box : boxes)
-        headings.push_back(box.text.substr(0, box.text.find('\n')));
+        headings.push_back(Heading(box.text));
     return headings;
 }
 
@@ -1282,4 +1288,191 @@ TEST_F(SMSReminderSubmission, ItemAddShowsNoBoxAndLeavesWhatItCannotChange)
         m_Outlook.Session()->ClearFailure(L"GetItemFromID");
     }
 }
+// While one of the opening update's boxes is up, the appointment's inspector
+// closes and another appointment opens: a program's Inspector.Close and
+// NewInspector reach the add-in through the box's message loop (Outlook
+// dispatches COM calls and its own events there), and the new opening frees
+// the inspectors that have closed. The update goes on with what it holds and
+// ends as the box's answer says; its boxes belong to the inspector's window.
+TEST_F(SMSReminderSubmission, TheOpeningUpdateOutlivesItsInspectorClosedInsideItsBox)
+{
+    const DATE soon = MinutesFromNow(10), later = MinutesFromNow(40);
+    const std::string noAccount = "Could not schedule SMS reminder as account details are not set";
+    const std::string past = "The SMS Reminder message is scheduled to be sent in the past";
+    struct Row
+    {
+        const char* name;
+        std::string box;  // the one inside which the events arrive
+        DATE start, end;
+        bool loggedOut;
+        std::vector<int> answers;
+        std::vector<std::string> headings;
+        std::string status;
+    };
+    const Row rows[] = {
+        {"retry prompt", kRetryHeading, kStart, kEnd, false, {IDOK, IDOK, IDCONTINUE, IDOK},
+         {Heading(kNotUpToDate), kGatewayHeading, kRetryHeading, Heading(kUpdateFailed)}, Status(2)},
+        {"send time in the past", past, soon, later, false, {IDOK, IDOK}, {Heading(kNotUpToDate), past + "\r"},
+         Status(1, soon, later)},
+        {"no account", noAccount, kStart, kEnd, true, {IDOK, IDOK, IDOK},
+         {Heading(kNotUpToDate), noAccount, Heading(kUpdateFailed)}, Status(2)},
+        {"set-up dialog", "", kStart, kEnd, true, {IDOK, IDOK, IDOK},
+         {Heading(kNotUpToDate), noAccount, Heading(kUpdateFailed)}, Status(2)},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        if (row.loggedOut)
+        {
+            CZentavoSMSGatewayAuthenticationManager::StoreLoginDetails(Config(), CZentavoSMSGatewayLoginDetails());
+            Config().Save();
+        }
+        const CFakeObjectPtr item = NewAppointment(row.start, row.end);
+        Preset(item, kTo, _variant_t(kAnn));
+        Preset(item, kFrom, _variant_t("Zentavo"));
+        Preset(item, kStatus, _variant_t(Status(2, row.start, row.end).c_str()));
+        Script("CreateSMSTextBulkJob", R"([{"error": "INTERNAL_ERROR"}])");
+        // Closing the open inspector and opening a new appointment.
+        bool raised = false;
+        const auto raise = [&] {
+            raised = true;
+            Open();
+        };
+        m_Boxes.QueueAnswers(row.answers);
+        m_Boxes.WhileUp([&](const CapturedMessageBox& box) {
+            if (!raised && !row.box.empty() && box.text.compare(0, row.box.size(), row.box) == 0)
+                raise();
+        });
+        CWindowDriver driver;
+        HWND dialogOwner = nullptr;
+        if (row.box.empty())
+            driver.Expect().Run([&](HWND dialog) {
+                dialogOwner = ::GetWindow(dialog, GW_OWNER);
+                raise();
+                ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            });
+        if (m_Inspector)
+            CloseInspector();
+        m_Item = item;
+        m_Inspector = m_Outlook.NewInspector(item);
+        const CFakeObjectPtr inspector = m_Inspector;
+        m_Outlook.Inspectors()->Fire(DIID_InspectorsEvents, kNewInspector, {Object(inspector)});
+        m_Boxes.WhileUp(nullptr);
+        EXPECT_TRUE(raised);
+        const std::vector<CapturedMessageBox> boxes = NewBoxes();
+        EXPECT_EQ(row.headings, Headings(boxes));
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(inspector->Window(), boxes[0].owner);
+        if (row.box.empty())
+        {
+            EXPECT_EQ(inspector->Window(), dialogOwner);
+        }
+        EXPECT_NE(inspector.GetInterfacePtr(), m_Inspector.GetInterfacePtr()) << "the other appointment is open";
+        EXPECT_EQ(row.status, static_cast<const char*>(_bstr_t(SMSReminderItem::Stored(item, kStatus))));
+        EXPECT_EQ(0u, PendingJobs());
+        StoreSeededLogin();
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+    }
+}
+
+// While the retry prompt of a save is up, the user deletes the appointment
+// in the explorer (Outlook raises BeforeItemMove from the box's message
+// loop, and the deletion cancels the job), or unticks the add-in (Outlook
+// calls OnDisconnection there). Try Again then sends nothing and writes
+// nothing: the deletion has dealt with the job, and a disconnected add-in
+// leaves the job and the appointment as they were.
+TEST_F(SMSReminderSubmission, TryAgainAfterADeletionOrDisconnectionInsideTheRetryPromptSendsNothing)
+{
+    struct Row
+    {
+        const char* name;
+        bool deleted;
+        const char* jobStatus;
+        size_t pending;
+    };
+    const Row rows[] = {
+        {"deleted", true, "Aborted", 0},
+        {"disconnected", false, "Pending", 1},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        const std::string job = SaveReminder();
+        const std::string status = Stored(kStatus);
+        const size_t jobs = Jobs().size();
+        Reschedule(kOneDay);
+        Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
+        m_Boxes.QueueAnswers({IDOK, IDTRYAGAIN});
+        m_Boxes.WhileUp([&](const CapturedMessageBox& box) {
+            if (box.text != kRetry)
+                return;
+            if (row.deleted)
+            {
+                EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+            }
+            else
+                m_Addin->Disconnect();
+        });
+        EXPECT_FALSE(Save());
+        m_Boxes.WhileUp(nullptr);
+        const std::vector<CapturedMessageBox> boxes = NewBoxes();
+        EXPECT_EQ((std::vector<std::string>{kGatewayHeading, kRetryHeading}), Headings(boxes));
+        for (const CapturedMessageBox& box : boxes)
+            EXPECT_EQ(m_Inspector->Window(), box.owner) << "a save's boxes belong to its inspector";
+        EXPECT_EQ(row.jobStatus, JobStatus(job));
+        EXPECT_EQ(row.pending, PendingJobs());
+        EXPECT_EQ(jobs, Jobs().size());
+        EXPECT_EQ(row.deleted ? "" : job, Stored(kJobId));
+        if (!row.deleted)
+        {
+            EXPECT_EQ(status, Stored(kStatus));
+        }
+    }
+}
+
+// A drag in the calendar moves a saved reminder's appointment and the retry
+// prompt of that update is up when the user opens the appointment, changes
+// the sender, saves and closes it (NewInspector, the item's Write and the
+// inspector's Close arrive through the box's message loop). Try Again reads
+// the appointment again and finds the gateway up to date with the user's
+// save: one job waits, the appointment names it, and the user's sender
+// stays.
+TEST_F(SMSReminderSubmission, TryAgainAfterAnotherSaveInsideTheRetryPromptKeepsThatSave)
+{
+    SaveReminder();
+    CloseInspector();
+    Reschedule(kOneDay);
+    Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
+    // The opening offers the update of the drag's new times: answered Cancel.
+    m_Boxes.QueueAnswers({IDOK, IDTRYAGAIN, IDCANCEL});
+    HWND inspectorWindow = nullptr;
+    m_Boxes.WhileUp([&](const CapturedMessageBox& box) {
+        if (box.text != kRetry)
+            return;
+        Open(m_Item);
+        inspectorWindow = m_Inspector->Window();
+        Edit(kFrom, "Clinic");
+        EXPECT_FALSE(Save());
+        CloseInspector();
+    });
+    ChangedInCalendar();
+    m_Boxes.WhileUp(nullptr);
+    const std::vector<CapturedMessageBox> boxes = NewBoxes();
+    EXPECT_EQ((std::vector<std::string>{kGatewayHeading, kRetryHeading, Heading(kNotUpToDate)}), Headings(boxes));
+    // A change in the calendar acts for the explorer, the opening for its inspector.
+    const std::vector<HWND> owners = {m_Outlook.ActiveExplorer()->Window(), m_Outlook.ActiveExplorer()->Window(),
+                                      inspectorWindow};
+    ASSERT_EQ(owners.size(), boxes.size());
+    for (size_t i = 0; i < boxes.size(); ++i)
+        EXPECT_EQ(owners[i], boxes[i].owner) << boxes[i].text;
+    EXPECT_EQ(1u, PendingJobs());
+    const std::string job = Stored(kJobId);
+    EXPECT_EQ("Pending", JobStatus(job));
+    EXPECT_EQ("Clinic", Job(job)["from"].AsString());
+    EXPECT_EQ("2030-06-11T14:15:00+01:00", Job(job)["scheduled_date"].AsString());
+    EXPECT_EQ("Clinic", Stored(kFrom));
+    EXPECT_EQ(Status(1, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
+}
+
 } // namespace
