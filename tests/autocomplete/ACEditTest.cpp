@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 namespace
 {
 const std::vector<std::string> kPeople = {"Ann [3]", "Alice [2]", "Amy [4]"};
@@ -103,14 +106,133 @@ TEST_F(ACEditWindow, ClickInsertsTheEntry)
     EXPECT_EQ(lookups, m_Provider.m_Lookups.size());
 }
 
-// Enter without a highlight takes the first entry.
-TEST_F(ACEditWindow, ChoiceReplacesTheSelectedText)
+// Enter without a highlight takes the first entry, in place of a selection
+// within the token looked up; a selection reaching beyond it is the
+// user's, and Enter replaces it as in a plain edit.
+TEST_F(ACEditWindow, ChoiceReplacesASelectionWithinTheToken)
 {
-    m_Provider.m_Immediate[" a"] = kPeople;
-    Type("Carl; a");
-    ::SendMessageA(Edit(), EM_SETSEL, 0, 4);
+    struct SelectionCase
+    {
+        DWORD start;
+        DWORD end;
+        const char* text;
+    };
+    const SelectionCase cases[] = {
+        {5, 7, "Carl; Alice [2]; "},
+        {6, 7, "Carl;  Alice [2]; "},
+        {0, 4, "\r\n; a"},
+        {3, 6, "Car\r\na"},
+    };
+    for (const SelectionCase& c : cases)
+    {
+        SCOPED_TRACE(c.text);
+        ::SetWindowTextA(Edit(), "");
+        m_Provider.m_Immediate[" a"] = kPeople;
+        Type("Carl; a");
+        ASSERT_TRUE(List().IsListVisible());
+        ::SendMessageA(Edit(), EM_SETSEL, c.start, c.end);
+        Type("\r");
+        EXPECT_EQ(c.text, Text());
+        EXPECT_FALSE(List().IsListVisible());
+    }
+}
+
+struct CaretMoveCase
+{
+    const char* name;
+    std::vector<UINT> keys; // before the click in the field, if any
+    int clickAt;            // character clicked in the field; -1 none
+    bool chooseByClick;     // on the list's first row, else Enter
+    const char* text;
+};
+
+class ACEditCaretMoves : public ACEditWindow, public ::testing::WithParamInterface<CaretMoveCase>
+{
+protected:
+    void ClickAtCharacter(int index)
+    {
+        const LRESULT position = ::SendMessageA(Edit(), EM_POSFROMCHAR, index, 0);
+        const LPARAM point = MAKELPARAM(LOWORD(position) + 1, HIWORD(position) + 4);
+        ::SendMessageA(Edit(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+        ::SendMessageA(Edit(), WM_LBUTTONUP, 0, point);
+    }
+};
+
+// The list is open for " al" after Bob's entry: the choice replaces that
+// token while the caret stays in it, and nothing once it has left.
+TEST_P(ACEditCaretMoves, TheListActsOnlyOnTheTokenItWasOpenedFor)
+{
+    m_Provider.m_Immediate[" al"] = kPeople;
+    Type("Bob [1]; al");
+    ASSERT_TRUE(List().IsListVisible());
+    for (const UINT key : GetParam().keys)
+        Key(key);
+    if (GetParam().clickAt >= 0)
+        ClickAtCharacter(GetParam().clickAt);
+    if (GetParam().chooseByClick)
+        ::SendMessageA(List().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(0));
+    else
+        Type("\r");
+    EXPECT_EQ(GetParam().text, Text());
+    EXPECT_FALSE(List().IsListVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ACEditCaretMoves,
+    ::testing::Values(
+        CaretMoveCase{"LeftWithinTheTokenThenEnter", {VK_LEFT}, -1, false, "Bob [1]; Alice [2]; "},
+        CaretMoveCase{"LeftToTheTokensStartThenAClick", {VK_LEFT, VK_LEFT, VK_LEFT}, -1, true, "Bob [1]; Alice [2]; "},
+        CaretMoveCase{"ClickWithinTheTokenThenAClick", {}, 10, true, "Bob [1]; Alice [2]; "},
+        CaretMoveCase{"LeftIntoBobThenEnter", {VK_LEFT, VK_LEFT, VK_LEFT, VK_LEFT}, -1, false, "Bob [1]\r\n; al"},
+        CaretMoveCase{"LeftIntoBobThenAClick", {VK_LEFT, VK_LEFT, VK_LEFT, VK_LEFT}, -1, true, "Bob [1]; al"},
+        CaretMoveCase{"ClickIntoBobThenEnter", {}, 2, false, "Bo\r\nb [1]; al"},
+        CaretMoveCase{"ClickIntoBobThenAClick", {}, 2, true, "Bob [1]; al"}),
+    [](const ::testing::TestParamInfo<CaretMoveCase>& info) { return std::string(info.param.name); });
+
+// The owner rewrites the field (a multi-line edit tells nothing of it):
+// the list's entries belong to a text that is gone.
+TEST_F(ACEditWindow, TextRewrittenByTheOwnerIsNotReplaced)
+{
+    m_Provider.m_Immediate[" al"] = kPeople;
+    Type("Bob [1]; al");
+    ::SetWindowTextA(Edit(), "Carl [3]; al");
+    ::SendMessageA(Edit(), EM_SETSEL, 12, 12);
     Type("\r");
-    EXPECT_EQ("Alice [2]; ; a", Text());
+    EXPECT_EQ("Carl [3]; al\r\n", Text());
+}
+
+// Keys handled inside a lookup, as a search's pumps dispatch them, while
+// the list still shows the entries of the text before.
+TEST_F(ACEditWindow, AChoiceDuringALookupTakesNothingOfTheTextBefore)
+{
+    const std::pair<const char*, std::function<void()>> choices[] = {
+        {"Enter", [this] { Type("\r"); }},
+        {"Down and Enter",
+         [this] {
+             Key(VK_DOWN);
+             Type("\r");
+         }},
+        {"a click", [this] { ::SendMessageA(List().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(0)); }},
+    };
+    for (const auto& [what, choose] : choices)
+    {
+        SCOPED_TRACE(what);
+        m_Provider.m_DuringFetch = nullptr;
+        ::SetWindowTextA(Edit(), "");
+        m_Provider.m_Immediate["a"] = kPeople;
+        Type("a");
+        ASSERT_TRUE(List().IsListVisible());
+        ::SendMessageA(Edit(), EM_SETSEL, 0, 1);
+        m_Provider.m_DuringFetch = [&] {
+            m_Provider.m_DuringFetch = nullptr;
+            choose();
+        };
+        Type("z");
+        EXPECT_EQ(0u, Text().find('z')) << Text();
+        EXPECT_EQ(std::string::npos, Text().find('[')) << Text();
+        Pump(20);
+        EXPECT_FALSE(List().IsListVisible()) << "the entries of \"a\" stay hidden";
+    }
 }
 
 TEST_F(ACEditWindow, EscapeHidesAndCancelsButKeepsTheText)
