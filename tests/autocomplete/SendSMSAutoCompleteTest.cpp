@@ -409,13 +409,12 @@ INSTANTIATE_TEST_SUITE_P(
 struct ChangeDuringListCase
 {
     const char* name;
-    const char* before;  // in the field before "a" is typed
-    DWORD selectionStart;
-    DWORD selectionEnd;
-    std::function<void(HWND to)> change;
-    const char* changed; // the field's text after the change
+    bool byClick;              // on the list's first row, else Enter
+    const char* before;        // in the field before "a" is typed
+    DWORD selection[2];
+    void (*change)(HWND to);
+    const char* changed;       // the field's text after the change
     size_t caret;
-    bool byClick;        // else Enter
 };
 
 class SendSMSAutoCompleteChangeDuringList : public SendSMSAutoCompleteFastTyping,
@@ -440,7 +439,7 @@ TEST_P(SendSMSAutoCompleteChangeDuringList, AChoiceTakesOnlyAnEntryOfTheTextType
             Char('\r');
     });
 
-    ::SendMessageA(To(), EM_SETSEL, c.selectionStart, c.selectionEnd);
+    ::SendMessageA(To(), EM_SETSEL, c.selection[0], c.selection[1]);
     c.change(To());
     Pump(100);
 
@@ -454,44 +453,24 @@ TEST_P(SendSMSAutoCompleteChangeDuringList, AChoiceTakesOnlyAnEntryOfTheTextType
 namespace
 {
 const char kBob[] = "Bob Stone [07700900002]; ";
-
-void TypeZ(HWND to)
-{
-    ::SendMessageA(to, WM_CHAR, 'z', 1);
-}
-
-void PasteZo(HWND to)
-{
-    // What the edit's own paste does with the clipboard's text.
-    ::SendMessageA(to, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("zo"));
-}
-
-void Delete(HWND to)
-{
-    ::SendMessageA(to, WM_KEYDOWN, VK_DELETE, 1);
-}
-
-void TypeX(HWND to)
-{
-    ::SendMessageA(to, WM_CHAR, 'x', 1);
-}
-
-ChangeDuringListCase Change(const char* name, bool byClick, const char* before, DWORD start, DWORD end,
-                            void (*change)(HWND), const char* changed, size_t caret)
-{
-    return ChangeDuringListCase{name, before, start, end, change, changed, caret, byClick};
-}
+void TypeZ(HWND to) { ::SendMessageA(to, WM_CHAR, 'z', 1); }
+// What the edit's own paste does with the clipboard's text.
+void PasteZo(HWND to) { ::SendMessageA(to, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("zo")); }
+void Delete(HWND to) { ::SendMessageA(to, WM_KEYDOWN, VK_DELETE, 1); }
+void TypeX(HWND to) { ::SendMessageA(to, WM_CHAR, 'x', 1); }
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SendSMSAutoCompleteChangeDuringList,
     ::testing::Values(
-        Change("TypedOverTheSelectionThenEnter", false, "", 0, 1, TypeZ, "z", 1),
-        Change("TypedOverTheSelectionThenAClick", true, "", 0, 1, TypeZ, "z", 1),
-        Change("PastedOverTheSelectionThenEnter", false, "", 0, 1, PasteZo, "zo", 2),
-        Change("PastedOverTheSelectionThenAClick", true, "", 0, 1, PasteZo, "zo", 2),
-        Change("DeleteAtATokensStartThenEnter", false, kBob, 0, 0, Delete, "ob Stone [07700900002]; a", 0),
-        Change("DeleteAtATokensStartThenAClick", true, kBob, 0, 0, Delete, "ob Stone [07700900002]; a", 0),
-        Change("TypedIntoAnotherRecipientThenEnter", false, kBob, 3, 3, TypeX, "Bobx Stone [07700900002]; a", 4),
-        Change("TypedIntoAnotherRecipientThenAClick", true, kBob, 3, 3, TypeX, "Bobx Stone [07700900002]; a", 4)),
+        ChangeDuringListCase{"TypedOverTheSelectionThenEnter", false, "", {0, 1}, TypeZ, "z", 1},
+        ChangeDuringListCase{"TypedOverTheSelectionThenAClick", true, "", {0, 1}, TypeZ, "z", 1},
+        ChangeDuringListCase{"PastedOverTheSelectionThenEnter", false, "", {0, 1}, PasteZo, "zo", 2},
+        ChangeDuringListCase{"PastedOverTheSelectionThenAClick", true, "", {0, 1}, PasteZo, "zo", 2},
+        ChangeDuringListCase{"DeleteAtATokensStartThenEnter", false, kBob, {0, 0}, Delete, "ob Stone [07700900002]; a", 0},
+        ChangeDuringListCase{"DeleteAtATokensStartThenAClick", true, kBob, {0, 0}, Delete, "ob Stone [07700900002]; a", 0},
+        ChangeDuringListCase{"TypedIntoAnotherRecipientThenEnter", false, kBob, {3, 3}, TypeX,
+                             "Bobx Stone [07700900002]; a", 4},
+        ChangeDuringListCase{"TypedIntoAnotherRecipientThenAClick", true, kBob, {3, 3}, TypeX,
+                             "Bobx Stone [07700900002]; a", 4}),
     [](const ::testing::TestParamInfo<ChangeDuringListCase>& info) { return std::string(info.param.name); });

@@ -82,7 +82,6 @@ public:
         m_Items.clear();
         m_Details.clear();
         m_BatchSizes.clear();
-        m_Errors.clear();
         CAsyncListProviderFetchResult result;
         provider.StartListFetch(std::move(params), result, this);
         if (result.m_ImmediateBatch && !result.m_Deferred)
@@ -119,7 +118,6 @@ public:
     std::vector<std::string> m_Items;
     std::vector<CAsyncListProviderContactDetailsItem> m_Details;
     std::vector<size_t> m_BatchSizes; // posted batches of the latest lookup
-    std::vector<std::string> m_Errors; // the latest lookup's batches that carry one
     int m_Stale = 0;
 
 private:
@@ -131,8 +129,6 @@ private:
             return;
         }
         size_t size = 0;
-        if (!batch->m_Error.empty())
-            m_Errors.push_back(batch->m_Error);
         if (auto* strings = dynamic_cast<CAsyncListProviderListItemBatch_StringArray*>(batch.get()))
         {
             m_Items.insert(m_Items.end(), strings->m_Items.begin(), strings->m_Items.end());
@@ -563,58 +559,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, AddressBookProviderFailingFolder,
                          [](const ::testing::TestParamInfo<FailingFolderCase>& info) {
                              return std::string(info.param.name);
                          });
-
-struct UnreadableContainerCase
-{
-    const char* name;
-    std::function<void(const CTestMAPI&)> fail;
-    const char* line; // of the error box
-};
-
-class AddressBookProviderUnreadableContainer : public AddressBookProvider,
-                                               public ::testing::WithParamInterface<UnreadableContainerCase>
-{
-};
-
-// A lookup of the container alone ends with one empty batch that says why;
-// a lookup of every book is served by the others without a word.
-TEST_P(AddressBookProviderUnreadableContainer, ALookupOfItAloneIsToldWhy)
-{
-    GetParam().fail(m_TestMAPI);
-    AddEntries(kGAL, 2, "amy");
-
-    Start(Lookup("", List("Global Address List"), Params::kResultTypeContactDetails));
-    ASSERT_TRUE(WaitForWorkerWaits(1));
-    EXPECT_EQ(std::vector<size_t>{0}, m_Requester.m_BatchSizes);
-    EXPECT_EQ(std::vector<std::string>{std::string("Error occurred accessing these address book(s):\n\n") +
-                                       GetParam().line + "\n"},
-              m_Requester.m_Errors);
-
-    Start(Lookup("a"));
-    ASSERT_TRUE(WaitForWorkerWaits(2));
-    EXPECT_TRUE(m_Requester.m_Errors.empty());
-    EXPECT_EQ((std::vector<std::string>{"Ann Lee [111]", "Joanne Smith [222]"}), m_Requester.m_Items);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AddressBookProviderUnreadableContainer,
-    ::testing::Values(
-        UnreadableContainerCase{"ItsTableFails",
-                                [](const CTestMAPI& mapi) { mapi.FailCall("GetContentsTable", 0, MAPI_E_CALL_FAILED); },
-                                "Global Address List (COM exception thrown (Context:CMAPIUtils::OpenAddressBook - "
-                                "Calling lpGAL->GetContentsTable) - CMAPIUtils::OpenAddressBook - lpGAL->"
-                                "GetContentsTable failed, -2147467259)"},
-        UnreadableContainerCase{"ItHasNoContents",
-                                [](const CTestMAPI& mapi) {
-                                    mapi.Reset();
-                                    mapi.AddContainer(kGAL, "Global Address List", false);
-                                },
-                                "Global Address List"},
-        UnreadableContainerCase{"TheWorkersLogonFailed",
-                                [](const CTestMAPI& mapi) { mapi.FailCall("MAPILogonEx", 0, MAPI_E_LOGON_FAILED); },
-                                "Global Address List (CMAPIUtils::LoginToCurrentSession - ::MAPILogonEx failed, "
-                                "-2147221231)"}),
-    [](const ::testing::TestParamInfo<UnreadableContainerCase>& info) { return std::string(info.param.name); });
 
 TEST_F(AddressBookProvider, FailingContainerIsLeftAndTheWorkerGoesOn)
 {
