@@ -905,18 +905,23 @@ bool CMAPIMailUser_AsyncListProvider::Pump()
     const DWORD start = ::GetTickCount();
     bool emptied = false;
     MSG message;
-    while (!(emptied = !::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)))
+    while (::GetTickCount() - start < kPumpBudgetMs)
     {
+        if (!::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            emptied = true;
+            break;
+        }
         if (message.message == WM_QUIT)
         {
-            // For the thread's own loop, which must see it.
+            // For the thread's own loop, which must see it; nothing after
+            // it is dispatched here.
             ::PostQuitMessage(static_cast<int>(message.wParam));
+            emptied = true;
             break;
         }
         ::TranslateMessage(&message);
         ::DispatchMessageA(&message);
-        if (::GetTickCount() - start >= kPumpBudgetMs)
-            break;
     }
     // What the budget left waiting is dispatched after the next block.
     m_PumpDeadline.SetToNow();

@@ -12,12 +12,11 @@
 // The dialog owns one address-book provider, whose worker thread posts the
 // found entries back as WM_USER_LISTITEMBATCH (lParam the batch, owned by
 // the dialog from then on), and one MAPI session of its own for expanding
-// address-book distribution lists on the user-interface thread. The rows of
-// one book go as soon as another is chosen; a book that cannot be read is
-// reported in the error box. Only
+// address-book distribution lists on the user-interface thread. Only
 // PostListItemBatch runs on another thread. Rows of the available list own
 // a CContactSelectorListItemData each, freed when the list is cleared or
-// the window goes.
+// the window goes. The rows of one book go as soon as another is chosen; a
+// book that cannot be read is reported in the error box.
 #pragma once
 
 #include <windows.h>
