@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,7 @@ struct CKeystroke
     CSpan m_Handled;
 };
 
+// A list that never shows ends the benchmark with an error.
 CKeystroke TypeAndWaitForList(HWND edit, CACListWnd& list, char letter)
 {
     g_List = list.m_hWnd;
@@ -55,8 +57,20 @@ CKeystroke TypeAndWaitForList(HWND edit, CACListWnd& list, char letter)
     keystroke.m_Handled = Between(start, CMark::Now());
     while (!g_Shown && Milliseconds(start.m_At, Now()) < 60000)
         PumpThreadMessages(5);
-    keystroke.m_Shown = g_Shown ? Between(start, g_ShownAt) : CSpan{60000, 0};
+    if (!g_Shown)
+        throw std::runtime_error(std::string("the list did not show within 60 s of typing '") + letter + "'");
+    keystroke.m_Shown = Between(start, g_ShownAt);
     return keystroke;
+}
+
+// Typed, timed, and told at once.
+void TypeStep(CBenchContext& context, const std::string& step, HWND edit, CACListWnd& list, char letter,
+              std::vector<CKeystroke>& keystrokes)
+{
+    context.Doing(step);
+    keystrokes.push_back(TypeAndWaitForList(edit, list, letter));
+    context.Done("list shown " + Ms(keystrokes.back().m_Shown) + ", keystroke handled " +
+                 Ms(keystrokes.back().m_Handled));
 }
 
 // The list hidden and the field holding the letter, without a lookup.
@@ -77,6 +91,7 @@ void AutoCompleteList(CBenchContext& context)
         CSpan longestWait;
         for (long long run = 0; run < runs; ++run)
         {
+            context.Doing(RunStep(run, runs, "opening the edit"));
             CMAPIMailUser_AsyncListProvider provider;
             provider.Initialise(book.m_Outlook.Application(), 16);
             CACHostDlg host;
@@ -98,15 +113,18 @@ void AutoCompleteList(CBenchContext& context)
                 PumpThreadMessages(20);
                 wait = CSpan();
                 // "s", then "a" once the first list was dismissed.
-                oneCold.push_back(TypeAndWaitForList(edit.m_hWnd, edit.List(), 's'));
+                TypeStep(context, RunStep(run, runs, "\"s\", cold"), edit.m_hWnd, edit.List(), 's', oneCold);
                 PumpThreadMessages(200);
                 ::SendMessageA(edit.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
-                twoAfterOne.push_back(TypeAndWaitForList(edit.m_hWnd, edit.List(), 'a'));
+                TypeStep(context, RunStep(run, runs, "\"a\" after \"s\""), edit.m_hWnd, edit.List(), 'a',
+                         twoAfterOne);
                 PumpThreadMessages(200);
                 // "ma" with nothing searched for "m" before.
                 TypeSilently(edit, "m");
-                twoCold.push_back(TypeAndWaitForList(edit.m_hWnd, edit.List(), 'a'));
+                TypeStep(context, RunStep(run, runs, "\"a\" after \"m\", cold"), edit.m_hWnd, edit.List(), 'a',
+                         twoCold);
                 PumpThreadMessages(200);
+                context.Doing(RunStep(run, runs, "closing"));
             }
             longestWait = Longest(longestWait, wait);
             provider.Stop();

@@ -43,6 +43,36 @@ void CBenchContext::Skip(const std::string& reason)
     std::fflush(stdout);
 }
 
+void CBenchContext::Doing(const std::string& what)
+{
+    const std::lock_guard<std::mutex> lock(m_StepLock);
+    m_Step = what;
+}
+
+void CBenchContext::Done(const std::string& result)
+{
+    std::string step;
+    {
+        const std::lock_guard<std::mutex> lock(m_StepLock);
+        step = m_Step;
+    }
+    std::fprintf(stderr, "%s  %s: %s\n", m_CurrentName.c_str(), step.c_str(), result.c_str());
+    std::fflush(stderr);
+}
+
+std::string CBenchContext::Describe() const
+{
+    const std::lock_guard<std::mutex> lock(m_StepLock);
+    return m_Step.empty() ? m_CurrentName : m_CurrentName + " (" + m_Step + ")";
+}
+
+void CBenchContext::SetCurrentName(const std::string& name)
+{
+    const std::lock_guard<std::mutex> lock(m_StepLock);
+    m_CurrentName = name;
+    m_Step.clear();
+}
+
 void CBenchContext::Keep(long long value)
 {
     g_Kept = g_Kept + value;

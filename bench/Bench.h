@@ -1,10 +1,14 @@
 // A small registry of named benchmarks. Each area adds one source file here
 // that registers its benchmarks with a CBenchRegistration at namespace scope;
 // zentavo_bench runs them in name order and prints one line per figure.
+// Benchmarks that measure step by step also tell each step's result on
+// stderr as it comes, and what they are doing, for the watchdog's message
+// when a benchmark overruns its time (Main.cpp).
 #pragma once
 
 #include <windows.h>
 
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,12 +48,21 @@ public:
     // User and kernel time of the calling thread so far, in seconds.
     static double ThreadCPUSeconds();
 
-    void SetCurrentName(const std::string& name) { m_CurrentName = name; }
+    // What the benchmark is about to do; the watchdog names it.
+    void Doing(const std::string& what);
+    // That step's result, on stderr at once.
+    void Done(const std::string& result);
+    // The benchmark and its step, for the watchdog's thread.
+    std::string Describe() const;
+
+    void SetCurrentName(const std::string& name);
 
 private:
     double m_Scale;
     LARGE_INTEGER m_Frequency;
     std::string m_CurrentName;
+    mutable std::mutex m_StepLock;
+    std::string m_Step;
 };
 
 using BenchFunction = void (*)(CBenchContext& context);

@@ -122,6 +122,7 @@ void RunOverFilledAddressBook(CBenchContext& context,
     const int contacts = context.Iterations(1000) >= 100 ? 50000 : 5000;
     {
         CAddressBook book;
+        context.Doing("filling the address books");
         Fill(book, testMAPI, contacts);
         body(book, std::max(1LL, context.Iterations(3)), " (" + std::to_string(contacts) + " contacts)");
     }
@@ -137,6 +138,18 @@ CSpan Median(std::vector<CSpan> spans)
 CSpan Longest(const CSpan& a, const CSpan& b)
 {
     return b.m_Ms > a.m_Ms ? b : a;
+}
+
+std::string Ms(const CSpan& span)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.3f ms", span.m_Ms);
+    return text;
+}
+
+std::string RunStep(long long run, long long runs, const std::string& step)
+{
+    return "run " + std::to_string(run + 1) + " of " + std::to_string(runs) + ": " + step;
 }
 
 void ReportSpan(CBenchContext& context, const std::string& figure, const CSpan& span, const std::string& note)

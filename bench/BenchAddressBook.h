@@ -84,3 +84,7 @@ CSpan Median(std::vector<CSpan> spans);
 CSpan Longest(const CSpan& a, const CSpan& b);
 // One figure with the test Outlook's share and the product's beside it.
 void ReportSpan(CBenchContext& context, const std::string& figure, const CSpan& span, const std::string& note);
+// "12.345 ms", for a step's result.
+std::string Ms(const CSpan& span);
+// "run 2 of 3: " and the step.
+std::string RunStep(long long run, long long runs, const std::string& step);

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -86,10 +87,22 @@ public:
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
             Pump();
         }
+        if (waitForPosted && !m_FirstSeen)
+            throw std::runtime_error("no batch came within 60 s of the lookup of \"" + text + "\"");
         return m_Times;
     }
 
+    // What is queued, for 50 ms at most: the probes never stop coming.
     void Pump()
+    {
+        const LARGE_INTEGER start = Now();
+        MSG message;
+        while (Milliseconds(start, Now()) < 50 && ::PeekMessageA(&message, m_Window.Handle(), 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&message);
+    }
+
+    // Everything queued; once the probes have stopped, the queue ends.
+    void Drain()
     {
         MSG message;
         while (::PeekMessageA(&message, m_Window.Handle(), 0, 0, PM_REMOVE))
@@ -101,8 +114,10 @@ public:
     {
         const LARGE_INTEGER start = Now();
         m_LastBatchAt = Now();
-        while (Milliseconds(m_LastBatchAt, Now()) < 300 && Milliseconds(start, Now()) < 60000)
+        while (Milliseconds(m_LastBatchAt, Now()) < 300)
         {
+            if (Milliseconds(start, Now()) >= 60000)
+                throw std::runtime_error("the worker was still posting 60 s after the last lookup");
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
             Pump();
         }
@@ -159,6 +174,18 @@ struct CRuns
     }
 };
 
+// One lookup, timed and told at once.
+void LookupStep(CBenchContext& context, const std::string& step, CBenchRequester& requester,
+                IAsyncListProvider& provider, const std::string& text, const COutlookAddressBook* list,
+                bool waitForPosted, CRuns& runs)
+{
+    context.Doing(step);
+    const CLookupTimes times = requester.Lookup(provider, text, list, waitForPosted);
+    runs.Add(times);
+    context.Done("first batch " + Ms(times.m_FirstBatch) + ", folder's first " + Ms(times.m_FolderFirst) +
+                 ", folder's complete " + Ms(times.m_FolderComplete));
+}
+
 void AddressBookProvider(CBenchContext& context)
 {
     RunOverFilledAddressBook(context, [&](CAddressBook& book, long long runs, const std::string& size) {
@@ -168,25 +195,33 @@ void AddressBookProvider(CBenchContext& context)
         CSpan longestWait;
         for (long long run = 0; run < runs; ++run)
         {
+            context.Doing(RunStep(run, runs, "starting"));
             CBenchRequester requester;
             {
                 CMAPIMailUser_AsyncListProvider provider;
                 provider.Initialise(book.m_Outlook.Application(), 16);
                 CProbePoster probes(requester.Window());
+                const auto step = [&](const std::string& what, const std::string& text,
+                                      const COutlookAddressBook* list, bool waitForPosted, CRuns& into) {
+                    LookupStep(context, RunStep(run, runs, what), requester, provider, text, list, waitForPosted,
+                               into);
+                };
                 // Cold: the provider's cache is empty; Outlook is asked.
-                oneCold.Add(requester.Lookup(provider, "s", nullptr, false));
-                oneWarm.Add(requester.Lookup(provider, "s", nullptr, false));
-                twoWarm.Add(requester.Lookup(provider, "sa", nullptr, false));
-                twoCold.Add(requester.Lookup(provider, "ma", nullptr, false));
-                folderOnly.Add(requester.Lookup(provider, "", ListNamed(provider, "Contacts"), false));
-                containerOnly.Add(requester.Lookup(provider, "j", ListNamed(provider, "Global Address List"), true));
+                step("\"s\", cold", "s", nullptr, false, oneCold);
+                step("\"s\", warm", "s", nullptr, false, oneWarm);
+                step("\"sa\", warm", "sa", nullptr, false, twoWarm);
+                step("\"ma\", cold", "ma", nullptr, false, twoCold);
+                step("the contact folder", "", ListNamed(provider, "Contacts"), false, folderOnly);
+                step("\"j\" in the container", "j", ListNamed(provider, "Global Address List"), true, containerOnly);
                 // The cached filter alone, with no container read beside it.
+                context.Doing(RunStep(run, runs, "waiting for the worker to end its reading"));
                 requester.WaitForQuiet();
-                oneWarmQuiet.Add(requester.Lookup(provider, "s", nullptr, false));
+                step("\"s\", warm, worker idle", "s", nullptr, false, oneWarmQuiet);
                 longestWait = Longest(longestWait, requester.m_LongestProbeWait);
+                context.Doing(RunStep(run, runs, "stopping the provider"));
                 provider.Stop();
             }
-            requester.Pump(); // frees the batches still queued
+            requester.Drain(); // frees the batches still queued
             book.m_Outlook.Log().Clear();
         }
         ReportSpan(context, "one letter, cold cache, first batch" + size, Median(oneCold.m_First),

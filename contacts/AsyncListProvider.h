@@ -82,6 +82,9 @@ public:
     virtual ~CAsyncListProviderListItemBatch();
 
     std::uint32_t m_RequestId;
+    // Empty, or the text that tells the user which chosen address book
+    // could not be read; such a batch is the last of its lookup.
+    std::string m_Error;
 };
 
 // Display texts, for the auto-complete list.

@@ -7,7 +7,6 @@
 #include "core/Exceptions.h"
 #include "core/StringUtils.h"
 #include "core/TraceLogging.h"
-#include "core/Win32Utils.h"
 #include "platform/Dispatch.h"
 
 namespace
@@ -15,10 +14,15 @@ namespace
 const wchar_t kComponent[] = L"ContactsFetch";
 const wchar_t kSynchronousSearch[] = L"CMAPIMailUser_AsyncListProvider::DoSynchronousListFetch";
 const wchar_t kWorker[] = L"CMAPIMailUser_AsyncListProvider::WorkerThread";
+const char kWorkerFunction[] = "CMAPIMailUser_AsyncListProvider::WorkerThread";
 const char kSynchronousSearchFunction[] = "CMAPIMailUser_AsyncListProvider::DoSynchronousListFetch";
 
 const ULONG kBlockRows = 100;
 const DWORD kPumpIntervalMs = 50;
+// The longest one pump dispatches: messages that keep coming (a window
+// posting to itself, a worker posting faster than its batches are merged)
+// must not hold the search, and the keystroke it serves, for ever.
+const DWORD kPumpBudgetMs = 50;
 // Rows of a contact table read by one call: a small part of the pump's
 // rhythm, so that a pump comes soon after its deadline.
 const LONG kTableBlockRows = 250;
@@ -504,7 +508,9 @@ auto TracedScope(int scope, Body body) -> decltype(body())
     }
 }
 
-std::string FolderErrorLine(const std::string& folderName)
+// The line of the error box for an address book that could not be read,
+// from the exception being handled.
+std::string AddressBookErrorLine(const std::string& name)
 {
     try
     {
@@ -515,12 +521,20 @@ std::string FolderErrorLine(const std::string& folderName)
         std::string description = GetCOMErrorDescription(error);
         if (description.empty())
             description = "No description available";
-        return folderName + " (" + description + ", " + std::to_string(static_cast<long>(error.Error())) + ")";
+        return name + " (" + description + ", " + std::to_string(static_cast<long>(error.Error())) + ")";
     }
     catch (...)
     {
-        return folderName;
+        return name;
     }
+}
+
+std::string AddressBookErrorText(const std::vector<std::string>& lines)
+{
+    std::string message = "Error occurred accessing these address book(s):\n\n";
+    for (const std::string& line : lines)
+        message += line + "\n";
+    return message;
 }
 } // namespace
 
@@ -800,21 +814,20 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
         }
         catch (...)
         {
-            errors.push_back(FolderErrorLine(folderName));
+            errors.push_back(AddressBookErrorLine(folderName));
         }
     }
 
     Trace(kSynchronousSearch, L"Matching contacts have been transfered");
     if (!errors.empty())
     {
-        std::string message = "Error occurred accessing these address book(s):\n\n";
-        for (const std::string& line : errors)
-            message += line + "\n";
         Trace(kSynchronousSearch, L"Displaying error MessageBox to user (thread will be blocked)");
-        ShowErrorMessageBox(message, kSynchronousSearchFunction);
+        ShowErrorMessageBox(AddressBookErrorText(errors), kSynchronousSearchFunction);
         Trace(kSynchronousSearch, L"MessageBox dismissed by user");
     }
-    if (!restricted)
+    // A folder that failed, at its table or half-way, gave only part of its
+    // contacts: the next keystroke asks Outlook again.
+    if (!restricted && errors.empty())
         StoreInCache(queryString, std::move(cacheList));
     return true;
 }
@@ -889,9 +902,31 @@ bool CMAPIMailUser_AsyncListProvider::PumpOnDeadline(CFolderMatches& matches)
 
 bool CMAPIMailUser_AsyncListProvider::Pump()
 {
-    CWin32Utils::PumpMessages();
+    const DWORD start = ::GetTickCount();
+    bool emptied = false;
+    MSG message;
+    while (::GetTickCount() - start < kPumpBudgetMs)
+    {
+        if (!::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            emptied = true;
+            break;
+        }
+        if (message.message == WM_QUIT)
+        {
+            // For the thread's own loop, which must see it; nothing after
+            // it is dispatched here.
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            emptied = true;
+            break;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+    // What the budget left waiting is dispatched after the next block.
     m_PumpDeadline.SetToNow();
-    m_PumpDeadline += kPumpIntervalMs;
+    if (emptied)
+        m_PumpDeadline += kPumpIntervalMs;
     // A Stop seen also when an Initialise followed it in the same pump: the
     // search's lookup and folders belong to the provider as it was.
     return m_Shutdown || m_Stops != m_StopsBeforeSearch;
@@ -944,7 +979,19 @@ DWORD CMAPIMailUser_AsyncListProvider::Run()
         CMAPIUtils& m_MAPI;
         const bool m_Started;
     } sessionEnd(mapi, CMAPIUtils::InitialiseMAPI());
-    mapi.LoginToCurrentSession();
+    // Without a session no container can be read: the worker stays, so that
+    // a lookup of one container is told so; the folders serve the others.
+    std::exception_ptr logonFailure;
+    try
+    {
+        mapi.LoginToCurrentSession();
+    }
+    catch (...)
+    {
+        TraceCurrentWorkerException(kComponent, kWorker);
+        ReportCurrentException(kWorkerFunction);
+        logonFailure = std::current_exception();
+    }
 
     std::uint32_t lastCompletedRequestId = 0;
     bool shutdown = false;
@@ -953,7 +1000,9 @@ DWORD CMAPIMailUser_AsyncListProvider::Run()
         std::unique_ptr<CAsyncListProviderFetchParameters> params;
         IAsyncListProviderCallback* callback = nullptr;
         GetCurrentOperation(params, callback);
-        const bool completed = params && callback && SearchContainers(mapi, *params);
+        bool completed = false;
+        if (params && callback)
+            completed = logonFailure ? ReportUnreadableList(*params, logonFailure) : SearchContainers(mapi, *params);
         Trace(kWorker, L"Finished iterating through address books");
         if (completed)
             lastCompletedRequestId = params->m_RequestId;
@@ -984,15 +1033,46 @@ bool CMAPIMailUser_AsyncListProvider::SearchContainers(CMAPIUtils& mapi,
     {
         if (list && container.m_EntryId != wanted)
             continue;
-        if (!SearchContainer(mapi, container, params, text))
+        std::string error;
+        if (!SearchContainer(mapi, container, params, text, error))
             return false;
+        // A chosen book that could not be read is reported; in a lookup of
+        // every book the others' entries speak for themselves.
+        if (list && !error.empty())
+            PostError(params, error);
     }
     return true;
 }
 
+bool CMAPIMailUser_AsyncListProvider::ReportUnreadableList(const CAsyncListProviderFetchParameters& params,
+                                                           const std::exception_ptr& failure)
+{
+    const COutlookAddressBook* const list = AddressListOf(params);
+    if (!list || list->m_Id.empty())
+        return true;
+    try
+    {
+        std::rethrow_exception(failure);
+    }
+    catch (...)
+    {
+        PostError(params, AddressBookErrorLine(list->m_Name));
+    }
+    return true;
+}
+
+void CMAPIMailUser_AsyncListProvider::PostError(const CAsyncListProviderFetchParameters& params,
+                                                const std::string& line)
+{
+    std::unique_ptr<CAsyncListProviderListItemBatch> batch = CreateListItemBatch(params);
+    batch->m_Error = AddressBookErrorText({line});
+    Trace(kWorker, L"Passing error back to main thread");
+    PostListItemBatchIfCurrent(params, batch);
+}
+
 bool CMAPIMailUser_AsyncListProvider::SearchContainer(CMAPIUtils& mapi, const CMAPIAddressBookContainer& container,
                                                       const CAsyncListProviderFetchParameters& params,
-                                                      const std::string& text)
+                                                      const std::string& text, std::string& error)
 {
     const auto* mapiParams = MAPIParameters(params);
     const bool withDistributionLists = mapiParams && mapiParams->m_IncludeDistributionLists;
@@ -1004,6 +1084,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchContainer(CMAPIUtils& mapi, const CM
         if (!mapi.OpenAddressBook(container.m_EntryId, session))
         {
             Trace(kWorker, L"MAPIUtils.OpenAddressBook retruned false");
+            error = container.m_DisplayName;
             return true;
         }
         Trace(kWorker, L"Address book opened");
@@ -1052,6 +1133,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchContainer(CMAPIUtils& mapi, const CM
     catch (...)
     {
         TraceCurrentWorkerException(kComponent, kWorker);
+        error = AddressBookErrorLine(container.m_DisplayName);
     }
     Trace(kWorker, L"Finish processing current address book");
     return goOn;

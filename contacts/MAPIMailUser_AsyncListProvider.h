@@ -4,9 +4,11 @@
 // thread's messages, the matches read so far handed to the requester at
 // each pump and the rest returned at once; with a per-provider cache of one
 // query per initial letter; a lookup of one address list that another has
-// replaced reads no further block) and in Extended MAPI address-book
-// containers (read by the provider's worker thread, 100 rows at a time,
-// each block posted to the requester as one batch).
+// replaced reads no further block; a search that met a failing folder is
+// not cached) and in Extended MAPI address-book containers (read by the
+// provider's worker thread, 100 rows at a time, each block posted to the
+// requester as one batch; a lookup of one container that cannot be read
+// ends with an empty batch whose m_Error says so).
 //
 // Threads: everything but WorkerThread runs on the user-interface thread,
 // which owns the cache, the folders and the flags. The worker reads only the
@@ -17,6 +19,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -98,17 +101,24 @@ private:
     // When the deadline has passed, hands the matches gathered so far to
     // the requester and pumps; true when a shutdown was seen.
     bool PumpOnDeadline(CFolderMatches& matches);
-    // Dispatches the thread's queue and sets the next deadline; true when a
-    // shutdown was seen.
+    // Dispatches the thread's queue until it is empty or a budget is spent,
+    // and sets the next deadline (at once when messages were left); true
+    // when a shutdown was seen.
     bool Pump();
     const CacheEntry* FindCacheEntry(const std::string& text) const;
     void StoreInCache(const std::string& key, std::vector<std::unique_ptr<CMAPIOLMailUser>> results);
 
     // The worker's job for one lookup; false when it did not run to its end.
     bool SearchContainers(CMAPIUtils& mapi, const CAsyncListProviderFetchParameters& params);
-    // False when the rest of the job is to be dropped.
+    // False when the rest of the job is to be dropped. error: the box's line
+    // for a container that could not be read, else untouched.
     bool SearchContainer(CMAPIUtils& mapi, const CMAPIAddressBookContainer& container,
-                         const CAsyncListProviderFetchParameters& params, const std::string& text);
+                         const CAsyncListProviderFetchParameters& params, const std::string& text, std::string& error);
+    // The job without a MAPI session: a lookup of one container is told why
+    // it cannot be read.
+    bool ReportUnreadableList(const CAsyncListProviderFetchParameters& params, const std::exception_ptr& failure);
+    // An empty batch whose error names the address book, as the lookup's last.
+    void PostError(const CAsyncListProviderFetchParameters& params, const std::string& line);
     void WaitForNextJob(std::uint32_t lastCompletedRequestId, bool& shutdown);
     bool WaitForNewJobOrShutDown(bool pump, bool& shutdown);
 

@@ -62,6 +62,7 @@ CMessageTable<CACEdit> CACEdit::GetMessageTable()
     using Entry = CMessageEntry<CACEdit>;
     static const Entry entries[] = {
         Entry::Message(WM_KEYDOWN, &CACEdit::OnKeyDown, "CACEdit::OnKeyDown"),
+        Entry::Message(WM_LBUTTONDOWN, &CACEdit::OnLButtonDown, "CACEdit::OnLButtonDown"),
         Entry::Message(WM_CHAR, &CACEdit::OnChar, "CACEdit::OnChar"),
         Entry::Message(WM_AC_NOTIFY, &CACEdit::OnListNotify, "CACEdit::OnListNotify"),
         Entry::Message(WM_DESTROY, &CACEdit::OnDestroy, "CACEdit::OnDestroy"),
@@ -134,16 +135,39 @@ void CACEdit::OnUpdate()
     {
         m_Text = GetText();
         if ((m_Mode & kModeSeparators) && !m_Updating)
-        {
-            const CACTextRules::Range token = m_Rules.Token(m_Text, CaretIndex(), false);
-            m_List.LookupText(-1, m_Text.substr(token.start, token.end - token.start), false);
-        }
+            LookUp(m_Rules.Token(m_Text, CaretIndex(), false));
         if ((m_Mode & kModeWholeText) && !m_Updating)
-            m_List.LookupText(-1, m_Text, false);
+            LookUp({0, m_Text.size()});
     }
     // The lookup pumps messages, which may have closed the control.
     if (!m_Destroying && !m_Disabled && m_hWnd)
         NotifyParent(kNotifyLookupStarted);
+}
+
+// Noted first: a lookup started while this one's search pumps is the later.
+void CACEdit::LookUp(const CACTextRules::Range& token)
+{
+    m_LookupText = m_Text;
+    m_LookupToken = token;
+    m_List.LookupText(-1, m_Text.substr(token.start, token.end - token.start), false);
+}
+
+bool CACEdit::IsInLookedUpToken() const
+{
+    if (GetText() != m_LookupText)
+        return false;
+    const auto inToken = [this](size_t index) { return index >= m_LookupToken.start && index <= m_LookupToken.end; };
+    DWORD selectionStart = 0;
+    DWORD selectionEnd = 0;
+    ::SendMessageA(TextWindow(), EM_GETSEL, reinterpret_cast<WPARAM>(&selectionStart),
+                   reinterpret_cast<LPARAM>(&selectionEnd));
+    return inToken(CaretIndex()) && inToken(selectionStart) && inToken(selectionEnd);
+}
+
+void CACEdit::CloseListIfTokenLeft()
+{
+    if (m_List.IsListVisible() && !IsInLookedUpToken())
+        m_List.HideList();
 }
 
 bool CACEdit::InsertSelectedItem(UINT key, bool insert)
@@ -164,6 +188,14 @@ bool CACEdit::InsertSelectedItem(UINT key, bool insert)
         }
         return false;
     }
+    if (!IsInLookedUpToken())
+    {
+        m_List.HideList();
+        return false;
+    }
+    // The lookup's own entries are still to come.
+    if (!m_List.HasCurrentEntries())
+        return false;
     if (m_Mode & kModeWholeText)
     {
         ReplaceWholeText(key, insert);
@@ -183,6 +215,9 @@ void CACEdit::ReplaceWholeText(UINT key, bool insert)
     const std::string text = insert ? m_List.GetSelectedText() : m_List.SelectByKey(key);
     m_List.SetSelectionHint(-1);
     SetText(text);
+    // The text follows the highlight; the list stays that of the lookup.
+    m_LookupText = text;
+    m_LookupToken = {0, text.size()};
     ::SendMessageA(TextWindow(), EM_SETSEL, text.size(), text.size());
     ::SendMessageA(TextWindow(), EM_SETMODIFY, TRUE, 0);
     NotifyParent(kNotifyChosen);
@@ -228,12 +263,30 @@ int CACEdit::FilterKeyDown(const MSG& message)
     return 1;
 }
 
-LRESULT CACEdit::OnKeyDown(UINT, WPARAM wParam, LPARAM, bool& handled)
+// A key the list leaves (an arrow to the side, Delete) may take the caret
+// out of the token: the list closes then.
+LRESULT CACEdit::OnKeyDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled)
 {
-    handled = InsertSelectedItem(static_cast<UINT>(wParam), false);
-    return 0;
+    if (InsertSelectedItem(static_cast<UINT>(wParam), false))
+        return 0;
+    if (!m_List.IsListVisible())
+    {
+        handled = false;
+        return 0;
+    }
+    const LRESULT result = DefaultProc(message, wParam, lParam);
+    CloseListIfTokenLeft();
+    return result;
 }
 
+LRESULT CACEdit::OnLButtonDown(UINT message, WPARAM wParam, LPARAM lParam, bool&)
+{
+    const LRESULT result = DefaultProc(message, wParam, lParam);
+    CloseListIfTokenLeft();
+    return result;
+}
+
+// Enter the list does not take breaks the line.
 LRESULT CACEdit::OnChar(UINT, WPARAM wParam, LPARAM, bool& handled)
 {
     if (wParam != VK_RETURN || !m_List.IsListVisible())
@@ -241,8 +294,9 @@ LRESULT CACEdit::OnChar(UINT, WPARAM wParam, LPARAM, bool& handled)
         handled = false;
         return 0;
     }
-    InsertSelectedItem(VK_DOWN, true);
-    m_List.HideList();
+    handled = InsertSelectedItem(VK_DOWN, true);
+    if (handled)
+        m_List.HideList();
     return 0;
 }
 
@@ -253,7 +307,8 @@ LRESULT CACEdit::OnListNotify(UINT, WPARAM wParam, LPARAM, bool& handled)
         handled = false;
         return 0;
     }
-    InsertSelectedItem(VK_DOWN, true);
+    if (!InsertSelectedItem(VK_DOWN, true))
+        return 0;
     if (m_Kind == kKindEdit)
     {
         ::SendMessageA(m_Edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);

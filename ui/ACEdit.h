@@ -11,9 +11,12 @@
 //   m_ToEdit.SetAsyncListProvider(&m_Provider);
 //
 // In separator mode only the token round the caret is looked up and
-// replaced (CACTextRules). The provider is borrowed: detach it before it
-// goes. The list window lives as long as this object. Same thread as the
-// control.
+// replaced (CACTextRules). The list acts (a key moves its highlight, Enter
+// or a click on a row writes the entry) only while its entries are those of
+// the latest lookup and the text and the caret are still those the lookup
+// was made for; once the caret leaves that token the list closes. The
+// provider is borrowed: detach it before it goes. The list window lives as
+// long as this object. Same thread as the control.
 #pragma once
 
 #include <windows.h>
@@ -101,7 +104,8 @@ public:
     // change is the control's own write.
     void OnUpdate();
     // A navigation key, Escape, or (insert) the choice of the highlighted
-    // entry; true when the key was used up.
+    // entry; true when the key was used up. A list whose lookup the text or
+    // the caret has left is closed, and the key is not used up.
     bool InsertSelectedItem(UINT key, bool insert);
     // For an owner's message filter; always 1.
     int FilterKeyDown(const MSG& message);
@@ -112,6 +116,7 @@ public:
 
 private:
     LRESULT OnKeyDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnLButtonDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnChar(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnListNotify(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
@@ -123,9 +128,18 @@ private:
     void NotifyParent(WPARAM code);
     void ReplaceWholeText(UINT key, bool insert);
     void ReplaceToken(UINT key, bool insert);
+    void LookUp(const CACTextRules::Range& token);
+    // The text is the one the latest lookup was made for and the caret (and
+    // a selection) lie within its token.
+    bool IsInLookedUpToken() const;
+    // After the control's own handling of a key or a click.
+    void CloseListIfTokenLeft();
 
     CACListWnd m_List;
     std::string m_Text;
+    // The text and the token of the latest lookup.
+    std::string m_LookupText;
+    CACTextRules::Range m_LookupToken = {0, 0};
     CACTextRules m_Rules;
     UINT m_Mode = kModeWholeText;
     bool m_Updating = false;

@@ -4,6 +4,7 @@
 #include "core/ScopedHandle.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -92,6 +93,7 @@ CMessageTable<CACListWnd> CACListWnd::GetMessageTable()
         Entry::Message(WM_VSCROLL, &CACListWnd::OnVScroll, "CACListWnd::OnVScroll"),
         Entry::Message(WM_DESTROY, &CACListWnd::OnDestroy, "CACListWnd::OnDestroy"),
         Entry::Message(WM_AC_LISTITEMBATCH, &CACListWnd::OnListItemBatch, "CACListWnd::OnListItemBatch"),
+        Entry::Message(kHideStaleEntries, &CACListWnd::OnHideStaleEntries, "CACListWnd::OnHideStaleEntries"),
     };
     return entries;
 }
@@ -158,6 +160,10 @@ int CACListWnd::LookupText(LONG startIndex, const std::string& text, bool reshow
     const std::uint32_t started = params->m_RequestId;
     m_CurrentRequestId = started;
     m_FirstBatchMerged = false;
+    // A search that pumps shows the entries of the text before no longer
+    // than until its first pump; one answered at once has replaced them.
+    if (IsListVisible())
+        ::PostMessageA(m_hWnd, kHideStaleEntries, started, 0);
     CAsyncListProviderFetchResult result;
     m_pProvider->StartListFetch(std::move(params), result, this);
     // The search pumps messages: the edit may have gone meanwhile.
@@ -170,14 +176,18 @@ int CACListWnd::LookupText(LONG startIndex, const std::string& text, bool reshow
         MergeListItemBatch(result.m_ImmediateBatch.release());
     if (m_CurrentRequestId != started)
         return IsListVisible() ? 1 : -1;
-    // A search lower on the stack serves this lookup: until its first batch
-    // comes, the entries on show are those of a text no longer typed.
+    // Until the lookup's first batch comes (from a search lower on the stack
+    // that serves it, or from the worker), the entries are those of a text
+    // no longer typed.
     if (result.m_Deferred && !m_FirstBatchMerged)
     {
         HideWindow();
         return -1;
     }
-    Layout();
+    if (m_FirstBatchMerged)
+        Layout();
+    else
+        HideWindow();
     return 1;
 }
 
@@ -430,26 +440,31 @@ void CACListWnd::SetTopIndex(int top)
     }
 }
 
+// A long way (a wrap, End or Home in a long list) is one jump, whatever
+// the animation asked for: a frame's work for any key.
 bool CACListWnd::EnsureVisible(int index, bool animated)
 {
     if (index < 0)
         return false;
     const int lastTop = std::max(0, static_cast<int>(m_Items.size()) - m_VisibleRows);
-    bool scrolled = false;
-    while (index < m_TopIndex || (index >= m_TopIndex + m_VisibleRows && m_TopIndex < lastTop))
+    int top = m_TopIndex;
+    if (index < top)
+        top = index;
+    else if (index >= top + m_VisibleRows && top < lastTop)
+        top = std::min(index - m_VisibleRows + 1, lastTop);
+    if (top == m_TopIndex)
+        return false;
+    if (!animated || std::abs(top - m_TopIndex) >= static_cast<int>(kAnimatedScrollLimit))
+        SetTopIndex(top);
+    while (m_TopIndex != top)
     {
-        SetTopIndex(index < m_TopIndex ? m_TopIndex - 1 : m_TopIndex + 1);
-        scrolled = true;
-        if (animated)
-        {
-            Redraw();
-            ::Sleep(10);
-            DispatchPendingPaints();
-        }
-    }
-    if (scrolled)
+        SetTopIndex(top < m_TopIndex ? m_TopIndex - 1 : m_TopIndex + 1);
         Redraw();
-    return scrolled;
+        ::Sleep(10);
+        DispatchPendingPaints();
+    }
+    Redraw();
+    return true;
 }
 
 void CACListWnd::Redraw()
@@ -652,6 +667,9 @@ LRESULT CACListWnd::OnLButtonDown(UINT, WPARAM, LPARAM lParam, bool&)
 {
     const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     const int row = RowAt(point);
+    // Rows of a text no longer typed are no choice; the lookup's own follow.
+    if (row >= 0 && !HasCurrentEntries())
+        return 0;
     if (row >= 0)
     {
         m_Selection = row;
@@ -770,6 +788,15 @@ LRESULT CACListWnd::OnDestroy(UINT, WPARAM, LPARAM, bool& handled)
         throw;
     }
     DeleteQueuedListItemBatches(m_hWnd, WM_AC_LISTITEMBATCH);
+    return 0;
+}
+
+// Still no entry of the lookup that posted it: those shown were found for
+// the text before.
+LRESULT CACListWnd::OnHideStaleEntries(UINT, WPARAM wParam, LPARAM, bool&)
+{
+    if (static_cast<std::uint32_t>(wParam) == m_CurrentRequestId && !m_FirstBatchMerged)
+        HideWindow();
     return 0;
 }
 

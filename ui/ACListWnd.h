@@ -60,7 +60,9 @@ public:
     // 1 when the list was laid out, -1 when it was hidden. A lookup that a
     // search lower on the stack is to serve leaves the list hidden until its
     // first batch; one hidden or replaced during its own search shows
-    // nothing of its own.
+    // nothing of its own. The entries of the text before are hidden by the
+    // first message the search dispatches, unless the lookup has brought
+    // its own by then.
     int LookupText(LONG startIndex, const std::string& text, bool reshow);
     // Hides the list and cancels a running lookup; nothing of that lookup
     // is merged or shown afterwards.
@@ -69,6 +71,9 @@ public:
     // and hidden.
     void ShowAll();
     bool IsListVisible() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
+    // The entries are those found for the latest lookup: none of another
+    // text is on the list. A choice takes nothing else.
+    bool HasCurrentEntries() const { return m_CurrentRequestId != kNoLookup && m_FirstBatchMerged; }
 
     // The highlighted entry, entry 0 when none is, empty without entries.
     std::string GetSelectedText() const;
@@ -114,6 +119,10 @@ private:
     LRESULT OnVScroll(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnDestroy(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnListItemBatch(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnHideStaleEntries(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+
+    // Posted to itself by a lookup: wParam its request id.
+    static constexpr UINT kHideStaleEntries = WM_USER + 1;
 
     HWND Edit() const { return m_pEdit ? *m_pEdit : nullptr; }
     void HideWindow();

@@ -294,6 +294,11 @@ bool CContactSelectorDlg::PopulateAvailableContactList(const COutlookAddressBook
         params->m_IncludeDistributionLists = true;
         m_CurrentRequestId = params->m_RequestId;
         m_FirstBatchTaken = false;
+        // Another book's rows would stand under this one until its first
+        // batch, for good when it brings none.
+        if (book != m_LookupBook)
+            ClearAvailableContactList();
+        m_LookupBook = book;
 
         CAsyncListProviderFetchResult result;
         m_Provider->StartListFetch(std::move(params), result, this);
@@ -325,7 +330,8 @@ LRESULT CContactSelectorDlg::OnAsyncListItemBatch(UINT, WPARAM, LPARAM lParam, b
     return 0;
 }
 
-// Only the latest lookup counts; its first batch replaces the list.
+// Only the latest lookup counts; its first batch replaces the list, and one
+// that says its book could not be read is shown.
 void CContactSelectorDlg::TakeContactDetailsBatch(std::unique_ptr<CAsyncListProviderListItemBatch> batch)
 {
     const auto* details = dynamic_cast<const CAsyncListProviderListItemBatch_ContactDetails*>(batch.get());
@@ -337,6 +343,8 @@ void CContactSelectorDlg::TakeContactDetailsBatch(std::unique_ptr<CAsyncListProv
         ClearAvailableContactList();
     }
     AddContactDetailsToList(*details);
+    if (!details->m_Error.empty())
+        ShowErrorMessageBox(details->m_Error, "CContactSelectorDlg::OnAsyncListItemBatch");
 }
 
 void CContactSelectorDlg::ClearAvailableContactList()

@@ -15,7 +15,8 @@
 // address-book distribution lists on the user-interface thread. Only
 // PostListItemBatch runs on another thread. Rows of the available list own
 // a CContactSelectorListItemData each, freed when the list is cleared or
-// the window goes.
+// the window goes. The rows of one book go as soon as another is chosen; a
+// book that cannot be read is reported in the error box.
 #pragma once
 
 #include <windows.h>
@@ -144,6 +145,8 @@ private:
     std::unique_ptr<CMAPIMailUser_AsyncListProvider> m_Provider;
     std::uint32_t m_CurrentRequestId = 0;
     bool m_FirstBatchTaken = false;
+    // The address book of the latest lookup; null for every book.
+    const COutlookAddressBook* m_LookupBook = nullptr;
     CZentavoHelpButton m_HelpButton;
     long m_nMajorVersion = 0;
     // Lower-case name, NUL, number of every row of the available list:

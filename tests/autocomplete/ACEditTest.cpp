@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 namespace
 {
 const std::vector<std::string> kPeople = {"Ann [3]", "Alice [2]", "Amy [4]"};
@@ -103,14 +106,113 @@ TEST_F(ACEditWindow, ClickInsertsTheEntry)
     EXPECT_EQ(lookups, m_Provider.m_Lookups.size());
 }
 
-// Enter without a highlight takes the first entry.
-TEST_F(ACEditWindow, ChoiceReplacesTheSelectedText)
+struct CaretMoveCase
 {
-    m_Provider.m_Immediate[" a"] = kPeople;
-    Type("Carl; a");
-    ::SendMessageA(Edit(), EM_SETSEL, 0, 4);
+    const char* name;
+    std::vector<UINT> keys;  // first
+    int clickAt;             // then a click on this character; -1 none
+    DWORD selection[2];      // then this selection, unless empty
+    bool chooseByClick;      // on the list's first row, else Enter
+    const char* text;
+};
+
+class ACEditCaretMoves : public ACEditWindow, public ::testing::WithParamInterface<CaretMoveCase>
+{
+protected:
+    void ClickAtCharacter(int index)
+    {
+        const LRESULT position = ::SendMessageA(Edit(), EM_POSFROMCHAR, index, 0);
+        const LPARAM point = MAKELPARAM(LOWORD(position) + 1, HIWORD(position) + 4);
+        ::SendMessageA(Edit(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+        ::SendMessageA(Edit(), WM_LBUTTONUP, 0, point);
+    }
+};
+
+// The list is open for " al" after Bob's entry: a choice replaces that
+// token (or a selection within it, entry 0 when none is highlighted) while
+// the caret stays in it, and nothing once the caret has left: Enter then
+// breaks the line as in a plain edit.
+TEST_P(ACEditCaretMoves, TheListActsOnlyOnTheTokenItWasOpenedFor)
+{
+    const CaretMoveCase& c = GetParam();
+    m_Provider.m_Immediate[" al"] = kPeople;
+    Type("Bob [1]; al");
+    ASSERT_TRUE(List().IsListVisible());
+    for (const UINT key : c.keys)
+        Key(key);
+    if (c.clickAt >= 0)
+        ClickAtCharacter(c.clickAt);
+    if (c.selection[0] != c.selection[1])
+        ::SendMessageA(Edit(), EM_SETSEL, c.selection[0], c.selection[1]);
+    if (c.chooseByClick)
+        ::SendMessageA(List().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(0));
+    else
+        Type("\r");
+    EXPECT_EQ(c.text, Text());
+    EXPECT_FALSE(List().IsListVisible());
+}
+
+const std::vector<UINT> kIntoBob = {VK_LEFT, VK_LEFT, VK_LEFT, VK_LEFT};
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ACEditCaretMoves,
+    ::testing::Values(
+        CaretMoveCase{"LeftWithinTheTokenThenEnter", {VK_LEFT}, -1, {}, false, "Bob [1]; Alice [2]; "},
+        CaretMoveCase{"LeftToTheTokensStartThenAClick", {VK_LEFT, VK_LEFT, VK_LEFT}, -1, {}, true, "Bob [1]; Alice [2]; "},
+        CaretMoveCase{"ClickWithinTheTokenThenAClick", {}, 10, {}, true, "Bob [1]; Alice [2]; "},
+        CaretMoveCase{"SelectionWithinTheTokenThenEnter", {}, -1, {9, 11}, false, "Bob [1];  Alice [2]; "},
+        CaretMoveCase{"LeftIntoBobThenEnter", kIntoBob, -1, {}, false, "Bob [1]\r\n; al"},
+        CaretMoveCase{"LeftIntoBobThenAClick", kIntoBob, -1, {}, true, "Bob [1]; al"},
+        CaretMoveCase{"ClickIntoBobThenEnter", {}, 2, {}, false, "Bo\r\nb [1]; al"},
+        CaretMoveCase{"ClickIntoBobThenAClick", {}, 2, {}, true, "Bob [1]; al"},
+        CaretMoveCase{"SelectionOverBobThenEnter", {}, -1, {0, 3}, false, "\r\n [1]; al"},
+        CaretMoveCase{"SelectionAcrossTheTokensStartThenAClick", {}, -1, {6, 10}, true, "Bob [1]; al"}),
+    [](const ::testing::TestParamInfo<CaretMoveCase>& info) { return std::string(info.param.name); });
+
+// The owner rewrites the field (a multi-line edit tells nothing of it):
+// the list's entries belong to a text that is gone.
+TEST_F(ACEditWindow, TextRewrittenByTheOwnerIsNotReplaced)
+{
+    m_Provider.m_Immediate[" al"] = kPeople;
+    Type("Bob [1]; al");
+    ::SetWindowTextA(Edit(), "Carl [3]; al");
+    ::SendMessageA(Edit(), EM_SETSEL, 12, 12);
     Type("\r");
-    EXPECT_EQ("Alice [2]; ; a", Text());
+    EXPECT_EQ("Carl [3]; al\r\n", Text());
+}
+
+// Keys handled inside a lookup, as a search's pumps dispatch them, while
+// the list still shows the entries of the text before.
+TEST_F(ACEditWindow, AChoiceDuringALookupTakesNothingOfTheTextBefore)
+{
+    const std::pair<const char*, std::function<void()>> choices[] = {
+        {"Enter", [this] { Type("\r"); }},
+        {"Down, Enter",
+         [this] {
+             Key(VK_DOWN);
+             Type("\r");
+         }},
+        {"a click", [this] { ::SendMessageA(List().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(0)); }},
+    };
+    for (const auto& [what, choose] : choices)
+    {
+        SCOPED_TRACE(what);
+        ::SetWindowTextA(Edit(), "");
+        m_Provider.m_Immediate["a"] = kPeople;
+        Type("a");
+        ASSERT_TRUE(List().IsListVisible());
+        ::SendMessageA(Edit(), EM_SETSEL, 0, 1);
+        bool chosen = false;
+        m_Provider.m_DuringFetch = [&] {
+            if (!std::exchange(chosen, true))
+                choose();
+        };
+        Type("z");
+        m_Provider.m_DuringFetch = nullptr;
+        EXPECT_EQ(0u, Text().find('z')) << Text();
+        EXPECT_EQ(std::string::npos, Text().find('[')) << Text();
+        Pump(20);
+        EXPECT_FALSE(List().IsListVisible());
+    }
 }
 
 TEST_F(ACEditWindow, EscapeHidesAndCancelsButKeepsTheText)

@@ -2,6 +2,8 @@
 // size, scroll bar and order, the user's size, hiding, and its end.
 #include "tests/autocomplete/ACEditHost.h"
 
+#include "core/ScopedHandle.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -24,6 +26,17 @@ RECT WindowRect(HWND window)
     RECT rect = {};
     ::GetWindowRect(window, &rect);
     return rect;
+}
+
+// Messages sent to one window of this thread: the work a step did on it.
+HWND g_Watched = nullptr;
+int g_WatchedMessages = 0;
+
+LRESULT CALLBACK CountWatchedMessages(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->hwnd == g_Watched)
+        ++g_WatchedMessages;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 } // namespace
 
@@ -98,7 +111,10 @@ TEST_F(ACListWindow, MergesKeepOnlyTheLatestLookup)
         Pump(10);
         EXPECT_EQ(c.expected, List().GetItems());
         EXPECT_EQ(c.selection, List().GetSelection());
-        EXPECT_EQ(!c.expected.empty(), List().IsListVisible());
+        // Entries of the lookup before are taken off the screen.
+        const bool ownEntries = c.expected != Items{"Previous"};
+        EXPECT_EQ(!c.expected.empty() && ownEntries, List().IsListVisible());
+        EXPECT_EQ(ownEntries, List().HasCurrentEntries());
         EXPECT_EQ(0, CCountedBatch::s_Alive);
     }
 }
@@ -184,6 +200,45 @@ TEST_F(ACListWindow, KeysWrapAndScrollTheHighlightIntoView)
         EXPECT_EQ(step.selection, List().GetSelection());
         EXPECT_EQ(step.top, List().GetTopIndex());
     }
+}
+
+// A whole address book under one letter: each key is one jump of the rows
+// (a few messages to the scroll bar), however far it goes.
+TEST_F(ACListWindow, KeysOverALongListJumpAtOnce)
+{
+    const CScopedHook hook(::SetWindowsHookExA(WH_CALLWNDPROC, &CountWatchedMessages, nullptr, ::GetCurrentThreadId()));
+    g_Watched = List().GetScrollBar();
+    Items items;
+    for (int i = 0; i < 40000; ++i)
+        items.push_back("Person " + std::to_string(100000 + i));
+    Type("x");
+    m_Provider.Post(items);
+    Pump(20);
+    ASSERT_TRUE(List().IsListVisible());
+    Key(VK_DOWN);
+    const int last = 39999;
+    const int lastTop = last - List().GetVisibleRows() + 1;
+    struct KeyStep
+    {
+        UINT key;
+        int selection;
+        int top;
+    };
+    const KeyStep steps[] = {{VK_UP, last, lastTop}, {VK_DOWN, 0, 0}, {VK_END, last, lastTop}, {VK_HOME, 0, 0},
+                             {VK_UP, last, lastTop}, {VK_PRIOR, lastTop - 1, lastTop - 1}};
+    for (const KeyStep& step : steps)
+    {
+        SCOPED_TRACE(step.key);
+        g_WatchedMessages = 0;
+        const DWORD start = ::GetTickCount();
+        Key(step.key);
+        EXPECT_LT(::GetTickCount() - start, 1000u);
+        EXPECT_LE(g_WatchedMessages, 10);
+        EXPECT_EQ(step.selection, List().GetSelection());
+        EXPECT_EQ(step.top, List().GetTopIndex());
+        EXPECT_EQ(step.top, ::GetScrollPos(List().GetScrollBar(), SB_CTL));
+    }
+    EXPECT_EQ("x", Text());
 }
 
 // The size grip's drag starts on the grip and ends (here at once, by the

@@ -402,3 +402,75 @@ INSTANTIATE_TEST_SUITE_P(
                    {"Alan Marsh [07700900011]", "Alice Adams [07700900001]", "Barbara Hill [07700900012]"}},
         TypingCase{"BackspaceAfterTheSearch", "", "a\b", false, {}}),
     [](const ::testing::TestParamInfo<TypingCase>& info) { return std::string(info.param.name); });
+
+// The list shows the entries of "a" when the field changes in a way that
+// starts a search of Outlook (no other initial is cached); a choice made
+// while that search reads the folder takes none of them.
+struct ChangeDuringListCase
+{
+    const char* name;
+    bool byClick;              // on the list's first row, else Enter
+    const char* before;        // in the field before "a" is typed
+    DWORD selection[2];
+    void (*change)(HWND to);
+    const char* changed;       // the field's text after the change
+    size_t caret;
+};
+
+class SendSMSAutoCompleteChangeDuringList : public SendSMSAutoCompleteFastTyping,
+                                            public ::testing::WithParamInterface<ChangeDuringListCase>
+{
+};
+
+TEST_P(SendSMSAutoCompleteChangeDuringList, AChoiceTakesOnlyAnEntryOfTheTextTyped)
+{
+    const ChangeDuringListCase& c = GetParam();
+    // The folder alone: no batch of the container clears the list first.
+    Open({{"ZentavoSMSAddressBookExclusionList", "Global Address List"}});
+    ::SetForegroundWindow(m_Window);
+    m_pDlg->SetFocusToRecipients();
+    PutTo(c.before);
+    TypeTo("a");
+    ASSERT_TRUE(WaitForEntry("Alice Adams [07700900001]"));
+    During(0, [this, &c] {
+        if (c.byClick)
+            ::SendMessageA(List().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, List().GetRowHeight() / 2));
+        else
+            Char('\r');
+    });
+
+    ::SendMessageA(To(), EM_SETSEL, c.selection[0], c.selection[1]);
+    c.change(To());
+    Pump(100);
+
+    const std::string changed = c.changed;
+    EXPECT_EQ(c.byClick ? changed : changed.substr(0, c.caret) + "\r\n" + changed.substr(c.caret),
+              ItemText(IDC_SENDSMS_TO));
+    EXPECT_FALSE(List().IsListVisible());
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+namespace
+{
+const char kBob[] = "Bob Stone [07700900002]; ";
+void TypeZ(HWND to) { ::SendMessageA(to, WM_CHAR, 'z', 1); }
+// What the edit's own paste does with the clipboard's text.
+void PasteZo(HWND to) { ::SendMessageA(to, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("zo")); }
+void Delete(HWND to) { ::SendMessageA(to, WM_KEYDOWN, VK_DELETE, 1); }
+void TypeX(HWND to) { ::SendMessageA(to, WM_CHAR, 'x', 1); }
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SendSMSAutoCompleteChangeDuringList,
+    ::testing::Values(
+        ChangeDuringListCase{"TypedOverTheSelectionThenEnter", false, "", {0, 1}, TypeZ, "z", 1},
+        ChangeDuringListCase{"TypedOverTheSelectionThenAClick", true, "", {0, 1}, TypeZ, "z", 1},
+        ChangeDuringListCase{"PastedOverTheSelectionThenEnter", false, "", {0, 1}, PasteZo, "zo", 2},
+        ChangeDuringListCase{"PastedOverTheSelectionThenAClick", true, "", {0, 1}, PasteZo, "zo", 2},
+        ChangeDuringListCase{"DeleteAtATokensStartThenEnter", false, kBob, {0, 0}, Delete, "ob Stone [07700900002]; a", 0},
+        ChangeDuringListCase{"DeleteAtATokensStartThenAClick", true, kBob, {0, 0}, Delete, "ob Stone [07700900002]; a", 0},
+        ChangeDuringListCase{"TypedIntoAnotherRecipientThenEnter", false, kBob, {3, 3}, TypeX,
+                             "Bobx Stone [07700900002]; a", 4},
+        ChangeDuringListCase{"TypedIntoAnotherRecipientThenAClick", true, kBob, {3, 3}, TypeX,
+                             "Bobx Stone [07700900002]; a", 4}),
+    [](const ::testing::TestParamInfo<ChangeDuringListCase>& info) { return std::string(info.param.name); });

@@ -496,6 +496,70 @@ TEST_F(AddressBookProvider, FailingFolderIsListedInTheBoxAndTheOthersKeepTheirRe
     EXPECT_TRUE(TraceHas(L"DoSynchronousListFetch (try-catch-1) COM Exception raised"));
 }
 
+struct FailingFolderCase
+{
+    const char* name;
+    bool atItsTable; // else after its first block, the rows one by one refused too
+    size_t itemsOfA;
+};
+
+class AddressBookProviderFailingFolder : public AddressBookProvider,
+                                         public ::testing::WithParamInterface<FailingFolderCase>
+{
+};
+
+// The folder fails while "a" is looked up and answers again when "al"
+// follows: "al" asks Outlook again and finds the contact that "a" did not
+// reach; once read whole, the letter is cached as before.
+TEST_P(AddressBookProviderFailingFolder, ASearchThatMetAFailureIsNotCached)
+{
+    m_Rows->clear();
+    for (int index = 0; index < 300; ++index)
+        m_Rows->push_back(Contact(L"Aaron", L"Nash", std::to_wstring(1000 + index)));
+    m_Rows->push_back(Contact(L"Alice", L"Smith", L"999"));
+    bool failing = true;
+    if (GetParam().atItsTable)
+        m_Folder->Fail(L"GetTable", MAPI_E_NETWORK_ERROR, L"The server is not available.");
+    else
+        ChangeEachTable(*m_Folder, [&failing](CFakeObject& table) {
+            if (!failing)
+                return;
+            table.Fail(L"GetNextRow", MAPI_E_NETWORK_ERROR, L"The server is not available.");
+            const CFakeObject::Method getArray = table.MethodOf(L"GetArray");
+            auto blocks = std::make_shared<int>(0);
+            table.SetMethod(L"GetArray", [getArray, blocks](const CFakeObject::Arguments& arguments) {
+                if (++*blocks > 1)
+                    FakeThrow(MAPI_E_NETWORK_ERROR, L"The server is not available.");
+                return getArray(arguments);
+            });
+        });
+    CMessageBoxCapture boxes;
+
+    Start(Lookup("a"));
+    EXPECT_EQ(GetParam().itemsOfA, m_Requester.m_Items.size());
+    ASSERT_EQ(1u, boxes.Boxes().size());
+    EXPECT_NE(std::string::npos, boxes.Boxes()[0].text.find("Contacts (The server is not available., -2147221227)"))
+        << boxes.Boxes()[0].text;
+
+    failing = false;
+    m_Folder->ClearFailure(L"GetTable");
+    Start(Lookup("al"));
+    EXPECT_EQ(std::vector<std::string>{"Alice Smith [999]"}, m_Requester.m_Items);
+    EXPECT_EQ(2u, Filters().size());
+
+    Start(Lookup("ali"));
+    EXPECT_EQ(std::vector<std::string>{"Alice Smith [999]"}, m_Requester.m_Items);
+    EXPECT_EQ(2u, Filters().size()) << "the whole read is cached";
+    EXPECT_EQ(1u, boxes.Boxes().size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AddressBookProviderFailingFolder,
+                         ::testing::Values(FailingFolderCase{"AtItsTable", true, 0},
+                                           FailingFolderCase{"HalfWay", false, 250}),
+                         [](const ::testing::TestParamInfo<FailingFolderCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
 TEST_F(AddressBookProvider, FailingContainerIsLeftAndTheWorkerGoesOn)
 {
     m_TestMAPI.AddContainer(kSecondContainer, "Second", true);
@@ -791,6 +855,35 @@ TEST_F(AddressBookProvider, StoppedAndInitialisedAgainFindsWhatANewOneFinds)
         EXPECT_FALSE(expected.empty()) << text;
         EXPECT_EQ(expected, again) << text;
     }
+}
+
+// A window that posts itself a message whenever it gets one keeps the
+// thread's queue from ever being empty: the search still ends, soon, and the
+// window's messages keep flowing while it reads.
+TEST_F(AddressBookProvider, MessagesThatKeepComingDoNotHoldTheSearch)
+{
+    const UINT kChatter = WM_USER + 78;
+    const DWORD kStreamMs = 10000;
+    const DWORD streamStart = ::GetTickCount();
+    bool streaming = true;
+    CTestMessageWindow chatty;
+    chatty.SetHandler([&](UINT message, WPARAM, LPARAM) {
+        if (message == kChatter && streaming && ::GetTickCount() - streamStart < kStreamMs)
+            ::PostMessageA(chatty.Handle(), kChatter, 0, 0);
+    });
+    ::PostMessageA(chatty.Handle(), kChatter, 0, 0);
+
+    const DWORD start = ::GetTickCount();
+    Start(Lookup("a"));
+    const DWORD elapsed = ::GetTickCount() - start;
+
+    streaming = false;
+    MSG message;
+    while (::PeekMessageA(&message, chatty.Handle(), 0, 0, PM_REMOVE))
+        ::DispatchMessageA(&message);
+    EXPECT_LT(elapsed, kStreamMs / 2);
+    EXPECT_EQ((std::vector<std::string>{"Ann Lee [111]", "Joanne Smith [222]"}), m_Requester.m_Items);
+    EXPECT_GT(chatty.Count(kChatter), 10);
 }
 
 TEST_F(AddressBookProvider, LookupBeforeInitialiseIsRefused)

@@ -512,6 +512,67 @@ INSTANTIATE_TEST_SUITE_P(
                       BookSwitchCase{"ToTheContainer", "Global Address List", {"Carl Dean [+447700900101]"}}),
     [](const ::testing::TestParamInfo<BookSwitchCase>& info) { return std::string(info.param.name); });
 
+struct UnreadableBookCase
+{
+    const char* name;
+    std::function<void(const CTestMAPI&)> fail;
+    const char* line; // of the error box
+};
+
+class ContactSelectorUnreadableBook : public ContactSelectorLists,
+                                      public ::testing::WithParamInterface<UnreadableBookCase>
+{
+};
+
+// The user chooses "Global Address List" after Contacts was listed, and its
+// container cannot be read: no row of Contacts stays under it, and one box
+// says which book failed.
+TEST_P(ContactSelectorUnreadableBook, ShowsNoRowOfTheBookBeforeAndSaysSoOnce)
+{
+    GetParam().fail(m_TestMAPI);
+    Rows before, listed;
+    std::string book;
+    Run({}, [&](CSelectorWindow& w) {
+        w.WaitForRows(kAvailable, 3);
+        before = w.Rows(kAvailable);
+        w.Choose("Global Address List");
+        w.WaitUntil([&] { return !m_Boxes.Boxes().empty(); });
+        CSelectorWindow::Pump(200);
+        listed = w.Rows(kAvailable);
+        book = w.SelectedBook();
+        w.Press(IDCANCEL);
+    });
+    EXPECT_EQ(3u, before.size());
+    EXPECT_EQ(Rows{}, listed);
+    EXPECT_EQ("Global Address List", book);
+    ASSERT_EQ(1u, m_Boxes.Boxes().size());
+    EXPECT_EQ(std::string("An error has occured (Ctrl-C to copy)\n\nError occurred accessing these address "
+                          "book(s):\n\n") +
+                  GetParam().line + "\n\n\nFunction: CContactSelectorDlg::OnAsyncListItemBatch",
+              m_Boxes.Boxes()[0].text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ContactSelectorUnreadableBook,
+    ::testing::Values(
+        UnreadableBookCase{"ItsTableFails",
+                           [](const CTestMAPI& mapi) { mapi.FailCall("GetContentsTable", 0, E_FAIL); },
+                           "Global Address List (COM exception thrown (Context:CMAPIUtils::OpenAddressBook - "
+                           "Calling lpGAL->GetContentsTable) - CMAPIUtils::OpenAddressBook - lpGAL->"
+                           "GetContentsTable failed, -2147467259)"},
+        UnreadableBookCase{"ItCannotBeOpened",
+                           [](const CTestMAPI& mapi) {
+                               mapi.Reset();
+                               mapi.AddContainer("aa01", "Global Address List", false);
+                           },
+                           "Global Address List"},
+        // The dialog's own logon is the first.
+        UnreadableBookCase{"TheWorkersLogonFailed",
+                           [](const CTestMAPI& mapi) { mapi.FailCall("MAPILogonEx", 2, 0x80040111); },
+                           "Global Address List (CMAPIUtils::LoginToCurrentSession - ::MAPILogonEx failed, "
+                           "-2147221231)"}),
+    [](const ::testing::TestParamInfo<UnreadableBookCase>& info) { return std::string(info.param.name); });
+
 TEST(ContactSelectorBatches, ABatchForADialogWithoutWindowIsDeleted)
 {
     CContactSelectorDlg selector;
