@@ -674,9 +674,12 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CheckServerSaveStat
         timesChanged =
             !SameTime(storedStart, GetItemTime(item, L"Start")) || !SameTime(storedEnd, GetItemTime(item, L"End"));
     }
+    if (status != 1 || timesChanged)
+        return false;
     // Whatever the status says, a reminder still to go out is held only by
-    // the job the item names.
-    return status == 1 && !timesChanged && !MissesItsJob(item, properties);
+    // the job the item names; one lying in Deleted Items is not to go out.
+    return !MissesItsJob(item, properties) ||
+           (m_pServices && GetDeletedItemsState(m_pServices->Callback_ItemExtender_GetOutlookApplication(), item) == 2);
 }
 
 int COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::GetDeletedItemsState(IDispatch* application,
