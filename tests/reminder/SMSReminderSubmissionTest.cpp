@@ -1411,6 +1411,13 @@ TEST_F(SMSReminderSubmission, AnUpdateAcceptedOnOpeningReachesTheStore)
 TEST_F(SMSReminderSubmission, EachAppointmentWithADueReminderHasAJobOfItsOwn)
 {
     using Items = std::vector<std::pair<CFakeObjectPtr, bool>>;
+    const auto deletedFromSecondCalendarInto = [this](const CFakeObjectPtr& deletedItems) {
+        return [this, deletedItems] {
+            m_Item = SavedReminderIn(m_SecondCalendar);
+            EXPECT_FALSE(Move(m_SecondCalendar, deletedItems));
+            return Items{{m_Item, false}};
+        };
+    };
     const std::pair<const char*, std::function<Items()>> rows[] = {
         {"a copy pasted into the same slot",
          [this] {
@@ -1435,18 +1442,9 @@ TEST_F(SMSReminderSubmission, EachAppointmentWithADueReminderHasAJobOfItsOwn)
              const CFakeObjectPtr deleted = MoveInto(SaveNewReminder(true), m_DeletedItems);
              return Items{{deleted, false}, {CopyInto(deleted, m_Calendar), true}};
          }},
-        {"deleted in a second account's calendar",
-         [this] {
-             m_Item = SavedReminderIn(m_SecondCalendar);
-             EXPECT_FALSE(Move(m_SecondCalendar, m_SecondDeletedItems));
-             return Items{{m_Item, false}};
-         }},
+        {"deleted in a second account's calendar", deletedFromSecondCalendarInto(m_SecondDeletedItems)},
         {"deleted from a second account's calendar into the default Deleted Items",
-         [this] {
-             m_Item = SavedReminderIn(m_SecondCalendar);
-             EXPECT_FALSE(Move(m_SecondCalendar, m_DeletedItems));
-             return Items{{m_Item, false}};
-         }},
+         deletedFromSecondCalendarInto(m_DeletedItems)},
         {"moved from a second account's calendar into the default one",
          [this] { return Items{{MoveInto(SavedReminderIn(m_SecondCalendar), m_Calendar), true}}; }},
         {"moved back out of a second account's Deleted Items",
