@@ -477,7 +477,8 @@ std::wstring COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ScheduleFee
     const std::unique_ptr<CDateTimeRelativeScheduledEvent> event = CDateTimeRelativeScheduledEvent::Parse(schedule);
     if (!event)
         return L"Invalid reminder schedule";
-    const COleDateTime sendTime = event->GetEventTime(GetItemTime(item, L"Start"));
+    // An occurrence's reminder is its series' one.
+    const COleDateTime sendTime = event->GetEventTime(GetItemTime(JobHolderOf(item), L"Start"));
     return AnsiToWide(sendTime.Format("Reminder will be sent at %d/%m/%Y %H:%M"));
 }
 

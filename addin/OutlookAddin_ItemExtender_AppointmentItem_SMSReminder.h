@@ -124,6 +124,9 @@ public:
         std::vector<std::string> m_RecipientListItems;
         std::unique_ptr<COutlookAddin_InspectorEventHandler> m_pInspectorEventHandler;
         std::unique_ptr<COutlookAddin_ItemEventHandler> m_pItemEventHandler;
+        // Set while the add-in saves the item itself after an update: the
+        // Write that Outlook raises for that save sends nothing.
+        bool m_bStoringUpdate = false;
     };
 
     COutlookAddin_ItemExtender_AppointmentItem_SMSReminder();
@@ -182,6 +185,14 @@ public:
     const CSMSTemplate* FindTemplate(const std::string& templateId) const;
     // The item's date property (Start, End) as an OLE date.
     static COleDateTime GetItemTime(IDispatch* item, const wchar_t* name);
+    // An occurrence or an exception of a recurring series (not its master):
+    // it answers its master's EntryID and user properties, with times of its
+    // own.
+    static bool IsOccurrenceOrException(IDispatch* item);
+    // The item whose times the reminder's job follows: the series' master
+    // for an occurrence or exception (Outlook gives it as their Parent),
+    // else the item itself.
+    static IDispatchPtr JobHolderOf(IDispatch* item);
 
 protected:
     // Item events of open appointments.
@@ -262,6 +273,10 @@ protected:
     // The opening check: offers to bring the gateway up to date, else marks
     // the item changed so that Outlook offers to save it.
     void OfferGatewayUpdateOnOpen(IDispatch* item, CInspectorContext& context);
+    // Saves the item after the update accepted on opening; when it cannot be
+    // stored, cancels the job that update made and puts the item and the
+    // context back as they were read (before). True when stored.
+    bool StoreAcceptedUpdate(IDispatch* item, CInspectorContext& context, const CProperties& before);
 
     // State, in order.
     const std::string m_PropertyPrefix = "ZentavoOLSMSAddin";

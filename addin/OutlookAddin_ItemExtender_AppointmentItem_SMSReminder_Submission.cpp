@@ -26,6 +26,11 @@ using CProperties = COutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Prope
 const std::string kClassName = "COutlookAddin_ItemExtender_AppointmentItem_SMSReminder";
 const long olFolderDeletedItems = 3;
 const long olFolderCalendar = 9;
+// OlRecurrenceState and OlMeetingStatus values.
+const long olApptOccurrence = 2;
+const long olApptException = 3;
+const long olMeetingReceived = 3;
+const long olMeetingReceivedAndCanceled = 7;
 // Dates stored in the status text, as OLE Automation writes and reads them.
 const DWORD kStatusDateFlags = LOCALE_NOUSEROVERRIDE;
 // Stored times are compared to the item's within half a second.
@@ -67,6 +72,49 @@ IDispatchPtr DeletedItemsFolder(IDispatch* application)
     return folder;
 }
 
+// Outlook puts what is deleted from a store's calendar (a second account's,
+// a PST's) into that store's Deleted Items, and what a delegate deletes may
+// go to the default store's: either is a Deleted Items folder. A store that
+// names no default folders (before Outlook 2010), or a parent that is no
+// folder (an occurrence's master), has only the default one.
+bool IsDeletedItems(IDispatch* application, IDispatch* folder)
+{
+    if (!folder)
+        return false;
+    const std::wstring entryId = EntryIdOf(folder);
+    if (entryId == EntryIdOf(DeletedItemsFolder(application)))
+        return true;
+    try
+    {
+        const IDispatchPtr own =
+            Dispatch::CallPtr(Dispatch::GetPtr(folder, L"Store"), L"GetDefaultFolder", olFolderDeletedItems);
+        return own && EntryIdOf(own) == entryId;
+    }
+    catch (const _com_error&)
+    {
+        return false;
+    }
+}
+
+bool IsReceivedMeeting(IDispatch* item)
+{
+    const long status = static_cast<long>(Dispatch::Get(item, L"MeetingStatus"));
+    return status == olMeetingReceived || status == olMeetingReceivedAndCanceled;
+}
+
+// Items whose reminder properties name a job that is never theirs to take,
+// move or cancel: an occurrence or exception names its series' job, which
+// the master holds; a meeting received from an organizer who uses the
+// add-in carries the organizer's properties, job and owner (Exchange
+// delivers them with it).
+bool HoldsAnotherItemsJob(IDispatch* item, const CProperties& properties)
+{
+    if (COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::IsOccurrenceOrException(item))
+        return true;
+    return IsReceivedMeeting(item) && !properties.GetSMSGatewaySubmissionId().empty() &&
+           properties.GetSMSGatewaySubmissionOwner() != WideToAnsi(EntryIdOf(item));
+}
+
 // GetItemFromID's answers for an EntryID that names no item of the session:
 // the item has gone (deleted, or moved and given a new EntryID).
 const HRESULT kMapiNotFound = static_cast<HRESULT>(0x8004010F);
@@ -98,8 +146,7 @@ JobOwner LookUpOwner(IDispatch* application, const std::string& owner)
             return JobOwner::Gone;
         // A copy brought back out of Deleted Items holds the job of the
         // item deleted there.
-        const IDispatchPtr parent = Dispatch::GetPtr(found, L"Parent");
-        const bool deleted = parent && EntryIdOf(parent) == EntryIdOf(DeletedItemsFolder(application));
+        const bool deleted = IsDeletedItems(application, Dispatch::GetPtr(found, L"Parent"));
         return deleted ? JobOwner::Gone : JobOwner::Holds;
     }
     catch (const _com_error& e)
@@ -384,7 +431,52 @@ void TakeChangesOfAnotherSave(CProperties& properties, const CNameVariantCollect
     properties.SetSMSGatewaySubmissionId(now.GetSMSGatewaySubmissionId());
     properties.SetSMSGatewaySubmissionOwner(now.GetSMSGatewaySubmissionOwner());
 }
+
+// The reminder is on and not yet due to have gone out, yet the item names no
+// job: a copy freed of its original's job, one brought back out of Deleted
+// Items after its job was cancelled.
+bool MissesItsJob(IDispatch* item, const CProperties& properties)
+{
+    if (!properties.IsSMSReminderOn() || !properties.GetSMSGatewaySubmissionId().empty())
+        return false;
+    try
+    {
+        SYSTEMTIME sendTime;
+        return !GetSendTime(item, properties, sendTime) || !IsInThePast(sendTime);
+    }
+    catch (const CGeneralException&)
+    {
+        return true;
+    }
+}
+
+// Set for the life of the object.
+class CFlagScope
+{
+public:
+    explicit CFlagScope(bool& flag) : m_Flag(flag) { m_Flag = true; }
+    ~CFlagScope() { m_Flag = false; }
+    CFlagScope(const CFlagScope&) = delete;
+    CFlagScope& operator=(const CFlagScope&) = delete;
+
+private:
+    bool& m_Flag;
+};
 } // namespace
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::IsOccurrenceOrException(IDispatch* item)
+{
+    const long state = static_cast<long>(Dispatch::Get(item, L"RecurrenceState"));
+    return state == olApptOccurrence || state == olApptException;
+}
+
+IDispatchPtr COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::JobHolderOf(IDispatch* item)
+{
+    if (IsOccurrenceOrException(item))
+        if (const IDispatchPtr master = AsAppointment(Dispatch::GetPtr(item, L"Parent")))
+            return master;
+    return item;
+}
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWriteEvent(IDispatch* item, VARIANT_BOOL* cancel)
 {
@@ -416,11 +508,16 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedPropertie
     if (!context)
         return false;
     const CInspectorContext::CHold hold(*context);
+    // The add-in's own save of what it has just sent.
+    if (context->m_bStoringUpdate)
+        return true;
     // The gateway job belongs to the item: a change made elsewhere while it
     // was open (a drag in the calendar) may have replaced the one the
     // inspector read. The save moves that job, or it would be left to send.
     CProperties stored;
     LoadStoredProperties(item, m_PropertyPrefix, stored);
+    if (HoldsAnotherItemsJob(item, stored))
+        return false;
     const std::string storedJobId = stored.GetSMSGatewaySubmissionId();
     if (!storedJobId.empty() && storedJobId != context->m_SavedProperties.GetSMSGatewaySubmissionId())
     {
@@ -708,17 +805,22 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CheckServerSaveStat
     if (parts.size() < 2)
         return false;
     status = static_cast<int>(std::strtol(parts[1].c_str(), nullptr, 10));
-    if (parts.size() < 4)
-        return status == 1;
-
-    COleDateTime storedStart;
-    COleDateTime storedEnd;
-    if (!storedStart.ParseDateTime(parts[2], kStatusDateFlags, LANG_USER_DEFAULT) ||
-        !storedEnd.ParseDateTime(parts[3], kStatusDateFlags, LANG_USER_DEFAULT))
+    if (parts.size() >= 4)
+    {
+        COleDateTime storedStart;
+        COleDateTime storedEnd;
+        if (!storedStart.ParseDateTime(parts[2], kStatusDateFlags, LANG_USER_DEFAULT) ||
+            !storedEnd.ParseDateTime(parts[3], kStatusDateFlags, LANG_USER_DEFAULT))
+            return false;
+        timesChanged =
+            !SameTime(storedStart, GetItemTime(item, L"Start")) || !SameTime(storedEnd, GetItemTime(item, L"End"));
+    }
+    if (status != 1 || timesChanged)
         return false;
-    timesChanged =
-        !SameTime(storedStart, GetItemTime(item, L"Start")) || !SameTime(storedEnd, GetItemTime(item, L"End"));
-    return status == 1 && !timesChanged;
+    // Whatever the status says, a reminder still to go out is held only by
+    // the job the item names; one lying in Deleted Items is not to go out.
+    return !MissesItsJob(item, properties) ||
+           (m_pServices && GetDeletedItemsState(m_pServices->Callback_ItemExtender_GetOutlookApplication(), item) == 2);
 }
 
 int COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::GetDeletedItemsState(IDispatch* application,
@@ -727,7 +829,7 @@ int COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::GetDeletedItemsState
     const IDispatchPtr parent = Dispatch::GetPtr(item, L"Parent");
     if (!parent)
         return 0;
-    return EntryIdOf(parent) == EntryIdOf(DeletedItemsFolder(application)) ? 2 : 1;
+    return IsDeletedItems(application, parent) ? 2 : 1;
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemChange(IDispatchPtr item)
@@ -737,10 +839,15 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemChange(IDispa
         return;
     CProperties properties;
     LoadStoredProperties(item, m_PropertyPrefix, properties);
+    if (HoldsAnotherItemsJob(item, properties))
+        return;
     int status = 0;
     bool timesChanged = false;
-    // Only a change of Start or End made elsewhere needs the gateway.
-    if (CheckServerSaveStatus(item, properties, status, timesChanged) || !timesChanged)
+    // Only a change of Start or End made elsewhere needs the gateway, or an
+    // item whose last save succeeded but that names no job (a copy freed of
+    // its original's): it gets its own.
+    if (CheckServerSaveStatus(item, properties, status, timesChanged) ||
+        (!timesChanged && !(status == 1 && MissesItsJob(item, properties))))
         return;
     if (m_LoopBreaker.IsSuspectedLoop(EntryIdOf(item)))
         throw CGeneralException(kClassName + "::OnItemChange - Breaking out of suspected infinite loop", E_FAIL);
@@ -759,18 +866,18 @@ HRESULT COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnMAPIFolderBefo
         *cancel = VARIANT_FALSE;
     if (!IsAppointment(item) || !m_pServices)
         return S_OK;
-    const IDispatchPtr deletedItems = DeletedItemsFolder(m_pServices->Callback_ItemExtender_GetOutlookApplication());
+    const IDispatchPtr application = m_pServices->Callback_ItemExtender_GetOutlookApplication();
     CProperties properties;
     LoadStoredProperties(item, m_PropertyPrefix, properties);
+    if (HoldsAnotherItemsJob(item, properties))
+        return S_OK;
 
     bool cancelMove = false;
-    const std::wstring deletedItemsId = EntryIdOf(deletedItems);
-    if (!moveTo || EntryIdOf(moveTo) == deletedItemsId)
+    if (!moveTo || IsDeletedItems(application, moveTo))
         SaveSMSReminder(item, properties, false, true, cancelMove, true);
     else
     {
-        const IDispatchPtr parent = Dispatch::GetPtr(item, L"Parent");
-        if (parent && EntryIdOf(parent) == deletedItemsId)
+        if (IsDeletedItems(application, Dispatch::GetPtr(item, L"Parent")))
         {
             SaveSMSReminder(item, properties, false, true, cancelMove, false);
             Dispatch::Call(item, L"Save");
@@ -790,18 +897,20 @@ HRESULT COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnMAPIFolderBefo
 // A new appointment gets its EntryID when Outlook saves it, after the Write
 // that made its job, and a copy arrives naming its original's job: ItemAdd,
 // before the user can act on either, records the item as the job's owner or
-// frees the copy of the job (it gets its own when it is saved or changed).
-// An item open in an inspector is not written behind the inspector's back,
-// and one whose job no other item of the watched calendars names while its
-// owner is not known to be gone is left as it is, for its next save or
-// change to ask again. The user did not start this event: what it cannot
-// do goes to the event log, never to a box.
+// frees the copy of the job. An item open in an inspector is not written
+// behind the inspector's back, and one whose job no other item of the
+// watched calendars names while its owner is not known to be gone is left
+// as it is, for its next save or change to ask again. The user did not
+// start this event: what it cannot record goes to the event log, never to a
+// box. An item that then names no job while its reminder is due (a copy
+// just freed, one brought back out of Deleted Items after its job was
+// cancelled) gets its own as a change made in the calendar does.
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemAdd(IDispatchPtr item)
 {
     const std::string function = kClassName + "::OnItemAdd";
     try
     {
-        if (!IsAppointment(item) || !m_pServices)
+        if (!IsAppointment(item) || !m_pServices || IsOccurrenceOrException(item))
             return;
         const IDispatchPtr application = m_pServices->Callback_ItemExtender_GetOutlookApplication();
         if (GetDeletedItemsState(application, item) != 1)
@@ -810,23 +919,29 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemAdd(IDispatch
         LoadStoredProperties(item, m_PropertyPrefix, stored);
         const std::string jobId = stored.GetSMSGatewaySubmissionId();
         const std::wstring entryId = EntryIdOf(item);
-        if (jobId.empty() || entryId.empty() || IsOpenInInspector(entryId))
+        if (entryId.empty() || IsOpenInInspector(entryId))
             return;
-        CProperties properties(stored);
-        switch (JobOfArrivingItem(application, item, stored))
+        if (!jobId.empty())
         {
-        case Arrival::Holder:
-            if (stored.GetSMSGatewaySubmissionOwner() == WideToAnsi(entryId))
+            CProperties properties(stored);
+            switch (JobOfArrivingItem(application, item, stored))
+            {
+            case Arrival::Holder:
+                if (stored.GetSMSGatewaySubmissionOwner() == WideToAnsi(entryId))
+                    return;
+                KeepJob(item, properties, jobId);
+                break;
+            case Arrival::Copy:
+                KeepJob(item, properties, "");
+                break;
+            case Arrival::Undecided:
                 return;
-            KeepJob(item, properties, jobId);
-            break;
-        case Arrival::Copy:
-            KeepJob(item, properties, "");
-            break;
-        case Arrival::Undecided:
-            return;
+            }
+            WriteAndSave(item, stored, properties);
+            if (!properties.GetSMSGatewaySubmissionId().empty())
+                return;
         }
-        WriteAndSave(item, stored, properties);
+        OnItemChange(item);
     }
     catch (...)
     {
@@ -849,6 +964,9 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::JobOfArrivingItem(IDispa
     const std::string owner = properties.GetSMSGatewaySubmissionOwner();
     if (!owner.empty() && owner == WideToAnsi(EntryIdOf(item)))
         return Arrival::Holder;
+    // The organizer's job, which the organizer's own item holds.
+    if (IsReceivedMeeting(item))
+        return Arrival::Undecided;
     if (AnotherItemNamesJob(application, item, jobId))
         return Arrival::Copy;
     // An owner still there outside the watched calendars may be a copy's
@@ -871,6 +989,10 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::IsOpenInInspector(c
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OfferGatewayUpdateOnOpen(IDispatch* item,
                                                                                      CInspectorContext& context)
 {
+    // An occurrence's times are not its series' job's; a received meeting's
+    // job is its organizer's.
+    if (HoldsAnotherItemsJob(item, context.m_SavedProperties))
+        return;
     int status = 0;
     bool timesChanged = false;
     if (CheckServerSaveStatus(item, context.m_SavedProperties, status, timesChanged))
@@ -878,10 +1000,70 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OfferGatewayUpdateO
     bool saved = false;
     if (ShowBox(kNotUpToDateText, MB_OKCANCEL) == IDOK)
     {
+        const CProperties before(context.m_SavedProperties);
         bool cancel = false;
-        saved = SaveEditedProperties(item, cancel);
+        saved = SaveEditedProperties(item, cancel) && StoreAcceptedUpdate(item, context, before);
     }
     // An inspector closed while a box was up offers no save any more.
     if (!saved && context.IsOpen())
         MarkItemChanged(item, "OnNewInspector - CheckServerSaveStatus reported server not upto date");
+}
+
+// The user, who changed nothing, may close the item without saving it: the
+// store would go on naming the job the update replaced, and the next
+// opening would make another. So the update is saved at once. When Outlook
+// refuses the save or the properties (a calendar the user may only read),
+// the job just made would be named by nothing: it is cancelled again.
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::StoreAcceptedUpdate(IDispatch* item,
+                                                                                CInspectorContext& context,
+                                                                                const CProperties& before)
+{
+    CProperties made(context.m_SavedProperties);
+    const std::string jobId = made.GetSMSGatewaySubmissionId();
+    try
+    {
+        // Refused properties have been reported by the save of the reminder.
+        CProperties written;
+        LoadStoredProperties(item, m_PropertyPrefix, written);
+        if (written.GetSMSGatewaySubmissionId() == jobId)
+        {
+            const CFlagScope storing(context.m_bStoringUpdate);
+            Dispatch::Call(item, L"Save");
+            return true;
+        }
+    }
+    catch (...)
+    {
+        ShowCurrentExceptionInErrorBox(kClassName + "::OnNewInspector(Saving the update)");
+    }
+    if (!jobId.empty() && jobId != before.GetSMSGatewaySubmissionId())
+    {
+        bool cancelled = false;
+        try
+        {
+            bool retryCannotHelp = false;
+            bool overtaken = false;
+            KeepJob(item, made, jobId);
+            cancelled = UpdateSMSGatewayWithSMSReminderRequest(item, made, true, retryCannotHelp, overtaken);
+        }
+        catch (...)
+        {
+            ShowCurrentExceptionInErrorBox(kClassName + "::OnNewInspector(Cancelling the update)");
+        }
+        if (!cancelled)
+            ShowBox(kDeleteFailedText, MB_OK);
+    }
+    try
+    {
+        bool ignored = false;
+        COutlookAddin_UserPropertiesPersistance::PersistNameVariantCollectionToUserProperties(
+            before, Dispatch::GetPtr(item, L"UserProperties"), ignored);
+    }
+    catch (...)
+    {
+        ReportCurrentException(kClassName + "::OnNewInspector(putting the item back)");
+    }
+    before.CopyTo(context.m_SavedProperties);
+    before.CopyTo(context.m_EditedProperties);
+    return false;
 }

@@ -107,6 +107,15 @@ protected:
         m_Work = m_Outlook.NewFolder(L"Work");
         FakeCollectionOf(m_Calendar->Value(L"Folders"))->Add(static_cast<IDispatch*>(m_Work));
         m_OtherStore = m_Outlook.NewFolder(L"Calendar");
+        // A second account's calendar in the navigation pane, watched, and
+        // that store's own Deleted Items, not watched.
+        m_SecondStore = m_Outlook.NewStore(L"Second account");
+        m_SecondCalendar = FakeObjectOf(Dispatch::Call(m_SecondStore, L"GetDefaultFolder", kCalendar));
+        m_SecondDeletedItems = FakeObjectOf(Dispatch::Call(m_SecondStore, L"GetDefaultFolder", kDeletedItems));
+        const CFakeObjectPtr group = m_Outlook.NewNavigationGroup(L"Other Calendars");
+        FakeCollectionOf(group->Value(L"NavigationFolders"))
+            ->Add(static_cast<IDispatch*>(m_Outlook.NewNavigationFolder(m_SecondCalendar)));
+        FakeCollectionOf(m_Outlook.CalendarModule()->Value(L"NavigationGroups"))->Add(static_cast<IDispatch*>(group));
         m_Addin = std::make_unique<CAddinUnderTest>(m_Outlook);
     }
     void TearDown() override
@@ -298,6 +307,45 @@ protected:
         EXPECT_EQ(3u, NewBoxTexts().size());
         return original;
     }
+    // A reminder to Ann saved from an inspector on a new appointment of the
+    // folder, and the inspector closed.
+    CFakeObjectPtr SavedReminderIn(const CFakeObjectPtr& folder, long meetingStatus = 0)
+    {
+        const CFakeObjectPtr item = NewAppointment();
+        item->SetProperty(L"Parent", static_cast<IDispatch*>(folder));
+        item->SetProperty(L"MeetingStatus", _variant_t(meetingStatus));
+        OpenReminder(item);
+        EXPECT_FALSE(Save());
+        CloseInspector();
+        return item;
+    }
+    // Outlook's own Save: the item's Write, then, unless it is cancelled,
+    // the item's changes stored.
+    static void SavesAsOutlook(const CFakeObjectPtr& item)
+    {
+        CFakeObject* self = item;
+        item->SetMethod(L"Save", [self](const CFakeObject::Arguments&) {
+            VARIANT_BOOL cancel = VARIANT_FALSE;
+            self->Fire(DIID_ItemEvents_10, kItemWrite, {CancelReference(cancel)});
+            if (cancel != VARIANT_TRUE)
+                PropertiesOf(CFakeObjectPtr(self)).Commit();
+            return _variant_t();
+        });
+    }
+    // The gateway's jobs and the session's items start over.
+    void StartOver()
+    {
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        m_Outlook.EmptyStore();
+    }
+    // The open item closed with No to Outlook's "save changes?".
+    void CloseWithoutSaving()
+    {
+        PropertiesOf(m_Item).Revert();
+        CloseInspector();
+    }
+    std::wstring SendTimeLabel() { return Dispatch::ToText(On("Schedule_SendFeedback", L"Ribbon_GetLabel")); }
     void ChangedIn(const CFakeObjectPtr& folder)
     {
         FakeObjectOf(folder->Value(L"Items"))->Fire(DIID_ItemsEvents, kItemChange, {Object(m_Item)});
@@ -394,6 +442,9 @@ protected:
     CFakeObjectPtr m_DeletedItems;
     CFakeObjectPtr m_Work;
     CFakeObjectPtr m_OtherStore;
+    CFakeObjectPtr m_SecondStore;
+    CFakeObjectPtr m_SecondCalendar;
+    CFakeObjectPtr m_SecondDeletedItems;
     CFakeObjectPtr m_Item;
     CFakeObjectPtr m_Inspector;
     long m_LiveConnectionsAtStart = 0;
@@ -648,9 +699,9 @@ TEST_F(SMSReminderSubmission, AReminderThatCannotGoOutIsNotSent)
     }
 }
 
-// Whether opening an appointment offers the update, by its stored status;
-// answered OK, the update is made at once, answered Cancel the item is
-// marked changed.
+// Whether opening an appointment offers the update, by its stored status
+// and, for a reminder that is on, the job it names; answered OK, the update
+// is made at once, answered Cancel the item is marked changed.
 TEST_F(SMSReminderSubmission, TheOpeningCheckReadsTheStatusText)
 {
     struct Row
@@ -660,6 +711,7 @@ TEST_F(SMSReminderSubmission, TheOpeningCheckReadsTheStatusText)
         std::string status;
         bool offered;
         int answer;
+        bool namesJob = true;
     };
     const Row rows[] = {
         {"off, nothing stored", false, "", false, IDCANCEL},
@@ -677,7 +729,9 @@ TEST_F(SMSReminderSubmission, TheOpeningCheckReadsTheStatusText)
         {"end moved", true, Status(1, kStart, kEnd + kOneDay), true, IDCANCEL},
         {"start unreadable", true, "A~1~someday~" + StatusDate(kEnd), true, IDCANCEL},
         {"end unreadable", true, "A~1~" + StatusDate(kStart) + "~someday", true, IDCANCEL},
-        {"same times, failed, answered OK", true, Status(2), true, IDOK},
+        {"same times, failed, answered OK", true, Status(2), true, IDOK, false},
+        {"status only, no job", true, "A~1", true, IDCANCEL, false},
+        {"same times, no job", true, Status(1), true, IDCANCEL, false},
     };
     for (const Row& row : rows)
     {
@@ -687,6 +741,8 @@ TEST_F(SMSReminderSubmission, TheOpeningCheckReadsTheStatusText)
         {
             Preset(item, kTo, _variant_t(kAnn));
             Preset(item, kFrom, _variant_t("Zentavo"));
+            if (row.namesJob)
+                Preset(item, kJobId, _variant_t("4711"));
         }
         if (!row.status.empty())
             Preset(item, kStatus, _variant_t(row.status.c_str()));
@@ -1476,3 +1532,263 @@ TEST_F(SMSReminderSubmission, TryAgainAfterAnotherSaveInsideTheRetryPromptKeepsT
 }
 
 } // namespace
+
+// An appointment moved while this Outlook did not run (a phone, the web)
+// opens offering the update. Accepted, the update is stored at once, the
+// Write Outlook raises for that save sending nothing more, so that No to
+// Outlook's "save changes?" keeps it. In a calendar the user may only read
+// nothing can be stored: the job the update made is cancelled again, and
+// the item, reading as before, is offered the update at its next opening.
+TEST_F(SMSReminderSubmission, AnUpdateAcceptedOnOpeningReachesTheStore)
+{
+    const std::string kSavingFailed = "Function: COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnNewInspector"
+                                      "(Saving the update)";
+    struct Row
+    {
+        const char* name;
+        std::function<void()> readOnly;
+        std::string box;  // besides the offer; a fragment
+    };
+    const Row rows[] = {
+        {"writable", [] {}, ""},
+        {"the save refused", [this] { m_Item->Fail(L"Save", E_ACCESSDENIED); }, kSavingFailed},
+        {"the properties and the save refused",
+         [this] {
+             PropertiesOf(m_Item).FailValueWrite(Wide(kJobId), E_ACCESSDENIED);
+             m_Item->Fail(L"Save", E_ACCESSDENIED);
+         },
+         "Insufficient Permission to save SMS Reminder"},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        StartOver();
+        const std::string first = SaveReminder();
+        CloseInspector();
+        SavesAsOutlook(m_Item);
+        Reschedule(kOneDay);
+        PropertiesOf(m_Item).Commit();
+        row.readOnly();
+
+        m_Boxes.QueueAnswers({IDOK});
+        Open(m_Item);
+        const std::vector<std::string> texts = NewBoxTexts();
+        ASSERT_EQ(row.box.empty() ? 1u : 2u, texts.size());
+        EXPECT_EQ(kNotUpToDate, texts[0]);
+        if (!row.box.empty())
+        {
+            EXPECT_NE(std::string::npos, texts[1].find(row.box)) << texts[1];
+        }
+        CloseWithoutSaving();
+        EXPECT_EQ("Aborted", JobStatus(first));
+        EXPECT_EQ(row.box.empty() ? 1u : 0u, PendingJobs());
+        const std::string named = Stored(kJobId);
+        EXPECT_EQ(row.box.empty(), named != first);
+
+        m_Boxes.QueueAnswers({IDCANCEL});
+        Open(m_Item);
+        EXPECT_EQ(row.box.empty() ? std::vector<std::string>() : std::vector<std::string>{kNotUpToDate},
+                  NewBoxTexts());
+        EXPECT_EQ(L"Reminder will be sent at 11/06/2030 14:15", SendTimeLabel());
+        CloseWithoutSaving();
+        EXPECT_EQ(row.box.empty() ? "Pending" : "Aborted", JobStatus(named));
+    }
+}
+
+// Each appointment whose reminder is due has a pending job of its own, also
+// a copy made at the same time (freed of its original's job when Outlook
+// adds it) and one copied back out of Deleted Items after its job was
+// cancelled; a delete in another store's calendar, into that store's
+// Deleted Items, cancels as one in the default calendar does. Opening any
+// of them offers nothing, and the tab of each with a job names its time.
+TEST_F(SMSReminderSubmission, EachAppointmentWithADueReminderHasAJobOfItsOwn)
+{
+    using Items = std::vector<std::pair<CFakeObjectPtr, bool>>;
+    const auto deletedFromSecondCalendarInto = [this](const CFakeObjectPtr& deletedItems) {
+        return [this, deletedItems] {
+            m_Item = SavedReminderIn(m_SecondCalendar);
+            EXPECT_FALSE(Move(m_SecondCalendar, deletedItems));
+            return Items{{m_Item, false}};
+        };
+    };
+    const std::pair<const char*, std::function<Items()>> rows[] = {
+        {"a copy pasted into the same slot",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(false);
+             return Items{{original, true}, {CopyInto(original, m_Calendar), true}};
+         }},
+        {"Copy to Folder into another watched calendar",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(false);
+             return Items{{original, true}, {CopyInto(original, m_Work), true}};
+         }},
+        {"a copy, then the original deleted",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(true);
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
+             m_Item = original;
+             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+             return Items{{original, false}, {copy, true}};
+         }},
+        {"deleted, then a copy brought back out of Deleted Items",
+         [this] {
+             const CFakeObjectPtr deleted = MoveInto(SaveNewReminder(true), m_DeletedItems);
+             return Items{{deleted, false}, {CopyInto(deleted, m_Calendar), true}};
+         }},
+        {"deleted in a second account's calendar", deletedFromSecondCalendarInto(m_SecondDeletedItems)},
+        {"deleted from a second account's calendar into the default Deleted Items",
+         deletedFromSecondCalendarInto(m_DeletedItems)},
+        {"moved from a second account's calendar into the default one",
+         [this] { return Items{{MoveInto(SavedReminderIn(m_SecondCalendar), m_Calendar), true}}; }},
+        {"moved back out of a second account's Deleted Items",
+         [this] {
+             const CFakeObjectPtr deleted = MoveInto(SavedReminderIn(m_SecondCalendar), m_SecondDeletedItems);
+             return Items{{deleted, false}, {MoveInto(deleted, m_SecondCalendar), true}};
+         }},
+        {"a copy of one whose send time has passed",
+         [this] {
+             OpenReminder(NewAppointment(MinutesFromNow(10), MinutesFromNow(40)));
+             EXPECT_FALSE(Save());
+             EXPECT_EQ(1u, NewBoxTexts().size());
+             CloseInspector();
+             const CFakeObjectPtr original = m_Item;
+             m_Item = FakeObjectOf(Dispatch::Call(original, L"Copy"));
+             AddedToCalendar();
+             return Items{{original, false}, {m_Item, false}};
+         }},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.first);
+        StartOver();
+        const Items items = row.second();
+        ExpectOneJobEach(items);
+        for (const auto& item : items)
+        {
+            Open(item.first);
+            EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
+            if (item.second)
+            {
+                EXPECT_EQ(L"Reminder will be sent at 10/06/2030 14:15", SendTimeLabel());
+            }
+            CloseInspector();
+        }
+    }
+}
+
+// A series has its one job on its master. An occurrence or an exception
+// answers the master's EntryID and user properties with times of its own:
+// opening or saving one offers nothing and sends nothing, and its tab names
+// the series' send time; the master's own change still moves the job.
+TEST_F(SMSReminderSubmission, ASeriesKeepsItsOneJobOnItsMaster)
+{
+    constexpr DATE kOneWeek = 7.0;
+    const auto savedOccurrence = [this](DATE days, long state) {
+        return [this, days, state](const CFakeObjectPtr& master) {
+            Open(m_Outlook.NewOccurrence(master, kStart + days, kEnd + days, state));
+            EXPECT_FALSE(Save());
+            CloseInspector();
+        };
+    };
+    struct Row
+    {
+        const char* name;
+        std::function<void(const CFakeObjectPtr& master)> flow;
+        const wchar_t* label;  // on an occurrence's tab afterwards
+    };
+    const Row rows[] = {
+        {"an occurrence opened", [](const CFakeObjectPtr&) {}, L"Reminder will be sent at 10/06/2030 14:15"},
+        {"next week's occurrence saved", savedOccurrence(kOneWeek, 2), L"Reminder will be sent at 10/06/2030 14:15"},
+        {"an exception saved", savedOccurrence(kOneDay, 3), L"Reminder will be sent at 10/06/2030 14:15"},
+        {"the series moved a week on",
+         [this](const CFakeObjectPtr& master) {
+             m_Item = master;
+             Reschedule(kOneWeek);
+             ChangedInCalendar();
+         },
+         L"Reminder will be sent at 17/06/2030 14:15"},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        StartOver();
+        const CFakeObjectPtr master = SaveNewReminder(true);
+        master->SetProperty(L"RecurrenceState", _variant_t(1L));
+        row.flow(master);
+        Open(m_Outlook.NewOccurrence(master, kStart + 2 * kOneWeek, kEnd + 2 * kOneWeek));
+        EXPECT_EQ(row.label, SendTimeLabel());
+        CloseInspector();
+        EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
+        ExpectOneJobEach({{master, true}});
+    }
+}
+
+// Exchange delivers a meeting with its organizer's user properties: the
+// attendee's copy names the organizer's job and an owner in the organizer's
+// mailbox, which this session cannot find. Declining, deleting, saving or
+// a reschedule of that copy never takes, moves or cancels the organizer's
+// job; a reminder the attendee gives a received meeting is the attendee's
+// own.
+TEST_F(SMSReminderSubmission, AReceivedMeetingLeavesItsOrganizersJobAlone)
+{
+    const HRESULT kMapiNotFound = static_cast<HRESULT>(0x8004010F);
+    const long kMeetingReceived = 3;
+    struct Row
+    {
+        const char* name;
+        std::function<void(const CFakeObjectPtr& organizers, const CFakeObjectPtr& received)> flow;
+    };
+    const Row rows[] = {
+        {"declined or deleted",
+         [this](const CFakeObjectPtr&, const CFakeObjectPtr&) { EXPECT_FALSE(Move(m_Calendar, m_DeletedItems)); }},
+        {"opened and saved by the attendee",
+         [this](const CFakeObjectPtr&, const CFakeObjectPtr& received) {
+             Open(received);
+             EXPECT_FALSE(Save());
+             CloseInspector();
+         }},
+        {"moved by the organizer on a phone, then opened by both",
+         [this](const CFakeObjectPtr& organizers, const CFakeObjectPtr& received) {
+             Reschedule(kOneDay);
+             ChangedInCalendar();
+             Open(received);
+             CloseInspector();
+             m_Outlook.Session()->ClearFailure(L"GetItemFromID");
+             m_Item = organizers;
+             Reschedule(kOneDay);
+             m_Boxes.QueueAnswers({IDOK});
+             Open(organizers);
+             EXPECT_EQ(std::vector<std::string>{kNotUpToDate}, NewBoxTexts());
+             CloseInspector();
+         }},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        StartOver();
+        const CFakeObjectPtr organizers = SavedReminderIn(m_OtherStore, 1);
+        const std::string job = JobOf(organizers);
+        m_Outlook.Session()->Fail(L"GetItemFromID", kMapiNotFound, L"The operation failed.");
+        // Delivered into the calendar with the organizer's properties.
+        const CFakeObjectPtr received = FakeObjectOf(Dispatch::Call(organizers, L"Copy"));
+        received->SetProperty(L"MeetingStatus", _variant_t(kMeetingReceived));
+        received->SetProperty(L"Parent", static_cast<IDispatch*>(m_Calendar));
+        SavesRaiseItemChange(received);
+        m_Item = received;
+        AddedToCalendar();
+        row.flow(organizers, received);
+        m_Outlook.Session()->ClearFailure(L"GetItemFromID");
+        EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
+        ExpectOneJobEach({{organizers, true}});
+        EXPECT_EQ(job, JobOf(received));
+    }
+
+    // No organizer's reminder: the attendee's own is scheduled and
+    // cancelled as any.
+    m_Outlook.EmptyStore();
+    m_Item = SavedReminderIn(m_Calendar, kMeetingReceived);
+    const std::string own = Stored(kJobId);
+    EXPECT_EQ("Pending", JobStatus(own));
+    EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+    EXPECT_EQ("Aborted", JobStatus(own));
+}

@@ -196,9 +196,11 @@ public:
     // Appointments (FakeOutlookAppointments.cpp). AppointmentItem, answering
     // _AppointmentItem and raising ItemEvents_10: Class 26, EntryID ("", as
     // a new item has until it is saved), Subject, Body and Location (""),
-    // Start and End (VT_DATE), MeetingStatus, UserProperties (empty),
-    // Recipients (NewRecipients), Save() (logged; it raises no event: a
-    // test wires Outlook's ItemChange where it needs it), and:
+    // Start and End (VT_DATE), MeetingStatus, RecurrenceState (0,
+    // olApptNotRecurring), UserProperties (empty), Recipients
+    // (NewRecipients), Save() (logged; it commits the user properties and
+    // raises no event: a test wires Outlook's Write and ItemChange where it
+    // needs them), and:
     // - Copy(): a saved copy in the store (an EntryID of its own) with the
     //   item's Parent, Subject, Body, Location, Start, End, MeetingStatus
     //   and every user property, as a copy made in the calendar (Ctrl+drag,
@@ -210,6 +212,13 @@ public:
     //   on the folder's Items, the item deleted from the store, and
     //   ItemRemove on its old folder's Items; answers the copy.
     CFakeObjectPtr NewAppointmentItem(const std::wstring& subject, DATE start, DATE end, long meetingStatus = 0) const;
+    // One occurrence of a recurring master, as Outlook hands it out when the
+    // user opens it from the calendar: an AppointmentItem with the master's
+    // EntryID, Subject, Body, Location and MeetingStatus and a copy of its
+    // user properties, times of its own, RecurrenceState 2
+    // (olApptOccurrence) or 3 (olApptException), and the master as its
+    // Parent. It is not in the store: GetItemFromID gives the master.
+    CFakeObjectPtr NewOccurrence(const CFakeObjectPtr& master, DATE start, DATE end, long recurrenceState = 2) const;
     // Puts an item into the session's store, giving it an EntryID when it
     // has none, as saving it does: NameSpace.GetItemFromID(id) gives the
     // stored item whose EntryID is id at the time of the call, and fails
@@ -228,6 +237,14 @@ public:
 
     // An item's UserProperties (CFakeUserProperties), empty at first.
     CFakeCollectionPtr NewUserProperties() const;
+
+    // A store of the profile besides the default one (a second account's
+    // mailbox, a PST): Store, with DisplayName and GetDefaultFolder(id),
+    // which gives the store's own default folders, each made on first use
+    // as NewFolder makes one (its items in the session's store), with a
+    // Store member answering this store while it lives. The session's own
+    // default folders have no Store member.
+    CFakeObjectPtr NewStore(const std::wstring& name) const;
 
 private:
     std::shared_ptr<CFakeCallLog> m_Log;
@@ -291,6 +308,12 @@ public:
     // Every later write of the Value of the property of that name, present
     // or added later, fails; reads still answer.
     void FailValueWrite(const std::wstring& name, HRESULT hr);
+    // Outlook keeps an item's changes in memory until the item is saved:
+    // Commit marks the properties as the store now holds them (the
+    // appointment's Save commits), Revert puts them back so, as closing an
+    // item without saving it does. Before any Commit the store holds none.
+    void Commit();
+    void Revert();
 
 private:
     explicit CFakeUserProperties(std::shared_ptr<CFakeCallLog> log);
@@ -300,4 +323,11 @@ private:
 
     std::map<std::wstring, HRESULT> m_AddFailures;
     std::map<std::wstring, HRESULT> m_ValueWriteFailures;
+    struct Stored
+    {
+        std::wstring name;
+        _variant_t value;
+        long type;
+    };
+    std::vector<Stored> m_Stored;
 };

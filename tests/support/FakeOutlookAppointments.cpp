@@ -10,6 +10,7 @@ namespace
 using Arguments = CFakeObject::Arguments;
 
 const long kAppointmentClass = 26;  // olAppointment
+const long kNotRecurring = 0;       // olApptNotRecurring
 const HRESULT kMapiNotFound = static_cast<HRESULT>(0x8004010F);
 const DISPID kBeforeItemMove = 0xFBA9;
 const DISPID kItemAdd = 0xF001;
@@ -23,6 +24,8 @@ const wchar_t kUserTextPropertyTail[] = L"/0000001f\"";
 // What a copy takes over from its item, besides the user properties.
 const wchar_t* const kCopiedMembers[] = {L"Parent", L"Subject", L"Body", L"Location", L"Start", L"End",
                                          L"MeetingStatus"};
+// What an occurrence shows of its master.
+const wchar_t* const kSeriesMembers[] = {L"EntryID", L"Subject", L"Body", L"Location", L"MeetingStatus"};
 
 _variant_t FakeDate(DATE date)
 {
@@ -117,20 +120,26 @@ void FireOnItems(const CFakeObjectPtr& folder, DISPID id, const Arguments& argum
         items->Fire(DIID_ItemsEvents, id, arguments);
 }
 
+void CopyUserProperties(CFakeObject& from, CFakeObject& to)
+{
+    const CFakeCollectionPtr source = FakeCollectionOf(from.Value(L"UserProperties"));
+    CFakeUserProperties& target = *CFakeUserProperties::Of(FakeCollectionOf(to.Value(L"UserProperties")));
+    for (size_t i = 0; i < source->Size(); ++i)
+    {
+        const CFakeObjectPtr property = FakeObjectOf(source->At(i));
+        target.Preset(static_cast<const wchar_t*>(_bstr_t(property->Value(L"Name"))), property->Value(L"Value"),
+                      static_cast<long>(property->Value(L"Type")));
+    }
+    target.Commit();
+}
+
 CFakeObjectPtr CopyOf(CFakeObject& item, const FakeWeakLog& log, const std::weak_ptr<FakeStore>& store)
 {
     const CFakeObjectPtr copy = MakeAppointmentItem(log, store, L"", 0, 0, 0);
     for (const wchar_t* member : kCopiedMembers)
         if (item.HasMember(member))
             copy->SetProperty(member, item.Value(member));
-    const CFakeCollectionPtr from = FakeCollectionOf(item.Value(L"UserProperties"));
-    CFakeUserProperties& to = *CFakeUserProperties::Of(FakeCollectionOf(copy->Value(L"UserProperties")));
-    for (size_t i = 0; i < from->Size(); ++i)
-    {
-        const CFakeObjectPtr property = FakeObjectOf(from->At(i));
-        to.Preset(static_cast<const wchar_t*>(_bstr_t(property->Value(L"Name"))), property->Value(L"Value"),
-                  static_cast<long>(property->Value(L"Type")));
-    }
+    CopyUserProperties(item, *copy);
     if (const std::shared_ptr<FakeStore> held = store.lock())
         AddToStore(*held, copy);
     return copy;
@@ -218,6 +227,8 @@ CFakeObjectPtr MakeAppointmentItem(const FakeWeakLog& log, const std::weak_ptr<F
     Declare(*appointment, L"Start", FakeDate(start));
     Declare(*appointment, L"End", FakeDate(end));
     Declare(*appointment, L"MeetingStatus", _variant_t(meetingStatus), 33303);
+    Declare(*appointment, L"RecurrenceState", _variant_t(kNotRecurring));
+    appointment->SetReadOnly(L"RecurrenceState");
     Declare(*appointment, L"UserProperties", static_cast<IDispatch*>(CFakeUserProperties::Create(held)), 63510);
     appointment->SetReadOnly(L"UserProperties");
     Declare(*appointment, L"Recipients", static_cast<IDispatch*>(MakeRecipients(log)), 63508);
@@ -230,7 +241,12 @@ CFakeObjectPtr MakeAppointmentItem(const FakeWeakLog& log, const std::weak_ptr<F
         return MoveOf(*self, arguments, log, store);
     });
     Declare(
-        *appointment, L"Save", [](const Arguments&) { return _variant_t(); }, 61512);
+        *appointment, L"Save",
+        [self](const Arguments&) {
+            CFakeUserProperties::Of(FakeCollectionOf(self->Value(L"UserProperties")))->Commit();
+            return _variant_t();
+        },
+        61512);
     return appointment;
 }
 
@@ -238,6 +254,18 @@ CFakeObjectPtr CFakeOutlook::NewAppointmentItem(const std::wstring& subject, DAT
                                                 long meetingStatus) const
 {
     return MakeAppointmentItem(m_Log, m_Store, subject, start, end, meetingStatus);
+}
+
+CFakeObjectPtr CFakeOutlook::NewOccurrence(const CFakeObjectPtr& master, DATE start, DATE end,
+                                           long recurrenceState) const
+{
+    const CFakeObjectPtr occurrence = MakeAppointmentItem(m_Log, m_Store, L"", start, end, 0);
+    for (const wchar_t* member : kSeriesMembers)
+        occurrence->SetProperty(member, master->Value(member));
+    CopyUserProperties(*master, *occurrence);
+    occurrence->SetProperty(L"RecurrenceState", _variant_t(recurrenceState));
+    occurrence->SetProperty(L"Parent", static_cast<IDispatch*>(master));
+    return occurrence;
 }
 
 void CFakeOutlook::StoreItem(const CFakeObjectPtr& item) const

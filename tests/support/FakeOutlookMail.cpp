@@ -245,6 +245,30 @@ CFakeObjectPtr CFakeOutlook::NewFolder(const std::wstring& name) const
     return MakeFolder(m_Log, name, m_Store);
 }
 
+CFakeObjectPtr CFakeOutlook::NewStore(const std::wstring& name) const
+{
+    const CFakeObjectPtr store = NewObject(L"Store");
+    Declare(*store, L"DisplayName", FakeText(name));
+    // The store holds its folders; a folder answers the store without
+    // holding it, while the store's folders live.
+    const auto folders = std::make_shared<FolderMap>();
+    const std::weak_ptr<FolderMap> alive(folders);
+    CFakeObject* self = store;
+    const WeakLog log(m_Log);
+    const std::weak_ptr<FakeStore> items(m_Store);
+    Declare(*store, L"GetDefaultFolder", [folders, alive, self, log, items](const Arguments& arguments) {
+        const long folderId = FakeArgumentLong(arguments, 0);
+        const bool made = folders->count(folderId) != 0;
+        const CFakeObjectPtr folder = FolderFor(*folders, log, items, folderId);
+        if (!made)
+            folder->SetGetter(L"Store", [alive, self] {
+                return alive.expired() ? _variant_t() : _variant_t(static_cast<IDispatch*>(self));
+            });
+        return _variant_t(static_cast<IDispatch*>(folder));
+    });
+    return store;
+}
+
 CFakeCollectionPtr CFakeOutlook::NewItems() const
 {
     return MakeItems(m_Log);

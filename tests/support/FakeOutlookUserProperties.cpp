@@ -122,6 +122,23 @@ void CFakeUserProperties::FailValueWrite(const std::wstring& name, HRESULT hr)
         static_cast<CFakeUserProperty*>(property.GetInterfacePtr())->FailValueWrite(hr);
 }
 
+void CFakeUserProperties::Commit()
+{
+    m_Stored.clear();
+    for (size_t i = 0; i < Size(); ++i)
+    {
+        const CFakeObjectPtr property = FakeObjectOf(At(i));
+        m_Stored.push_back({NameOf(At(i)), property->Value(L"Value"), static_cast<long>(property->Value(L"Type"))});
+    }
+}
+
+void CFakeUserProperties::Revert()
+{
+    Clear();
+    for (const Stored& stored : m_Stored)
+        NewProperty(stored.name, stored.value, stored.type);
+}
+
 _variant_t CFakeUserProperties::AnswerItem(const Arguments& arguments) const
 {
     if (arguments.size() != 1)
