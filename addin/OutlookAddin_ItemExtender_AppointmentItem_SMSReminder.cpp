@@ -37,6 +37,8 @@ const char kSelectRecipients[] = "SelectRecipients";
 const char kRemoveAllRecipients[] = "RemoveAllRecipients";
 const char kViewMessagePreview[] = "ViewMessagePreview";
 
+const char kMyMobileLeftOut[] = "Your mobile number is not set\n\nThe SMS Reminder will not be sent to your mobile";
+
 std::string ControlId(const IDispatchPtr& control)
 {
     if (!control)
@@ -593,6 +595,28 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_CheckBoxOnAc
     InvalidateControl(AnsiToWide(kRecipientCount).c_str());
 }
 
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::IsMyMobileMissing(const CProperties& properties)
+{
+    std::string number;
+    return properties.GetRecipientsIncludeMyMobile() && m_pServices &&
+           m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, false).empty();
+}
+
+void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::AskForMyMobileOnSave(IDispatch* item,
+                                                                                 CInspectorContext& context)
+{
+    CProperties& edited = context.m_EditedProperties;
+    if (!IsMyMobileMissing(edited))
+        return;
+    std::string number;
+    if (!m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, true).empty())
+        return;
+    edited.SetRecipientsIncludeMyMobile(false);
+    Tell(item, kMyMobileLeftOut);
+    InvalidateControl(AnsiToWide(CProperties::kRecipientsIncludeMyMobile).c_str());
+    InvalidateControl(AnsiToWide(kRecipientCount).c_str());
+}
+
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_DropDownOnAction(IDispatchPtr control,
                                                                                    BSTR selectedId, long)
 {
@@ -703,7 +727,7 @@ CSMSContactVector& COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::GetRe
     if (properties.GetRecipientsIncludeMyMobile() && m_pServices)
     {
         std::string number;
-        m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, true);
+        m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, false);
         if (!number.empty())
             recipients.push_back(CSMSContact(number, number));
     }

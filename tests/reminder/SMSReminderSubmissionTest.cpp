@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <set>
@@ -1280,6 +1281,122 @@ TEST_F(SMSReminderSubmission, ItemAddShowsNoBoxAndLeavesWhatItCannotChange)
         EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
         EXPECT_EQ(row.cancelledByDelete ? "Aborted" : "Pending", JobStatus(job));
         m_Outlook.Session()->ClearFailure(L"GetItemFromID");
+    }
+}
+
+// The user's own number ticked on a reminder opened where none is stored
+// (another PC or profile, the number cleared in the settings). The tab and
+// the calendar's events ask nothing: the tab counts the phones the job
+// would hold, and a change made in the calendar (a drag, a sync) moves the
+// job to the others and leaves the item not up to date, in the event log.
+// Only the user's save asks, once: a number given goes into the job; none
+// unticks the box and the user is told the number is left out.
+TEST_F(SMSReminderSubmission, MyMobileWithoutAStoredNumberIsAskedForOnlyOnTheSave)
+{
+    const char kPrompt[] = "Please Enter Your Mobile Number";
+    const char kLeftOut[] = "Your mobile number is not set\n\nThe SMS Reminder will not be sent to your mobile";
+    const char kNotSet[] = "Your mobile number is not set\n\nThe SMS Reminder will not be sent to your mobile; "
+                           "open the appointment and save it to enter your number";
+    const char kBob[] = "Bob [447700900002]; ";
+    const std::wstring blanks(20, L' ');
+    struct Row
+    {
+        const char* name;
+        const char* to;  // listed beside the user's own number
+        std::function<void(CWindowDriver&)> flow;
+        std::vector<std::string> numbers;  // of the item's pending job; none: no job
+        const char* myMobile;               // as stored after the flow
+        int status;
+        std::wstring count;  // the tab's recipient count
+        std::vector<std::string> boxes;
+        bool logged;
+    };
+    const Row rows[] = {
+        {"opened: the labels and an edit, then saved, the prompt cancelled", kAnn,
+         [&](CWindowDriver& driver) {
+             Open(m_Item);
+             EXPECT_EQ(blanks + L"1 recipients", RecipientCountLabel());
+             EXPECT_EQ(L"Send SMS Reminder to My Mobile", Dispatch::ToText(On(kMyMobile, L"Ribbon_GetLabel")));
+             Edit(kTo, std::string(kAnn) + kBob);
+             EXPECT_EQ(blanks + L"2 recipients", RecipientCountLabel());
+             EXPECT_TRUE(driver.Seen().empty()) << "the tab opened a dialog";
+             driver.Expect().Caption(kPrompt).Press(IDCANCEL);
+             EXPECT_FALSE(Save());
+         },
+         {"447700900001", "447700900002"}, "0", 1, blanks + L"2 recipients", {kLeftOut}, false},
+        {"opened and saved, a number given", kAnn,
+         [&](CWindowDriver& driver) {
+             Open(m_Item);
+             driver.Expect().Caption(kPrompt).SetText(IDC_MOBILEPROMPT_NUMBER, "07700900999").Press(IDOK);
+             EXPECT_FALSE(Save());
+         },
+         {"447700900001", "07700900999"}, "1", 1, blanks + L"2 recipients", {}, false},
+        {"dragged in the calendar", kAnn,
+         [&](CWindowDriver&) {
+             Reschedule(kOneDay);
+             ChangedInCalendar();
+         },
+         {"447700900001"}, "1", 2, blanks + L"1 recipients", {}, true},
+        {"dragged, then the update the opening offers accepted with a number", kAnn,
+         [&](CWindowDriver& driver) {
+             Reschedule(kOneDay);
+             ChangedInCalendar();
+             m_Boxes.QueueAnswers({IDOK});
+             driver.Expect().Caption(kPrompt).SetText(IDC_MOBILEPROMPT_NUMBER, "07700900999").Press(IDOK);
+             Open(m_Item);
+         },
+         {"447700900001", "07700900999"}, "1", 1, blanks + L"2 recipients", {kNotUpToDate}, true},
+        {"the user's own number alone, dragged", "",
+         [&](CWindowDriver&) {
+             Reschedule(kOneDay);
+             ChangedInCalendar();
+         },
+         {}, "1", 2, blanks + L"0 recipients", {}, true},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        CWindowDriver driver;
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        Preferences().SetUsersMobilePhoneNumber("07700900123");
+        Open();
+        Edit(kTo, row.to);
+        Edit(kFrom, "Zentavo");
+        On(kMyMobile, L"Ribbon_CheckBoxOnAction", {_variant_t(1L)});
+        EXPECT_FALSE(Save());
+        CloseInspector();
+        Preferences().SetUsersMobilePhoneNumber("");
+        const size_t events = m_Events.Texts().size();
+
+        row.flow(driver);
+        EXPECT_EQ(row.boxes, NewBoxTexts());
+        EXPECT_EQ("", driver.Problems());
+        const std::vector<std::string> texts = m_Events.Texts();
+        EXPECT_EQ(row.logged ? 1 : 0, std::count_if(texts.begin() + static_cast<std::ptrdiff_t>(events), texts.end(),
+                                                    [&](const std::string& text) {
+                                                        return text.find(kNotSet) != std::string::npos;
+                                                    }));
+        ExpectOneJobEach({{m_Item, !row.numbers.empty()}});
+        if (!row.numbers.empty())
+        {
+            EXPECT_EQ(row.numbers, Numbers(JobOf(m_Item)));
+        }
+        EXPECT_EQ(row.myMobile, Stored(kMyMobile));
+        EXPECT_EQ(Status(row.status, m_Item->Value(L"Start"), m_Item->Value(L"End")), Stored(kStatus));
+        // The tab, where the item reads as not up to date after the opening
+        // offer (declined).
+        if (!m_Inspector)
+        {
+            m_Boxes.QueueAnswers({IDCANCEL});
+            Open(m_Item);
+            EXPECT_EQ(row.status == 2 ? std::vector<std::string>{kNotUpToDate} : std::vector<std::string>(),
+                      NewBoxTexts());
+        }
+        EXPECT_EQ(row.count, RecipientCountLabel());
+        EXPECT_EQ(std::string(row.myMobile) == "1" ? 1L : 0L, static_cast<long>(On(kMyMobile, L"Ribbon_GetPressed")));
+        CloseInspector();
+        EXPECT_EQ("", driver.Problems());
     }
 }
 } // namespace
