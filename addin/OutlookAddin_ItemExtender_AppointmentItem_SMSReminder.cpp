@@ -46,12 +46,17 @@ std::string ControlId(const IDispatchPtr& control)
     return NarrowString(Dispatch::GetText(control, L"Id"));
 }
 
-void SetOut(BSTR* out, const std::string& text)
+void SetOut(BSTR* out, const std::wstring& text)
 {
     if (!out)
         _com_issue_error(E_POINTER);
     ::SysFreeString(*out);
-    *out = ::SysAllocString(AnsiToWide(text).c_str());
+    *out = ::SysAllocString(text.c_str());
+}
+
+void SetOut(BSTR* out, const std::string& text)
+{
+    SetOut(out, AnsiToWide(text));
 }
 
 IDispatchPtr ItemOf(const COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CInspectorContext& context)
@@ -436,8 +441,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_GetText(IDis
     const std::string id = ControlId(control);
     if (id.compare(0, m_PropertyPrefix.size(), m_PropertyPrefix) != 0)
         return;
-    const CComVariant* value = context.m_EditedProperties.Find(id);
-    SetOut(text, value && V_VT(value) == VT_BSTR ? context.m_EditedProperties.GetString(id, "") : "");
+    SetOut(text, context.m_EditedProperties.GetText(id));
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_GetPressed(IDispatchPtr control, long* pressed)
@@ -568,7 +572,8 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_OnChange(IDi
     const std::string id = ControlId(control);
     if (id.compare(0, m_PropertyPrefix.size(), m_PropertyPrefix) != 0)
         return;
-    context.m_EditedProperties.SetString(id, WideToAnsi(text ? text : L""));
+    // Kept as typed: the save names what the ANSI code page cannot carry.
+    context.m_EditedProperties.Set(id, _variant_t(text ? text : L""));
     MarkItemChanged(ItemOf(context), "Ribbon_OnChange");
     if (id == CProperties::kSchedule)
         InvalidateControl(AnsiToWide(kScheduleFeedback).c_str());

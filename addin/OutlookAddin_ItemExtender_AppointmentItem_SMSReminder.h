@@ -66,6 +66,9 @@ public:
     bool GetBool(const std::string& name, bool defaultValue) const override;
     // Stores a text entry (VT_BSTR).
     void SetString(const std::string& name, const std::string& value);
+    // A text entry as typed or stored, before any conversion to the ANSI
+    // code page; "" when absent or not text.
+    std::wstring GetText(const std::string& name) const;
 
     // Takes the item's properties whose names begin with the prefix over the
     // entries held. A value its reader cannot read (a text stored as a null
@@ -222,6 +225,9 @@ protected:
     // when none is given, the box is unticked, as a cancelled tick is, and
     // the user told that the reminder leaves the number out.
     void AskForMyMobileOnSave(IDispatch* item, CInspectorContext& context);
+    // False, after telling which characters, when the message or the sender
+    // id holds characters that the ANSI code page cannot carry.
+    bool CheckSendable(IDispatch* item, const std::wstring& message, const CProperties& properties);
     // A reason the reminder does not go out as its properties say: a box,
     // or during an unattended event a warning in the event log naming the
     // item.

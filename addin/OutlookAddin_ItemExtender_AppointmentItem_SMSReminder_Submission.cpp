@@ -14,6 +14,7 @@
 #include "gateway/ZentavoSMSGatewayHTTPSSubmitter.h"
 #include "platform/Dispatch.h"
 #include "platform/OfficeIds.h"
+#include "ui/SendWarningDlgs.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,6 +48,9 @@ const char kNoAccountText[] = "Could not schedule SMS reminder as account detail
 const char kNoPhoneText[] = "No recipient of the SMS Reminder has a mobile number\n\nSMS Reminder will not be sent";
 const char kMyMobileNotSetText[] = "Your mobile number is not set\n\nThe SMS Reminder will not be sent to your mobile; "
                                    "open the appointment and save it to enter your number";
+// What the user is told a text is, when it cannot be sent.
+const char kUnsendableMessage[] = "SMS Reminder message (made from the appointment's subject, location and notes)";
+const char kUnsendableSender[] = "SMS Reminder sender id";
 const char kNotUpToDateText[] =
     "The ZentavoSoftware SMS Service is not upto date with changes to this appiointment\n\nDo you want to update the "
     "ZentavoSoftware SMS Service now?";
@@ -272,9 +276,12 @@ bool SameTime(const COleDateTime& stored, const COleDateTime& current)
            std::fabs(static_cast<DATE>(current) - static_cast<DATE>(stored)) <= kHalfSecondInDays;
 }
 
-// The sender of the last reminder becomes the user's default.
+// The sender of the last reminder becomes the user's default, unless it
+// cannot be sent.
 void RememberSender(const CProperties& properties)
 {
+    if (!CharactersLostInAnsi(properties.GetText(CProperties::kFormatMessageFrom)).empty())
+        return;
     CConfigZentavoSMSOutlookAddin_UserPreferences& preferences = Preferences();
     const std::string from = properties.GetFormatMessageFrom();
     if (from == CProperties::kUseReplyableId)
@@ -513,6 +520,11 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         submission.m_SubmissionId = jobId;
     }
 
+    if (on && !deleting && !CheckSendable(item, message, properties))
+    {
+        retryCannotHelp = true;
+        return false;
+    }
     if (!CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.CheckConfiguration())
     {
         ShowBox(kNoAccountText, MB_OK);
@@ -563,6 +575,19 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::TellNotSent(IDispat
 {
     Tell(item, why);
     retryCannotHelp = true;
+    return false;
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CheckSendable(IDispatch* item,
+                                                                          const std::wstring& message,
+                                                                          const CProperties& properties)
+{
+    std::string warning = UnsendableCharactersWarning(message, kUnsendableMessage);
+    if (warning.empty())
+        warning = UnsendableCharactersWarning(properties.GetText(CProperties::kFormatMessageFrom), kUnsendableSender);
+    if (warning.empty())
+        return true;
+    Tell(item, warning);
     return false;
 }
 

@@ -1399,4 +1399,109 @@ TEST_F(SMSReminderSubmission, MyMobileWithoutAStoredNumberIsAskedForOnlyOnTheSav
         EXPECT_EQ("", driver.Problems());
     }
 }
+
+// Text the ANSI code page cannot carry (Cyrillic or Greek in the subject,
+// location or notes that fill the template, or in the sender id) is never
+// sent as question marks: the user's save is told which characters, a
+// change in the calendar writes that to the event log, nothing reaches the
+// gateway, the job held before stays as it was, and the item reads as not
+// up to date, so the next opening offers the update. What the code page
+// holds goes as it is.
+TEST_F(SMSReminderSubmission, TextTheCodePageCannotCarryIsNotSent)
+{
+    const std::string message =
+        "The SMS Reminder message (made from the appointment's subject, location and notes) holds characters that a "
+        "text message cannot carry: ";
+    const std::string end = ".\n\nPlease remove or replace them. Nothing has been sent.";
+    const auto set = [this](const wchar_t* property, const wchar_t* value) {
+        m_Item->SetProperty(property, _variant_t(value));
+    };
+    struct Row
+    {
+        const char* name;
+        std::function<void()> flow;  // on the saved reminder, open in its inspector
+        std::string warning;         // empty: the reminder goes
+        bool box;                    // else the event log
+    };
+    const Row rows[] = {
+        {"a Cyrillic subject, saved",
+         [&] {
+             set(L"Subject", L"\u0412\u0441\u0442\u0440\u0435\u0447\u0430");
+             EXPECT_FALSE(Save());
+         },
+         message + "U+0412, U+0441, U+0442, U+0440, U+0435, U+0447, U+0430" + end, true},
+        {"a Greek location, saved at a new time",
+         [&] {
+             set(L"Location", L"\u0391\u03b8\u03ae\u03bd\u03b1");
+             Reschedule(kOneDay);
+             EXPECT_FALSE(Save());
+         },
+         message + "U+0391, U+03B8, U+03AE, U+03BD, U+03B1" + end, true},
+        {"Greek notes, saved",
+         [&] {
+             set(L"Body", L"\u03a9\u03c1\u03b1 \u03a9");
+             EXPECT_FALSE(Save());
+         },
+         message + "U+03A9, U+03C1, U+03B1" + end, true},
+        {"a Greek sender id typed, saved",
+         [&] {
+             m_Addin->Call(L"Ribbon_OnChange",
+                           {Object(m_Addin->RibbonControl(kFrom, m_Inspector)), _variant_t(L"\u0391\u0392\u0393")});
+             EXPECT_FALSE(Save());
+         },
+         "The SMS Reminder sender id holds characters that a text message cannot carry: U+0391, U+0392, U+0393" + end,
+         true},
+        {"a Cyrillic subject synced, then dragged in the calendar",
+         [&] {
+             CloseInspector();
+             set(L"Subject", L"\u0416\u0416");
+             Reschedule(kOneDay);
+             ChangedInCalendar();
+         },
+         message + "U+0416" + end, false},
+        {"Latin-1 letters, saved",
+         [&] {
+             set(L"Subject", L"Caf\u00e9 Zo\u00eb");
+             EXPECT_FALSE(Save());
+         },
+         "", true},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        const std::string job = SaveReminder();
+        const size_t events = m_Events.Texts().size();
+
+        row.flow();
+        const bool refused = !row.warning.empty();
+        const std::vector<std::string> boxes = {row.warning, kUpdateFailed};
+        EXPECT_EQ(refused && row.box ? boxes : std::vector<std::string>(), NewBoxTexts());
+        const std::vector<std::string> texts = m_Events.Texts();
+        ASSERT_EQ(refused && !row.box ? events + 1 : events, texts.size());
+        if (refused && !row.box)
+        {
+            EXPECT_NE(std::string::npos, texts.back().find(row.warning)) << texts.back();
+        }
+        ExpectOneJobEach({{m_Item, true}});
+        if (refused)
+        {
+            EXPECT_EQ(job, JobOf(m_Item));
+            EXPECT_EQ(1u, Jobs().size());
+            EXPECT_EQ("2030-06-10T14:15:00+01:00", Job(job)["scheduled_date"].AsString());
+            EXPECT_EQ("Zentavo", Preferences().GetDefaultSendersId());
+        }
+        else
+        {
+            EXPECT_EQ("Appointment:\nCaf\xc3\xa9 Zo\xc3\xab\nStart: 10/06 14:30\nLoc: High Street\n\nNotes:\nBring the form",
+                      Job(JobOf(m_Item))["text"].AsString());
+        }
+        EXPECT_EQ(Status(refused ? 2 : 1, m_Item->Value(L"Start"), m_Item->Value(L"End")), Stored(kStatus));
+        m_Boxes.QueueAnswers({IDCANCEL});
+        Open(m_Item);
+        EXPECT_EQ(refused ? std::vector<std::string>{kNotUpToDate} : std::vector<std::string>(), NewBoxTexts());
+        CloseInspector();
+    }
+}
 } // namespace
