@@ -38,6 +38,8 @@ const char kSelectRecipients[] = "SelectRecipients";
 const char kRemoveAllRecipients[] = "RemoveAllRecipients";
 const char kViewMessagePreview[] = "ViewMessagePreview";
 
+const char kMyMobileLeftOut[] = "Your mobile number is not set\n\nThe SMS Reminder will not be sent to your mobile";
+
 std::string ControlId(const IDispatchPtr& control)
 {
     if (!control)
@@ -45,12 +47,17 @@ std::string ControlId(const IDispatchPtr& control)
     return NarrowString(Dispatch::GetText(control, L"Id"));
 }
 
-void SetOut(BSTR* out, const std::string& text)
+void SetOut(BSTR* out, const std::wstring& text)
 {
     if (!out)
         _com_issue_error(E_POINTER);
     ::SysFreeString(*out);
-    *out = ::SysAllocString(AnsiToWide(text).c_str());
+    *out = ::SysAllocString(text.c_str());
+}
+
+void SetOut(BSTR* out, const std::string& text)
+{
+    SetOut(out, AnsiToWide(text));
 }
 
 IDispatchPtr ItemOf(const COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CInspectorContext& context)
@@ -448,8 +455,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_GetText(IDis
     const std::string id = ControlId(control);
     if (id.compare(0, m_PropertyPrefix.size(), m_PropertyPrefix) != 0)
         return;
-    const CComVariant* value = context.m_EditedProperties.Find(id);
-    SetOut(text, value && V_VT(value) == VT_BSTR ? context.m_EditedProperties.GetString(id, "") : "");
+    SetOut(text, context.m_EditedProperties.GetText(id));
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_GetPressed(IDispatchPtr control, long* pressed)
@@ -582,7 +588,8 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_OnChange(IDi
     const std::string id = ControlId(control);
     if (id.compare(0, m_PropertyPrefix.size(), m_PropertyPrefix) != 0)
         return;
-    context.m_EditedProperties.SetString(id, WideToAnsi(text ? text : L""));
+    // Kept as typed: the save names what the ANSI code page cannot carry.
+    context.m_EditedProperties.Set(id, _variant_t(text ? text : L""));
     MarkItemChanged(ItemOf(context), "Ribbon_OnChange");
     if (id == CProperties::kSchedule)
         InvalidateControl(AnsiToWide(kScheduleFeedback).c_str());
@@ -610,6 +617,28 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_CheckBoxOnAc
     if (number.empty())
         context.m_EditedProperties.SetRecipientsIncludeMyMobile(false);
     InvalidateControl(AnsiToWide(id).c_str());
+    InvalidateControl(AnsiToWide(kRecipientCount).c_str());
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::IsMyMobileMissing(const CProperties& properties)
+{
+    std::string number;
+    return properties.GetRecipientsIncludeMyMobile() && m_pServices &&
+           m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, false).empty();
+}
+
+void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::AskForMyMobileOnSave(IDispatch* item,
+                                                                                 CInspectorContext& context)
+{
+    CProperties& edited = context.m_EditedProperties;
+    if (!IsMyMobileMissing(edited))
+        return;
+    std::string number;
+    if (!m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, true).empty())
+        return;
+    edited.SetRecipientsIncludeMyMobile(false);
+    Tell(item, kMyMobileLeftOut);
+    InvalidateControl(AnsiToWide(CProperties::kRecipientsIncludeMyMobile).c_str());
     InvalidateControl(AnsiToWide(kRecipientCount).c_str());
 }
 
@@ -727,7 +756,7 @@ CSMSContactVector& COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::GetRe
     if (properties.GetRecipientsIncludeMyMobile() && m_pServices)
     {
         std::string number;
-        m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, true);
+        m_pServices->Callback_ItemExtender_GetUsersMobileNumber(number, false);
         if (!number.empty())
             recipients.push_back(CSMSContact(number, number));
     }

@@ -66,6 +66,9 @@ public:
     bool GetBool(const std::string& name, bool defaultValue) const override;
     // Stores a text entry (VT_BSTR).
     void SetString(const std::string& name, const std::string& value);
+    // A text entry as typed or stored, before any conversion to the ANSI
+    // code page; "" when absent or not text.
+    std::wstring GetText(const std::string& name) const;
 
     // Takes the item's properties whose names begin with the prefix over the
     // entries held. A value its reader cannot read (a text stored as a null
@@ -172,10 +175,11 @@ public:
     static void DefaultSMSReminderProperties(CProperties& properties);
 
     // The reminder's recipients: the listed ones, the user's own number when
-    // ticked, and the meeting's attendees in place of "<All Meeting
-    // Attendees>", each phone once in its first form
-    // (CSMSContactUtils::IsSamePhone); the tab counts them. Appends to
-    // contacts.
+    // ticked and stored, and the meeting's attendees in place of "<All
+    // Meeting Attendees>", each phone once in its first form
+    // (CSMSContactUtils::IsSamePhone); the tab counts them. Asks the user
+    // nothing: only the user's save asks for a missing own number. Appends
+    // to contacts.
     CSMSContactVector& GetReminderRecipients(IDispatch* item, const CProperties& properties,
                                              CSMSContactVector& contacts);
     // The template's text filled from the appointment; empty for an
@@ -277,6 +281,22 @@ protected:
     // stored, cancels the job that update made and puts the item and the
     // context back as they were read (before). True when stored.
     bool StoreAcceptedUpdate(IDispatch* item, CInspectorContext& context, const CProperties& before);
+    // "My mobile" is ticked while no own number is stored.
+    bool IsMyMobileMissing(const CProperties& properties);
+    // On the user's save, the one time a missing own number is asked for:
+    // when none is given, the box is unticked, as a cancelled tick is, and
+    // the user told that the reminder leaves the number out.
+    void AskForMyMobileOnSave(IDispatch* item, CInspectorContext& context);
+    // False, after telling which characters, when the message or the sender
+    // id holds characters that the ANSI code page cannot carry.
+    bool CheckSendable(IDispatch* item, const std::wstring& message, const CProperties& properties);
+    // A reason the reminder does not go out as its properties say: a box,
+    // or during an unattended event a warning in the event log naming the
+    // item.
+    void Tell(IDispatch* item, const std::string& text);
+    // Always false, after telling why the reminder does not reach everyone
+    // it names; sets retryCannotHelp.
+    bool TellNotSent(IDispatch* item, const char* why, bool& retryCannotHelp);
 
     // State, in order.
     const std::string m_PropertyPrefix = "ZentavoOLSMSAddin";
@@ -294,6 +314,11 @@ protected:
     std::map<std::string, std::wstring> m_MovingJobs;
     IUnknown* m_pEventOwner = nullptr;  // not held
     unsigned m_Disconnections = 0;      // CloseInspectorContexts calls
+    // The qualified name of the event the user did not start (a change in a
+    // calendar: a drag, a sync) while it updates the gateway, else empty; an
+    // event of the user's that arrives while one of its boxes is up clears
+    // it for its own run.
+    std::string m_UnattendedEvent;
 
 private:
     // IOutlookAddin_ItemEventHandlerTarget

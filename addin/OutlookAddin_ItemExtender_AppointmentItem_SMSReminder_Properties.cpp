@@ -21,6 +21,12 @@ void CProperties::SetString(const std::string& name, const std::string& value)
     Set(name, _variant_t(value.c_str()));
 }
 
+std::wstring CProperties::GetText(const std::string& name) const
+{
+    const CComVariant* value = Find(name);
+    return value && V_VT(value) == VT_BSTR && V_BSTR(value) ? V_BSTR(value) : L"";
+}
+
 bool CProperties::GetBool(const std::string& name, bool defaultValue) const
 {
     const CComVariant* value = Find(name);

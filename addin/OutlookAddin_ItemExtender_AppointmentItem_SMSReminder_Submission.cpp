@@ -14,10 +14,12 @@
 #include "gateway/ZentavoSMSGatewayHTTPSSubmitter.h"
 #include "platform/Dispatch.h"
 #include "platform/OfficeIds.h"
+#include "ui/SendWarningDlgs.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 namespace
 {
@@ -49,6 +51,11 @@ const char kSendTimePastText[] =
     "The SMS Reminder message is scheduled to be sent in the past\r\n\r\nSMS Reminder will not be sent";
 const char kNoAccountText[] = "Could not schedule SMS reminder as account details are not set";
 const char kNoPhoneText[] = "No recipient of the SMS Reminder has a mobile number\n\nSMS Reminder will not be sent";
+const char kMyMobileNotSetText[] = "Your mobile number is not set\n\nThe SMS Reminder will not be sent to your mobile; "
+                                   "open the appointment and save it to enter your number";
+// What the user is told a text is, when it cannot be sent.
+const char kUnsendableMessage[] = "SMS Reminder message (made from the appointment's subject, location and notes)";
+const char kUnsendableSender[] = "SMS Reminder sender id";
 const char kNotUpToDateText[] =
     "The ZentavoSoftware SMS Service is not upto date with changes to this appiointment\n\nDo you want to update the "
     "ZentavoSoftware SMS Service now?";
@@ -316,9 +323,12 @@ bool SameTime(const COleDateTime& stored, const COleDateTime& current)
            std::fabs(static_cast<DATE>(current) - static_cast<DATE>(stored)) <= kHalfSecondInDays;
 }
 
-// The sender of the last reminder becomes the user's default.
+// The sender of the last reminder becomes the user's default, unless it
+// cannot be sent.
 void RememberSender(const CProperties& properties)
 {
+    if (!CharactersLostInAnsi(properties.GetText(CProperties::kFormatMessageFrom)).empty())
+        return;
     CConfigZentavoSMSOutlookAddin_UserPreferences& preferences = Preferences();
     const std::string from = properties.GetFormatMessageFrom();
     if (from == CProperties::kUseReplyableId)
@@ -353,13 +363,23 @@ bool GetSendTime(IDispatch* item, const CProperties& properties, SYSTEMTIME& sen
     return true;
 }
 
-// Always false: the attempt fails, and the user knows why.
-bool TellNoPhone(bool& retryCannotHelp)
+// Names, for a scope, the running event that the user did not start ("" for
+// one of the user's), and puts back the name before.
+class CUnattendedScope
 {
-    ShowBox(kNoPhoneText, MB_OK);
-    retryCannotHelp = true;
-    return false;
-}
+public:
+    CUnattendedScope(std::string& current, std::string event) : m_Current(current), m_Before(std::move(event))
+    {
+        m_Current.swap(m_Before);
+    }
+    ~CUnattendedScope() { m_Current.swap(m_Before); }
+    CUnattendedScope(const CUnattendedScope&) = delete;
+    CUnattendedScope& operator=(const CUnattendedScope&) = delete;
+
+private:
+    std::string& m_Current;
+    std::string m_Before;
+};
 
 bool IsInThePast(const SYSTEMTIME& localTime)
 {
@@ -500,6 +520,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWriteEvent(ID
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedProperties(IDispatch* item, bool& cancel)
 {
+    const CUnattendedScope attended(m_UnattendedEvent, "");
     if (GetDeletedItemsState(m_pServices ? m_pServices->Callback_ItemExtender_GetOutlookApplication() : nullptr,
                              item) == 2)
         return false;
@@ -524,6 +545,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedPropertie
         context->m_EditedProperties.SetSMSGatewaySubmissionId(storedJobId);
         context->m_EditedProperties.SetSMSGatewaySubmissionOwner(stored.GetSMSGatewaySubmissionOwner());
     }
+    AskForMyMobileOnSave(item, *context);
     if (!SaveSMSReminder(item, context->m_EditedProperties, true, true, cancel, false))
         return false;
     context->m_EditedProperties.CopyTo(context->m_SavedProperties);
@@ -548,7 +570,8 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveSMSReminder(IDi
     if (!saved)
     {
         SetServerSavedStatus(item, properties, 2);
-        if (!cancel)
+        // Without the user there, the status tells the next opening.
+        if (!cancel && m_UnattendedEvent.empty())
             ShowBox(deleting ? kDeleteFailedText : kUpdateFailedText, MB_OK);
     }
     bool insufficientPermission = false;
@@ -704,6 +727,10 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
     // attendees) is not scheduled, as one whose every number is refused: a
     // job it had is cancelled, and the attempt fails.
     const bool noPhone = on && !deleting && submission.m_Recipients.empty();
+    // Only the user's save asks for a missing own number: elsewhere the
+    // reminder goes to the others and does not read as up to date.
+    const bool myMobileMissing = on && !deleting && IsMyMobileMissing(properties);
+    const char* const notSent = myMobileMissing ? kMyMobileNotSetText : noPhone ? kNoPhoneText : nullptr;
     if (noPhone)
         on = false;
 
@@ -714,7 +741,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
     if (jobId.empty())
     {
         if (deleting || !on)
-            return !noPhone || TellNoPhone(retryCannotHelp);
+            return !notSent || TellNotSent(item, notSent, retryCannotHelp);
         submission.m_Action = saNewSendMessageSubmission;
     }
     else
@@ -723,6 +750,11 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         submission.m_SubmissionId = jobId;
     }
 
+    if (on && !deleting && !CheckSendable(item, message, properties))
+    {
+        retryCannotHelp = true;
+        return false;
+    }
     if (!CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.CheckConfiguration())
     {
         ShowBox(kNoAccountText, MB_OK);
@@ -747,7 +779,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         if (submission.m_Action == saCancelSendMessageSubmission)
         {
             KeepJob(item, properties, "");
-            return !noPhone || TellNoPhone(retryCannotHelp);
+            return !notSent || TellNotSent(item, notSent, retryCannotHelp);
         }
         submission.m_Action = saNewSendMessageSubmission;
         submission.m_SubmissionId.clear();
@@ -773,7 +805,39 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         KeepJob(item, properties, "");
         break;
     }
-    return !noPhone || TellNoPhone(retryCannotHelp);
+    return !notSent || TellNotSent(item, notSent, retryCannotHelp);
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::TellNotSent(IDispatch* item, const char* why,
+                                                                        bool& retryCannotHelp)
+{
+    Tell(item, why);
+    retryCannotHelp = true;
+    return false;
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CheckSendable(IDispatch* item,
+                                                                          const std::wstring& message,
+                                                                          const CProperties& properties)
+{
+    std::string warning = UnsendableCharactersWarning(message, kUnsendableMessage);
+    if (warning.empty())
+        warning = UnsendableCharactersWarning(properties.GetText(CProperties::kFormatMessageFrom), kUnsendableSender);
+    if (warning.empty())
+        return true;
+    Tell(item, warning);
+    return false;
+}
+
+void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Tell(IDispatch* item, const std::string& text)
+{
+    if (m_UnattendedEvent.empty())
+    {
+        ShowBox(text, MB_OK);
+        return;
+    }
+    ReportError(EVENTLOG_WARNING_TYPE, m_UnattendedEvent,
+                text + "\n\nAppointment: " + WideToAnsi(Dispatch::GetText(item, L"Subject")));
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SetServerSavedStatus(IDispatch* item,
@@ -837,6 +901,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemChange(IDispa
     if (!IsAppointment(item) || !m_pServices ||
         GetDeletedItemsState(m_pServices->Callback_ItemExtender_GetOutlookApplication(), item) != 1)
         return;
+    const CUnattendedScope unattended(m_UnattendedEvent, kClassName + "::OnItemChange");
     CProperties properties;
     LoadStoredProperties(item, m_PropertyPrefix, properties);
     if (HoldsAnotherItemsJob(item, properties))
@@ -866,6 +931,7 @@ HRESULT COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnMAPIFolderBefo
         *cancel = VARIANT_FALSE;
     if (!IsAppointment(item) || !m_pServices)
         return S_OK;
+    const CUnattendedScope attended(m_UnattendedEvent, "");
     const IDispatchPtr application = m_pServices->Callback_ItemExtender_GetOutlookApplication();
     CProperties properties;
     LoadStoredProperties(item, m_PropertyPrefix, properties);

@@ -14,8 +14,6 @@
 #include "ui/SendWarningDlgs.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <vector>
 
 namespace
 {
@@ -23,8 +21,6 @@ using CPreferences = CConfigZentavoSMSOutlookAddin_UserPreferences;
 
 // More recipients than this go as a bulk job.
 constexpr size_t kMaxHTTPSRecipients = 100;
-// A box names at most this many characters that cannot be sent.
-constexpr size_t kMostCharactersNamed = 10;
 
 // Why the gateway did not send to one number, as the user reads it.
 std::string RefusalReason(std::uint32_t code)
@@ -224,22 +220,10 @@ void CSendSMSDlg::SendMessageText()
 
 bool CSendSMSDlg::CheckSendableAsTyped(const std::wstring& typed, const char* what)
 {
-    const std::vector<std::uint32_t> lost = CharactersLostInAnsi(typed);
-    if (lost.empty())
+    const std::string warning = UnsendableCharactersWarning(typed, what);
+    if (warning.empty())
         return true;
-    std::string names;
-    for (size_t i = 0; i < lost.size() && i < kMostCharactersNamed; ++i)
-    {
-        char name[16];
-        std::snprintf(name, sizeof(name), "%sU+%04X", i == 0 ? "" : ", ", static_cast<unsigned>(lost[i]));
-        names += name;
-    }
-    if (lost.size() > kMostCharactersNamed)
-        names += " and " + std::to_string(lost.size() - kMostCharactersNamed) + " more";
-    ShowMessageBox(m_hWnd,
-                   std::string("The ") + what + " holds characters that a text message cannot carry: " + names +
-                       ".\n\nPlease remove or replace them. Nothing has been sent.",
-                   kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
+    ShowMessageBox(m_hWnd, warning, kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
     return false;
 }
 

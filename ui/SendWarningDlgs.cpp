@@ -2,7 +2,18 @@
 
 #include "addin/ZentavoSMSOutlookPlugin.h"
 #include "core/ErrorReports.h"
+#include "core/StringUtils.h"
 #include "platform/DataExchange.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+namespace
+{
+// A warning names at most this many characters that cannot be sent.
+constexpr size_t kMostCharactersNamed = 10;
+} // namespace
 
 template <typename T>
 LRESULT CSendWarningDlgImpl<T>::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
@@ -69,3 +80,21 @@ LRESULT CInsufficientBalanceDlg::OnBuyCredits(UINT, WPARAM, LPARAM, bool&)
 
 template class CSendWarningDlgImpl<CMessageTooLongDlg>;
 template class CSendWarningDlgImpl<CInsufficientBalanceDlg>;
+
+std::string UnsendableCharactersWarning(const std::wstring& text, const std::string& what)
+{
+    const std::vector<std::uint32_t> lost = CharactersLostInAnsi(text);
+    if (lost.empty())
+        return std::string();
+    std::string names;
+    for (size_t i = 0; i < lost.size() && i < kMostCharactersNamed; ++i)
+    {
+        char name[16];
+        std::snprintf(name, sizeof(name), "%sU+%04X", i == 0 ? "" : ", ", static_cast<unsigned>(lost[i]));
+        names += name;
+    }
+    if (lost.size() > kMostCharactersNamed)
+        names += " and " + std::to_string(lost.size() - kMostCharactersNamed) + " more";
+    return "The " + what + " holds characters that a text message cannot carry: " + names +
+           ".\n\nPlease remove or replace them. Nothing has been sent.";
+}

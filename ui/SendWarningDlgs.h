@@ -1,6 +1,8 @@
-// The two warnings the Send SMS window shows before it submits: the message
-// needs more parts than the configured maximum, or more credits than the
-// last known balance. Each shows its two numbers and ends with
+// The warnings shown before a message is submitted: the message needs more
+// parts than the configured maximum, or more credits than the last known
+// balance (two dialogs of the Send SMS window), or holds characters that a
+// text message cannot carry (a box's text, shown by the Send SMS window and
+// by the SMS reminder). Each dialog shows its two numbers and ends with
 // IDC_WARNING_SENDANYWAY (244) or IDCANCEL (Cancel, Escape, the close box),
 // or -1 when it cannot be created; its "Do not show this message again" box
 // is read back into DoNotShow() whichever button closed it. Built on the
@@ -9,6 +11,8 @@
 
 #include "resources/resource.h"
 #include "ui/ZentavoAxDialogImpl.h"
+
+#include <string>
 
 class CDataExchange;
 
@@ -68,3 +72,8 @@ private:
     int m_CreditsRequired;
     int m_AvailableBalance;
 };
+
+// The warning that the text holds characters the conversion to the ANSI code
+// page would change (CharactersLostInAnsi), naming the first of them; what
+// names the text ("message text", "sender id"). Empty when it holds none.
+std::string UnsendableCharactersWarning(const std::wstring& text, const std::string& what);

@@ -401,6 +401,8 @@ TEST_F(SMSReminder, ChangesMarkTheItemAndRefreshTheirControls)
         {"recipients typed", [](SMSReminder& t) { t.Edit(kTo, L"07700900001"); }, 1, {L"RecipientCount"}, kTo,
          L"Ribbon_GetText", L"07700900001"},
         {"sender typed", [](SMSReminder& t) { t.Edit(kFrom, L"ACME"); }, 1, {}, kFrom, L"Ribbon_GetText", L"ACME"},
+        {"sender typed beyond the code page", [](SMSReminder& t) { t.Edit(kFrom, L"\u0391\u0392"); }, 1, {}, kFrom,
+         L"Ribbon_GetText", L"\u0391\u0392"},
         {"my mobile ticked", [](SMSReminder& t) { t.TickMyMobile(); }, 1, {Wide(kMyMobile), L"RecipientCount"}, kMyMobile,
          L"Ribbon_GetPressed", L"1"},
         {"template chosen", [](SMSReminder& t) { t.ChooseTemplate(L"U_Weekly"); }, 1, {}, kTemplate, L"Ribbon_GetText",

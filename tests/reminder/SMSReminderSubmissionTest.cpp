@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <set>
@@ -1792,3 +1793,225 @@ TEST_F(SMSReminderSubmission, AReceivedMeetingLeavesItsOrganizersJobAlone)
     EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
     EXPECT_EQ("Aborted", JobStatus(own));
 }
+
+// The user's own number ticked on a reminder opened where none is stored
+// (another PC or profile, the number cleared in the settings). The tab and
+// the calendar's events ask nothing: the tab counts the phones the job
+// would hold, and a change made in the calendar (a drag, a sync) moves the
+// job to the others and leaves the item not up to date, in the event log.
+// Only the user's save asks, once: a number given goes into the job; none
+// unticks the box and the user is told the number is left out.
+TEST_F(SMSReminderSubmission, MyMobileWithoutAStoredNumberIsAskedForOnlyOnTheSave)
+{
+    const char kPrompt[] = "Please Enter Your Mobile Number";
+    const char kLeftOut[] = "Your mobile number is not set\n\nThe SMS Reminder will not be sent to your mobile";
+    const char kNotSet[] = "Your mobile number is not set\n\nThe SMS Reminder will not be sent to your mobile; "
+                           "open the appointment and save it to enter your number";
+    const char kBob[] = "Bob [447700900002]; ";
+    const std::wstring blanks(20, L' ');
+    struct Row
+    {
+        const char* name;
+        const char* to;  // listed beside the user's own number
+        std::function<void(CWindowDriver&)> flow;
+        std::vector<std::string> numbers;  // of the item's pending job; none: no job
+        const char* myMobile;               // as stored after the flow
+        int status;
+        std::wstring count;  // the tab's recipient count
+        std::vector<std::string> boxes;
+        bool logged;
+    };
+    const Row rows[] = {
+        {"opened: the labels and an edit, then saved, the prompt cancelled", kAnn,
+         [&](CWindowDriver& driver) {
+             Open(m_Item);
+             EXPECT_EQ(blanks + L"1 recipients", RecipientCountLabel());
+             EXPECT_EQ(L"Send SMS Reminder to My Mobile", Dispatch::ToText(On(kMyMobile, L"Ribbon_GetLabel")));
+             Edit(kTo, std::string(kAnn) + kBob);
+             EXPECT_EQ(blanks + L"2 recipients", RecipientCountLabel());
+             EXPECT_TRUE(driver.Seen().empty()) << "the tab opened a dialog";
+             driver.Expect().Caption(kPrompt).Press(IDCANCEL);
+             EXPECT_FALSE(Save());
+         },
+         {"447700900001", "447700900002"}, "0", 1, blanks + L"2 recipients", {kLeftOut}, false},
+        {"opened and saved, a number given", kAnn,
+         [&](CWindowDriver& driver) {
+             Open(m_Item);
+             driver.Expect().Caption(kPrompt).SetText(IDC_MOBILEPROMPT_NUMBER, "07700900999").Press(IDOK);
+             EXPECT_FALSE(Save());
+         },
+         {"447700900001", "07700900999"}, "1", 1, blanks + L"2 recipients", {}, false},
+        {"dragged in the calendar", kAnn,
+         [&](CWindowDriver&) {
+             Reschedule(kOneDay);
+             ChangedInCalendar();
+         },
+         {"447700900001"}, "1", 2, blanks + L"1 recipients", {}, true},
+        {"dragged, then the update the opening offers accepted with a number", kAnn,
+         [&](CWindowDriver& driver) {
+             Reschedule(kOneDay);
+             ChangedInCalendar();
+             m_Boxes.QueueAnswers({IDOK});
+             driver.Expect().Caption(kPrompt).SetText(IDC_MOBILEPROMPT_NUMBER, "07700900999").Press(IDOK);
+             Open(m_Item);
+         },
+         {"447700900001", "07700900999"}, "1", 1, blanks + L"2 recipients", {kNotUpToDate}, true},
+        {"the user's own number alone, dragged", "",
+         [&](CWindowDriver&) {
+             Reschedule(kOneDay);
+             ChangedInCalendar();
+         },
+         {}, "1", 2, blanks + L"0 recipients", {}, true},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        CWindowDriver driver;
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        Preferences().SetUsersMobilePhoneNumber("07700900123");
+        Open();
+        Edit(kTo, row.to);
+        Edit(kFrom, "Zentavo");
+        On(kMyMobile, L"Ribbon_CheckBoxOnAction", {_variant_t(1L)});
+        EXPECT_FALSE(Save());
+        CloseInspector();
+        Preferences().SetUsersMobilePhoneNumber("");
+        const size_t events = m_Events.Texts().size();
+
+        row.flow(driver);
+        EXPECT_EQ(row.boxes, NewBoxTexts());
+        EXPECT_EQ("", driver.Problems());
+        const std::vector<std::string> texts = m_Events.Texts();
+        EXPECT_EQ(row.logged ? 1 : 0, std::count_if(texts.begin() + static_cast<std::ptrdiff_t>(events), texts.end(),
+                                                    [&](const std::string& text) {
+                                                        return text.find(kNotSet) != std::string::npos;
+                                                    }));
+        ExpectOneJobEach({{m_Item, !row.numbers.empty()}});
+        if (!row.numbers.empty())
+        {
+            EXPECT_EQ(row.numbers, Numbers(JobOf(m_Item)));
+        }
+        EXPECT_EQ(row.myMobile, Stored(kMyMobile));
+        EXPECT_EQ(Status(row.status, m_Item->Value(L"Start"), m_Item->Value(L"End")), Stored(kStatus));
+        // The tab, where the item reads as not up to date after the opening
+        // offer (declined).
+        if (!m_Inspector)
+        {
+            m_Boxes.QueueAnswers({IDCANCEL});
+            Open(m_Item);
+            EXPECT_EQ(row.status == 2 ? std::vector<std::string>{kNotUpToDate} : std::vector<std::string>(),
+                      NewBoxTexts());
+        }
+        EXPECT_EQ(row.count, RecipientCountLabel());
+        EXPECT_EQ(std::string(row.myMobile) == "1" ? 1L : 0L, static_cast<long>(On(kMyMobile, L"Ribbon_GetPressed")));
+        CloseInspector();
+        EXPECT_EQ("", driver.Problems());
+    }
+}
+
+// Text the ANSI code page cannot carry (Cyrillic or Greek in the subject,
+// location or notes that fill the template, or in the sender id) is never
+// sent as question marks: the user's save is told which characters, a
+// change in the calendar writes that to the event log, nothing reaches the
+// gateway, the job held before stays as it was, and the item reads as not
+// up to date, so the next opening offers the update. What the code page
+// holds goes as it is.
+TEST_F(SMSReminderSubmission, TextTheCodePageCannotCarryIsNotSent)
+{
+    const std::string message =
+        "The SMS Reminder message (made from the appointment's subject, location and notes) holds characters that a "
+        "text message cannot carry: ";
+    const std::string end = ".\n\nPlease remove or replace them. Nothing has been sent.";
+    const auto set = [this](const wchar_t* property, const wchar_t* value) {
+        m_Item->SetProperty(property, _variant_t(value));
+    };
+    struct Row
+    {
+        const char* name;
+        std::function<void()> flow;  // on the saved reminder, open in its inspector
+        std::string warning;         // empty: the reminder goes
+        bool box;                    // else the event log
+    };
+    const Row rows[] = {
+        {"a Cyrillic subject, saved",
+         [&] {
+             set(L"Subject", L"\u0412\u0441\u0442\u0440\u0435\u0447\u0430");
+             EXPECT_FALSE(Save());
+         },
+         message + "U+0412, U+0441, U+0442, U+0440, U+0435, U+0447, U+0430" + end, true},
+        {"a Greek location, saved at a new time",
+         [&] {
+             set(L"Location", L"\u0391\u03b8\u03ae\u03bd\u03b1");
+             Reschedule(kOneDay);
+             EXPECT_FALSE(Save());
+         },
+         message + "U+0391, U+03B8, U+03AE, U+03BD, U+03B1" + end, true},
+        {"Greek notes, saved",
+         [&] {
+             set(L"Body", L"\u03a9\u03c1\u03b1 \u03a9");
+             EXPECT_FALSE(Save());
+         },
+         message + "U+03A9, U+03C1, U+03B1" + end, true},
+        {"a Greek sender id typed, saved",
+         [&] {
+             m_Addin->Call(L"Ribbon_OnChange",
+                           {Object(m_Addin->RibbonControl(kFrom, m_Inspector)), _variant_t(L"\u0391\u0392\u0393")});
+             EXPECT_FALSE(Save());
+         },
+         "The SMS Reminder sender id holds characters that a text message cannot carry: U+0391, U+0392, U+0393" + end,
+         true},
+        {"a Cyrillic subject synced, then dragged in the calendar",
+         [&] {
+             CloseInspector();
+             set(L"Subject", L"\u0416\u0416");
+             Reschedule(kOneDay);
+             ChangedInCalendar();
+         },
+         message + "U+0416" + end, false},
+        {"Latin-1 letters, saved",
+         [&] {
+             set(L"Subject", L"Caf\u00e9 Zo\u00eb");
+             EXPECT_FALSE(Save());
+         },
+         "", true},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        const std::string job = SaveReminder();
+        const size_t events = m_Events.Texts().size();
+
+        row.flow();
+        const bool refused = !row.warning.empty();
+        const std::vector<std::string> boxes = {row.warning, kUpdateFailed};
+        EXPECT_EQ(refused && row.box ? boxes : std::vector<std::string>(), NewBoxTexts());
+        const std::vector<std::string> texts = m_Events.Texts();
+        ASSERT_EQ(refused && !row.box ? events + 1 : events, texts.size());
+        if (refused && !row.box)
+        {
+            EXPECT_NE(std::string::npos, texts.back().find(row.warning)) << texts.back();
+        }
+        ExpectOneJobEach({{m_Item, true}});
+        if (refused)
+        {
+            EXPECT_EQ(job, JobOf(m_Item));
+            EXPECT_EQ(1u, Jobs().size());
+            EXPECT_EQ("2030-06-10T14:15:00+01:00", Job(job)["scheduled_date"].AsString());
+            EXPECT_EQ("Zentavo", Preferences().GetDefaultSendersId());
+        }
+        else
+        {
+            EXPECT_EQ("Appointment:\nCaf\xc3\xa9 Zo\xc3\xab\nStart: 10/06 14:30\nLoc: High Street\n\nNotes:\nBring the form",
+                      Job(JobOf(m_Item))["text"].AsString());
+        }
+        EXPECT_EQ(Status(refused ? 2 : 1, m_Item->Value(L"Start"), m_Item->Value(L"End")), Stored(kStatus));
+        m_Boxes.QueueAnswers({IDCANCEL});
+        Open(m_Item);
+        EXPECT_EQ(refused ? std::vector<std::string>{kNotUpToDate} : std::vector<std::string>(), NewBoxTexts());
+        CloseInspector();
+    }
+}
+} // namespace
