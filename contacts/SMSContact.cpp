@@ -14,6 +14,19 @@ std::string EscapeListSyntax(const std::string& text)
     return ReplaceChar(ReplaceChar(ReplaceChar(text, '[', '('), ']', ')'), ';', ',');
 }
 
+// The pieces of a text between any of the delimiters, trimmed; empty ones
+// dropped.
+std::vector<std::string> TrimmedPieces(const std::string& text, const char* delimiters)
+{
+    std::vector<std::string> pieces;
+    SplitString(text, delimiters, pieces);
+    std::vector<std::string> trimmed;
+    for (const std::string& piece : pieces)
+        if (!Trim(piece).empty())
+            trimmed.push_back(Trim(piece));
+    return trimmed;
+}
+
 void ParseEntry(const std::string& entry, CSMSContactVector& contacts)
 {
     const std::string::size_type close = entry.rfind(']');
@@ -27,14 +40,8 @@ void ParseEntry(const std::string& entry, CSMSContactVector& contacts)
         return;
     }
 
-    std::vector<std::string> numbers;
-    SplitString(entry, ",", numbers);
-    for (const std::string& piece : numbers)
-    {
-        const std::string number = Trim(piece);
-        if (!number.empty())
-            contacts.emplace_back(number, number);
-    }
+    for (const std::string& number : TrimmedPieces(entry, ","))
+        contacts.emplace_back(number, number);
 }
 
 // Where a national number ("07700 900123") begins with a trunk zero: the
@@ -105,6 +112,20 @@ std::string PhoneKey(const std::string& number, const NationalDialling* country)
         return digits;
     return "+" + std::string(country->countryCode) + (country->dropsTrunkZero ? digits.substr(1) : digits);
 }
+
+// Outlook separates the numbers of one field by ";", which the list text
+// writes as ","; the gateway ends a number at ",". One contact per number.
+void AppendEachNumber(CSMSContact&& contact, CSMSContactVector& contacts)
+{
+    std::vector<std::string> numbers = TrimmedPieces(contact.m_Number, ",;");
+    if (numbers.size() < 2)
+    {
+        contacts.push_back(std::move(contact));
+        return;
+    }
+    for (std::string& number : numbers)
+        contacts.emplace_back(contact.m_Name, std::move(number));
+}
 } // namespace
 
 CSMSContact::CSMSContact(std::string name, std::string number) : m_Name(std::move(name)), m_Number(std::move(number))
@@ -170,11 +191,15 @@ bool CSMSContactUtils::IsSamePhone(const std::string& a, const std::string& b, G
 
 void CSMSContactUtils::RemoveRepeatedPhones(CSMSContactVector& contacts, GEOID location)
 {
+    CSMSContactVector single;
+    single.reserve(contacts.size());
+    for (CSMSContact& contact : contacts)
+        AppendEachNumber(std::move(contact), single);
     const NationalDialling* country = FindNationalDialling(location);
     std::unordered_set<std::string> reached;
     CSMSContactVector unique;
-    unique.reserve(contacts.size());
-    for (CSMSContact& contact : contacts)
+    unique.reserve(single.size());
+    for (CSMSContact& contact : single)
     {
         const std::string key = PhoneKey(contact.m_Number, country);
         if (key.empty() || reached.insert(key).second)

@@ -61,8 +61,10 @@ public:
     // location, and under a location whose dialling is not known here only
     // the phone of its own digits. Numbers without digits reach no phone.
     static bool IsSamePhone(const std::string& a, const std::string& b, GEOID location);
-    // Drops every contact whose phone an earlier one already reaches
-    // (IsSamePhone), keeping the first form; contacts without digits all
-    // stay. National numbers are read in the Windows user's location.
+    // Gives each number of a field that holds several ("07700 900001, 07700
+    // 900002") a contact of its own with the field's name, then drops every
+    // contact whose phone an earlier one already reaches (IsSamePhone),
+    // keeping the first form; contacts without digits all stay. National
+    // numbers are read in the Windows user's location.
     static void RemoveRepeatedPhones(CSMSContactVector& contacts, GEOID location = ::GetUserGeoID(GEOCLASS_NATION));
 };

@@ -331,4 +331,19 @@ TEST(SMSContactUtils, RepeatedPhonesGoKeepingTheFirstForm)
                                         {"Cy home", "06 12 34 56 78"}};
     EXPECT_EQ(expected, contacts);
 }
+
+// A record filled from an Outlook field holds its ";" as it stands, the
+// list text a ",": each number is a phone of its own, and goes once however
+// many contacts name it. A field of one number and separators is one
+// contact, as typed.
+TEST(SMSContactUtils, EachNumberOfAFieldIsAPhoneOfItsOwn)
+{
+    CSMSContactVector contacts = {{"Ann", "07700 900001; 07700 900002"}, {"Bob", "+447700900002"},
+                                  {"Cy", " 07700 900003, "},             {"Di", ","},
+                                  {"Ed", "+447700900001, +447700900004"}};
+    CSMSContactUtils::RemoveRepeatedPhones(contacts, kUK);
+    const CSMSContactVector expected = {{"Ann", "07700 900001"},    {"Ann", "07700 900002"}, {"Cy", " 07700 900003, "},
+                                        {"Di", ","},               {"Ed", "+447700900004"}};
+    EXPECT_EQ(expected, contacts);
+}
 } // namespace

@@ -805,8 +805,9 @@ TEST_F(SMSReminderSubmission, MyMobileListedAlreadyGoesOutOnce)
 // The reminder sends once to each phone however often its recipients name
 // it: Outlook lists the organizer, the user, among a meeting's recipients, a
 // listed person may attend as well, and a national number is the phone of
-// its international form in the location Windows is set to. The tab counts
-// the phones the job holds.
+// its international form in the location Windows is set to. Each number of
+// a field that holds several is a phone of its own. The tab counts the
+// phones the job holds.
 TEST_F(SMSReminderSubmission, EachPhoneIsSentToOnce)
 {
     using namespace Location;
@@ -830,6 +831,11 @@ TEST_F(SMSReminderSubmission, EachPhoneIsSentToOnce)
          {"+44 7700 900123", "07700900123"}},
         {"a French and a Spanish mobile", kFrance, {}, "06 12 34 56 78", "Pablo [+34 612 345 678]; ",
          {"+34 612 345 678", "06 12 34 56 78"}},
+        {"a field of two numbers", kUnitedKingdom, {}, "", "Ann [+447700900001, +447700900002]; Bob [+447700900002]; ",
+         {"+447700900001", "+447700900002"}},
+        {"an attendee's field of two numbers", kUnitedKingdom,
+         {{L"Bob Ray", L"07700 900555; 07700 900556"}, {L"Carol", L""}}, "",
+         "Bo [+447700900556]; <All Meeting Attendees>; ", {"+447700900556", "07700 900555"}},
     };
     for (const Row& row : rows)
     {

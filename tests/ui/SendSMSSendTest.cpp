@@ -849,6 +849,8 @@ TEST_F(SendSMSSend, EachPhoneIsSentToOnce)
          "07700 900001,+1 7700 900001", "Ann (07700 900001); Bob (+1 7700 900001); "},
         {"the French national form first", kFrance, "Mme [06 12 34 56 78]; M [+33 6 12 34 56 78]; P [+34 612 345 678]",
          "06 12 34 56 78,+34 612 345 678", "Mme (06 12 34 56 78); P (+34 612 345 678); "},
+        {"a field of two numbers", kUnitedKingdom, "Ann [+447700900001, +447700900002]; Bob [+447700900002]",
+         "+447700900001,+447700900002", "Ann (+447700900001); Ann (+447700900002); "},
     };
     for (const auto& c : cases)
     {
