@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <sstream>
-#include <unordered_map>
+#include <unordered_set>
 
 namespace
 {
@@ -12,6 +12,19 @@ namespace
 std::string EscapeListSyntax(const std::string& text)
 {
     return ReplaceChar(ReplaceChar(ReplaceChar(text, '[', '('), ']', ')'), ';', ',');
+}
+
+// The pieces of a text between any of the delimiters, trimmed; empty ones
+// dropped.
+std::vector<std::string> TrimmedPieces(const std::string& text, const char* delimiters)
+{
+    std::vector<std::string> pieces;
+    SplitString(text, delimiters, pieces);
+    std::vector<std::string> trimmed;
+    for (const std::string& piece : pieces)
+        if (!Trim(piece).empty())
+            trimmed.push_back(Trim(piece));
+    return trimmed;
 }
 
 void ParseEntry(const std::string& entry, CSMSContactVector& contacts)
@@ -27,27 +40,45 @@ void ParseEntry(const std::string& entry, CSMSContactVector& contacts)
         return;
     }
 
-    std::vector<std::string> numbers;
-    SplitString(entry, ",", numbers);
-    for (const std::string& piece : numbers)
-    {
-        const std::string number = Trim(piece);
-        if (!number.empty())
-            contacts.emplace_back(number, number);
-    }
+    for (const std::string& number : TrimmedPieces(entry, ","))
+        contacts.emplace_back(number, number);
 }
-enum class NumberForm
+
+// Where a national number ("07700 900123") begins with a trunk zero: the
+// country code it is dialled with from abroad, by Windows location id, and
+// whether the zero is then left out ("+44 7700 900123") or kept, as Italy
+// keeps it ("+39 06 ..."). Elsewhere a leading zero tells nothing sure, so
+// such numbers are compared by their own digits only.
+struct NationalDialling
 {
-    International, // "+44 ..." or "0044 ...": country code, then the national number
-    National,      // "07700 ...": the trunk zero stripped
-    Bare           // digits alone: either of the two
+    GEOID location;
+    const char* countryCode;
+    bool dropsTrunkZero;
 };
 
-struct SignificantNumber
-{
-    NumberForm form;
-    std::string digits;
+constexpr NationalDialling kNationalDialling[] = {
+    {12, "61", true},   // Australia
+    {14, "43", true},   // Austria
+    {21, "32", true},   // Belgium
+    {68, "353", true},  // Ireland
+    {84, "33", true},   // France
+    {94, "49", true},   // Germany
+    {118, "39", false}, // Italy
+    {176, "31", true},  // Netherlands
+    {183, "64", true},  // New Zealand
+    {209, "27", true},  // South Africa
+    {221, "46", true},  // Sweden
+    {223, "41", true},  // Switzerland
+    {242, "44", true},  // United Kingdom
 };
+
+const NationalDialling* FindNationalDialling(GEOID location)
+{
+    for (const NationalDialling& country : kNationalDialling)
+        if (country.location == location)
+            return &country;
+    return nullptr;
+}
 
 // "+44 (0)7700 900123": the bracketed zero of an international number is
 // the trunk prefix that a caller from abroad leaves out.
@@ -57,48 +88,43 @@ std::string WithoutBracketedTrunkZero(const std::string& number)
     return at == std::string::npos ? number : number.substr(0, at) + number.substr(at + 3);
 }
 
-SignificantNumber ReadNumber(const std::string& number)
+// What identifies a number's phone: "+" and its digits as dialled from
+// abroad, or a national number's own digits when its country is not known;
+// empty without digits. Bare digits are an international number without
+// its "+": reading them as a national number of some country would be a
+// guess.
+std::string PhoneKey(const std::string& number, const NationalDialling* country)
 {
     const std::string trimmed = Trim(number);
-    if (!trimmed.empty() && trimmed[0] == '+')
-        return {NumberForm::International, ExtractDigits(WithoutBracketedTrunkZero(trimmed))};
-    std::string digits = ExtractDigits(number);
-    if (digits.compare(0, 2, "00") == 0)
-        return {NumberForm::International, ExtractDigits(WithoutBracketedTrunkZero(trimmed)).substr(2)};
-    if (digits.compare(0, 1, "0") == 0)
-        return {NumberForm::National, digits.substr(1)};
-    return {NumberForm::Bare, digits};
-}
-
-constexpr size_t kShortestNationalNumber = 6;
-constexpr size_t kLongestCountryCode = 3;
-
-// Whether `longer` is a country code followed by `national`.
-bool IsCountryCodeAndNumber(const std::string& longer, const std::string& national)
-{
-    if (national.size() < kShortestNationalNumber || longer.size() <= national.size() ||
-        longer.size() > national.size() + kLongestCountryCode)
-        return false;
-    return longer.compare(longer.size() - national.size(), national.size(), national) == 0;
-}
-
-bool IsSameSignificantNumber(const SignificantNumber& a, const SignificantNumber& b)
-{
-    if (a.digits.empty() || b.digits.empty())
-        return false;
-    const bool eitherBare = a.form == NumberForm::Bare || b.form == NumberForm::Bare;
-    if (a.form == b.form || eitherBare)
+    const std::string digits = ExtractDigits(trimmed);
+    if (digits.empty())
+        return digits;
+    const bool plus = trimmed[0] == '+';
+    if (plus || digits.compare(0, 2, "00") == 0)
     {
-        if (a.digits == b.digits)
-            return true;
-        if (a.form == b.form && !eitherBare)
-            return false;
+        std::string dialled = ExtractDigits(WithoutBracketedTrunkZero(trimmed));
+        dialled.erase(0, plus ? 0 : std::min<std::string::size_type>(2, dialled.size()));
+        return dialled.empty() ? dialled : "+" + dialled;
     }
-    // The longer one must be the one that can carry a country code.
-    const bool aMayBeInternational = a.form != NumberForm::National;
-    const bool bMayBeInternational = b.form != NumberForm::National;
-    return (aMayBeInternational && IsCountryCodeAndNumber(a.digits, b.digits)) ||
-           (bMayBeInternational && IsCountryCodeAndNumber(b.digits, a.digits));
+    if (digits[0] != '0')
+        return "+" + digits;
+    if (!country)
+        return digits;
+    return "+" + std::string(country->countryCode) + (country->dropsTrunkZero ? digits.substr(1) : digits);
+}
+
+// Outlook separates the numbers of one field by ";", which the list text
+// writes as ","; the gateway ends a number at ",". One contact per number.
+void AppendEachNumber(CSMSContact&& contact, CSMSContactVector& contacts)
+{
+    std::vector<std::string> numbers = TrimmedPieces(contact.m_Number, ",;");
+    if (numbers.size() < 2)
+    {
+        contacts.push_back(std::move(contact));
+        return;
+    }
+    for (std::string& number : numbers)
+        contacts.emplace_back(contact.m_Name, std::move(number));
 }
 } // namespace
 
@@ -156,35 +182,28 @@ void CSMSContactUtils::ParseContactCSVList(const std::string& text, CSMSContactV
         ParseEntry(entry, contacts);
 }
 
-bool CSMSContactUtils::IsSamePhone(const std::string& a, const std::string& b)
+bool CSMSContactUtils::IsSamePhone(const std::string& a, const std::string& b, GEOID location)
 {
-    return IsSameSignificantNumber(ReadNumber(a), ReadNumber(b));
+    const NationalDialling* country = FindNationalDialling(location);
+    const std::string key = PhoneKey(a, country);
+    return !key.empty() && key == PhoneKey(b, country);
 }
 
-void CSMSContactUtils::RemoveRepeatedPhones(CSMSContactVector& contacts)
+void CSMSContactUtils::RemoveRepeatedPhones(CSMSContactVector& contacts, GEOID location)
 {
-    // Two forms of one phone share at least their last six digits, so only
-    // numbers with the same tail are compared (large bulk sends stay linear).
-    std::unordered_map<std::string, std::vector<SignificantNumber>> kept;
-    CSMSContactVector unique;
-    unique.reserve(contacts.size());
+    CSMSContactVector single;
+    single.reserve(contacts.size());
     for (CSMSContact& contact : contacts)
+        AppendEachNumber(std::move(contact), single);
+    const NationalDialling* country = FindNationalDialling(location);
+    std::unordered_set<std::string> reached;
+    CSMSContactVector unique;
+    unique.reserve(single.size());
+    for (CSMSContact& contact : single)
     {
-        SignificantNumber number = ReadNumber(contact.m_Number);
-        if (number.digits.empty())
-        {
+        const std::string key = PhoneKey(contact.m_Number, country);
+        if (key.empty() || reached.insert(key).second)
             unique.push_back(std::move(contact));
-            continue;
-        }
-        const std::string tail = number.digits.size() > kShortestNationalNumber
-                                     ? number.digits.substr(number.digits.size() - kShortestNationalNumber)
-                                     : number.digits;
-        std::vector<SignificantNumber>& sameTail = kept[tail];
-        if (std::any_of(sameTail.begin(), sameTail.end(),
-                        [&number](const SignificantNumber& other) { return IsSameSignificantNumber(number, other); }))
-            continue;
-        sameTail.push_back(std::move(number));
-        unique.push_back(std::move(contact));
     }
     contacts.swap(unique);
 }

@@ -3,6 +3,8 @@
 // gateway takes ("123,456").
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -50,18 +52,19 @@ public:
     // whose name is their number. Malformed text is read, never rejected.
     static void ParseContactCSVList(const std::string& text, CSMSContactVector& contacts);
 
-    // Whether two numbers reach one phone: their significant digits agree.
-    // "+" or "00" opens an international number (country code, then the
-    // national number), one leading "0" is a national number's trunk prefix,
-    // bare digits may be either, and "(0)" in an international number is
-    // the trunk prefix left out from abroad. So "+44 7700 900123", "+44 (0)7700
-    // 900123", "07700 900123" and "447700900123" are one phone, as are
-    // "+33 6 12 34 56 78" and
-    // "06 12 34 56 78". A country code is taken as one to three digits and
-    // a national number as at least six; numbers without digits reach no
-    // phone.
-    static bool IsSamePhone(const std::string& a, const std::string& b);
-    // Drops every contact whose phone an earlier contact already reaches,
-    // keeping the first form; contacts without digits all stay.
-    static void RemoveRepeatedPhones(CSMSContactVector& contacts);
+    // Whether two numbers provably reach one phone: the same digits once
+    // blanks, punctuation, a leading "+" or "00" and the "(0)" of an
+    // international number are set aside, so "+44 (0)7700 900123" and
+    // "447700900123" are one phone. A national number ("07700 900123") is
+    // read as a number of the country of `location` (a Windows location id,
+    // GetUserGeoID): it reaches the phone of "+44 7700 900123" under a UK
+    // location, and under a location whose dialling is not known here only
+    // the phone of its own digits. Numbers without digits reach no phone.
+    static bool IsSamePhone(const std::string& a, const std::string& b, GEOID location);
+    // Gives each number of a field that holds several ("07700 900001, 07700
+    // 900002") a contact of its own with the field's name, then drops every
+    // contact whose phone an earlier one already reaches (IsSamePhone),
+    // keeping the first form; contacts without digits all stay. National
+    // numbers are read in the Windows user's location.
+    static void RemoveRepeatedPhones(CSMSContactVector& contacts, GEOID location = ::GetUserGeoID(GEOCLASS_NATION));
 };

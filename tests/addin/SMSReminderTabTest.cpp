@@ -13,6 +13,7 @@
 #include "tests/support/RegistryFixture.h"
 #include "tests/support/SMSReminderItem.h"
 #include "tests/support/SelectorWindow.h"
+#include "tests/support/UserLocation.h"
 
 #include <gtest/gtest.h>
 #include <mapicode.h>
@@ -322,6 +323,8 @@ TEST_F(SMSReminder, LabelsFollowTheEditedProperties)
         {"day before", "", nullptr, false, L"at 9:00am the day before", "Schedule_SendFeedback",
          L"Reminder will be sent at 09/06/2030 09:00"},
     };
+    // The user's national number is of the UK.
+    const CScopedUserLocation location(Location::kUnitedKingdom);
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);

@@ -1,9 +1,13 @@
 #include "contacts/SMSContact.h"
 
+#include "tests/support/UserLocation.h"
+
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <ostream>
 #include <random>
+#include <string>
 
 bool operator==(const CSMSContact& a, const CSMSContact& b)
 {
@@ -211,48 +215,102 @@ TEST(SMSContactUtils, ParseOfArbitraryTextGivesWellFormedContacts)
     }
 }
 
+using namespace Location;
+constexpr GEOID kUK = kUnitedKingdom;
+constexpr GEOID kUS = kUnitedStates;
+
 struct PhonePair
 {
     const char* a;
     const char* b;
+    GEOID location;
     bool same;
 };
 
 const PhonePair kPhonePairs[] = {
-    {"+447700900001", "+44 7700 900001", true},
-    {"+447700900001", "07700-900001", true},
-    {"0044 7700 900001", "07700900001", true},
-    {"447700900001", "07700900001", true},
-    {"447700900001", "+447700900001", true},
-    {"7700900001", "+447700900001", true},
-    {"+44 (0) 7700 900001", "07700900001", true},
+    {"+447700900001", "+44 7700 900001", kUS, true},
+    {"+447700900001", "07700-900001", kUK, true},
+    {"0044 7700 900001", "07700900001", kUK, true},
+    {"447700900001", "07700900001", kUK, true},
+    {"447700900001", "+447700900001", kUS, true},
+    // Bare digits are dialled as they stand: "+7 700 900001" is a phone too.
+    {"7700900001", "+447700900001", kUK, false},
+    {"+44 (0) 7700 900001", "07700900001", kUK, true},
     // "(0)" marks the trunk zero that a caller from abroad leaves out.
-    {"+44 (0)7700-900001", "447700900001", true},
-    {"0044 (0)7700 900001", "+447700900001", true},
-    {"+33 6 12 34 56 78", "06 12 34 56 78", true},
-    {"+39 06 1234 5678", "06 1234 5678", true},
-    {"07700900001", "07700900001", true},
-    {"+447700900001", "+447700900002", false},
-    {"07700900001", "07700900002", false},
+    {"+44 (0)7700-900001", "447700900001", kUS, true},
+    {"0044 (0)7700 900001", "+447700900001", kUS, true},
+    {"+44 (0)7700 900123", "07700 900123", kUK, true},
+    {"+33 6 12 34 56 78", "06 12 34 56 78", kFrance, true},
+    // Italy keeps the leading zero after its country code.
+    {"+39 06 1234 5678", "06 1234 5678", kItaly, true},
+    {"07700900001", "07700900001", kUS, true},
+    {"07700 900001", "07700-900001", kUS, true},
+    {"+447700900001", "+447700900002", kUK, false},
+    {"07700900001", "07700900002", kUK, false},
     // Two international numbers differ by their country codes.
-    {"+447700900001", "+17700900001", false},
+    {"+447700900001", "+17700900001", kUK, false},
+    {"+33 6 12 34 56 78", "+34 612 345 678", kFrance, false},
     // A national number never carries a country code before its digits.
-    {"07700900001", "+7700900001", false},
-    {"0447700900001", "07700900001", false},
-    // More than three digits before the national number is no country code.
-    {"12347700900001", "07700900001", false},
-    // Too short to stand for a national number.
-    {"+4412345", "012345", false},
-    {"", "", false},
-    {"no number", "no number", false},
+    {"07700900001", "+7700900001", kUK, false},
+    {"0447700900001", "07700900001", kUK, false},
+    {"12347700900001", "07700900001", kUK, false},
+    // A national number is of the user's own country, and only a country
+    // whose dialling is known tells its international form.
+    {"+44 (0)7700 900123", "07700 900123", kUS, false},
+    {"+447700900001", "07700900001", kFrance, false},
+    {"+33 6 12 34 56 78", "06 12 34 56 78", kUK, false},
+    {"+39 06 1234 5678", "06 1234 5678", kFrance, false},
+    {"06 12 34 56 78", "+34 612 345 678", kFrance, false},
+    {"06 12 34 56 78", "+34 612 345 678", kUS, false},
+    {"06 1234567", "346 123 4567", kItaly, false},
+    {"06 1234567", "346 123 4567", kUS, false},
+    {"07700 900001", "+1 7700 900001", kUK, false},
+    {"07700 900001", "+1 7700 900001", kUS, false},
+    // However short, the same digits.
+    {"+4412345", "012345", kUK, true},
+    {"+4412345", "012345", kUS, false},
+    {"", "", kUK, false},
+    {"no number", "no number", kUK, false},
 };
 
-TEST(SMSContactUtils, SamePhoneWhenTheSignificantDigitsAgree)
+TEST(SMSContactUtils, SamePhoneOnlyWhenTheDigitsAgree)
 {
     for (const PhonePair& pair : kPhonePairs)
     {
-        EXPECT_EQ(pair.same, CSMSContactUtils::IsSamePhone(pair.a, pair.b)) << pair.a << " / " << pair.b;
-        EXPECT_EQ(pair.same, CSMSContactUtils::IsSamePhone(pair.b, pair.a)) << pair.b << " / " << pair.a;
+        SCOPED_TRACE(testing::Message() << pair.a << " / " << pair.b << " at " << pair.location);
+        EXPECT_EQ(pair.same, CSMSContactUtils::IsSamePhone(pair.a, pair.b, pair.location));
+        EXPECT_EQ(pair.same, CSMSContactUtils::IsSamePhone(pair.b, pair.a, pair.location));
+    }
+}
+
+// Each location whose national numbers are read: a mobile number written
+// nationally reaches its international form, with the code Windows itself
+// gives that location.
+TEST(SMSContactUtils, NationalNumbersTakeTheLocationsDiallingCode)
+{
+    const struct
+    {
+        GEOID location;
+        const char* code;
+        const char* national;
+        const char* international;
+    } rows[] = {
+        {12, "61", "0412 345 678", "+61 412 345 678"},     {14, "43", "0664 123 4567", "+43 664 123 4567"},
+        {21, "32", "0470 12 34 56", "+32 470 12 34 56"},   {68, "353", "085 123 4567", "+353 85 123 4567"},
+        {84, "33", "06 12 34 56 78", "+33 6 12 34 56 78"}, {94, "49", "0151 2345 6789", "+49 151 2345 6789"},
+        {118, "39", "06 1234 5678", "+39 06 1234 5678"},   {176, "31", "06 1234 5678", "+31 6 1234 5678"},
+        {183, "64", "021 123 4567", "+64 21 123 4567"},    {209, "27", "082 123 4567", "+27 82 123 4567"},
+        {221, "46", "070 123 45 67", "+46 70 123 45 67"},  {223, "41", "079 123 45 67", "+41 79 123 45 67"},
+        {242, "44", "07700 900123", "+44 7700 900123"},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.location);
+        wchar_t code[8] = {};
+        ASSERT_LT(0, ::GetGeoInfoW(row.location, GEO_DIALINGCODE, code, 8, 0));
+        EXPECT_EQ(std::wstring(row.code, row.code + strlen(row.code)), code);
+        EXPECT_TRUE(CSMSContactUtils::IsSamePhone(row.national, row.international, row.location));
+        EXPECT_FALSE(CSMSContactUtils::IsSamePhone(row.national, row.international, kUS));
     }
 }
 
@@ -263,12 +321,29 @@ TEST(SMSContactUtils, RepeatedPhonesGoKeepingTheFirstForm)
                                   {"Ann again", "07700-900001"}, {"Also none", ""},
                                   {"Cy", "+33 6 12 34 56 78"}, {"Bob", "07700900002"},
                                   {"Cy home", "06 12 34 56 78"}};
-    CSMSContactUtils::RemoveRepeatedPhones(contacts);
+    CSMSContactUtils::RemoveRepeatedPhones(contacts, kUK);
+    // "06 ..." is a national number of the UK here, not of France.
     const CSMSContactVector expected = {{"Ann", "+447700900001"},
                                         {"Bob", "07700900002"},
                                         {"No number", ""},
                                         {"Also none", ""},
-                                        {"Cy", "+33 6 12 34 56 78"}};
+                                        {"Cy", "+33 6 12 34 56 78"},
+                                        {"Cy home", "06 12 34 56 78"}};
+    EXPECT_EQ(expected, contacts);
+}
+
+// A record filled from an Outlook field holds its ";" as it stands, the
+// list text a ",": each number is a phone of its own, and goes once however
+// many contacts name it. A field of one number and separators is one
+// contact, as typed.
+TEST(SMSContactUtils, EachNumberOfAFieldIsAPhoneOfItsOwn)
+{
+    CSMSContactVector contacts = {{"Ann", "07700 900001; 07700 900002"}, {"Bob", "+447700900002"},
+                                  {"Cy", " 07700 900003, "},             {"Di", ","},
+                                  {"Ed", "+447700900001, +447700900004"}};
+    CSMSContactUtils::RemoveRepeatedPhones(contacts, kUK);
+    const CSMSContactVector expected = {{"Ann", "07700 900001"},    {"Ann", "07700 900002"}, {"Cy", " 07700 900003, "},
+                                        {"Di", ","},               {"Ed", "+447700900004"}};
     EXPECT_EQ(expected, contacts);
 }
 } // namespace

@@ -13,6 +13,7 @@
 #include "tests/support/AddinUnderTest.h"
 #include "tests/support/GatewayTest.h"
 #include "tests/support/SMSReminderItem.h"
+#include "tests/support/UserLocation.h"
 
 #include <gtest/gtest.h>
 
@@ -866,29 +867,43 @@ TEST_F(SMSReminderSubmission, MyMobileListedAlreadyGoesOutOnce)
 
 // The reminder sends once to each phone however often its recipients name
 // it: Outlook lists the organizer, the user, among a meeting's recipients, a
-// listed person may attend as well, and in some numbering plans a mobile
-// number has nine significant digits after the trunk zero. The tab counts
-// the phones the job holds.
+// listed person may attend as well, and a national number is the phone of
+// its international form in the location Windows is set to. Each number of
+// a field that holds several is a phone of its own. The tab counts the
+// phones the job holds.
 TEST_F(SMSReminderSubmission, EachPhoneIsSentToOnce)
 {
+    using namespace Location;
     struct Row
     {
         const char* name;
+        GEOID location;
         std::vector<Attendee> attendees;  // none: not a meeting
         const char* mine;                  // ticked when not empty
         const char* to;
         std::vector<std::string> numbers;
     };
     const Row rows[] = {
-        {"the organizer is the user", {{L"Test User", L"+44 7700 900123"}, {L"Carol", L""}}, "07700900123",
-         "<All Meeting Attendees>; ", {"07700900123"}},
-        {"a listed attendee", {{L"Bob Ray", L"07700 900555"}, {L"Carol", L""}}, "",
+        {"the organizer is the user", kUnitedKingdom, {{L"Test User", L"+44 7700 900123"}, {L"Carol", L""}},
+         "07700900123", "<All Meeting Attendees>; ", {"07700900123"}},
+        {"a listed attendee", kUnitedKingdom, {{L"Bob Ray", L"07700 900555"}, {L"Carol", L""}}, "",
          "Bob Ray [+447700900555]; <All Meeting Attendees>; ", {"+447700900555"}},
-        {"nine significant digits", {}, "06 12 34 56 78", "Pierre [+33 6 12 34 56 78]; ", {"+33 6 12 34 56 78"}},
+        {"nine significant digits", kFrance, {}, "06 12 34 56 78", "Pierre [+33 6 12 34 56 78]; ",
+         {"+33 6 12 34 56 78"}},
+        {"the user's national number in the US", kUnitedStates, {}, "07700900123", "Me [+44 7700 900123]; ",
+         {"+44 7700 900123", "07700900123"}},
+        {"a French and a Spanish mobile", kFrance, {}, "06 12 34 56 78", "Pablo [+34 612 345 678]; ",
+         {"+34 612 345 678", "06 12 34 56 78"}},
+        {"a field of two numbers", kUnitedKingdom, {}, "", "Ann [+447700900001, +447700900002]; Bob [+447700900002]; ",
+         {"+447700900001", "+447700900002"}},
+        {"an attendee's field of two numbers", kUnitedKingdom,
+         {{L"Bob Ray", L"07700 900555; 07700 900556"}, {L"Carol", L""}}, "",
+         "Bo [+447700900556]; <All Meeting Attendees>; ", {"+447700900556", "07700 900555"}},
     };
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.name);
+        const CScopedUserLocation location(row.location);
         Preferences().SetUsersMobilePhoneNumber(row.mine);
         Open(row.attendees.empty() ? NewAppointment() : NewMeeting(row.attendees));
         Edit(kTo, row.to);

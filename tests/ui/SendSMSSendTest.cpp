@@ -16,6 +16,7 @@
 #include "tests/support/GatewayTest.h"
 #include "tests/support/HttpCommand.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/UserLocation.h"
 #include "tests/support/WindowDriver.h"
 #include "tests/ui/SetupDialogTestSupport.h"
 
@@ -815,26 +816,53 @@ TEST_F(SendSMSSend, FailuresAfterTheGatewayAcceptedLeaveTheSendSent)
     }
 }
 
-// One send reaches each phone once, in the form first typed.
+// One send reaches each phone once, in the form first typed, and every
+// phone the To field names: the request and the copy in Sent Items name the
+// same numbers. A national number is of the location Windows is set to.
 TEST_F(SendSMSSend, EachPhoneIsSentToOnce)
 {
+    using namespace Location;
+    Preferences().SetSaveSentMsgsToSentItemsFolder(true);
     const struct
     {
         const char* what;
+        GEOID location;
         std::string to;
         std::string sent;
+        std::string copy;  // the copy's list of recipients
     } cases[] = {
-        {"three forms of one number", "+447700900001; +44 7700 900001; 07700-900001", "+447700900001"},
-        {"one number typed twice", "Ann [07700 900002]; Bob [+447700900003]; 07700 900002", "07700 900002,+447700900003"},
+        {"three forms of one number", kUnitedKingdom, "+447700900001; +44 7700 900001; 07700-900001", "+447700900001",
+         "+447700900001 (+447700900001); "},
+        {"one number typed twice", kUnitedKingdom, "Ann [07700 900002]; Bob [+447700900003]; 07700 900002",
+         "07700 900002,+447700900003", "Ann (07700 900002); Bob (+447700900003); "},
+        {"a national and an international form in the UK", kUnitedKingdom, "Ann [+44 (0)7700 900123]; Me [07700 900123]",
+         "+44 (0)7700 900123", "Ann (+44 (0)7700 900123); "},
+        {"the same pair in the US", kUnitedStates, "Ann [+44 (0)7700 900123]; Me [07700 900123]",
+         "+44 (0)7700 900123,07700 900123", "Ann (+44 (0)7700 900123); Me (07700 900123); "},
+        {"one number in two spellings, anywhere", kUnitedStates, "Ann [+44 (0)7700-900001]; Bob [447700900001]",
+         "+44 (0)7700-900001", "Ann (+44 (0)7700-900001); "},
+        {"French and Spanish mobiles", kFrance, "Marie [06 12 34 56 78]; Pablo [+34 612 345 678]",
+         "06 12 34 56 78,+34 612 345 678", "Marie (06 12 34 56 78); Pablo (+34 612 345 678); "},
+        {"a Rome landline and an Italian mobile", kItaly, "Ufficio [06 1234567]; Luca [346 123 4567]",
+         "06 1234567,346 123 4567", "Ufficio (06 1234567); Luca (346 123 4567); "},
+        {"a UK and a US number", kUnitedKingdom, "Ann [07700 900001]; Bob [+1 7700 900001]",
+         "07700 900001,+1 7700 900001", "Ann (07700 900001); Bob (+1 7700 900001); "},
+        {"the French national form first", kFrance, "Mme [06 12 34 56 78]; M [+33 6 12 34 56 78]; P [+34 612 345 678]",
+         "06 12 34 56 78,+34 612 345 678", "Mme (06 12 34 56 78); P (+34 612 345 678); "},
+        {"a field of two numbers", kUnitedKingdom, "Ann [+447700900001, +447700900002]; Bob [+447700900002]",
+         "+447700900001,+447700900002", "Ann (+447700900001); Ann (+447700900002); "},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
+        const CScopedUserLocation location(c.location);
         Open({}, "Once each");
         ::SetDlgItemTextA(m_Window, IDC_SENDSMS_TO, c.to.c_str());
         PressSend();
         ASSERT_FALSE(IsOpen());
         EXPECT_EQ(c.sent, m_Primary.Requests(kSendPage).back().Field("to"));
+        const std::string body = WideToAnsi(LastSentItemBody());
+        EXPECT_EQ(0u, body.find("To: " + c.copy + "\n")) << body;
     }
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
