@@ -226,6 +226,10 @@ protected:
         else
             m_Primary.Script(kBalancePage, CScriptedReply::Error("LOGIN_INVALID"));
         SMSGatewayHTTPInterfaceClientAsync& client = Plugin().m_BalanceClient;
+        const size_t requests = BalanceRequests();
+        // Asked before the worker starts, the refresh is one with any a
+        // window asked for while no worker ran: after it the worker is idle.
+        client.RequestBalanceRefresh();
         if (!m_BalanceClientRunning)
         {
             client.SetInterface(0x20000001);
@@ -233,8 +237,6 @@ protected:
             client.Initialise();
             m_BalanceClientRunning = true;
         }
-        const size_t requests = BalanceRequests();
-        client.RequestBalanceRefresh();
         ASSERT_TRUE(GatewayTest::WaitUntil([&] {
             bool valid = false;
             const std::int32_t last = client.GetLastBalance(valid);
