@@ -359,6 +359,13 @@ TEST_F(BulkJobSubmitterTest, EveryRefusalOfANewJobIsAGatewayException)
                                         "AbortBulkJob", "GetBulkJobStatus"}),
               Operations(mark));
     EXPECT_EQ("Aborted", OnlyJob()["status"].AsString());
+    // The refusal stands when neither the abort nor the status answers.
+    m_Primary.Reset();
+    m_Primary.SetBalance(kUsername, 2);
+    Script("AbortBulkJob", R"([{"drop": true}])");
+    Script("GetBulkJobStatus", R"([{"truncate_at": 120}])");
+    EXPECT_EQ(7u, RefusalOf(NewJob(Recipients(3))).code);
+    EXPECT_EQ("Initialising", OnlyJob()["status"].AsString());
 
     // Unknown codes are refusals too.
     EXPECT_NO_THROW(CZentavoSMSGatewayWebServiceSubmitter_BulkWS::CheckResultCode(1, "ctx"));
@@ -379,13 +386,12 @@ TEST_F(BulkJobSubmitterTest, NumbersABatchRefusedAreNamedWhereTheJobsCountTellsT
         {"one refused among 101", 101, {57}, 1},
         {"the last batch, of one number, refused", 1001, {1000}, 0},
         {"every number of a later batch refused", 1003, {1000, 1001, 1002}, 0},
-        {"none refused", 101, {}, 0},
     };
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
         CSMSContactVector recipients = Recipients(row.count);
-        std::vector<std::uint32_t> expected(row.refused.empty() ? 0 : recipients.size(), row.unnamed ? UNKNOWN : OK);
+        std::vector<std::uint32_t> expected(recipients.size(), row.unnamed ? UNKNOWN : OK);
         for (const int i : row.refused)
         {
             recipients[i].m_Number = "12345";
@@ -402,53 +408,6 @@ TEST_F(BulkJobSubmitterTest, NumbersABatchRefusedAreNamedWhereTheJobsCountTellsT
         }
         EXPECT_EQ(expected, codes);
         EXPECT_EQ(recipients.size() - row.refused.size(), NumbersOf(results.m_SubmissionId));
-    }
-}
-
-// The answer to setting a scheduled job ready cut off: the job is given up,
-// and what it is afterwards decides. Aborted, the failure stands; set ready
-// after all (the abort lost), a success. A refusal stands even when the job
-// cannot be read after it. (The Send SMS window and the reminder run the
-// other ways.)
-TEST_F(BulkJobSubmitterTest, AJobWhoseReadyAnswerIsLostIsGivenUpOrKept)
-{
-    const char* const cut = R"([{"truncate_at": 120}])";
-    const struct
-    {
-        const char* what;
-        std::vector<std::pair<const char*, const char*>> scripts;
-        bool raised;
-        const char* status;
-    } rows[] = {
-        {"the abort's answer cut too", {{"SetBulkJobReady", cut}, {"AbortBulkJob", cut}}, true, "Aborted"},
-        {"the abort lost", {{"SetBulkJobReady", cut}, {"AbortBulkJob", R"([{"drop": true}])"}}, false, "Pending"},
-        {"a refusal, the abort and the status lost",
-         {{"SetBulkJobReady", R"([{"error": "GATEWAY_ERROR"}])"}, {"AbortBulkJob", R"([{"drop": true}])"},
-          {"GetBulkJobStatus", cut}},
-         true, "Initialising"},
-    };
-    for (const auto& row : rows)
-    {
-        SCOPED_TRACE(row.what);
-        m_Primary.Reset();
-        m_Primary.SetBalance(kUsername, 100000);
-        for (const auto& script : row.scripts)
-            Script(script.first, script.second);
-        CZentavoSMSGatewaySubmissionResults results;
-        EXPECT_EQ(row.raised, [&] {
-            try
-            {
-                results = Submit(ScheduledJob(Recipients(3)));
-                return false;
-            }
-            catch (const CGeneralException&)
-            {
-                return true;
-            }
-        }());
-        EXPECT_EQ(row.raised ? 0 : 1, results.m_Success);
-        EXPECT_EQ(0, results.m_OutcomeUnknown);
-        EXPECT_EQ(row.status, OnlyJob()["status"].AsString());
     }
 }
 
