@@ -787,7 +787,14 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         m_pServices->Callback_ItemExtender_MakeSMSGatewaySubmission(results, submission);
     }
     if (!results.m_Success)
+    {
+        // A new job whose answer was lost and that could not be undone may
+        // still send: the item names it, so that the next attempt replaces
+        // or cancels that job instead of making a second.
+        if (results.m_OutcomeUnknown && results.m_HasSubmissionId)
+            KeepJob(item, properties, results.m_SubmissionId);
         return false;
+    }
 
     switch (submission.m_Action)
     {

@@ -6,7 +6,7 @@ namespace
 {
 const char kAgentName[] = "ZentavoSMS";
 const DWORD kOpenFlags = 0x00800000;
-const DWORD kRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION;
+const DWORD kRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE;
 const DWORD kReadChunk = 50;
 
 [[noreturn]] void ThrowHTTPException(const char* description)
@@ -142,9 +142,15 @@ void CHTTPConnection::Close()
     m_Internet.reset();
 }
 
+// The server ends each connection after its answer (no keep-alive, which
+// WinINet would ask for over this header): WinINet repeats a request,
+// unasked, when a connection it reused closes without an answer, and a send
+// repeated after the gateway acted on it goes out twice. On a connection the
+// server has already closed, the repeat is the only attempt it reads.
 std::string CHTTPConnection::Post(CHTTPRequestOptions* options, const std::string& url, const std::string& body)
 {
-    return HTTPRequest(options, "POST", url, "Content-Type: application/x-www-form-urlencoded", body);
+    return HTTPRequest(options, "POST", url, "Content-Type: application/x-www-form-urlencoded\r\nConnection: close",
+                       body);
 }
 
 std::string CHTTPConnection::Post(const std::string& url, const std::string& body)

@@ -81,9 +81,9 @@ public:
 
     static void CrackURL(const std::string& url, std::string& hostName, std::string& urlPath,
                          std::string& extraInfo, INTERNET_PORT& port);
-    // No cache write, keep-alive, and TLS for port 443 or an "https:" URL
-    // (the scheme test is case-sensitive). Certificate errors are never
-    // ignored.
+    // No cache write, no keep-alive (see Post), and TLS for port 443 or an
+    // "https:" URL (the scheme test is case-sensitive). Certificate errors
+    // are never ignored.
     static DWORD GetRequestFlags(const std::string& url, INTERNET_PORT port);
 
 private:

@@ -28,7 +28,7 @@ std::string ScheduleText(const SYSTEMTIME& schedule)
 } // namespace
 
 std::string COutlookEmailSMS::BuildSentItemBody(const CZentavoSMSGatewaySubmission& submission,
-                                                bool& attachNumberList)
+                                                bool& attachNumberList, const std::string& note)
 {
     std::string body = "To: ";
     attachNumberList = submission.m_Recipients.size() >= kMinAttachedListRecipients;
@@ -48,6 +48,8 @@ std::string COutlookEmailSMS::BuildSentItemBody(const CZentavoSMSGatewaySubmissi
         }
     }
 
+    if (!note.empty())
+        body += "\nNote: " + note;
     body += "\nSender's Id: ";
     switch (submission.m_SenderType)
     {
@@ -72,7 +74,8 @@ std::string COutlookEmailSMS::BuildSentItemBody(const CZentavoSMSGatewaySubmissi
 }
 
 void COutlookEmailSMS::StoreSubmissionInOutlookSentItem(IDispatchPtr outlookApplication,
-                                                        const CZentavoSMSGatewaySubmission& submission)
+                                                        const CZentavoSMSGatewaySubmission& submission,
+                                                        const std::string& note)
 {
     using OutlookMail::RunStep;
 
@@ -81,7 +84,7 @@ void COutlookEmailSMS::StoreSubmissionInOutlookSentItem(IDispatchPtr outlookAppl
             [&] { nameSpace = Dispatch::CallPtr(outlookApplication, L"GetNamespace", L"MAPI"); });
 
     bool attachNumberList = false;
-    const std::string body = BuildSentItemBody(submission, attachNumberList);
+    const std::string body = BuildSentItemBody(submission, attachNumberList, note);
     CTemporaryFiles files;
     CEmailAttachment numberList;
     if (attachNumberList)

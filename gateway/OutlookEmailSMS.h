@@ -14,10 +14,14 @@ public:
     // Failures raise _com_error with the failing step's context
     // ("COutlookEmailSMS::StoreSubmissionInOutlookSentItem(...)"); the number
     // list of a long recipient list never outlives the call.
+    // A note, when given, follows the To line: what the gateway's answer
+    // left unsure about the numbers listed.
     static void StoreSubmissionInOutlookSentItem(IDispatchPtr outlookApplication,
-                                                 const CZentavoSMSGatewaySubmission& submission);
+                                                 const CZentavoSMSGatewaySubmission& submission,
+                                                 const std::string& note = std::string());
 
     // The body text. With 30 or more recipients, the To line reads "<See
     // Attached List>" and attachNumberList is set.
-    static std::string BuildSentItemBody(const CZentavoSMSGatewaySubmission& submission, bool& attachNumberList);
+    static std::string BuildSentItemBody(const CZentavoSMSGatewaySubmission& submission, bool& attachNumberList,
+                                         const std::string& note = std::string());
 };

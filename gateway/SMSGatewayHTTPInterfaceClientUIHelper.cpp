@@ -11,6 +11,13 @@ const char* const kConnectionErrorText =
     "Error occurred connecting to the {CompanyNameShort} Service.\n\nPlease check you internet connection and "
     "firewall settings";
 
+// The request may have reached the gateway, whose answer did not come: not
+// a failure, or the user sends again and pays twice.
+const char* const kOutcomeUnknownText =
+    "The message may have been sent.\n\nThe {CompanyNameShort} Service's answer was lost, so whether it sent (or "
+    "scheduled) the message is not known. Please check your messages on the {CompanyNameShort} portal before "
+    "sending it again.";
+
 std::string WithCompanyName(std::string text)
 {
     ReplaceCompanyNameShortTag(text);
@@ -72,7 +79,10 @@ CZentavoSMSGatewaySubmissionResults CSMSGatewayHTTPInterfaceClientUIHelper::Make
     if (results.m_ResultCode != OK)
     {
         results.m_Success = 0;
-        ShowGatewayErrorMessage(parent, false, heading, "No Description", results.m_ResultCode);
+        if (results.m_OutcomeUnknown)
+            ShowMessageBox(parent, WithCompanyName(kOutcomeUnknownText), kAddinMessageBoxCaption, MB_OK);
+        else
+            ShowGatewayErrorMessage(parent, false, heading, "No Description", results.m_ResultCode);
     }
     return results;
 }

@@ -41,7 +41,9 @@ public:
     // Runs the submission through the manager. A result code other than 1,
     // a gateway exception (its code) or an HTTP exception (code 10) gives a
     // failed result and one message box headed by heading; any other
-    // exception reaches the caller.
+    // exception reaches the caller. A result whose outcome is unknown (the
+    // answer lost after the request may have reached the gateway) is no
+    // failure to the user: its box says the message may have been sent.
     CZentavoSMSGatewaySubmissionResults MakeSubmission(HWND parent, std::string heading,
                                                        CZentavoSMSGatewaySubmissionManager& manager,
                                                        IDispatchPtr outlookApplication,

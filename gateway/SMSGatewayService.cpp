@@ -3,8 +3,10 @@
 #include "core/ErrorReports.h"
 #include "core/Exceptions.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <iterator>
 
 namespace
 {
@@ -50,6 +52,26 @@ const ErrorName kErrorNames[] = {
     {"MFA_REQUIRED", MFA_REQUIRED},
     {"DUPLICATE_NAME", DUPLICATE_NAME},
     {"UPGRADE_CLIENTAPP", UPGRADE_CLIENTAPP},
+};
+
+// WinINet failures after which no byte of the request can have reached the
+// server.
+const DWORD kUnsentRequestErrors[] = {
+    ERROR_INTERNET_INVALID_URL,
+    ERROR_INTERNET_UNRECOGNIZED_SCHEME,
+    ERROR_INTERNET_NAME_NOT_RESOLVED,
+    ERROR_INTERNET_CANNOT_CONNECT,
+    ERROR_INTERNET_PROXY_SERVER_UNREACHABLE,
+    ERROR_INTERNET_SEC_CERT_DATE_INVALID,
+    ERROR_INTERNET_SEC_CERT_CN_INVALID,
+    ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED,
+    ERROR_INTERNET_INVALID_CA,
+    ERROR_INTERNET_SEC_CERT_ERRORS,
+    ERROR_INTERNET_SEC_CERT_NO_REV,
+    ERROR_INTERNET_SEC_CERT_REV_FAILED,
+    ERROR_INTERNET_SECURITY_CHANNEL_ERROR,
+    ERROR_INTERNET_SEC_INVALID_CERT,
+    ERROR_INTERNET_SEC_CERT_REVOKED,
 };
 
 // Fields whose values never reach a report.
@@ -361,6 +383,14 @@ long long CSMSGatewayService::ParseInteger(const std::string& text)
         if (value < limit)
             value = value * 10 + (text[pos] - '0');
     return negative ? -value : value;
+}
+
+bool CSMSGatewayService::MayHaveReachedServer(const CHTTPRequestOptions& outcome)
+{
+    if (!outcome.m_Failed || !outcome.m_Win32ErrorKnown)
+        return true;
+    return std::find(std::begin(kUnsentRequestErrors), std::end(kUnsentRequestErrors), outcome.m_Win32Error) ==
+           std::end(kUnsentRequestErrors);
 }
 
 SMSGatewayResultCode CSMSGatewayService::GetStatusFromErrorText(const std::string& text)

@@ -105,6 +105,13 @@ public:
     // digits up to the first other character; 0 without digits), saturating
     // far beyond 32 bits instead of overflowing.
     static long long ParseInteger(const std::string& text);
+    // Whether a request that ended in CONNECTION_ERROR may have reached the
+    // server, by its last exchange's outcome: an answer came that could not
+    // be read (empty, cut off, of no known form), or the exchange failed
+    // once it may have been sent (a time-out, a reset). Not when the name
+    // did not resolve, the connection was refused or a certificate was
+    // refused: the request never left.
+    static bool MayHaveReachedServer(const CHTTPRequestOptions& outcome);
     // The code of the first known error name in the text; UNKNOWN, with an
     // event, when there is none.
     static SMSGatewayResultCode GetStatusFromErrorText(const std::string& text);

@@ -3,7 +3,9 @@
 #include "contacts/MicrosoftOutlookObjectModelUtils.h"
 #include "contacts/SMSContact.h"
 #include "core/Exceptions.h"
+#include "core/Win32Utils.h"
 #include "gateway/SMSGatewayHTTPInterfaceClient.h"
+#include "gateway/SMSGatewayService.h"
 
 #include <algorithm>
 #include <vector>
@@ -12,6 +14,18 @@ namespace
 {
 const DWORD kBalanceTimeoutMs = 20000;
 const DWORD kSendTimeoutMs = 60000;
+// A staging or test gateway may need another wait for a send's answer.
+const char kSendTimeoutVariable[] = "ZENTAVOSMS_GATEWAY_SEND_TIMEOUT_MS";
+
+// The variable's positive number of milliseconds, read at each send, or the
+// product's own time-out.
+DWORD SendTimeoutMs()
+{
+    const long long milliseconds =
+        CSMSGatewayService::ParseInteger(CWin32Utils::GetEnvironmentVariable(kSendTimeoutVariable));
+    return milliseconds > 0 && milliseconds <= kSendTimeoutMs * 10 ? static_cast<DWORD>(milliseconds)
+                                                                  : kSendTimeoutMs;
+}
 
 // The gateway's from type and sender text for the submission's sender.
 void ChooseSender(const CZentavoSMSGatewaySubmission& submission, std::uint32_t& fromType, std::string& from)
@@ -35,11 +49,37 @@ void ChooseSender(const CZentavoSMSGatewaySubmission& submission, std::uint32_t&
     }
 }
 
-bool EveryRecipientRefused(const std::vector<CSMSSendStatus>& statuses)
+// One status per recipient, in the record's order: by position when the
+// reply has a record for each, else by number. A recipient the reply does
+// not name (it was cut off before its line) is UNKNOWN, as is one whose
+// line could not be read: it may have been sent to.
+std::vector<CSMSSendStatus> StatusesPerRecipient(const CSMSContactVector& recipients,
+                                                 const std::vector<CSMSSendStatus>& records)
 {
-    return !statuses.empty() && std::none_of(statuses.begin(), statuses.end(), [](const CSMSSendStatus& status) {
-        return status.m_StatusCode == OK;
-    });
+    std::vector<CSMSSendStatus> statuses;
+    for (size_t i = 0; i < recipients.size(); ++i)
+    {
+        CSMSSendStatus status;
+        if (records.size() == recipients.size())
+            status = records[i];
+        else
+        {
+            const auto named = std::find_if(records.begin(), records.end(), [&](const CSMSSendStatus& record) {
+                return record.m_Number == recipients[i].m_Number;
+            });
+            if (named != records.end())
+                status = *named;
+        }
+        status.m_Number = recipients[i].m_Number;
+        statuses.push_back(status);
+    }
+    return statuses;
+}
+
+bool HasStatus(const std::vector<CSMSSendStatus>& statuses, SMSGatewayResultCode code)
+{
+    return std::any_of(statuses.begin(), statuses.end(),
+                       [code](const CSMSSendStatus& status) { return status.m_StatusCode == code; });
 }
 } // namespace
 
@@ -88,7 +128,7 @@ CZentavoSMSGatewaySubmissionResults CZentavoSMSGatewayHTTPSSubmitter::MakeSubmis
     std::string from;
     ChooseSender(submission, sendOptions.m_FromType, from);
 
-    options.m_HTTPOptions.m_TimeoutMs = kSendTimeoutMs;
+    options.m_HTTPOptions.m_TimeoutMs = SendTimeoutMs();
     std::vector<CSMSSendStatus> statuses;
     BYTE isJob = 0;
     std::string jobId;
@@ -98,14 +138,25 @@ CZentavoSMSGatewaySubmissionResults CZentavoSMSGatewayHTTPSSubmitter::MakeSubmis
                        status, statuses, isJob, jobId);
     results.m_ResultCode = status;
     if (status != OK)
+    {
+        // The request may have gone out and only its answer failed: what the
+        // gateway did is not known, which is no failure to send again after.
+        if (status == CONNECTION_ERROR && CSMSGatewayService::MayHaveReachedServer(options.m_HTTPOptions))
+        {
+            results.m_OutcomeUnknown = 1;
+            results.m_SendStatuses = StatusesPerRecipient(submission.m_Recipients, {});
+        }
         return results;
+    }
 
-    results.m_SendStatuses = statuses;
     results.m_JobIdReply = isJob;
     results.m_SubmissionId = jobId;
+    if (!isJob)
+        results.m_SendStatuses = StatusesPerRecipient(submission.m_Recipients, statuses);
+    results.m_OutcomeUnknown = HasStatus(results.m_SendStatuses, UNKNOWN) ? 1 : 0;
     // A send that reached nobody must not look like a success to the user.
-    if (EveryRecipientRefused(statuses))
-        results.m_ResultCode = statuses.front().m_StatusCode;
+    if (!results.m_SendStatuses.empty() && !HasStatus(results.m_SendStatuses, OK) && !results.m_OutcomeUnknown)
+        results.m_ResultCode = results.m_SendStatuses.front().m_StatusCode;
     else
         results.m_Success = 1;
     return results;

@@ -78,6 +78,17 @@ public:
     // The bulk job created or cancelled, or the job id of an HTTPS reply.
     std::string m_SubmissionId;
     BYTE m_JobIdReply = 0;  // the HTTPS reply was a job id, not one line per recipient
-    std::vector<CSMSSendStatus> m_SendStatuses;  // per recipient, HTTPS route only
+    // One per recipient, in the record's order, when the gateway's answer
+    // tells recipients apart (an HTTPS reply's lines, a bulk job's refused
+    // batches); UNKNOWN where it cannot. Empty: every recipient was taken.
+    std::vector<CSMSSendStatus> m_SendStatuses;
     BYTE m_JobNotChangeable = 0;  // the job to update or cancel can no longer change
+    // The request may have reached the gateway but its answer was lost, cut
+    // off or unreadable: the recipients whose status is UNKNOWN may have been
+    // sent to. With m_Success clear, nothing of the answer was read (a bulk
+    // job that may send is named by m_SubmissionId).
+    BYTE m_OutcomeUnknown = 0;
+    // How many of the recipients whose status is UNKNOWN the gateway refused
+    // without naming them (a bulk job's batch answered INVALID_NUMBER).
+    std::uint32_t m_UnnamedRefusals = 0;
 };

@@ -1,13 +1,12 @@
 #include "gateway/ZentavoSMSGatewaySubmissionManager.h"
 
+#include "core/CompanyName.h"
 #include "core/ErrorReports.h"
 #include "core/Exceptions.h"
 #include "gateway/OutlookEmailSMS.h"
 #include "gateway/ZentavoSMSGatewayHTTPSSubmitter.h"
 #include "gateway/ZentavoSMSGatewaySMTPSubmitter.h"
 #include "gateway/ZentavoSMSGatewayWebServiceSubmitter.h"
-
-#include <algorithm>
 
 CZentavoSMSGatewaySubmissionManager::CZentavoSMSGatewaySubmissionManager(std::uint32_t authMode,
                                                                          const std::string& accessKey,
@@ -48,43 +47,73 @@ std::unique_ptr<CZentavoSMSGatewaySubmitter> CZentavoSMSGatewaySubmissionManager
 
 namespace
 {
-// The recipients the gateway took, when its reply names each one: by
-// position when there is one status a recipient, else by number. A reply
-// without statuses (a job, an e-mail) took them all.
-CSMSContactVector AcceptedRecipients(const CSMSContactVector& recipients, const std::vector<CSMSSendStatus>& statuses)
+// A recipient's outcome: its status, or taken when the route named none.
+std::uint32_t OutcomeOf(const std::vector<CSMSSendStatus>& statuses, size_t recipient)
 {
     if (statuses.empty())
-        return recipients;
-    CSMSContactVector accepted;
+        return OK;
+    return recipient < statuses.size() ? statuses[recipient].m_StatusCode : static_cast<std::uint32_t>(UNKNOWN);
+}
+
+// Every recipient but those the gateway is known to have refused: one
+// whose outcome is not known may have been sent to.
+CSMSContactVector NotRefusedRecipients(const CSMSContactVector& recipients,
+                                       const std::vector<CSMSSendStatus>& statuses)
+{
+    CSMSContactVector listed;
     for (size_t i = 0; i < recipients.size(); ++i)
     {
-        const bool taken =
-            statuses.size() == recipients.size()
-                ? statuses[i].m_StatusCode == OK
-                : std::any_of(statuses.begin(), statuses.end(), [&](const CSMSSendStatus& status) {
-                      return status.m_StatusCode == OK && status.m_Number == recipients[i].m_Number;
-                  });
-        if (taken)
-            accepted.push_back(recipients[i]);
+        const std::uint32_t outcome = OutcomeOf(statuses, i);
+        if (outcome == OK || outcome == UNKNOWN)
+            listed.push_back(recipients[i]);
     }
-    return accepted;
+    return listed;
+}
+
+// What the copy says of the numbers it lists whose outcome the gateway did
+// not tell; empty when it told them all.
+std::string SentItemNote(const CZentavoSMSGatewaySubmission& submission,
+                         const CZentavoSMSGatewaySubmissionResults& results)
+{
+    std::string note;
+    if (results.m_UnnamedRefusals != 0)
+        note = "The {CompanyNameShort} Service refused " + std::to_string(results.m_UnnamedRefusals) +
+               " of these numbers without saying which: the message was not sent to " +
+               (results.m_UnnamedRefusals == 1 ? "it." : "them.");
+    if (results.m_OutcomeUnknown)
+    {
+        std::string unknown;
+        size_t count = 0;
+        for (size_t i = 0; i < submission.m_Recipients.size(); ++i)
+            if (OutcomeOf(results.m_SendStatuses, i) == UNKNOWN)
+                unknown += (count++ == 0 ? "" : ", ") + submission.m_Recipients[i].m_Number;
+        note += note.empty() ? "" : " ";
+        if (!results.m_Success || count == submission.m_Recipients.size())
+            note += "The {CompanyNameShort} Service's answer was lost: whether the message was sent is not known.";
+        else
+            note += "The {CompanyNameShort} Service's answer was lost before it told whether the message went to " +
+                    unknown + ".";
+    }
+    ReplaceCompanyNameShortTag(note);
+    return note;
 }
 } // namespace
 
-// A copy titled "SMS Message Sent" is made only for a message the gateway
-// accepted, and lists only the numbers it accepted: a copy that names a
-// refused number would tell the user the message went there.
+// A copy titled "SMS Message Sent" is made for a message the gateway
+// accepted, or may have (its answer lost), and lists no number the gateway
+// refused: a copy that names a refused number would tell the user the
+// message went there. Numbers it cannot vouch for are named in its note.
 void CZentavoSMSGatewaySubmissionManager::StoreInSentItemsIfAccepted(
     IDispatchPtr& outlookApplication, const CZentavoSMSGatewaySubmission& submission,
     const CZentavoSMSGatewaySubmissionResults& results)
 {
-    if (!submission.m_StoreInSentItems || !results.m_Success)
+    if (!submission.m_StoreInSentItems || !(results.m_Success || results.m_OutcomeUnknown))
         return;
     try
     {
         CZentavoSMSGatewaySubmission sent = submission;
-        sent.m_Recipients = AcceptedRecipients(submission.m_Recipients, results.m_SendStatuses);
-        COutlookEmailSMS::StoreSubmissionInOutlookSentItem(outlookApplication, sent);
+        sent.m_Recipients = NotRefusedRecipients(submission.m_Recipients, results.m_SendStatuses);
+        COutlookEmailSMS::StoreSubmissionInOutlookSentItem(outlookApplication, sent, SentItemNote(submission, results));
     }
     catch (...)
     {

@@ -5,10 +5,13 @@
 #include "gateway/ZentavoSMSGatewayWebServiceSubmitter.h"
 
 #include "contacts/SMSContact.h"
+#include "core/ErrorReports.h"
 #include "core/Exceptions.h"
 #include "gateway/SMSGatewayResultCode.h"
 
 #include <algorithm>
+#include <exception>
+#include <vector>
 
 namespace
 {
@@ -57,11 +60,65 @@ bool IsFinal(std::uint32_t status)
     return status == kJobProcessing || status == kJobCompleted || status == kJobAborted;
 }
 
-// A batch answer that lets the job go on: all numbers taken, or some
-// refused as unreachable while the others were taken.
-bool IsBatchAccepted(std::uint32_t code)
+// A batch answer that lets the job go on: all numbers taken, some refused
+// as unreachable while the others were taken, or (after the first batch)
+// none usable, which leaves the job as the earlier batches made it.
+bool IsBatchAccepted(std::uint32_t code, std::size_t first)
 {
-    return code == OK || code == INVALID_NUMBER;
+    return code == OK || code == INVALID_NUMBER || (code == NO_TO && first != 0);
+}
+
+// One status per recipient from the batches' answers and the number of
+// recipients the job holds: a batch taken whole is sent, one without a
+// usable number is not. Of the batches refused in part the job's count
+// tells only how many numbers were refused: when that is all or none of
+// them each is known, otherwise they cannot be told apart.
+void RecordRefusals(const CSMSContactVector& recipients, const std::vector<std::uint32_t>& batchCodes,
+                    std::int32_t held, CZentavoSMSGatewaySubmissionResults& results)
+{
+    const auto batchOf = [](std::size_t recipient) { return recipient / kRecipientsPerBatch; };
+    std::size_t taken = 0;
+    std::size_t partial = 0;
+    for (std::size_t i = 0; i < recipients.size(); ++i)
+    {
+        const std::uint32_t code = batchCodes[batchOf(i)];
+        taken += code == OK ? 1 : 0;
+        partial += code == INVALID_NUMBER ? 1 : 0;
+    }
+    const std::size_t heldCount = held > 0 ? static_cast<std::size_t>(held) : 0;
+    const std::size_t keptOfPartial = heldCount > taken ? std::min(heldCount - taken, partial) : 0;
+    const std::size_t refusedOfPartial = partial - keptOfPartial;
+    SMSGatewayResultCode partialStatus = UNKNOWN;
+    if (refusedOfPartial == partial)
+        partialStatus = INVALID_NUMBER;
+    else if (refusedOfPartial == 0)
+        partialStatus = OK;
+    else
+        results.m_UnnamedRefusals = static_cast<std::uint32_t>(refusedOfPartial);
+
+    results.m_SendStatuses.clear();
+    for (std::size_t i = 0; i < recipients.size(); ++i)
+    {
+        const std::uint32_t code = batchCodes[batchOf(i)];
+        CSMSSendStatus status;
+        status.m_Number = recipients[i].m_Number;
+        status.m_StatusCode = code == OK ? OK : code == INVALID_NUMBER ? partialStatus : INVALID_NUMBER;
+        results.m_SendStatuses.push_back(status);
+    }
+}
+
+// The failure of a call whose outcome the job's status then told, or could
+// not: written to the event log, as nothing else shows it.
+void ReportLostAnswer(const std::exception_ptr& lost)
+{
+    try
+    {
+        std::rethrow_exception(lost);
+    }
+    catch (...)
+    {
+        ReportCurrentException(std::string(kReadyContext) + " (answer lost)");
+    }
 }
 
 // Narrow to wide in the system's ANSI code page.
@@ -148,9 +205,26 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::SubmitNewJob(CZentavoSMSBulkS
     std::string jobId;
     CheckResultCode(client.CreateSMSTextBulkJob(m_AccessKey, m_SecretKey, kJobName, submission, &jobId),
                     kCreateContext);
+    // A job whose making fails is given up: none is left behind, and one
+    // that would go out to only part of its recipients is not sent.
+    try
+    {
+        AppendBatches(client, jobId, submission.m_Recipients, results);
+    }
+    catch (...)
+    {
+        AbortJobIgnoringFailure(client, jobId);
+        throw;
+    }
+    SetJobReady(client, jobId, results);
+}
 
-    const CSMSContactVector& recipients = submission.m_Recipients;
-    bool wholeBatchTaken = false;
+void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::AppendBatches(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,
+                                                                 const std::string& jobId,
+                                                                 const CSMSContactVector& recipients,
+                                                                 CZentavoSMSGatewaySubmissionResults& results) const
+{
+    std::vector<std::uint32_t> batchCodes;
     for (std::size_t first = 0; first < recipients.size(); first += kRecipientsPerBatch)
     {
         const std::size_t last = std::min(first + kRecipientsPerBatch, recipients.size());
@@ -158,30 +232,90 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::SubmitNewJob(CZentavoSMSBulkS
             recipients, recipients.begin() + first, recipients.begin() + last));
         const std::uint32_t code =
             static_cast<std::uint32_t>(client.AppendRecipients(m_AccessKey, m_SecretKey, jobId, &numbers));
-        wholeBatchTaken = wholeBatchTaken || code == OK;
-        // A later batch without a usable number leaves the job as the earlier
-        // batches made it.
-        if (IsBatchAccepted(code) || (code == NO_TO && first != 0))
-            continue;
-        // A job without recipients, or one that would go out to only part
-        // of them, is given up rather than sent.
-        AbortJobIgnoringFailure(client, jobId);
-        CheckResultCode(code, kAppendContext);
+        if (!IsBatchAccepted(code, first))
+            CheckResultCode(code, kAppendContext);
+        batchCodes.push_back(code);
     }
-    // Every batch refused some numbers: only the job itself knows whether
-    // it kept any. One that would reach no one fails, as a send whose every
-    // recipient is refused does, instead of waiting at the gateway as sent.
-    if (!recipients.empty() && !wholeBatchTaken && !HoldsRecipients(client, jobId))
+    if (std::none_of(batchCodes.begin(), batchCodes.end(), [](std::uint32_t code) { return code != OK; }))
+        return;
+    BulkJobStatusDetails details;
+    if (std::any_of(batchCodes.begin(), batchCodes.end(), [](std::uint32_t code) { return code == INVALID_NUMBER; }))
     {
-        AbortJobIgnoringFailure(client, jobId);
-        CheckResultCode(NO_TO, kAppendContext);
+        // Only the job itself knows how many numbers it kept. One that would
+        // reach no one fails, as a send whose every recipient is refused
+        // does, instead of waiting at the gateway as sent.
+        CheckResultCode(client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details), kCreateStatusContext);
+        if (details.TotalRecipients <= 0)
+            CheckResultCode(NO_TO, kAppendContext);
     }
+    RecordRefusals(recipients, batchCodes, details.TotalRecipients, results);
+}
 
-    CheckResultCode(client.SetBulkJobReady(m_AccessKey, m_SecretKey, jobId), kReadyContext);
+void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::SetJobReady(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,
+                                                               const std::string& jobId,
+                                                               CZentavoSMSGatewaySubmissionResults& results) const
+{
+    std::exception_ptr lost;
+    std::uint32_t code = OK;
+    try
+    {
+        code = static_cast<std::uint32_t>(client.SetBulkJobReady(m_AccessKey, m_SecretKey, jobId));
+    }
+    catch (...)
+    {
+        lost = std::current_exception();
+    }
+    // Refused, or the answer lost after the gateway may have set the job
+    // ready (a repeat of the request by the transport is then refused):
+    // the job is given up, and what it is afterwards decides the outcome.
+    // When that cannot be read, a refusal stands as the gateway's word.
+    if (lost || code != OK)
+    {
+        const JobFate fate = GiveUpJob(client, jobId);
+        if (fate == JobFate::Stopped || (fate == JobFate::Unknown && !lost))
+        {
+            if (lost)
+                std::rethrow_exception(lost);
+            CheckResultCode(code, kReadyContext);
+        }
+        if (lost)
+            ReportLostAnswer(lost);
+        if (fate == JobFate::Unknown)
+        {
+            results.m_ResultCode = CONNECTION_ERROR;
+            results.m_OutcomeUnknown = 1;
+            results.m_SubmissionId = jobId;
+            results.m_HasSubmissionId = 1;
+            return;
+        }
+    }
     results.m_ResultCode = OK;
     results.m_Success = 1;
     results.m_SubmissionId = jobId;
     results.m_HasSubmissionId = 1;
+}
+
+CZentavoSMSGatewayWebServiceSubmitter_BulkWS::JobFate CZentavoSMSGatewayWebServiceSubmitter_BulkWS::GiveUpJob(
+    CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId) const
+{
+    AbortJobIgnoringFailure(client, jobId);
+    try
+    {
+        BulkJobStatusDetails details;
+        if (client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details) == OK)
+        {
+            if (details.Status == kJobInitialising || details.Status == kJobAborted)
+                return JobFate::Stopped;
+            if (IsChangeable(details.Status) || IsFinal(details.Status))
+                return JobFate::Sending;
+        }
+    }
+    catch (...)
+    {
+        ReportCurrentException("CZentavoSMSGatewayWebServiceSubmitter_BulkWS::MakeSubmission - CreateNew - "
+                               "GetBulkJobStatus (after SetBulkJobReady failed)");
+    }
+    return JobFate::Unknown;
 }
 
 bool CZentavoSMSGatewayWebServiceSubmitter_BulkWS::AbortJobForUpdate(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,
@@ -232,14 +366,6 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::CancelJob(CZentavoSMSBulkSMSW
         results.m_SubmissionId = jobId;
         results.m_HasSubmissionId = 1;
     }
-}
-
-bool CZentavoSMSGatewayWebServiceSubmitter_BulkWS::HoldsRecipients(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,
-                                                                   const std::string& jobId) const
-{
-    BulkJobStatusDetails details;
-    CheckResultCode(client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details), kCreateStatusContext);
-    return details.TotalRecipients > 0;
 }
 
 void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::AbortJobIgnoringFailure(

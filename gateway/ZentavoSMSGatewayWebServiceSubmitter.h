@@ -40,9 +40,12 @@ public:
     // ones that mean the job cannot be changed any more (m_JobNotChangeable:
     // sending has begun or ended, or a job to cancel is unknown to the
     // gateway) and recipients the gateway could not reach, as long as the job
-    // keeps one it can (none kept raises NO_TO). Failures of the call
-    // itself (HTTP, SOAP) pass through as the client raises them. The
-    // Outlook application is not used.
+    // keeps one it can (none kept raises NO_TO); those are in the results'
+    // statuses. Failures of the call itself (HTTP, SOAP) pass through as the
+    // client raises them. A new job whose making fails is aborted; when the
+    // answer to setting it ready is lost and what the job then is cannot be
+    // read, the results name it with m_OutcomeUnknown, since it may send.
+    // The Outlook application is not used.
     CZentavoSMSGatewaySubmissionResults MakeSubmission(IDispatchPtr outlookApplication,
                                                        const CZentavoSMSGatewaySubmission& submission) override;
 
@@ -51,12 +54,26 @@ public:
     static void CheckResultCode(std::uint32_t resultCode, const std::string& context);
 
 private:
+    // What a new job is after it was given up.
+    enum class JobFate
+    {
+        Stopped,  // aborted, or never set ready: it will not send
+        Sending,  // set ready after all: pending, sending, sent or paused
+        Unknown,  // the gateway did not tell
+    };
+
     // Creates the job, appends the recipients and sets it ready.
     void SubmitNewJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,
                       const CZentavoSMSGatewaySubmission& submission,
                       CZentavoSMSGatewaySubmissionResults& results) const;
-    // True when the new job kept at least one of the numbers appended.
-    bool HoldsRecipients(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId) const;
+    // Raises for a refused batch; the caller gives the job up.
+    void AppendBatches(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,
+                       const CSMSContactVector& recipients, CZentavoSMSGatewaySubmissionResults& results) const;
+    void SetJobReady(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,
+                     CZentavoSMSGatewaySubmissionResults& results) const;
+    // Aborts a job that did not become ready, or whose answer was lost, and
+    // reads what it is then.
+    JobFate GiveUpJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId) const;
     // Aborts the job to be replaced; true when the service confirms it.
     // A status other than a changeable or a final one is no success.
     bool AbortJobForUpdate(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,

@@ -158,7 +158,8 @@ private:
     // the conversion to the ANSI code page would change; what names the text
     // in the box ("message text", "sender id").
     bool CheckSendableAsTyped(const std::wstring& typed, const char* what);
-    // One box naming the numbers the gateway refused in an accepted send.
+    // One box naming the numbers the gateway refused in an accepted send, or
+    // did not answer for.
     void ReportRefusedRecipients(const CZentavoSMSGatewaySubmissionResults& results);
     // False when the user stopped the send in a warning dialog.
     bool ConfirmTruncation(int parts, int maxParts);

@@ -3,6 +3,7 @@
 #include "ui/SendSMSDlg.h"
 
 #include "addin/ZentavoSMSOutlookPlugin.h"
+#include "core/CompanyName.h"
 #include "core/ErrorReports.h"
 #include "core/StringUtils.h"
 #include "gateway/SMSGatewayHTTPInterfaceClientUIHelper.h"
@@ -29,6 +30,52 @@ std::string RefusalReason(std::uint32_t code)
         return "not a valid number";
     const std::string name = GetSMSGatewayResultCodeName(code);
     return name.empty() ? "result code " + std::to_string(code) : name;
+}
+
+// What the gateway refused, or did not answer for, in a send it took; empty
+// when it took every number.
+std::string RecipientOutcomesText(const CZentavoSMSGatewaySubmissionResults& results)
+{
+    std::string refused;
+    std::string unknown;
+    bool anySent = false;
+    for (const CSMSSendStatus& status : results.m_SendStatuses)
+    {
+        if (status.m_StatusCode == OK)
+            anySent = true;
+        else if (status.m_StatusCode != UNKNOWN)
+            refused += "\n" + status.m_Number + ": " + RefusalReason(status.m_StatusCode);
+        else if (results.m_OutcomeUnknown)
+            unknown += "\n" + status.m_Number;
+    }
+    anySent = anySent || results.m_SendStatuses.empty();
+
+    std::string text;
+    if (!refused.empty())
+        text = std::string(anySent ? "The message was sent, but not" : "The message was not sent") +
+               " to these numbers:\n" + refused;
+    if (results.m_UnnamedRefusals != 0)
+    {
+        const std::string count = std::to_string(results.m_UnnamedRefusals);
+        const std::string reason = " (" + RefusalReason(INVALID_NUMBER) + ") without saying which.";
+        if (text.empty())
+            text = "The message was sent, but the {CompanyNameShort} Service refused " + count + " of its " +
+                   std::to_string(results.m_SendStatuses.size()) + " numbers" + reason;
+        else
+            text += "\n\nThe {CompanyNameShort} Service also refused " + count + " more of its numbers" + reason;
+    }
+    if (!unknown.empty())
+    {
+        const char* const lead = !text.empty() ? "\n\nThe"
+                                 : anySent     ? "The message was sent, but the"
+                                               : "The message may have been sent: the";
+        text += std::string(lead) +
+                " {CompanyNameShort} Service's answer was cut off before it told whether it went to these numbers:\n" +
+                unknown +
+                "\n\nPlease check your messages on the {CompanyNameShort} portal before sending to them again.";
+    }
+    ReplaceCompanyNameShortTag(text);
+    return text;
 }
 
 // The wait cursor while the gateway works; the previous one comes back
@@ -195,12 +242,13 @@ void CSendSMSDlg::SendMessageText()
         results = CSMSGatewayHTTPInterfaceClientUIHelper().MakeSubmission(m_hWnd, "Send Message Failed!", manager,
                                                                          m_OutlookApplication, submission);
     }
-    if (!results.m_Success)
+    // The gateway took the message, or may have (its answer lost, which the
+    // helper has told): nothing from here on may turn the send into a
+    // failure, or the user sends again and pays twice.
+    if (!results.m_Success && !results.m_OutcomeUnknown)
         return;
-
-    // The gateway took the message: nothing from here on may turn the send
-    // into a failure, or the user sends again and pays twice.
-    ReportRefusedRecipients(results);
+    if (results.m_Success)
+        ReportRefusedRecipients(results);
     const std::string sender = m_UseAccountSettings ? std::string() : GetControlText(m_FromControlId);
     preferences.SetDefaultSendersId(sender);
     preferences.SetDefaultSendersIdUseReplyable(replyable);
@@ -229,17 +277,9 @@ bool CSendSMSDlg::CheckSendableAsTyped(const std::wstring& typed, const char* wh
 
 void CSendSMSDlg::ReportRefusedRecipients(const CZentavoSMSGatewaySubmissionResults& results)
 {
-    std::string refused;
-    for (const CSMSSendStatus& status : results.m_SendStatuses)
-    {
-        if (status.m_StatusCode == OK)
-            continue;
-        refused += "\n" + status.m_Number + ": " + RefusalReason(status.m_StatusCode);
-    }
-    if (refused.empty())
-        return;
-    ShowMessageBox(m_hWnd, "The message was sent, but not to these numbers:\n" + refused, kAddinMessageBoxCaption,
-                   MB_ICONEXCLAMATION | MB_OK);
+    const std::string text = RecipientOutcomesText(results);
+    if (!text.empty())
+        ShowMessageBox(m_hWnd, text, kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
 }
 
 bool CSendSMSDlg::ConfirmTruncation(int parts, int maxParts)

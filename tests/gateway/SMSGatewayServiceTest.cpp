@@ -212,6 +212,7 @@ TEST_F(SMSGatewayServiceTest, RefusedConnectionIsReportedWithTheMaskedForm)
     EXPECT_EQ(1, options.m_HTTPOptions.m_Failed);
     EXPECT_EQ(1, options.m_HTTPOptions.m_Win32ErrorKnown);
     EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_CANNOT_CONNECT), options.m_HTTPOptions.m_Win32Error);
+    EXPECT_FALSE(CSMSGatewayService::MayHaveReachedServer(options.m_HTTPOptions));
 
     const std::vector<std::string> texts = m_Events.Texts();
     ASSERT_EQ(1u, texts.size());
@@ -240,6 +241,7 @@ TEST_F(SMSGatewayServiceTest, ReplyOfNoKnownFormIsNoConnectionFailure)
     EXPECT_EQ(CONNECTION_ERROR, m_Status);
     EXPECT_EQ(0, options.m_HTTPOptions.m_Failed);
     EXPECT_EQ(0, options.m_HTTPOptions.m_Win32ErrorKnown);
+    EXPECT_TRUE(CSMSGatewayService::MayHaveReachedServer(options.m_HTTPOptions));
 }
 
 TEST_F(SMSGatewayServiceTest, SlowServerRunsIntoTheTimeOut)
@@ -257,6 +259,7 @@ TEST_F(SMSGatewayServiceTest, SlowServerRunsIntoTheTimeOut)
     EXPECT_TRUE(options.m_HTTPOptions.m_Win32Error == ERROR_INTERNET_TIMEOUT ||
                 options.m_HTTPOptions.m_Win32Error == ERROR_INTERNET_CONNECTION_ABORTED)
         << options.m_HTTPOptions.m_Win32Error;
+    EXPECT_TRUE(CSMSGatewayService::MayHaveReachedServer(options.m_HTTPOptions));
     ASSERT_EQ(1u, m_Events.Texts().size());
     EXPECT_EQ(0u, m_Events.Texts()[0].find("HTTP  Exception raised\n"));
     EXPECT_NE(std::string::npos, m_Events.Texts()[0].find("\nURL:" + m_Primary.HttpsServer() + "/" + kBalancePage));
@@ -282,7 +285,31 @@ TEST_F(SMSGatewayServiceTest, CertificateOfAnotherNameIsRefused)
     EXPECT_EQ(1, options.m_HTTPOptions.m_Win32ErrorKnown);
     EXPECT_TRUE(options.m_HTTPOptions.m_Win32Error >= 12037 && options.m_HTTPOptions.m_Win32Error <= 12057)
         << options.m_HTTPOptions.m_Win32Error;
+    EXPECT_FALSE(CSMSGatewayService::MayHaveReachedServer(options.m_HTTPOptions));
     EXPECT_TRUE(m_Primary.Requests("getbalance.aspx").empty());
+}
+
+// The failures above as Windows and Wine report them otherwise.
+TEST(RequestReachedServer, OnlyFailuresBeforeTheRequestLeftSayItDidNot)
+{
+    const struct
+    {
+        DWORD error;
+        bool reached;
+    } rows[] = {
+        {ERROR_INTERNET_TIMEOUT, true},  {WSAETIMEDOUT, true},  // Wine's send time-out
+        {ERROR_INTERNET_CONNECTION_RESET, true},               {ERROR_HTTP_INVALID_SERVER_RESPONSE, true},
+        {ERROR_INTERNET_NAME_NOT_RESOLVED, false},             {ERROR_INTERNET_INVALID_CA, false},
+        {ERROR_INTERNET_SEC_CERT_DATE_INVALID, false},
+    };
+    for (const auto& row : rows)
+    {
+        CHTTPRequestOptions outcome;
+        outcome.m_Failed = 1;
+        outcome.m_Win32Error = row.error;
+        outcome.m_Win32ErrorKnown = 1;
+        EXPECT_EQ(row.reached, CSMSGatewayService::MayHaveReachedServer(outcome)) << row.error;
+    }
 }
 
 TEST_F(SMSGatewayServiceTest, SecondSetServersReplacesTheSession)

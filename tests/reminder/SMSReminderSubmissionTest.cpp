@@ -644,6 +644,53 @@ TEST_F(SMSReminderSubmission, TheRetryPromptTriesAgainContinuesOrCancels)
     }
 }
 
+// The answer to setting a new reminder's job ready cut off after the gateway
+// set it ready. The job is given up before the retry prompt: Try Again makes
+// the one job, Continue leaves none and a status that is not up to date.
+// With the abort and the status lost too the job may send: the user is told
+// so, the item names it, and Try Again replaces it instead of adding one.
+TEST_F(SMSReminderSubmission, AReadyAnswerLostLeavesOneJobAtMostAndTheItemNamingIt)
+{
+    const char* const cut = R"([{"truncate_at": 120}])";
+    const std::vector<std::pair<const char*, const char*>> aborted = {{"SetBulkJobReady", cut}};
+    const std::vector<std::pair<const char*, const char*>> unknown = {
+        {"SetBulkJobReady", cut}, {"AbortBulkJob", R"([{"drop": true}])"}, {"GetBulkJobStatus", cut}};
+    const std::string failed = "An error has occured (Ctrl-C to copy)";
+    const std::string maySend = "The message may have been sent.";
+    const std::string updateFailed =
+        "It was not possible to update the SMS Reminder on the ZentavoSoftware SMS Service";
+    struct Row
+    {
+        const char* name;
+        std::vector<std::pair<const char*, const char*>> scripts;
+        int answer;
+        std::vector<std::string> headings;
+        bool holdsJob;  // the item names a pending job, the only one
+        std::string status;
+    };
+    const Row rows[] = {
+        {"given up, Try Again", aborted, IDTRYAGAIN, {failed, kRetryHeading}, true, Status(1)},
+        {"given up, Continue", aborted, IDCONTINUE, {failed, kRetryHeading, updateFailed}, false, Status(2)},
+        {"not known, Try Again", unknown, IDTRYAGAIN, {maySend, kRetryHeading}, true, Status(1)},
+        {"not known, Continue", unknown, IDCONTINUE, {maySend, kRetryHeading, updateFailed}, true, Status(2)},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        for (const auto& script : row.scripts)
+            Script(script.first, script.second);
+        m_Boxes.QueueAnswers({IDOK, row.answer, IDOK});
+        OpenReminder();
+        EXPECT_FALSE(Save());
+        EXPECT_EQ(row.headings, Headings(NewBoxes()));
+        ExpectOneJobEach({{m_Item, row.holdsJob}});
+        EXPECT_EQ(row.status, Stored(kStatus));
+        CloseInspector();
+    }
+}
+
 TEST_F(SMSReminderSubmission, WithoutAnAccountNothingIsSentAndTheFailureIsRecorded)
 {
     // Logged out, as after a logout in the settings.

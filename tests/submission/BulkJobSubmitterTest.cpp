@@ -348,20 +348,67 @@ TEST_F(BulkJobSubmitterTest, EveryRefusalOfANewJobIsAGatewayException)
     EXPECT_EQ(std::string("Error occured - ") + kContext + "CreateNew - CreateSMSTextBulkJob", refusal.text);
     EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob"}), Operations());
 
-    // Too little credit: the job is left as it is, never sent.
+    // Too little credit: the job is given up, and its status read to be sure.
     m_Primary.SetBalance(kUsername, 2);
     const size_t mark = ServiceRequests().size();
     refusal = RefusalOf(NewJob(Recipients(3)));
     ASSERT_TRUE(refusal.raised);
     EXPECT_EQ(7u, refusal.code);
     EXPECT_EQ(std::string("Error occured - ") + kContext + "CreateNew - SetBulkJobReady", refusal.text);
-    EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob", "AppendRecipients", "SetBulkJobReady"}),
+    EXPECT_EQ((std::vector<std::string>{"CreateSMSTextBulkJob", "AppendRecipients", "SetBulkJobReady",
+                                        "AbortBulkJob", "GetBulkJobStatus"}),
               Operations(mark));
+    EXPECT_EQ("Aborted", OnlyJob()["status"].AsString());
+    // The refusal stands when neither the abort nor the status answers.
+    m_Primary.Reset();
+    m_Primary.SetBalance(kUsername, 2);
+    Script("AbortBulkJob", R"([{"drop": true}])");
+    Script("GetBulkJobStatus", R"([{"truncate_at": 120}])");
+    EXPECT_EQ(7u, RefusalOf(NewJob(Recipients(3))).code);
     EXPECT_EQ("Initialising", OnlyJob()["status"].AsString());
 
     // Unknown codes are refusals too.
     EXPECT_NO_THROW(CZentavoSMSGatewayWebServiceSubmitter_BulkWS::CheckResultCode(1, "ctx"));
     EXPECT_THROW(CZentavoSMSGatewayWebServiceSubmitter_BulkWS::CheckResultCode(0, "ctx"), CZentavoSMSGatewayException);
+}
+
+// Numbers a batch refused while it took the others: the job's count tells
+// how many; each is named when that is the whole batch, else the count is.
+TEST_F(BulkJobSubmitterTest, NumbersABatchRefusedAreNamedWhereTheJobsCountTellsThem)
+{
+    const struct
+    {
+        const char* what;
+        int count;
+        std::vector<int> refused;  // the recipients whose number is "12345"
+        std::uint32_t unnamed;
+    } rows[] = {
+        {"one refused among 101", 101, {57}, 1},
+        {"the last batch, of one number, refused", 1001, {1000}, 0},
+        {"every number of a later batch refused", 1003, {1000, 1001, 1002}, 0},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        CSMSContactVector recipients = Recipients(row.count);
+        std::vector<std::uint32_t> expected(recipients.size(), row.unnamed ? UNKNOWN : OK);
+        for (const int i : row.refused)
+        {
+            recipients[i].m_Number = "12345";
+            expected[i] = row.unnamed ? UNKNOWN : INVALID_NUMBER;
+        }
+        const CZentavoSMSGatewaySubmissionResults results = Submit(NewJob(recipients));
+        EXPECT_EQ(1, results.m_Success);
+        EXPECT_EQ(row.unnamed, results.m_UnnamedRefusals);
+        std::vector<std::uint32_t> codes;
+        for (size_t i = 0; i < results.m_SendStatuses.size(); ++i)
+        {
+            EXPECT_EQ(recipients[i].m_Number, results.m_SendStatuses[i].m_Number);
+            codes.push_back(results.m_SendStatuses[i].m_StatusCode);
+        }
+        EXPECT_EQ(expected, codes);
+        EXPECT_EQ(recipients.size() - row.refused.size(), NumbersOf(results.m_SubmissionId));
+    }
 }
 
 TEST_F(BulkJobSubmitterTest, ASoapFaultPassesThroughUnchanged)

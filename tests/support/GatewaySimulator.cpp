@@ -218,6 +218,12 @@ CScriptedReply& CScriptedReply::TruncateAt(size_t bytes)
     return *this;
 }
 
+CScriptedReply& CScriptedReply::TruncateHeadAt(size_t bytes)
+{
+    m_Members.push_back("\"head_truncate_at\": " + std::to_string(bytes));
+    return *this;
+}
+
 CScriptedReply& CScriptedReply::Repeat(int count)
 {
     m_Members.push_back("\"repeat\": " + std::to_string(count));

@@ -71,6 +71,7 @@ public:
     CScriptedReply& HttpStatus(int status);
     CScriptedReply& Wait(double seconds);       // answers only after that long
     CScriptedReply& TruncateAt(size_t bytes);   // announces the whole body, sends only these bytes
+    CScriptedReply& TruncateHeadAt(size_t bytes);  // sends only these bytes of the status line and headers
     CScriptedReply& Repeat(int count);          // queued that many times
 
     std::string ToJson() const;

@@ -227,6 +227,10 @@ protected:
         else
             m_Primary.Script(kBalancePage, CScriptedReply::Error("LOGIN_INVALID"));
         SMSGatewayHTTPInterfaceClientAsync& client = Plugin().m_BalanceClient;
+        const size_t requests = BalanceRequests();
+        // Asked before the worker starts, the refresh is one with any a
+        // window asked for while no worker ran: after it the worker is idle.
+        client.RequestBalanceRefresh();
         if (!m_BalanceClientRunning)
         {
             client.SetInterface(0x20000001);
@@ -234,8 +238,6 @@ protected:
             client.Initialise();
             m_BalanceClientRunning = true;
         }
-        const size_t requests = BalanceRequests();
-        client.RequestBalanceRefresh();
         ASSERT_TRUE(GatewayTest::WaitUntil([&] {
             bool valid = false;
             const std::int32_t last = client.GetLastBalance(valid);
@@ -766,6 +768,114 @@ TEST_F(SendSMSSend, APartlyRefusedSendNamesTheRefusedNumbers)
     EXPECT_EQ(std::wstring::npos, body.find(L"Bob")) << WideToAnsi(body);
     Preferences().Load();
     EXPECT_EQ("ACME", Preferences().GetDefaultSendersId());
+}
+
+// Sends whose outcome the gateway's answers leave partly unsaid: an answer
+// late or cut off after the gateway sent (two recipients), a bulk job that
+// refused a number without naming it or whose ready answer was cut off (101
+// recipients). One box says what is known; the window closes, as the
+// message went or may have, and the Sent Items copy lists no number known
+// to be refused and notes what is not known. A connection refused before
+// anything went keeps its failure.
+TEST_F(SendSMSSend, WhatTheGatewaysAnswersLeaveUnsaidIsToldNotCalledAFailure)
+{
+    using Replies = std::vector<std::pair<std::string, CScriptedReply>>;
+    const std::string lost = "The message may have been sent.\n\nThe ZentavoSoftware Service's answer was lost, so "
+                             "whether it sent (or scheduled) the message is not known. Please check your messages on "
+                             "the ZentavoSoftware portal before sending it again.";
+    const std::string cutOff = "The message was sent, but the ZentavoSoftware Service's answer was cut off before it "
+                               "told whether it went to these numbers:\n\n" + TestNumber(1) +
+                               "\n\nPlease check your messages on the ZentavoSoftware portal before sending to them "
+                               "again.";
+    const std::string lostNote = "The ZentavoSoftware Service's answer was lost: whether the message was sent is not "
+                                 "known.";
+    const std::string cutNote = "The ZentavoSoftware Service's answer was lost before it told whether the message "
+                                "went to " + TestNumber(1) + ".";
+    const std::string refusedOne = "The message was sent, but the ZentavoSoftware Service refused 1 of its 101 numbers "
+                                   "(not a valid number) without saying which.";
+    const std::string refusedNote = "The ZentavoSoftware Service refused 1 of these numbers without saying which: the "
+                                    "message was not sent to it.";
+    const std::string failed = "Send Message Failed!\n\nError occurred connecting to the ZentavoSoftware Service."
+                               "\n\nPlease check you internet connection and firewall settings";
+    // The whole answer: "+447700900000,ID:1000001\n+447700900001,ID:1000002".
+    const auto send = [](const CScriptedReply& reply) { return Replies{{kSendPage, reply}}; };
+    const CScriptedReply cut = CScriptedReply::Normal().TruncateAt(120);
+    const struct
+    {
+        const char* what;
+        int recipients;  // the 58th of 101 is "12345" when refused
+        bool refused;
+        Replies replies;
+        std::string box;   // the one box; empty for none
+        std::string note;  // the copy's; empty for none
+        std::string gateway;  // messages sent (0: the connection refused), or the job's status
+    } rows[] = {
+        {"late, after the time-out", 2, false, send(CScriptedReply::Normal().Wait(4)), lost, lostNote, "2"},
+        {"cut inside the status line", 2, false, send(CScriptedReply::Normal().TruncateHeadAt(8)), lost, lostNote, "2"},
+        {"cut inside the headers", 2, false, send(CScriptedReply::Normal().TruncateHeadAt(40)), lost, lostNote, "2"},
+        {"closed without an answer", 2, false, send(CScriptedReply::Normal().TruncateHeadAt(0)), lost, lostNote, "2"},
+        {"cut before the first line", 2, false, send(CScriptedReply::Normal().TruncateAt(0)), lost, lostNote, "2"},
+        {"cut inside the first number", 2, false, send(CScriptedReply::Normal().TruncateAt(10)), lost, lostNote, "2"},
+        {"cut at the first line's end", 2, false, send(CScriptedReply::Normal().TruncateAt(25)), cutOff, cutNote, "2"},
+        {"cut inside the second line", 2, false, send(CScriptedReply::Normal().TruncateAt(40)), cutOff, cutNote, "2"},
+        {"refused before anything went", 2, false, {}, failed, "", "0"},
+        {"a bulk job refusing one number unnamed", 101, true, {}, refusedOne, refusedNote, "Completed"},
+        {"a bulk job's ready answer cut off", 101, false, {{"bulkjob.asmx/SetBulkJobReady", cut}}, "", "", "Completed"},
+        {"a bulk job's ready, abort and status answers lost", 101, false,
+         {{"bulkjob.asmx/SetBulkJobReady", cut}, {"bulkjob.asmx/AbortBulkJob", CScriptedReply::Drop()},
+          {"bulkjob.asmx/GetBulkJobStatus", cut}},
+         lost, lostNote, "Completed"},
+    };
+    Preferences().SetSaveSentMsgsToSentItemsFolder(true);
+    // A balance an earlier test left in the balance client opens no dialog.
+    Preferences().SetCheckBalanceBeforeSending(false);
+    ::SetEnvironmentVariableA("ZENTAVOSMS_GATEWAY_SEND_TIMEOUT_MS", "1500");
+    const CFakeCollectionPtr sentItems = FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"));
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        const size_t boxes = m_Boxes.Boxes().size();
+        const size_t copies = sentItems->Size();
+        const bool sent = row.gateway != "0";
+        CSMSContactVector recipients = Recipients(row.recipients);
+        if (row.refused)
+            recipients[57].m_Number = "12345";
+        Open(recipients, "Unsaid");
+        for (const auto& reply : row.replies)
+            m_Primary.Script(reply.first, reply.second);
+        GatewayTest::PrimaryRelay().SetReachable(sent);
+        PressSend();
+        GatewayTest::PrimaryRelay().SetReachable(true);
+
+        EXPECT_EQ(!sent, IsOpen());
+        const std::vector<CapturedMessageBox> shown = m_Boxes.Boxes();
+        ASSERT_EQ(boxes + (row.box.empty() ? 0 : 1), shown.size());
+        if (!row.box.empty())
+        {
+            EXPECT_EQ(row.box, shown.back().text);
+            EXPECT_EQ(m_Window, shown.back().owner);
+        }
+        // The copy lists both numbers of two, the note after the To line.
+        ASSERT_EQ(copies + (sent ? 1 : 0), sentItems->Size());
+        const std::string body = sent ? WideToAnsi(LastSentItemBody()) : std::string();
+        EXPECT_EQ(sent && row.recipients == 2, body.find(TestNumber(1)) != std::string::npos) << body;
+        const std::string note = row.note.empty() ? "\nNote:" : "\nNote: " + row.note + "\nSender's Id:";
+        EXPECT_EQ(row.note.empty(), body.find(note) == std::string::npos) << body;
+        const std::vector<CJsonValue> jobs = m_Primary.State()["jobs"].AsArray();
+        if (row.recipients > 100)
+        {
+            ASSERT_EQ(1u, jobs.size());
+            EXPECT_EQ(row.gateway, jobs[0]["status"].AsString());
+        }
+        else
+        {
+            EXPECT_EQ(row.gateway, std::to_string(m_Primary.State()["messages"].AsArray().size()));
+            EXPECT_TRUE(jobs.empty());
+        }
+    }
+    ::SetEnvironmentVariableA("ZENTAVOSMS_GATEWAY_SEND_TIMEOUT_MS", nullptr);
 }
 
 // What fails after the gateway took the message is reported on its own: the

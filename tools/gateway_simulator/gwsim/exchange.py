@@ -58,16 +58,18 @@ class Request:
 class Reply:
     """What to answer. `wait` delays the answer, `drop` closes the connection
     without one, `truncate_at` announces the whole body but sends only that
-    many bytes before closing."""
+    many bytes before closing, `head_truncate_at` sends only that many bytes
+    of the status line and headers before closing."""
 
     def __init__(self, body=b"", status=200, content_type="text/plain; charset=utf-8",
-                 wait=0.0, drop=False, truncate_at=None, headers=None):
+                 wait=0.0, drop=False, truncate_at=None, headers=None, head_truncate_at=None):
         self.body = body.encode("utf-8") if isinstance(body, str) else bytes(body)
         self.status = status
         self.content_type = content_type
         self.wait = wait
         self.drop = drop
         self.truncate_at = truncate_at
+        self.head_truncate_at = head_truncate_at
         self.headers = list(headers or [])
 
     @classmethod
@@ -87,4 +89,6 @@ class Reply:
             summary["drop"] = True
         if self.truncate_at is not None:
             summary["truncate_at"] = self.truncate_at
+        if self.head_truncate_at is not None:
+            summary["head_truncate_at"] = self.head_truncate_at
         return summary

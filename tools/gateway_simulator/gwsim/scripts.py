@@ -14,6 +14,8 @@ and how (combinable with the above):
   {"http_status": 500}     the HTTP status (default 200)
   {"wait": 2.5}            answers only after that many seconds
   {"truncate_at": 3}       announces the whole body, sends 3 bytes, closes
+  {"head_truncate_at": 20} sends only the first 20 bytes of the status line
+                           and headers, then closes
   {"repeat": 4}            queues the reply 4 times
 """
 
@@ -23,7 +25,8 @@ import threading
 from .exchange import Reply
 
 _CONTENT_KEYS = ("error", "delay", "body", "body_hex", "drop", "result", "fault")
-_ALL_KEYS = set(_CONTENT_KEYS) | {"http_status", "wait", "truncate_at", "repeat", "content_type"}
+_ALL_KEYS = set(_CONTENT_KEYS) | {"http_status", "wait", "truncate_at", "head_truncate_at", "repeat",
+                                  "content_type"}
 
 ANY_PAGE = "*"
 
@@ -49,11 +52,14 @@ class ScriptedReply:
             self.status = int(description.get("http_status", 200))
             self.wait = float(description.get("wait", 0))
             self.truncate_at = None if description.get("truncate_at") is None else int(description["truncate_at"])
+            self.head_truncate_at = None if description.get("head_truncate_at") is None \
+                else int(description["head_truncate_at"])
             self.repeat = int(description.get("repeat", 1))
         except (TypeError, ValueError) as error:
             raise ScriptError("invalid reply %r: %s" % (description, error))
         if not 100 <= self.status <= 599 or self.wait < 0 or self.repeat < 1 or \
-                (self.truncate_at is not None and self.truncate_at < 0):
+                (self.truncate_at is not None and self.truncate_at < 0) or \
+                (self.head_truncate_at is not None and self.head_truncate_at < 0):
             raise ScriptError("reply values out of range: %r" % (description,))
 
     def _scripted_body(self):
@@ -94,6 +100,7 @@ class ScriptedReply:
             reply.content_type = str(self.description["content_type"])
         reply.wait = self.wait
         reply.truncate_at = self.truncate_at
+        reply.head_truncate_at = self.head_truncate_at
         return reply
 
 

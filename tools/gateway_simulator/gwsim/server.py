@@ -87,6 +87,9 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(reply.body)))
         for name, value in reply.headers:
             self.send_header(name, value)
+        if reply.head_truncate_at is not None:
+            self._send_head_cut_at(reply.head_truncate_at)
+            return
         self.end_headers()
         if reply.truncate_at is not None and reply.truncate_at < len(reply.body):
             self.wfile.write(reply.body[:reply.truncate_at])
@@ -94,6 +97,15 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
         else:
             self.wfile.write(reply.body)
+
+    def _send_head_cut_at(self, length):
+        """The first `length` bytes of the head gathered so far (status line,
+        headers, the blank line), then the connection closes."""
+        head = b"".join(self._headers_buffer) + b"\r\n"
+        self._headers_buffer = []
+        self.wfile.write(head[:length])
+        self.wfile.flush()
+        self.close_connection = True
 
     def log_message(self, format, *args):
         if self.server.instance.access_log is None:

@@ -17,14 +17,14 @@ class ScriptedReplyTest(unittest.TestCase):
 
     def test_modifiers_apply_to_the_normal_answer(self):
         self.assertFalse(ScriptedReply({"wait": 2}).replaces_answer)
-        reply = self.reply({"wait": 2.5, "http_status": 500, "truncate_at": 3})
-        self.assertEqual((reply.body, reply.status, reply.wait, reply.truncate_at),
-                         (b"BALANCE:5", 500, 2.5, 3))
+        reply = self.reply({"wait": 2.5, "http_status": 500, "truncate_at": 3, "head_truncate_at": 9})
+        self.assertEqual((reply.body, reply.status, reply.wait, reply.truncate_at, reply.head_truncate_at),
+                         (b"BALANCE:5", 500, 2.5, 3, 9))
 
     def test_invalid_descriptions_are_refused(self):
         for description in ({"error": "X", "delay": 1}, {"bogus": 1}, {"http_status": 99},
                      {"wait": -1}, {"repeat": 0}, {"body_hex": "0g"}, {"body": 5},
-                     {"truncate_at": -2}, "ERR:X"):
+                     {"truncate_at": -2}, {"head_truncate_at": -1}, "ERR:X"):
             with self.assertRaises(ScriptError, msg=repr(description)):
                 ScriptedReply(description)
 

@@ -115,6 +115,30 @@ class ServerTest(unittest.TestCase):
                 self.exchange(self.primary, "getbalance.aspx", KEYS, scheme)
             self.assertEqual(caught.exception.partial, b"BALA")
 
+    def raw_exchange(self, instance, page, body, scheme):
+        """Every byte the server sends before it closes the connection."""
+        raw = socket.create_connection(("localhost", instance.ports[scheme]), timeout=10)
+        stream = self.client_tls.wrap_socket(raw, server_hostname="localhost") if scheme == "https" else raw
+        with stream:
+            stream.sendall(b"POST /api/https/%s HTTP/1.1\r\nHost: localhost\r\nContent-Length: %d\r\n\r\n%s"
+                           % (page.encode(), len(body), body))
+            received = b""
+            while True:
+                chunk = stream.recv(4096)
+                if not chunk:
+                    return received
+                received += chunk
+
+    def test_head_cut_after_the_gateway_acted(self):
+        for scheme in ("http", "https"):
+            self.script(self.primary, "sendmsg.aspx", {"head_truncate_at": 20})
+            received = self.raw_exchange(self.primary, "sendmsg.aspx", KEYS + b"&to=447700900001&text=Hi", scheme)
+            self.assertEqual(received, b"HTTP/1.1 200 OK\r\nSer")
+            entry = self.control(self.primary, "requests?page=sendmsg.aspx")["requests"][-1]
+            self.assertEqual((entry["reply"]["how"], entry["reply"]["head_truncate_at"]), ("scripted", 20))
+        # The gateway made its own answer, and sent the message, both times.
+        self.assertEqual(len(self.control(self.primary, "state")["messages"]), 2)
+
     def test_dropped_connection(self):
         for scheme in ("http", "https"):
             self.script(self.primary, "getbalance.aspx", {"drop": True})
