@@ -22,6 +22,7 @@
 #include <sddl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -735,6 +736,43 @@ TEST_F(SendSMSSend, TextOrSenderTheCodePageCannotCarryIsRefused)
     PressSend();
     ASSERT_FALSE(IsOpen());
     EXPECT_EQ("Caf\xc3\xa9 \xe2\x82\xac" "5 \xc3\x9f", m_Primary.Requests(kSendPage).back().Field("text"));
+}
+
+// A sender-id list length of another type or below 1 reads as 5: the send
+// keeps the id it used and those before it.
+TEST_F(SendSMSSend, AListLengthOfAnotherTypeKeepsTheRememberedSenderIds)
+{
+    const auto bytes = [](auto value) { return std::string(reinterpret_cast<const char*>(&value), sizeof(value)); };
+    const std::vector<std::string> kept = {"ACME", "Globex", "Initech"};
+    const struct
+    {
+        const char* what;
+        DWORD type;
+        std::string data;
+        std::vector<std::string> remembered;
+    } cases[] = {
+        {"the text 2", REG_SZ, "2", {"ACME", "Globex"}},
+        {"REG_DWORD 2", REG_DWORD, bytes(DWORD{2}), {"ACME", "Globex"}},
+        {"REG_QWORD 2", REG_QWORD, bytes(std::uint64_t{2}), kept},
+        {"REG_BINARY", REG_BINARY, bytes(DWORD{2}), kept},
+        {"an empty text", REG_SZ, "", kept},
+        {"the text -1", REG_SZ, "-1", kept},
+        {"the text 0", REG_SZ, "0", kept},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        WriteSetting("ZentavoSMSSelectableSendersIdList_MaxLength", c.type, c.data);
+        WriteSetting("ZentavoSMSSelectableSendersIdList", REG_SZ, "\"Globex\",\"Initech\"");
+        Preferences().Load();
+        Open(Recipients(1), "Remembered");
+        SetSender("ACME");
+        PressSend();
+        ASSERT_FALSE(IsOpen());
+        EXPECT_EQ("ACME", m_Primary.Requests(kSendPage).back().Field("from"));
+        Preferences().Load();
+        EXPECT_EQ(c.remembered, Preferences().GetSelectableSendersIdList());
+    }
 }
 
 // Numbers the gateway refused in a send it accepted: one box names them and
