@@ -30,8 +30,8 @@ void RequireOpenKey(HKEY key)
 // its length or its first NUL. A REG_DWORD (an administrator's or another
 // version's number or flag) reads as its unsigned decimal text. The size is
 // asked for first, and asked again should the value grow between the two
-// calls.
-LONG ReadValueText(HKEY key, const std::string& name, std::string& text)
+// calls. The value's registry type goes to type when asked for.
+LONG ReadValueText(HKEY key, const std::string& name, std::string& text, DWORD* type = nullptr)
 {
     DWORD size = 0;
     LONG status = ::RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, &size);
@@ -40,10 +40,12 @@ LONG ReadValueText(HKEY key, const std::string& name, std::string& text)
         // One spare byte, so text stored without a terminator still fits.
         std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\0');
         DWORD read = static_cast<DWORD>(buffer.size());
-        DWORD type = REG_NONE;
-        status = ::RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+        DWORD valueType = REG_NONE;
+        status = ::RegQueryValueExA(key, name.c_str(), nullptr, &valueType, reinterpret_cast<BYTE*>(buffer.data()),
                                     &read);
-        if (status == ERROR_SUCCESS && type == REG_DWORD && read == sizeof(DWORD))
+        if (type != nullptr)
+            *type = valueType;
+        if (status == ERROR_SUCCESS && valueType == REG_DWORD && read == sizeof(DWORD))
         {
             DWORD number = 0;
             std::memcpy(&number, buffer.data(), sizeof(number));
@@ -118,7 +120,11 @@ void RegWriteStringValue(HKEY key, const std::string& name, const std::string& t
         RaiseError(HResultOfStatus(status), "Could not open " + name + " key");
 }
 
-std::int32_t StringToInt32(const std::string& text)
+namespace
+{
+// The atoi rule without its clamp: the value (its magnitude capped just past
+// the 32-bit range) and whether any digit was read.
+std::int64_t ParseDecimal(const std::string& text, bool& anyDigit)
 {
     std::size_t pos = 0;
     while (pos < text.size() && (text[pos] == ' ' || (text[pos] >= '\t' && text[pos] <= '\r')))
@@ -130,12 +136,21 @@ std::int32_t StringToInt32(const std::string& text)
     // Accumulate the magnitude, stopping once it is past every 32-bit value.
     const std::int64_t limit = static_cast<std::int64_t>(INT32_MAX) + 1;
     std::int64_t magnitude = 0;
+    anyDigit = false;
     for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos)
     {
+        anyDigit = true;
         if (magnitude <= limit)
             magnitude = magnitude * 10 + (text[pos] - '0');
     }
-    const std::int64_t value = negative ? -magnitude : magnitude;
+    return negative ? -magnitude : magnitude;
+}
+}  // namespace
+
+std::int32_t StringToInt32(const std::string& text)
+{
+    bool anyDigit = false;
+    const std::int64_t value = ParseDecimal(text, anyDigit);
     if (value > INT32_MAX)
         return INT32_MAX;
     if (value < INT32_MIN)
@@ -297,6 +312,19 @@ std::int32_t CConfigReg::GetDWORD(HKEY key, const std::string& name, bool useDef
                                   bool logIfMissing)
 {
     return StringToInt32(GetString(key, name, useDefault, std::to_string(defaultValue), logIfMissing));
+}
+
+std::int32_t CConfigReg::GetNumber(HKEY key, const std::string& name, std::int32_t defaultValue, std::int32_t minimum,
+                                   std::int32_t maximum)
+{
+    RequireOpenKey(key);
+    std::string text;
+    DWORD type = REG_NONE;
+    if (ReadValueText(key, name, text, &type) != ERROR_SUCCESS || (type != REG_SZ && type != REG_DWORD))
+        return defaultValue;
+    bool anyDigit = false;
+    const std::int64_t value = ParseDecimal(text, anyDigit);
+    return anyDigit && value >= minimum && value <= maximum ? static_cast<std::int32_t>(value) : defaultValue;
 }
 
 std::string CConfigReg::GetEncryptedString(HKEY key, const std::string& name, bool useDefault,

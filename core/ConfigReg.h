@@ -75,6 +75,11 @@ public:
     bool GetBool(HKEY key, const std::string& name, bool useDefault, bool defaultValue, bool logIfMissing);
     std::int32_t GetDWORD(HKEY key, const std::string& name, bool useDefault, std::uint32_t defaultValue,
                           bool logIfMissing);
+    // A number of the given range: a REG_SZ read by the atoi rule, or a
+    // REG_DWORD another version left. Missing, of another type, without a
+    // digit, or outside the range, it reads as defaultValue. Nothing logged.
+    std::int32_t GetNumber(HKEY key, const std::string& name, std::int32_t defaultValue, std::int32_t minimum,
+                           std::int32_t maximum);
     // The default is in stored (enciphered) form and is deciphered when used.
     std::string GetEncryptedString(HKEY key, const std::string& name, bool useDefault,
                                    const std::string& defaultEnciphered, bool logIfMissing);

@@ -4,6 +4,7 @@
 
 #include <comdef.h>
 
+#include <cstdint>
 #include <utility>
 
 namespace
@@ -112,19 +113,22 @@ void CConfigZentavoSMSOutlookAddin_UserPreferences::Serialize(bool load)
         m_EnableUserContextSupport = GetBool(key, "ZentavoSMSEnableUserContextSupport", true, false, false);
         m_RecipientEntryEditboxAutoCompleteEnabled =
             GetBool(key, "ZentavoSMSRecipientEntryEditboxAutoCompleteEnabled", true, true, false);
-        m_DefaultDeliveryReportSetting = GetDWORD(key, "DefaultDeliveryReportSetting", true, 3, false);
-        m_DefaultDeliveryReportStatusFilter = GetDWORD(key, "DefaultDeliveryReportStatusFilter", true, 15, false);
+        // Each number outside what it can mean, or stored as another type,
+        // reads as its default rather than as a value nobody chose.
+        m_DefaultDeliveryReportSetting = GetNumber(key, "DefaultDeliveryReportSetting", 3, 1, 3);
+        // No status ticked (0) is a choice the delivery-reports dialog stores.
+        m_DefaultDeliveryReportStatusFilter = GetNumber(key, "DefaultDeliveryReportStatusFilter", 15, 0, 15);
         m_UsersMobilePhoneNumber = GetString(key, "ZentavoSMSUsersMobilePhoneNumber", true, "", false);
         // A second load replaces the list rather than appending to it.
         m_SelectableSendersIdList.clear();
         GetStringList("ZentavoSMSSelectableSendersIdList", m_SelectableSendersIdList, true, "", false);
         m_SelectableSendersIdListAutoAdd = GetBool(key, "ZentavoSMSSelectableSendersIdList_AutoAdd", true, true, false);
-        m_SelectableSendersIdListMaxLength = GetDWORD(key, "ZentavoSMSSelectableSendersIdList_MaxLength", true, 5, false);
-        m_MaxMsgParts = GetDWORD(key, "ZentavoSMSMaxMsgParts", true, kDefaultMaxMsgParts, false);
-        // The settings page offers 1 to 10; anything else would reach the
-        // gateway as no limit (0) or as a count nobody chose.
-        if (m_MaxMsgParts < 1 || m_MaxMsgParts > kMostMaxMsgParts)
-            m_MaxMsgParts = kDefaultMaxMsgParts;
+        // Below 1 the next send would forget every id, the one it used too.
+        m_SelectableSendersIdListMaxLength =
+            GetNumber(key, "ZentavoSMSSelectableSendersIdList_MaxLength", 5, 1, INT32_MAX);
+        // The settings page offers 1 to 10; 0 would reach the gateway as no
+        // limit.
+        m_MaxMsgParts = GetNumber(key, "ZentavoSMSMaxMsgParts", kDefaultMaxMsgParts, 1, kMostMaxMsgParts);
         m_DefaultAppointmentTemplateId = GetString(key, "DefaultAppointmentTemplateId", true, "", false);
         m_DefaultAppointmentScheduleDescription =
             GetString(key, "DefaultAppointmentScheduleDescription", true, "", false);

@@ -156,7 +156,7 @@ private:
     void SendMessageText();
     // False, after a box naming them, when the text holds characters that
     // the conversion to the ANSI code page would change; what names the text
-    // in the box ("message text", "sender id").
+    // in the box ("message text", "user context", "sender id").
     bool CheckSendableAsTyped(const std::wstring& typed, const char* what);
     // One box naming the numbers the gateway refused in an accepted send, or
     // did not answer for.

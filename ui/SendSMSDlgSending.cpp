@@ -157,17 +157,18 @@ void CSendSMSDlg::SendMessageText()
     // not left to turn what it lacks into '?'.
     const std::wstring typedText = GetControlTextW(IDC_SENDSMS_TEXT);
     std::string text = WideToAnsi(typedText);
-    std::string userContext;
+    std::wstring typedContext;
     std::wstring typedSender;
     bool replyable = true;
     if (m_UserContextMode)
-        userContext = GetControlText(IDC_SENDSMS_CONTEXT);
+        typedContext = GetControlTextW(IDC_SENDSMS_CONTEXT);
     else
     {
         replyable = ::SendDlgItemMessageA(m_hWnd, IDC_SENDSMS_REPLIES, BM_GETCHECK, 0, 0) == BST_CHECKED;
         if (!replyable)
             typedSender = GetControlTextW(m_FromControlId);
     }
+    const std::string userContext = WideToAnsi(typedContext);
     const std::string senderText = WideToAnsi(typedSender);
     if (recipients.empty())
     {
@@ -180,7 +181,8 @@ void CSendSMSDlg::SendMessageText()
         ShowMessageBox(m_hWnd, "Please enter message text.", kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
         return;
     }
-    if (!CheckSendableAsTyped(typedText, "message text") || !CheckSendableAsTyped(typedSender, "sender id"))
+    if (!CheckSendableAsTyped(typedText, "message text") || !CheckSendableAsTyped(typedContext, "user context") ||
+        !CheckSendableAsTyped(typedSender, "sender id"))
         return;
 
     const int parts = GetTextNumberOfParts(text);
@@ -249,6 +251,13 @@ void CSendSMSDlg::SendMessageText()
         return;
     if (results.m_Success)
         ReportRefusedRecipients(results);
+    if (m_UserContextMode)
+    {
+        // The sender field is hidden and unused in this mode: the stored
+        // sender choice stays for the next window.
+        CloseWindow();
+        return;
+    }
     const std::string sender = m_UseAccountSettings ? std::string() : GetControlText(m_FromControlId);
     preferences.SetDefaultSendersId(sender);
     preferences.SetDefaultSendersIdUseReplyable(replyable);

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 
 namespace
@@ -276,6 +277,46 @@ TEST_F(ConfigRegTest, NumbersAreUnsignedDecimalReadBySignedRule)
     EXPECT_EQ(INT_MIN, store.GetDWORD(key, "n", false, 0, false));
     EXPECT_EQ(INT_MAX, store.GetDWORD(key, "missing", true, 0x80000000u, false));
     EXPECT_EQ(15, store.GetDWORD(key, "missing", true, 15, false));
+}
+
+// A number of a range: what the store writes and what an earlier version
+// left read as the number; anything else as the default.
+TEST_F(ConfigRegTest, NumbersOfARangeReadOtherValuesAsTheDefault)
+{
+    const auto bytes = [](auto value) { return std::string(reinterpret_cast<const char*>(&value), sizeof(value)); };
+    const struct
+    {
+        const char* what;
+        DWORD type;
+        std::string data;
+        std::int32_t number;  // read with default 5 and the range 2 to 10
+    } cases[] = {
+        {"text", REG_SZ, "7", 7},
+        {"the lowest", REG_SZ, "2", 2},
+        {"the highest", REG_SZ, "10", 10},
+        {"text by the atoi rule", REG_SZ, " +7 parts", 7},
+        {"REG_DWORD", REG_DWORD, bytes(DWORD{7}), 7},
+        {"REG_QWORD", REG_QWORD, bytes(std::uint64_t{7}), 5},
+        {"REG_BINARY", REG_BINARY, bytes(DWORD{7}), 5},
+        {"REG_EXPAND_SZ", REG_EXPAND_SZ, "7", 5},
+        {"REG_MULTI_SZ", REG_MULTI_SZ, std::string("7\0", 3), 5},
+        {"empty", REG_SZ, "", 5},
+        {"no digit", REG_SZ, "seven", 5},
+        {"below", REG_SZ, "1", 5},
+        {"above", REG_SZ, "11", 5},
+        {"negative", REG_SZ, "-1", 5},
+        {"past 32 bits", REG_SZ, "4294967303", 5},
+        {"REG_DWORD above", REG_DWORD, bytes(DWORD{0xFFFFFFFFu}), 5},
+    };
+    for (const auto& c : cases)
+    {
+        WriteRaw(kStore, "n", c.data, c.type);
+        EXPECT_EQ(c.number, store.GetNumber(store.GetKey(), "n", 5, 2, 10)) << c.what;
+    }
+    EXPECT_EQ(5, store.GetNumber(store.GetKey(), "missing", 5, 2, 10));
+    WriteRaw(kStore, "n", "-2147483648");
+    EXPECT_EQ(INT_MIN, store.GetNumber(store.GetKey(), "n", 0, INT_MIN, INT_MAX));
+    EXPECT_THAT(Events(), IsEmpty());
 }
 
 TEST_F(ConfigRegTest, EncipheredTextRoundTripsAndEmptyStaysEmpty)

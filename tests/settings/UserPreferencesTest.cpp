@@ -4,6 +4,9 @@
 
 #include <gmock/gmock.h>
 
+#include <climits>
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace
@@ -173,6 +176,55 @@ TEST_F(UserPreferencesTest, MaxMsgPartsOutsideOneToTenReadsAsFive)
     // Saved back as the count it read.
     prefs.Save();
     EXPECT_EQ("5", ReadText(kSettings, "ZentavoSMSMaxMsgParts"));
+}
+
+// Each number the preferences read, against what an administrator, another
+// version or another writer may leave: of another type or outside what the
+// number can mean, it reads as its default.
+TEST_F(UserPreferencesTest, NumbersOfAnotherTypeOrOutOfRangeReadAsTheirDefault)
+{
+    using Prefs = CConfigZentavoSMSOutlookAddin_UserPreferences;
+    const struct
+    {
+        const char* name;
+        long long lowest, highest, byDefault;
+        std::function<long long(Prefs&)> read;
+    } numbers[] = {
+        {"DefaultDeliveryReportSetting", 1, 3, 3, [](Prefs& p) { return p.m_DefaultDeliveryReportSetting; }},
+        {"DefaultDeliveryReportStatusFilter", 0, 15, 15, [](Prefs& p) { return p.m_DefaultDeliveryReportStatusFilter; }},
+        {"ZentavoSMSSelectableSendersIdList_MaxLength", 1, INT_MAX, 5,
+         [](Prefs& p) { return p.m_SelectableSendersIdListMaxLength; }},
+        {"ZentavoSMSMaxMsgParts", 1, 10, 5, [](Prefs& p) { return p.m_MaxMsgParts; }},
+    };
+    const auto bytes = [](auto value) { return std::string(reinterpret_cast<const char*>(&value), sizeof(value)); };
+    for (const auto& n : numbers)
+    {
+        const struct
+        {
+            const char* what;
+            DWORD type;
+            std::string data;
+            long long number;
+        } cases[] = {
+            {"text", REG_SZ, "2", 2},
+            {"the lowest", REG_SZ, std::to_string(n.lowest), n.lowest},
+            {"the highest", REG_SZ, std::to_string(n.highest), n.highest},
+            {"REG_DWORD of an earlier version", REG_DWORD, bytes(DWORD{2}), 2},
+            {"REG_QWORD", REG_QWORD, bytes(std::uint64_t{2}), n.byDefault},
+            {"REG_BINARY", REG_BINARY, bytes(DWORD{2}), n.byDefault},
+            {"empty text", REG_SZ, "", n.byDefault},
+            {"-1", REG_SZ, "-1", n.byDefault},
+            {"below the range", REG_SZ, std::to_string(n.lowest - 1), n.byDefault},
+            {"above the range", REG_SZ, std::to_string(n.highest + 1), n.byDefault},
+            {"past 32 bits", REG_SZ, "4294967298", n.byDefault},
+        };
+        for (const auto& c : cases)
+        {
+            WriteRaw(kSettings, n.name, c.data, c.type);
+            prefs.Load();
+            EXPECT_EQ(c.number, n.read(prefs)) << n.name << ": " << c.what;
+        }
+    }
 }
 
 TEST_F(UserPreferencesTest, ValuesOverAThousandBytesSurviveALoadAndASave)

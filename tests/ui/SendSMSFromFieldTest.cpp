@@ -141,8 +141,10 @@ TEST_F(SendSMSWindow, SentSenderIdsAreRememberedMostRecentFirst)
         {"ids compared exactly", "5", "1", {"alpha"}, "ALPHA", {"ALPHA", "alpha"}},
         {"maximum 1 keeps only the new id", "1", "1", {"A", "B"}, "C", {"C"}},
         {"maximum 1, the same id", "1", "1", {"A"}, "A", {"A"}},
-        {"maximum 0 forgets everything", "0", "1", {"A", "B"}, "C", {}},
-        {"negative maximum", "-3", "1", {"A"}, "C", {}},
+        // A stored maximum below 1 reads as the default 5: the id just
+        // sent, and those before it, are kept.
+        {"stored maximum 0", "0", "1", {"A", "B"}, "C", {"C", "A", "B"}},
+        {"negative maximum", "-3", "1", {"A"}, "C", {"C", "A"}},
         {"auto-add off", "5", "0", {"A", "B"}, "C", {"A", "B"}},
         {"auto-add off, maximum 0", "0", "0", {"A", "B"}, "C", {"A", "B"}},
     };

@@ -3,8 +3,9 @@
 // window puts into the request, a refused and a successful send, the two
 // warning dialogs on the way and a second Send while the first runs; text
 // the code page cannot carry, repeated phones, a partly refused send,
-// failures after the gateway accepted, stored values of another writer, a
-// damaged secret key and a change of account on the way to a send.
+// failures after the gateway accepted, the user-context field, stored values
+// of another writer, a damaged secret key and a change of account on the way
+// to a send.
 #include "tests/ui/SendSMSWindowFixture.h"
 
 #include "core/Base64.h"
@@ -23,6 +24,7 @@
 #include <sddl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -461,7 +463,8 @@ TEST_F(SendSMSSend, EachSenderReachesTheRequestAndIsSaved)
              ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, "ACME");
              ::SetDlgItemTextA(m_Window, IDC_SENDSMS_CONTEXT, "Ticket 42");
          },
-         {absent, "", "Ticket 42", absent, user}, "ACME", true, false, {}},
+         // The hidden sender field is not stored: the choice stays as it was.
+         {absent, "", "Ticket 42", absent, user}, "", true, false, {}},
     };
     for (const Case& c : cases)
     {
@@ -471,6 +474,7 @@ TEST_F(SendSMSSend, EachSenderReachesTheRequestAndIsSaved)
         Preferences().SetDefaultSendersIdUseAccountSettings(false);
         Preferences().GetSelectableSendersIdList().clear();
         Preferences().SetEnableUserContextSupport(c.userContextMode);
+        Preferences().Save();
         Open(Recipients(1), "");
         const HWND text = ::GetDlgItem(m_Window, IDC_SENDSMS_TEXT);
         ::SendMessageA(text, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(typed.c_str()));
@@ -738,6 +742,118 @@ TEST_F(SendSMSSend, TextOrSenderTheCodePageCannotCarryIsRefused)
     PressSend();
     ASSERT_FALSE(IsOpen());
     EXPECT_EQ("Caf\xc3\xa9 \xe2\x82\xac" "5 \xc3\x9f", m_Primary.Requests(kSendPage).back().Field("text"));
+}
+
+// The user-context text goes as typed, and is refused like the message text
+// when the code page cannot carry it.
+TEST_F(SendSMSSend, TheUserContextIsCheckedAsTheTextIs)
+{
+    Preferences().SetEnableUserContextSupport(true);
+    Open(Recipients(1), "Hello");
+    Type(IDC_SENDSMS_CONTEXT, L"\u0391\u0392\u0393 ctx");
+    ASSERT_NO_FATAL_FAILURE(ExpectSendRefused(
+        "The user context holds characters that a text message cannot carry: U+0391, U+0392, U+0393.\n\n"
+        "Please remove or replace them. Nothing has been sent."));
+    EXPECT_TRUE(L"\u0391\u0392\u0393 ctx" == TextW(IDC_SENDSMS_CONTEXT));
+    EXPECT_EQ(0u, Sends());
+
+    const struct
+    {
+        std::wstring typed;
+        std::string received;  // UTF-8 on the wire
+    } cases[] = {
+        {L"Ticket 42", "Ticket 42"},
+        {L"Caf\u00e9 \u20ac5", "Caf\xc3\xa9 \xe2\x82\xac" "5"},
+    };
+    for (const auto& c : cases)
+    {
+        Open(Recipients(1), "Hello");
+        Type(IDC_SENDSMS_CONTEXT, c.typed);
+        PressSend();
+        ASSERT_FALSE(IsOpen());
+        EXPECT_EQ(c.received, m_Primary.Requests(kSendPage).back().Field("usercontext"));
+    }
+    EXPECT_EQ(1u, m_Boxes.Boxes().size());
+}
+
+// A send in user-context mode leaves the stored sender choice, which the next
+// window without that mode opens with.
+TEST_F(SendSMSSend, ASendInUserContextModeKeepsTheStoredSenderChoice)
+{
+    const struct
+    {
+        const char* what;
+        const char* sender;
+        bool replyable;
+        bool accountSettings;
+        const char* shown;  // the From field of the next window
+    } cases[] = {
+        {"a sender id", "ACME", false, false, "ACME"},
+        {"the account's settings", "", false, true, "<Use Account Settings>"},
+        {"Replies to Inbox", "ACME", true, false, "ACME"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        Preferences().SetDefaultSendersId(c.sender);
+        Preferences().SetDefaultSendersIdUseReplyable(c.replyable);
+        Preferences().SetDefaultSendersIdUseAccountSettings(c.accountSettings);
+        Preferences().GetSelectableSendersIdList() = {"ACME", "Globex"};
+        Preferences().SetEnableUserContextSupport(true);
+        Preferences().Save();
+        Open(Recipients(1), "In context");
+        Type(IDC_SENDSMS_CONTEXT, L"Ticket 7");
+        PressSend();
+        ASSERT_FALSE(IsOpen());
+
+        Preferences().Load();
+        EXPECT_EQ(c.sender, Preferences().GetDefaultSendersId());
+        EXPECT_EQ(c.replyable, Preferences().GetDefaultSendersIdUseReplyable());
+        EXPECT_EQ(c.accountSettings, Preferences().GetDefaultSendersIdUseAccountSettings());
+        EXPECT_EQ((std::vector<std::string>{"ACME", "Globex"}), Preferences().GetSelectableSendersIdList());
+        Preferences().SetEnableUserContextSupport(false);
+        Open(Recipients(1), "");
+        EXPECT_EQ(c.shown, Text(IDC_SENDSMS_FROM));
+        EXPECT_EQ(c.replyable, ::IsDlgButtonChecked(m_Window, IDC_SENDSMS_REPLIES) == BST_CHECKED);
+    }
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+// A sender-id list length of another type or below 1 reads as 5: the send
+// keeps the id it used and those before it.
+TEST_F(SendSMSSend, AListLengthOfAnotherTypeKeepsTheRememberedSenderIds)
+{
+    const auto bytes = [](auto value) { return std::string(reinterpret_cast<const char*>(&value), sizeof(value)); };
+    const std::vector<std::string> kept = {"ACME", "Globex", "Initech"};
+    const struct
+    {
+        const char* what;
+        DWORD type;
+        std::string data;
+        std::vector<std::string> remembered;
+    } cases[] = {
+        {"the text 2", REG_SZ, "2", {"ACME", "Globex"}},
+        {"REG_DWORD 2", REG_DWORD, bytes(DWORD{2}), {"ACME", "Globex"}},
+        {"REG_QWORD 2", REG_QWORD, bytes(std::uint64_t{2}), kept},
+        {"REG_BINARY", REG_BINARY, bytes(DWORD{2}), kept},
+        {"an empty text", REG_SZ, "", kept},
+        {"the text -1", REG_SZ, "-1", kept},
+        {"the text 0", REG_SZ, "0", kept},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        WriteSetting("ZentavoSMSSelectableSendersIdList_MaxLength", c.type, c.data);
+        WriteSetting("ZentavoSMSSelectableSendersIdList", REG_SZ, "\"Globex\",\"Initech\"");
+        Preferences().Load();
+        Open(Recipients(1), "Remembered");
+        SetSender("ACME");
+        PressSend();
+        ASSERT_FALSE(IsOpen());
+        EXPECT_EQ("ACME", m_Primary.Requests(kSendPage).back().Field("from"));
+        Preferences().Load();
+        EXPECT_EQ(c.remembered, Preferences().GetSelectableSendersIdList());
+    }
 }
 
 // Numbers the gateway refused in a send it accepted: one box names them and
