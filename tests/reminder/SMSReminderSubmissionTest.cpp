@@ -1594,8 +1594,6 @@ TEST_F(SMSReminderSubmission, TryAgainAfterAnotherSaveInsideTheRetryPromptKeepsT
     EXPECT_EQ(Status(1, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
 }
 
-} // namespace
-
 // An appointment moved while this Outlook did not run (a phone, the web)
 // opens offering the update. Accepted, the update is stored at once, the
 // Write Outlook raises for that save sending nothing more, so that No to
