@@ -973,11 +973,11 @@ HRESULT COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnMAPIFolderBefo
 // frees the copy of the job. An item open in an inspector is not written
 // behind the inspector's back, and one whose job no other item of the
 // watched calendars names while its owner is not known to be gone is left
-// as it is, for its next save or change to ask again. The user did not
-// start this event: what it cannot record goes to the event log, never to a
-// box. An item that then names no job while its reminder is due (a copy
-// just freed, one brought back out of Deleted Items after its job was
-// cancelled) gets its own as a change made in the calendar does.
+// as it is, for its next save or change to ask again. What it cannot
+// record goes to the event log, never to a box. An item that then names no
+// job while its reminder is due (a copy just freed, one brought back out of
+// Deleted Items after its job was cancelled) gets its own as a change made
+// in the calendar does, with that change's boxes: the copy is the user's.
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemAdd(IDispatchPtr item)
 {
     const std::string function = kClassName + "::OnItemAdd";
