@@ -277,9 +277,11 @@ protected:
     // The opening check: offers to bring the gateway up to date, else marks
     // the item changed so that Outlook offers to save it.
     void OfferGatewayUpdateOnOpen(IDispatch* item, CInspectorContext& context);
-    // Saves the item after the update accepted on opening; when it cannot be
-    // stored, cancels the job that update made and puts the item and the
-    // context back as they were read (before). True when stored.
+    // Saves the item after the update accepted on opening, also after one
+    // that failed yet left the item naming another job (one that may send);
+    // when it cannot be stored, cancels the job that update made and puts
+    // the item and the context back as they were read (before). True when
+    // stored.
     bool StoreAcceptedUpdate(IDispatch* item, CInspectorContext& context, const CProperties& before);
     // "My mobile" is ticked while no own number is stored.
     bool IsMyMobileMissing(const CProperties& properties);

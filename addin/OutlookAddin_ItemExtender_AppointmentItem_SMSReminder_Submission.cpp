@@ -1074,8 +1074,18 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OfferGatewayUpdateO
     if (ShowBox(kNotUpToDateText, MB_OKCANCEL) == IDOK)
     {
         const CProperties before(context.m_SavedProperties);
+        const CItemState offered = ReadItemState(item);
         bool cancel = false;
-        saved = SaveEditedProperties(item, cancel) && StoreAcceptedUpdate(item, context, before);
+        const bool updated = SaveEditedProperties(item, cancel);
+        // An update that failed may yet have made a job that may send (its
+        // answer lost): the item names it now, and it is stored as well,
+        // unless the item was deleted or the add-in disconnected meanwhile.
+        const CItemState now = ReadItemState(item);
+        const bool jobChanged = context.m_EditedProperties.GetSMSGatewaySubmissionId() !=
+                                    before.GetSMSGatewaySubmissionId() &&
+                                now.m_Place == offered.m_Place && now.m_Disconnections == offered.m_Disconnections;
+        if (updated || jobChanged)
+            saved = StoreAcceptedUpdate(item, context, before) && updated;
     }
     // An inspector closed while a box was up offers no save any more.
     if (!saved && context.IsOpen())
@@ -1084,14 +1094,15 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OfferGatewayUpdateO
 
 // The user, who changed nothing, may close the item without saving it: the
 // store would go on naming the job the update replaced, and the next
-// opening would make another. So the update is saved at once. When Outlook
-// refuses the save or the properties (a calendar the user may only read),
-// the job just made would be named by nothing: it is cancelled again.
+// opening would make another. So the update, or the job a failed one may
+// have made, is saved at once. When Outlook refuses the save or the
+// properties (a calendar the user may only read), the job just made would
+// be named by nothing: it is cancelled again.
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::StoreAcceptedUpdate(IDispatch* item,
                                                                                 CInspectorContext& context,
                                                                                 const CProperties& before)
 {
-    CProperties made(context.m_SavedProperties);
+    CProperties made(context.m_EditedProperties);
     const std::string jobId = made.GetSMSGatewaySubmissionId();
     try
     {
@@ -1102,6 +1113,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::StoreAcceptedUpdate
         {
             const CFlagScope storing(context.m_bStoringUpdate);
             Dispatch::Call(item, L"Save");
+            made.CopyTo(context.m_SavedProperties);
             return true;
         }
     }

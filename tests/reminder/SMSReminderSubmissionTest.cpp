@@ -422,6 +422,17 @@ protected:
     {
         m_Primary.Control("POST", "script", "{\"page\": \"bulkjob.asmx/" + operation + "\", \"replies\": " + replies + "}");
     }
+    // The next job made is set ready, but that answer is lost, and so are
+    // the abort and the status read that would give it up: it may send. An
+    // update first reads, aborts and reads again the job it replaces, as the
+    // gateway answers.
+    void LoseTheNextJobsOutcome(bool replacing) const
+    {
+        const std::string cut = R"({"truncate_at": 120})";
+        Script("SetBulkJobReady", "[" + cut + "]");
+        Script("AbortBulkJob", replacing ? R"([{}, {"drop": true}])" : R"([{"drop": true}])");
+        Script("GetBulkJobStatus", "[" + std::string(replacing ? "{}, {}, " : "") + cut + "]");
+    }
 
     // The boxes shown since the last call; TearDown expects none left unread.
     std::vector<CapturedMessageBox> NewBoxes()
@@ -1653,6 +1664,57 @@ TEST_F(SMSReminderSubmission, AnUpdateAcceptedOnOpeningReachesTheStore)
         EXPECT_EQ(L"Reminder will be sent at 11/06/2030 14:15", SendTimeLabel());
         CloseWithoutSaving();
         EXPECT_EQ(row.box.empty() ? "Pending" : "Aborted", JobStatus(named));
+    }
+}
+
+// An update accepted on opening whose new job's answer is lost: the job
+// may send, and the item names it from then on, stored at once as after an
+// update that succeeded, so that No to Outlook's "save changes?" keeps it.
+// Try Again replaces it; Continue and Cancel leave the item not up to date,
+// and the update its next opening offers replaces that job: never a second.
+TEST_F(SMSReminderSubmission, AnOpeningUpdateWhoseJobMaySendStoresThatJob)
+{
+    const std::string maySend = "The message may have been sent.";
+    struct Row
+    {
+        const char* name;
+        int answer;
+        std::vector<std::string> headings;
+        int status;
+    };
+    const Row rows[] = {
+        {"Try Again", IDTRYAGAIN, {Heading(kNotUpToDate), maySend, kRetryHeading}, 1},
+        {"Continue", IDCONTINUE, {Heading(kNotUpToDate), maySend, kRetryHeading, Heading(kUpdateFailed)}, 2},
+        {"Cancel", IDCANCEL, {Heading(kNotUpToDate), maySend, kRetryHeading}, 2},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        StartOver();
+        const std::string first = SaveReminder();
+        CloseInspector();
+        SavesAsOutlook(m_Item);
+        Reschedule(kOneDay);
+        PropertiesOf(m_Item).Commit();
+        LoseTheNextJobsOutcome(true);
+
+        m_Boxes.QueueAnswers({IDOK, IDOK, row.answer, IDOK});
+        Open(m_Item);
+        EXPECT_EQ(row.headings, Headings(NewBoxes()));
+        CloseWithoutSaving();
+        EXPECT_EQ("Aborted", JobStatus(first));
+        ExpectOneJobEach({{m_Item, true}});
+        EXPECT_EQ(Status(row.status, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
+
+        if (row.status == 2)
+        {
+            m_Boxes.QueueAnswers({IDOK});
+            Open(m_Item);
+            EXPECT_EQ(std::vector<std::string>{kNotUpToDate}, NewBoxTexts());
+            CloseWithoutSaving();
+            ExpectOneJobEach({{m_Item, true}});
+            EXPECT_EQ(Status(1, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
+        }
     }
 }
 
