@@ -256,7 +256,9 @@ protected:
     // read) or the add-in disconnected meanwhile; Saved when another save
     // has brought the gateway up to date with these properties; else Failed,
     // the properties having taken what changed meanwhile (before becomes
-    // the item as it is now) for another attempt.
+    // the item as it is now) for another attempt. A job that an attempt may
+    // have made and the item does not name is cancelled first when the item
+    // went to Deleted Items or took another save's job.
     WriteOutcome TakeInWhatChanged(IDispatch* item, CProperties& properties, CItemState& before, bool deleting);
     // "A~<status>~<Start>~<End>"; "A~2" or nothing for a reminder that is off.
     void SetServerSavedStatus(IDispatch* item, CProperties& properties, int status);
@@ -283,6 +285,11 @@ protected:
     // the item and the context back as they were read (before). True when
     // stored.
     bool StoreAcceptedUpdate(IDispatch* item, CInspectorContext& context, const CProperties& before);
+    // Cancels a job that the item does not store (another item of the
+    // watched calendars that names it keeps it); step names the caller in a
+    // failure's box. True when the job will not send.
+    bool CancelUnstoredJob(IDispatch* item, const CProperties& properties, const std::string& jobId,
+                           const std::string& step);
     // "My mobile" is ticked while no own number is stored.
     bool IsMyMobileMissing(const CProperties& properties);
     // On the user's save, the one time a missing own number is asked for:

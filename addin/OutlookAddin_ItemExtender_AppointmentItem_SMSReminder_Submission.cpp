@@ -664,6 +664,22 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::TakeInWhatChanged(IDispa
                                                                           CItemState& before, bool deleting)
 {
     CItemState now = ReadItemState(item);
+    // A job an attempt may have made (its answer lost) is named by this
+    // save alone: once the item lies in Deleted Items or names another
+    // save's job, nothing would ever replace or cancel it. It is cancelled,
+    // and the item read again, as the cancel's boxes let it change.
+    const std::string own = properties.GetSMSGatewaySubmissionId();
+    if (!own.empty() && own != SettingOf(before.m_Stored, CProperties::kSMSGatewaySubmissionId) &&
+        own != SettingOf(now.m_Stored, CProperties::kSMSGatewaySubmissionId) &&
+        now.m_Disconnections == before.m_Disconnections &&
+        (now.m_Place == 2 || (now.m_Place == before.m_Place && !SameStored(before.m_Stored, now.m_Stored))))
+    {
+        if (CancelUnstoredJob(item, properties, own, "TakeInWhatChanged(Cancelling a job named by nothing)"))
+            KeepJob(item, properties, SettingOf(before.m_Stored, CProperties::kSMSGatewaySubmissionId));
+        else
+            Tell(item, kDeleteFailedText);
+        now = ReadItemState(item);
+    }
     if (now.m_Disconnections != before.m_Disconnections || now.m_Place != before.m_Place || now.m_Place < 0)
         return WriteOutcome::Abandoned;
     if (!SameStored(before.m_Stored, now.m_Stored))
@@ -1121,23 +1137,9 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::StoreAcceptedUpdate
     {
         ShowCurrentExceptionInErrorBox(kClassName + "::OnNewInspector(Saving the update)");
     }
-    if (!jobId.empty() && jobId != before.GetSMSGatewaySubmissionId())
-    {
-        bool cancelled = false;
-        try
-        {
-            bool retryCannotHelp = false;
-            bool overtaken = false;
-            KeepJob(item, made, jobId);
-            cancelled = UpdateSMSGatewayWithSMSReminderRequest(item, made, true, retryCannotHelp, overtaken);
-        }
-        catch (...)
-        {
-            ShowCurrentExceptionInErrorBox(kClassName + "::OnNewInspector(Cancelling the update)");
-        }
-        if (!cancelled)
-            ShowBox(kDeleteFailedText, MB_OK);
-    }
+    if (!jobId.empty() && jobId != before.GetSMSGatewaySubmissionId() &&
+        !CancelUnstoredJob(item, made, jobId, "OnNewInspector(Cancelling the update)"))
+        ShowBox(kDeleteFailedText, MB_OK);
     try
     {
         bool ignored = false;
@@ -1151,4 +1153,24 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::StoreAcceptedUpdate
     before.CopyTo(context.m_SavedProperties);
     before.CopyTo(context.m_EditedProperties);
     return false;
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CancelUnstoredJob(IDispatch* item,
+                                                                              const CProperties& properties,
+                                                                              const std::string& jobId,
+                                                                              const std::string& step)
+{
+    try
+    {
+        CProperties cancelling(properties);
+        bool retryCannotHelp = false;
+        bool overtaken = false;
+        KeepJob(item, cancelling, jobId);
+        return UpdateSMSGatewayWithSMSReminderRequest(item, cancelling, true, retryCannotHelp, overtaken);
+    }
+    catch (...)
+    {
+        ShowCurrentExceptionInErrorBox(kClassName + "::" + step);
+        return false;
+    }
 }

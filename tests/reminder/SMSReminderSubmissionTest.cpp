@@ -1605,6 +1605,47 @@ TEST_F(SMSReminderSubmission, TryAgainAfterAnotherSaveInsideTheRetryPromptKeepsT
     EXPECT_EQ(Status(1, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
 }
 
+// A user's save whose new job's answer is lost: the job may send. While
+// the retry prompt is up, a drag in the calendar moves the appointment
+// again (its update makes a job of its own and stores it), or the user
+// deletes the appointment (which cancels the job the item names). Try Again
+// then takes in that save's job, or writes nothing: either way the job the
+// lost answer may have made is cancelled first, not left to send besides.
+TEST_F(SMSReminderSubmission, TryAgainAfterALostAnswerLeavesNoJobOfItsOwnBehind)
+{
+    const std::string maySend = "The message may have been sent.";
+    for (const bool deleted : {false, true})
+    {
+        SCOPED_TRACE(deleted ? "deleted" : "dragged");
+        StartOver();
+        const std::string first = SaveReminder();
+        Reschedule(kOneDay);
+        LoseTheNextJobsOutcome(true);
+        m_Boxes.QueueAnswers({IDOK, IDTRYAGAIN});
+        m_Boxes.WhileUp([&](const CapturedMessageBox& box) {
+            if (box.text != kRetry)
+                return;
+            if (deleted)
+            {
+                EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+                return;
+            }
+            Reschedule(2 * kOneDay);
+            ChangedInCalendar();
+        });
+        EXPECT_FALSE(Save());
+        m_Boxes.WhileUp(nullptr);
+        EXPECT_EQ((std::vector<std::string>{maySend, kRetryHeading}), Headings(NewBoxes()));
+        EXPECT_EQ("Aborted", JobStatus(first));
+        ExpectOneJobEach({{m_Item, !deleted}});
+        if (!deleted)
+        {
+            EXPECT_EQ("2030-06-12T14:15:00+01:00", Job(Stored(kJobId))["scheduled_date"].AsString());
+            EXPECT_EQ(Status(1, kStart + 2 * kOneDay, kEnd + 2 * kOneDay), Stored(kStatus));
+        }
+    }
+}
+
 // An appointment moved while this Outlook did not run (a phone, the web)
 // opens offering the update. Accepted, the update is stored at once, the
 // Write Outlook raises for that save sending nothing more, so that No to
