@@ -328,6 +328,9 @@ protected:
     // event of the user's that arrives while one of its boxes is up clears
     // it for its own run.
     std::string m_UnattendedEvent;
+    // The item such an event saves itself, while it does: the Write that
+    // Outlook raises for that save of an open item is no save of the user's.
+    IDispatch* m_pSavingUnattended = nullptr;  // not held
 
 private:
     // IOutlookAddin_ItemEventHandlerTarget

@@ -470,17 +470,19 @@ bool MissesItsJob(IDispatch* item, const CProperties& properties)
     }
 }
 
-// Set for the life of the object.
-class CFlagScope
+// Holds a value for the life of the object, then puts back the one before.
+template <typename T>
+class CValueScope
 {
 public:
-    explicit CFlagScope(bool& flag) : m_Flag(flag) { m_Flag = true; }
-    ~CFlagScope() { m_Flag = false; }
-    CFlagScope(const CFlagScope&) = delete;
-    CFlagScope& operator=(const CFlagScope&) = delete;
+    CValueScope(T& current, T value) : m_Current(current), m_Before(current) { m_Current = value; }
+    ~CValueScope() { m_Current = m_Before; }
+    CValueScope(const CValueScope&) = delete;
+    CValueScope& operator=(const CValueScope&) = delete;
 
 private:
-    bool& m_Flag;
+    T& m_Current;
+    T m_Before;
 };
 } // namespace
 
@@ -520,7 +522,12 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWriteEvent(ID
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedProperties(IDispatch* item, bool& cancel)
 {
-    const CUnattendedScope attended(m_UnattendedEvent, "");
+    // The user's save, unless the add-in's own save of this item for an
+    // event the user did not start raised this Write; a Write inside this
+    // one's boxes is the user's again.
+    const bool ownSave = m_pSavingUnattended && CompareCOMIdentity(m_pSavingUnattended, item) == 0;
+    const CValueScope<IDispatch*> taken(m_pSavingUnattended, nullptr);
+    const CUnattendedScope attended(m_UnattendedEvent, ownSave ? m_UnattendedEvent : "");
     if (GetDeletedItemsState(m_pServices ? m_pServices->Callback_ItemExtender_GetOutlookApplication() : nullptr,
                              item) == 2)
         return false;
@@ -545,7 +552,8 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedPropertie
         context->m_EditedProperties.SetSMSGatewaySubmissionId(storedJobId);
         context->m_EditedProperties.SetSMSGatewaySubmissionOwner(stored.GetSMSGatewaySubmissionOwner());
     }
-    AskForMyMobileOnSave(item, *context);
+    if (m_UnattendedEvent.empty())
+        AskForMyMobileOnSave(item, *context);
     if (!SaveSMSReminder(item, context->m_EditedProperties, true, true, cancel, false))
         return false;
     context->m_EditedProperties.CopyTo(context->m_SavedProperties);
@@ -942,7 +950,10 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemChange(IDispa
     bool cancel = false;
     SaveSMSReminder(item, properties, false, false, cancel, false);
     // Saving raises this event again; the breaker measures from here.
-    Dispatch::Call(item, L"Save");
+    {
+        const CValueScope<IDispatch*> saving(m_pSavingUnattended, item);
+        Dispatch::Call(item, L"Save");
+    }
     m_LoopBreaker.SetLastTickToNow();
 }
 
@@ -1127,7 +1138,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::StoreAcceptedUpdate
         LoadStoredProperties(item, m_PropertyPrefix, written);
         if (written.GetSMSGatewaySubmissionId() == jobId)
         {
-            const CFlagScope storing(context.m_bStoringUpdate);
+            const CValueScope<bool> storing(context.m_bStoringUpdate, true);
             Dispatch::Call(item, L"Save");
             made.CopyTo(context.m_SavedProperties);
             return true;

@@ -2073,6 +2073,45 @@ TEST_F(SMSReminderSubmission, MyMobileWithoutAStoredNumberIsAskedForOnlyOnTheSav
     }
 }
 
+// The user's own number, ticked, is cleared while the appointment is open,
+// and a drag in the calendar moves it: the add-in's save of that change
+// makes Outlook raise the open item's Write, which is no save of the user's
+// either. Nothing is asked and no box shown: the job goes to the others, and
+// the event log tells why. The user's own save then asks, once.
+TEST_F(SMSReminderSubmission, TheWriteOfTheAddinsOwnSaveOfADragAsksNothing)
+{
+    const char kPrompt[] = "Please Enter Your Mobile Number";
+    const char kNotSet[] = "Your mobile number is not set\n\nThe SMS Reminder will not be sent to your mobile; "
+                           "open the appointment and save it to enter your number";
+    CWindowDriver driver;
+    Preferences().SetUsersMobilePhoneNumber("07700900123");
+    OpenReminder();
+    On(kMyMobile, L"Ribbon_CheckBoxOnAction", {_variant_t(1L)});
+    EXPECT_FALSE(Save());
+    SavesAsOutlook(m_Item);
+    Preferences().SetUsersMobilePhoneNumber("");
+    const size_t events = m_Events.Texts().size();
+
+    Reschedule(kOneDay);
+    ChangedInCalendar();
+    EXPECT_TRUE(driver.Seen().empty()) << "a calendar change opened a dialog";
+    EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
+    const std::vector<std::string> texts = m_Events.Texts();
+    ASSERT_LT(events, texts.size());
+    EXPECT_NE(std::string::npos, texts.back().find(kNotSet)) << texts.back();
+    ExpectOneJobEach({{m_Item, true}});
+    EXPECT_EQ(std::vector<std::string>{"447700900001"}, Numbers(Stored(kJobId)));
+    EXPECT_EQ(Status(2, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
+
+    driver.Expect().Caption(kPrompt).SetText(IDC_MOBILEPROMPT_NUMBER, "07700900999").Press(IDOK);
+    EXPECT_FALSE(Save());
+    EXPECT_EQ(1u, driver.Seen().size());
+    EXPECT_EQ("", driver.Problems());
+    ExpectOneJobEach({{m_Item, true}});
+    EXPECT_EQ((std::vector<std::string>{"447700900001", "07700900999"}), Numbers(Stored(kJobId)));
+    EXPECT_EQ(Status(1, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
+}
+
 // Text the ANSI code page cannot carry (Cyrillic or Greek in the subject,
 // location or notes that fill the template, or in the sender id) is never
 // sent as question marks: the user's save is told which characters, a
