@@ -232,7 +232,8 @@ protected:
     };
     // Validates, then calls the gateway until it succeeds or the user gives
     // up. After a box, what another save or a deletion did to the item
-    // meanwhile is taken in before the next call.
+    // meanwhile is taken in before the next call, or before the failure is
+    // written when the user gives up.
     WriteOutcome OnItemWrite(IDispatch* item, CProperties& properties, bool validate, bool cancelAllowed,
                              bool& cancel, bool deleting);
     // One attempt: creates, replaces or cancels the job and keeps its id in

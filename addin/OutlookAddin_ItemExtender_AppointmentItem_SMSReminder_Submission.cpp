@@ -624,23 +624,20 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWrite(IDispatch* i
         {
             ShowCurrentExceptionInErrorBox(kClassName + "::OnItemWrite(Updating SMSGateway)");
         }
-        // The user has been told why (no account, no phone to send to).
-        if (retryCannotHelp)
-            return WriteOutcome::Failed;
-        if (!overtaken)
+        // No retry once the user has been told why (no account, no phone to
+        // send to).
+        bool again = !retryCannotHelp;
+        if (again && !overtaken)
         {
             const int answer = ShowBox(kRetryText, MB_CANCELTRYCONTINUE);
-            if (answer != IDTRYAGAIN)
-            {
-                if (answer == IDCANCEL && cancelAllowed)
-                    cancel = true;
-                return WriteOutcome::Failed;
-            }
+            again = answer == IDTRYAGAIN;
+            if (answer == IDCANCEL && cancelAllowed)
+                cancel = true;
         }
-        // The box let programs, Outlook and the user act on the item: the
-        // next attempt starts from what is true now.
+        // The boxes let programs, Outlook and the user act on the item: the
+        // next attempt, or the failure written, starts from what is true now.
         const WriteOutcome outcome = TakeInWhatChanged(item, properties, before, deleting);
-        if (outcome != WriteOutcome::Failed)
+        if (outcome != WriteOutcome::Failed || !again)
             return outcome;
     }
 }

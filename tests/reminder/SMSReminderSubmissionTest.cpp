@@ -1605,6 +1605,58 @@ TEST_F(SMSReminderSubmission, TryAgainAfterAnotherSaveInsideTheRetryPromptKeepsT
     EXPECT_EQ(Status(1, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
 }
 
+// A user's save whose update the gateway refuses: while the retry prompt
+// is up, a drag in the calendar moves the appointment (its update replaces
+// the job and stores the new one), or the user deletes the appointment (the
+// deletion cancels the job). Continue and Cancel then write nothing stale
+// over the item: the drag's save has brought the gateway up to date and its
+// job stays named, or the deleted item stays as the deletion left it.
+TEST_F(SMSReminderSubmission, ContinueOrCancelAfterAnotherSaveOrADeletionInsideTheRetryPromptKeepWhatIsTrue)
+{
+    struct Row
+    {
+        const char* name;
+        bool deleted;
+        int answer;
+    };
+    const Row rows[] = {
+        {"dragged, Continue", false, IDCONTINUE},
+        {"dragged, Cancel", false, IDCANCEL},
+        {"deleted, Continue", true, IDCONTINUE},
+        {"deleted, Cancel", true, IDCANCEL},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        StartOver();
+        const std::string first = SaveReminder();
+        Reschedule(kOneDay);
+        Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
+        m_Boxes.QueueAnswers({IDOK, row.answer});
+        m_Boxes.WhileUp([&](const CapturedMessageBox& box) {
+            if (box.text != kRetry)
+                return;
+            if (row.deleted)
+            {
+                EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+                return;
+            }
+            Reschedule(2 * kOneDay);
+            ChangedInCalendar();
+        });
+        EXPECT_EQ(row.answer == IDCANCEL, Save());
+        m_Boxes.WhileUp(nullptr);
+        EXPECT_EQ((std::vector<std::string>{kGatewayHeading, kRetryHeading}), Headings(NewBoxes()));
+        EXPECT_EQ("Aborted", JobStatus(first));
+        ExpectOneJobEach({{m_Item, !row.deleted}});
+        if (!row.deleted)
+        {
+            EXPECT_EQ("2030-06-12T14:15:00+01:00", Job(Stored(kJobId))["scheduled_date"].AsString());
+            EXPECT_EQ(Status(1, kStart + 2 * kOneDay, kEnd + 2 * kOneDay), Stored(kStatus));
+        }
+    }
+}
+
 // A user's save whose new job's answer is lost: the job may send. While
 // the retry prompt is up, a drag in the calendar moves the appointment
 // again (its update makes a job of its own and stores it), or the user
