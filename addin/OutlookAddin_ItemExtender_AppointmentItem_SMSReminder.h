@@ -237,12 +237,16 @@ protected:
     WriteOutcome OnItemWrite(IDispatch* item, CProperties& properties, bool validate, bool cancelAllowed,
                              bool& cancel, bool deleting);
     // One attempt: creates, replaces or cancels the job and keeps its id in
-    // the properties. retryCannotHelp is set, and the result false, when the
-    // user has been told why the reminder cannot go out: a call was due but
-    // no account is set up, or no recipient has a mobile number (a job it
-    // had is cancelled first). overtaken is set, and the result false,
-    // without a call, when the item changed while a box of the attempt was
-    // up.
+    // the properties; a new job whose answer was lost, which may send, is
+    // kept there as well, the result false. retryCannotHelp is set, and the
+    // result false, when the user has been told (during an unattended event,
+    // the event log) why the reminder does not go out as its properties say:
+    // a call was due but no account is set up, its text holds characters the
+    // ANSI code page cannot carry (nothing is sent), no recipient has a
+    // mobile number (a job it had is cancelled first), or the user's own
+    // number is not stored (the job goes to the others). overtaken is set,
+    // and the result false, without a call, when the item changed while a
+    // box of the attempt was up.
     bool UpdateSMSGatewayWithSMSReminderRequest(IDispatch* item, CProperties& properties, bool deleting,
                                                 bool& retryCannotHelp, bool& overtaken);
     // What a save finds of the item, to tell after a box what changed.
@@ -257,9 +261,9 @@ protected:
     // read) or the add-in disconnected meanwhile; Saved when another save
     // has brought the gateway up to date with these properties; else Failed,
     // the properties having taken what changed meanwhile (before becomes
-    // the item as it is now) for another attempt. A job that an attempt may
-    // have made and the item does not name is cancelled first when the item
-    // went to Deleted Items or took another save's job.
+    // the item as it is now) for another attempt. A job that an attempt
+    // made, or may have made, and the item does not name is cancelled first
+    // when the item went to Deleted Items or took another save's job.
     WriteOutcome TakeInWhatChanged(IDispatch* item, CProperties& properties, CItemState& before, bool deleting);
     // "A~<status>~<Start>~<End>"; "A~2" or nothing for a reminder that is off.
     void SetServerSavedStatus(IDispatch* item, CProperties& properties, int status);

@@ -669,10 +669,11 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::TakeInWhatChanged(IDispa
                                                                           CItemState& before, bool deleting)
 {
     CItemState now = ReadItemState(item);
-    // A job an attempt may have made (its answer lost) is named by this
-    // save alone: once the item lies in Deleted Items or names another
-    // save's job, nothing would ever replace or cancel it. It is cancelled,
-    // and the item read again, as the cancel's boxes let it change.
+    // A job an attempt made before a box, or may have made (its answer
+    // lost), is named by this save alone: once the item lies in Deleted
+    // Items or names another save's job, nothing would ever replace or
+    // cancel it. It is cancelled, and the item read again, as the cancel's
+    // boxes let it change.
     const std::string own = properties.GetSMSGatewaySubmissionId();
     if (!own.empty() && own != SettingOf(before.m_Stored, CProperties::kSMSGatewaySubmissionId) &&
         own != SettingOf(now.m_Stored, CProperties::kSMSGatewaySubmissionId) &&
