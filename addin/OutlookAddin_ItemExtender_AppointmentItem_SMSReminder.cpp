@@ -491,7 +491,6 @@ std::wstring COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ScheduleFee
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Ribbon_GetLabel(IDispatchPtr control, BSTR* label)
 {
     CInspectorContext& context = ContextOfControl(control, "Ribbon_GetLabel");
-    const CInspectorContext::CHold hold(context);  // the count may ask for the user's number
     const std::string id = ControlId(control);
     if (id == CProperties::kRecipientsIncludeMyMobile)
     {
