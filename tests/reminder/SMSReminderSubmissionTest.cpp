@@ -341,6 +341,40 @@ protected:
         m_Primary.SetBalance(kUsername, 100000);
         m_Outlook.EmptyStore();
     }
+    // From the start: a saved reminder, its inspector closed, saved as
+    // Outlook saves, then moved a day on while this Outlook did not run (a
+    // phone, the web). Returns the job it named.
+    std::string SavedReminderMovedElsewhere()
+    {
+        StartOver();
+        const std::string job = SaveReminder();
+        CloseInspector();
+        SavesAsOutlook(m_Item);
+        Reschedule(kOneDay);
+        PropertiesOf(m_Item).Commit();
+        return job;
+    }
+    // Saves the open item; while the retry prompt of that save is up, the
+    // user deletes the appointment in the explorer, or drags it in the
+    // calendar to two days after the test's (that change's update makes a
+    // job and stores it). True when the Write was cancelled.
+    bool SaveWhileTheRetryPromptIsUp(bool deleteIt)
+    {
+        m_Boxes.WhileUp([this, deleteIt](const CapturedMessageBox& box) {
+            if (box.text != kRetry)
+                return;
+            if (deleteIt)
+            {
+                EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+                return;
+            }
+            Reschedule(2 * kOneDay);
+            ChangedInCalendar();
+        });
+        const bool cancelled = Save();
+        m_Boxes.WhileUp(nullptr);
+        return cancelled;
+    }
     // The open item closed with No to Outlook's "save changes?".
     void CloseWithoutSaving()
     {
@@ -1633,19 +1667,7 @@ TEST_F(SMSReminderSubmission, ContinueOrCancelAfterAnotherSaveOrADeletionInsideT
         Reschedule(kOneDay);
         Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
         m_Boxes.QueueAnswers({IDOK, row.answer});
-        m_Boxes.WhileUp([&](const CapturedMessageBox& box) {
-            if (box.text != kRetry)
-                return;
-            if (row.deleted)
-            {
-                EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
-                return;
-            }
-            Reschedule(2 * kOneDay);
-            ChangedInCalendar();
-        });
-        EXPECT_EQ(row.answer == IDCANCEL, Save());
-        m_Boxes.WhileUp(nullptr);
+        EXPECT_EQ(row.answer == IDCANCEL, SaveWhileTheRetryPromptIsUp(row.deleted));
         EXPECT_EQ((std::vector<std::string>{kGatewayHeading, kRetryHeading}), Headings(NewBoxes()));
         EXPECT_EQ("Aborted", JobStatus(first));
         ExpectOneJobEach({{m_Item, !row.deleted}});
@@ -1674,19 +1696,7 @@ TEST_F(SMSReminderSubmission, TryAgainAfterALostAnswerLeavesNoJobOfItsOwnBehind)
         Reschedule(kOneDay);
         LoseTheNextJobsOutcome(true);
         m_Boxes.QueueAnswers({IDOK, IDTRYAGAIN});
-        m_Boxes.WhileUp([&](const CapturedMessageBox& box) {
-            if (box.text != kRetry)
-                return;
-            if (deleted)
-            {
-                EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
-                return;
-            }
-            Reschedule(2 * kOneDay);
-            ChangedInCalendar();
-        });
-        EXPECT_FALSE(Save());
-        m_Boxes.WhileUp(nullptr);
+        EXPECT_FALSE(SaveWhileTheRetryPromptIsUp(deleted));
         EXPECT_EQ((std::vector<std::string>{maySend, kRetryHeading}), Headings(NewBoxes()));
         EXPECT_EQ("Aborted", JobStatus(first));
         ExpectOneJobEach({{m_Item, !deleted}});
@@ -1727,12 +1737,7 @@ TEST_F(SMSReminderSubmission, AnUpdateAcceptedOnOpeningReachesTheStore)
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.name);
-        StartOver();
-        const std::string first = SaveReminder();
-        CloseInspector();
-        SavesAsOutlook(m_Item);
-        Reschedule(kOneDay);
-        PropertiesOf(m_Item).Commit();
+        const std::string first = SavedReminderMovedElsewhere();
         row.readOnly();
 
         m_Boxes.QueueAnswers({IDOK});
@@ -1783,12 +1788,7 @@ TEST_F(SMSReminderSubmission, AnOpeningUpdateWhoseJobMaySendStoresThatJob)
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.name);
-        StartOver();
-        const std::string first = SaveReminder();
-        CloseInspector();
-        SavesAsOutlook(m_Item);
-        Reschedule(kOneDay);
-        PropertiesOf(m_Item).Commit();
+        const std::string first = SavedReminderMovedElsewhere();
         LoseTheNextJobsOutcome(true);
 
         m_Boxes.QueueAnswers({IDOK, IDOK, row.answer, IDOK});
