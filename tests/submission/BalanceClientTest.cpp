@@ -21,6 +21,7 @@ protected:
     void SetUp() override
     {
         CGatewayTest::SetUp();
+        m_ThreadsAtStart = ModuleThreadCount();
         m_Client.SetInterface(0x20000001);
         m_Client.Initialise();
     }
@@ -28,6 +29,10 @@ protected:
     void TearDown() override
     {
         m_Client.Uninitialise();
+        // A request the stop abandoned goes on under Wine until its reply;
+        // left running, it would reach the simulator in the next test.
+        EXPECT_TRUE(WaitUntil([&] { return ModuleThreadCount() == m_ThreadsAtStart; }))
+            << "a balance request outlived its test";
         CGatewayTest::TearDown();
     }
 
@@ -57,6 +62,7 @@ protected:
     size_t BalanceRequests(const CGatewaySimulator& server) { return server.Requests("getbalance.aspx").size(); }
 
     SMSGatewayHTTPInterfaceClientAsync m_Client;
+    LONG m_ThreadsAtStart = 0;
 };
 
 TEST(BalanceClient, NothingIsReadBeforeTheFirstRefresh)
