@@ -7,6 +7,7 @@
 #include "core/Exceptions.h"
 #include "core/StringUtils.h"
 #include "core/TraceLogging.h"
+#include "core/Win32Utils.h"
 #include "platform/Dispatch.h"
 
 namespace
@@ -902,27 +903,7 @@ bool CMAPIMailUser_AsyncListProvider::PumpOnDeadline(CFolderMatches& matches)
 
 bool CMAPIMailUser_AsyncListProvider::Pump()
 {
-    const DWORD start = ::GetTickCount();
-    bool emptied = false;
-    MSG message;
-    while (::GetTickCount() - start < kPumpBudgetMs)
-    {
-        if (!::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        {
-            emptied = true;
-            break;
-        }
-        if (message.message == WM_QUIT)
-        {
-            // For the thread's own loop, which must see it; nothing after
-            // it is dispatched here.
-            ::PostQuitMessage(static_cast<int>(message.wParam));
-            emptied = true;
-            break;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
+    const bool emptied = CWin32Utils::PumpMessages(kPumpBudgetMs);
     // What the budget left waiting is dispatched after the next block.
     m_PumpDeadline.SetToNow();
     if (emptied)

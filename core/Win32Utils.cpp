@@ -202,15 +202,24 @@ DWORD CWin32Utils::WaitForObjectPumpingMessages(HANDLE handle, DWORD timeoutMs)
     return result;
 }
 
-void CWin32Utils::PumpMessages()
+bool CWin32Utils::PumpMessages(DWORD budgetMs)
 {
+    const DWORD start = ::GetTickCount();
     bool quitSeen = false;
     WPARAM quitCode = 0;
-    while (!quitSeen && DispatchOneMessage(quitSeen, quitCode))
+    bool emptied = false;
+    // Unsigned arithmetic: one wrap of the tick count is harmless.
+    while (budgetMs == INFINITE || ::GetTickCount() - start < budgetMs)
     {
+        if (!DispatchOneMessage(quitSeen, quitCode) || quitSeen)
+        {
+            emptied = true;
+            break;
+        }
     }
     if (quitSeen)
         ::PostQuitMessage(static_cast<int>(quitCode));
+    return emptied;
 }
 
 bool CWin32Utils::HResultToWin32Error(HRESULT hr, DWORD& win32Error)

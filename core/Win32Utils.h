@@ -72,9 +72,11 @@ public:
     // WM_QUIT met on the way is posted again when the wait ends.
     static DWORD WaitForObjectPumpingMessages(HANDLE handle, DWORD timeoutMs);
 
-    // Dispatches every waiting message of the calling thread; stops at (and
-    // leaves queued) a WM_QUIT.
-    static void PumpMessages();
+    // Dispatches the waiting messages of the calling thread, every one or
+    // (budgetMs other than INFINITE) those that come within the budget;
+    // stops at (and leaves queued) a WM_QUIT. True when the queue was
+    // emptied or a WM_QUIT met, false when the budget ran out first.
+    static bool PumpMessages(DWORD budgetMs = INFINITE);
 
     // 0x8007xxxx gives xxxx, S_OK gives 0; anything else is false and leaves
     // the code untouched.
