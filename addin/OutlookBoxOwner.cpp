@@ -13,25 +13,18 @@ IDispatchPtr s_Application;
 
 HWND WindowOf(IDispatch* object)
 {
-    if (!object)
-        return nullptr;
-    IOleWindow* window = nullptr;
-    if (FAILED(object->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window))) || !window)
-        return nullptr;
+    IOleWindowPtr window;
     HWND handle = nullptr;
-    if (FAILED(window->GetWindow(&handle)))
-        handle = nullptr;
-    window->Release();
+    if (object && SUCCEEDED(object->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window))) && window &&
+        FAILED(window->GetWindow(&handle)))
+        return nullptr;
     return handle;
 }
 
 bool IsRibbonControl(IDispatch* object)
 {
-    IUnknown* control = nullptr;
-    if (FAILED(object->QueryInterface(IID_IRibbonControl, reinterpret_cast<void**>(&control))) || !control)
-        return false;
-    control->Release();
-    return true;
+    IUnknownPtr control;
+    return SUCCEEDED(object->QueryInterface(IID_IRibbonControl, reinterpret_cast<void**>(&control))) && control;
 }
 
 // A ribbon control acts for its Context, the inspector or explorer that shows it.

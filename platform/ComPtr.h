@@ -22,3 +22,5 @@ _COM_SMARTPTR_TYPEDEF(IOleInPlaceFrame, __uuidof(IOleInPlaceFrame));
 _COM_SMARTPTR_TYPEDEF(IOleInPlaceUIWindow, __uuidof(IOleInPlaceUIWindow));
 _COM_SMARTPTR_TYPEDEF(IOleAdviseHolder, __uuidof(IOleAdviseHolder));
 _COM_SMARTPTR_TYPEDEF(IAdviseSink, __uuidof(IAdviseSink));
+// The window behind an object that has one (an Outlook inspector or explorer).
+_COM_SMARTPTR_TYPEDEF(IOleWindow, __uuidof(IOleWindow));
