@@ -363,24 +363,6 @@ bool GetSendTime(IDispatch* item, const CProperties& properties, SYSTEMTIME& sen
     return true;
 }
 
-// Names, for a scope, the running event that the user did not start ("" for
-// one of the user's), and puts back the name before.
-class CUnattendedScope
-{
-public:
-    CUnattendedScope(std::string& current, std::string event) : m_Current(current), m_Before(std::move(event))
-    {
-        m_Current.swap(m_Before);
-    }
-    ~CUnattendedScope() { m_Current.swap(m_Before); }
-    CUnattendedScope(const CUnattendedScope&) = delete;
-    CUnattendedScope& operator=(const CUnattendedScope&) = delete;
-
-private:
-    std::string& m_Current;
-    std::string m_Before;
-};
-
 bool IsInThePast(const SYSTEMTIME& localTime)
 {
     SYSTEMTIME now;
@@ -470,12 +452,14 @@ bool MissesItsJob(IDispatch* item, const CProperties& properties)
     }
 }
 
-// Holds a value for the life of the object, then puts back the one before.
+// Holds a value for the life of the object, then puts back the one before:
+// the running event's name (m_UnattendedEvent), the item saved for it, a
+// context's own save.
 template <typename T>
 class CValueScope
 {
 public:
-    CValueScope(T& current, T value) : m_Current(current), m_Before(current) { m_Current = value; }
+    CValueScope(T& current, T value) : m_Current(current), m_Before(current) { m_Current = std::move(value); }
     ~CValueScope() { m_Current = m_Before; }
     CValueScope(const CValueScope&) = delete;
     CValueScope& operator=(const CValueScope&) = delete;
@@ -527,7 +511,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedPropertie
     // one's boxes is the user's again.
     const bool ownSave = m_pSavingUnattended && CompareCOMIdentity(m_pSavingUnattended, item) == 0;
     const CValueScope<IDispatch*> taken(m_pSavingUnattended, nullptr);
-    const CUnattendedScope attended(m_UnattendedEvent, ownSave ? m_UnattendedEvent : "");
+    const CValueScope<std::string> attended(m_UnattendedEvent, ownSave ? m_UnattendedEvent : "");
     if (GetDeletedItemsState(m_pServices ? m_pServices->Callback_ItemExtender_GetOutlookApplication() : nullptr,
                              item) == 2)
         return false;
@@ -930,7 +914,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemChange(IDispa
     if (!IsAppointment(item) || !m_pServices ||
         GetDeletedItemsState(m_pServices->Callback_ItemExtender_GetOutlookApplication(), item) != 1)
         return;
-    const CUnattendedScope unattended(m_UnattendedEvent, kClassName + "::OnItemChange");
+    const CValueScope<std::string> unattended(m_UnattendedEvent, kClassName + "::OnItemChange");
     CProperties properties;
     LoadStoredProperties(item, m_PropertyPrefix, properties);
     if (HoldsAnotherItemsJob(item, properties))
@@ -963,7 +947,7 @@ HRESULT COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnMAPIFolderBefo
         *cancel = VARIANT_FALSE;
     if (!IsAppointment(item) || !m_pServices)
         return S_OK;
-    const CUnattendedScope attended(m_UnattendedEvent, "");
+    const CValueScope<std::string> attended(m_UnattendedEvent, "");
     const IDispatchPtr application = m_pServices->Callback_ItemExtender_GetOutlookApplication();
     CProperties properties;
     LoadStoredProperties(item, m_PropertyPrefix, properties);
