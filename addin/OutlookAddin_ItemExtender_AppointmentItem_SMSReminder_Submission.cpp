@@ -387,9 +387,7 @@ std::string SettingOf(const CNameVariantCollection& properties, const std::strin
         return V_BOOL(value) != VARIANT_FALSE ? "1" : "0";
     try
     {
-        _variant_t text;
-        text.ChangeType(VT_BSTR, value);
-        return WideToAnsi(V_BSTR(&text) ? V_BSTR(&text) : L"");
+        return properties.GetString(name, "");
     }
     catch (const _com_error&)
     {
