@@ -230,6 +230,14 @@ protected:
         Failed,
         Abandoned
     };
+    // What a save finds of the item, to tell after a box what changed.
+    struct CItemState
+    {
+        CNameVariantCollection m_Stored; // the reminder's properties on the item, unchecked
+        int m_Place = -1;                // GetDeletedItemsState; -1 when the item cannot be read
+        unsigned m_Disconnections = 0;   // of the add-in, so far
+    };
+    CItemState ReadItemState(IDispatch* item);
     // Validates, then calls the gateway until it succeeds or the user gives
     // up. After a box, what another save or a deletion did to the item
     // meanwhile is taken in before the next call, or before the failure is
@@ -245,18 +253,11 @@ protected:
     // ANSI code page cannot carry (nothing is sent), no recipient has a
     // mobile number (a job it had is cancelled first), or the user's own
     // number is not stored (the job goes to the others). overtaken is set,
-    // and the result false, without a call, when the item changed while a
-    // box of the attempt was up.
+    // and the result false, without a call, when the item changed from
+    // atStart, as read just before the attempt, while a box of the attempt
+    // was up.
     bool UpdateSMSGatewayWithSMSReminderRequest(IDispatch* item, CProperties& properties, bool deleting,
-                                                bool& retryCannotHelp, bool& overtaken);
-    // What a save finds of the item, to tell after a box what changed.
-    struct CItemState
-    {
-        CNameVariantCollection m_Stored; // the reminder's properties on the item, unchecked
-        int m_Place = -1;                // GetDeletedItemsState; -1 when the item cannot be read
-        unsigned m_Disconnections = 0;   // of the add-in, so far
-    };
-    CItemState ReadItemState(IDispatch* item);
+                                                const CItemState& atStart, bool& retryCannotHelp, bool& overtaken);
     // After a box: Abandoned when the item was deleted (or can no longer be
     // read) or the add-in disconnected meanwhile; Saved when another save
     // has brought the gateway up to date with these properties; else Failed,

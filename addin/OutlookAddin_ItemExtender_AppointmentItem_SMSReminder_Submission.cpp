@@ -590,6 +590,7 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWrite(IDispatch* i
             return WriteOutcome::Failed;
         }
     }
+    // The item as each attempt finds it; TakeInWhatChanged keeps it so.
     CItemState before = ReadItemState(item);
     for (;;)
     {
@@ -599,7 +600,8 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWrite(IDispatch* i
         {
             if (properties.IsSMSReminderOn())
                 RememberSender(properties);
-            if (UpdateSMSGatewayWithSMSReminderRequest(item, properties, deleting, retryCannotHelp, overtaken))
+            if (UpdateSMSGatewayWithSMSReminderRequest(item, properties, deleting, before, retryCannotHelp,
+                                                       overtaken))
                 return WriteOutcome::Saved;
         }
         catch (...)
@@ -690,14 +692,13 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::TakeInWhatChanged(IDispa
 }
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWithSMSReminderRequest(
-    IDispatch* item, CProperties& properties, bool deleting, bool& retryCannotHelp, bool& overtaken)
+    IDispatch* item, CProperties& properties, bool deleting, const CItemState& atStart, bool& retryCannotHelp,
+    bool& overtaken)
 {
     retryCannotHelp = false;
     overtaken = false;
     if (!m_pServices)
         _com_issue_error(E_POINTER);
-    // The prompts and boxes below let the item change before the call.
-    const CItemState atStart = ReadItemState(item);
     CZentavoSMSGatewaySubmission submission;
     if (!deleting)
         GetReminderRecipients(item, properties, submission.m_Recipients);
@@ -766,6 +767,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         return false;
     }
 
+    // The prompts and boxes above let the item change before the call.
     const CItemState beforeCall = ReadItemState(item);
     if (beforeCall.m_Disconnections != atStart.m_Disconnections || beforeCall.m_Place != atStart.m_Place ||
         !SameStored(beforeCall.m_Stored, atStart.m_Stored))
@@ -1157,7 +1159,8 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CancelUnstoredJob(I
         bool retryCannotHelp = false;
         bool overtaken = false;
         KeepJob(item, cancelling, jobId);
-        return UpdateSMSGatewayWithSMSReminderRequest(item, cancelling, true, retryCannotHelp, overtaken);
+        return UpdateSMSGatewayWithSMSReminderRequest(item, cancelling, true, ReadItemState(item), retryCannotHelp,
+                                                      overtaken);
     }
     catch (...)
     {
