@@ -247,15 +247,15 @@ protected:
     // One attempt: creates, replaces or cancels the job and keeps its id in
     // the properties; a new job whose answer was lost, which may send, is
     // kept there as well, the result false. retryCannotHelp is set, and the
-    // result false, when the user has been told (during an unattended event,
-    // the event log) why the reminder does not go out as its properties say:
-    // a call was due but no account is set up, its text holds characters the
-    // ANSI code page cannot carry (nothing is sent), no recipient has a
-    // mobile number (a job it had is cancelled first), or the user's own
-    // number is not stored (the job goes to the others). overtaken is set,
-    // and the result false, without a call, when the item changed from
-    // atStart, as read just before the attempt, while a box of the attempt
-    // was up.
+    // result false, when the user has been told why the reminder does not go
+    // out as its properties say: a call was due but no account is set up (a
+    // box, after the set-up dialog, in any event), or (during an unattended
+    // event, in the event log) its text holds characters the ANSI code page
+    // cannot carry (nothing is sent), no recipient has a mobile number (a job
+    // it had is cancelled first), or the user's own number is not stored
+    // (the job goes to the others). overtaken is set, and the result false,
+    // without a call, when the item changed from atStart, as read just
+    // before the attempt, while a box of the attempt was up.
     bool UpdateSMSGatewayWithSMSReminderRequest(IDispatch* item, CProperties& properties, bool deleting,
                                                 const CItemState& atStart, bool& retryCannotHelp, bool& overtaken);
     // After a box: Abandoned when the item was deleted (or can no longer be
