@@ -302,16 +302,13 @@ protected:
     // when none is given, the box is unticked, as a cancelled tick is, and
     // the user told that the reminder leaves the number out.
     void AskForMyMobileOnSave(IDispatch* item, CInspectorContext& context);
-    // False, after telling which characters, when the message or the sender
-    // id holds characters that the ANSI code page cannot carry.
-    bool CheckSendable(IDispatch* item, const std::wstring& message, const CProperties& properties);
     // A reason the reminder does not go out as its properties say: a box,
     // or during an unattended event a warning in the event log naming the
     // item.
     void Tell(IDispatch* item, const std::string& text);
-    // Always false, after telling why the reminder does not reach everyone
-    // it names; sets retryCannotHelp.
-    bool TellNotSent(IDispatch* item, const char* why, bool& retryCannotHelp);
+    // Always false, after telling why the reminder does not go out to
+    // everyone it names, or at all; sets retryCannotHelp.
+    bool TellNotSent(IDispatch* item, const std::string& why, bool& retryCannotHelp);
 
     // State, in order.
     const std::string m_PropertyPrefix = "ZentavoOLSMSAddin";

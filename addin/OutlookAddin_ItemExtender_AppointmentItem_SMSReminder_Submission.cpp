@@ -341,6 +341,16 @@ void RememberSender(const CProperties& properties)
     preferences.Save();
 }
 
+// The warning that the message, or else the sender id, holds characters
+// the ANSI code page cannot carry; empty when neither does.
+std::string UnsendableWarning(const std::wstring& message, const CProperties& properties)
+{
+    const std::string warning = UnsendableCharactersWarning(message, kUnsendableMessage);
+    return !warning.empty()
+               ? warning
+               : UnsendableCharactersWarning(properties.GetText(CProperties::kFormatMessageFrom), kUnsendableSender);
+}
+
 [[noreturn]] void ThrowNoSendTime(const char* which)
 {
     throw CGeneralException(kClassName + "::UpdateSMSGatewayWithSMSReminderRequest - Could not establish time to "
@@ -755,11 +765,9 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         submission.m_SubmissionId = jobId;
     }
 
-    if (on && !deleting && !CheckSendable(item, message, properties))
-    {
-        retryCannotHelp = true;
-        return false;
-    }
+    const std::string unsendable = on && !deleting ? UnsendableWarning(message, properties) : std::string();
+    if (!unsendable.empty())
+        return TellNotSent(item, unsendable, retryCannotHelp);
     if (!CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.CheckConfiguration())
     {
         ShowBox(kNoAccountText, MB_OK);
@@ -821,24 +829,11 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
     return !notSent || TellNotSent(item, notSent, retryCannotHelp);
 }
 
-bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::TellNotSent(IDispatch* item, const char* why,
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::TellNotSent(IDispatch* item, const std::string& why,
                                                                         bool& retryCannotHelp)
 {
     Tell(item, why);
     retryCannotHelp = true;
-    return false;
-}
-
-bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CheckSendable(IDispatch* item,
-                                                                          const std::wstring& message,
-                                                                          const CProperties& properties)
-{
-    std::string warning = UnsendableCharactersWarning(message, kUnsendableMessage);
-    if (warning.empty())
-        warning = UnsendableCharactersWarning(properties.GetText(CProperties::kFormatMessageFrom), kUnsendableSender);
-    if (warning.empty())
-        return true;
-    Tell(item, warning);
     return false;
 }
 
