@@ -77,6 +77,8 @@ public:
     // reads as what was held before, the default. Failing Outlook calls
     // raise _com_error.
     void LoadFromUserProperties(IDispatch* userProperties, const std::string& prefix);
+    // The same, from properties already read from an item.
+    void TakeReadable(const CNameVariantCollection& stored);
 
     // The reminder is on: recipients listed, or the user's own mobile ticked.
     bool IsSMSReminderOn() const;

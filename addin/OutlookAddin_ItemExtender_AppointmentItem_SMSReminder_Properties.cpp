@@ -115,9 +115,14 @@ void CProperties::SetServerSavedStatus(const std::string& value)
 
 void CProperties::LoadFromUserProperties(IDispatch* userProperties, const std::string& prefix)
 {
-    CProperties stored;
+    CNameVariantCollection stored;
     COutlookAddin_UserPropertiesPersistance::LoadNameVariantCollectionFromUserProperties(stored, userProperties,
                                                                                         prefix);
+    TakeReadable(stored);
+}
+
+void CProperties::TakeReadable(const CNameVariantCollection& stored)
+{
     for (const auto& entry : stored.GetEntries())
     {
         const std::string& name = entry.first;
@@ -126,7 +131,7 @@ void CProperties::LoadFromUserProperties(IDispatch* userProperties, const std::s
             // Read as the reminder reads it: the flag as a flag, every other
             // entry as text.
             if (name == kRecipientsIncludeMyMobile)
-                stored.GetBool(name, false);
+                COutlookAddin_UserPropertiesPersistance::GetVariantAsBool(entry.second);
             else
                 stored.GetString(name, "");
             Set(name, entry.second);

@@ -685,7 +685,7 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::TakeInWhatChanged(IDispa
     if (!SameStored(before.m_Stored, now.m_Stored))
     {
         CProperties stored;
-        LoadStoredProperties(item, m_PropertyPrefix, stored);
+        stored.TakeReadable(now.m_Stored);
         TakeChangesOfAnotherSave(properties, before.m_Stored, stored);
         int status = 0;
         bool timesChanged = false;
