@@ -354,25 +354,42 @@ protected:
         PropertiesOf(m_Item).Commit();
         return job;
     }
-    // Saves the open item; while the retry prompt of that save is up, the
-    // user deletes the appointment in the explorer, or drags it in the
+    // What reaches the add-in while a box of a save is up: the user deletes
+    // the appointment in the explorer (BeforeItemMove), drags it in the
     // calendar to two days after the test's (that change's update makes a
-    // job and stores it). True when the Write was cancelled.
-    bool SaveWhileTheRetryPromptIsUp(bool deleteIt)
+    // job and stores it), or unticks the add-in (OnDisconnection).
+    enum class Meanwhile
     {
-        m_Boxes.WhileUp([this, deleteIt](const CapturedMessageBox& box) {
-            if (box.text != kRetry)
+        kDeleted,
+        kDragged,
+        kDisconnected,
+    };
+    // Saves the open item; the event comes once, inside the first box whose
+    // first line is the heading. True when the Write was cancelled.
+    bool SaveWhileABoxIsUp(const std::string& heading, Meanwhile meanwhile)
+    {
+        bool done = false;
+        m_Boxes.WhileUp([&](const CapturedMessageBox& box) {
+            if (done || Heading(box.text) != heading)
                 return;
-            if (deleteIt)
+            done = true;
+            switch (meanwhile)
             {
+            case Meanwhile::kDeleted:
                 EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
-                return;
+                break;
+            case Meanwhile::kDragged:
+                Reschedule(2 * kOneDay);
+                ChangedInCalendar();
+                break;
+            case Meanwhile::kDisconnected:
+                m_Addin->Disconnect();
+                break;
             }
-            Reschedule(2 * kOneDay);
-            ChangedInCalendar();
         });
         const bool cancelled = Save();
         m_Boxes.WhileUp(nullptr);
+        EXPECT_TRUE(done) << "no box " << heading;
         return cancelled;
     }
     // The open item closed with No to Outlook's "save changes?".
@@ -1540,57 +1557,81 @@ TEST_F(SMSReminderSubmission, TheOpeningUpdateOutlivesItsInspectorClosedInsideIt
     }
 }
 
-// While the retry prompt of a save is up, the user deletes the appointment
-// in the explorer (Outlook raises BeforeItemMove from the box's message
-// loop, and the deletion cancels the job), or unticks the add-in (Outlook
-// calls OnDisconnection there). Try Again then sends nothing and writes
-// nothing: the deletion has dealt with the job, and a disconnected add-in
-// leaves the job and the appointment as they were.
-TEST_F(SMSReminderSubmission, TryAgainAfterADeletionOrDisconnectionInsideTheRetryPromptSendsNothing)
+// While a box of a user's save is up (the retry prompt after a refusal or
+// a lost answer, the box naming characters the code page cannot carry),
+// something reaches the add-in through the box's message loop: Outlook
+// raises BeforeItemMove for a deletion (which cancels the job), ItemChange
+// for a drag (whose update replaces the job and stores the new one), or
+// calls OnDisconnection. Whatever the answer, the save takes that in and
+// writes nothing stale: a deleted item stays as the deletion left it, a
+// dragged one names the drag's job, and a disconnected add-in leaves the
+// job and the appointment as they were. A job the save alone named (its
+// answer lost) is cancelled, not left to send besides. The save's boxes
+// belong to its inspector.
+TEST_F(SMSReminderSubmission, WhatReachesTheAddinInsideASavesBoxIsTakenIn)
 {
+    const std::string maySend = "The message may have been sent.";
+    const std::string unsendable = "The SMS Reminder message (made from the appointment's subject, location and "
+                                   "notes) holds characters that a text message cannot carry: U+0416.";
+    const auto refused = [this] { Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])"); };
+    const auto lost = [this] { LoseTheNextJobsOutcome(true); };
+    const auto cyrillic = [this] { m_Item->SetProperty(L"Subject", _variant_t(L"\u0416")); };
+    const std::vector<std::string> refusedBoxes = {kGatewayHeading, kRetryHeading};
+    const std::vector<std::string> lostBoxes = {maySend, kRetryHeading};
+    using M = Meanwhile;
     struct Row
     {
         const char* name;
-        bool deleted;
-        const char* jobStatus;
-        size_t pending;
+        std::function<void()> update;       // how the save's update goes
+        std::vector<std::string> headings;  // the last is the box the event comes inside
+        Meanwhile meanwhile;
+        int answer;
+        size_t made;  // jobs made during the save, the drag's included
     };
     const Row rows[] = {
-        {"deleted", true, "Aborted", 0},
-        {"disconnected", false, "Pending", 1},
+        {"refused, deleted, Try Again", refused, refusedBoxes, M::kDeleted, IDTRYAGAIN, 0},
+        {"refused, deleted, Continue", refused, refusedBoxes, M::kDeleted, IDCONTINUE, 0},
+        {"refused, deleted, Cancel", refused, refusedBoxes, M::kDeleted, IDCANCEL, 0},
+        {"refused, dragged, Try Again", refused, refusedBoxes, M::kDragged, IDTRYAGAIN, 1},
+        {"refused, dragged, Continue", refused, refusedBoxes, M::kDragged, IDCONTINUE, 1},
+        {"refused, dragged, Cancel", refused, refusedBoxes, M::kDragged, IDCANCEL, 1},
+        {"lost, deleted, Try Again", lost, lostBoxes, M::kDeleted, IDTRYAGAIN, 1},
+        {"lost, dragged, Try Again", lost, lostBoxes, M::kDragged, IDTRYAGAIN, 2},
+        {"a Cyrillic subject told, deleted", cyrillic, {unsendable}, M::kDeleted, IDOK, 0},
+        // Last: the add-in stays disconnected.
+        {"refused, disconnected, Try Again", refused, refusedBoxes, M::kDisconnected, IDTRYAGAIN, 0},
     };
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.name);
-        const std::string job = SaveReminder();
+        StartOver();
+        const std::string first = SaveReminder();
         const std::string status = Stored(kStatus);
         const size_t jobs = Jobs().size();
         Reschedule(kOneDay);
-        Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
-        m_Boxes.QueueAnswers({IDOK, IDTRYAGAIN});
-        m_Boxes.WhileUp([&](const CapturedMessageBox& box) {
-            if (box.text != kRetry)
-                return;
-            if (row.deleted)
-            {
-                EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
-            }
-            else
-                m_Addin->Disconnect();
-        });
-        EXPECT_FALSE(Save());
-        m_Boxes.WhileUp(nullptr);
+        row.update();
+        m_Boxes.QueueAnswers({IDOK, row.answer});
+        EXPECT_EQ(row.answer == IDCANCEL, SaveWhileABoxIsUp(row.headings.back(), row.meanwhile));
         const std::vector<CapturedMessageBox> boxes = NewBoxes();
-        EXPECT_EQ((std::vector<std::string>{kGatewayHeading, kRetryHeading}), Headings(boxes));
+        EXPECT_EQ(row.headings, Headings(boxes));
         for (const CapturedMessageBox& box : boxes)
-            EXPECT_EQ(m_Inspector->Window(), box.owner) << "a save's boxes belong to its inspector";
-        EXPECT_EQ(row.jobStatus, JobStatus(job));
-        EXPECT_EQ(row.pending, PendingJobs());
-        EXPECT_EQ(jobs, Jobs().size());
-        EXPECT_EQ(row.deleted ? "" : job, Stored(kJobId));
-        if (!row.deleted)
+            EXPECT_EQ(m_Inspector->Window(), box.owner) << box.text;
+        EXPECT_EQ(jobs + row.made, Jobs().size());
+        EXPECT_EQ(row.meanwhile == M::kDisconnected ? "Pending" : "Aborted", JobStatus(first));
+        ExpectOneJobEach({{m_Item, row.meanwhile != M::kDeleted}});
+        switch (row.meanwhile)
         {
+        case M::kDeleted:
+            EXPECT_EQ("", Stored(kJobId));
+            break;
+        case M::kDragged:
+            EXPECT_EQ("2030-06-12T14:15:00+01:00", Job(Stored(kJobId))["scheduled_date"].AsString());
+            EXPECT_EQ(Status(1, kStart + 2 * kOneDay, kEnd + 2 * kOneDay), Stored(kStatus));
+            break;
+        case M::kDisconnected:
+            EXPECT_EQ(first, Stored(kJobId));
             EXPECT_EQ(status, Stored(kStatus));
+            break;
         }
     }
 }
@@ -1637,75 +1678,6 @@ TEST_F(SMSReminderSubmission, TryAgainAfterAnotherSaveInsideTheRetryPromptKeepsT
     EXPECT_EQ("2030-06-11T14:15:00+01:00", Job(job)["scheduled_date"].AsString());
     EXPECT_EQ("Clinic", Stored(kFrom));
     EXPECT_EQ(Status(1, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
-}
-
-// A user's save whose update the gateway refuses: while the retry prompt
-// is up, a drag in the calendar moves the appointment (its update replaces
-// the job and stores the new one), or the user deletes the appointment (the
-// deletion cancels the job). Continue and Cancel then write nothing stale
-// over the item: the drag's save has brought the gateway up to date and its
-// job stays named, or the deleted item stays as the deletion left it.
-TEST_F(SMSReminderSubmission, ContinueOrCancelAfterAnotherSaveOrADeletionInsideTheRetryPromptKeepWhatIsTrue)
-{
-    struct Row
-    {
-        const char* name;
-        bool deleted;
-        int answer;
-    };
-    const Row rows[] = {
-        {"dragged, Continue", false, IDCONTINUE},
-        {"dragged, Cancel", false, IDCANCEL},
-        {"deleted, Continue", true, IDCONTINUE},
-        {"deleted, Cancel", true, IDCANCEL},
-    };
-    for (const Row& row : rows)
-    {
-        SCOPED_TRACE(row.name);
-        StartOver();
-        const std::string first = SaveReminder();
-        Reschedule(kOneDay);
-        Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
-        m_Boxes.QueueAnswers({IDOK, row.answer});
-        EXPECT_EQ(row.answer == IDCANCEL, SaveWhileTheRetryPromptIsUp(row.deleted));
-        EXPECT_EQ((std::vector<std::string>{kGatewayHeading, kRetryHeading}), Headings(NewBoxes()));
-        EXPECT_EQ("Aborted", JobStatus(first));
-        ExpectOneJobEach({{m_Item, !row.deleted}});
-        if (!row.deleted)
-        {
-            EXPECT_EQ("2030-06-12T14:15:00+01:00", Job(Stored(kJobId))["scheduled_date"].AsString());
-            EXPECT_EQ(Status(1, kStart + 2 * kOneDay, kEnd + 2 * kOneDay), Stored(kStatus));
-        }
-    }
-}
-
-// A user's save whose new job's answer is lost: the job may send. While
-// the retry prompt is up, a drag in the calendar moves the appointment
-// again (its update makes a job of its own and stores it), or the user
-// deletes the appointment (which cancels the job the item names). Try Again
-// then takes in that save's job, or writes nothing: either way the job the
-// lost answer may have made is cancelled first, not left to send besides.
-TEST_F(SMSReminderSubmission, TryAgainAfterALostAnswerLeavesNoJobOfItsOwnBehind)
-{
-    const std::string maySend = "The message may have been sent.";
-    for (const bool deleted : {false, true})
-    {
-        SCOPED_TRACE(deleted ? "deleted" : "dragged");
-        StartOver();
-        const std::string first = SaveReminder();
-        Reschedule(kOneDay);
-        LoseTheNextJobsOutcome(true);
-        m_Boxes.QueueAnswers({IDOK, IDTRYAGAIN});
-        EXPECT_FALSE(SaveWhileTheRetryPromptIsUp(deleted));
-        EXPECT_EQ((std::vector<std::string>{maySend, kRetryHeading}), Headings(NewBoxes()));
-        EXPECT_EQ("Aborted", JobStatus(first));
-        ExpectOneJobEach({{m_Item, !deleted}});
-        if (!deleted)
-        {
-            EXPECT_EQ("2030-06-12T14:15:00+01:00", Job(Stored(kJobId))["scheduled_date"].AsString());
-            EXPECT_EQ(Status(1, kStart + 2 * kOneDay, kEnd + 2 * kOneDay), Stored(kStatus));
-        }
-    }
 }
 
 // An appointment moved while this Outlook did not run (a phone, the web)
