@@ -322,15 +322,19 @@ protected:
         return item;
     }
     // Outlook's own Save: the item's Write, then, unless it is cancelled,
-    // the item's changes stored.
-    static void SavesAsOutlook(const CFakeObjectPtr& item)
+    // the item's changes stored and, where asked, ItemChange on its folder.
+    static void SavesAsOutlook(const CFakeObjectPtr& item, bool raisesItemChange = false)
     {
         CFakeObject* self = item;
-        item->SetMethod(L"Save", [self](const CFakeObject::Arguments&) {
+        item->SetMethod(L"Save", [self, raisesItemChange](const CFakeObject::Arguments&) {
             VARIANT_BOOL cancel = VARIANT_FALSE;
             self->Fire(DIID_ItemEvents_10, kItemWrite, {CancelReference(cancel)});
-            if (cancel != VARIANT_TRUE)
-                PropertiesOf(CFakeObjectPtr(self)).Commit();
+            if (cancel == VARIANT_TRUE)
+                return _variant_t();
+            PropertiesOf(CFakeObjectPtr(self)).Commit();
+            if (raisesItemChange)
+                FakeObjectOf(FakeObjectOf(self->Value(L"Parent"))->Value(L"Items"))
+                    ->Fire(DIID_ItemsEvents, kItemChange, {Object(self)});
             return _variant_t();
         });
     }
@@ -670,85 +674,60 @@ TEST_F(SMSReminderSubmission, ACancelTheGatewayRefusesKeepsTheJobAndItsId)
     EXPECT_EQ(Status(2), Stored(kStatus));
 }
 
+// A new reminder's save that fails at the gateway: the creation refused,
+// or the answer to setting the job ready cut off after the gateway set it
+// ready. Such a job is given up before the retry prompt: Try Again makes
+// the one job, Continue and Cancel leave none and a status that is not up
+// to date. With the abort and the status lost too the job may send: the
+// user is told so, the item names it, and Try Again replaces it instead of
+// adding one.
 TEST_F(SMSReminderSubmission, TheRetryPromptTriesAgainContinuesOrCancels)
 {
+    const char* const cut = R"([{"truncate_at": 120}])";
+    using Scripts = std::vector<std::pair<const char*, const char*>>;
+    const Scripts refused = {{"CreateSMSTextBulkJob", R"([{"error": "INTERNAL_ERROR"}])"}};
+    const Scripts givenUp = {{"SetBulkJobReady", cut}};
+    const Scripts unknown = {{"SetBulkJobReady", cut}, {"AbortBulkJob", R"([{"drop": true}])"}, {"GetBulkJobStatus", cut}};
+    const std::string failed = "An error has occured (Ctrl-C to copy)";
+    const std::string maySend = "The message may have been sent.";
+    const std::string updateFailed = Heading(kUpdateFailed);
     struct Row
     {
         const char* name;
+        Scripts scripts;
         int answer;
-        bool cancelled;
-        bool scheduled;
         std::vector<std::string> headings;
+        bool holdsJob;  // the item names a pending job, the only one
+        size_t jobs;    // made at the gateway
+        int status;
     };
     const Row rows[] = {
-        {"Try Again", IDTRYAGAIN, false, true, {kGatewayHeading, kRetryHeading}},
-        {"Continue", IDCONTINUE, false, false, {kGatewayHeading, kRetryHeading,
-          "It was not possible to update the SMS Reminder on the ZentavoSoftware SMS Service"}},
-        {"Cancel", IDCANCEL, true, false, {kGatewayHeading, kRetryHeading}},
+        {"refused, Try Again", refused, IDTRYAGAIN, {kGatewayHeading, kRetryHeading}, true, 1, 1},
+        {"refused, Continue", refused, IDCONTINUE, {kGatewayHeading, kRetryHeading, updateFailed}, false, 0, 2},
+        {"refused, Cancel", refused, IDCANCEL, {kGatewayHeading, kRetryHeading}, false, 0, 2},
+        {"given up, Try Again", givenUp, IDTRYAGAIN, {failed, kRetryHeading}, true, 2, 1},
+        {"given up, Continue", givenUp, IDCONTINUE, {failed, kRetryHeading, updateFailed}, false, 1, 2},
+        {"not known, Try Again", unknown, IDTRYAGAIN, {maySend, kRetryHeading}, true, 2, 1},
+        {"not known, Continue", unknown, IDCONTINUE, {maySend, kRetryHeading, updateFailed}, true, 1, 2},
+        {"not known, Cancel", unknown, IDCANCEL, {maySend, kRetryHeading}, true, 1, 2},
     };
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.name);
-        m_Primary.Reset();
-        m_Primary.SetBalance(kUsername, 100000);
-        m_Boxes.QueueAnswers({IDOK, row.answer});
-        Script("CreateSMSTextBulkJob", R"([{"error": "INTERNAL_ERROR"}])");
+        StartOver();
+        for (const auto& script : row.scripts)
+            Script(script.first, script.second);
+        m_Boxes.QueueAnswers({IDOK, row.answer, IDOK});
         OpenReminder();
-        EXPECT_EQ(row.cancelled, Save());
+        EXPECT_EQ(row.answer == IDCANCEL, Save());
         const std::vector<CapturedMessageBox> boxes = NewBoxes();
         EXPECT_EQ(row.headings, Headings(boxes));
         ASSERT_LE(2u, boxes.size());
         EXPECT_EQ(static_cast<UINT>(MB_CANCELTRYCONTINUE), boxes[1].style);
         EXPECT_EQ(kRetry, boxes[1].text);
-        EXPECT_EQ(row.scheduled ? 1u : 0u, Jobs().size());
-        EXPECT_EQ(row.scheduled ? Status(1) : Status(2), Stored(kStatus));
-        EXPECT_EQ(row.scheduled, !Stored(kJobId).empty() && Stored(kJobId) != "<absent>");
-    }
-}
-
-// The answer to setting a new reminder's job ready cut off after the gateway
-// set it ready. The job is given up before the retry prompt: Try Again makes
-// the one job, Continue leaves none and a status that is not up to date.
-// With the abort and the status lost too the job may send: the user is told
-// so, the item names it, and Try Again replaces it instead of adding one.
-TEST_F(SMSReminderSubmission, AReadyAnswerLostLeavesOneJobAtMostAndTheItemNamingIt)
-{
-    const char* const cut = R"([{"truncate_at": 120}])";
-    const std::vector<std::pair<const char*, const char*>> aborted = {{"SetBulkJobReady", cut}};
-    const std::vector<std::pair<const char*, const char*>> unknown = {
-        {"SetBulkJobReady", cut}, {"AbortBulkJob", R"([{"drop": true}])"}, {"GetBulkJobStatus", cut}};
-    const std::string failed = "An error has occured (Ctrl-C to copy)";
-    const std::string maySend = "The message may have been sent.";
-    const std::string updateFailed =
-        "It was not possible to update the SMS Reminder on the ZentavoSoftware SMS Service";
-    struct Row
-    {
-        const char* name;
-        std::vector<std::pair<const char*, const char*>> scripts;
-        int answer;
-        std::vector<std::string> headings;
-        bool holdsJob;  // the item names a pending job, the only one
-        std::string status;
-    };
-    const Row rows[] = {
-        {"given up, Try Again", aborted, IDTRYAGAIN, {failed, kRetryHeading}, true, Status(1)},
-        {"given up, Continue", aborted, IDCONTINUE, {failed, kRetryHeading, updateFailed}, false, Status(2)},
-        {"not known, Try Again", unknown, IDTRYAGAIN, {maySend, kRetryHeading}, true, Status(1)},
-        {"not known, Continue", unknown, IDCONTINUE, {maySend, kRetryHeading, updateFailed}, true, Status(2)},
-    };
-    for (const Row& row : rows)
-    {
-        SCOPED_TRACE(row.name);
-        m_Primary.Reset();
-        m_Primary.SetBalance(kUsername, 100000);
-        for (const auto& script : row.scripts)
-            Script(script.first, script.second);
-        m_Boxes.QueueAnswers({IDOK, row.answer, IDOK});
-        OpenReminder();
-        EXPECT_FALSE(Save());
-        EXPECT_EQ(row.headings, Headings(NewBoxes()));
+        EXPECT_EQ(row.jobs, Jobs().size());
         ExpectOneJobEach({{m_Item, row.holdsJob}});
-        EXPECT_EQ(row.status, Stored(kStatus));
+        EXPECT_EQ(Status(row.status), Stored(kStatus));
         CloseInspector();
     }
 }
@@ -1258,19 +1237,96 @@ TEST_F(SMSReminderSubmission, AnUpdateThatCannotLearnTheJobsStatusFails)
         EXPECT_EQ(Status(2, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
     }
 }
-// One job for each appointment, whatever order of events Outlook raises
-// for it: a copy never cancels, moves or takes over its original's job and
-// gets one of its own when it is saved or changed; a moved appointment keeps
-// its job; one brought back out of Deleted Items has exactly one.
+// One job for each appointment whose reminder is due, whatever order of
+// events Outlook raises for it: a copy never cancels, moves or takes over
+// its original's job and gets one of its own when Outlook adds it or it is
+// saved or changed; a moved appointment keeps its job; one brought back out
+// of Deleted Items has exactly one. A delete in another store's calendar,
+// into that store's Deleted Items, cancels as one in the default calendar
+// does. Opening any of them offers nothing, and the tab of each with a job
+// names that job's time.
 TEST_F(SMSReminderSubmission, EachAppointmentKeepsOneJobHoweverOutlookSavesCopiesAndMovesIt)
 {
     using Items = std::vector<std::pair<CFakeObjectPtr, bool>>;
+    const auto deletedFromSecondCalendarInto = [this](const CFakeObjectPtr& deletedItems) {
+        return [this, deletedItems] {
+            m_Item = SavedReminderIn(m_SecondCalendar);
+            EXPECT_FALSE(Move(m_SecondCalendar, deletedItems));
+            return Items{{m_Item, false}};
+        };
+    };
     struct Row
     {
         const char* name;
         std::function<Items()> flow;  // the appointments left, and whether each keeps a job
+        bool failedStatusKept = false;  // an item keeps the status of a cancel that failed
     };
     const Row rows[] = {
+        {"a copy pasted into the same slot",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(false);
+             return Items{{original, true}, {CopyInto(original, m_Calendar), true}};
+         }},
+        {"Copy to Folder into another watched calendar",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(false);
+             return Items{{original, true}, {CopyInto(original, m_Work), true}};
+         }},
+        // ItemAdd comes late, through the message loop, after the user has
+        // opened the copy; Outlook's Save & Close: Write, Close, ItemChange.
+        {"a copy opened before Outlook adds it, then saved and closed",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(true);
+             const CFakeObjectPtr copy = FakeObjectOf(Dispatch::Call(original, L"Copy"));
+             SavesAsOutlook(copy, true);
+             Open(copy);
+             AddedToCalendar();
+             EXPECT_FALSE(Save());
+             PropertiesOf(copy).Commit();
+             CloseInspector();
+             ChangedInCalendar();
+             return Items{{original, true}, {copy, true}};
+         }},
+        {"a copy, then the original deleted",
+         [this] {
+             const CFakeObjectPtr original = SaveNewReminder(true);
+             const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
+             m_Item = original;
+             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+             return Items{{original, false}, {copy, true}};
+         }},
+        {"deleted, then a copy brought back out of Deleted Items",
+         [this] {
+             const CFakeObjectPtr deleted = MoveInto(SaveNewReminder(true), m_DeletedItems);
+             return Items{{deleted, false}, {CopyInto(deleted, m_Calendar), true}};
+         }},
+        {"deleted in a second account's calendar", deletedFromSecondCalendarInto(m_SecondDeletedItems)},
+        {"deleted from a second account's calendar into the default Deleted Items",
+         deletedFromSecondCalendarInto(m_DeletedItems)},
+        {"moved from a second account's calendar into the default one",
+         [this] { return Items{{MoveInto(SavedReminderIn(m_SecondCalendar), m_Calendar), true}}; }},
+        {"moved from a second account's calendar into another of its folders",
+         [this] {
+             const CFakeObjectPtr folder = m_Outlook.NewFolder(L"Holidays");
+             folder->SetProperty(L"Store", static_cast<IDispatch*>(m_SecondStore));
+             return Items{{MoveInto(SavedReminderIn(m_SecondCalendar), folder), true}};
+         }},
+        {"moved back out of a second account's Deleted Items",
+         [this] {
+             const CFakeObjectPtr deleted = MoveInto(SavedReminderIn(m_SecondCalendar), m_SecondDeletedItems);
+             return Items{{deleted, false}, {MoveInto(deleted, m_SecondCalendar), true}};
+         }},
+        {"a copy of one whose send time has passed",
+         [this] {
+             OpenReminder(NewAppointment(MinutesFromNow(10), MinutesFromNow(40)));
+             EXPECT_FALSE(Save());
+             EXPECT_EQ(1u, NewBoxTexts().size());
+             CloseInspector();
+             const CFakeObjectPtr original = m_Item;
+             m_Item = FakeObjectOf(Dispatch::Call(original, L"Copy"));
+             AddedToCalendar();
+             return Items{{original, false}, {m_Item, false}};
+         }},
         {"Save, then a copy deleted",
          [this] {
              const CFakeObjectPtr original = SaveNewReminder(false);
@@ -1366,7 +1422,8 @@ TEST_F(SMSReminderSubmission, EachAppointmentKeepsOneJobHoweverOutlookSavesCopie
              const CFakeObjectPtr original = DeletedWithTheCancelRefused();
              const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
              return Items{{copy, true}, {MoveInto(original, m_Calendar), true}};
-         }},
+         },
+         true},
         {"a cancel that failed, then moved back out of Deleted Items",
          [this] {
              const CFakeObjectPtr original = DeletedWithTheCancelRefused();
@@ -1381,11 +1438,29 @@ TEST_F(SMSReminderSubmission, EachAppointmentKeepsOneJobHoweverOutlookSavesCopie
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.name);
-        m_Primary.Reset();
-        m_Primary.SetBalance(kUsername, 100000);
-        m_Outlook.EmptyStore();
-        ExpectOneJobEach(row.flow());
+        StartOver();
+        const Items items = row.flow();
+        ExpectOneJobEach(items);
         EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
+        for (const auto& item : items)
+        {
+            SCOPED_TRACE(testing::Message() << "opening item " << &item - items.data());
+            const std::string status = static_cast<const char*>(_bstr_t(SMSReminderItem::Stored(item.first, kStatus)));
+            const bool failed = status.compare(0, 4, "A~2~") == 0;
+            m_Boxes.QueueAnswers({IDCANCEL});
+            Open(item.first);
+            EXPECT_EQ(row.failedStatusKept && failed ? std::vector<std::string>{kNotUpToDate} : std::vector<std::string>(),
+                      NewBoxTexts());
+            if (item.second)
+            {
+                // "2030-06-11T14:15:00+01:00": 11/06/2030 14:15
+                const std::string at = Job(JobOf(item.first))["scheduled_date"].AsString();
+                const std::string label = "Reminder will be sent at " + at.substr(8, 2) + "/" + at.substr(5, 2) +
+                                          "/" + at.substr(0, 4) + " " + at.substr(11, 5);
+                EXPECT_EQ(Wide(label), SendTimeLabel());
+            }
+            CloseInspector();
+        }
     }
 }
 // ItemAdd is an event the user did not start: what it cannot do goes to
@@ -1779,87 +1854,6 @@ TEST_F(SMSReminderSubmission, AnOpeningUpdateWhoseJobMaySendStoresThatJob)
             CloseWithoutSaving();
             ExpectOneJobEach({{m_Item, true}});
             EXPECT_EQ(Status(1, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
-        }
-    }
-}
-
-// Each appointment whose reminder is due has a pending job of its own, also
-// a copy made at the same time (freed of its original's job when Outlook
-// adds it) and one copied back out of Deleted Items after its job was
-// cancelled; a delete in another store's calendar, into that store's
-// Deleted Items, cancels as one in the default calendar does. Opening any
-// of them offers nothing, and the tab of each with a job names its time.
-TEST_F(SMSReminderSubmission, EachAppointmentWithADueReminderHasAJobOfItsOwn)
-{
-    using Items = std::vector<std::pair<CFakeObjectPtr, bool>>;
-    const auto deletedFromSecondCalendarInto = [this](const CFakeObjectPtr& deletedItems) {
-        return [this, deletedItems] {
-            m_Item = SavedReminderIn(m_SecondCalendar);
-            EXPECT_FALSE(Move(m_SecondCalendar, deletedItems));
-            return Items{{m_Item, false}};
-        };
-    };
-    const std::pair<const char*, std::function<Items()>> rows[] = {
-        {"a copy pasted into the same slot",
-         [this] {
-             const CFakeObjectPtr original = SaveNewReminder(false);
-             return Items{{original, true}, {CopyInto(original, m_Calendar), true}};
-         }},
-        {"Copy to Folder into another watched calendar",
-         [this] {
-             const CFakeObjectPtr original = SaveNewReminder(false);
-             return Items{{original, true}, {CopyInto(original, m_Work), true}};
-         }},
-        {"a copy, then the original deleted",
-         [this] {
-             const CFakeObjectPtr original = SaveNewReminder(true);
-             const CFakeObjectPtr copy = CopyInto(original, m_Calendar);
-             m_Item = original;
-             EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
-             return Items{{original, false}, {copy, true}};
-         }},
-        {"deleted, then a copy brought back out of Deleted Items",
-         [this] {
-             const CFakeObjectPtr deleted = MoveInto(SaveNewReminder(true), m_DeletedItems);
-             return Items{{deleted, false}, {CopyInto(deleted, m_Calendar), true}};
-         }},
-        {"deleted in a second account's calendar", deletedFromSecondCalendarInto(m_SecondDeletedItems)},
-        {"deleted from a second account's calendar into the default Deleted Items",
-         deletedFromSecondCalendarInto(m_DeletedItems)},
-        {"moved from a second account's calendar into the default one",
-         [this] { return Items{{MoveInto(SavedReminderIn(m_SecondCalendar), m_Calendar), true}}; }},
-        {"moved back out of a second account's Deleted Items",
-         [this] {
-             const CFakeObjectPtr deleted = MoveInto(SavedReminderIn(m_SecondCalendar), m_SecondDeletedItems);
-             return Items{{deleted, false}, {MoveInto(deleted, m_SecondCalendar), true}};
-         }},
-        {"a copy of one whose send time has passed",
-         [this] {
-             OpenReminder(NewAppointment(MinutesFromNow(10), MinutesFromNow(40)));
-             EXPECT_FALSE(Save());
-             EXPECT_EQ(1u, NewBoxTexts().size());
-             CloseInspector();
-             const CFakeObjectPtr original = m_Item;
-             m_Item = FakeObjectOf(Dispatch::Call(original, L"Copy"));
-             AddedToCalendar();
-             return Items{{original, false}, {m_Item, false}};
-         }},
-    };
-    for (const auto& row : rows)
-    {
-        SCOPED_TRACE(row.first);
-        StartOver();
-        const Items items = row.second();
-        ExpectOneJobEach(items);
-        for (const auto& item : items)
-        {
-            Open(item.first);
-            EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
-            if (item.second)
-            {
-                EXPECT_EQ(L"Reminder will be sent at 10/06/2030 14:15", SendTimeLabel());
-            }
-            CloseInspector();
         }
     }
 }
