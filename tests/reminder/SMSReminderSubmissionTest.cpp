@@ -1758,21 +1758,38 @@ TEST_F(SMSReminderSubmission, TryAgainAfterAnotherSaveInsideTheRetryPromptKeepsT
 // An appointment moved while this Outlook did not run (a phone, the web)
 // opens offering the update. Accepted, the update is stored at once, the
 // Write Outlook raises for that save sending nothing more, so that No to
-// Outlook's "save changes?" keeps it. In a calendar the user may only read
-// nothing can be stored: the job the update made is cancelled again, and
-// the item, reading as before, is offered the update at its next opening.
+// Outlook's "save changes?" keeps it; the user's Save or Save & Close (in
+// Outlook's orders of events) leaves one job as well. In a calendar the
+// user may only read nothing can be stored: the job the update made is
+// cancelled again, and the item, reading as before, is offered the update
+// at its next opening.
 TEST_F(SMSReminderSubmission, AnUpdateAcceptedOnOpeningReachesTheStore)
 {
     const std::string kSavingFailed = "Function: COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnNewInspector"
                                       "(Saving the update)";
+    // Outlook's Save & Close: the Write, the inspector's Close, then
+    // ItemChange; its Save: the Write and ItemChange while it is open.
+    const auto saved = [this](bool andClosed) {
+        return [this, andClosed] {
+            Dispatch::Call(m_Item, L"Save");
+            if (andClosed)
+                CloseInspector();
+            ChangedInCalendar();
+            if (!andClosed)
+                CloseInspector();
+        };
+    };
     struct Row
     {
         const char* name;
         std::function<void()> readOnly;
         std::string box;  // besides the offer; a fragment
+        std::function<void()> close = nullptr;  // none: No to "save changes?"
     };
     const Row rows[] = {
         {"writable", [] {}, ""},
+        {"writable, then Save & Close", [] {}, "", saved(true)},
+        {"writable, then Save, then closed", [] {}, "", saved(false)},
         {"the save refused", [this] { m_Item->Fail(L"Save", E_ACCESSDENIED); }, kSavingFailed},
         {"the properties and the save refused",
          [this] {
@@ -1796,7 +1813,11 @@ TEST_F(SMSReminderSubmission, AnUpdateAcceptedOnOpeningReachesTheStore)
         {
             EXPECT_NE(std::string::npos, texts[1].find(row.box)) << texts[1];
         }
-        CloseWithoutSaving();
+        if (row.close)
+            row.close();
+        else
+            CloseWithoutSaving();
+        EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
         EXPECT_EQ("Aborted", JobStatus(first));
         EXPECT_EQ(row.box.empty() ? 1u : 0u, PendingJobs());
         const std::string named = Stored(kJobId);
