@@ -1133,17 +1133,27 @@ TEST_F(SMSReminderSubmission, ACopyGetsAJobOfItsOwn)
 
 // An item owns the job it names when no owner was recorded (saved before
 // owners were) or when its owner has gone (the item moved to another store,
-// which gave it a new EntryID): a new time moves that job.
+// which gave it a new EntryID): a new time moves that job. So does a meeting
+// the user organized, unlike one received (whose job is its organizer's).
 TEST_F(SMSReminderSubmission, AnItemWithoutAnotherOwnerMovesItsJob)
 {
+    const auto ownerGone = [this](long meetingStatus) {
+        return [this, meetingStatus] {
+            m_Item->SetProperty(L"MeetingStatus", _variant_t(meetingStatus));
+            m_Item->SetProperty(L"EntryID", _variant_t(L"00000000FAC0E00000000MOVED"));
+        };
+    };
     const std::pair<const char*, std::function<void()>> rows[] = {
         {"no owner recorded",
          [this] { PropertiesOf(m_Item).Property(Wide(kJobOwner))->SetProperty(L"Value", _variant_t(L"")); }},
-        {"owner gone", [this] { m_Item->SetProperty(L"EntryID", _variant_t(L"00000000FAC0E00000000MOVED")); }},
+        {"owner gone", ownerGone(0)},
+        {"a meeting the user organized, owner gone", ownerGone(1)},       // olMeeting
+        {"a meeting the user cancelled, owner gone", ownerGone(5)},       // olMeetingCanceled
     };
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.first);
+        StartOver();
         const std::string first = SaveReminder();
         CloseInspector();
         ASSERT_EQ(EntryId(), Stored(kJobOwner));
@@ -1882,25 +1892,29 @@ TEST_F(SMSReminderSubmission, AnOpeningUpdateWhoseJobMaySendStoresThatJob)
 // A series has its one job on its master. An occurrence or an exception
 // answers the master's EntryID and user properties with times of its own:
 // opening or saving one offers nothing and sends nothing, and its tab names
-// the series' send time; the master's own change still moves the job.
+// the series' send time; the master's own change still moves the job. A
+// single appointment copied out of the series gets a job of its own.
 TEST_F(SMSReminderSubmission, ASeriesKeepsItsOneJobOnItsMaster)
 {
     constexpr DATE kOneWeek = 7.0;
+    using Items = std::vector<std::pair<CFakeObjectPtr, bool>>;
     const auto savedOccurrence = [this](DATE days, long state) {
         return [this, days, state](const CFakeObjectPtr& master) {
             Open(m_Outlook.NewOccurrence(master, kStart + days, kEnd + days, state));
             EXPECT_FALSE(Save());
             CloseInspector();
+            return Items{};
         };
     };
     struct Row
     {
         const char* name;
-        std::function<void(const CFakeObjectPtr& master)> flow;
+        std::function<Items(const CFakeObjectPtr& master)> flow;  // the appointments besides the series
         const wchar_t* label;  // on an occurrence's tab afterwards
     };
     const Row rows[] = {
-        {"an occurrence opened", [](const CFakeObjectPtr&) {}, L"Reminder will be sent at 10/06/2030 14:15"},
+        {"an occurrence opened", [](const CFakeObjectPtr&) { return Items{}; },
+         L"Reminder will be sent at 10/06/2030 14:15"},
         {"next week's occurrence saved", savedOccurrence(kOneWeek, 2), L"Reminder will be sent at 10/06/2030 14:15"},
         {"an exception saved", savedOccurrence(kOneDay, 3), L"Reminder will be sent at 10/06/2030 14:15"},
         {"the series moved a week on",
@@ -1908,8 +1922,18 @@ TEST_F(SMSReminderSubmission, ASeriesKeepsItsOneJobOnItsMaster)
              m_Item = master;
              Reschedule(kOneWeek);
              ChangedInCalendar();
+             return Items{};
          },
          L"Reminder will be sent at 17/06/2030 14:15"},
+        // A single appointment, carrying the series' properties.
+        {"next week's occurrence copied out of the series",
+         [this](const CFakeObjectPtr& master) {
+             const CFakeObjectPtr occurrence = m_Outlook.NewOccurrence(master, kStart + kOneWeek, kEnd + kOneWeek);
+             const CFakeObjectPtr copy = CopyInto(occurrence, m_Calendar, kOneWeek);
+             EXPECT_EQ("2030-06-17T14:15:00+01:00", Job(JobOf(copy))["scheduled_date"].AsString());
+             return Items{{copy, true}};
+         },
+         L"Reminder will be sent at 10/06/2030 14:15"},
     };
     for (const Row& row : rows)
     {
@@ -1917,12 +1941,13 @@ TEST_F(SMSReminderSubmission, ASeriesKeepsItsOneJobOnItsMaster)
         StartOver();
         const CFakeObjectPtr master = SaveNewReminder(true);
         master->SetProperty(L"RecurrenceState", _variant_t(1L));
-        row.flow(master);
+        Items items = row.flow(master);
         Open(m_Outlook.NewOccurrence(master, kStart + 2 * kOneWeek, kEnd + 2 * kOneWeek));
         EXPECT_EQ(row.label, SendTimeLabel());
         CloseInspector();
         EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
-        ExpectOneJobEach({{master, true}});
+        items.emplace_back(master, true);
+        ExpectOneJobEach(items);
     }
 }
 
