@@ -696,84 +696,63 @@ TEST_F(SendSMSSend, ScheduleAndReportsFromTheDialogsGoIntoTheRequest)
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 
-// Text the ANSI code page cannot carry is refused before anything goes,
-// with a box that names it; the window keeps what was typed.
+// Text the ANSI code page cannot carry, in the message, the sender id or
+// the user context, is refused before anything goes, with a box that names
+// it; the window keeps what was typed. What the code page holds goes as
+// typed.
 TEST_F(SendSMSSend, TextOrSenderTheCodePageCannotCarryIsRefused)
 {
+    const std::string cannot = " holds characters that a text message cannot carry: ";
+    const std::string end = ".\n\nPlease remove or replace them. Nothing has been sent.";
     const struct
     {
         const char* what;
-        std::wstring text;
-        std::wstring sender;  // empty: Replies to Inbox
-        std::string box;
+        int field;
+        std::wstring typed;
+        std::string box;       // empty: sent
+        const char* sent;      // the request's field
+        std::string received;  // UTF-8 on the wire
     } cases[] = {
-        {"Chinese and an emoji in the text", L"Meet at 6 \u4e2d\u6587 \U0001F600", L"",
-         "The message text holds characters that a text message cannot carry: U+4E2D, U+6587, U+1F600.\n\n"
-         "Please remove or replace them. Nothing has been sent."},
-        {"Greek and Cyrillic in the text", L"\u03a9\u03a9 \u0416", L"",
-         "The message text holds characters that a text message cannot carry: U+03A9, U+0416.\n\n"
-         "Please remove or replace them. Nothing has been sent."},
-        {"a sender id in Greek", L"Caf\u00e9 \u20ac5", L"\u0391\u0392\u0393",
-         "The sender id holds characters that a text message cannot carry: U+0391, U+0392, U+0393.\n\n"
-         "Please remove or replace them. Nothing has been sent."},
+        {"Chinese and an emoji in the text", IDC_SENDSMS_TEXT, L"Meet at 6 \u4e2d\u6587 \U0001F600",
+         "The message text" + cannot + "U+4E2D, U+6587, U+1F600" + end, "", ""},
+        {"Greek and Cyrillic in the text", IDC_SENDSMS_TEXT, L"\u03a9\u03a9 \u0416",
+         "The message text" + cannot + "U+03A9, U+0416" + end, "", ""},
+        {"a sender id in Greek", IDC_SENDSMS_FROM, L"\u0391\u0392\u0393",
+         "The sender id" + cannot + "U+0391, U+0392, U+0393" + end, "", ""},
+        {"a user context in Greek", IDC_SENDSMS_CONTEXT, L"\u0391\u0392\u0393 ctx",
+         "The user context" + cannot + "U+0391, U+0392, U+0393" + end, "", ""},
+        {"Latin-1 and the euro in the text", IDC_SENDSMS_TEXT, L"Caf\u00e9 \u20ac5 \u00df", "", "text",
+         "Caf\xc3\xa9 \xe2\x82\xac" "5 \xc3\x9f"},
+        {"a user context", IDC_SENDSMS_CONTEXT, L"Ticket 42", "", "usercontext", "Ticket 42"},
+        {"Latin-1 and the euro in the user context", IDC_SENDSMS_CONTEXT, L"Caf\u00e9 \u20ac5", "", "usercontext",
+         "Caf\xc3\xa9 \xe2\x82\xac" "5"},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
-        Open(Recipients(1), "");
-        Type(IDC_SENDSMS_TEXT, c.text);
-        if (!c.sender.empty())
+        Preferences().SetEnableUserContextSupport(c.field == IDC_SENDSMS_CONTEXT);
+        Open(Recipients(1), "Hello");
+        if (c.field == IDC_SENDSMS_FROM)
         {
             SetSender("");
-            ::SetWindowTextW(::GetDlgItem(m_Window, IDC_SENDSMS_FROM), c.sender.c_str());
+            ::SetWindowTextW(::GetDlgItem(m_Window, IDC_SENDSMS_FROM), c.typed.c_str());
         }
-        ASSERT_NO_FATAL_FAILURE(ExpectSendRefused(c.box));
-        EXPECT_TRUE(c.text == TextW(IDC_SENDSMS_TEXT));
-        if (!c.sender.empty())
+        else
+            Type(c.field, c.typed);
+        const size_t sends = Sends();
+        if (!c.box.empty())
         {
-            EXPECT_TRUE(c.sender == TextW(IDC_SENDSMS_FROM));
+            ASSERT_NO_FATAL_FAILURE(ExpectSendRefused(c.box));
+            EXPECT_TRUE(c.typed == TextW(c.field));
+            EXPECT_EQ(sends, Sends());
+            continue;
         }
-    }
-    EXPECT_EQ(0u, Sends());
-
-    // What the code page holds goes as typed.
-    Open(Recipients(1), "");
-    Type(IDC_SENDSMS_TEXT, L"Caf\u00e9 \u20ac5 \u00df");
-    PressSend();
-    ASSERT_FALSE(IsOpen());
-    EXPECT_EQ("Caf\xc3\xa9 \xe2\x82\xac" "5 \xc3\x9f", m_Primary.Requests(kSendPage).back().Field("text"));
-}
-
-// The user-context text goes as typed, and is refused like the message text
-// when the code page cannot carry it.
-TEST_F(SendSMSSend, TheUserContextIsCheckedAsTheTextIs)
-{
-    Preferences().SetEnableUserContextSupport(true);
-    Open(Recipients(1), "Hello");
-    Type(IDC_SENDSMS_CONTEXT, L"\u0391\u0392\u0393 ctx");
-    ASSERT_NO_FATAL_FAILURE(ExpectSendRefused(
-        "The user context holds characters that a text message cannot carry: U+0391, U+0392, U+0393.\n\n"
-        "Please remove or replace them. Nothing has been sent."));
-    EXPECT_TRUE(L"\u0391\u0392\u0393 ctx" == TextW(IDC_SENDSMS_CONTEXT));
-    EXPECT_EQ(0u, Sends());
-
-    const struct
-    {
-        std::wstring typed;
-        std::string received;  // UTF-8 on the wire
-    } cases[] = {
-        {L"Ticket 42", "Ticket 42"},
-        {L"Caf\u00e9 \u20ac5", "Caf\xc3\xa9 \xe2\x82\xac" "5"},
-    };
-    for (const auto& c : cases)
-    {
-        Open(Recipients(1), "Hello");
-        Type(IDC_SENDSMS_CONTEXT, c.typed);
+        const size_t boxes = m_Boxes.Boxes().size();
         PressSend();
         ASSERT_FALSE(IsOpen());
-        EXPECT_EQ(c.received, m_Primary.Requests(kSendPage).back().Field("usercontext"));
+        EXPECT_EQ(c.received, m_Primary.Requests(kSendPage).back().Field(c.sent));
+        EXPECT_EQ(boxes, m_Boxes.Boxes().size());
     }
-    EXPECT_EQ(1u, m_Boxes.Boxes().size());
 }
 
 // A send in user-context mode leaves the stored sender choice, which the next
