@@ -1769,14 +1769,17 @@ TEST_F(SMSReminderSubmission, TryAgainAfterAnotherSaveInsideTheRetryPromptKeepsT
 // opens offering the update. Accepted, the update is stored at once, the
 // Write Outlook raises for that save sending nothing more, so that No to
 // Outlook's "save changes?" keeps it; the user's Save or Save & Close (in
-// Outlook's orders of events) leaves one job as well. In a calendar the
-// user may only read nothing can be stored: the job the update made is
-// cancelled again, and the item, reading as before, is offered the update
-// at its next opening.
+// Outlook's orders of events) leaves one job as well. A new job whose
+// answer is lost may send: the item names it from then on, and Try Again,
+// or the update the next opening offers after Continue or Cancel, replaces
+// it, never adding a second. In a calendar the user may only read nothing
+// can be stored: the job the update made is cancelled again, and the item,
+// reading as before, is offered the update at its next opening.
 TEST_F(SMSReminderSubmission, AnUpdateAcceptedOnOpeningReachesTheStore)
 {
-    const std::string kSavingFailed = "Function: COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnNewInspector"
-                                      "(Saving the update)";
+    const std::string offer = Heading(kNotUpToDate);
+    const std::string maySend = "The message may have been sent.";
+    const auto lost = [this] { LoseTheNextJobsOutcome(true); };
     // Outlook's Save & Close: the Write, the inspector's Close, then
     // ItemChange; its Save: the Write and ItemChange while it is open.
     const auto saved = [this](bool andClosed) {
@@ -1792,99 +1795,80 @@ TEST_F(SMSReminderSubmission, AnUpdateAcceptedOnOpeningReachesTheStore)
     struct Row
     {
         const char* name;
-        std::function<void()> readOnly;
-        std::string box;  // besides the offer; a fragment
+        std::function<void()> before;  // the opening
+        std::vector<int> answers;
+        std::vector<std::string> headings;
+        std::string fragment;  // of the last box
+        bool stored;           // the update reached the store: the item names a job that may send
+        int status;            // of the update, as stored
         std::function<void()> close = nullptr;  // none: No to "save changes?"
     };
     const Row rows[] = {
-        {"writable", [] {}, ""},
-        {"writable, then Save & Close", [] {}, "", saved(true)},
-        {"writable, then Save, then closed", [] {}, "", saved(false)},
-        {"the save refused", [this] { m_Item->Fail(L"Save", E_ACCESSDENIED); }, kSavingFailed},
+        {"writable", [] {}, {IDOK}, {offer}, "", true, 1},
+        {"writable, then Save & Close", [] {}, {IDOK}, {offer}, "", true, 1, saved(true)},
+        {"writable, then Save, then closed", [] {}, {IDOK}, {offer}, "", true, 1, saved(false)},
+        {"the answer lost, Try Again", lost, {IDOK, IDOK, IDTRYAGAIN}, {offer, maySend, kRetryHeading}, "", true, 1},
+        {"the answer lost, Continue", lost, {IDOK, IDOK, IDCONTINUE, IDOK},
+         {offer, maySend, kRetryHeading, Heading(kUpdateFailed)}, "", true, 2},
+        {"the answer lost, Cancel", lost, {IDOK, IDOK, IDCANCEL}, {offer, maySend, kRetryHeading}, "", true, 2},
+        {"the save refused", [this] { m_Item->Fail(L"Save", E_ACCESSDENIED); }, {IDOK},
+         {offer, "An error has occured (Ctrl-C to copy)"},
+         "Function: COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnNewInspector(Saving the update)", false,
+         1},
         {"the properties and the save refused",
          [this] {
              PropertiesOf(m_Item).FailValueWrite(Wide(kJobId), E_ACCESSDENIED);
              m_Item->Fail(L"Save", E_ACCESSDENIED);
          },
-         "Insufficient Permission to save SMS Reminder"},
+         {IDOK}, {offer, "Insufficient Permission to save SMS Reminder"}, "", false, 1},
+    };
+    const DATE moved = kOneDay;
+    // The item's job the only one pending, or none pending.
+    const auto expectJobs = [this](bool stored) {
+        if (stored)
+            ExpectOneJobEach({{m_Item, true}});
+        else
+            EXPECT_EQ(0u, PendingJobs());
     };
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.name);
         const std::string first = SavedReminderMovedElsewhere();
-        row.readOnly();
+        row.before();
 
-        m_Boxes.QueueAnswers({IDOK});
+        m_Boxes.QueueAnswers(row.answers);
         Open(m_Item);
-        const std::vector<std::string> texts = NewBoxTexts();
-        ASSERT_EQ(row.box.empty() ? 1u : 2u, texts.size());
-        EXPECT_EQ(kNotUpToDate, texts[0]);
-        if (!row.box.empty())
-        {
-            EXPECT_NE(std::string::npos, texts[1].find(row.box)) << texts[1];
-        }
+        const std::vector<CapturedMessageBox> boxes = NewBoxes();
+        EXPECT_EQ(row.headings, Headings(boxes));
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(kNotUpToDate, boxes[0].text);
+        EXPECT_NE(std::string::npos, boxes.back().text.find(row.fragment)) << boxes.back().text;
         if (row.close)
             row.close();
         else
             CloseWithoutSaving();
         EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
         EXPECT_EQ("Aborted", JobStatus(first));
-        EXPECT_EQ(row.box.empty() ? 1u : 0u, PendingJobs());
         const std::string named = Stored(kJobId);
-        EXPECT_EQ(row.box.empty(), named != first);
+        EXPECT_EQ(row.stored, named != first);
+        expectJobs(row.stored);
+        EXPECT_EQ(row.stored ? Status(row.status, kStart + moved, kEnd + moved) : Status(1), Stored(kStatus));
 
-        m_Boxes.QueueAnswers({IDCANCEL});
+        // Offered again where it did not reach the gateway or the store.
+        const bool offered = !row.stored || row.status != 1;
+        m_Boxes.QueueAnswers({row.stored ? IDOK : IDCANCEL});
         Open(m_Item);
-        EXPECT_EQ(row.box.empty() ? std::vector<std::string>() : std::vector<std::string>{kNotUpToDate},
-                  NewBoxTexts());
+        EXPECT_EQ(offered ? std::vector<std::string>{kNotUpToDate} : std::vector<std::string>(), NewBoxTexts());
         EXPECT_EQ(L"Reminder will be sent at 11/06/2030 14:15", SendTimeLabel());
         CloseWithoutSaving();
-        EXPECT_EQ(row.box.empty() ? "Pending" : "Aborted", JobStatus(named));
-    }
-}
-
-// An update accepted on opening whose new job's answer is lost: the job
-// may send, and the item names it from then on, stored at once as after an
-// update that succeeded, so that No to Outlook's "save changes?" keeps it.
-// Try Again replaces it; Continue and Cancel leave the item not up to date,
-// and the update its next opening offers replaces that job: never a second.
-TEST_F(SMSReminderSubmission, AnOpeningUpdateWhoseJobMaySendStoresThatJob)
-{
-    const std::string maySend = "The message may have been sent.";
-    struct Row
-    {
-        const char* name;
-        int answer;
-        std::vector<std::string> headings;
-        int status;
-    };
-    const Row rows[] = {
-        {"Try Again", IDTRYAGAIN, {Heading(kNotUpToDate), maySend, kRetryHeading}, 1},
-        {"Continue", IDCONTINUE, {Heading(kNotUpToDate), maySend, kRetryHeading, Heading(kUpdateFailed)}, 2},
-        {"Cancel", IDCANCEL, {Heading(kNotUpToDate), maySend, kRetryHeading}, 2},
-    };
-    for (const Row& row : rows)
-    {
-        SCOPED_TRACE(row.name);
-        const std::string first = SavedReminderMovedElsewhere();
-        LoseTheNextJobsOutcome(true);
-
-        m_Boxes.QueueAnswers({IDOK, IDOK, row.answer, IDOK});
-        Open(m_Item);
-        EXPECT_EQ(row.headings, Headings(NewBoxes()));
-        CloseWithoutSaving();
-        EXPECT_EQ("Aborted", JobStatus(first));
-        ExpectOneJobEach({{m_Item, true}});
-        EXPECT_EQ(Status(row.status, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
-
-        if (row.status == 2)
+        expectJobs(row.stored);
+        if (row.stored)
         {
-            m_Boxes.QueueAnswers({IDOK});
-            Open(m_Item);
-            EXPECT_EQ(std::vector<std::string>{kNotUpToDate}, NewBoxTexts());
-            CloseWithoutSaving();
-            ExpectOneJobEach({{m_Item, true}});
-            EXPECT_EQ(Status(1, kStart + kOneDay, kEnd + kOneDay), Stored(kStatus));
+            EXPECT_EQ(Status(1, kStart + moved, kEnd + moved), Stored(kStatus));
+        }
+        else
+        {
+            EXPECT_EQ("Aborted", JobStatus(named));
         }
     }
 }
