@@ -424,13 +424,23 @@ TEST_F(SendSMSSend, ASuccessfulSendSavesTheSenderAndCopiesToSentItems)
 }
 
 // Each sender the window offers as the gateway receives it, and the choice
-// saved after the send. The text is typed: the counters follow it through
-// the edit's own change notice.
+// saved after the send, which the next window opens with; a send in
+// user-context mode leaves the choice stored before. The text is typed: the
+// counters follow it through the edit's own change notice.
 TEST_F(SendSMSSend, EachSenderReachesTheRequestAndIsSaved)
 {
     const std::string user = "test.user@example.com";
     const std::string absent = "<absent>";
     const std::string typed = "Typed\r\nby hand";
+    // DefaultSendersId, whether replyable, whether account settings, the
+    // remembered ids.
+    struct Choice
+    {
+        std::string sender;
+        bool replyable;
+        bool accountSettings;
+        std::vector<std::string> remembered;
+    };
     struct Case
     {
         const char* what;
@@ -438,17 +448,17 @@ TEST_F(SendSMSSend, EachSenderReachesTheRequestAndIsSaved)
         std::function<void()> choose;
         // fromtype, from, usercontext, rplyid, msgsrcid as received
         std::vector<std::string> fields;
-        // DefaultSendersId, whether replyable, whether account settings
-        std::string savedSender;
-        bool savedReplyable;
-        bool savedAccountSettings;
-        std::vector<std::string> remembered;
+        Choice saved;
+        const char* shown;  // the From field of the next window
+        Choice before = {"", true, false, {}};
     };
+    const auto inContext = [this] { ::SetDlgItemTextA(m_Window, IDC_SENDSMS_CONTEXT, "Ticket 7"); };
+    const std::vector<std::string> inContextFields = {absent, "", "Ticket 7", absent, user};
     const Case cases[] = {
         {"a sender id typed", false, [this] { SetSender("ACME"); },
-         {"1", "ACME", absent, user, user}, "ACME", false, false, {"ACME"}},
+         {"1", "ACME", absent, user, user}, {"ACME", false, false, {"ACME"}}, "ACME"},
         {"Replies to Inbox", false, [this] { ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, "ACME"); },
-         {"2", absent, absent, user, user}, "ACME", true, false, {}},
+         {"2", absent, absent, user, user}, {"ACME", true, false, {}}, "ACME"},
         {"the account's settings", false,
          [this] {
              SetSender("ACME");
@@ -457,22 +467,28 @@ TEST_F(SendSMSSend, EachSenderReachesTheRequestAndIsSaved)
                                                                      reinterpret_cast<LPARAM>("<Use Account Settings>")));
              SendSMSWindow::ChooseFromItem(m_Window, IDC_SENDSMS_FROM, item);
          },
-         {absent, "", absent, user, user}, "", false, true, {}},
+         {absent, "", absent, user, user}, {"", false, true, {}}, "<Use Account Settings>"},
+        // The hidden sender field is not stored: the choice stays as it was.
         {"a user context", true,
          [this] {
              ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, "ACME");
              ::SetDlgItemTextA(m_Window, IDC_SENDSMS_CONTEXT, "Ticket 42");
          },
-         // The hidden sender field is not stored: the choice stays as it was.
-         {absent, "", "Ticket 42", absent, user}, "", true, false, {}},
+         {absent, "", "Ticket 42", absent, user}, {"", true, false, {}}, ""},
+        {"a user context, a sender id chosen before", true, inContext, inContextFields,
+         {"ACME", false, false, {"ACME", "Globex"}}, "ACME", {"ACME", false, false, {"ACME", "Globex"}}},
+        {"a user context, the account's settings chosen before", true, inContext, inContextFields,
+         {"", false, true, {"ACME", "Globex"}}, "<Use Account Settings>", {"", false, true, {"ACME", "Globex"}}},
+        {"a user context, Replies to Inbox chosen before", true, inContext, inContextFields,
+         {"ACME", true, false, {"ACME", "Globex"}}, "ACME", {"ACME", true, false, {"ACME", "Globex"}}},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.what);
-        Preferences().SetDefaultSendersId("");
-        Preferences().SetDefaultSendersIdUseReplyable(true);
-        Preferences().SetDefaultSendersIdUseAccountSettings(false);
-        Preferences().GetSelectableSendersIdList().clear();
+        Preferences().SetDefaultSendersId(c.before.sender);
+        Preferences().SetDefaultSendersIdUseReplyable(c.before.replyable);
+        Preferences().SetDefaultSendersIdUseAccountSettings(c.before.accountSettings);
+        Preferences().GetSelectableSendersIdList() = c.before.remembered;
         Preferences().SetEnableUserContextSupport(c.userContextMode);
         Preferences().Save();
         Open(Recipients(1), "");
@@ -491,10 +507,14 @@ TEST_F(SendSMSSend, EachSenderReachesTheRequestAndIsSaved)
         EXPECT_EQ(c.fields, fields);
         EXPECT_EQ("Typed\rby hand", send.Field("text"));
         Preferences().Load();
-        EXPECT_EQ(c.savedSender, Preferences().GetDefaultSendersId());
-        EXPECT_EQ(c.savedReplyable, Preferences().GetDefaultSendersIdUseReplyable());
-        EXPECT_EQ(c.savedAccountSettings, Preferences().GetDefaultSendersIdUseAccountSettings());
-        EXPECT_EQ(c.remembered, Preferences().GetSelectableSendersIdList());
+        EXPECT_EQ(c.saved.sender, Preferences().GetDefaultSendersId());
+        EXPECT_EQ(c.saved.replyable, Preferences().GetDefaultSendersIdUseReplyable());
+        EXPECT_EQ(c.saved.accountSettings, Preferences().GetDefaultSendersIdUseAccountSettings());
+        EXPECT_EQ(c.saved.remembered, Preferences().GetSelectableSendersIdList());
+        Preferences().SetEnableUserContextSupport(false);
+        Open(Recipients(1), "");
+        EXPECT_EQ(c.shown, Text(IDC_SENDSMS_FROM));
+        EXPECT_EQ(c.saved.replyable, ::IsDlgButtonChecked(m_Window, IDC_SENDSMS_REPLIES) == BST_CHECKED);
     }
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
@@ -753,49 +773,6 @@ TEST_F(SendSMSSend, TextOrSenderTheCodePageCannotCarryIsRefused)
         EXPECT_EQ(c.received, m_Primary.Requests(kSendPage).back().Field(c.sent));
         EXPECT_EQ(boxes, m_Boxes.Boxes().size());
     }
-}
-
-// A send in user-context mode leaves the stored sender choice, which the next
-// window without that mode opens with.
-TEST_F(SendSMSSend, ASendInUserContextModeKeepsTheStoredSenderChoice)
-{
-    const struct
-    {
-        const char* what;
-        const char* sender;
-        bool replyable;
-        bool accountSettings;
-        const char* shown;  // the From field of the next window
-    } cases[] = {
-        {"a sender id", "ACME", false, false, "ACME"},
-        {"the account's settings", "", false, true, "<Use Account Settings>"},
-        {"Replies to Inbox", "ACME", true, false, "ACME"},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.what);
-        Preferences().SetDefaultSendersId(c.sender);
-        Preferences().SetDefaultSendersIdUseReplyable(c.replyable);
-        Preferences().SetDefaultSendersIdUseAccountSettings(c.accountSettings);
-        Preferences().GetSelectableSendersIdList() = {"ACME", "Globex"};
-        Preferences().SetEnableUserContextSupport(true);
-        Preferences().Save();
-        Open(Recipients(1), "In context");
-        Type(IDC_SENDSMS_CONTEXT, L"Ticket 7");
-        PressSend();
-        ASSERT_FALSE(IsOpen());
-
-        Preferences().Load();
-        EXPECT_EQ(c.sender, Preferences().GetDefaultSendersId());
-        EXPECT_EQ(c.replyable, Preferences().GetDefaultSendersIdUseReplyable());
-        EXPECT_EQ(c.accountSettings, Preferences().GetDefaultSendersIdUseAccountSettings());
-        EXPECT_EQ((std::vector<std::string>{"ACME", "Globex"}), Preferences().GetSelectableSendersIdList());
-        Preferences().SetEnableUserContextSupport(false);
-        Open(Recipients(1), "");
-        EXPECT_EQ(c.shown, Text(IDC_SENDSMS_FROM));
-        EXPECT_EQ(c.replyable, ::IsDlgButtonChecked(m_Window, IDC_SENDSMS_REPLIES) == BST_CHECKED);
-    }
-    EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 
 // A sender-id list length of another type or below 1 reads as 5: the send
