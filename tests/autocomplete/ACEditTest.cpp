@@ -114,6 +114,10 @@ struct CaretMoveCase
     DWORD selection[2];      // then this selection, unless empty
     bool chooseByClick;      // on the list's first row, else Enter
     const char* text;
+    const char* typed = "Bob [1]; al";  // the lookup of its last letter opens the list
+    // The keys, click and selection come inside that lookup, as its
+    // search's pump dispatches them.
+    bool duringTheLookup = false;
 };
 
 class ACEditCaretMoves : public ACEditWindow, public ::testing::WithParamInterface<CaretMoveCase>
@@ -128,22 +132,39 @@ protected:
     }
 };
 
-// The list is open for " al" after Bob's entry: a choice replaces that
-// token (or a selection within it, entry 0 when none is highlighted) while
-// the caret stays in it, and nothing once the caret has left: Enter then
-// breaks the line as in a plain edit.
+// The list is open for the last " al": a choice replaces that token (or a
+// selection within it, entry 0 when none is highlighted) while the caret
+// stays in it, its ends included, and nothing once the caret has left, for
+// another recipient or the same text elsewhere: Enter then breaks the line
+// as in a plain edit.
 TEST_P(ACEditCaretMoves, TheListActsOnlyOnTheTokenItWasOpenedFor)
 {
     const CaretMoveCase& c = GetParam();
     m_Provider.m_Immediate[" al"] = kPeople;
-    Type("Bob [1]; al");
-    ASSERT_TRUE(List().IsListVisible());
-    for (const UINT key : c.keys)
-        Key(key);
-    if (c.clickAt >= 0)
-        ClickAtCharacter(c.clickAt);
-    if (c.selection[0] != c.selection[1])
-        ::SendMessageA(Edit(), EM_SETSEL, c.selection[0], c.selection[1]);
+    const auto move = [this, &c] {
+        for (const UINT key : c.keys)
+            Key(key);
+        if (c.clickAt >= 0)
+            ClickAtCharacter(c.clickAt);
+        if (c.selection[0] != c.selection[1])
+            ::SendMessageA(Edit(), EM_SETSEL, c.selection[0], c.selection[1]);
+    };
+    const std::string typed = c.typed;
+    Type(typed.substr(0, typed.size() - 1));
+    bool moved = false;
+    if (c.duringTheLookup)
+        m_Provider.m_DuringFetch = [&] {
+            if (!std::exchange(moved, true))
+                move();
+        };
+    Type(typed.substr(typed.size() - 1));
+    m_Provider.m_DuringFetch = nullptr;
+    ASSERT_EQ(c.duringTheLookup, moved);
+    if (!c.duringTheLookup)
+    {
+        ASSERT_TRUE(List().IsListVisible());
+        move();
+    }
     if (c.chooseByClick)
         ::SendMessageA(List().m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(0));
     else
@@ -165,7 +186,18 @@ INSTANTIATE_TEST_SUITE_P(
         CaretMoveCase{"ClickIntoBobThenEnter", {}, 2, {}, false, "Bo\r\nb [1]; al"},
         CaretMoveCase{"ClickIntoBobThenAClick", {}, 2, {}, true, "Bob [1]; al"},
         CaretMoveCase{"SelectionOverBobThenEnter", {}, -1, {0, 3}, false, "\r\n [1]; al"},
-        CaretMoveCase{"SelectionAcrossTheTokensStartThenAClick", {}, -1, {6, 10}, true, "Bob [1]; al"}),
+        CaretMoveCase{"SelectionAcrossTheTokensStartThenAClick", {}, -1, {6, 10}, true, "Bob [1]; al"},
+        CaretMoveCase{"LeftToTheStartBesideTheSameTextThenEnter", {VK_LEFT, VK_LEFT, VK_LEFT}, -1, {}, false,
+                      "Bob [1]; al; Alice [2]; ", "Bob [1]; al; al"},
+        CaretMoveCase{"LeftIntoTheSameTextElsewhereThenEnter", {VK_LEFT, VK_LEFT, VK_LEFT, VK_LEFT}, -1, {}, false,
+                      "Bob [1]; al\r\n; al", "Bob [1]; al; al"},
+        CaretMoveCase{"ClickIntoTheSameTextElsewhereThenAClick", {}, 10, {}, true, "Bob [1]; al; al",
+                      "Bob [1]; al; al"},
+        CaretMoveCase{"LeftWithinTheTokenDuringTheLookupThenEnter", {VK_LEFT}, -1, {}, false, "Bob [1]; Alice [2]; ",
+                      "Bob [1]; al", true},
+        CaretMoveCase{"LeftIntoBobDuringTheLookupThenEnter", kIntoBob, -1, {}, false, "Bob [1]\r\n; al", "Bob [1]; al",
+                      true},
+        CaretMoveCase{"ClickIntoBobDuringTheLookupThenAClick", {}, 2, {}, true, "Bob [1]; al", "Bob [1]; al", true}),
     [](const ::testing::TestParamInfo<CaretMoveCase>& info) { return std::string(info.param.name); });
 
 // The owner rewrites the field (a multi-line edit tells nothing of it):

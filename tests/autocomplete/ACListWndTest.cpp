@@ -83,6 +83,7 @@ TEST_F(ACListWindow, MergesKeepOnlyTheLatestLookup)
         {"duplicates differing in case: the first stays", {{true, true, {"Ann"}}, {true, true, {"ann", "Bob"}}}, -1,
          {"Ann", "Bob"}, -1},
         {"duplicates within one batch", {{true, true, {"Bob", "BOB", "bob"}}}, -1, {"Bob"}, -1},
+        {"no batch yet", {}, -1, {"Previous"}, -1},
         {"a batch of an older lookup is dropped", {{false, true, {"Old"}}}, -1, {"Previous"}, -1},
         {"a contact-details batch is dropped", {{true, false, {}}}, -1, {"Previous"}, -1},
         {"batches queued together merge as one by one",

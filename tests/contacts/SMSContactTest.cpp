@@ -247,9 +247,14 @@ const PhonePair kPhonePairs[] = {
     {"07700 900001", "07700-900001", kUS, true},
     {"+447700900001", "+447700900002", kUK, false},
     {"07700900001", "07700900002", kUK, false},
+    // The same digits with another trunk or none: dialled, another phone.
+    {"07700900001", "7700900001", kUK, false},
+    {"07700900001", "007700900001", kUK, false},
+    {"+39 6 1234 5678", "06 1234 5678", kItaly, false},
     // Two international numbers differ by their country codes.
     {"+447700900001", "+17700900001", kUK, false},
     {"+33 6 12 34 56 78", "+34 612 345 678", kFrance, false},
+    {"06 12 34 56 78", "+32 6 12 34 56 78", kFrance, false},
     // A national number never carries a country code before its digits.
     {"07700900001", "+7700900001", kUK, false},
     {"0447700900001", "07700900001", kUK, false},

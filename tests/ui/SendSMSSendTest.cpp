@@ -424,13 +424,23 @@ TEST_F(SendSMSSend, ASuccessfulSendSavesTheSenderAndCopiesToSentItems)
 }
 
 // Each sender the window offers as the gateway receives it, and the choice
-// saved after the send. The text is typed: the counters follow it through
-// the edit's own change notice.
+// saved after the send, which the next window opens with; a send in
+// user-context mode leaves the choice stored before. The text is typed: the
+// counters follow it through the edit's own change notice.
 TEST_F(SendSMSSend, EachSenderReachesTheRequestAndIsSaved)
 {
     const std::string user = "test.user@example.com";
     const std::string absent = "<absent>";
     const std::string typed = "Typed\r\nby hand";
+    // DefaultSendersId, whether replyable, whether account settings, the
+    // remembered ids.
+    struct Choice
+    {
+        std::string sender;
+        bool replyable;
+        bool accountSettings;
+        std::vector<std::string> remembered;
+    };
     struct Case
     {
         const char* what;
@@ -438,17 +448,17 @@ TEST_F(SendSMSSend, EachSenderReachesTheRequestAndIsSaved)
         std::function<void()> choose;
         // fromtype, from, usercontext, rplyid, msgsrcid as received
         std::vector<std::string> fields;
-        // DefaultSendersId, whether replyable, whether account settings
-        std::string savedSender;
-        bool savedReplyable;
-        bool savedAccountSettings;
-        std::vector<std::string> remembered;
+        Choice saved;
+        const char* shown;  // the From field of the next window
+        Choice before = {"", true, false, {}};
     };
+    const auto inContext = [this] { ::SetDlgItemTextA(m_Window, IDC_SENDSMS_CONTEXT, "Ticket 7"); };
+    const std::vector<std::string> inContextFields = {absent, "", "Ticket 7", absent, user};
     const Case cases[] = {
         {"a sender id typed", false, [this] { SetSender("ACME"); },
-         {"1", "ACME", absent, user, user}, "ACME", false, false, {"ACME"}},
+         {"1", "ACME", absent, user, user}, {"ACME", false, false, {"ACME"}}, "ACME"},
         {"Replies to Inbox", false, [this] { ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, "ACME"); },
-         {"2", absent, absent, user, user}, "ACME", true, false, {}},
+         {"2", absent, absent, user, user}, {"ACME", true, false, {}}, "ACME"},
         {"the account's settings", false,
          [this] {
              SetSender("ACME");
@@ -457,22 +467,28 @@ TEST_F(SendSMSSend, EachSenderReachesTheRequestAndIsSaved)
                                                                      reinterpret_cast<LPARAM>("<Use Account Settings>")));
              SendSMSWindow::ChooseFromItem(m_Window, IDC_SENDSMS_FROM, item);
          },
-         {absent, "", absent, user, user}, "", false, true, {}},
+         {absent, "", absent, user, user}, {"", false, true, {}}, "<Use Account Settings>"},
+        // The hidden sender field is not stored: the choice stays as it was.
         {"a user context", true,
          [this] {
              ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, "ACME");
              ::SetDlgItemTextA(m_Window, IDC_SENDSMS_CONTEXT, "Ticket 42");
          },
-         // The hidden sender field is not stored: the choice stays as it was.
-         {absent, "", "Ticket 42", absent, user}, "", true, false, {}},
+         {absent, "", "Ticket 42", absent, user}, {"", true, false, {}}, ""},
+        {"a user context, a sender id chosen before", true, inContext, inContextFields,
+         {"ACME", false, false, {"ACME", "Globex"}}, "ACME", {"ACME", false, false, {"ACME", "Globex"}}},
+        {"a user context, the account's settings chosen before", true, inContext, inContextFields,
+         {"", false, true, {"ACME", "Globex"}}, "<Use Account Settings>", {"", false, true, {"ACME", "Globex"}}},
+        {"a user context, Replies to Inbox chosen before", true, inContext, inContextFields,
+         {"ACME", true, false, {"ACME", "Globex"}}, "ACME", {"ACME", true, false, {"ACME", "Globex"}}},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.what);
-        Preferences().SetDefaultSendersId("");
-        Preferences().SetDefaultSendersIdUseReplyable(true);
-        Preferences().SetDefaultSendersIdUseAccountSettings(false);
-        Preferences().GetSelectableSendersIdList().clear();
+        Preferences().SetDefaultSendersId(c.before.sender);
+        Preferences().SetDefaultSendersIdUseReplyable(c.before.replyable);
+        Preferences().SetDefaultSendersIdUseAccountSettings(c.before.accountSettings);
+        Preferences().GetSelectableSendersIdList() = c.before.remembered;
         Preferences().SetEnableUserContextSupport(c.userContextMode);
         Preferences().Save();
         Open(Recipients(1), "");
@@ -491,10 +507,14 @@ TEST_F(SendSMSSend, EachSenderReachesTheRequestAndIsSaved)
         EXPECT_EQ(c.fields, fields);
         EXPECT_EQ("Typed\rby hand", send.Field("text"));
         Preferences().Load();
-        EXPECT_EQ(c.savedSender, Preferences().GetDefaultSendersId());
-        EXPECT_EQ(c.savedReplyable, Preferences().GetDefaultSendersIdUseReplyable());
-        EXPECT_EQ(c.savedAccountSettings, Preferences().GetDefaultSendersIdUseAccountSettings());
-        EXPECT_EQ(c.remembered, Preferences().GetSelectableSendersIdList());
+        EXPECT_EQ(c.saved.sender, Preferences().GetDefaultSendersId());
+        EXPECT_EQ(c.saved.replyable, Preferences().GetDefaultSendersIdUseReplyable());
+        EXPECT_EQ(c.saved.accountSettings, Preferences().GetDefaultSendersIdUseAccountSettings());
+        EXPECT_EQ(c.saved.remembered, Preferences().GetSelectableSendersIdList());
+        Preferences().SetEnableUserContextSupport(false);
+        Open(Recipients(1), "");
+        EXPECT_EQ(c.shown, Text(IDC_SENDSMS_FROM));
+        EXPECT_EQ(c.saved.replyable, ::IsDlgButtonChecked(m_Window, IDC_SENDSMS_REPLIES) == BST_CHECKED);
     }
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
@@ -696,127 +716,63 @@ TEST_F(SendSMSSend, ScheduleAndReportsFromTheDialogsGoIntoTheRequest)
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 
-// Text the ANSI code page cannot carry is refused before anything goes,
-// with a box that names it; the window keeps what was typed.
+// Text the ANSI code page cannot carry, in the message, the sender id or
+// the user context, is refused before anything goes, with a box that names
+// it; the window keeps what was typed. What the code page holds goes as
+// typed.
 TEST_F(SendSMSSend, TextOrSenderTheCodePageCannotCarryIsRefused)
 {
+    const std::string cannot = " holds characters that a text message cannot carry: ";
+    const std::string end = ".\n\nPlease remove or replace them. Nothing has been sent.";
     const struct
     {
         const char* what;
-        std::wstring text;
-        std::wstring sender;  // empty: Replies to Inbox
-        std::string box;
-    } cases[] = {
-        {"Chinese and an emoji in the text", L"Meet at 6 \u4e2d\u6587 \U0001F600", L"",
-         "The message text holds characters that a text message cannot carry: U+4E2D, U+6587, U+1F600.\n\n"
-         "Please remove or replace them. Nothing has been sent."},
-        {"Greek and Cyrillic in the text", L"\u03a9\u03a9 \u0416", L"",
-         "The message text holds characters that a text message cannot carry: U+03A9, U+0416.\n\n"
-         "Please remove or replace them. Nothing has been sent."},
-        {"a sender id in Greek", L"Caf\u00e9 \u20ac5", L"\u0391\u0392\u0393",
-         "The sender id holds characters that a text message cannot carry: U+0391, U+0392, U+0393.\n\n"
-         "Please remove or replace them. Nothing has been sent."},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.what);
-        Open(Recipients(1), "");
-        Type(IDC_SENDSMS_TEXT, c.text);
-        if (!c.sender.empty())
-        {
-            SetSender("");
-            ::SetWindowTextW(::GetDlgItem(m_Window, IDC_SENDSMS_FROM), c.sender.c_str());
-        }
-        ASSERT_NO_FATAL_FAILURE(ExpectSendRefused(c.box));
-        EXPECT_TRUE(c.text == TextW(IDC_SENDSMS_TEXT));
-        if (!c.sender.empty())
-        {
-            EXPECT_TRUE(c.sender == TextW(IDC_SENDSMS_FROM));
-        }
-    }
-    EXPECT_EQ(0u, Sends());
-
-    // What the code page holds goes as typed.
-    Open(Recipients(1), "");
-    Type(IDC_SENDSMS_TEXT, L"Caf\u00e9 \u20ac5 \u00df");
-    PressSend();
-    ASSERT_FALSE(IsOpen());
-    EXPECT_EQ("Caf\xc3\xa9 \xe2\x82\xac" "5 \xc3\x9f", m_Primary.Requests(kSendPage).back().Field("text"));
-}
-
-// The user-context text goes as typed, and is refused like the message text
-// when the code page cannot carry it.
-TEST_F(SendSMSSend, TheUserContextIsCheckedAsTheTextIs)
-{
-    Preferences().SetEnableUserContextSupport(true);
-    Open(Recipients(1), "Hello");
-    Type(IDC_SENDSMS_CONTEXT, L"\u0391\u0392\u0393 ctx");
-    ASSERT_NO_FATAL_FAILURE(ExpectSendRefused(
-        "The user context holds characters that a text message cannot carry: U+0391, U+0392, U+0393.\n\n"
-        "Please remove or replace them. Nothing has been sent."));
-    EXPECT_TRUE(L"\u0391\u0392\u0393 ctx" == TextW(IDC_SENDSMS_CONTEXT));
-    EXPECT_EQ(0u, Sends());
-
-    const struct
-    {
+        int field;
         std::wstring typed;
+        std::string box;       // empty: sent
+        const char* sent;      // the request's field
         std::string received;  // UTF-8 on the wire
     } cases[] = {
-        {L"Ticket 42", "Ticket 42"},
-        {L"Caf\u00e9 \u20ac5", "Caf\xc3\xa9 \xe2\x82\xac" "5"},
-    };
-    for (const auto& c : cases)
-    {
-        Open(Recipients(1), "Hello");
-        Type(IDC_SENDSMS_CONTEXT, c.typed);
-        PressSend();
-        ASSERT_FALSE(IsOpen());
-        EXPECT_EQ(c.received, m_Primary.Requests(kSendPage).back().Field("usercontext"));
-    }
-    EXPECT_EQ(1u, m_Boxes.Boxes().size());
-}
-
-// A send in user-context mode leaves the stored sender choice, which the next
-// window without that mode opens with.
-TEST_F(SendSMSSend, ASendInUserContextModeKeepsTheStoredSenderChoice)
-{
-    const struct
-    {
-        const char* what;
-        const char* sender;
-        bool replyable;
-        bool accountSettings;
-        const char* shown;  // the From field of the next window
-    } cases[] = {
-        {"a sender id", "ACME", false, false, "ACME"},
-        {"the account's settings", "", false, true, "<Use Account Settings>"},
-        {"Replies to Inbox", "ACME", true, false, "ACME"},
+        {"Chinese and an emoji in the text", IDC_SENDSMS_TEXT, L"Meet at 6 \u4e2d\u6587 \U0001F600",
+         "The message text" + cannot + "U+4E2D, U+6587, U+1F600" + end, "", ""},
+        {"Greek and Cyrillic in the text", IDC_SENDSMS_TEXT, L"\u03a9\u03a9 \u0416",
+         "The message text" + cannot + "U+03A9, U+0416" + end, "", ""},
+        {"a sender id in Greek", IDC_SENDSMS_FROM, L"\u0391\u0392\u0393",
+         "The sender id" + cannot + "U+0391, U+0392, U+0393" + end, "", ""},
+        {"a user context in Greek", IDC_SENDSMS_CONTEXT, L"\u0391\u0392\u0393 ctx",
+         "The user context" + cannot + "U+0391, U+0392, U+0393" + end, "", ""},
+        {"Latin-1 and the euro in the text", IDC_SENDSMS_TEXT, L"Caf\u00e9 \u20ac5 \u00df", "", "text",
+         "Caf\xc3\xa9 \xe2\x82\xac" "5 \xc3\x9f"},
+        {"a user context", IDC_SENDSMS_CONTEXT, L"Ticket 42", "", "usercontext", "Ticket 42"},
+        {"Latin-1 and the euro in the user context", IDC_SENDSMS_CONTEXT, L"Caf\u00e9 \u20ac5", "", "usercontext",
+         "Caf\xc3\xa9 \xe2\x82\xac" "5"},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
-        Preferences().SetDefaultSendersId(c.sender);
-        Preferences().SetDefaultSendersIdUseReplyable(c.replyable);
-        Preferences().SetDefaultSendersIdUseAccountSettings(c.accountSettings);
-        Preferences().GetSelectableSendersIdList() = {"ACME", "Globex"};
-        Preferences().SetEnableUserContextSupport(true);
-        Preferences().Save();
-        Open(Recipients(1), "In context");
-        Type(IDC_SENDSMS_CONTEXT, L"Ticket 7");
+        Preferences().SetEnableUserContextSupport(c.field == IDC_SENDSMS_CONTEXT);
+        Open(Recipients(1), "Hello");
+        if (c.field == IDC_SENDSMS_FROM)
+        {
+            SetSender("");
+            ::SetWindowTextW(::GetDlgItem(m_Window, IDC_SENDSMS_FROM), c.typed.c_str());
+        }
+        else
+            Type(c.field, c.typed);
+        const size_t sends = Sends();
+        if (!c.box.empty())
+        {
+            ASSERT_NO_FATAL_FAILURE(ExpectSendRefused(c.box));
+            EXPECT_TRUE(c.typed == TextW(c.field));
+            EXPECT_EQ(sends, Sends());
+            continue;
+        }
+        const size_t boxes = m_Boxes.Boxes().size();
         PressSend();
         ASSERT_FALSE(IsOpen());
-
-        Preferences().Load();
-        EXPECT_EQ(c.sender, Preferences().GetDefaultSendersId());
-        EXPECT_EQ(c.replyable, Preferences().GetDefaultSendersIdUseReplyable());
-        EXPECT_EQ(c.accountSettings, Preferences().GetDefaultSendersIdUseAccountSettings());
-        EXPECT_EQ((std::vector<std::string>{"ACME", "Globex"}), Preferences().GetSelectableSendersIdList());
-        Preferences().SetEnableUserContextSupport(false);
-        Open(Recipients(1), "");
-        EXPECT_EQ(c.shown, Text(IDC_SENDSMS_FROM));
-        EXPECT_EQ(c.replyable, ::IsDlgButtonChecked(m_Window, IDC_SENDSMS_REPLIES) == BST_CHECKED);
+        EXPECT_EQ(c.received, m_Primary.Requests(kSendPage).back().Field(c.sent));
+        EXPECT_EQ(boxes, m_Boxes.Boxes().size());
     }
-    EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 
 // A sender-id list length of another type or below 1 reads as 5: the send
