@@ -16,6 +16,7 @@
 #include "addin/OutlookEventHandlers.h"
 #include "contacts/SMSContact.h"
 #include "core/SMSTemplate.h"
+#include "gateway/ZentavoSMSGatewaySubmission.h"
 #include "platform/OleDateTime.h"
 
 #include <windows.h>
@@ -23,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The reminder's settings in memory: text entries as VT_BSTR, the my-mobile
@@ -215,14 +217,16 @@ protected:
     void InvalidateControl(const wchar_t* controlId);
 
     // The submission lifecycle (OutlookAddin_ItemExtender_AppointmentItem_SMSReminder_Submission.cpp).
-    // Each true when the gateway holds what the properties say; cancel is
-    // set when the user asked for the Write or the move to be stopped.
-    bool SaveEditedProperties(IDispatch* item, bool& cancel);
-    // Writes the properties to the item, whatever the outcome (unless the
-    // item was deleted or the add-in disconnected while a box was up),
-    // without saving the item.
-    bool SaveSMSReminder(IDispatch* item, CProperties& properties, bool validate, bool cancelAllowed, bool& cancel,
-                         bool deleting);
+    //
+    // Every save (the user's Write, the update accepted on opening, a change
+    // in a calendar, a delete or a restore) starts from the item as it was
+    // before the save's first box, and every box or dialog lets programs,
+    // Outlook and the user act on the item meanwhile. So nothing of a save
+    // acts, neither a call to the gateway nor a write of the item, before it
+    // has looked at the item again and taken in what changed. And a save
+    // ends with one job at most, the one the item will name: whatever else
+    // it made, or may have made, at the gateway is cancelled.
+
     // How a save's calls to the gateway end: the gateway holds the
     // properties, or it does not, or the item is no longer the save's to
     // write (deleted, or the add-in disconnected, while a box was up).
@@ -240,12 +244,53 @@ protected:
         unsigned m_Disconnections = 0;   // of the add-in, so far
     };
     CItemState ReadItemState(IDispatch* item);
+    // One save under way: the item as the save found it before its first
+    // box, and then as it took it in after each box; and the jobs the save
+    // made, may have made, or left standing beside one that may send, which
+    // its end settles.
+    struct CSaveRun
+    {
+        explicit CSaveRun(CItemState found) : m_Found(std::move(found)) {}
+        CItemState m_Found;
+        std::vector<std::string> m_Loose;
+    };
+    // What a look at the item finds since the save's last one.
+    enum class Look
+    {
+        Unchanged,
+        TakenIn,   // another save wrote to it: its job and settings are the save's now
+        UpToDate,  // and that save has brought the gateway up to date with these properties
+        Abandoned  // deleted (or no longer to be read), or the add-in disconnected
+    };
+
+    // The item is deleted (or no longer to be read), or the add-in has
+    // disconnected, since the save found it.
+    static bool HasLeftTheSave(const CItemState& now, const CItemState& found);
+    // A save's outcome once a look has found that.
+    static WriteOutcome WriteOutcomeAfter(Look look, WriteOutcome before);
+
+    // The user's save of the tab's edits, or the add-in's own save of an
+    // event the user did not start, from the item as found; cancel is set
+    // when the user asked for the Write to be stopped.
+    WriteOutcome SaveEditedProperties(IDispatch* item, bool& cancel, const CItemState& found);
+    // Brings the gateway up to date, then writes the properties to the item
+    // whatever the outcome (unless the item is no longer the save's), with
+    // the status it leaves, without saving the item.
+    WriteOutcome SaveSMSReminder(IDispatch* item, CProperties& properties, bool validate, bool cancelAllowed,
+                                 bool& cancel, bool deleting, const CItemState& found);
     // Validates, then calls the gateway until it succeeds or the user gives
-    // up. After a box, what another save or a deletion did to the item
-    // meanwhile is taken in before the next call, or before the failure is
-    // written when the user gives up.
+    // up, then settles the run's jobs.
     WriteOutcome OnItemWrite(IDispatch* item, CProperties& properties, bool validate, bool cancelAllowed,
-                             bool& cancel, bool deleting);
+                             bool& cancel, bool deleting, CSaveRun& run);
+    // How one attempt at the gateway ends.
+    enum class Attempt
+    {
+        Saved,
+        Failed,     // the retry prompt follows
+        Told,       // the user has been told why; no retry can help
+        Overtaken,  // the item changed inside a box of the attempt: no call was made
+    };
+    Attempt AttemptGatewayUpdate(IDispatch* item, CProperties& properties, bool deleting, CSaveRun& run);
     // One attempt: creates, replaces or cancels the job and keeps its id in
     // the properties; a new job whose answer was lost, which may send, is
     // kept there as well, the result false. retryCannotHelp is set, and the
@@ -256,18 +301,42 @@ protected:
     // cannot carry (nothing is sent), no recipient has a mobile number (a job
     // it had is cancelled first), or the user's own number is not stored
     // (the job goes to the others). overtaken is set, and the result false,
-    // without a call, when the item changed from atStart, as read just
-    // before the attempt, while a box of the attempt was up.
+    // without a call, when the item is not as the run last found it.
     bool UpdateSMSGatewayWithSMSReminderRequest(IDispatch* item, CProperties& properties, bool deleting,
-                                                const CItemState& atStart, bool& retryCannotHelp, bool& overtaken);
-    // After a box: Abandoned when the item was deleted (or can no longer be
-    // read) or the add-in disconnected meanwhile; Saved when another save
-    // has brought the gateway up to date with these properties; else Failed,
-    // the properties having taken what changed meanwhile (before becomes
-    // the item as it is now) for another attempt. A job that an attempt
-    // made, or may have made, and the item does not name is cancelled first
-    // when the item went to Deleted Items or took another save's job.
-    WriteOutcome TakeInWhatChanged(IDispatch* item, CProperties& properties, CItemState& before, bool deleting);
+                                                CSaveRun& run, bool& retryCannotHelp, bool& overtaken);
+    // The request one attempt makes of the reminder's settings, and what
+    // the settings leave of the reminder.
+    struct CReminderRequest
+    {
+        CZentavoSMSGatewaySubmission m_Submission;
+        std::wstring m_Message;
+        bool m_On = false;                // still to go out: on, not in the past, reaching a phone
+        const char* m_NotSent = nullptr;  // why it does not go out to everyone it names
+    };
+    // Recipients, send time, text and fields; the box of a send time in the
+    // past.
+    CReminderRequest MakeReminderRequest(IDispatch* item, const CProperties& properties, bool deleting);
+    // The action the job's id, the deletion and the reminder's state ask
+    // for; false when none needs the gateway. A copy gives up its
+    // original's job here.
+    bool ChooseReminderAction(IDispatch* item, CProperties& properties, bool deleting, CReminderRequest& request);
+    // False, after telling why, when the text cannot be sent or no account
+    // is set up.
+    bool MaySendReminder(IDispatch* item, const CProperties& properties, bool deleting,
+                         const CReminderRequest& request, bool& retryCannotHelp);
+    // The gateway call, and its second when the job named has gone out (a
+    // cancel is then done, an update becomes a new job); notes each job the
+    // answers leave for the run to settle. True on success.
+    bool CallGateway(CZentavoSMSGatewaySubmission& submission, CZentavoSMSGatewaySubmissionResults& results,
+                     CSaveRun& run);
+    // Looks at the item again (after a box): what changed is taken into the
+    // properties and the run, for another attempt or the write.
+    Look TakeInWhatChanged(IDispatch* item, CProperties& properties, CSaveRun& run, bool deleting);
+    // The end of a save: the item names the job its properties name, or,
+    // after Cancel (the Write or the move stopped, so that Outlook keeps
+    // the item as found), the one it named as found; every other job of
+    // the run is cancelled, and one that cannot be is told.
+    void SettleJobs(IDispatch* item, CProperties& properties, CSaveRun& run, WriteOutcome outcome, bool cancel);
     // "A~<status>~<Start>~<End>"; "A~2" or nothing for a reminder that is off.
     void SetServerSavedStatus(IDispatch* item, CProperties& properties, int status);
     bool CheckServerSaveStatus(IDispatch* item, const CProperties& properties, int& status, bool& timesChanged);
@@ -285,8 +354,19 @@ protected:
     };
     Arrival JobOfArrivingItem(IDispatch* application, IDispatch* item, const CProperties& properties);
     // The opening check: offers to bring the gateway up to date, else marks
-    // the item changed so that Outlook offers to save it.
+    // the item changed so that Outlook offers to save it; an item that
+    // could not store the update is not marked, as no save of it can be
+    // stored either.
     void OfferGatewayUpdateOnOpen(IDispatch* item, CInspectorContext& context);
+    // How the update accepted on opening ends.
+    enum class Opening
+    {
+        Stored,      // the gateway and the store hold it
+        Failed,      // the gateway does not hold it; the item can be saved
+        RolledBack,  // the item could not be stored and reads as before
+        Abandoned    // deleted, or the add-in disconnected, meanwhile
+    };
+    Opening UpdateOnOpening(IDispatch* item, CInspectorContext& context, const CItemState& found);
     // Saves the item after the update accepted on opening, also after one
     // that failed yet left the item naming another job (one that may send);
     // when it cannot be stored, cancels the job that update made and puts

@@ -476,7 +476,52 @@ private:
     T& m_Current;
     T m_Before;
 };
+
+// Checks the schedule; the faults are listed in one box.
+bool IsValidOrTold(const CProperties& properties)
+{
+    std::vector<std::string> errors;
+    if (properties.Validate(errors))
+        return true;
+    std::string text = kValidationHeading;
+    for (const std::string& error : errors)
+        text += "  - " + error + "\n";
+    ShowBox(text, MB_OK);
+    return false;
+}
+
+// The retry prompt: true for Try Again; Cancel also asks for the Write or
+// the move to be stopped, where it may be.
+bool AskToRetry(bool cancelAllowed, bool& cancel)
+{
+    const int answer = ShowBox(kRetryText, MB_CANCELTRYCONTINUE);
+    if (answer == IDCANCEL && cancelAllowed)
+        cancel = true;
+    return answer == IDTRYAGAIN;
+}
 } // namespace
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::HasLeftTheSave(const CItemState& now,
+                                                                           const CItemState& found)
+{
+    return now.m_Disconnections != found.m_Disconnections || now.m_Place != found.m_Place || now.m_Place < 0;
+}
+
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::WriteOutcome
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::WriteOutcomeAfter(Look look, WriteOutcome before)
+{
+    switch (look)
+    {
+    case Look::Unchanged:
+        return before;
+    case Look::TakenIn:
+        return WriteOutcome::Failed;
+    case Look::UpToDate:
+        return WriteOutcome::Saved;
+    default:
+        return WriteOutcome::Abandoned;
+    }
+}
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::IsOccurrenceOrException(IDispatch* item)
 {
@@ -502,7 +547,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWriteEvent(ID
     try
     {
         bool cancelWrite = false;
-        SaveEditedProperties(item, cancelWrite);
+        SaveEditedProperties(item, cancelWrite, ReadItemState(item));
         if (cancelWrite && cancel)
             *cancel = VARIANT_TRUE;
     }
@@ -512,7 +557,9 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWriteEvent(ID
     }
 }
 
-bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedProperties(IDispatch* item, bool& cancel)
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::WriteOutcome
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedProperties(IDispatch* item, bool& cancel,
+                                                                             const CItemState& found)
 {
     // The user's save, unless the add-in's own save of this item for an
     // event the user did not start raised this Write; a Write inside this
@@ -520,24 +567,25 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedPropertie
     const bool ownSave = m_pSavingUnattended && CompareCOMIdentity(m_pSavingUnattended, item) == 0;
     const CValueScope<IDispatch*> taken(m_pSavingUnattended, nullptr);
     const CValueScope<std::string> attended(m_UnattendedEvent, ownSave ? m_UnattendedEvent : "");
-    if (GetDeletedItemsState(m_pServices ? m_pServices->Callback_ItemExtender_GetOutlookApplication() : nullptr,
-                             item) == 2)
-        return false;
+    if (HasLeftTheSave(ReadItemState(item), found))
+        return WriteOutcome::Abandoned;
+    if (found.m_Place == 2)
+        return WriteOutcome::Failed;
     // Only an appointment open in an inspector has edits to save.
     CInspectorContext* context = GetInspectorContextForAppointmentItem(item);
     if (!context)
-        return false;
+        return WriteOutcome::Failed;
     const CInspectorContext::CHold hold(*context);
     // The add-in's own save of what it has just sent.
     if (context->m_bStoringUpdate)
-        return true;
+        return WriteOutcome::Saved;
     // The gateway job belongs to the item: a change made elsewhere while it
     // was open (a drag in the calendar) may have replaced the one the
     // inspector read. The save moves that job, or it would be left to send.
     CProperties stored;
-    LoadStoredProperties(item, m_PropertyPrefix, stored);
+    stored.TakeReadable(found.m_Stored);
     if (HoldsAnotherItemsJob(item, stored))
-        return false;
+        return WriteOutcome::Failed;
     const std::string storedJobId = stored.GetSMSGatewaySubmissionId();
     if (!storedJobId.empty() && storedJobId != context->m_SavedProperties.GetSMSGatewaySubmissionId())
     {
@@ -546,94 +594,93 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedPropertie
     }
     if (m_UnattendedEvent.empty())
         AskForMyMobileOnSave(item, *context);
-    if (!SaveSMSReminder(item, context->m_EditedProperties, true, true, cancel, false))
-        return false;
+    const WriteOutcome outcome = SaveSMSReminder(item, context->m_EditedProperties, true, true, cancel, false, found);
+    if (outcome != WriteOutcome::Saved)
+        return outcome;
     context->m_EditedProperties.CopyTo(context->m_SavedProperties);
     CConfigZentavoSMSOutlookAddin_UserPreferences& preferences = Preferences();
     preferences.SetDefaultAppointmentTemplateId(context->m_EditedProperties.GetFormatMessageTemplate());
     preferences.SetDefaultAppointmentScheduleDescription(context->m_EditedProperties.GetSchedule());
     preferences.Save();
-    return true;
+    return outcome;
 }
 
-bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveSMSReminder(IDispatch* item, CProperties& properties,
-                                                                            bool validate, bool cancelAllowed,
-                                                                            bool& cancel, bool deleting)
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::WriteOutcome
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveSMSReminder(IDispatch* item, CProperties& properties,
+                                                                        bool validate, bool cancelAllowed,
+                                                                        bool& cancel, bool deleting,
+                                                                        const CItemState& found)
 {
+    CSaveRun run(found);
     SetServerSavedStatus(item, properties, 1);
-    const WriteOutcome outcome = OnItemWrite(item, properties, validate, cancelAllowed, cancel, deleting);
+    WriteOutcome outcome = OnItemWrite(item, properties, validate, cancelAllowed, cancel, deleting, run);
+    // Without the user there, the status tells the next opening.
+    if (outcome == WriteOutcome::Failed && !cancel && m_UnattendedEvent.empty())
+        ShowBox(deleting ? kDeleteFailedText : kUpdateFailedText, MB_OK);
+    if (outcome != WriteOutcome::Abandoned)
+        outcome = WriteOutcomeAfter(TakeInWhatChanged(item, properties, run, deleting), outcome);
     // A deletion or a disconnection while a box was up took the item from
     // this save: nothing of it is written.
     if (outcome == WriteOutcome::Abandoned)
-        return false;
-    const bool saved = outcome == WriteOutcome::Saved;
-    if (!saved)
-    {
+        return outcome;
+    if (outcome != WriteOutcome::Saved)
         SetServerSavedStatus(item, properties, 2);
-        // Without the user there, the status tells the next opening.
-        if (!cancel && m_UnattendedEvent.empty())
-            ShowBox(deleting ? kDeleteFailedText : kUpdateFailedText, MB_OK);
-    }
     bool insufficientPermission = false;
     COutlookAddin_UserPropertiesPersistance::PersistNameVariantCollectionToUserProperties(
         properties, Dispatch::GetPtr(item, L"UserProperties"), insufficientPermission);
     if (insufficientPermission)
         ShowBox(kNoPermissionText, MB_OK);
-    return saved;
+    return outcome;
 }
 
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::WriteOutcome
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWrite(IDispatch* item, CProperties& properties,
                                                                     bool validate, bool cancelAllowed, bool& cancel,
-                                                                    bool deleting)
+                                                                    bool deleting, CSaveRun& run)
 {
-    if (validate && !deleting)
+    if (validate && !deleting && !IsValidOrTold(properties))
     {
-        std::vector<std::string> errors;
-        if (!properties.Validate(errors))
-        {
-            std::string text = kValidationHeading;
-            for (const std::string& error : errors)
-                text += "  - " + error + "\n";
-            ShowBox(text, MB_OK);
-            cancel = true;
-            return WriteOutcome::Failed;
-        }
+        cancel = true;
+        return WriteOutcome::Failed;
     }
-    // The item as each attempt finds it; TakeInWhatChanged keeps it so.
-    CItemState before = ReadItemState(item);
-    for (;;)
+    WriteOutcome outcome = WriteOutcome::Failed;
+    for (bool again = true; again;)
     {
-        bool retryCannotHelp = false;
-        bool overtaken = false;
-        try
+        const Attempt attempt = AttemptGatewayUpdate(item, properties, deleting, run);
+        if (attempt == Attempt::Saved)
         {
-            if (properties.IsSMSReminderOn())
-                RememberSender(properties);
-            if (UpdateSMSGatewayWithSMSReminderRequest(item, properties, deleting, before, retryCannotHelp,
-                                                       overtaken))
-                return WriteOutcome::Saved;
-        }
-        catch (...)
-        {
-            ShowCurrentExceptionInErrorBox(kClassName + "::OnItemWrite(Updating SMSGateway)");
+            outcome = WriteOutcome::Saved;
+            break;
         }
         // No retry once the user has been told why (no account, no phone to
-        // send to).
-        bool again = !retryCannotHelp;
-        if (again && !overtaken)
-        {
-            const int answer = ShowBox(kRetryText, MB_CANCELTRYCONTINUE);
-            again = answer == IDTRYAGAIN;
-            if (answer == IDCANCEL && cancelAllowed)
-                cancel = true;
-        }
-        // The boxes let programs, Outlook and the user act on the item: the
-        // next attempt, or the failure written, starts from what is true now.
-        const WriteOutcome outcome = TakeInWhatChanged(item, properties, before, deleting);
-        if (outcome != WriteOutcome::Failed || !again)
-            return outcome;
+        // send to); an attempt overtaken inside its boxes goes again unasked.
+        again = attempt == Attempt::Overtaken || (attempt == Attempt::Failed && AskToRetry(cancelAllowed, cancel));
+        outcome = WriteOutcomeAfter(TakeInWhatChanged(item, properties, run, deleting), WriteOutcome::Failed);
+        if (outcome != WriteOutcome::Failed)
+            break;
     }
+    SettleJobs(item, properties, run, outcome, cancel);
+    return outcome;
+}
+
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Attempt
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::AttemptGatewayUpdate(IDispatch* item, CProperties& properties,
+                                                                             bool deleting, CSaveRun& run)
+{
+    bool retryCannotHelp = false;
+    bool overtaken = false;
+    try
+    {
+        if (properties.IsSMSReminderOn())
+            RememberSender(properties);
+        if (UpdateSMSGatewayWithSMSReminderRequest(item, properties, deleting, run, retryCannotHelp, overtaken))
+            return Attempt::Saved;
+    }
+    catch (...)
+    {
+        ShowCurrentExceptionInErrorBox(kClassName + "::OnItemWrite(Updating SMSGateway)");
+    }
+    return overtaken ? Attempt::Overtaken : retryCannotHelp ? Attempt::Told : Attempt::Failed;
 }
 
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CItemState
@@ -658,149 +705,86 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ReadItemState(IDispatch*
     return state;
 }
 
-COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::WriteOutcome
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Look
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::TakeInWhatChanged(IDispatch* item, CProperties& properties,
-                                                                          CItemState& before, bool deleting)
+                                                                          CSaveRun& run, bool deleting)
 {
     CItemState now = ReadItemState(item);
-    // A job an attempt made before a box, or may have made (its answer
-    // lost), is named by this save alone: once the item lies in Deleted
-    // Items or names another save's job, nothing would ever replace or
-    // cancel it. It is cancelled, and the item read again, as the cancel's
-    // boxes let it change.
-    const std::string own = properties.GetSMSGatewaySubmissionId();
-    if (!own.empty() && own != SettingOf(before.m_Stored, CProperties::kSMSGatewaySubmissionId) &&
-        own != SettingOf(now.m_Stored, CProperties::kSMSGatewaySubmissionId) &&
-        now.m_Disconnections == before.m_Disconnections &&
-        (now.m_Place == 2 || (now.m_Place == before.m_Place && !SameStored(before.m_Stored, now.m_Stored))))
+    if (HasLeftTheSave(now, run.m_Found))
+        return Look::Abandoned;
+    if (SameStored(run.m_Found.m_Stored, now.m_Stored))
+        return Look::Unchanged;
+    CProperties stored;
+    stored.TakeReadable(now.m_Stored);
+    TakeChangesOfAnotherSave(properties, run.m_Found.m_Stored, stored);
+    run.m_Found = std::move(now);
+    int status = 0;
+    bool timesChanged = false;
+    if (!deleting && SameSettings(properties, stored) && CheckServerSaveStatus(item, stored, status, timesChanged))
     {
-        if (CancelUnstoredJob(item, properties, own, "TakeInWhatChanged(Cancelling a job named by nothing)"))
-            KeepJob(item, properties, SettingOf(before.m_Stored, CProperties::kSMSGatewaySubmissionId));
-        else
-            Tell(item, kDeleteFailedText);
-        now = ReadItemState(item);
-    }
-    if (now.m_Disconnections != before.m_Disconnections || now.m_Place != before.m_Place || now.m_Place < 0)
-        return WriteOutcome::Abandoned;
-    if (!SameStored(before.m_Stored, now.m_Stored))
-    {
-        CProperties stored;
-        stored.TakeReadable(now.m_Stored);
-        TakeChangesOfAnotherSave(properties, before.m_Stored, stored);
-        int status = 0;
-        bool timesChanged = false;
-        if (!deleting && SameSettings(properties, stored) && CheckServerSaveStatus(item, stored, status, timesChanged))
-        {
-            properties.SetServerSavedStatus(stored.GetServerSavedStatus());
-            return WriteOutcome::Saved;
-        }
-        before = std::move(now);
+        properties.SetServerSavedStatus(stored.GetServerSavedStatus());
+        return Look::UpToDate;
     }
     // The times may have moved as well.
     SetServerSavedStatus(item, properties, 1);
-    return WriteOutcome::Failed;
+    return Look::TakenIn;
+}
+
+void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SettleJobs(IDispatch* item, CProperties& properties,
+                                                                       CSaveRun& run, WriteOutcome outcome,
+                                                                       bool cancel)
+{
+    const std::string found = SettingOf(run.m_Found.m_Stored, CProperties::kSMSGatewaySubmissionId);
+    std::string kept = properties.GetSMSGatewaySubmissionId();
+    if (outcome == WriteOutcome::Abandoned)
+    {
+        // No call after a disconnection; an item deleted for good can no
+        // longer be asked which job it holds.
+        const CItemState now = ReadItemState(item);
+        if (now.m_Disconnections != run.m_Found.m_Disconnections || now.m_Place < 0)
+            return;
+        kept = SettingOf(now.m_Stored, CProperties::kSMSGatewaySubmissionId);
+    }
+    else if (cancel)
+    {
+        kept = found;
+        KeepJob(item, properties, found);
+    }
+    std::vector<std::string> done;
+    for (const std::string& job : run.m_Loose)
+    {
+        if (job == kept || std::find(done.begin(), done.end(), job) != done.end())
+            continue;
+        done.push_back(job);
+        if (!CancelUnstoredJob(item, properties, job, "OnItemWrite(Cancelling a job the item does not name)"))
+            Tell(item, kDeleteFailedText);
+    }
+    run.m_Loose.clear();
 }
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWithSMSReminderRequest(
-    IDispatch* item, CProperties& properties, bool deleting, const CItemState& atStart, bool& retryCannotHelp,
-    bool& overtaken)
+    IDispatch* item, CProperties& properties, bool deleting, CSaveRun& run, bool& retryCannotHelp, bool& overtaken)
 {
     retryCannotHelp = false;
     overtaken = false;
     if (!m_pServices)
         _com_issue_error(E_POINTER);
-    CZentavoSMSGatewaySubmission submission;
-    if (!deleting)
-        GetReminderRecipients(item, properties, submission.m_Recipients);
-    bool on = properties.IsSMSReminderOn();
-
-    SYSTEMTIME sendTime = {};
-    const bool hasSendTime = GetSendTime(item, properties, sendTime);
-    if (!hasSendTime && !deleting && on)
-        ThrowNoSendTime("1");
-
-    std::wstring message;
-    FormatReminderMessage(message, item, properties.GetFormatMessageTemplate());
-
-    submission.m_Method = smWebService;
-    submission.m_SenderId = properties.GetFormatMessageFrom();
-    submission.m_SenderType = submission.m_SenderId == CProperties::kUseReplyableId ? sstReplyable : sstUserDefined;
-    submission.m_MessageText = WideToAnsi(message);
-    submission.m_MaxConCat = 2;
-    if (hasSendTime)
-        submission.m_ScheduledTime = sendTime;
-    IDispatchPtr application = m_pServices->Callback_ItemExtender_GetOutlookApplication();
-    SetSubmissionReplyAndSourceIdentity(application, submission, submission.m_UserContext);
-    submission.m_DeliveryReportSetting = 3;
-
-    if (on && !deleting && IsInThePast(sendTime))
-    {
-        ShowBox(kSendTimePastText, MB_OK);
-        on = false;
-    }
-    // A reminder that reaches no phone ("<All Meeting Attendees>" of external
-    // attendees) is not scheduled, as one whose every number is refused: a
-    // job it had is cancelled, and the attempt fails.
-    const bool noPhone = on && !deleting && submission.m_Recipients.empty();
-    // Only the user's save asks for a missing own number: elsewhere the
-    // reminder goes to the others and does not read as up to date.
-    const bool myMobileMissing = on && !deleting && IsMyMobileMissing(properties);
-    const char* const notSent = myMobileMissing ? kMyMobileNotSetText : noPhone ? kNoPhoneText : nullptr;
-    if (noPhone)
-        on = false;
-
-    // A copy leaves its original's job as it is and gets one of its own.
-    if (IsJobHeldElsewhere(application, item, properties, deleting || GetDeletedItemsState(application, item) == 2))
-        KeepJob(item, properties, "");
-    const std::string jobId = properties.GetSMSGatewaySubmissionId();
-    if (jobId.empty())
-    {
-        if (deleting || !on)
-            return !notSent || TellNotSent(item, notSent, retryCannotHelp);
-        submission.m_Action = saNewSendMessageSubmission;
-    }
-    else
-    {
-        submission.m_Action = on && !deleting ? saUpdateSendMessageSubmission : saCancelSendMessageSubmission;
-        submission.m_SubmissionId = jobId;
-    }
-
-    const std::string unsendable = on && !deleting ? UnsendableWarning(message, properties) : std::string();
-    if (!unsendable.empty())
-        return TellNotSent(item, unsendable, retryCannotHelp);
-    if (!CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.CheckConfiguration())
-    {
-        ShowBox(kNoAccountText, MB_OK);
-        retryCannotHelp = true;
+    CReminderRequest request = MakeReminderRequest(item, properties, deleting);
+    const auto done = [&] { return !request.m_NotSent || TellNotSent(item, request.m_NotSent, retryCannotHelp); };
+    if (!ChooseReminderAction(item, properties, deleting, request))
+        return done();
+    if (!MaySendReminder(item, properties, deleting, request, retryCannotHelp))
         return false;
-    }
-
-    // The prompts and boxes above let the item change before the call.
-    const CItemState beforeCall = ReadItemState(item);
-    if (beforeCall.m_Disconnections != atStart.m_Disconnections || beforeCall.m_Place != atStart.m_Place ||
-        !SameStored(beforeCall.m_Stored, atStart.m_Stored))
+    // The boxes above let the item change before the call.
+    const CItemState now = ReadItemState(item);
+    if (HasLeftTheSave(now, run.m_Found) || !SameStored(now.m_Stored, run.m_Found.m_Stored))
     {
         overtaken = true;
         return false;
     }
-
+    const std::string jobId = request.m_Submission.m_SubmissionId;
     CZentavoSMSGatewaySubmissionResults results;
-    m_pServices->Callback_ItemExtender_MakeSMSGatewaySubmission(results, submission);
-    if (results.m_JobNotChangeable)
-    {
-        // A job that has gone out or is gone cannot send again: a cancel is
-        // done. An update becomes a new job.
-        if (submission.m_Action == saCancelSendMessageSubmission)
-        {
-            KeepJob(item, properties, "");
-            return !notSent || TellNotSent(item, notSent, retryCannotHelp);
-        }
-        submission.m_Action = saNewSendMessageSubmission;
-        submission.m_SubmissionId.clear();
-        results = CZentavoSMSGatewaySubmissionResults();
-        m_pServices->Callback_ItemExtender_MakeSMSGatewaySubmission(results, submission);
-    }
-    if (!results.m_Success)
+    if (!CallGateway(request.m_Submission, results, run))
     {
         // A new job whose answer was lost and that could not be undone may
         // still send: the item names it, so that the next attempt replaces
@@ -809,8 +793,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
             KeepJob(item, properties, results.m_SubmissionId);
         return false;
     }
-
-    switch (submission.m_Action)
+    switch (request.m_Submission.m_Action)
     {
     case saNewSendMessageSubmission:
         if (!results.m_HasSubmissionId)
@@ -826,7 +809,124 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWit
         KeepJob(item, properties, "");
         break;
     }
-    return !notSent || TellNotSent(item, notSent, retryCannotHelp);
+    return done();
+}
+
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CReminderRequest
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::MakeReminderRequest(IDispatch* item,
+                                                                            const CProperties& properties,
+                                                                            bool deleting)
+{
+    CReminderRequest request;
+    CZentavoSMSGatewaySubmission& submission = request.m_Submission;
+    if (!deleting)
+        GetReminderRecipients(item, properties, submission.m_Recipients);
+    request.m_On = properties.IsSMSReminderOn();
+
+    SYSTEMTIME sendTime = {};
+    const bool hasSendTime = GetSendTime(item, properties, sendTime);
+    if (!hasSendTime && !deleting && request.m_On)
+        ThrowNoSendTime("1");
+    FormatReminderMessage(request.m_Message, item, properties.GetFormatMessageTemplate());
+
+    submission.m_Method = smWebService;
+    submission.m_SenderId = properties.GetFormatMessageFrom();
+    submission.m_SenderType = submission.m_SenderId == CProperties::kUseReplyableId ? sstReplyable : sstUserDefined;
+    submission.m_MessageText = WideToAnsi(request.m_Message);
+    submission.m_MaxConCat = 2;
+    if (hasSendTime)
+        submission.m_ScheduledTime = sendTime;
+    SetSubmissionReplyAndSourceIdentity(m_pServices->Callback_ItemExtender_GetOutlookApplication(), submission,
+                                        submission.m_UserContext);
+    submission.m_DeliveryReportSetting = 3;
+
+    if (request.m_On && !deleting && IsInThePast(sendTime))
+    {
+        ShowBox(kSendTimePastText, MB_OK);
+        request.m_On = false;
+    }
+    // A reminder that reaches no phone ("<All Meeting Attendees>" of external
+    // attendees) is not scheduled, as one whose every number is refused: a
+    // job it had is cancelled, and the attempt fails. Only the user's save
+    // asks for a missing own number: elsewhere the reminder goes to the
+    // others and does not read as up to date.
+    const bool noPhone = request.m_On && !deleting && submission.m_Recipients.empty();
+    const bool myMobileMissing = request.m_On && !deleting && IsMyMobileMissing(properties);
+    request.m_NotSent = myMobileMissing ? kMyMobileNotSetText : noPhone ? kNoPhoneText : nullptr;
+    if (noPhone)
+        request.m_On = false;
+    return request;
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::ChooseReminderAction(IDispatch* item,
+                                                                                 CProperties& properties,
+                                                                                 bool deleting,
+                                                                                 CReminderRequest& request)
+{
+    // A copy leaves its original's job as it is and gets one of its own.
+    const IDispatchPtr application = m_pServices->Callback_ItemExtender_GetOutlookApplication();
+    if (IsJobHeldElsewhere(application, item, properties, deleting || GetDeletedItemsState(application, item) == 2))
+        KeepJob(item, properties, "");
+    const std::string jobId = properties.GetSMSGatewaySubmissionId();
+    CZentavoSMSGatewaySubmission& submission = request.m_Submission;
+    if (jobId.empty())
+    {
+        submission.m_Action = saNewSendMessageSubmission;
+        return !deleting && request.m_On;
+    }
+    submission.m_Action = request.m_On && !deleting ? saUpdateSendMessageSubmission : saCancelSendMessageSubmission;
+    submission.m_SubmissionId = jobId;
+    return true;
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::MaySendReminder(IDispatch* item,
+                                                                            const CProperties& properties,
+                                                                            bool deleting,
+                                                                            const CReminderRequest& request,
+                                                                            bool& retryCannotHelp)
+{
+    const std::string unsendable =
+        request.m_On && !deleting ? UnsendableWarning(request.m_Message, properties) : std::string();
+    if (!unsendable.empty())
+        return TellNotSent(item, unsendable, retryCannotHelp);
+    if (!CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.CheckConfiguration())
+    {
+        ShowBox(kNoAccountText, MB_OK);
+        retryCannotHelp = true;
+        return false;
+    }
+    return true;
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CallGateway(CZentavoSMSGatewaySubmission& submission,
+                                                                        CZentavoSMSGatewaySubmissionResults& results,
+                                                                        CSaveRun& run)
+{
+    const std::string named = submission.m_SubmissionId;
+    m_pServices->Callback_ItemExtender_MakeSMSGatewaySubmission(results, submission);
+    if (results.m_JobNotChangeable)
+    {
+        // A job that has gone out or is gone cannot send again: a cancel is
+        // done. An update becomes a new job.
+        if (submission.m_Action == saCancelSendMessageSubmission)
+            return true;
+        submission.m_Action = saNewSendMessageSubmission;
+        submission.m_SubmissionId.clear();
+        results = CZentavoSMSGatewaySubmissionResults();
+        m_pServices->Callback_ItemExtender_MakeSMSGatewaySubmission(results, submission);
+    }
+    if (submission.m_Action != saCancelSendMessageSubmission && results.m_HasSubmissionId)
+        run.m_Loose.push_back(results.m_SubmissionId);
+    if (submission.m_Action == saUpdateSendMessageSubmission)
+    {
+        // A replaced job is aborted; one whose replacement may send beside
+        // it still stands.
+        if (results.m_SubmissionReplaced)
+            run.m_Loose.erase(std::remove(run.m_Loose.begin(), run.m_Loose.end(), named), run.m_Loose.end());
+        else if (results.m_OutcomeUnknown)
+            run.m_Loose.push_back(named);
+    }
+    return results.m_Success != 0;
 }
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::TellNotSent(IDispatch* item, const std::string& why,
@@ -925,7 +1025,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemChange(IDispa
     if (m_LoopBreaker.IsSuspectedLoop(EntryIdOf(item)))
         throw CGeneralException(kClassName + "::OnItemChange - Breaking out of suspected infinite loop", E_FAIL);
     bool cancel = false;
-    SaveSMSReminder(item, properties, false, false, cancel, false);
+    SaveSMSReminder(item, properties, false, false, cancel, false, ReadItemState(item));
     // Saving raises this event again; the breaker measures from here.
     {
         const CValueScope<IDispatch*> saving(m_pSavingUnattended, item);
@@ -951,12 +1051,12 @@ HRESULT COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnMAPIFolderBefo
 
     bool cancelMove = false;
     if (!moveTo || IsDeletedItems(application, moveTo))
-        SaveSMSReminder(item, properties, false, true, cancelMove, true);
+        SaveSMSReminder(item, properties, false, true, cancelMove, true, ReadItemState(item));
     else
     {
         if (IsDeletedItems(application, Dispatch::GetPtr(item, L"Parent")))
         {
-            SaveSMSReminder(item, properties, false, true, cancelMove, false);
+            SaveSMSReminder(item, properties, false, true, cancelMove, false, ReadItemState(item));
             Dispatch::Call(item, L"Save");
         }
         // Outlook adds the moved item to the folder (with a new EntryID in an
@@ -1074,26 +1174,34 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OfferGatewayUpdateO
     bool timesChanged = false;
     if (CheckServerSaveStatus(item, context.m_SavedProperties, status, timesChanged))
         return;
-    bool saved = false;
-    if (ShowBox(kNotUpToDateText, MB_OKCANCEL) == IDOK)
-    {
-        const CProperties before(context.m_SavedProperties);
-        const CItemState offered = ReadItemState(item);
-        bool cancel = false;
-        const bool updated = SaveEditedProperties(item, cancel);
-        // An update that failed may yet have made a job that may send (its
-        // answer lost): the item names it now, and it is stored as well,
-        // unless the item was deleted or the add-in disconnected meanwhile.
-        const CItemState now = ReadItemState(item);
-        const bool jobChanged = context.m_EditedProperties.GetSMSGatewaySubmissionId() !=
-                                    before.GetSMSGatewaySubmissionId() &&
-                                now.m_Place == offered.m_Place && now.m_Disconnections == offered.m_Disconnections;
-        if (updated || jobChanged)
-            saved = StoreAcceptedUpdate(item, context, before) && updated;
-    }
-    // An inspector closed while a box was up offers no save any more.
-    if (!saved && context.IsOpen())
+    // The update starts from the item as it was before the offer's box.
+    const CItemState found = ReadItemState(item);
+    const Opening opening =
+        ShowBox(kNotUpToDateText, MB_OKCANCEL) == IDOK ? UpdateOnOpening(item, context, found) : Opening::Failed;
+    // An inspector closed while a box was up offers no save any more, and
+    // a save of an item that could not store the update would make a job
+    // that nothing could name.
+    if (opening == Opening::Failed && context.IsOpen())
         MarkItemChanged(item, "OnNewInspector - CheckServerSaveStatus reported server not upto date");
+}
+
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Opening
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateOnOpening(IDispatch* item, CInspectorContext& context,
+                                                                        const CItemState& found)
+{
+    const CProperties before(context.m_SavedProperties);
+    bool cancel = false;
+    const WriteOutcome outcome = SaveEditedProperties(item, cancel, found);
+    if (outcome == WriteOutcome::Abandoned)
+        return Opening::Abandoned;
+    // An update that failed may yet have left the item naming another job,
+    // one that may send: it is stored as well.
+    if (outcome != WriteOutcome::Saved &&
+        context.m_EditedProperties.GetSMSGatewaySubmissionId() == before.GetSMSGatewaySubmissionId())
+        return Opening::Failed;
+    if (!StoreAcceptedUpdate(item, context, before))
+        return Opening::RolledBack;
+    return outcome == WriteOutcome::Saved ? Opening::Stored : Opening::Failed;
 }
 
 // The user, who changed nothing, may close the item without saving it: the
@@ -1154,8 +1262,8 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CancelUnstoredJob(I
         bool retryCannotHelp = false;
         bool overtaken = false;
         KeepJob(item, cancelling, jobId);
-        return UpdateSMSGatewayWithSMSReminderRequest(item, cancelling, true, ReadItemState(item), retryCannotHelp,
-                                                      overtaken);
+        CSaveRun run(ReadItemState(item));
+        return UpdateSMSGatewayWithSMSReminderRequest(item, cancelling, true, run, retryCannotHelp, overtaken);
     }
     catch (...)
     {

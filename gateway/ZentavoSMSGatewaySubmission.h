@@ -74,7 +74,7 @@ public:
     BYTE m_Success = 0;  // the gateway accepted the submission
     std::uint32_t m_ResultCode = 0;  // SMSGatewayResultCode; 1 is success
     BYTE m_HasSubmissionId = 0;      // m_SubmissionId names a bulk job
-    BYTE m_SubmissionReplaced = 0;   // an update aborted the old job and created a new one
+    BYTE m_SubmissionReplaced = 0;   // an update created a new job and aborted the old one
     // The bulk job created or cancelled, or the job id of an HTTPS reply.
     std::string m_SubmissionId;
     BYTE m_JobIdReply = 0;  // the HTTPS reply was a job id, not one line per recipient

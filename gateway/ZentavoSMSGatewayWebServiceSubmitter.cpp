@@ -109,7 +109,7 @@ void RecordRefusals(const CSMSContactVector& recipients, const std::vector<std::
 
 // The failure of a call whose outcome the job's status then told, or could
 // not: written to the event log, as nothing else shows it.
-void ReportLostAnswer(const std::exception_ptr& lost)
+void ReportLostAnswer(const std::exception_ptr& lost, const char* context)
 {
     try
     {
@@ -117,8 +117,17 @@ void ReportLostAnswer(const std::exception_ptr& lost)
     }
     catch (...)
     {
-        ReportCurrentException(std::string(kReadyContext) + " (answer lost)");
+        ReportCurrentException(std::string(context) + " (answer lost)");
     }
+}
+
+// A job that may send, though the gateway did not say that it will.
+void MarkOutcomeUnknown(const std::string& jobId, CZentavoSMSGatewaySubmissionResults& results)
+{
+    results.m_ResultCode = CONNECTION_ERROR;
+    results.m_OutcomeUnknown = 1;
+    results.m_SubmissionId = jobId;
+    results.m_HasSubmissionId = 1;
 }
 
 // Narrow to wide in the system's ANSI code page.
@@ -175,11 +184,8 @@ CZentavoSMSGatewaySubmissionResults CZentavoSMSGatewayWebServiceSubmitter_BulkWS
         SubmitNewJob(client, submission, results);
         break;
     case saUpdateSendMessageSubmission:
-        if (AbortJobForUpdate(client, submission.m_SubmissionId, results))
-        {
-            results.m_SubmissionReplaced = 1;
-            SubmitNewJob(client, submission, results);
-        }
+        if (IsReplaceable(client, submission.m_SubmissionId, results))
+            ReplaceJob(client, submission, results);
         break;
     case saCancelSendMessageSubmission:
         CancelJob(client, submission.m_SubmissionId, results);
@@ -279,13 +285,10 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::SetJobReady(CZentavoSMSBulkSM
             CheckResultCode(code, kReadyContext);
         }
         if (lost)
-            ReportLostAnswer(lost);
+            ReportLostAnswer(lost, kReadyContext);
         if (fate == JobFate::Unknown)
         {
-            results.m_ResultCode = CONNECTION_ERROR;
-            results.m_OutcomeUnknown = 1;
-            results.m_SubmissionId = jobId;
-            results.m_HasSubmissionId = 1;
+            MarkOutcomeUnknown(jobId, results);
             return;
         }
     }
@@ -318,9 +321,9 @@ CZentavoSMSGatewayWebServiceSubmitter_BulkWS::JobFate CZentavoSMSGatewayWebServi
     return JobFate::Unknown;
 }
 
-bool CZentavoSMSGatewayWebServiceSubmitter_BulkWS::AbortJobForUpdate(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,
-                                                                     const std::string& jobId,
-                                                                     CZentavoSMSGatewaySubmissionResults& results) const
+bool CZentavoSMSGatewayWebServiceSubmitter_BulkWS::IsReplaceable(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,
+                                                                 const std::string& jobId,
+                                                                 CZentavoSMSGatewaySubmissionResults& results) const
 {
     BulkJobStatusDetails details;
     CheckResultCode(client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details), kUpdateStatusContext);
@@ -331,12 +334,57 @@ bool CZentavoSMSGatewayWebServiceSubmitter_BulkWS::AbortJobForUpdate(CZentavoSMS
     }
     // Unknown, or no status at all, says nothing of the job, which may still
     // send: replacing it could send twice, so the update fails.
-    if (!IsChangeable(details.Status))
-        return false;
-    results.m_ResultCode = client.AbortBulkJob(m_AccessKey, m_SecretKey, jobId);
-    CheckResultCode(results.m_ResultCode, kUpdateAbortContext);
+    return IsChangeable(details.Status);
+}
+
+void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::ReplaceJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,
+                                                              const CZentavoSMSGatewaySubmission& submission,
+                                                              CZentavoSMSGatewaySubmissionResults& results) const
+{
+    // A refusal leaves the old job as it was.
+    SubmitNewJob(client, submission, results);
+    // Not known to be ready: the caller holds both jobs, either may send.
+    if (!results.m_Success)
+        return;
+    std::exception_ptr failure;
+    try
+    {
+        if (AbortReplacedJob(client, submission.m_SubmissionId))
+        {
+            results.m_SubmissionReplaced = 1;
+            return;
+        }
+    }
+    catch (...)
+    {
+        failure = std::current_exception();
+    }
+    // The old job goes on: its replacement is given up, so that one job
+    // stays, the one the caller names.
+    const std::string replacement = results.m_SubmissionId;
+    const JobFate fate = GiveUpJob(client, replacement);
+    results = CZentavoSMSGatewaySubmissionResults();
+    results.m_ResultCode = OK;
+    if (fate == JobFate::Stopped)
+    {
+        if (failure)
+            std::rethrow_exception(failure);
+        return;
+    }
+    if (failure)
+        ReportLostAnswer(failure, kUpdateAbortContext);
+    MarkOutcomeUnknown(replacement, results);
+}
+
+bool CZentavoSMSGatewayWebServiceSubmitter_BulkWS::AbortReplacedJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,
+                                                                    const std::string& jobId) const
+{
+    CheckResultCode(client.AbortBulkJob(m_AccessKey, m_SecretKey, jobId), kUpdateAbortContext);
+    BulkJobStatusDetails details;
     CheckResultCode(client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details), kUpdateStatusContext);
-    return details.Status == kJobAborted;
+    // One that began sending meanwhile has gone out as a job that could no
+    // longer change does: the replacement stays, as it would for that one.
+    return IsFinal(details.Status);
 }
 
 void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::CancelJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,

@@ -2,7 +2,7 @@
 // which can later be queried, aborted and replaced. The Send SMS window takes
 // it for more than 100 recipients, the SMS reminder for every scheduled
 // message. New sends create a job, append the recipients in batches and set
-// it ready; updates abort the scheduled job and create its replacement;
+// it ready; updates create the replacement and then abort the scheduled job;
 // cancels abort it.
 #pragma once
 
@@ -44,7 +44,9 @@ public:
     // statuses. Failures of the call itself (HTTP, SOAP) pass through as the
     // client raises them. A new job whose making fails is aborted; when the
     // answer to setting it ready is lost and what the job then is cannot be
-    // read, the results name it with m_OutcomeUnknown, since it may send.
+    // read, the results name it with m_OutcomeUnknown, since it may send;
+    // the job an update was to replace then still stands
+    // (m_SubmissionReplaced clear), and the caller decides which one goes.
     // The Outlook application is not used.
     CZentavoSMSGatewaySubmissionResults MakeSubmission(IDispatchPtr outlookApplication,
                                                        const CZentavoSMSGatewaySubmission& submission) override;
@@ -74,10 +76,18 @@ private:
     // Aborts a job that did not become ready, or whose answer was lost, and
     // reads what it is then.
     JobFate GiveUpJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId) const;
-    // Aborts the job to be replaced; true when the service confirms it.
-    // A status other than a changeable or a final one is no success.
-    bool AbortJobForUpdate(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,
-                           CZentavoSMSGatewaySubmissionResults& results) const;
+    // The job to be replaced can still be aborted; a final one is marked
+    // m_JobNotChangeable, and any other status is no success.
+    bool IsReplaceable(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,
+                       CZentavoSMSGatewaySubmissionResults& results) const;
+    // Makes the replacement and sets it ready, and only then aborts the
+    // old job: an update refused or given up on the way leaves the old job
+    // to send as before. When the old job cannot be stopped the replacement
+    // is given up again.
+    void ReplaceJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const CZentavoSMSGatewaySubmission& submission,
+                    CZentavoSMSGatewaySubmissionResults& results) const;
+    // True when the service confirms the old job will not send again.
+    bool AbortReplacedJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId) const;
     void CancelJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,
                    CZentavoSMSGatewaySubmissionResults& results) const;
     // For a job that is being given up: neither the answer nor a failure

@@ -411,6 +411,14 @@ protected:
     {
         return static_cast<const char*>(_bstr_t(SMSReminderItem::Stored(item, kJobId)));
     }
+    // Which job an appointment names, pending, once its inspector is closed:
+    // the one its update made, the one it named before, or none.
+    enum class Kept
+    {
+        kUpdate,
+        kOld,
+        kNone,
+    };
     // The rule for the appointments a flow leaves: each that keeps a
     // reminder names a pending job of its own, the others name none, and no
     // other job is pending (nothing lost, nothing sent twice).
@@ -479,14 +487,14 @@ protected:
     }
     // The next job made is set ready, but that answer is lost, and so are
     // the abort and the status read that would give it up: it may send. An
-    // update first reads, aborts and reads again the job it replaces, as the
-    // gateway answers.
+    // update first reads the status of the job it replaces, as the gateway
+    // answers, and leaves that job alone.
     void LoseTheNextJobsOutcome(bool replacing) const
     {
         const std::string cut = R"({"truncate_at": 120})";
         Script("SetBulkJobReady", "[" + cut + "]");
-        Script("AbortBulkJob", replacing ? R"([{}, {"drop": true}])" : R"([{"drop": true}])");
-        Script("GetBulkJobStatus", "[" + std::string(replacing ? "{}, {}, " : "") + cut + "]");
+        Script("AbortBulkJob", R"([{"drop": true}])");
+        Script("GetBulkJobStatus", "[" + std::string(replacing ? "{}, " : "") + cut + "]");
     }
 
     // The boxes shown since the last call; TearDown expects none left unread.
@@ -680,7 +688,8 @@ TEST_F(SMSReminderSubmission, ACancelTheGatewayRefusesKeepsTheJobAndItsId)
 // the one job, Continue and Cancel leave none and a status that is not up
 // to date. With the abort and the status lost too the job may send: the
 // user is told so, the item names it, and Try Again replaces it instead of
-// adding one.
+// adding one; Cancel, which stops the Write, cancels it, since the
+// appointment Outlook keeps names none.
 TEST_F(SMSReminderSubmission, TheRetryPromptTriesAgainContinuesOrCancels)
 {
     const char* const cut = R"([{"truncate_at": 120}])";
@@ -710,7 +719,7 @@ TEST_F(SMSReminderSubmission, TheRetryPromptTriesAgainContinuesOrCancels)
         {"given up, Continue", givenUp, IDCONTINUE, {failed, kRetryHeading, updateFailed}, false, 1, 2},
         {"not known, Try Again", unknown, IDTRYAGAIN, {maySend, kRetryHeading}, true, 2, 1},
         {"not known, Continue", unknown, IDCONTINUE, {maySend, kRetryHeading, updateFailed}, true, 1, 2},
-        {"not known, Cancel", unknown, IDCANCEL, {maySend, kRetryHeading}, true, 1, 2},
+        {"not known, Cancel", unknown, IDCANCEL, {maySend, kRetryHeading}, false, 1, 2},
     };
     for (const Row& row : rows)
     {
@@ -1772,10 +1781,12 @@ TEST_F(SMSReminderSubmission, TryAgainAfterAnotherSaveInsideTheRetryPromptKeepsT
 // Outlook's "save changes?" keeps it; the user's Save or Save & Close (in
 // Outlook's orders of events) leaves one job as well. A new job whose
 // answer is lost may send: the item names it from then on, and Try Again,
-// or the update the next opening offers after Continue or Cancel, replaces
-// it, never adding a second. In a calendar the user may only read nothing
-// can be stored: the job the update made is cancelled again, and the item,
-// reading as before, is offered the update at its next opening.
+// or the update the next opening offers after Continue, replaces it, never
+// adding a second; Cancel gives the update up, cancelling that job, and
+// the old job, which the update left standing, stays the item's. In a
+// calendar the user may only read nothing can be stored: the job the
+// update made is cancelled again, and the item, reading as before, is
+// offered the update at its next opening.
 TEST_F(SMSReminderSubmission, AnUpdateAcceptedOnOpeningReachesTheStore)
 {
     const std::string offer = Heading(kNotUpToDate);
@@ -1800,33 +1811,34 @@ TEST_F(SMSReminderSubmission, AnUpdateAcceptedOnOpeningReachesTheStore)
         std::vector<int> answers;
         std::vector<std::string> headings;
         std::string fragment;  // of the last box
-        bool stored;           // the update reached the store: the item names a job that may send
+        Kept kept;             // the job pending and named once the item is closed
         int status;            // of the update, as stored
         std::function<void()> close = nullptr;  // none: No to "save changes?"
     };
     const Row rows[] = {
-        {"writable", [] {}, {IDOK}, {offer}, "", true, 1},
-        {"writable, then Save & Close", [] {}, {IDOK}, {offer}, "", true, 1, saved(true)},
-        {"writable, then Save, then closed", [] {}, {IDOK}, {offer}, "", true, 1, saved(false)},
-        {"the answer lost, Try Again", lost, {IDOK, IDOK, IDTRYAGAIN}, {offer, maySend, kRetryHeading}, "", true, 1},
+        {"writable", [] {}, {IDOK}, {offer}, "", Kept::kUpdate, 1},
+        {"writable, then Save & Close", [] {}, {IDOK}, {offer}, "", Kept::kUpdate, 1, saved(true)},
+        {"writable, then Save, then closed", [] {}, {IDOK}, {offer}, "", Kept::kUpdate, 1, saved(false)},
+        {"the answer lost, Try Again", lost, {IDOK, IDOK, IDTRYAGAIN}, {offer, maySend, kRetryHeading}, "",
+         Kept::kUpdate, 1},
         {"the answer lost, Continue", lost, {IDOK, IDOK, IDCONTINUE, IDOK},
-         {offer, maySend, kRetryHeading, Heading(kUpdateFailed)}, "", true, 2},
-        {"the answer lost, Cancel", lost, {IDOK, IDOK, IDCANCEL}, {offer, maySend, kRetryHeading}, "", true, 2},
+         {offer, maySend, kRetryHeading, Heading(kUpdateFailed)}, "", Kept::kUpdate, 2},
+        {"the answer lost, Cancel", lost, {IDOK, IDOK, IDCANCEL}, {offer, maySend, kRetryHeading}, "", Kept::kOld, 1},
         {"the save refused", [this] { m_Item->Fail(L"Save", E_ACCESSDENIED); }, {IDOK},
          {offer, "An error has occured (Ctrl-C to copy)"},
-         "Function: COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnNewInspector(Saving the update)", false,
-         1},
+         "Function: COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnNewInspector(Saving the update)",
+         Kept::kNone, 1},
         {"the properties and the save refused",
          [this] {
              PropertiesOf(m_Item).FailValueWrite(Wide(kJobId), E_ACCESSDENIED);
              m_Item->Fail(L"Save", E_ACCESSDENIED);
          },
-         {IDOK}, {offer, "Insufficient Permission to save SMS Reminder"}, "", false, 1},
+         {IDOK}, {offer, "Insufficient Permission to save SMS Reminder"}, "", Kept::kNone, 1},
     };
     const DATE moved = kOneDay;
     // The item's job the only one pending, or none pending.
-    const auto expectJobs = [this](bool stored) {
-        if (stored)
+    const auto expectJobs = [this](Kept kept) {
+        if (kept != Kept::kNone)
             ExpectOneJobEach({{m_Item, true}});
         else
             EXPECT_EQ(0u, PendingJobs());
@@ -1849,27 +1861,28 @@ TEST_F(SMSReminderSubmission, AnUpdateAcceptedOnOpeningReachesTheStore)
         else
             CloseWithoutSaving();
         EXPECT_EQ(std::vector<std::string>(), NewBoxTexts());
-        EXPECT_EQ("Aborted", JobStatus(first));
+        const bool updated = row.kept == Kept::kUpdate;
+        EXPECT_EQ(row.kept == Kept::kOld ? "Pending" : "Aborted", JobStatus(first));
         const std::string named = Stored(kJobId);
-        EXPECT_EQ(row.stored, named != first);
-        expectJobs(row.stored);
-        EXPECT_EQ(row.stored ? Status(row.status, kStart + moved, kEnd + moved) : Status(1), Stored(kStatus));
+        EXPECT_EQ(updated, named != first);
+        expectJobs(row.kept);
+        EXPECT_EQ(updated ? Status(row.status, kStart + moved, kEnd + moved) : Status(1), Stored(kStatus));
 
         // Offered again where it did not reach the gateway or the store.
-        const bool offered = !row.stored || row.status != 1;
-        m_Boxes.QueueAnswers({row.stored ? IDOK : IDCANCEL});
+        const bool offered = !updated || row.status != 1;
+        m_Boxes.QueueAnswers({updated ? IDOK : IDCANCEL});
         Open(m_Item);
         EXPECT_EQ(offered ? std::vector<std::string>{kNotUpToDate} : std::vector<std::string>(), NewBoxTexts());
         EXPECT_EQ(L"Reminder will be sent at 11/06/2030 14:15", SendTimeLabel());
         CloseWithoutSaving();
-        expectJobs(row.stored);
-        if (row.stored)
+        expectJobs(row.kept);
+        if (updated)
         {
             EXPECT_EQ(Status(1, kStart + moved, kEnd + moved), Stored(kStatus));
         }
         else
         {
-            EXPECT_EQ("Aborted", JobStatus(named));
+            EXPECT_EQ(row.kept == Kept::kOld ? "Pending" : "Aborted", JobStatus(named));
         }
     }
 }

@@ -445,9 +445,9 @@ TEST_F(BulkJobSubmitterTest, AnUpdateReplacesAScheduledJob)
     EXPECT_EQ(1, results.m_HasSubmissionId);
     EXPECT_EQ(0, results.m_JobNotChangeable);
     EXPECT_NE(oldJob, results.m_SubmissionId);
-    EXPECT_EQ((std::vector<std::string>{"GetBulkJobStatus", "AbortBulkJob", "GetBulkJobStatus",
-                                        "CreateSMSTextBulkJob", "AppendRecipients", "AppendRecipients",
-                                        "SetBulkJobReady"}),
+    // The replacement is ready before the old job goes.
+    EXPECT_EQ((std::vector<std::string>{"GetBulkJobStatus", "CreateSMSTextBulkJob", "AppendRecipients",
+                                        "AppendRecipients", "SetBulkJobReady", "AbortBulkJob", "GetBulkJobStatus"}),
               Operations(mark));
     EXPECT_EQ("Aborted", Job(oldJob)["status"].AsString());
     const CJsonValue replacement = Job(results.m_SubmissionId);
@@ -493,48 +493,88 @@ TEST_F(BulkJobSubmitterTest, AJobNoLongerChangeableIsLeftAlone)
     }
 }
 
-TEST_F(BulkJobSubmitterTest, AnUpdateStopsWhenTheAbortIsNotConfirmedOrRefused)
+// An update that cannot replace the old job leaves it to send as it was: a
+// refusal before the replacement exists, or an old job that will not stop,
+// whose replacement is given up again; one that may send all the same is
+// named with an unknown outcome.
+TEST_F(BulkJobSubmitterTest, AnUpdateThatCannotReplaceTheJobLeavesItAsItWas)
 {
-    const std::string job = PendingJob();
-
-    // The service answers OK but the job is still Pending.
-    Script("AbortBulkJob", R"([{"result": [["ErrorCode", "OK"]]}])");
-    size_t mark = ServiceRequests().size();
-    CZentavoSMSGatewaySubmissionResults results = Submit(ChangeOf(job, saUpdateSendMessageSubmission));
-    EXPECT_EQ(0, results.m_Success);
-    EXPECT_EQ(1u, results.m_ResultCode);
-    EXPECT_EQ(0, results.m_SubmissionReplaced);
-    EXPECT_EQ(0, results.m_JobNotChangeable);
-    EXPECT_EQ(0, results.m_HasSubmissionId);
-    EXPECT_EQ((std::vector<std::string>{"GetBulkJobStatus", "AbortBulkJob", "GetBulkJobStatus"}), Operations(mark));
-
-    // The abort refused.
-    Script("AbortBulkJob", R"([{"error": "INVALID_REQUEST"}])");
-    Refusal refusal = RefusalOf(ChangeOf(job, saUpdateSendMessageSubmission));
-    ASSERT_TRUE(refusal.raised);
-    EXPECT_EQ(12u, refusal.code);
-    EXPECT_EQ(std::string("Error occured - ") + kContext + "saUpdateSendMessageSubmission - AbortBulkJob",
-              refusal.text);
-
-    // Either status query refused.
-    for (const char* replies : {R"([{"error": "LOGIN_INVALID"}])", R"([{}, {"error": "INTERNAL_ERROR"}])"})
+    const std::string prefix = std::string("Error occured - ") + kContext;
+    const std::string status = prefix + "saUpdateSendMessageSubmission - GetBulkJobStatus";
+    const std::string abort = prefix + "saUpdateSendMessageSubmission - AbortBulkJob";
+    const std::vector<std::string> replaced = {"GetBulkJobStatus", "CreateSMSTextBulkJob", "AppendRecipients",
+                                               "SetBulkJobReady", "AbortBulkJob", "GetBulkJobStatus"};
+    std::vector<std::string> givenUp = replaced;
+    givenUp.insert(givenUp.end(), {"AbortBulkJob", "GetBulkJobStatus"});
+    // A refused abort reads no status before the replacement is given up.
+    std::vector<std::string> abortRefused = givenUp;
+    abortRefused.erase(abortRefused.begin() + 5);
+    using Scripts = std::vector<std::pair<const char*, const char*>>;
+    struct Row
     {
-        Script("GetBulkJobStatus", replies);
-        refusal = RefusalOf(ChangeOf(job, saUpdateSendMessageSubmission));
-        ASSERT_TRUE(refusal.raised);
-        EXPECT_EQ(std::string("Error occured - ") + kContext + "saUpdateSendMessageSubmission - GetBulkJobStatus",
-                  refusal.text);
+        const char* name;
+        Scripts scripts;
+        std::string refusal;  // empty: results without an exception
+        std::uint32_t code;
+        std::vector<std::string> operations;
+        const char* oldStatus;
+        const char* replacement;  // its status; null: none made
+        bool unknown;             // the results name the replacement, which may send
+    };
+    const Row rows[] = {
+        {"the status refused", {{"GetBulkJobStatus", R"([{"error": "LOGIN_INVALID"}])"}}, status, 6,
+         {"GetBulkJobStatus"}, "Pending", nullptr, false},
+        {"the replacement refused", {{"CreateSMSTextBulkJob", R"([{"error": "INTERNAL_ERROR"}])"}},
+         prefix + "CreateNew - CreateSMSTextBulkJob", 9, {"GetBulkJobStatus", "CreateSMSTextBulkJob"}, "Pending",
+         nullptr, false},
+        {"the abort not confirmed", {{"AbortBulkJob", R"([{"result": [["ErrorCode", "OK"]]}])"}}, "", 1, givenUp,
+         "Pending", "Aborted", false},
+        {"the abort refused", {{"AbortBulkJob", R"([{"error": "INVALID_REQUEST"}])"}}, abort, 12, abortRefused, "Pending",
+         "Aborted", false},
+        {"the old job's status refused after its abort", {{"GetBulkJobStatus", R"([{}, {"error": "INTERNAL_ERROR"}])"}},
+         status, 9, givenUp, "Aborted", "Aborted", false},
+        {"the abort refused, the replacement's abort lost",
+         {{"AbortBulkJob", R"([{"error": "INVALID_REQUEST"}, {"drop": true}])"},
+          {"GetBulkJobStatus", R"([{}, {"truncate_at": 120}])"}},
+         "", 0, abortRefused, "Pending", "Pending", true},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        const std::string job = PendingJob();
+        const size_t jobs = m_Primary.State()["jobs"].AsArray().size();
+        for (const auto& script : row.scripts)
+            Script(script.first, script.second);
+        const size_t mark = ServiceRequests().size();
+        CZentavoSMSGatewaySubmissionResults results;
+        Refusal refusal;
+        if (row.refusal.empty())
+            results = Submit(ChangeOf(job, saUpdateSendMessageSubmission));
+        else
+            refusal = RefusalOf(ChangeOf(job, saUpdateSendMessageSubmission));
+        EXPECT_EQ(row.refusal, refusal.text);
+        if (!row.refusal.empty())
+        {
+            EXPECT_EQ(row.code, refusal.code);
+        }
+        EXPECT_EQ(row.operations, Operations(mark));
+        EXPECT_EQ(row.oldStatus, Job(job)["status"].AsString());
+        const std::vector<CJsonValue> all = m_Primary.State()["jobs"].AsArray();
+        ASSERT_EQ(row.replacement ? jobs + 1 : jobs, all.size());
+        if (row.replacement)
+        {
+            EXPECT_EQ(row.replacement, all.back()["status"].AsString());
+        }
+        EXPECT_EQ(0, results.m_Success);
+        EXPECT_EQ(0, results.m_SubmissionReplaced);
+        EXPECT_EQ(0, results.m_JobNotChangeable);
+        EXPECT_EQ(row.unknown ? 1 : 0, results.m_OutcomeUnknown);
+        EXPECT_EQ(row.unknown ? all.back()["job_id"].AsString() : "", results.m_SubmissionId);
     }
-    EXPECT_EQ(9u, refusal.code);
-
     // An unknown job.
-    refusal = RefusalOf(ChangeOf("999999", saUpdateSendMessageSubmission));
+    const Refusal refusal = RefusalOf(ChangeOf("999999", saUpdateSendMessageSubmission));
     ASSERT_TRUE(refusal.raised);
     EXPECT_EQ(14u, refusal.code);
-
-    // The refused second query came after a real abort; nothing was created.
-    EXPECT_EQ("Aborted", Job(job)["status"].AsString());
-    EXPECT_EQ(1u, m_Primary.State()["jobs"].AsArray().size());
 }
 
 TEST_F(BulkJobSubmitterTest, ACancelAbortsTheJob)
