@@ -212,7 +212,7 @@ CAddin::CAddin()
 // plug-in core must not keep the address of this object's version record.
 CAddin::~CAddin()
 {
-    COutlookBoxOwner::ForgetApplication(m_spApp);
+    COutlookBoxOwner::ForgetApplication(this);
     CloseRemainingSinks();
     DeleteCommandBar();
     if (m_bPluginInitialised || m_bMAPIInitialised || m_bAddinFixInitialised)
@@ -315,7 +315,7 @@ STDMETHODIMP CAddin::OnConnection(IDispatch* application, ext_ConnectMode, IDisp
     RunInErrorFrame("CAddin::OnConnection", [&](std::string& step) {
         step = "Getting Outlook application";
         m_spApp = Required(QueryOrEmpty(application, IID__Application), "Could not get Outlook application");
-        COutlookBoxOwner::SetApplication(m_spApp);
+        COutlookBoxOwner::SetApplication(this, m_spApp);
         m_OutlookVersionCapabilites.Parse(NarrowString(Dispatch::GetText(m_spApp, L"Version")));
         CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.SetOutlookVersionCapabilites(&m_OutlookVersionCapabilites);
 
@@ -516,7 +516,7 @@ STDMETHODIMP CAddin::OnDisconnection(ext_DisconnectMode, SAFEARRAY**)
     DeleteCommandBar();
     CZentavoSMSOutlookPlugin::theZentavoSMSOutlookPlugin.SetOutlookVersionCapabilites(nullptr);
     StopWhatConnectionStarted();
-    COutlookBoxOwner::ForgetApplication(m_spApp);
+    COutlookBoxOwner::ForgetApplication(this);
     m_bCustomControlsSetup = false;
     m_bConnected = false;
     return S_OK;

@@ -10,7 +10,10 @@ namespace
 {
 COutlookBoxOwner::CScope* s_pInnermost = nullptr;
 IDispatchPtr s_Application;
+const void* s_pConnection = nullptr;  // what set it
 
+// Only a live window: an inspector closed by a program may still answer
+// the window it had.
 HWND WindowOf(IDispatch* object)
 {
     IOleWindowPtr window;
@@ -18,7 +21,7 @@ HWND WindowOf(IDispatch* object)
     if (object && SUCCEEDED(object->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window))) && window &&
         FAILED(window->GetWindow(&handle)))
         return nullptr;
-    return handle;
+    return handle && ::IsWindow(handle) ? handle : nullptr;
 }
 
 bool IsRibbonControl(IDispatch* object)
@@ -38,16 +41,17 @@ HWND WindowActedFor(IDispatch* object)
 }
 } // namespace
 
-void COutlookBoxOwner::SetApplication(IDispatch* application)
+void COutlookBoxOwner::SetApplication(const void* connection, IDispatch* application)
 {
+    s_pConnection = application ? connection : nullptr;
     s_Application = application;
     SetBoxOwnerSource(application ? &COutlookBoxOwner::Window : nullptr);
 }
 
-void COutlookBoxOwner::ForgetApplication(IDispatch* application)
+void COutlookBoxOwner::ForgetApplication(const void* connection)
 {
-    if (application && s_Application.GetInterfacePtr() == application)
-        SetApplication(nullptr);
+    if (connection && s_pConnection == connection)
+        SetApplication(nullptr, nullptr);
 }
 
 COutlookBoxOwner::CScope::CScope(IDispatch* actsFor) : m_ActsFor(actsFor), m_pOuter(s_pInnermost)
@@ -61,7 +65,7 @@ COutlookBoxOwner::CScope::~CScope()
 }
 
 // An inspector closed since the call began has no window: its box goes to
-// the explorer.
+// the explorer, or, without a live one, to none.
 HWND COutlookBoxOwner::Window() noexcept
 {
     if (!s_pInnermost)

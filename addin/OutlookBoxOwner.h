@@ -22,10 +22,12 @@ class COutlookBoxOwner
 public:
     // The application whose active explorer owns the boxes of a call that
     // acts for no inspector, from the connection to the disconnection
-    // (null). Holds a counted reference.
-    static void SetApplication(IDispatch* application);
-    // Lets go of the application when it is the one held.
-    static void ForgetApplication(IDispatch* application);
+    // (null). Holds a counted reference. The connection (the add-in object)
+    // names who set it: one add-in object may be released after the next
+    // has connected to the same Application.
+    static void SetApplication(const void* connection, IDispatch* application);
+    // Lets go of the application when that connection set it.
+    static void ForgetApplication(const void* connection);
 
     // A call of Outlook's under way, acting for the window of the object
     // (an inspector, an explorer, a ribbon control), or for the active
@@ -45,7 +47,8 @@ public:
     };
 
     // The window chosen now: the innermost scope's object's window, else the
-    // active explorer's; null outside every scope or when no window answers.
+    // active explorer's, each only while it is a live window; null outside
+    // every scope or when no window answers.
     // Never throws.
     static HWND Window() noexcept;
 };

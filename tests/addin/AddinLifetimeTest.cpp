@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,7 +61,8 @@ protected:
 
     // An appointment open in a new inspector of the connected add-in, with a
     // schedule the reminder refuses: its save shows a box and is cancelled.
-    static CFakeObjectPtr OpenWithRefusedSchedule(_IDTExtensibility2* addin, CFakeOutlook& outlook)
+    static CFakeObjectPtr OpenWithRefusedSchedule(_IDTExtensibility2* addin, CFakeOutlook& outlook,
+                                                  CFakeObjectPtr* opened = nullptr)
     {
         const CFakeObjectPtr ribbon = outlook.NewObject(L"AppointmentRibbon");
         ribbon->AddInterface(IID_IRibbonUI);
@@ -71,6 +73,8 @@ protected:
         item->SetProperty(L"Parent", static_cast<IDispatch*>(outlook.DefaultFolder(9)));
         const CFakeObjectPtr inspector = outlook.NewInspector(item);
         outlook.Inspectors()->Fire(DIID_InspectorsEvents, kNewInspector, {Object(inspector)});
+        if (opened)
+            *opened = inspector;
         Call(addin, L"Ribbon_OnChange",
              {Object(NewRibbonControl(outlook, SMSReminderItem::kSchedule, inspector)), _variant_t(L"whenever")});
         return item;
@@ -236,6 +240,32 @@ TEST_F(AddinLifetime, ASecondConnectionIsRefusedAndChangesNothing)
         Click(button);
     EXPECT_TRUE(CloseSendSMSWindows().empty());
     EXPECT_TRUE(BoxTexts(boxes).empty()) << BoxTexts(boxes).front();
+}
+
+// The user unticks the add-in while a Send SMS window still holds the
+// add-in object, ticks it again (Outlook makes a new object and connects
+// it to the same Application), then closes the window: the old object's
+// last release leaves the new connection's boxes their owners.
+TEST_F(AddinLifetime, AnOldObjectReleasedAfterTheNextConnectedLeavesItsBoxesTheirOwners)
+{
+    CMessageBoxCapture boxes;
+    CFakeOutlook outlook;
+    _IDTExtensibility2* old = NewAddin();
+    ASSERT_EQ(S_OK, Connect(old, outlook));
+    ASSERT_EQ(S_OK, old->OnDisconnection(ext_dm_UserClosed, nullptr));
+    _IDTExtensibility2* addin = NewAddin();
+    ASSERT_EQ(S_OK, Connect(addin, outlook));
+    old->Release();  // the window's, the last
+
+    CFakeObjectPtr inspector;
+    const CFakeObjectPtr item = OpenWithRefusedSchedule(addin, outlook, std::addressof(inspector));
+    EXPECT_EQ(VARIANT_TRUE, Save(item));
+    const std::vector<CapturedMessageBox> shown = boxes.Boxes();
+    ASSERT_EQ(1u, shown.size());
+    EXPECT_EQ(0u, shown[0].text.find("There were errors found on the SMS Reminder ribbon")) << shown[0].text;
+    EXPECT_EQ(inspector->Window(), shown[0].owner);
+    ASSERT_EQ(S_OK, addin->OnDisconnection(ext_dm_HostShutdown, nullptr));
+    addin->Release();
 }
 
 // Every disconnection deletes the bar its connection added, and the next
