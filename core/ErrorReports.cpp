@@ -87,20 +87,43 @@ void SetBoxOwnerSource(BoxOwnerSourceFn source)
     s_BoxOwnerSource.store(source);
 }
 
+namespace
+{
+// A window that has gone (an inspector a program closed) owns nothing: a
+// box given it would fail at once, unseen.
+HWND Live(HWND window)
+{
+    return window && ::IsWindow(window) ? window : nullptr;
+}
+
+int ShowOneMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style)
+{
+    if (const MessageBoxSinkFn sink = s_MessageBoxSink.load())
+        return sink(owner, text, caption, style);
+    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+}
+} // namespace
+
 HWND ChooseBoxOwner(HWND fallback)
 {
     const BoxOwnerSourceFn source = s_BoxOwnerSource.load();
-    const HWND chosen = source ? source() : nullptr;
-    return chosen ? chosen : fallback;
+    const HWND chosen = source ? Live(source()) : nullptr;
+    return chosen ? chosen : Live(fallback);
 }
 
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style)
 {
-    if (!owner)
-        owner = ChooseBoxOwner(nullptr);
-    if (const MessageBoxSinkFn sink = s_MessageBoxSink.load())
-        return sink(owner, text, caption, style);
-    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+    // A box goes with its owner: one destroyed while it was up ends with 0,
+    // which is no answer of the user's, and is shown again, owned anew.
+    // Each round needs an owner that went, so the rounds end.
+    for (;;)
+    {
+        const HWND shownBy = Live(owner) ? owner : ChooseBoxOwner(nullptr);
+        const int answer = ShowOneMessageBox(shownBy, text, caption, style);
+        if (answer != 0 || !shownBy || ::IsWindow(shownBy))
+            return answer;
+        owner = nullptr;
+    }
 }
 
 CEventLogger::~CEventLogger() = default;

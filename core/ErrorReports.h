@@ -40,11 +40,14 @@ constexpr char kAddinMessageBoxCaption[] = "ZentavoSMS Outlook Add-in";
 // source never throws. User-interface thread only.
 using BoxOwnerSourceFn = HWND (*)();
 void SetBoxOwnerSource(BoxOwnerSourceFn source);
-// The source's choice, else the fallback.
+// The source's choice, else the fallback: a live window, or null.
 HWND ChooseBoxOwner(HWND fallback);
 
-// The one way product code shows a message box; without an owner, the box
-// goes to ChooseBoxOwner's.
+// The one way product code shows a message box; without an owner that is a
+// live window, the box goes to ChooseBoxOwner's. A box that ends without
+// an answer because its owner was destroyed while it was up (Outlook runs
+// programs' calls, such as an inspector's Close, inside any box) is shown
+// again, owned anew.
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style);
 
 class CEventLogger

@@ -32,8 +32,13 @@ void EventSink(WORD eventType, const std::string& text, const std::string& sourc
         observer(event);
 }
 
+// As Windows has it: a box given an owner that is no window fails at once,
+// unseen, and one whose owner is destroyed while it is up goes with it;
+// either ends with 0, no answer.
 int MessageBoxSink(HWND owner, const std::string& text, const std::string& caption, UINT style)
 {
+    if (owner && !::IsWindow(owner))
+        return 0;
     const CapturedMessageBox box{owner, text, caption, style};
     int answer = s_Answer;
     std::function<void(const CapturedMessageBox&)> whileUp;
@@ -49,7 +54,7 @@ int MessageBoxSink(HWND owner, const std::string& text, const std::string& capti
     }
     if (whileUp)
         whileUp(box);
-    return answer;
+    return owner && !::IsWindow(owner) ? 0 : answer;
 }
 } // namespace
 

@@ -55,6 +55,8 @@ public:
     // Runs inside each box from now on, as the box's own message loop would
     // run what arrives while it is up: after the box is recorded and its
     // answer taken, before the answer is returned. Boxes the action shows
-    // come back here too.
+    // come back here too. A box whose owner the action destroys returns 0,
+    // as Windows destroys the box with it; a box given a destroyed owner is
+    // not shown (nor recorded) and returns 0.
     void WhileUp(std::function<void(const CapturedMessageBox& box)> action);
 };
