@@ -402,6 +402,34 @@ protected:
         PropertiesOf(m_Item).Revert();
         CloseInspector();
     }
+    // The same after the user moved the item a day on (Reschedule): its
+    // times go back as well.
+    void CloseMovedWithoutSaving()
+    {
+        Reschedule(0);
+        CloseWithoutSaving();
+    }
+    // Yes to "save changes?": Outlook's Save (the Write, then the item's
+    // changes stored unless the Write is cancelled), then the close.
+    void CloseSaving()
+    {
+        SavesAsOutlook(m_Item);
+        Dispatch::Call(m_Item, L"Save");
+        CloseInspector();
+    }
+    // A reminder to Ann and to the user's own number, saved from an open
+    // inspector while the number was stored, and stored; the number is then
+    // forgotten (another PC), so that the next user's save asks for it.
+    std::string SaveReminderToMyMobile()
+    {
+        Preferences().SetUsersMobilePhoneNumber("07700900123");
+        OpenReminder();
+        On(kMyMobile, L"Ribbon_CheckBoxOnAction", {_variant_t(1L)});
+        EXPECT_FALSE(Save());
+        PropertiesOf(m_Item).Commit();
+        Preferences().SetUsersMobilePhoneNumber("");
+        return Stored(kJobId);
+    }
     std::wstring SendTimeLabel() { return Dispatch::ToText(On("Schedule_SendFeedback", L"Ribbon_GetLabel")); }
     void ChangedIn(const CFakeObjectPtr& folder)
     {
@@ -1884,6 +1912,212 @@ TEST_F(SMSReminderSubmission, AnUpdateAcceptedOnOpeningReachesTheStore)
         {
             EXPECT_EQ(row.kept == Kept::kOld ? "Pending" : "Aborted", JobStatus(named));
         }
+    }
+}
+
+// With "My mobile" ticked and no number stored, the user's save asks for
+// the number, and while the prompt is up the explorer acts: the appointment
+// is deleted (which cancels its job), or dragged two days on (that change's
+// update makes a job and saves it, Outlook raising the open item's Write),
+// or the add-in is unticked. The prompt is cancelled. The save then goes on
+// from the item as it is: a deleted one gets no job and nothing written, a
+// dragged one keeps the one job, moved again for the save, and after the
+// disconnection nothing reaches the gateway. The update accepted on opening
+// asks the same and is the same.
+TEST_F(SMSReminderSubmission, TheOwnMobilePromptOfASaveIsTakenIn)
+{
+    const char kPrompt[] = "Please Enter Your Mobile Number";
+    const std::string leftOut = "Your mobile number is not set";
+    using M = Meanwhile;
+    struct Row
+    {
+        const char* name;
+        bool opening;  // the update accepted on opening, else the user's save of a move
+        Meanwhile meanwhile;
+    };
+    const Row rows[] = {
+        {"saved, deleted", false, M::kDeleted},
+        {"saved, dragged", false, M::kDragged},
+        {"opened, deleted", true, M::kDeleted},
+        {"opened, dragged", true, M::kDragged},
+        // Last: the add-in stays disconnected.
+        {"saved, disconnected", false, M::kDisconnected},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        StartOver();
+        const std::string first = SaveReminderToMyMobile();
+        SavesAsOutlook(m_Item);
+        Reschedule(kOneDay);
+        if (row.opening)
+        {
+            CloseInspector();
+            PropertiesOf(m_Item).Commit();
+            m_Boxes.QueueAnswers({IDOK});
+        }
+        CWindowDriver driver;
+        size_t calls = 0;
+        driver.Expect().Caption(kPrompt).Run([&](HWND dialog) {
+            switch (row.meanwhile)
+            {
+            case M::kDeleted:
+                EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+                break;
+            case M::kDragged:
+                Reschedule(2 * kOneDay);
+                ChangedInCalendar();
+                break;
+            case M::kDisconnected:
+                m_Addin->Disconnect();
+                break;
+            }
+            calls = ServiceCalls();
+            ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        });
+        if (row.opening)
+            Open(m_Item);
+        else
+            EXPECT_FALSE(Save());
+        EXPECT_EQ("", driver.Problems());
+        std::vector<std::string> headings = {leftOut};
+        if (row.opening)
+            headings.insert(headings.begin(), Heading(kNotUpToDate));
+        EXPECT_EQ(headings, Headings(NewBoxes()));
+        switch (row.meanwhile)
+        {
+        case M::kDeleted:
+            EXPECT_EQ(calls, ServiceCalls());
+            EXPECT_EQ("Aborted", JobStatus(first));
+            ExpectOneJobEach({{m_Item, false}});
+            break;
+        case M::kDragged:
+            ExpectOneJobEach({{m_Item, true}});
+            EXPECT_EQ(std::vector<std::string>{"447700900001"}, Numbers(JobOf(m_Item)));
+            EXPECT_EQ("2030-06-12T14:15:00+01:00", Job(JobOf(m_Item))["scheduled_date"].AsString());
+            EXPECT_EQ(Status(1, kStart + 2 * kOneDay, kEnd + 2 * kOneDay), Stored(kStatus));
+            break;
+        case M::kDisconnected:
+            EXPECT_EQ(calls, ServiceCalls());
+            EXPECT_EQ(first, Stored(kJobId));
+            EXPECT_EQ("Pending", JobStatus(first));
+            break;
+        }
+    }
+}
+
+// The user moves a saved appointment a day on and saves; the update's new
+// job is refused, or its answer is lost (with the abort and the status read
+// that would give it up), and the user gives up in the retry prompt. Cancel
+// stops the Write: the new job is cancelled and the old one, which the
+// update left standing, is the item's again, so that No to Outlook's "save
+// changes?" keeps an appointment whose job waits at its times, and Yes
+// saves it as a new save does. Continue stores the item naming the job that
+// may send, the old one going, or, after a refusal, the old one, and the
+// item reads not up to date: its next opening offers the update. However
+// it ends, one job waits, the one the item names.
+TEST_F(SMSReminderSubmission, AnUpdateGivenUpLeavesTheOneJobTheItemNames)
+{
+    const std::string maySend = "The message may have been sent.";
+    const auto lost = [this] { LoseTheNextJobsOutcome(true); };
+    const auto refused = [this] { Script("CreateSMSTextBulkJob", R"([{"error": "INTERNAL_ERROR"}])"); };
+    const auto stored = [this] {
+        PropertiesOf(m_Item).Commit();
+        CloseInspector();
+    };
+    struct Row
+    {
+        const char* name;
+        std::function<void()> update;
+        std::vector<int> answers;
+        std::vector<std::string> headings;
+        std::function<void()> close;
+        Kept kept;     // the job waiting once the item is closed
+        bool offered;  // by the next opening, accepted
+    };
+    const Row rows[] = {
+        {"lost, Cancel, No", lost, {IDOK, IDCANCEL}, {maySend, kRetryHeading},
+         [this] { CloseMovedWithoutSaving(); }, Kept::kOld, false},
+        {"refused, Cancel, No", refused, {IDOK, IDCANCEL}, {kGatewayHeading, kRetryHeading},
+         [this] { CloseMovedWithoutSaving(); }, Kept::kOld, false},
+        {"lost, Cancel, Yes", lost, {IDOK, IDCANCEL}, {maySend, kRetryHeading}, [this] { CloseSaving(); },
+         Kept::kUpdate, false},
+        {"lost, Continue", lost, {IDOK, IDCONTINUE, IDOK}, {maySend, kRetryHeading, Heading(kUpdateFailed)}, stored,
+         Kept::kUpdate, true},
+        {"refused, Continue", refused, {IDOK, IDCONTINUE, IDOK},
+         {kGatewayHeading, kRetryHeading, Heading(kUpdateFailed)}, stored, Kept::kOld, true},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        StartOver();
+        const std::string first = SaveReminder();
+        PropertiesOf(m_Item).Commit();
+        Reschedule(kOneDay);
+        row.update();
+        m_Boxes.QueueAnswers(row.answers);
+        EXPECT_EQ(row.answers[1] == IDCANCEL, Save());
+        EXPECT_EQ(row.headings, Headings(NewBoxes()));
+        row.close();
+        ExpectOneJobEach({{m_Item, true}});
+        EXPECT_EQ(row.kept == Kept::kOld, JobOf(m_Item) == first);
+
+        m_Boxes.QueueAnswers({IDOK});
+        Open(m_Item);
+        EXPECT_EQ(row.offered ? std::vector<std::string>{kNotUpToDate} : std::vector<std::string>(),
+                  NewBoxTexts());
+        const DATE start = static_cast<DATE>(m_Item->Value(L"Start"));
+        EXPECT_EQ(start == kStart ? L"Reminder will be sent at 10/06/2030 14:15"
+                                  : L"Reminder will be sent at 11/06/2030 14:15",
+                  SendTimeLabel());
+        ExpectOneJobEach({{m_Item, true}});
+        EXPECT_EQ(start == kStart ? "2030-06-10T14:15:00+01:00" : "2030-06-11T14:15:00+01:00",
+                  Job(JobOf(m_Item))["scheduled_date"].AsString());
+        EXPECT_EQ(Status(1, start, static_cast<DATE>(m_Item->Value(L"End"))), Stored(kStatus));
+        CloseWithoutSaving();
+    }
+}
+
+// A program closes the inspector (its window destroyed) while the retry
+// prompt of the user's save is up: the prompt goes with its owner without
+// the user's answer, so it is asked again, owned by the explorer, and the
+// save acts on that answer; the box after it has a live owner too.
+TEST_F(SMSReminderSubmission, ABoxWhoseOwnerIsDestroyedIsAskedAgain)
+{
+    for (const int answer : {IDCANCEL, IDCONTINUE})
+    {
+        SCOPED_TRACE(answer == IDCANCEL ? "Cancel" : "Continue");
+        StartOver();
+        OpenReminder();
+        Script("CreateSMSTextBulkJob", R"([{"error": "INTERNAL_ERROR"}])");
+        const HWND inspector = m_Inspector->Window();
+        const HWND explorer = m_Outlook.ActiveExplorer()->Window();
+        bool closed = false;
+        m_Boxes.WhileUp([&](const CapturedMessageBox& box) {
+            if (closed || box.text != kRetry)
+                return;
+            closed = true;
+            ::DestroyWindow(inspector);
+        });
+        m_Boxes.QueueAnswers({IDOK, IDTRYAGAIN, answer, IDOK});
+        EXPECT_EQ(answer == IDCANCEL, Save());
+        m_Boxes.WhileUp(nullptr);
+        const std::vector<CapturedMessageBox> boxes = NewBoxes();
+        std::vector<std::string> headings = {kGatewayHeading, kRetryHeading, kRetryHeading};
+        std::vector<HWND> owners = {inspector, inspector, explorer};
+        if (answer == IDCONTINUE)
+        {
+            headings.push_back(Heading(kUpdateFailed));
+            owners.push_back(explorer);
+        }
+        EXPECT_EQ(headings, Headings(boxes));
+        ASSERT_EQ(owners.size(), boxes.size());
+        for (size_t i = 0; i < boxes.size(); ++i)
+            EXPECT_EQ(owners[i], boxes[i].owner) << boxes[i].text;
+        // Try Again, the answer lost with its box, would have made a job.
+        EXPECT_EQ(0u, Jobs().size());
+        EXPECT_EQ(Status(2), Stored(kStatus));
+        CloseInspector();
     }
 }
 
