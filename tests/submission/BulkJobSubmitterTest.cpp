@@ -9,6 +9,7 @@
 #include "gateway/ZentavoSMSGatewaySubmissionManager.h"
 #include "tests/submission/SubmissionTestSupport.h"
 #include "tests/support/FakeOutlook.h"
+#include "tests/support/TestMessageWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,13 @@ using SubmissionTest::TestNumber;
 
 const char* const kContext = "CZentavoSMSGatewayWebServiceSubmitter_BulkWS::MakeSubmission - ";
 const char* const kCaption = "ZentavoSMS Outlook Add-in";
-const HWND kOwner = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x4321));
+// The boxes' owner: a live window of the test's thread, as a box takes no
+// other.
+HWND Owner()
+{
+    static CTestMessageWindow window;
+    return window.Handle();
+}
 
 // What a refused submission raised.
 struct Refusal
@@ -660,7 +667,7 @@ protected:
     CZentavoSMSGatewaySubmissionResults Send(const CZentavoSMSGatewaySubmission& submission)
     {
         CZentavoSMSGatewaySubmissionManager manager(5, kAccessKey, kSecretKey, "");
-        return CSMSGatewayHTTPInterfaceClientUIHelper().MakeSubmission(kOwner, "Send Message Failed!", manager,
+        return CSMSGatewayHTTPInterfaceClientUIHelper().MakeSubmission(Owner(), "Send Message Failed!", manager,
                                                                        m_Outlook.Application(), submission);
     }
 
@@ -681,7 +688,7 @@ protected:
         EXPECT_EQ(text, shown[0].text);
         EXPECT_EQ(kCaption, shown[0].caption);
         EXPECT_EQ(static_cast<UINT>(MB_OK), shown[0].style);
-        EXPECT_EQ(kOwner, shown[0].owner);
+        EXPECT_EQ(Owner(), shown[0].owner);
     }
 
     CFakeOutlook m_Outlook;
@@ -743,7 +750,7 @@ TEST_F(BulkJobSendTest, EachRefusalShowsOneBox)
         ASSERT_EQ(before + 1, shown.size()) << c.code;
         EXPECT_EQ("Send Message Failed!\n\n" + c.tail, shown.back().text);
         EXPECT_EQ(kCaption, shown.back().caption);
-        EXPECT_EQ(kOwner, shown.back().owner);
+        EXPECT_EQ(Owner(), shown.back().owner);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "gateway/SMSGatewayService.h"
 #include "gateway/ZentavoSMSGatewaySubmissionManager.h"
 #include "tests/submission/SubmissionTestSupport.h"
+#include "tests/support/TestMessageWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,13 @@ const char* const kCaption = "ZentavoSMS Outlook Add-in";
 const char* const kConnectionText =
     "Error occurred connecting to the ZentavoSoftware Service.\n\nPlease check you internet connection and firewall "
     "settings";
-const HWND kOwner = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234));
+// The boxes' owner: a live window of the test's thread, as a box takes no
+// other.
+HWND Owner()
+{
+    static CTestMessageWindow window;
+    return window.Handle();
+}
 
 TEST(GatewayErrorMessage, EachCodeHasItsText)
 {
@@ -49,14 +56,14 @@ TEST(GatewayErrorMessage, EachCodeHasItsText)
     for (const Case& c : cases)
     {
         CMessageBoxCapture boxes(IDCANCEL);
-        CSMSGatewayHTTPInterfaceClientUIHelper::ShowGatewayErrorMessage(kOwner, c.login, "Login Failed!",
+        CSMSGatewayHTTPInterfaceClientUIHelper::ShowGatewayErrorMessage(Owner(), c.login, "Login Failed!",
                                                                          "the description", c.code);
         const std::vector<CapturedMessageBox> shown = boxes.Boxes();
         ASSERT_EQ(1u, shown.size()) << c.code;
         EXPECT_EQ("Login Failed!\n\n" + c.tail, shown[0].text) << c.code;
         EXPECT_EQ(kCaption, shown[0].caption);
         EXPECT_EQ(static_cast<UINT>(MB_OK), shown[0].style);
-        EXPECT_EQ(kOwner, shown[0].owner);
+        EXPECT_EQ(Owner(), shown[0].owner);
     }
 }
 
@@ -68,14 +75,14 @@ TEST(ServiceConnectionError, RetryIsOfferedOnlyWhenAllowed)
     {
         CMessageBoxCapture boxes;
         boxes.QueueAnswers({IDYES, IDNO});
-        EXPECT_TRUE(CSMSGatewayHTTPInterfaceClientUIHelper::ShowServiceConnectionError(kOwner, exception));
-        EXPECT_FALSE(CSMSGatewayHTTPInterfaceClientUIHelper::ShowServiceConnectionError(kOwner, exception));
+        EXPECT_TRUE(CSMSGatewayHTTPInterfaceClientUIHelper::ShowServiceConnectionError(Owner(), exception));
+        EXPECT_FALSE(CSMSGatewayHTTPInterfaceClientUIHelper::ShowServiceConnectionError(Owner(), exception));
         const std::vector<CapturedMessageBox> shown = boxes.Boxes();
         ASSERT_EQ(2u, shown.size());
         EXPECT_EQ(std::string(kConnectionText) + "\n\nDo you want to try again?", shown[0].text);
         EXPECT_EQ(20u, shown[0].style);
         EXPECT_EQ(kCaption, shown[0].caption);
-        EXPECT_EQ(kOwner, shown[0].owner);
+        EXPECT_EQ(Owner(), shown[0].owner);
     }
     exception.m_RetryAllowed = 0;
     {
@@ -95,7 +102,7 @@ protected:
                                             const std::string& accessKey = kAccessKey)
     {
         CZentavoSMSGatewaySubmissionManager manager(5, accessKey, kSecretKey, "");
-        return CSMSGatewayHTTPInterfaceClientUIHelper().MakeSubmission(kOwner, "Send Message Failed!", manager,
+        return CSMSGatewayHTTPInterfaceClientUIHelper().MakeSubmission(Owner(), "Send Message Failed!", manager,
                                                                        IDispatchPtr(), submission);
     }
 
@@ -106,7 +113,7 @@ protected:
         EXPECT_EQ(text, shown[0].text);
         EXPECT_EQ(kCaption, shown[0].caption);
         EXPECT_EQ(static_cast<UINT>(MB_OK), shown[0].style);
-        EXPECT_EQ(kOwner, shown[0].owner);
+        EXPECT_EQ(Owner(), shown[0].owner);
     }
 };
 
