@@ -372,12 +372,15 @@ protected:
     // when it cannot be stored, cancels the job that update made and puts
     // the item and the context back as they were read (before). True when
     // stored.
-    bool StoreAcceptedUpdate(IDispatch* item, CInspectorContext& context, const CProperties& before);
+    bool StoreAcceptedUpdate(IDispatch* item, CInspectorContext& context, const CProperties& before,
+                             unsigned disconnections);
     // Cancels a job that the item does not store (another item of the
     // watched calendars that names it keeps it); step names the caller in a
-    // failure's box. True when the job will not send.
+    // failure's box. True when the job will not send; false without a call
+    // once the add-in has disconnected since the caller's save began (its
+    // count of disconnections).
     bool CancelUnstoredJob(IDispatch* item, const CProperties& properties, const std::string& jobId,
-                           const std::string& step);
+                           const std::string& step, unsigned disconnections);
     // "My mobile" is ticked while no own number is stored.
     bool IsMyMobileMissing(const CProperties& properties);
     // On the user's save, the one time a missing own number is asked for:

@@ -756,7 +756,8 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SettleJobs(IDispatc
         if (job == kept || std::find(done.begin(), done.end(), job) != done.end())
             continue;
         done.push_back(job);
-        if (!CancelUnstoredJob(item, properties, job, "OnItemWrite(Cancelling a job the item does not name)"))
+        if (!CancelUnstoredJob(item, properties, job, "OnItemWrite(Cancelling a job the item does not name)",
+                               run.m_Found.m_Disconnections))
             Tell(item, kDeleteFailedText);
     }
     run.m_Loose.clear();
@@ -1025,7 +1026,10 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemChange(IDispa
     if (m_LoopBreaker.IsSuspectedLoop(EntryIdOf(item)))
         throw CGeneralException(kClassName + "::OnItemChange - Breaking out of suspected infinite loop", E_FAIL);
     bool cancel = false;
-    SaveSMSReminder(item, properties, false, false, cancel, false, ReadItemState(item));
+    // An item deleted, or an add-in disconnected, inside a box of this save
+    // is not this save's to store.
+    if (SaveSMSReminder(item, properties, false, false, cancel, false, ReadItemState(item)) == WriteOutcome::Abandoned)
+        return;
     // Saving raises this event again; the breaker measures from here.
     {
         const CValueScope<IDispatch*> saving(m_pSavingUnattended, item);
@@ -1056,8 +1060,9 @@ HRESULT COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnMAPIFolderBefo
     {
         if (IsDeletedItems(application, Dispatch::GetPtr(item, L"Parent")))
         {
-            SaveSMSReminder(item, properties, false, true, cancelMove, false, ReadItemState(item));
-            Dispatch::Call(item, L"Save");
+            if (SaveSMSReminder(item, properties, false, true, cancelMove, false, ReadItemState(item)) !=
+                WriteOutcome::Abandoned)
+                Dispatch::Call(item, L"Save");
         }
         // Outlook adds the moved item to the folder (with a new EntryID in an
         // Exchange mailbox) before it deletes this one: the item added there
@@ -1199,7 +1204,7 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateOnOpening(IDispatc
     if (outcome != WriteOutcome::Saved &&
         context.m_EditedProperties.GetSMSGatewaySubmissionId() == before.GetSMSGatewaySubmissionId())
         return Opening::Failed;
-    if (!StoreAcceptedUpdate(item, context, before))
+    if (!StoreAcceptedUpdate(item, context, before, found.m_Disconnections))
         return Opening::RolledBack;
     return outcome == WriteOutcome::Saved ? Opening::Stored : Opening::Failed;
 }
@@ -1212,7 +1217,8 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateOnOpening(IDispatc
 // be named by nothing: it is cancelled again.
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::StoreAcceptedUpdate(IDispatch* item,
                                                                                 CInspectorContext& context,
-                                                                                const CProperties& before)
+                                                                                const CProperties& before,
+                                                                                unsigned disconnections)
 {
     CProperties made(context.m_EditedProperties);
     const std::string jobId = made.GetSMSGatewaySubmissionId();
@@ -1234,7 +1240,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::StoreAcceptedUpdate
         ShowCurrentExceptionInErrorBox(kClassName + "::OnNewInspector(Saving the update)");
     }
     if (!jobId.empty() && jobId != before.GetSMSGatewaySubmissionId() &&
-        !CancelUnstoredJob(item, made, jobId, "OnNewInspector(Cancelling the update)"))
+        !CancelUnstoredJob(item, made, jobId, "OnNewInspector(Cancelling the update)", disconnections))
         ShowBox(kDeleteFailedText, MB_OK);
     try
     {
@@ -1254,8 +1260,12 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::StoreAcceptedUpdate
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CancelUnstoredJob(IDispatch* item,
                                                                               const CProperties& properties,
                                                                               const std::string& jobId,
-                                                                              const std::string& step)
+                                                                              const std::string& step,
+                                                                              unsigned disconnections)
 {
+    // Nothing calls the gateway once the add-in has disconnected.
+    if (disconnections != m_Disconnections)
+        return false;
     try
     {
         CProperties cancelling(properties);
