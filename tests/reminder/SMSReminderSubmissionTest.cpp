@@ -368,6 +368,22 @@ protected:
         kDragged,
         kDisconnected,
     };
+    void Happens(Meanwhile meanwhile)
+    {
+        switch (meanwhile)
+        {
+        case Meanwhile::kDeleted:
+            EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
+            break;
+        case Meanwhile::kDragged:
+            Reschedule(2 * kOneDay);
+            ChangedInCalendar();
+            break;
+        case Meanwhile::kDisconnected:
+            m_Addin->Disconnect();
+            break;
+        }
+    }
     // Saves the open item; the event comes once, inside the first box whose
     // first line is the heading. True when the Write was cancelled.
     bool SaveWhileABoxIsUp(const std::string& heading, Meanwhile meanwhile)
@@ -377,19 +393,7 @@ protected:
             if (done || Heading(box.text) != heading)
                 return;
             done = true;
-            switch (meanwhile)
-            {
-            case Meanwhile::kDeleted:
-                EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
-                break;
-            case Meanwhile::kDragged:
-                Reschedule(2 * kOneDay);
-                ChangedInCalendar();
-                break;
-            case Meanwhile::kDisconnected:
-                m_Addin->Disconnect();
-                break;
-            }
+            Happens(meanwhile);
         });
         const bool cancelled = Save();
         m_Boxes.WhileUp(nullptr);
@@ -1965,19 +1969,7 @@ TEST_F(SMSReminderSubmission, TheOwnMobilePromptOfASaveIsTakenIn)
         CWindowDriver driver;
         size_t calls = 0;
         driver.Expect().Caption(kPrompt).Run([&](HWND dialog) {
-            switch (row.meanwhile)
-            {
-            case M::kDeleted:
-                EXPECT_FALSE(Move(m_Calendar, m_DeletedItems));
-                break;
-            case M::kDragged:
-                Reschedule(2 * kOneDay);
-                ChangedInCalendar();
-                break;
-            case M::kDisconnected:
-                m_Addin->Disconnect();
-                break;
-            }
+            Happens(row.meanwhile);
             calls = ServiceCalls();
             ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         });
