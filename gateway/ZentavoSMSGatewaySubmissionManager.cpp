@@ -91,7 +91,7 @@ std::string SentItemNote(const CZentavoSMSGatewaySubmission& submission,
         if (!results.m_Success || count == submission.m_Recipients.size())
             note += "The {CompanyNameShort} Service's answer was lost: whether the message was sent is not known.";
         else
-            note += "The {CompanyNameShort} Service's answer was lost before it told whether the message went to " +
+            note += "The {CompanyNameShort} Service's answer did not tell whether the message went to " +
                     unknown + ".";
     }
     ReplaceCompanyNameShortTag(note);

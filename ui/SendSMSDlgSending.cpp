@@ -70,7 +70,7 @@ std::string RecipientOutcomesText(const CZentavoSMSGatewaySubmissionResults& res
                                  : anySent     ? "The message was sent, but the"
                                                : "The message may have been sent: the";
         text += std::string(lead) +
-                " {CompanyNameShort} Service's answer was cut off before it told whether it went to these numbers:\n" +
+                " {CompanyNameShort} Service's answer did not tell whether it went to these numbers:\n" +
                 unknown +
                 "\n\nPlease check your messages on the {CompanyNameShort} portal before sending to them again.";
     }
