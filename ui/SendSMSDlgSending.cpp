@@ -3,7 +3,6 @@
 #include "ui/SendSMSDlg.h"
 
 #include "addin/ZentavoSMSOutlookPlugin.h"
-#include "core/CompanyName.h"
 #include "core/ErrorReports.h"
 #include "core/StringUtils.h"
 #include "gateway/SMSGatewayHTTPInterfaceClientUIHelper.h"
@@ -22,61 +21,6 @@ using CPreferences = CConfigZentavoSMSOutlookAddin_UserPreferences;
 
 // More recipients than this go as a bulk job.
 constexpr size_t kMaxHTTPSRecipients = 100;
-
-// Why the gateway did not send to one number, as the user reads it.
-std::string RefusalReason(std::uint32_t code)
-{
-    if (code == INVALID_NUMBER)
-        return "not a valid number";
-    const std::string name = GetSMSGatewayResultCodeName(code);
-    return name.empty() ? "result code " + std::to_string(code) : name;
-}
-
-// What the gateway refused, or did not answer for, in a send it took; empty
-// when it took every number.
-std::string RecipientOutcomesText(const CZentavoSMSGatewaySubmissionResults& results)
-{
-    std::string refused;
-    std::string unknown;
-    bool anySent = false;
-    for (const CSMSSendStatus& status : results.m_SendStatuses)
-    {
-        if (status.m_StatusCode == OK)
-            anySent = true;
-        else if (status.m_StatusCode != UNKNOWN)
-            refused += "\n" + status.m_Number + ": " + RefusalReason(status.m_StatusCode);
-        else if (results.m_OutcomeUnknown)
-            unknown += "\n" + status.m_Number;
-    }
-    anySent = anySent || results.m_SendStatuses.empty();
-
-    std::string text;
-    if (!refused.empty())
-        text = std::string(anySent ? "The message was sent, but not" : "The message was not sent") +
-               " to these numbers:\n" + refused;
-    if (results.m_UnnamedRefusals != 0)
-    {
-        const std::string count = std::to_string(results.m_UnnamedRefusals);
-        const std::string reason = " (" + RefusalReason(INVALID_NUMBER) + ") without saying which.";
-        if (text.empty())
-            text = "The message was sent, but the {CompanyNameShort} Service refused " + count + " of its " +
-                   std::to_string(results.m_SendStatuses.size()) + " numbers" + reason;
-        else
-            text += "\n\nThe {CompanyNameShort} Service also refused " + count + " more of its numbers" + reason;
-    }
-    if (!unknown.empty())
-    {
-        const char* const lead = !text.empty() ? "\n\nThe"
-                                 : anySent     ? "The message was sent, but the"
-                                               : "The message may have been sent: the";
-        text += std::string(lead) +
-                " {CompanyNameShort} Service's answer did not tell whether it went to these numbers:\n" +
-                unknown +
-                "\n\nPlease check your messages on the {CompanyNameShort} portal before sending to them again.";
-    }
-    ReplaceCompanyNameShortTag(text);
-    return text;
-}
 
 // The wait cursor while the gateway works; the previous one comes back
 // however the submission ends.
@@ -286,7 +230,7 @@ bool CSendSMSDlg::CheckSendableAsTyped(const std::wstring& typed, const char* wh
 
 void CSendSMSDlg::ReportRefusedRecipients(const CZentavoSMSGatewaySubmissionResults& results)
 {
-    const std::string text = RecipientOutcomesText(results);
+    const std::string text = CSMSGatewayHTTPInterfaceClientUIHelper::RecipientOutcomesText(results);
     if (!text.empty())
         ShowMessageBox(m_hWnd, text, kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
 }

@@ -844,8 +844,8 @@ TEST_F(SendSMSSend, APartlyRefusedSendNamesTheRefusedNumbers)
 
 // Sends whose outcome the gateway's answers leave partly unsaid: an answer
 // late or cut off after the gateway sent (two recipients), a bulk job that
-// refused a number without naming it or whose ready answer was cut off (101
-// recipients). One box says what is known; the window closes, as the
+// refused a number without naming it or whose ready answer was cut off, or
+// both (101 recipients). One box says what is known; the window closes, as the
 // message went or may have, and the Sent Items copy lists no number known
 // to be refused and notes what is not known. A connection refused before
 // anything went keeps its failure.
@@ -867,6 +867,8 @@ TEST_F(SendSMSSend, WhatTheGatewaysAnswersLeaveUnsaidIsToldNotCalledAFailure)
                                    "(not a valid number) without saying which.";
     const std::string refusedNote = "The ZentavoSoftware Service refused 1 of these numbers without saying which: the "
                                     "message was not sent to it.";
+    const std::string lostAfterRefusal = lost + "\n\nThe ZentavoSoftware Service refused 1 of its 101 numbers (not a "
+                                                "valid number) without saying which: the message was not sent to it.";
     const std::string failed = "Send Message Failed!\n\nError occurred connecting to the ZentavoSoftware Service."
                                "\n\nPlease check you internet connection and firewall settings";
     // The whole answer: "+447700900000,ID:1000001\n+447700900001,ID:1000002".
@@ -897,6 +899,11 @@ TEST_F(SendSMSSend, WhatTheGatewaysAnswersLeaveUnsaidIsToldNotCalledAFailure)
          {{"bulkjob.asmx/SetBulkJobReady", cut}, {"bulkjob.asmx/AbortBulkJob", CScriptedReply::Drop()},
           {"bulkjob.asmx/GetBulkJobStatus", cut}},
          lost, lostNote, "Completed"},
+        // The first status read counts the numbers the job kept.
+        {"a bulk job refusing one number unnamed, its ready, abort and status answers lost", 101, true,
+         {{"bulkjob.asmx/GetBulkJobStatus", CScriptedReply::Normal()}, {"bulkjob.asmx/SetBulkJobReady", cut},
+          {"bulkjob.asmx/AbortBulkJob", CScriptedReply::Drop()}, {"bulkjob.asmx/GetBulkJobStatus", cut}},
+         lostAfterRefusal, refusedNote + " " + lostNote, "Completed"},
     };
     Preferences().SetSaveSentMsgsToSentItemsFolder(true);
     // A balance an earlier test left in the balance client opens no dialog.
