@@ -86,108 +86,13 @@ LRESULT CSendSMSDlg::Toolbar_SendMessage(UINT, WPARAM, LPARAM, bool&)
 
 void CSendSMSDlg::SendMessageText()
 {
-    CZentavoSMSOutlookPlugin& plugin = Plugin();
-    CPreferences& preferences = plugin.m_UserPreferences;
-    CConfigZentavoSMSOutlookAddin_Config& config = plugin.m_Config;
-    if (!plugin.CheckConfiguration())
+    if (!Plugin().CheckConfiguration())
         return;
-
-    CSMSContactVector recipients;
-    GetSMSContactList(recipients);
-    // Each phone is charged once however often, and in whatever form, the
-    // To field names it.
-    CSMSContactUtils::RemoveRepeatedPhones(recipients);
-    // Read as typed: the conversion to the ANSI code page is checked below,
-    // not left to turn what it lacks into '?'.
-    const std::wstring typedText = GetControlTextW(IDC_SENDSMS_TEXT);
-    std::string text = WideToAnsi(typedText);
-    std::wstring typedContext;
-    std::wstring typedSender;
-    bool replyable = true;
-    if (m_UserContextMode)
-        typedContext = GetControlTextW(IDC_SENDSMS_CONTEXT);
-    else
-    {
-        replyable = ::SendDlgItemMessageA(m_hWnd, IDC_SENDSMS_REPLIES, BM_GETCHECK, 0, 0) == BST_CHECKED;
-        if (!replyable)
-            typedSender = GetControlTextW(m_FromControlId);
-    }
-    const std::string userContext = WideToAnsi(typedContext);
-    const std::string senderText = WideToAnsi(typedSender);
-    if (recipients.empty())
-    {
-        ShowMessageBox(m_hWnd, "There must be at least one recipient in the To list.", kAddinMessageBoxCaption,
-                       MB_ICONEXCLAMATION | MB_OK);
+    CComposedMessage message;
+    ReadComposedMessage(message);
+    if (!CheckComposedMessage(message) || !ConfirmLimits(message) || !CheckAuthModeAllows())
         return;
-    }
-    if (text.empty())
-    {
-        ShowMessageBox(m_hWnd, "Please enter message text.", kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
-        return;
-    }
-    if (!CheckSendableAsTyped(typedText, "message text") || !CheckSendableAsTyped(typedContext, "user context") ||
-        !CheckSendableAsTyped(typedSender, "sender id"))
-        return;
-
-    const int parts = GetTextNumberOfParts(text);
-    text = ReplaceAll(text, "\r\n", "\r");
-    const int maxParts = preferences.m_MaxMsgParts;
-    if (preferences.GetWarnIfMsgBeingTruncated() && parts > maxParts && !ConfirmTruncation(parts, maxParts))
-        return;
-    if (preferences.GetCheckBalanceBeforeSending() && !ConfirmBalance(recipients.size(), parts, maxParts))
-        return;
-
-    const int authMode = config.m_AuthMode;
-    if (authMode != 2 && authMode != 4 && authMode != 5)
-    {
-        const char* const advice = "\n\nClick 'Options...' and on the Login Details tab click 'Advanced Options....'\n"
-                                   "Select Authentication Mode: 'Encrypted Password'";
-        if (m_Schedule.wDay != 0)
-        {
-            ShowMessageBox(m_hWnd,
-                           std::string("It is not possible to Schedule a message with the selected Authentication Mode") +
-                               advice,
-                           kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
-            return;
-        }
-        if (m_DeliveryReportMode != drsAccountSetting)
-        {
-            ShowMessageBox(m_hWnd,
-                           std::string("It is not possible to override Reporting settings with the selected "
-                                       "Authentication Mode") +
-                               advice,
-                           kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
-            return;
-        }
-    }
-
-    const std::string accessKey = config.GetAccessKey();
-    const std::string secretKey = config.GetSecretKey();
-    const std::string masterKey = config.GetMasterKey();
-
-    CZentavoSMSGatewaySubmission submission;
-    submission.m_Action = saNewSendMessageSubmission;
-    submission.m_Recipients = recipients;
-    submission.m_SenderId = senderText;
-    submission.m_SenderType = replyable ? sstReplyable : m_UseAccountSettings ? sstUseAccountSettings : sstUserDefined;
-    submission.m_MessageText = text;
-    submission.m_MaxConCat = static_cast<std::uint32_t>(maxParts);
-    submission.m_UserContext = userContext;
-    submission.m_ScheduledTime = m_Schedule;
-    submission.m_DeliveryReportSetting = m_DeliveryReportMode;
-    submission.m_DeliveryReportStatusMask = m_DeliveryReportStatusMask;
-    submission.m_RoutingType = rrtMsgSource;
-    SetSubmissionReplyAndSourceIdentity(m_OutlookApplication, submission, userContext);
-    CZentavoSMSGatewaySubmissionManager manager(static_cast<std::uint32_t>(authMode), accessKey, secretKey, masterKey);
-    submission.m_Method = recipients.size() > kMaxHTTPSRecipients ? smWebService : smHTTPS;
-    submission.m_StoreInSentItems = preferences.GetSaveSentMsgsToSentItemsFolder() ? 1 : 0;
-
-    CZentavoSMSGatewaySubmissionResults results;
-    {
-        const CWaitCursor wait;
-        results = CSMSGatewayHTTPInterfaceClientUIHelper().MakeSubmission(m_hWnd, "Send Message Failed!", manager,
-                                                                         m_OutlookApplication, submission);
-    }
+    const CZentavoSMSGatewaySubmissionResults results = Submit(BuildSubmission(message));
     // The gateway took the message, or may have (its answer lost, which the
     // helper has told): nothing from here on may turn the send into a
     // failure, or the user sends again and pays twice.
@@ -195,13 +100,112 @@ void CSendSMSDlg::SendMessageText()
         return;
     if (results.m_Success)
         ReportRefusedRecipients(results);
+    KeepSenderChoice(message.m_Replyable);
+    CloseWindow();
+}
+
+void CSendSMSDlg::ReadComposedMessage(CComposedMessage& message)
+{
+    GetSMSContactList(message.m_Recipients);
+    // Each phone is charged once however often, and in whatever form, the
+    // To field names it.
+    CSMSContactUtils::RemoveRepeatedPhones(message.m_Recipients);
+    // Read as typed: the conversion to the ANSI code page is checked before
+    // sending, not left to turn what it lacks into '?'.
+    message.m_TypedText = GetControlTextW(IDC_SENDSMS_TEXT);
+    message.m_Text = WideToAnsi(message.m_TypedText);
     if (m_UserContextMode)
+        message.m_TypedContext = GetControlTextW(IDC_SENDSMS_CONTEXT);
+    else
     {
-        // The sender field is hidden and unused in this mode: the stored
-        // sender choice stays for the next window.
-        CloseWindow();
-        return;
+        message.m_Replyable = ::SendDlgItemMessageA(m_hWnd, IDC_SENDSMS_REPLIES, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        if (!message.m_Replyable)
+            message.m_TypedSender = GetControlTextW(m_FromControlId);
     }
+    message.m_UserContext = WideToAnsi(message.m_TypedContext);
+    message.m_SenderText = WideToAnsi(message.m_TypedSender);
+}
+
+bool CSendSMSDlg::CheckComposedMessage(const CComposedMessage& message)
+{
+    if (message.m_Recipients.empty())
+        return Refuse("There must be at least one recipient in the To list.");
+    if (message.m_Text.empty())
+        return Refuse("Please enter message text.");
+    return CheckSendableAsTyped(message.m_TypedText, "message text") &&
+           CheckSendableAsTyped(message.m_TypedContext, "user context") &&
+           CheckSendableAsTyped(message.m_TypedSender, "sender id");
+}
+
+bool CSendSMSDlg::ConfirmLimits(CComposedMessage& message)
+{
+    CPreferences& preferences = Preferences();
+    message.m_Parts = GetTextNumberOfParts(message.m_Text);
+    message.m_Text = ReplaceAll(message.m_Text, "\r\n", "\r");
+    const int maxParts = preferences.m_MaxMsgParts;
+    if (preferences.GetWarnIfMsgBeingTruncated() && message.m_Parts > maxParts &&
+        !ConfirmTruncation(message.m_Parts, maxParts))
+        return false;
+    return !preferences.GetCheckBalanceBeforeSending() ||
+           ConfirmBalance(message.m_Recipients.size(), message.m_Parts, maxParts);
+}
+
+bool CSendSMSDlg::CheckAuthModeAllows()
+{
+    const int authMode = Plugin().m_Config.m_AuthMode;
+    if (authMode == 2 || authMode == 4 || authMode == 5)
+        return true;
+    const char* const advice = "\n\nClick 'Options...' and on the Login Details tab click 'Advanced Options....'\n"
+                               "Select Authentication Mode: 'Encrypted Password'";
+    if (m_Schedule.wDay != 0)
+        return Refuse(std::string("It is not possible to Schedule a message with the selected Authentication Mode") +
+                      advice);
+    if (m_DeliveryReportMode != drsAccountSetting)
+        return Refuse(
+            std::string("It is not possible to override Reporting settings with the selected Authentication Mode") +
+            advice);
+    return true;
+}
+
+CZentavoSMSGatewaySubmission CSendSMSDlg::BuildSubmission(const CComposedMessage& message)
+{
+    CZentavoSMSGatewaySubmission submission;
+    submission.m_Action = saNewSendMessageSubmission;
+    submission.m_Method = message.m_Recipients.size() > kMaxHTTPSRecipients ? smWebService : smHTTPS;
+    submission.m_Recipients = message.m_Recipients;
+    submission.m_SenderId = message.m_SenderText;
+    submission.m_SenderType = message.m_Replyable    ? sstReplyable
+                              : m_UseAccountSettings ? sstUseAccountSettings
+                                                     : sstUserDefined;
+    submission.m_MessageText = message.m_Text;
+    submission.m_MaxConCat = static_cast<std::uint32_t>(Preferences().m_MaxMsgParts);
+    submission.m_UserContext = message.m_UserContext;
+    submission.m_ScheduledTime = m_Schedule;
+    submission.m_DeliveryReportSetting = m_DeliveryReportMode;
+    submission.m_DeliveryReportStatusMask = m_DeliveryReportStatusMask;
+    submission.m_RoutingType = rrtMsgSource;
+    submission.m_StoreInSentItems = Preferences().GetSaveSentMsgsToSentItemsFolder() ? 1 : 0;
+    SetSubmissionReplyAndSourceIdentity(m_OutlookApplication, submission, message.m_UserContext);
+    return submission;
+}
+
+CZentavoSMSGatewaySubmissionResults CSendSMSDlg::Submit(const CZentavoSMSGatewaySubmission& submission)
+{
+    CConfigZentavoSMSOutlookAddin_Config& config = Plugin().m_Config;
+    CZentavoSMSGatewaySubmissionManager manager(static_cast<std::uint32_t>(config.m_AuthMode), config.GetAccessKey(),
+                                                config.GetSecretKey(), config.GetMasterKey());
+    const CWaitCursor wait;
+    return CSMSGatewayHTTPInterfaceClientUIHelper().MakeSubmission(m_hWnd, "Send Message Failed!", manager,
+                                                                  m_OutlookApplication, submission);
+}
+
+void CSendSMSDlg::KeepSenderChoice(bool replyable)
+{
+    // The sender field is hidden and unused in user-context mode: the stored
+    // sender choice stays for the next window.
+    if (m_UserContextMode)
+        return;
+    CPreferences& preferences = Preferences();
     const std::string sender = m_UseAccountSettings ? std::string() : GetControlText(m_FromControlId);
     preferences.SetDefaultSendersId(sender);
     preferences.SetDefaultSendersIdUseReplyable(replyable);
@@ -216,16 +220,18 @@ void CSendSMSDlg::SendMessageText()
     {
         ReportCurrentException("CSendSMSDlg::Toolbar_SendMessage (message sent; sender settings not saved)");
     }
-    CloseWindow();
+}
+
+bool CSendSMSDlg::Refuse(const std::string& text)
+{
+    ShowMessageBox(m_hWnd, text, kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
+    return false;
 }
 
 bool CSendSMSDlg::CheckSendableAsTyped(const std::wstring& typed, const char* what)
 {
     const std::string warning = UnsendableCharactersWarning(typed, what);
-    if (warning.empty())
-        return true;
-    ShowMessageBox(m_hWnd, warning, kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
-    return false;
+    return warning.empty() || Refuse(warning);
 }
 
 void CSendSMSDlg::ReportRefusedRecipients(const CZentavoSMSGatewaySubmissionResults& results)
