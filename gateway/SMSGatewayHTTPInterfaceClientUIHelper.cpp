@@ -1,5 +1,6 @@
 #include "gateway/SMSGatewayHTTPInterfaceClientUIHelper.h"
 
+#include "contacts/SMSContact.h"
 #include "core/CompanyName.h"
 #include "core/ErrorReports.h"
 #include "gateway/SMSGatewayResultCode.h"
@@ -29,8 +30,16 @@ std::string RefusalReason(std::uint32_t code)
 {
     if (code == INVALID_NUMBER)
         return "not a valid number";
+    if (code == NO_TO)
+        return "no number";
     const std::string name = GetSMSGatewayResultCodeName(code);
     return name.empty() ? "result code " + std::to_string(code) : name;
+}
+
+// A number as the user typed it; an entry without one never went.
+std::string Named(const CSMSSendStatus& status)
+{
+    return CSMSContactUtils::HasNumber(CSMSContact(std::string(), status.m_Number)) ? status.m_Number : "(none)";
 }
 
 // The recipients of a send by what its answers told of them.
@@ -43,7 +52,7 @@ struct CRecipientOutcomes
             if (status.m_StatusCode == OK)
                 anySent = true;
             else if (status.m_StatusCode != UNKNOWN)
-                refused += "\n" + status.m_Number + ": " + RefusalReason(status.m_StatusCode);
+                refused += "\n" + Named(status) + ": " + RefusalReason(status.m_StatusCode);
             else if (results.m_OutcomeUnknown)
                 unknown += "\n" + status.m_Number;
         }

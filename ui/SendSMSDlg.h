@@ -173,7 +173,8 @@ private:
     // then keeps everything the user entered.
     void SendMessageText();
     void ReadComposedMessage(CComposedMessage& message);
-    // Recipients, the text, and what the ANSI code page cannot carry.
+    // Recipients, an entry without a number, the text, and what the ANSI
+    // code page cannot carry.
     bool CheckComposedMessage(const CComposedMessage& message);
     // Counts the parts and joins each CR LF; the truncation and balance
     // warnings.

@@ -22,6 +22,18 @@ using CPreferences = CConfigZentavoSMSOutlookAddin_UserPreferences;
 // More recipients than this go as a bulk job.
 constexpr size_t kMaxHTTPSRecipients = 100;
 
+// The To field's entries that hold no number, as the user typed them.
+std::string EntriesWithoutNumber(const CSMSContactVector& recipients, size_t& count)
+{
+    std::string names;
+    count = 0;
+    for (const CSMSContact& recipient : recipients)
+        if (!CSMSContactUtils::HasNumber(recipient))
+            names += std::string(count++ == 0 ? "" : ", ") + "\"" +
+                     (recipient.m_Name.empty() ? "[" + recipient.m_Number + "]" : recipient.m_Name) + "\"";
+    return names;
+}
+
 // The wait cursor while the gateway works; the previous one comes back
 // however the submission ends.
 class CWaitCursor
@@ -132,6 +144,14 @@ bool CSendSMSDlg::CheckComposedMessage(const CComposedMessage& message)
         return Refuse("There must be at least one recipient in the To list.");
     if (message.m_Text.empty())
         return Refuse("Please enter message text.");
+    size_t count = 0;
+    const std::string numberless = EntriesWithoutNumber(message.m_Recipients, count);
+    if (count == 1)
+        return Refuse("The To field's entry " + numberless +
+                      " has no number.\n\nPlease add its number or remove it. Nothing has been sent.");
+    if (count > 1)
+        return Refuse("These entries of the To field have no number: " + numberless +
+                      ".\n\nPlease add their numbers or remove them. Nothing has been sent.");
     return CheckSendableAsTyped(message.m_TypedText, "message text") &&
            CheckSendableAsTyped(message.m_TypedContext, "user context") &&
            CheckSendableAsTyped(message.m_TypedSender, "sender id");

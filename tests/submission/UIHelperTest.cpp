@@ -80,9 +80,9 @@ TEST(RecipientOutcomes, ALostAnswerStillTellsTheRefusalsKnown)
         std::uint32_t unnamed;
         std::string text;
     } rows[] = {
-        {"named refusals", {status("111", UNKNOWN), status("12345", INVALID_NUMBER)}, 0,
+        {"named refusals", {status("111", UNKNOWN), status("12345", INVALID_NUMBER), status("", NO_TO)}, 0,
          lost + "\n\nIt was not sent to these numbers, which the ZentavoSoftware Service refused:\n\n12345: not a "
-                "valid number"},
+                "valid number\n(none): no number"},
         {"two refused unnamed", {status("111", UNKNOWN), status("222", UNKNOWN), status("333", UNKNOWN)}, 2,
          lost + "\n\nThe ZentavoSoftware Service refused 2 of its 3 numbers (not a valid number) without saying "
                 "which: the message was not sent to them."},

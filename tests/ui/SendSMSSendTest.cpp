@@ -362,7 +362,16 @@ TEST_F(SendSMSSend, RefusalsSendNothingAndKeepTheWindow)
         {"only separators in To", " ; ;  ", "Hello", "There must be at least one recipient in the To list."},
         {"no recipients, no text", "", "", "There must be at least one recipient in the To list."},
         {"empty text", "Ann [" + TestNumber(1) + "]", "", "Please enter message text."},
+        // The gateway would pass over an empty number without a word.
+        {"an entry without a number beside one with", "Ann [" + TestNumber(1) + "]; Bob []", "Hello",
+         "The To field's entry \"Bob\" has no number.\n\nPlease add its number or remove it. Nothing has been sent."},
+        {"entries of blanks and separators only", "Bob [ ]; Ann [" + TestNumber(1) + "]; Cy [ , ]", "Hello",
+         "These entries of the To field have no number: \"Bob\", \"Cy\".\n\nPlease add their numbers or remove "
+         "them. Nothing has been sent."},
+        {"only an entry without a number", "Bob []", "Hello",
+         "The To field's entry \"Bob\" has no number.\n\nPlease add its number or remove it. Nothing has been sent."},
     };
+    Preferences().SetSaveSentMsgsToSentItemsFolder(true);
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
@@ -370,8 +379,10 @@ TEST_F(SendSMSSend, RefusalsSendNothingAndKeepTheWindow)
         ::SetDlgItemTextA(m_Window, IDC_SENDSMS_TO, c.to.c_str());
         ASSERT_NO_FATAL_FAILURE(ExpectSendRefused(c.box));
         EXPECT_EQ(c.to, Text(IDC_SENDSMS_TO));
+        EXPECT_EQ(c.text, Text(IDC_SENDSMS_TEXT));
     }
     EXPECT_TRUE(m_Primary.Requests().empty());
+    EXPECT_EQ(0u, FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"))->Size());
 }
 
 // The window's fields as the gateway received them, the sender kept for the
