@@ -182,6 +182,11 @@ void CSMSContactUtils::ParseContactCSVList(const std::string& text, CSMSContactV
         ParseEntry(entry, contacts);
 }
 
+bool CSMSContactUtils::HasNumber(const CSMSContact& contact)
+{
+    return contact.m_Number.find_first_not_of(" \t,;") != std::string::npos;
+}
+
 bool CSMSContactUtils::IsSamePhone(const std::string& a, const std::string& b, GEOID location)
 {
     const NationalDialling* country = FindNationalDialling(location);

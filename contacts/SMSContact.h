@@ -52,6 +52,11 @@ public:
     // whose name is their number. Malformed text is read, never rejected.
     static void ParseContactCSVList(const std::string& text, CSMSContactVector& contacts);
 
+    // Whether the contact holds a number to send to: not when its number is
+    // empty or only blanks and the separators "," and ";" ("Bob []"), which
+    // the gateway would pass over without a word.
+    static bool HasNumber(const CSMSContact& contact);
+
     // Whether two numbers provably reach one phone: the same digits once
     // blanks, punctuation, a leading "+" or "00" and the "(0)" of an
     // international number are set aside, so "+44 (0)7700 900123" and

@@ -6,6 +6,12 @@ namespace
 {
 const char kAgentName[] = "ZentavoSMS";
 const DWORD kOpenFlags = 0x00800000;
+// Without INTERNET_FLAG_KEEP_CONNECTION: on a kept connection that closes
+// without an answer WinINet repeats a request unasked, and a send the
+// gateway already acted on goes out twice (see Post). WinINet's
+// documentation names that flag as required for NTLM and other
+// connection-based authentication, so a proxy that authenticates so may
+// refuse these requests; that case is untested.
 const DWORD kRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE;
 const DWORD kReadChunk = 50;
 

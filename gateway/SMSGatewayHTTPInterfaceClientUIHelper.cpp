@@ -1,5 +1,6 @@
 #include "gateway/SMSGatewayHTTPInterfaceClientUIHelper.h"
 
+#include "contacts/SMSContact.h"
 #include "core/CompanyName.h"
 #include "core/ErrorReports.h"
 #include "gateway/SMSGatewayResultCode.h"
@@ -21,6 +22,97 @@ const char* const kOutcomeUnknownText =
 std::string WithCompanyName(std::string text)
 {
     ReplaceCompanyNameShortTag(text);
+    return text;
+}
+
+// Why the gateway did not send to one number, as the user reads it.
+std::string RefusalReason(std::uint32_t code)
+{
+    if (code == INVALID_NUMBER)
+        return "not a valid number";
+    if (code == NO_TO)
+        return "no number";
+    const std::string name = GetSMSGatewayResultCodeName(code);
+    return name.empty() ? "result code " + std::to_string(code) : name;
+}
+
+// A number as the user typed it; an entry without one never went.
+std::string Named(const CSMSSendStatus& status)
+{
+    return CSMSContactUtils::HasNumber(CSMSContact(std::string(), status.m_Number)) ? status.m_Number : "(none)";
+}
+
+// The recipients of a send by what its answers told of them.
+struct CRecipientOutcomes
+{
+    explicit CRecipientOutcomes(const CZentavoSMSGatewaySubmissionResults& results)
+    {
+        for (const CSMSSendStatus& status : results.m_SendStatuses)
+        {
+            if (status.m_StatusCode == OK)
+                anySent = true;
+            else if (status.m_StatusCode != UNKNOWN)
+                refused += "\n" + Named(status) + ": " + RefusalReason(status.m_StatusCode);
+            else if (results.m_OutcomeUnknown)
+                unknown += "\n" + status.m_Number;
+        }
+        anySent = anySent || results.m_SendStatuses.empty();
+    }
+
+    std::string refused;  // a line per refused number, with the reason
+    std::string unknown;  // a line per number the answers did not tell of
+    bool anySent = false;
+};
+
+// "... Service refused 1 of its 101 numbers (not a valid number) without
+// saying which"
+std::string UnnamedRefusalsClause(const CZentavoSMSGatewaySubmissionResults& results)
+{
+    return "{CompanyNameShort} Service refused " + std::to_string(results.m_UnnamedRefusals) + " of its " +
+           std::to_string(results.m_SendStatuses.size()) + " numbers (" + RefusalReason(INVALID_NUMBER) +
+           ") without saying which";
+}
+
+// A send the gateway took: what it refused, and what its answer did not
+// tell.
+std::string SentOutcomesText(const CZentavoSMSGatewaySubmissionResults& results, const CRecipientOutcomes& outcomes)
+{
+    std::string text;
+    if (!outcomes.refused.empty())
+        text = std::string(outcomes.anySent ? "The message was sent, but not" : "The message was not sent") +
+               " to these numbers:\n" + outcomes.refused;
+    if (results.m_UnnamedRefusals != 0)
+    {
+        if (text.empty())
+            text = "The message was sent, but the " + UnnamedRefusalsClause(results) + ".";
+        else
+            text += "\n\nThe {CompanyNameShort} Service also refused " + std::to_string(results.m_UnnamedRefusals) +
+                    " more of its numbers (" + RefusalReason(INVALID_NUMBER) + ") without saying which.";
+    }
+    if (!outcomes.unknown.empty())
+    {
+        const char* const lead = !text.empty()       ? "\n\nThe"
+                                 : outcomes.anySent ? "The message was sent, but the"
+                                                    : "The message may have been sent: the";
+        text += std::string(lead) +
+                " {CompanyNameShort} Service's answer did not tell whether it went to these numbers:\n" +
+                outcomes.unknown +
+                "\n\nPlease check your messages on the {CompanyNameShort} portal before sending to them again.";
+    }
+    return text;
+}
+
+// A send whose answer was lost: that it may have gone, and what the gateway
+// had refused before.
+std::string LostOutcomesText(const CZentavoSMSGatewaySubmissionResults& results, const CRecipientOutcomes& outcomes)
+{
+    std::string text = kOutcomeUnknownText;
+    if (!outcomes.refused.empty())
+        text += "\n\nIt was not sent to these numbers, which the {CompanyNameShort} Service refused:\n" +
+                outcomes.refused;
+    if (results.m_UnnamedRefusals != 0)
+        text += "\n\nThe " + UnnamedRefusalsClause(results) + ": the message was not sent to " +
+                (results.m_UnnamedRefusals == 1 ? "it." : "them.");
     return text;
 }
 
@@ -80,11 +172,21 @@ CZentavoSMSGatewaySubmissionResults CSMSGatewayHTTPInterfaceClientUIHelper::Make
     {
         results.m_Success = 0;
         if (results.m_OutcomeUnknown)
-            ShowMessageBox(parent, WithCompanyName(kOutcomeUnknownText), kAddinMessageBoxCaption, MB_OK);
+            ShowMessageBox(parent, RecipientOutcomesText(results), kAddinMessageBoxCaption, MB_OK);
         else
             ShowGatewayErrorMessage(parent, false, heading, "No Description", results.m_ResultCode);
     }
     return results;
+}
+
+std::string CSMSGatewayHTTPInterfaceClientUIHelper::RecipientOutcomesText(
+    const CZentavoSMSGatewaySubmissionResults& results)
+{
+    if (!results.m_Success && !results.m_OutcomeUnknown)
+        return std::string();
+    const CRecipientOutcomes outcomes(results);
+    return WithCompanyName(results.m_Success ? SentOutcomesText(results, outcomes)
+                                             : LostOutcomesText(results, outcomes));
 }
 
 void CSMSGatewayHTTPInterfaceClientUIHelper::ShowGatewayErrorMessage(HWND parent, bool login,

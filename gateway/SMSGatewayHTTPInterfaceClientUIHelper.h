@@ -43,12 +43,19 @@ public:
     // failed result and one message box headed by heading; any other
     // exception reaches the caller. A result whose outcome is unknown (the
     // answer lost after the request may have reached the gateway) is no
-    // failure to the user: its box says the message may have been sent.
+    // failure to the user: its box says the message may have been sent, and
+    // names the numbers the gateway had refused (RecipientOutcomesText).
     CZentavoSMSGatewaySubmissionResults MakeSubmission(HWND parent, std::string heading,
                                                        CZentavoSMSGatewaySubmissionManager& manager,
                                                        IDispatchPtr outlookApplication,
                                                        const CZentavoSMSGatewaySubmission& submission);
 
+    // What the user is told of the recipients of a send that went or may
+    // have: the numbers refused (or how many, where the gateway did not name
+    // them) and those its answer did not tell of, or that the whole answer
+    // was lost. Empty for a failed send and for one that reached every
+    // number.
+    static std::string RecipientOutcomesText(const CZentavoSMSGatewaySubmissionResults& results);
     // The heading and the text for the code (login chooses the text for 6);
     // description is shown only for codes without a text of their own.
     static void ShowGatewayErrorMessage(HWND parent, bool login, const std::string& heading,

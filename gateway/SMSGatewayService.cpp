@@ -393,6 +393,11 @@ bool CSMSGatewayService::MayHaveReachedServer(const CHTTPRequestOptions& outcome
            std::end(kUnsentRequestErrors);
 }
 
+bool CSMSGatewayService::MayHaveBeenCarriedOut(SMSGatewayResultCode status, const CHTTPRequestOptions& outcome)
+{
+    return status == UNKNOWN || (status == CONNECTION_ERROR && MayHaveReachedServer(outcome));
+}
+
 SMSGatewayResultCode CSMSGatewayService::GetStatusFromErrorText(const std::string& text)
 {
     for (const ErrorName& entry : kErrorNames)

@@ -112,6 +112,14 @@ public:
     // did not resolve, the connection was refused or a certificate was
     // refused: the request never left.
     static bool MayHaveReachedServer(const CHTTPRequestOptions& outcome);
+    // Whether a request whose status is not one of the gateway's known
+    // answers may still have been carried out: an answer came that could
+    // not be read (UNKNOWN: "ERR:" without a name this client knows, as
+    // when the answer is cut inside the name or the gateway names an error
+    // unknown here), or the request ended in CONNECTION_ERROR once it may
+    // have reached the server. A known error name, a repeated delay, and a
+    // request that never left are not.
+    static bool MayHaveBeenCarriedOut(SMSGatewayResultCode status, const CHTTPRequestOptions& outcome);
     // The code of the first known error name in the text; UNKNOWN, with an
     // event, when there is none.
     static SMSGatewayResultCode GetStatusFromErrorText(const std::string& text);

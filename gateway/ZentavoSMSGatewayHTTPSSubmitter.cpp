@@ -139,9 +139,10 @@ CZentavoSMSGatewaySubmissionResults CZentavoSMSGatewayHTTPSSubmitter::MakeSubmis
     results.m_ResultCode = status;
     if (status != OK)
     {
-        // The request may have gone out and only its answer failed: what the
-        // gateway did is not known, which is no failure to send again after.
-        if (status == CONNECTION_ERROR && CSMSGatewayService::MayHaveReachedServer(options.m_HTTPOptions))
+        // The request may have gone out and only its answer was lost or could
+        // not be read: what the gateway did is not known, which is no failure
+        // to send again after.
+        if (CSMSGatewayService::MayHaveBeenCarriedOut(status, options.m_HTTPOptions))
         {
             results.m_OutcomeUnknown = 1;
             results.m_SendStatuses = StatusesPerRecipient(submission.m_Recipients, {});

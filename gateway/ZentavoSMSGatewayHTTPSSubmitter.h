@@ -19,9 +19,10 @@ public:
     // the result code; a send in which every recipient was refused fails
     // with the first recipient's code. A reply read line by line gives one
     // status per recipient. When the send may have reached the gateway but
-    // its answer was lost or cut off, the recipients it did not answer for
-    // are UNKNOWN and m_OutcomeUnknown is set (with m_Success clear when it
-    // answered for none). The send waits 60000 ms for its answer, or the
+    // its answer was lost, cut off or not read (CSMSGatewayService::
+    // MayHaveBeenCarriedOut), the recipients it did not answer for in a line
+    // read whole are UNKNOWN and m_OutcomeUnknown is set (with m_Success
+    // clear when it answered for none). The send waits 60000 ms for its answer, or the
     // milliseconds that ZENTAVOSMS_GATEWAY_SEND_TIMEOUT_MS holds when it
     // is set (a staging gateway). The Outlook application is not used.
     CZentavoSMSGatewaySubmissionResults MakeSubmission(IDispatchPtr outlookApplication,

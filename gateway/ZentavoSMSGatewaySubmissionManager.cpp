@@ -8,6 +8,9 @@
 #include "gateway/ZentavoSMSGatewaySMTPSubmitter.h"
 #include "gateway/ZentavoSMSGatewayWebServiceSubmitter.h"
 
+#include <algorithm>
+#include <iterator>
+
 CZentavoSMSGatewaySubmissionManager::CZentavoSMSGatewaySubmissionManager(std::uint32_t authMode,
                                                                          const std::string& accessKey,
                                                                          const std::string& secretKey,
@@ -16,11 +19,60 @@ CZentavoSMSGatewaySubmissionManager::CZentavoSMSGatewaySubmissionManager(std::ui
 {
 }
 
+namespace
+{
+CSMSContactVector WithNumbers(const CSMSContactVector& recipients)
+{
+    CSMSContactVector numbered;
+    std::copy_if(recipients.begin(), recipients.end(), std::back_inserter(numbered), CSMSContactUtils::HasNumber);
+    return numbered;
+}
+
+// One status per recipient again: the submitter's for those it sent, each
+// entry without a number refused in its place (NO_TO). Where the submitter
+// named none, the others went, or may have.
+std::vector<CSMSSendStatus> WithNumberlessRefused(const CSMSContactVector& recipients,
+                                                  const CZentavoSMSGatewaySubmissionResults& results)
+{
+    std::vector<CSMSSendStatus> statuses;
+    size_t sent = 0;
+    for (const CSMSContact& recipient : recipients)
+    {
+        CSMSSendStatus status;
+        if (!CSMSContactUtils::HasNumber(recipient))
+            status.m_StatusCode = NO_TO;
+        else if (sent < results.m_SendStatuses.size())
+            status = results.m_SendStatuses[sent++];
+        else
+            status.m_StatusCode = results.m_OutcomeUnknown ? UNKNOWN : OK;
+        status.m_Number = recipient.m_Number;
+        statuses.push_back(status);
+    }
+    return statuses;
+}
+} // namespace
+
 CZentavoSMSGatewaySubmissionResults CZentavoSMSGatewaySubmissionManager::MakeSubmission(
     IDispatchPtr outlookApplication, const CZentavoSMSGatewaySubmission& submission)
 {
     const std::unique_ptr<CZentavoSMSGatewaySubmitter> submitter = CreateSubmitter(submission.m_Method);
-    const CZentavoSMSGatewaySubmissionResults results = submitter->MakeSubmission(outlookApplication, submission);
+    // An entry without a number never goes: the gateway would pass over it
+    // without a word, and its silence would read as an answer cut off.
+    CZentavoSMSGatewaySubmission sendable = submission;
+    sendable.m_Recipients = WithNumbers(submission.m_Recipients);
+    CZentavoSMSGatewaySubmissionResults results;
+    if (sendable.m_Recipients.size() == submission.m_Recipients.size())
+        results = submitter->MakeSubmission(outlookApplication, submission);
+    // A send or a replacement to no number at all is the gateway's own
+    // refusal; a cancel takes no recipients.
+    else if (sendable.m_Recipients.empty() && submission.m_Action != saCancelSendMessageSubmission)
+        results.m_ResultCode = NO_TO;
+    else
+    {
+        results = submitter->MakeSubmission(outlookApplication, sendable);
+        if (results.m_Success || results.m_OutcomeUnknown || !results.m_SendStatuses.empty())
+            results.m_SendStatuses = WithNumberlessRefused(submission.m_Recipients, results);
+    }
     StoreInSentItemsIfAccepted(outlookApplication, submission, results);
     return results;
 }
@@ -91,7 +143,7 @@ std::string SentItemNote(const CZentavoSMSGatewaySubmission& submission,
         if (!results.m_Success || count == submission.m_Recipients.size())
             note += "The {CompanyNameShort} Service's answer was lost: whether the message was sent is not known.";
         else
-            note += "The {CompanyNameShort} Service's answer was lost before it told whether the message went to " +
+            note += "The {CompanyNameShort} Service's answer did not tell whether the message went to " +
                     unknown + ".";
     }
     ReplaceCompanyNameShortTag(note);

@@ -19,10 +19,12 @@ public:
     CZentavoSMSGatewaySubmissionManager(std::uint32_t authMode, const std::string& accessKey,
                                         const std::string& secretKey, const std::string& masterKey);
 
-    // An unknown method raises before anything is sent. What the submitter
-    // raises passes to the caller unchanged. A Sent Items copy that fails
-    // after the gateway accepted the message is reported to the event log,
-    // never raised: the message went.
+    // An unknown method raises before anything is sent. Recipients without
+    // a number (CSMSContactUtils::HasNumber) are never sent to: their
+    // statuses read NO_TO, and a send to none else fails with NO_TO. What
+    // the submitter raises passes to the caller unchanged. A Sent Items
+    // copy that fails after the gateway accepted the message is reported to
+    // the event log, never raised: the message went.
     CZentavoSMSGatewaySubmissionResults MakeSubmission(IDispatchPtr outlookApplication,
                                                        const CZentavoSMSGatewaySubmission& submission);
 

@@ -3,7 +3,6 @@
 #include "ui/SendSMSDlg.h"
 
 #include "addin/ZentavoSMSOutlookPlugin.h"
-#include "core/CompanyName.h"
 #include "core/ErrorReports.h"
 #include "core/StringUtils.h"
 #include "gateway/SMSGatewayHTTPInterfaceClientUIHelper.h"
@@ -23,59 +22,16 @@ using CPreferences = CConfigZentavoSMSOutlookAddin_UserPreferences;
 // More recipients than this go as a bulk job.
 constexpr size_t kMaxHTTPSRecipients = 100;
 
-// Why the gateway did not send to one number, as the user reads it.
-std::string RefusalReason(std::uint32_t code)
+// The To field's entries that hold no number, as the user typed them.
+std::string EntriesWithoutNumber(const CSMSContactVector& recipients, size_t& count)
 {
-    if (code == INVALID_NUMBER)
-        return "not a valid number";
-    const std::string name = GetSMSGatewayResultCodeName(code);
-    return name.empty() ? "result code " + std::to_string(code) : name;
-}
-
-// What the gateway refused, or did not answer for, in a send it took; empty
-// when it took every number.
-std::string RecipientOutcomesText(const CZentavoSMSGatewaySubmissionResults& results)
-{
-    std::string refused;
-    std::string unknown;
-    bool anySent = false;
-    for (const CSMSSendStatus& status : results.m_SendStatuses)
-    {
-        if (status.m_StatusCode == OK)
-            anySent = true;
-        else if (status.m_StatusCode != UNKNOWN)
-            refused += "\n" + status.m_Number + ": " + RefusalReason(status.m_StatusCode);
-        else if (results.m_OutcomeUnknown)
-            unknown += "\n" + status.m_Number;
-    }
-    anySent = anySent || results.m_SendStatuses.empty();
-
-    std::string text;
-    if (!refused.empty())
-        text = std::string(anySent ? "The message was sent, but not" : "The message was not sent") +
-               " to these numbers:\n" + refused;
-    if (results.m_UnnamedRefusals != 0)
-    {
-        const std::string count = std::to_string(results.m_UnnamedRefusals);
-        const std::string reason = " (" + RefusalReason(INVALID_NUMBER) + ") without saying which.";
-        if (text.empty())
-            text = "The message was sent, but the {CompanyNameShort} Service refused " + count + " of its " +
-                   std::to_string(results.m_SendStatuses.size()) + " numbers" + reason;
-        else
-            text += "\n\nThe {CompanyNameShort} Service also refused " + count + " more of its numbers" + reason;
-    }
-    if (!unknown.empty())
-    {
-        const char* const lead = !text.empty() ? "\n\nThe"
-                                 : anySent     ? "The message was sent, but the"
-                                               : "The message may have been sent: the";
-        text += std::string(lead) +
-                " {CompanyNameShort} Service's answer was cut off before it told whether it went to these numbers:\n" +
-                unknown +
-                "\n\nPlease check your messages on the {CompanyNameShort} portal before sending to them again.";
-    }
-    ReplaceCompanyNameShortTag(text);
-    return text;
+    std::string names;
+    count = 0;
+    for (const CSMSContact& recipient : recipients)
+        if (!CSMSContactUtils::HasNumber(recipient))
+            names += std::string(count++ == 0 ? "" : ", ") + "\"" +
+                     (recipient.m_Name.empty() ? "[" + recipient.m_Number + "]" : recipient.m_Name) + "\"";
+    return names;
 }
 
 // The wait cursor while the gateway works; the previous one comes back
@@ -142,108 +98,13 @@ LRESULT CSendSMSDlg::Toolbar_SendMessage(UINT, WPARAM, LPARAM, bool&)
 
 void CSendSMSDlg::SendMessageText()
 {
-    CZentavoSMSOutlookPlugin& plugin = Plugin();
-    CPreferences& preferences = plugin.m_UserPreferences;
-    CConfigZentavoSMSOutlookAddin_Config& config = plugin.m_Config;
-    if (!plugin.CheckConfiguration())
+    if (!Plugin().CheckConfiguration())
         return;
-
-    CSMSContactVector recipients;
-    GetSMSContactList(recipients);
-    // Each phone is charged once however often, and in whatever form, the
-    // To field names it.
-    CSMSContactUtils::RemoveRepeatedPhones(recipients);
-    // Read as typed: the conversion to the ANSI code page is checked below,
-    // not left to turn what it lacks into '?'.
-    const std::wstring typedText = GetControlTextW(IDC_SENDSMS_TEXT);
-    std::string text = WideToAnsi(typedText);
-    std::wstring typedContext;
-    std::wstring typedSender;
-    bool replyable = true;
-    if (m_UserContextMode)
-        typedContext = GetControlTextW(IDC_SENDSMS_CONTEXT);
-    else
-    {
-        replyable = ::SendDlgItemMessageA(m_hWnd, IDC_SENDSMS_REPLIES, BM_GETCHECK, 0, 0) == BST_CHECKED;
-        if (!replyable)
-            typedSender = GetControlTextW(m_FromControlId);
-    }
-    const std::string userContext = WideToAnsi(typedContext);
-    const std::string senderText = WideToAnsi(typedSender);
-    if (recipients.empty())
-    {
-        ShowMessageBox(m_hWnd, "There must be at least one recipient in the To list.", kAddinMessageBoxCaption,
-                       MB_ICONEXCLAMATION | MB_OK);
+    CComposedMessage message;
+    ReadComposedMessage(message);
+    if (!CheckComposedMessage(message) || !ConfirmLimits(message) || !CheckAuthModeAllows())
         return;
-    }
-    if (text.empty())
-    {
-        ShowMessageBox(m_hWnd, "Please enter message text.", kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
-        return;
-    }
-    if (!CheckSendableAsTyped(typedText, "message text") || !CheckSendableAsTyped(typedContext, "user context") ||
-        !CheckSendableAsTyped(typedSender, "sender id"))
-        return;
-
-    const int parts = GetTextNumberOfParts(text);
-    text = ReplaceAll(text, "\r\n", "\r");
-    const int maxParts = preferences.m_MaxMsgParts;
-    if (preferences.GetWarnIfMsgBeingTruncated() && parts > maxParts && !ConfirmTruncation(parts, maxParts))
-        return;
-    if (preferences.GetCheckBalanceBeforeSending() && !ConfirmBalance(recipients.size(), parts, maxParts))
-        return;
-
-    const int authMode = config.m_AuthMode;
-    if (authMode != 2 && authMode != 4 && authMode != 5)
-    {
-        const char* const advice = "\n\nClick 'Options...' and on the Login Details tab click 'Advanced Options....'\n"
-                                   "Select Authentication Mode: 'Encrypted Password'";
-        if (m_Schedule.wDay != 0)
-        {
-            ShowMessageBox(m_hWnd,
-                           std::string("It is not possible to Schedule a message with the selected Authentication Mode") +
-                               advice,
-                           kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
-            return;
-        }
-        if (m_DeliveryReportMode != drsAccountSetting)
-        {
-            ShowMessageBox(m_hWnd,
-                           std::string("It is not possible to override Reporting settings with the selected "
-                                       "Authentication Mode") +
-                               advice,
-                           kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
-            return;
-        }
-    }
-
-    const std::string accessKey = config.GetAccessKey();
-    const std::string secretKey = config.GetSecretKey();
-    const std::string masterKey = config.GetMasterKey();
-
-    CZentavoSMSGatewaySubmission submission;
-    submission.m_Action = saNewSendMessageSubmission;
-    submission.m_Recipients = recipients;
-    submission.m_SenderId = senderText;
-    submission.m_SenderType = replyable ? sstReplyable : m_UseAccountSettings ? sstUseAccountSettings : sstUserDefined;
-    submission.m_MessageText = text;
-    submission.m_MaxConCat = static_cast<std::uint32_t>(maxParts);
-    submission.m_UserContext = userContext;
-    submission.m_ScheduledTime = m_Schedule;
-    submission.m_DeliveryReportSetting = m_DeliveryReportMode;
-    submission.m_DeliveryReportStatusMask = m_DeliveryReportStatusMask;
-    submission.m_RoutingType = rrtMsgSource;
-    SetSubmissionReplyAndSourceIdentity(m_OutlookApplication, submission, userContext);
-    CZentavoSMSGatewaySubmissionManager manager(static_cast<std::uint32_t>(authMode), accessKey, secretKey, masterKey);
-    submission.m_Method = recipients.size() > kMaxHTTPSRecipients ? smWebService : smHTTPS;
-    submission.m_StoreInSentItems = preferences.GetSaveSentMsgsToSentItemsFolder() ? 1 : 0;
-
-    CZentavoSMSGatewaySubmissionResults results;
-    {
-        const CWaitCursor wait;
-        results = CSMSGatewayHTTPInterfaceClientUIHelper().MakeSubmission(m_hWnd, "Send Message Failed!", manager,
-                                                                         m_OutlookApplication, submission);
-    }
+    const CZentavoSMSGatewaySubmissionResults results = Submit(BuildSubmission(message));
     // The gateway took the message, or may have (its answer lost, which the
     // helper has told): nothing from here on may turn the send into a
     // failure, or the user sends again and pays twice.
@@ -251,13 +112,120 @@ void CSendSMSDlg::SendMessageText()
         return;
     if (results.m_Success)
         ReportRefusedRecipients(results);
+    KeepSenderChoice(message.m_Replyable);
+    CloseWindow();
+}
+
+void CSendSMSDlg::ReadComposedMessage(CComposedMessage& message)
+{
+    GetSMSContactList(message.m_Recipients);
+    // Each phone is charged once however often, and in whatever form, the
+    // To field names it.
+    CSMSContactUtils::RemoveRepeatedPhones(message.m_Recipients);
+    // Read as typed: the conversion to the ANSI code page is checked before
+    // sending, not left to turn what it lacks into '?'.
+    message.m_TypedText = GetControlTextW(IDC_SENDSMS_TEXT);
+    message.m_Text = WideToAnsi(message.m_TypedText);
     if (m_UserContextMode)
+        message.m_TypedContext = GetControlTextW(IDC_SENDSMS_CONTEXT);
+    else
     {
-        // The sender field is hidden and unused in this mode: the stored
-        // sender choice stays for the next window.
-        CloseWindow();
-        return;
+        message.m_Replyable = ::SendDlgItemMessageA(m_hWnd, IDC_SENDSMS_REPLIES, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        if (!message.m_Replyable)
+            message.m_TypedSender = GetControlTextW(m_FromControlId);
     }
+    message.m_UserContext = WideToAnsi(message.m_TypedContext);
+    message.m_SenderText = WideToAnsi(message.m_TypedSender);
+}
+
+bool CSendSMSDlg::CheckComposedMessage(const CComposedMessage& message)
+{
+    if (message.m_Recipients.empty())
+        return Refuse("There must be at least one recipient in the To list.");
+    if (message.m_Text.empty())
+        return Refuse("Please enter message text.");
+    size_t count = 0;
+    const std::string numberless = EntriesWithoutNumber(message.m_Recipients, count);
+    if (count == 1)
+        return Refuse("The To field's entry " + numberless +
+                      " has no number.\n\nPlease add its number or remove it. Nothing has been sent.");
+    if (count > 1)
+        return Refuse("These entries of the To field have no number: " + numberless +
+                      ".\n\nPlease add their numbers or remove them. Nothing has been sent.");
+    return CheckSendableAsTyped(message.m_TypedText, "message text") &&
+           CheckSendableAsTyped(message.m_TypedContext, "user context") &&
+           CheckSendableAsTyped(message.m_TypedSender, "sender id");
+}
+
+bool CSendSMSDlg::ConfirmLimits(CComposedMessage& message)
+{
+    CPreferences& preferences = Preferences();
+    message.m_Parts = GetTextNumberOfParts(message.m_Text);
+    message.m_Text = ReplaceAll(message.m_Text, "\r\n", "\r");
+    const int maxParts = preferences.m_MaxMsgParts;
+    if (preferences.GetWarnIfMsgBeingTruncated() && message.m_Parts > maxParts &&
+        !ConfirmTruncation(message.m_Parts, maxParts))
+        return false;
+    return !preferences.GetCheckBalanceBeforeSending() ||
+           ConfirmBalance(message.m_Recipients.size(), message.m_Parts, maxParts);
+}
+
+bool CSendSMSDlg::CheckAuthModeAllows()
+{
+    const int authMode = Plugin().m_Config.m_AuthMode;
+    if (authMode == 2 || authMode == 4 || authMode == 5)
+        return true;
+    const char* const advice = "\n\nClick 'Options...' and on the Login Details tab click 'Advanced Options....'\n"
+                               "Select Authentication Mode: 'Encrypted Password'";
+    if (m_Schedule.wDay != 0)
+        return Refuse(std::string("It is not possible to Schedule a message with the selected Authentication Mode") +
+                      advice);
+    if (m_DeliveryReportMode != drsAccountSetting)
+        return Refuse(
+            std::string("It is not possible to override Reporting settings with the selected Authentication Mode") +
+            advice);
+    return true;
+}
+
+CZentavoSMSGatewaySubmission CSendSMSDlg::BuildSubmission(const CComposedMessage& message)
+{
+    CZentavoSMSGatewaySubmission submission;
+    submission.m_Action = saNewSendMessageSubmission;
+    submission.m_Method = message.m_Recipients.size() > kMaxHTTPSRecipients ? smWebService : smHTTPS;
+    submission.m_Recipients = message.m_Recipients;
+    submission.m_SenderId = message.m_SenderText;
+    submission.m_SenderType = message.m_Replyable    ? sstReplyable
+                              : m_UseAccountSettings ? sstUseAccountSettings
+                                                     : sstUserDefined;
+    submission.m_MessageText = message.m_Text;
+    submission.m_MaxConCat = static_cast<std::uint32_t>(Preferences().m_MaxMsgParts);
+    submission.m_UserContext = message.m_UserContext;
+    submission.m_ScheduledTime = m_Schedule;
+    submission.m_DeliveryReportSetting = m_DeliveryReportMode;
+    submission.m_DeliveryReportStatusMask = m_DeliveryReportStatusMask;
+    submission.m_RoutingType = rrtMsgSource;
+    submission.m_StoreInSentItems = Preferences().GetSaveSentMsgsToSentItemsFolder() ? 1 : 0;
+    SetSubmissionReplyAndSourceIdentity(m_OutlookApplication, submission, message.m_UserContext);
+    return submission;
+}
+
+CZentavoSMSGatewaySubmissionResults CSendSMSDlg::Submit(const CZentavoSMSGatewaySubmission& submission)
+{
+    CConfigZentavoSMSOutlookAddin_Config& config = Plugin().m_Config;
+    CZentavoSMSGatewaySubmissionManager manager(static_cast<std::uint32_t>(config.m_AuthMode), config.GetAccessKey(),
+                                                config.GetSecretKey(), config.GetMasterKey());
+    const CWaitCursor wait;
+    return CSMSGatewayHTTPInterfaceClientUIHelper().MakeSubmission(m_hWnd, "Send Message Failed!", manager,
+                                                                  m_OutlookApplication, submission);
+}
+
+void CSendSMSDlg::KeepSenderChoice(bool replyable)
+{
+    // The sender field is hidden and unused in user-context mode: the stored
+    // sender choice stays for the next window.
+    if (m_UserContextMode)
+        return;
+    CPreferences& preferences = Preferences();
     const std::string sender = m_UseAccountSettings ? std::string() : GetControlText(m_FromControlId);
     preferences.SetDefaultSendersId(sender);
     preferences.SetDefaultSendersIdUseReplyable(replyable);
@@ -272,21 +240,23 @@ void CSendSMSDlg::SendMessageText()
     {
         ReportCurrentException("CSendSMSDlg::Toolbar_SendMessage (message sent; sender settings not saved)");
     }
-    CloseWindow();
+}
+
+bool CSendSMSDlg::Refuse(const std::string& text)
+{
+    ShowMessageBox(m_hWnd, text, kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
+    return false;
 }
 
 bool CSendSMSDlg::CheckSendableAsTyped(const std::wstring& typed, const char* what)
 {
     const std::string warning = UnsendableCharactersWarning(typed, what);
-    if (warning.empty())
-        return true;
-    ShowMessageBox(m_hWnd, warning, kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
-    return false;
+    return warning.empty() || Refuse(warning);
 }
 
 void CSendSMSDlg::ReportRefusedRecipients(const CZentavoSMSGatewaySubmissionResults& results)
 {
-    const std::string text = RecipientOutcomesText(results);
+    const std::string text = CSMSGatewayHTTPInterfaceClientUIHelper::RecipientOutcomesText(results);
     if (!text.empty())
         ShowMessageBox(m_hWnd, text, kAddinMessageBoxCaption, MB_ICONEXCLAMATION | MB_OK);
 }

@@ -1,3 +1,4 @@
+#include "core/StringUtils.h"
 #include "gateway/SMSGatewayHTTPInterfaceClientUIHelper.h"
 #include "gateway/ZentavoSMSGatewaySubmissionManager.h"
 #include "tests/gateway/EmailTestSupport.h"
@@ -97,6 +98,75 @@ TEST_F(ManagerEmailAndSentItemsTest, FailuresPassToTheCaller)
     EXPECT_THROW(Run(submission), _com_error);
     EXPECT_EQ(L"<no copy>", SentItemsSubject());
     EXPECT_TRUE(m_Events.Events().empty());
+}
+
+// An entry without a number is never put into the request on any route: it
+// is refused in its place, and the copy does not list it as sent.
+TEST_F(ManagerEmailAndSentItemsTest, EntriesWithoutANumberAreNeverSent)
+{
+    using SubmissionTest::TestNumber;
+    const CSMSContact ann("Ann", TestNumber(0));
+    const CSMSContact bob("Bob", "");
+    const CSMSContact cy("Cy", " , ");
+    const struct
+    {
+        const char* what;
+        std::uint32_t method;
+        CSMSContactVector recipients;
+        std::string sent;  // the request's numbers; empty: no request
+        std::vector<std::uint32_t> codes;
+        std::uint32_t resultCode;
+    } rows[] = {
+        {"HTTPS, between two numbers", smHTTPS, {ann, bob, CSMSContact("", TestNumber(2))},
+         TestNumber(0) + "," + TestNumber(2), {OK, NO_TO, OK}, OK},
+        {"HTTPS, only blanks and separators", smHTTPS, {cy, ann}, TestNumber(0), {NO_TO, OK}, OK},
+        {"a bulk job", smWebService, {ann, bob}, TestNumber(0), {OK, NO_TO}, OK},
+        {"no number at all", smHTTPS, {bob, cy}, "", {}, NO_TO},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        m_Primary.Reset();
+        m_Outlook.reset(new CFakeOutlook());
+        CZentavoSMSGatewaySubmission submission = NewHTTPSSubmission(row.recipients, "Numbered only");
+        submission.m_Method = row.method;
+        submission.m_DeliveryReportSetting = drsAccountSetting;
+        submission.m_StoreInSentItems = 1;
+        const CZentavoSMSGatewaySubmissionResults results = Run(submission);
+
+        EXPECT_EQ(row.resultCode, results.m_ResultCode);
+        EXPECT_EQ(row.resultCode == OK, results.m_Success == 1);
+        EXPECT_EQ(0, results.m_OutcomeUnknown);
+        std::vector<std::uint32_t> codes;
+        for (const CSMSSendStatus& status : results.m_SendStatuses)
+            codes.push_back(status.m_StatusCode);
+        EXPECT_EQ(row.codes, codes);
+        const std::vector<CLoggedRequest> sends = m_Primary.Requests("sendmsg.aspx");
+        const std::vector<CJsonValue> jobs = m_Primary.State()["jobs"].AsArray();
+        if (row.sent.empty())
+        {
+            EXPECT_TRUE(sends.empty() && jobs.empty());
+            EXPECT_EQ(L"<no copy>", SentItemsSubject());
+            continue;
+        }
+        if (row.method == smHTTPS)
+        {
+            ASSERT_EQ(1u, sends.size());
+            EXPECT_EQ(row.sent, sends[0].Field("to"));
+        }
+        else
+        {
+            ASSERT_EQ(1u, jobs.size());
+            ASSERT_EQ(1u, jobs[0]["numbers"].AsArray().size());
+            EXPECT_EQ(row.sent, jobs[0]["numbers"].AsArray()[0].AsString());
+        }
+        const CFakeObjectPtr copy = FakeElementOf(m_Outlook->DefaultFolder(5), L"Items", 0);
+        ASSERT_TRUE(copy);
+        const std::wstring body = FakeArgumentText({copy->Value(L"Body")}, 0);
+        EXPECT_EQ(std::wstring::npos, body.find(L"Bob")) << WideToAnsi(body);
+        EXPECT_EQ(std::wstring::npos, body.find(L"Cy")) << WideToAnsi(body);
+        EXPECT_EQ(std::wstring::npos, body.find(L"Note:")) << WideToAnsi(body);
+    }
 }
 
 // A full or offline store after the gateway took the message: the send

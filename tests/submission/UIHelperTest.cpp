@@ -67,6 +67,44 @@ TEST(GatewayErrorMessage, EachCodeHasItsText)
     }
 }
 
+// After an answer lost as a whole, the box still names what the gateway had
+// refused before, or counts what it refused unnamed.
+TEST(RecipientOutcomes, ALostAnswerStillTellsTheRefusalsKnown)
+{
+    const std::string lost = "The message may have been sent.\n\nThe ZentavoSoftware Service's answer was lost, so "
+                             "whether it sent (or scheduled) the message is not known. Please check your messages on "
+                             "the ZentavoSoftware portal before sending it again.";
+    const auto status = [](const char* number, SMSGatewayResultCode code) {
+        CSMSSendStatus status;
+        status.m_Number = number;
+        status.m_StatusCode = code;
+        return status;
+    };
+    const struct
+    {
+        const char* what;
+        std::vector<CSMSSendStatus> statuses;
+        std::uint32_t unnamed;
+        std::string text;
+    } rows[] = {
+        {"named refusals", {status("111", UNKNOWN), status("12345", INVALID_NUMBER), status("", NO_TO)}, 0,
+         lost + "\n\nIt was not sent to these numbers, which the ZentavoSoftware Service refused:\n\n12345: not a "
+                "valid number\n(none): no number"},
+        {"two refused unnamed", {status("111", UNKNOWN), status("222", UNKNOWN), status("333", UNKNOWN)}, 2,
+         lost + "\n\nThe ZentavoSoftware Service refused 2 of its 3 numbers (not a valid number) without saying "
+                "which: the message was not sent to them."},
+    };
+    for (const auto& row : rows)
+    {
+        CZentavoSMSGatewaySubmissionResults results;
+        results.m_ResultCode = CONNECTION_ERROR;
+        results.m_OutcomeUnknown = 1;
+        results.m_SendStatuses = row.statuses;
+        results.m_UnnamedRefusals = row.unnamed;
+        EXPECT_EQ(row.text, CSMSGatewayHTTPInterfaceClientUIHelper::RecipientOutcomesText(results)) << row.what;
+    }
+}
+
 TEST(ServiceConnectionError, RetryIsOfferedOnlyWhenAllowed)
 {
     CServiceConnectionException exception;

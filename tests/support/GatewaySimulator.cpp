@@ -224,6 +224,12 @@ CScriptedReply& CScriptedReply::TruncateHeadAt(size_t bytes)
     return *this;
 }
 
+CScriptedReply& CScriptedReply::Replace(const std::string& text, const std::string& replacement)
+{
+    m_Members.push_back("\"replace\": {" + JsonQuote(text) + ": " + JsonQuote(replacement) + "}");
+    return *this;
+}
+
 CScriptedReply& CScriptedReply::Repeat(int count)
 {
     m_Members.push_back("\"repeat\": " + std::to_string(count));

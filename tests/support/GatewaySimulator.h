@@ -72,6 +72,8 @@ public:
     CScriptedReply& Wait(double seconds);       // answers only after that long
     CScriptedReply& TruncateAt(size_t bytes);   // announces the whole body, sends only these bytes
     CScriptedReply& TruncateHeadAt(size_t bytes);  // sends only these bytes of the status line and headers
+    // The answer with each occurrence of text written as replacement, before any cut.
+    CScriptedReply& Replace(const std::string& text, const std::string& replacement);
     CScriptedReply& Repeat(int count);          // queued that many times
 
     std::string ToJson() const;

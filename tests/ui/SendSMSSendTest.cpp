@@ -362,7 +362,16 @@ TEST_F(SendSMSSend, RefusalsSendNothingAndKeepTheWindow)
         {"only separators in To", " ; ;  ", "Hello", "There must be at least one recipient in the To list."},
         {"no recipients, no text", "", "", "There must be at least one recipient in the To list."},
         {"empty text", "Ann [" + TestNumber(1) + "]", "", "Please enter message text."},
+        // The gateway would pass over an empty number without a word.
+        {"an entry without a number beside one with", "Ann [" + TestNumber(1) + "]; Bob []", "Hello",
+         "The To field's entry \"Bob\" has no number.\n\nPlease add its number or remove it. Nothing has been sent."},
+        {"entries of blanks and separators only", "Bob [ ]; Ann [" + TestNumber(1) + "]; Cy [ , ]", "Hello",
+         "These entries of the To field have no number: \"Bob\", \"Cy\".\n\nPlease add their numbers or remove "
+         "them. Nothing has been sent."},
+        {"only an entry without a number", "Bob []", "Hello",
+         "The To field's entry \"Bob\" has no number.\n\nPlease add its number or remove it. Nothing has been sent."},
     };
+    Preferences().SetSaveSentMsgsToSentItemsFolder(true);
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
@@ -370,8 +379,10 @@ TEST_F(SendSMSSend, RefusalsSendNothingAndKeepTheWindow)
         ::SetDlgItemTextA(m_Window, IDC_SENDSMS_TO, c.to.c_str());
         ASSERT_NO_FATAL_FAILURE(ExpectSendRefused(c.box));
         EXPECT_EQ(c.to, Text(IDC_SENDSMS_TO));
+        EXPECT_EQ(c.text, Text(IDC_SENDSMS_TEXT));
     }
     EXPECT_TRUE(m_Primary.Requests().empty());
+    EXPECT_EQ(0u, FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"))->Size());
 }
 
 // The window's fields as the gateway received them, the sender kept for the
@@ -844,8 +855,8 @@ TEST_F(SendSMSSend, APartlyRefusedSendNamesTheRefusedNumbers)
 
 // Sends whose outcome the gateway's answers leave partly unsaid: an answer
 // late or cut off after the gateway sent (two recipients), a bulk job that
-// refused a number without naming it or whose ready answer was cut off (101
-// recipients). One box says what is known; the window closes, as the
+// refused a number without naming it or whose ready answer was cut off, or
+// both (101 recipients). One box says what is known; the window closes, as the
 // message went or may have, and the Sent Items copy lists no number known
 // to be refused and notes what is not known. A connection refused before
 // anything went keeps its failure.
@@ -855,18 +866,20 @@ TEST_F(SendSMSSend, WhatTheGatewaysAnswersLeaveUnsaidIsToldNotCalledAFailure)
     const std::string lost = "The message may have been sent.\n\nThe ZentavoSoftware Service's answer was lost, so "
                              "whether it sent (or scheduled) the message is not known. Please check your messages on "
                              "the ZentavoSoftware portal before sending it again.";
-    const std::string cutOff = "The message was sent, but the ZentavoSoftware Service's answer was cut off before it "
-                               "told whether it went to these numbers:\n\n" + TestNumber(1) +
+    const std::string cutOff = "The message was sent, but the ZentavoSoftware Service's answer did not tell whether "
+                               "it went to these numbers:\n\n" + TestNumber(1) +
                                "\n\nPlease check your messages on the ZentavoSoftware portal before sending to them "
                                "again.";
     const std::string lostNote = "The ZentavoSoftware Service's answer was lost: whether the message was sent is not "
                                  "known.";
-    const std::string cutNote = "The ZentavoSoftware Service's answer was lost before it told whether the message "
-                                "went to " + TestNumber(1) + ".";
+    const std::string cutNote = "The ZentavoSoftware Service's answer did not tell whether the message went to " +
+                                TestNumber(1) + ".";
     const std::string refusedOne = "The message was sent, but the ZentavoSoftware Service refused 1 of its 101 numbers "
                                    "(not a valid number) without saying which.";
     const std::string refusedNote = "The ZentavoSoftware Service refused 1 of these numbers without saying which: the "
                                     "message was not sent to it.";
+    const std::string lostAfterRefusal = lost + "\n\nThe ZentavoSoftware Service refused 1 of its 101 numbers (not a "
+                                                "valid number) without saying which: the message was not sent to it.";
     const std::string failed = "Send Message Failed!\n\nError occurred connecting to the ZentavoSoftware Service."
                                "\n\nPlease check you internet connection and firewall settings";
     // The whole answer: "+447700900000,ID:1000001\n+447700900001,ID:1000002".
@@ -897,6 +910,11 @@ TEST_F(SendSMSSend, WhatTheGatewaysAnswersLeaveUnsaidIsToldNotCalledAFailure)
          {{"bulkjob.asmx/SetBulkJobReady", cut}, {"bulkjob.asmx/AbortBulkJob", CScriptedReply::Drop()},
           {"bulkjob.asmx/GetBulkJobStatus", cut}},
          lost, lostNote, "Completed"},
+        // The first status read counts the numbers the job kept.
+        {"a bulk job refusing one number unnamed, its ready, abort and status answers lost", 101, true,
+         {{"bulkjob.asmx/GetBulkJobStatus", CScriptedReply::Normal()}, {"bulkjob.asmx/SetBulkJobReady", cut},
+          {"bulkjob.asmx/AbortBulkJob", CScriptedReply::Drop()}, {"bulkjob.asmx/GetBulkJobStatus", cut}},
+         lostAfterRefusal, refusedNote + " " + lostNote, "Completed"},
     };
     Preferences().SetSaveSentMsgsToSentItemsFolder(true);
     // A balance an earlier test left in the balance client opens no dialog.
@@ -948,6 +966,144 @@ TEST_F(SendSMSSend, WhatTheGatewaysAnswersLeaveUnsaidIsToldNotCalledAFailure)
         }
     }
     ::SetEnvironmentVariableA("ZENTAVOSMS_GATEWAY_SEND_TIMEOUT_MS", nullptr);
+}
+
+// "12345; Ann" answered "12345,ERR:INVALID_NUMBER" then Ann's "ID:" line, or
+// with an error name this add-in does not know in the first line, cut after
+// every byte: the gateway sent to Ann each time. A line read whole is told
+// as read; a number whose line is cut, or names an unknown error, may have
+// been sent to, never failed. The window closes every time.
+TEST_F(SendSMSSend, AnAnswerCutAtAnyByteOrNamingAnUnknownErrorIsNeverAFailure)
+{
+    const std::string ann = TestNumber(1);
+    const std::string check = "\n\nPlease check your messages on the ZentavoSoftware portal before sending to them "
+                              "again.";
+    const std::string notTold = "the ZentavoSoftware Service's answer did not tell whether it went to these numbers:"
+                                "\n\n";
+    const std::string lost = "The message may have been sent.\n\nThe ZentavoSoftware Service's answer was lost, so "
+                             "whether it sent (or scheduled) the message is not known. Please check your messages on "
+                             "the ZentavoSoftware portal before sending it again.";
+    const std::string lostNote = "The ZentavoSoftware Service's answer was lost: whether the message was sent is not "
+                                 "known.";
+    const std::string refused = "12345: not a valid number";
+    const struct
+    {
+        const char* what;
+        const char* replaced;  // the gateway's own name for the refusal, when another
+    } answers[] = {{"a refused first line", nullptr}, {"an unknown error name first", "NUMBER_BARRED"}};
+    Preferences().SetSaveSentMsgsToSentItemsFolder(true);
+    Preferences().SetCheckBalanceBeforeSending(false);
+    const CFakeCollectionPtr sentItems = FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"));
+    for (const auto& answer : answers)
+    {
+        // The whole answer's length is known after the first send.
+        for (size_t cut = 0, length = 1; cut <= length; ++cut)
+        {
+            SCOPED_TRACE(std::string(answer.what) + ", cut after " + std::to_string(cut) + " bytes");
+            m_Primary.Reset();
+            m_Primary.SetBalance(kUsername, 100000);
+            CScriptedReply reply = CScriptedReply::Normal().TruncateAt(cut);
+            if (answer.replaced)
+                reply.Replace("INVALID_NUMBER", answer.replaced);
+            m_Primary.Script(kSendPage, reply);
+            const size_t boxes = m_Boxes.Boxes().size();
+            const size_t copies = sentItems->Size();
+            Open({CSMSContact("", "12345"), CSMSContact("Ann", ann)}, "Cut");
+            PressSend();
+
+            const std::vector<CLoggedRequest> sends = m_Primary.Requests(kSendPage);
+            ASSERT_EQ(1u, sends.size());
+            EXPECT_EQ("12345," + ann, sends[0].Field("to"));
+            const std::string whole = sends[0].m_ReplyBody;
+            length = whole.size();
+            const std::vector<CJsonValue> messages = m_Primary.State()["messages"].AsArray();
+            ASSERT_EQ(1u, messages.size());
+            EXPECT_EQ(ann, messages[0]["number"].AsString());
+
+            // What the bytes received say.
+            const std::string received = whole.substr(0, cut);
+            const bool refusalRead = !answer.replaced && cut >= whole.find('\n');
+            const bool annSent = received.find("ID:") != std::string::npos;
+            std::string box = lost;
+            std::string note = lostNote;
+            bool copyNames12345 = true;
+            if (refusalRead && annSent)
+            {
+                box = "The message was sent, but not to these numbers:\n\n" + refused;
+                note.clear();
+                copyNames12345 = false;
+            }
+            else if (refusalRead)
+            {
+                box = "The message was not sent to these numbers:\n\n" + refused + "\n\nThe " +
+                      notTold.substr(4) + ann + check;
+                note = "The ZentavoSoftware Service's answer did not tell whether the message went to " + ann + ".";
+                copyNames12345 = false;
+            }
+            else if (annSent)
+            {
+                box = "The message was sent, but " + notTold + "12345" + check;
+                note = "The ZentavoSoftware Service's answer did not tell whether the message went to 12345.";
+            }
+
+            EXPECT_FALSE(IsOpen());
+            const std::vector<CapturedMessageBox> shown = m_Boxes.Boxes();
+            EXPECT_EQ(boxes + 1, shown.size());
+            EXPECT_EQ(copies + 1, sentItems->Size());
+            if (shown.size() != boxes + 1 || sentItems->Size() != copies + 1)
+                continue;
+            EXPECT_EQ(box, shown.back().text);
+            EXPECT_EQ(m_Window, shown.back().owner);
+            const std::string body = WideToAnsi(LastSentItemBody());
+            const std::string to = std::string("To: ") + (copyNames12345 ? "12345 (12345); " : "") + "Ann (" + ann +
+                                   "); \n";
+            EXPECT_EQ(0u, body.find(to + (note.empty() ? "Sender's Id:" : "Note: " + note + "\nSender's Id:")))
+                << body;
+        }
+    }
+}
+
+// Answers for a single number that the rule above must not swallow, and one
+// it must take: a whole refusal stays a failure, an unknown error name may
+// have been sent.
+TEST_F(SendSMSSend, AWholeAnswerForOneNumberIsToldAsRead)
+{
+    const struct
+    {
+        const char* what;
+        std::string number;
+        CScriptedReply reply;
+        std::string box;
+        bool sent;  // the window closed, a copy made
+    } rows[] = {
+        {"a whole refusal", "12345", CScriptedReply::Normal(), "Send Message Failed!\n\nResultCode: 11\n\nNo Description",
+         false},
+        {"an unknown error name", "12345", CScriptedReply::Normal().Replace("INVALID_NUMBER", "NUMBER_BARRED"),
+         "The message may have been sent.\n\nThe ZentavoSoftware Service's answer was lost, so whether it sent (or "
+         "scheduled) the message is not known. Please check your messages on the ZentavoSoftware portal before "
+         "sending it again.",
+         true},
+    };
+    Preferences().SetSaveSentMsgsToSentItemsFolder(true);
+    Preferences().SetCheckBalanceBeforeSending(false);
+    const CFakeCollectionPtr sentItems = FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"));
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        m_Primary.Script(kSendPage, row.reply);
+        const size_t boxes = m_Boxes.Boxes().size();
+        const size_t copies = sentItems->Size();
+        Open({CSMSContact("", row.number)}, "One");
+        PressSend();
+
+        EXPECT_EQ(!row.sent, IsOpen());
+        ASSERT_EQ(boxes + 1, m_Boxes.Boxes().size());
+        EXPECT_EQ(row.box, m_Boxes.Boxes().back().text);
+        EXPECT_EQ(copies + (row.sent ? 1 : 0), sentItems->Size());
+        EXPECT_EQ(1u, Sends());
+    }
 }
 
 // What fails after the gateway took the message is reported on its own: the

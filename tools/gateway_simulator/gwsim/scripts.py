@@ -16,6 +16,8 @@ and how (combinable with the above):
   {"truncate_at": 3}       announces the whole body, sends 3 bytes, closes
   {"head_truncate_at": 20} sends only the first 20 bytes of the status line
                            and headers, then closes
+  {"replace": {"A": "B"}}  the answer with each "A" written as "B", as a
+                           gateway that names things otherwise answers
   {"repeat": 4}            queues the reply 4 times
 """
 
@@ -26,7 +28,7 @@ from .exchange import Reply
 
 _CONTENT_KEYS = ("error", "delay", "body", "body_hex", "drop", "result", "fault")
 _ALL_KEYS = set(_CONTENT_KEYS) | {"http_status", "wait", "truncate_at", "head_truncate_at", "repeat",
-                                  "content_type"}
+                                  "content_type", "replace"}
 
 ANY_PAGE = "*"
 
@@ -55,6 +57,7 @@ class ScriptedReply:
             self.head_truncate_at = None if description.get("head_truncate_at") is None \
                 else int(description["head_truncate_at"])
             self.repeat = int(description.get("repeat", 1))
+            self.replacements = self._replacements()
         except (TypeError, ValueError) as error:
             raise ScriptError("invalid reply %r: %s" % (description, error))
         if not 100 <= self.status <= 599 or self.wait < 0 or self.repeat < 1 or \
@@ -74,6 +77,13 @@ class ScriptedReply:
         if self.content == "body_hex":
             return bytes.fromhex(self.description["body_hex"])
         return None
+
+    def _replacements(self):
+        replace = self.description.get("replace", {})
+        if not isinstance(replace, dict) or not all(
+                isinstance(old, str) and old and isinstance(new, str) for old, new in replace.items()):
+            raise ValueError("replace must map texts to texts")
+        return [(old.encode("utf-8"), new.encode("utf-8")) for old, new in replace.items()]
 
     @property
     def replaces_answer(self):
@@ -98,6 +108,8 @@ class ScriptedReply:
             reply.status = self.status
         if "content_type" in self.description:
             reply.content_type = str(self.description["content_type"])
+        for old, new in self.replacements:
+            reply.body = reply.body.replace(old, new)
         reply.wait = self.wait
         reply.truncate_at = self.truncate_at
         reply.head_truncate_at = self.head_truncate_at

@@ -21,10 +21,18 @@ class ScriptedReplyTest(unittest.TestCase):
         self.assertEqual((reply.body, reply.status, reply.wait, reply.truncate_at, reply.head_truncate_at),
                          (b"BALANCE:5", 500, 2.5, 3, 9))
 
+    def test_replace_rewrites_the_answer_before_any_cut(self):
+        normal = Reply("12345,ERR:INVALID_NUMBER\n+447700900001,ID:1")
+        reply = ScriptedReply({"replace": {"INVALID_NUMBER": "NUMBER_BARRED"}, "truncate_at": 20}).make_reply(normal)
+        self.assertEqual(reply.body, b"12345,ERR:NUMBER_BARRED\n+447700900001,ID:1")
+        self.assertEqual(reply.truncate_at, 20)
+        self.assertFalse(ScriptedReply({"replace": {"A": "B"}}).replaces_answer)
+
     def test_invalid_descriptions_are_refused(self):
         for description in ({"error": "X", "delay": 1}, {"bogus": 1}, {"http_status": 99},
                      {"wait": -1}, {"repeat": 0}, {"body_hex": "0g"}, {"body": 5},
-                     {"truncate_at": -2}, {"head_truncate_at": -1}, "ERR:X"):
+                     {"truncate_at": -2}, {"head_truncate_at": -1}, "ERR:X",
+                     {"replace": ["A", "B"]}, {"replace": {"": "B"}}, {"replace": {"A": 1}}):
             with self.assertRaises(ScriptError, msg=repr(description)):
                 ScriptedReply(description)
 
