@@ -4,7 +4,6 @@
 #include "core/ScopedHandle.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -264,7 +263,7 @@ void CACListWnd::MergeListItemBatches(const std::vector<std::unique_ptr<CAsyncLi
     if (found != m_Items.end())
     {
         m_Selection = static_cast<int>(found - m_Items.begin());
-        EnsureVisible(m_Selection, false);
+        EnsureVisible(m_Selection);
         Redraw();
     }
 }
@@ -342,22 +341,16 @@ std::string CACListWnd::SelectByKey(UINT key)
     if (selection >= count)
         selection = 0;
     m_Selection = selection;
-    if (!EnsureVisible(m_Selection, m_Items.size() < kAnimatedScrollLimit))
-        Redraw();
+    EnsureVisible(m_Selection);
+    Redraw();
     return GetSelectedText();
 }
 
 void CACListWnd::SetSelectionHint(int index)
 {
     if (index >= 0)
-    {
         m_Selection = index;
-        EnsureVisible(index, true);
-    }
-    else
-    {
-        EnsureVisible(m_Selection, false);
-    }
+    EnsureVisible(m_Selection);
     Redraw();
 }
 
@@ -440,9 +433,9 @@ void CACListWnd::SetTopIndex(int top)
     }
 }
 
-// A long way (a wrap, End or Home in a long list) is one jump, whatever
-// the animation asked for: a frame's work for any key.
-bool CACListWnd::EnsureVisible(int index, bool animated)
+// One jump for any move, long or short: a slide of the rows would hold
+// Outlook's thread for as long as it lasts.
+bool CACListWnd::EnsureVisible(int index)
 {
     if (index < 0)
         return false;
@@ -454,16 +447,7 @@ bool CACListWnd::EnsureVisible(int index, bool animated)
         top = std::min(index - m_VisibleRows + 1, lastTop);
     if (top == m_TopIndex)
         return false;
-    if (!animated || std::abs(top - m_TopIndex) >= static_cast<int>(kAnimatedScrollLimit))
-        SetTopIndex(top);
-    while (m_TopIndex != top)
-    {
-        SetTopIndex(top < m_TopIndex ? m_TopIndex - 1 : m_TopIndex + 1);
-        Redraw();
-        ::Sleep(10);
-        DispatchPendingPaints();
-    }
-    Redraw();
+    SetTopIndex(top);
     return true;
 }
 
@@ -673,8 +657,8 @@ LRESULT CACListWnd::OnLButtonDown(UINT, WPARAM, LPARAM lParam, bool&)
     if (row >= 0)
     {
         m_Selection = row;
-        if (!EnsureVisible(row, true))
-            Redraw();
+        EnsureVisible(row);
+        Redraw();
         if (const HWND edit = Edit())
             ::SendMessageA(edit, WM_AC_NOTIFY, kNotifyChosen, kControlId);
         DispatchPendingPaints();

@@ -32,8 +32,6 @@ public:
     static constexpr UINT kMoveTimerMs = 200;
     // Rows shown before the list scrolls.
     static constexpr int kMaxVisibleRows = 8;
-    // Keyboard moves in longer lists jump instead of sliding.
-    static constexpr size_t kAnimatedScrollLimit = 51;
     static constexpr WPARAM kNotifyChosen = 256;
     // The current request id while no lookup is current (ids start at 1).
     static constexpr std::uint32_t kNoLookup = 0;
@@ -80,8 +78,7 @@ public:
     // Moves the highlight by a navigation key (wrapping at both ends) and
     // returns the entry it lands on.
     std::string SelectByKey(UINT key);
-    // -1 scrolls the highlight into view at once; an index is highlighted
-    // and slid into view.
+    // An index is highlighted; the highlight is scrolled into view.
     void SetSelectionHint(int index);
 
     void PostListItemBatch(CAsyncListProviderListItemBatch* batch) override;
@@ -134,8 +131,8 @@ private:
     bool ScrollBarVisible() const;
     // The row under a client point, -1 for none.
     int RowAt(POINT point) const;
-    // True when the top index had to move.
-    bool EnsureVisible(int index, bool animated);
+    // The top index moved at once as far as needed; true when it moved.
+    bool EnsureVisible(int index);
     void SetTopIndex(int top);
     void Redraw();
     void DispatchPendingPaints();
