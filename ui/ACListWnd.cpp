@@ -257,7 +257,7 @@ void CACListWnd::MergeListItemBatches(const std::vector<std::unique_ptr<CAsyncLi
     AppendItems(items);
     Layout();
     m_Selection = -1;
-    if (!hadSelection)
+    if (!hadSelection || !HasLookup())
         return;
     const auto found = std::find(m_Items.begin(), m_Items.end(), selected);
     if (found != m_Items.end())
@@ -360,6 +360,13 @@ void CACListWnd::Layout()
 {
     if (m_Shutdown || !m_hWnd)
         return;
+    // Whatever brought the entries (a batch, the search's pump, a reshow),
+    // the caret may have gone to another recipient meanwhile.
+    if (HasLookup() && m_ClaimCheck && !m_ClaimCheck())
+    {
+        HideList();
+        return;
+    }
     m_ItemCount = static_cast<std::uint32_t>(m_Items.size());
     if (m_Items.empty())
     {

@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,6 +52,10 @@ public:
     void SetAsyncListProvider(IAsyncListProvider* provider) { m_pProvider = provider; }
     IAsyncListProvider* GetAsyncListProvider() const { return m_pProvider; }
     void SetNoDuplicates(bool noDuplicates) { m_NoDuplicates = noDuplicates; }
+    // Whether the user is still where the latest lookup was made for (the
+    // edit's caret in its token): the list shows entries only while it is,
+    // and ends the lookup once it is not.
+    void SetClaimCheck(std::function<bool()> check) { m_ClaimCheck = std::move(check); }
     // From now on no lookup is started and nothing is laid out or shown:
     // the edit is going.
     void Shutdown();
@@ -69,6 +74,8 @@ public:
     // and hidden.
     void ShowAll();
     bool IsListVisible() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
+    // A lookup holds the list, shown or still waiting for its entries.
+    bool HasLookup() const { return m_CurrentRequestId != kNoLookup; }
     // The entries are those found for the latest lookup: none of another
     // text is on the list. A choice takes nothing else.
     bool HasCurrentEntries() const { return m_CurrentRequestId != kNoLookup && m_FirstBatchMerged; }
@@ -141,6 +148,7 @@ private:
 
     std::string m_DisplayText;
     IAsyncListProvider* m_pProvider = nullptr;  // not owned
+    std::function<bool()> m_ClaimCheck;
     std::uint32_t m_CurrentRequestId = 0;
     bool m_FirstBatchMerged = false;
     bool m_NoDuplicates = false;

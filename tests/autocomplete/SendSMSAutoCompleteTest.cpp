@@ -474,3 +474,95 @@ INSTANTIATE_TEST_SUITE_P(
         ChangeDuringListCase{"TypedIntoAnotherRecipientThenAClick", true, kBob, {3, 3}, TypeX,
                              "Bobx Stone [07700900002]; a", 4}),
     [](const ::testing::TestParamInfo<ChangeDuringListCase>& info) { return std::string(info.param.name); });
+
+// Bob is in the field and "z" typed after him; while the list waits for the
+// entries of "z" (hidden: never shown yet, or its entries of "a" hidden at the
+// search's first pump), the caret goes into Bob's number. The entries come
+// after that, from the folder's search or from the worker's container read:
+// the list stays closed, and Enter breaks the line where the caret is.
+struct HiddenListCase
+{
+    const char* name;
+    bool fromTheWorker;   // the entries of "z", else from the folder
+    bool oldEntriesShown; // of "a", typed over by "z"
+    bool byClick;         // the caret goes into the number, else Left keys
+};
+
+class SendSMSAutoCompleteHiddenList : public SendSMSAutoCompleteFastTyping,
+                                      public ::testing::WithParamInterface<HiddenListCase>
+{
+protected:
+    // Until the worker has read the container for the text.
+    bool WaitForTheWorkersRead(const std::string& text)
+    {
+        const std::string read = ":\"" + text + "\", 0x0)\nQueryRows(";
+        for (const DWORD start = ::GetTickCount(); m_TestMAPI.Journal().find(read) == std::string::npos;)
+        {
+            if (::GetTickCount() - start > 10000)
+                return false;
+            Pump(10);
+        }
+        Pump(200);
+        return true;
+    }
+};
+
+TEST_P(SendSMSAutoCompleteHiddenList, TheListNeverOpensOverAnotherRecipient)
+{
+    const HiddenListCase& c = GetParam();
+    if (c.fromTheWorker)
+        m_TestMAPI.AddEntry({kContainer, "c00003", "Zara Khan", CMAPIMailUser::kMailUser, "07700900006", "Zara",
+                             "Khan", nullptr, nullptr, 0});
+    else
+        m_Rows->push_back(Contact(L"Zoe", L"Adams", L"07700900004", L"0004"));
+    Open();
+    ::SetForegroundWindow(m_Window);
+    m_pDlg->SetFocusToRecipients();
+    PutTo(kBob);
+    if (c.oldEntriesShown)
+    {
+        TypeTo("a");
+        ASSERT_TRUE(WaitForEntry("Alice Adams [07700900001]"));
+        ::SendMessageA(To(), EM_SETSEL, 25, 26);
+    }
+    // Between "077009" and "00002".
+    const int intoTheNumber = 17;
+    // The worker's read of "z" waits for the caret's move.
+    CScopedMAPIHold hold(m_TestMAPI, "QueryRows");
+    bool hiddenBefore = false;
+    During(0, [&] {
+        hiddenBefore = !List().IsListVisible();
+        if (c.byClick)
+        {
+            const LRESULT position = ::SendMessageA(To(), EM_POSFROMCHAR, intoTheNumber, 0);
+            const LPARAM point = MAKELPARAM(LOWORD(position) + 1, HIWORD(position) + 4);
+            ::SendMessageA(To(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+            ::SendMessageA(To(), WM_LBUTTONUP, 0, point);
+        }
+        else
+        {
+            for (int at = 26; at > intoTheNumber; --at)
+                ::SendMessageA(To(), WM_KEYDOWN, VK_LEFT, 1);
+        }
+        hold.Release();
+    });
+
+    Char('z');
+    ASSERT_TRUE(WaitForTheWorkersRead("z"));
+
+    EXPECT_TRUE(hiddenBefore);
+    EXPECT_FALSE(List().IsListVisible());
+    Char('\r');
+    EXPECT_EQ("Bob Stone [077009\r\n00002]; z", ItemText(IDC_SENDSMS_TO));
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SendSMSAutoCompleteHiddenList,
+    ::testing::Values(HiddenListCase{"FromTheFolderByKeys", false, false, false},
+                      HiddenListCase{"FromTheFolderByAClick", false, false, true},
+                      HiddenListCase{"FromTheWorkerByKeys", true, false, false},
+                      HiddenListCase{"FromTheWorkerByAClick", true, false, true},
+                      HiddenListCase{"OldEntriesHiddenFromTheFolderByKeys", false, true, false},
+                      HiddenListCase{"OldEntriesHiddenFromTheWorkerByAClick", true, true, true}),
+    [](const ::testing::TestParamInfo<HiddenListCase>& info) { return std::string(info.param.name); });
