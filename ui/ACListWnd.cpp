@@ -156,6 +156,9 @@ int CACListWnd::LookupText(LONG startIndex, const std::string& text, bool reshow
     params->m_CallerValue = startIndex;
     params->m_SearchText = text;
     params->m_RequestId = CAsyncListProviderFetchParameters::TakeNextRequestId();
+    // Until a choice, Escape, an empty text or the caret leaving ends the
+    // lookup, each text is the same name typed on.
+    params->m_ContinuesName = HasLookup();
     const std::uint32_t started = params->m_RequestId;
     m_CurrentRequestId = started;
     m_FirstBatchMerged = false;
@@ -215,6 +218,12 @@ void CACListWnd::ShowAll()
 void CACListWnd::PostListItemBatch(CAsyncListProviderListItemBatch* batch)
 {
     PostListItemBatchToWindow(m_hWnd, WM_AC_LISTITEMBATCH, batch);
+}
+
+HWND CACListWnd::BoxOwner() const
+{
+    const HWND edit = Edit();
+    return edit ? ::GetAncestor(edit, GA_ROOT) : nullptr;
 }
 
 void CACListWnd::MergeListItemBatch(CAsyncListProviderListItemBatch* batch)

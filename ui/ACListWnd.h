@@ -89,6 +89,8 @@ public:
     void SetSelectionHint(int index);
 
     void PostListItemBatch(CAsyncListProviderListItemBatch* batch) override;
+    // The window of the edit's dialog.
+    HWND BoxOwner() const override;
     // Keeps text batches of the current lookup: the first one replaces the
     // entries, later ones append; takes the batch over in any case.
     void MergeListItemBatch(CAsyncListProviderListItemBatch* batch);

@@ -268,6 +268,54 @@ TEST_F(ACEditWindow, AChoiceDuringALookupTakesNothingOfTheTextBefore)
     }
 }
 
+// Each lookup tells whether it goes on with the name typed before (the
+// provider then asks no folder again that it could not read for it): until
+// a choice, Escape, an empty token or the caret leaving the token ends it.
+TEST_F(ACEditWindow, ALookupGoesOnWithTheNameUntilTheNameEnds)
+{
+    struct NameCase
+    {
+        const char* what;
+        std::function<void()> between;
+        bool sameName;
+    };
+    const NameCase cases[] = {
+        {"nothing", [] {}, true},
+        {"Backspace", [this] { Type("\b"); }, true},
+        {"Left within the token", [this] { Key(VK_LEFT); }, true},
+        {"Escape", [this] { Key(VK_ESCAPE); }, false},
+        {"a separator", [this] { Type(","); }, false},
+        {"a choice",
+         [this] {
+             Key(VK_DOWN);
+             Type("\r");
+         },
+         false},
+        {"Left into Bob",
+         [this] {
+             for (int i = 0; i < 4; ++i)
+                 Key(VK_LEFT);
+         },
+         false},
+    };
+    m_Provider.m_Immediate[" al"] = kPeople;
+    for (const NameCase& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        ::SetWindowTextA(Edit(), "Bob [1]; ");
+        ::SendMessageA(Edit(), EM_SETSEL, 9, 9);
+        m_Provider.m_Lookups.clear();
+        Type("al");
+        c.between();
+        Type("i");
+        ASSERT_LE(3u, m_Provider.m_Lookups.size());
+        EXPECT_FALSE(m_Provider.m_Lookups[0].continuesName);
+        EXPECT_TRUE(m_Provider.m_Lookups[1].continuesName);
+        EXPECT_EQ(c.sameName, m_Provider.m_Lookups.back().continuesName) << Lookups().back();
+        Key(VK_ESCAPE);
+    }
+}
+
 TEST_F(ACEditWindow, EscapeHidesAndCancelsButKeepsTheText)
 {
     Type("al");

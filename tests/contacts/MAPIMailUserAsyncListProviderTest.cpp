@@ -75,6 +75,7 @@ public:
     {
         PostListItemBatchToWindow(m_Window.Handle(), WM_AC_LISTITEMBATCH, batch);
     }
+    HWND BoxOwner() const override { return m_Window.Handle(); }
 
     CAsyncListProviderFetchResult Start(IAsyncListProvider& provider, std::unique_ptr<Params> params)
     {
@@ -494,6 +495,62 @@ TEST_F(AddressBookProvider, FailingFolderIsListedInTheBoxAndTheOthersKeepTheirRe
               "Function: CMAPIMailUser_AsyncListProvider::DoSynchronousListFetch",
               boxes.Boxes()[0].text);
     EXPECT_TRUE(TraceHas(L"DoSynchronousListFetch (try-catch-1) COM Exception raised"));
+}
+
+// Contacts fails at its table every time beside the readable Work folder.
+// A name typed letter by letter (each lookup continuing the one before)
+// tells it once, in a box of the requester's window, and is answered from
+// what Work gave; the next name, whatever its initial, reads Contacts again
+// and, once it reads, finds it and caches the letter whole.
+TEST_F(AddressBookProvider, AnUnreadableFolderIsToldOncePerName)
+{
+    const auto workRows = std::make_shared<std::vector<CFakeContactRow>>();
+    workRows->push_back(Contact(L"Alan", L"Work", L"999"));
+    workRows->push_back(Contact(L"Bea", L"Work", L"998"));
+    const CFakeObjectPtr work = m_Outlook.NewContactFolder(L"Work", L"00ef", workRows);
+    m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Work", L"", work));
+    m_Folder->Fail(L"GetTable", E_ACCESSDENIED, L"The store is offline.");
+    CMessageBoxCapture boxes;
+
+    struct Step
+    {
+        const char* text;
+        bool continuesName;
+        bool recovered; // Contacts reads again from this step on
+        size_t boxes;
+        size_t tables;
+        std::vector<std::string> items;
+    };
+    const Step steps[] = {
+        {"a", false, false, 1, 2, {"Alan Work [999]", "Bea Work [998]"}},
+        {"al", true, false, 1, 2, {"Alan Work [999]"}},
+        {"ala", true, false, 1, 2, {"Alan Work [999]"}},
+        {"al", true, false, 1, 2, {"Alan Work [999]"}},
+        {"b", false, false, 2, 4, {"Bea Work [998]"}},
+        {"be", true, false, 2, 4, {"Bea Work [998]"}},
+        {"a", false, false, 3, 6, {"Alan Work [999]", "Bea Work [998]"}},
+        {"an", true, true, 3, 6, {"Alan Work [999]"}},
+        {"an", false, true, 3, 8, {"Ann Lee [111]", "Joanne Smith [222]", "Alan Work [999]"}},
+        {"a", true, true, 3, 8, {"Ann Lee [111]", "Joanne Smith [222]", "Alan Work [999]", "Bea Work [998]"}},
+        {"a", false, true, 3, 8, {"Ann Lee [111]", "Joanne Smith [222]", "Alan Work [999]", "Bea Work [998]"}},
+    };
+    for (const Step& step : steps)
+    {
+        SCOPED_TRACE(std::string(step.text) + (step.continuesName ? " continuing" : " new"));
+        if (step.recovered)
+            m_Folder->ClearFailure(L"GetTable");
+        auto params = Lookup(step.text);
+        params->m_ContinuesName = step.continuesName;
+        Start(std::move(params));
+        EXPECT_EQ(step.items, m_Requester.m_Items);
+        EXPECT_EQ(step.boxes, boxes.Boxes().size());
+        EXPECT_EQ(step.tables, Filters().size());
+    }
+    for (const CapturedMessageBox& box : boxes.Boxes())
+    {
+        EXPECT_EQ(m_Requester.BoxOwner(), box.owner);
+        EXPECT_NE(std::string::npos, box.text.find("Contacts (The store is offline., -2147024891)")) << box.text;
+    }
 }
 
 struct FailingFolderCase
