@@ -829,6 +829,9 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
         ShowErrorMessageBox(callback ? callback->BoxOwner() : nullptr, AddressBookErrorText(errors),
                             kSynchronousSearchFunction);
         Trace(kSynchronousSearch, L"MessageBox dismissed by user");
+        // The box's loop dispatches too.
+        if (Stopped())
+            return false;
     }
     // A folder that failed, at its table or half-way, gave only part of its
     // contacts: the name it was told for goes on with what was read, and
@@ -914,8 +917,13 @@ bool CMAPIMailUser_AsyncListProvider::Pump()
     m_PumpDeadline.SetToNow();
     if (emptied)
         m_PumpDeadline += kPumpIntervalMs;
-    // A Stop seen also when an Initialise followed it in the same pump: the
-    // search's lookup and folders belong to the provider as it was.
+    return Stopped();
+}
+
+// A Stop seen also when an Initialise followed it in the same pump: the
+// search's lookup, folders and reads belong to the provider as it was.
+bool CMAPIMailUser_AsyncListProvider::Stopped() const
+{
     return m_Shutdown || m_Stops != m_StopsBeforeSearch;
 }
 

@@ -113,6 +113,8 @@ private:
     // and sets the next deadline (at once when messages were left); true
     // when a shutdown was seen.
     bool Pump();
+    // Stopped since the running synchronous search began.
+    bool Stopped() const;
     // An entry for the text of a lookup of the current name.
     const CacheEntry* FindCacheEntry(const std::string& text) const;
     void StoreInCache(CacheEntry entry);

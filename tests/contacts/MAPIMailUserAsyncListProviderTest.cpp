@@ -702,6 +702,39 @@ TEST_P(AddressBookProviderStops, StopDuringTheSearchDropsItsResults)
     EXPECT_EQ(0u, m_Outlook.Log().CallsTo(L"Table.GetNextRow").size());
 }
 
+// The folder's error box dispatches as any loop does: a Stop there (and an
+// Initialise) leaves nothing of the search behind, neither its matches nor
+// what it read for the name it was typing.
+TEST_P(AddressBookProviderStops, StopInsideTheFolderBoxDropsWhatTheSearchRead)
+{
+    const auto workRows = std::make_shared<std::vector<CFakeContactRow>>();
+    workRows->push_back(Contact(L"Alan", L"Work", L"999"));
+    const CFakeObjectPtr work = m_Outlook.NewContactFolder(L"Work", L"00ef", workRows);
+    m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Work", L"", work));
+    m_Folder->Fail(L"GetTable", E_ACCESSDENIED, L"The store is offline.");
+    const bool initialiseAgain = GetParam();
+    CMessageBoxCapture boxes;
+    boxes.WhileUp([&](const CapturedMessageBox&) {
+        Provider().Stop();
+        if (initialiseAgain)
+            Provider().Initialise(m_Outlook.Application(), 16);
+    });
+
+    const CAsyncListProviderFetchResult result = Start(Lookup("a"));
+
+    EXPECT_EQ(1u, boxes.Boxes().size());
+    EXPECT_EQ(nullptr, result.m_ImmediateBatch);
+    EXPECT_TRUE(m_Requester.m_Items.empty());
+    if (!initialiseAgain)
+        return;
+    m_Folder->ClearFailure(L"GetTable");
+    auto params = Lookup("an");
+    params->m_ContinuesName = true;
+    Start(std::move(params));
+    EXPECT_EQ((std::vector<std::string>{"Ann Lee [111]", "Joanne Smith [222]", "Alan Work [999]"}), m_Requester.m_Items);
+    EXPECT_EQ(4u, Filters().size());
+}
+
 INSTANTIATE_TEST_SUITE_P(Cases, AddressBookProviderStops, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return std::string(info.param ? "InitialisedAgain" : "Stopped");
