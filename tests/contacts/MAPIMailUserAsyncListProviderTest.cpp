@@ -235,6 +235,16 @@ protected:
                            [&](const std::wstring& line) { return line.find(text) != std::wstring::npos; });
     }
 
+    // Contacts cannot be read (its store offline) beside a Work folder that
+    // holds the rows.
+    void OfflineContactsBesideWork(std::vector<CFakeContactRow> rows)
+    {
+        const CFakeObjectPtr work = m_Outlook.NewContactFolder(
+            L"Work", L"00ef", std::make_shared<std::vector<CFakeContactRow>>(std::move(rows)));
+        m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Work", L"", work));
+        m_Folder->Fail(L"GetTable", E_ACCESSDENIED, L"The store is offline.");
+    }
+
     bool WaitForWorkerWaits(size_t count)
     {
         const DWORD start = ::GetTickCount();
@@ -479,11 +489,7 @@ TEST_F(AddressBookProvider, DistributionListsFromContainersOnlyWhenAskedFor)
 
 TEST_F(AddressBookProvider, FailingFolderIsListedInTheBoxAndTheOthersKeepTheirResults)
 {
-    const auto workRows = std::make_shared<std::vector<CFakeContactRow>>();
-    workRows->push_back(Contact(L"Alan", L"Work", L"999"));
-    const CFakeObjectPtr work = m_Outlook.NewContactFolder(L"Work", L"00ef", workRows);
-    m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Work", L"", work));
-    m_Folder->Fail(L"GetTable", E_ACCESSDENIED, L"The store is offline.");
+    OfflineContactsBesideWork({Contact(L"Alan", L"Work", L"999")});
     CMessageBoxCapture boxes;
 
     Start(Lookup("a"));
@@ -504,12 +510,7 @@ TEST_F(AddressBookProvider, FailingFolderIsListedInTheBoxAndTheOthersKeepTheirRe
 // and, once it reads, finds it and caches the letter whole.
 TEST_F(AddressBookProvider, AnUnreadableFolderIsToldOncePerName)
 {
-    const auto workRows = std::make_shared<std::vector<CFakeContactRow>>();
-    workRows->push_back(Contact(L"Alan", L"Work", L"999"));
-    workRows->push_back(Contact(L"Bea", L"Work", L"998"));
-    const CFakeObjectPtr work = m_Outlook.NewContactFolder(L"Work", L"00ef", workRows);
-    m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Work", L"", work));
-    m_Folder->Fail(L"GetTable", E_ACCESSDENIED, L"The store is offline.");
+    OfflineContactsBesideWork({Contact(L"Alan", L"Work", L"999"), Contact(L"Bea", L"Work", L"998")});
     CMessageBoxCapture boxes;
 
     struct Step
@@ -707,11 +708,7 @@ TEST_P(AddressBookProviderStops, StopDuringTheSearchDropsItsResults)
 // what it read for the name it was typing.
 TEST_P(AddressBookProviderStops, StopInsideTheFolderBoxDropsWhatTheSearchRead)
 {
-    const auto workRows = std::make_shared<std::vector<CFakeContactRow>>();
-    workRows->push_back(Contact(L"Alan", L"Work", L"999"));
-    const CFakeObjectPtr work = m_Outlook.NewContactFolder(L"Work", L"00ef", workRows);
-    m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Work", L"", work));
-    m_Folder->Fail(L"GetTable", E_ACCESSDENIED, L"The store is offline.");
+    OfflineContactsBesideWork({Contact(L"Alan", L"Work", L"999")});
     const bool initialiseAgain = GetParam();
     CMessageBoxCapture boxes;
     boxes.WhileUp([&](const CapturedMessageBox&) {
