@@ -60,6 +60,7 @@ public:
         const bool folder = ::GetCurrentThreadId() == m_ThreadId;
         PostListItemBatchToWindow(m_Window.Handle(), folder ? kFolderBatch : WM_AC_LISTITEMBATCH, batch);
     }
+    HWND BoxOwner() const override { return m_Window.Handle(); }
 
     // With waitForPosted, waits for a batch posted later when none came
     // during StartListFetch.

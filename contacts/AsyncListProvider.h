@@ -50,6 +50,10 @@ public:
     LONG m_CallerValue;
     std::string m_SearchText;
     std::uint32_t m_RequestId;
+    // The text edits the one the requester looked up before, with nothing
+    // chosen, cancelled or left in between: the same name typed on. Else
+    // the lookup begins a new name.
+    bool m_ContinuesName = false;
 };
 
 // A lookup of the address-book provider.
@@ -146,6 +150,9 @@ public:
     // Takes ownership of the batch from the call on, also when it cannot be
     // delivered (it then deletes it). Any thread; returns at once.
     virtual void PostListItemBatch(CAsyncListProviderListItemBatch* batch) = 0;
+    // The window that owns the boxes a lookup of this requester shows: the
+    // one whose field or list the lookup fills. User-interface thread only.
+    virtual HWND BoxOwner() const = 0;
 
 protected:
     ~IAsyncListProviderCallback() = default;

@@ -683,6 +683,8 @@ void CMAPIMailUser_AsyncListProvider::DoStartListFetch(CAsyncListProviderFetchRe
     GetCurrentOperation(params, callback);
     if (!params)
         return;
+    if (!params->m_ContinuesName)
+        ++m_Names;
 
     if (const COutlookAddressBook* list = AddressListOf(*params))
     {
@@ -739,7 +741,7 @@ void CMAPIMailUser_AsyncListProvider::DoSynchronousListFetch(CAsyncListProviderF
         if (!params)
             break;
         CFolderMatches matches(*this, *params);
-        if (!SearchFolders(*params, matches))
+        if (!SearchFolders(*params, callback, matches))
         {
             // Stopped while pumping: the lookup's results are dropped.
             result.m_ImmediateBatch.reset();
@@ -754,7 +756,7 @@ void CMAPIMailUser_AsyncListProvider::DoSynchronousListFetch(CAsyncListProviderF
 }
 
 bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetchParameters& params,
-                                                    CFolderMatches& matches)
+                                                    IAsyncListProviderCallback* callback, CFolderMatches& matches)
 {
     const COutlookAddressBook* const list = AddressListOf(params);
     const bool restricted = list != nullptr;
@@ -794,9 +796,10 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
     const std::string queryString = narrowing ? text.substr(0, 1) : text;
     // What queued while the keystroke was handled is served before the
     // tables are read, and then on the deadline.
+    // Lookups started in the pumps may begin other names.
+    CacheEntry found{queryString, {}, true, m_Names};
     if (Pump())
         return false;
-    std::vector<std::unique_ptr<CMAPIOLMailUser>> cacheList;
 
     std::vector<std::string> errors;
     for (const IDispatchPtr& folder : folders)
@@ -807,7 +810,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
             folderName = WideToAnsi(Dispatch::GetText(folder, L"Name"));
             Trace(kSynchronousSearch, L"Starting search for address book: " + AnsiToWide(folderName));
             const FolderRead read =
-                SearchFolder(folder, queryString, text, narrowing, matches, restricted ? nullptr : &cacheList);
+                SearchFolder(folder, queryString, text, narrowing, matches, restricted ? nullptr : &found.m_Results);
             if (read == FolderRead::kShutdown)
                 return false;
             if (read == FolderRead::kLeft)
@@ -823,13 +826,19 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
     if (!errors.empty())
     {
         Trace(kSynchronousSearch, L"Displaying error MessageBox to user (thread will be blocked)");
-        ShowErrorMessageBox(AddressBookErrorText(errors), kSynchronousSearchFunction);
+        ShowErrorMessageBox(callback ? callback->BoxOwner() : nullptr, AddressBookErrorText(errors),
+                            kSynchronousSearchFunction);
         Trace(kSynchronousSearch, L"MessageBox dismissed by user");
+        // The box's loop dispatches too.
+        if (Stopped())
+            return false;
     }
     // A folder that failed, at its table or half-way, gave only part of its
-    // contacts: the next keystroke asks Outlook again.
-    if (!restricted && errors.empty())
-        StoreInCache(queryString, std::move(cacheList));
+    // contacts: the name it was told for goes on with what was read, and
+    // the next name asks Outlook again.
+    found.m_Complete = errors.empty();
+    if (!restricted)
+        StoreInCache(std::move(found));
     return true;
 }
 
@@ -908,8 +917,13 @@ bool CMAPIMailUser_AsyncListProvider::Pump()
     m_PumpDeadline.SetToNow();
     if (emptied)
         m_PumpDeadline += kPumpIntervalMs;
-    // A Stop seen also when an Initialise followed it in the same pump: the
-    // search's lookup and folders belong to the provider as it was.
+    return Stopped();
+}
+
+// A Stop seen also when an Initialise followed it in the same pump: the
+// search's lookup, folders and reads belong to the provider as it was.
+bool CMAPIMailUser_AsyncListProvider::Stopped() const
+{
     return m_Shutdown || m_Stops != m_StopsBeforeSearch;
 }
 
@@ -919,6 +933,8 @@ const CMAPIMailUser_AsyncListProvider::CacheEntry* CMAPIMailUser_AsyncListProvid
     const CacheEntry* best = nullptr;
     for (const CacheEntry& entry : m_Cache)
     {
+        if (!entry.m_Complete && entry.m_Name != m_Names)
+            continue;
         if (text.compare(0, entry.m_Key.size(), entry.m_Key) == 0 && entry.m_Key.size() <= text.size() &&
             (!best || entry.m_Key.size() > best->m_Key.size()))
             best = &entry;
@@ -926,18 +942,17 @@ const CMAPIMailUser_AsyncListProvider::CacheEntry* CMAPIMailUser_AsyncListProvid
     return best;
 }
 
-void CMAPIMailUser_AsyncListProvider::StoreInCache(const std::string& key,
-                                                   std::vector<std::unique_ptr<CMAPIOLMailUser>> results)
+void CMAPIMailUser_AsyncListProvider::StoreInCache(CacheEntry entry)
 {
-    for (CacheEntry& entry : m_Cache)
+    for (CacheEntry& stored : m_Cache)
     {
-        if (entry.m_Key == key)
+        if (stored.m_Key == entry.m_Key)
         {
-            entry.m_Results = std::move(results);
+            stored = std::move(entry);
             return;
         }
     }
-    m_Cache.push_back(CacheEntry{key, std::move(results)});
+    m_Cache.push_back(std::move(entry));
 }
 
 DWORD CMAPIMailUser_AsyncListProvider::Run()

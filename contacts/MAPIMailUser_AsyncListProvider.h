@@ -4,8 +4,10 @@
 // thread's messages, the matches read so far handed to the requester at
 // each pump and the rest returned at once; with a per-provider cache of one
 // query per initial letter; a lookup of one address list that another has
-// replaced reads no further block; a search that met a failing folder is
-// not cached) and in Extended MAPI address-book containers (read by the
+// replaced reads no further block; a folder that cannot be read is told once
+// per name, in a box of the requester's window, and what the other folders
+// gave answers the rest of that name, while the next name reads it again)
+// and in Extended MAPI address-book containers (read by the
 // provider's worker thread, 100 rows at a time, each block posted to the
 // requester as one batch; a lookup of one container that cannot be read
 // ends with an empty batch whose m_Error says so).
@@ -77,14 +79,20 @@ private:
     {
         std::string m_Key;
         std::vector<std::unique_ptr<CMAPIOLMailUser>> m_Results;
+        // A folder failed, at its table or half-way: the entry answers only
+        // the name it was read for.
+        bool m_Complete = true;
+        std::uint32_t m_Name = 0;
     };
 
     DWORD Run() override;
 
     void WakeWorker();
     void DoSynchronousListFetch(CAsyncListProviderFetchResult& result);
-    // One lookup of the synchronous search; false when a shutdown was seen.
-    bool SearchFolders(const CAsyncListProviderFetchParameters& params, CFolderMatches& matches);
+    // One lookup of the synchronous search, for the requester behind the
+    // callback; false when a shutdown was seen.
+    bool SearchFolders(const CAsyncListProviderFetchParameters& params, IAsyncListProviderCallback* callback,
+                       CFolderMatches& matches);
     enum class FolderRead
     {
         kWhole,
@@ -105,8 +113,11 @@ private:
     // and sets the next deadline (at once when messages were left); true
     // when a shutdown was seen.
     bool Pump();
+    // Stopped since the running synchronous search began.
+    bool Stopped() const;
+    // An entry for the text of a lookup of the current name.
     const CacheEntry* FindCacheEntry(const std::string& text) const;
-    void StoreInCache(const std::string& key, std::vector<std::unique_ptr<CMAPIOLMailUser>> results);
+    void StoreInCache(CacheEntry entry);
 
     // The worker's job for one lookup; false when it did not run to its end.
     bool SearchContainers(CMAPIUtils& mapi, const CAsyncListProviderFetchParameters& params);
@@ -128,6 +139,8 @@ private:
     bool m_Shutdown = false;
     // Lookups started or cancelled (user-interface thread only).
     std::uint32_t m_LookupChanges = 0;
+    // Names begun by lookups; the latest is the current lookup's.
+    std::uint32_t m_Names = 0;
     // Stops so far, and before the running synchronous search began.
     std::uint32_t m_Stops = 0;
     std::uint32_t m_StopsBeforeSearch = 0;

@@ -331,10 +331,15 @@ void ThrowCOMError(HRESULT hr, _bstr_t description)
 
 void ShowErrorMessageBox(const std::string& text, const std::string& function)
 {
+    ShowErrorMessageBox(nullptr, text, function);
+}
+
+void ShowErrorMessageBox(HWND owner, const std::string& text, const std::string& function)
+{
     std::string message = "An error has occured (Ctrl-C to copy)\n\n" + text;
     if (!function.empty())
         message += "\n\nFunction: " + function;
-    ShowMessageBox(nullptr, message, GetEventLogSourceName() + " - Error Occurred", MB_OK);
+    ShowMessageBox(owner, message, GetEventLogSourceName() + " - Error Occurred", MB_OK);
 }
 
 std::string DescribeCurrentException()

@@ -116,6 +116,8 @@ bool RunInErrorFrame(const std::string& function, const std::function<void(std::
 // The shared error box: the chosen owner (ChooseBoxOwner), OK only, caption
 // "<source> - Error Occurred". User-interface thread only.
 void ShowErrorMessageBox(const std::string& text, const std::string& function);
+// The same box owned by the given window (null: the chosen owner).
+void ShowErrorMessageBox(HWND owner, const std::string& text, const std::string& function);
 
 // The user-interface catch family, for handlers that end in
 //   catch (...) { ShowCurrentExceptionInErrorBox("CClass::Method"); }

@@ -89,8 +89,10 @@ void CACEdit::Init()
     RECT control = {};
     ::GetWindowRect(m_hWnd, &control);
     const RECT rect = {control.left, control.top + 20, control.left + 200, control.top + 200};
-    if (m_List.CreateList(rect))
-        m_List.Init(&m_hWnd);
+    if (!m_List.CreateList(rect))
+        return;
+    m_List.Init(&m_hWnd);
+    m_List.SetClaimCheck([this] { return IsInLookedUpToken(); });
 }
 
 void CACEdit::SetMode(UINT mode)
@@ -166,7 +168,7 @@ bool CACEdit::IsInLookedUpToken() const
 
 void CACEdit::CloseListIfTokenLeft()
 {
-    if (m_List.IsListVisible() && !IsInLookedUpToken())
+    if (m_List.HasLookup() && !IsInLookedUpToken())
         m_List.HideList();
 }
 
@@ -264,16 +266,12 @@ int CACEdit::FilterKeyDown(const MSG& message)
 }
 
 // A key the list leaves (an arrow to the side, Delete) may take the caret
-// out of the token: the list closes then.
-LRESULT CACEdit::OnKeyDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled)
+// out of the token: the lookup ends then, also while its entries are still
+// to come.
+LRESULT CACEdit::OnKeyDown(UINT message, WPARAM wParam, LPARAM lParam, bool&)
 {
     if (InsertSelectedItem(static_cast<UINT>(wParam), false))
         return 0;
-    if (!m_List.IsListVisible())
-    {
-        handled = false;
-        return 0;
-    }
     const LRESULT result = DefaultProc(message, wParam, lParam);
     CloseListIfTokenLeft();
     return result;

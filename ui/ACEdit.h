@@ -14,7 +14,8 @@
 // replaced (CACTextRules). The list acts (a key moves its highlight, Enter
 // or a click on a row writes the entry) only while its entries are those of
 // the latest lookup and the text and the caret are still those the lookup
-// was made for; once the caret leaves that token the list closes. The
+// was made for; once the caret leaves that token the lookup ends, whether
+// the list shows or still waits for its entries, and nothing of it shows. The
 // provider is borrowed: detach it before it goes. The list window lives as
 // long as this object. Same thread as the control.
 #pragma once
@@ -132,7 +133,8 @@ private:
     // The text is the one the latest lookup was made for and the caret (and
     // a selection) lie within its token.
     bool IsInLookedUpToken() const;
-    // After the control's own handling of a key or a click.
+    // After the control's own handling of a key or a click: ends the
+    // lookup, shown or waiting, once the caret has left its token.
     void CloseListIfTokenLeft();
 
     CACListWnd m_List;

@@ -4,7 +4,6 @@
 #include "core/ScopedHandle.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -157,6 +156,9 @@ int CACListWnd::LookupText(LONG startIndex, const std::string& text, bool reshow
     params->m_CallerValue = startIndex;
     params->m_SearchText = text;
     params->m_RequestId = CAsyncListProviderFetchParameters::TakeNextRequestId();
+    // Until a choice, Escape, an empty text or the caret leaving ends the
+    // lookup, each text is the same name typed on.
+    params->m_ContinuesName = HasLookup();
     const std::uint32_t started = params->m_RequestId;
     m_CurrentRequestId = started;
     m_FirstBatchMerged = false;
@@ -218,6 +220,12 @@ void CACListWnd::PostListItemBatch(CAsyncListProviderListItemBatch* batch)
     PostListItemBatchToWindow(m_hWnd, WM_AC_LISTITEMBATCH, batch);
 }
 
+HWND CACListWnd::BoxOwner() const
+{
+    const HWND edit = Edit();
+    return edit ? ::GetAncestor(edit, GA_ROOT) : nullptr;
+}
+
 void CACListWnd::MergeListItemBatch(CAsyncListProviderListItemBatch* batch)
 {
     std::vector<std::unique_ptr<CAsyncListProviderListItemBatch>> batches;
@@ -258,13 +266,13 @@ void CACListWnd::MergeListItemBatches(const std::vector<std::unique_ptr<CAsyncLi
     AppendItems(items);
     Layout();
     m_Selection = -1;
-    if (!hadSelection)
+    if (!hadSelection || !HasLookup())
         return;
     const auto found = std::find(m_Items.begin(), m_Items.end(), selected);
     if (found != m_Items.end())
     {
         m_Selection = static_cast<int>(found - m_Items.begin());
-        EnsureVisible(m_Selection, false);
+        EnsureVisible(m_Selection);
         Redraw();
     }
 }
@@ -342,22 +350,16 @@ std::string CACListWnd::SelectByKey(UINT key)
     if (selection >= count)
         selection = 0;
     m_Selection = selection;
-    if (!EnsureVisible(m_Selection, m_Items.size() < kAnimatedScrollLimit))
-        Redraw();
+    EnsureVisible(m_Selection);
+    Redraw();
     return GetSelectedText();
 }
 
 void CACListWnd::SetSelectionHint(int index)
 {
     if (index >= 0)
-    {
         m_Selection = index;
-        EnsureVisible(index, true);
-    }
-    else
-    {
-        EnsureVisible(m_Selection, false);
-    }
+    EnsureVisible(m_Selection);
     Redraw();
 }
 
@@ -367,6 +369,13 @@ void CACListWnd::Layout()
 {
     if (m_Shutdown || !m_hWnd)
         return;
+    // Whatever brought the entries (a batch, the search's pump, a reshow),
+    // the caret may have gone to another recipient meanwhile.
+    if (HasLookup() && m_ClaimCheck && !m_ClaimCheck())
+    {
+        HideList();
+        return;
+    }
     m_ItemCount = static_cast<std::uint32_t>(m_Items.size());
     if (m_Items.empty())
     {
@@ -440,9 +449,9 @@ void CACListWnd::SetTopIndex(int top)
     }
 }
 
-// A long way (a wrap, End or Home in a long list) is one jump, whatever
-// the animation asked for: a frame's work for any key.
-bool CACListWnd::EnsureVisible(int index, bool animated)
+// One jump for any move, long or short: a slide of the rows would hold
+// Outlook's thread for as long as it lasts.
+bool CACListWnd::EnsureVisible(int index)
 {
     if (index < 0)
         return false;
@@ -454,16 +463,7 @@ bool CACListWnd::EnsureVisible(int index, bool animated)
         top = std::min(index - m_VisibleRows + 1, lastTop);
     if (top == m_TopIndex)
         return false;
-    if (!animated || std::abs(top - m_TopIndex) >= static_cast<int>(kAnimatedScrollLimit))
-        SetTopIndex(top);
-    while (m_TopIndex != top)
-    {
-        SetTopIndex(top < m_TopIndex ? m_TopIndex - 1 : m_TopIndex + 1);
-        Redraw();
-        ::Sleep(10);
-        DispatchPendingPaints();
-    }
-    Redraw();
+    SetTopIndex(top);
     return true;
 }
 
@@ -673,8 +673,8 @@ LRESULT CACListWnd::OnLButtonDown(UINT, WPARAM, LPARAM lParam, bool&)
     if (row >= 0)
     {
         m_Selection = row;
-        if (!EnsureVisible(row, true))
-            Redraw();
+        EnsureVisible(row);
+        Redraw();
         if (const HWND edit = Edit())
             ::SendMessageA(edit, WM_AC_NOTIFY, kNotifyChosen, kControlId);
         DispatchPendingPaints();

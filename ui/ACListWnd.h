@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,8 +33,6 @@ public:
     static constexpr UINT kMoveTimerMs = 200;
     // Rows shown before the list scrolls.
     static constexpr int kMaxVisibleRows = 8;
-    // Keyboard moves in longer lists jump instead of sliding.
-    static constexpr size_t kAnimatedScrollLimit = 51;
     static constexpr WPARAM kNotifyChosen = 256;
     // The current request id while no lookup is current (ids start at 1).
     static constexpr std::uint32_t kNoLookup = 0;
@@ -53,6 +52,10 @@ public:
     void SetAsyncListProvider(IAsyncListProvider* provider) { m_pProvider = provider; }
     IAsyncListProvider* GetAsyncListProvider() const { return m_pProvider; }
     void SetNoDuplicates(bool noDuplicates) { m_NoDuplicates = noDuplicates; }
+    // Whether the user is still where the latest lookup was made for (the
+    // edit's caret in its token): the list shows entries only while it is,
+    // and ends the lookup once it is not.
+    void SetClaimCheck(std::function<bool()> check) { m_ClaimCheck = std::move(check); }
     // From now on no lookup is started and nothing is laid out or shown:
     // the edit is going.
     void Shutdown();
@@ -71,6 +74,8 @@ public:
     // and hidden.
     void ShowAll();
     bool IsListVisible() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
+    // A lookup holds the list, shown or still waiting for its entries.
+    bool HasLookup() const { return m_CurrentRequestId != kNoLookup; }
     // The entries are those found for the latest lookup: none of another
     // text is on the list. A choice takes nothing else.
     bool HasCurrentEntries() const { return m_CurrentRequestId != kNoLookup && m_FirstBatchMerged; }
@@ -80,11 +85,12 @@ public:
     // Moves the highlight by a navigation key (wrapping at both ends) and
     // returns the entry it lands on.
     std::string SelectByKey(UINT key);
-    // -1 scrolls the highlight into view at once; an index is highlighted
-    // and slid into view.
+    // An index is highlighted; the highlight is scrolled into view.
     void SetSelectionHint(int index);
 
     void PostListItemBatch(CAsyncListProviderListItemBatch* batch) override;
+    // The window of the edit's dialog.
+    HWND BoxOwner() const override;
     // Keeps text batches of the current lookup: the first one replaces the
     // entries, later ones append; takes the batch over in any case.
     void MergeListItemBatch(CAsyncListProviderListItemBatch* batch);
@@ -134,8 +140,8 @@ private:
     bool ScrollBarVisible() const;
     // The row under a client point, -1 for none.
     int RowAt(POINT point) const;
-    // True when the top index had to move.
-    bool EnsureVisible(int index, bool animated);
+    // The top index moved at once as far as needed; true when it moved.
+    bool EnsureVisible(int index);
     void SetTopIndex(int top);
     void Redraw();
     void DispatchPendingPaints();
@@ -144,6 +150,7 @@ private:
 
     std::string m_DisplayText;
     IAsyncListProvider* m_pProvider = nullptr;  // not owned
+    std::function<bool()> m_ClaimCheck;
     std::uint32_t m_CurrentRequestId = 0;
     bool m_FirstBatchMerged = false;
     bool m_NoDuplicates = false;

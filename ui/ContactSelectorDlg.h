@@ -88,6 +88,7 @@ public:
     // Any thread; posts the batch to the dialog, or deletes it when that
     // fails or the dialog has no window (before it opens, after it closed).
     void PostListItemBatch(CAsyncListProviderListItemBatch* batch) override;
+    HWND BoxOwner() const override { return m_hWnd; }
 
 private:
     LRESULT OnInitDialog(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
@@ -147,6 +148,8 @@ private:
     bool m_FirstBatchTaken = false;
     // The address book of the latest lookup; null for every book.
     const COutlookAddressBook* m_LookupBook = nullptr;
+    // The latest lookup searched every book for a text typed.
+    bool m_Searching = false;
     CZentavoHelpButton m_HelpButton;
     long m_nMajorVersion = 0;
     // Lower-case name, NUL, number of every row of the available list:

@@ -118,6 +118,9 @@ struct CaretMoveCase
     // The keys, click and selection come inside that lookup, as its
     // search's pump dispatches them.
     bool duringTheLookup = false;
+    // They come while the lookup waits for its entries, the list hidden;
+    // the entries follow them.
+    bool beforeTheEntries = false;
 };
 
 class ACEditCaretMoves : public ACEditWindow, public ::testing::WithParamInterface<CaretMoveCase>
@@ -140,7 +143,8 @@ protected:
 TEST_P(ACEditCaretMoves, TheListActsOnlyOnTheTokenItWasOpenedFor)
 {
     const CaretMoveCase& c = GetParam();
-    m_Provider.m_Immediate[" al"] = kPeople;
+    if (!c.beforeTheEntries)
+        m_Provider.m_Immediate[" al"] = kPeople;
     const auto move = [this, &c] {
         for (const UINT key : c.keys)
             Key(key);
@@ -160,7 +164,16 @@ TEST_P(ACEditCaretMoves, TheListActsOnlyOnTheTokenItWasOpenedFor)
     Type(typed.substr(typed.size() - 1));
     m_Provider.m_DuringFetch = nullptr;
     ASSERT_EQ(c.duringTheLookup, moved);
-    if (!c.duringTheLookup)
+    if (c.beforeTheEntries)
+    {
+        ASSERT_FALSE(List().IsListVisible());
+        move();
+        m_Provider.Post(kPeople);
+        Pump(20);
+        // Shown only where a choice would go.
+        EXPECT_EQ(std::string(c.text).find("Alice") != std::string::npos, List().IsListVisible());
+    }
+    else if (!c.duringTheLookup)
     {
         ASSERT_TRUE(List().IsListVisible());
         move();
@@ -197,7 +210,15 @@ INSTANTIATE_TEST_SUITE_P(
                       "Bob [1]; al", true},
         CaretMoveCase{"LeftIntoBobDuringTheLookupThenEnter", kIntoBob, -1, {}, false, "Bob [1]\r\n; al", "Bob [1]; al",
                       true},
-        CaretMoveCase{"ClickIntoBobDuringTheLookupThenAClick", {}, 2, {}, true, "Bob [1]; al", "Bob [1]; al", true}),
+        CaretMoveCase{"ClickIntoBobDuringTheLookupThenAClick", {}, 2, {}, true, "Bob [1]; al", "Bob [1]; al", true},
+        CaretMoveCase{"LeftWithinTheTokenBeforeTheEntriesThenEnter", {VK_LEFT}, -1, {}, false, "Bob [1]; Alice [2]; ",
+                      "Bob [1]; al", false, true},
+        CaretMoveCase{"LeftIntoBobBeforeTheEntriesThenEnter", kIntoBob, -1, {}, false, "Bob [1]\r\n; al",
+                      "Bob [1]; al", false, true},
+        CaretMoveCase{"ClickIntoBobBeforeTheEntriesThenAClick", {}, 2, {}, true, "Bob [1]; al", "Bob [1]; al", false,
+                      true},
+        CaretMoveCase{"SelectionOverBobBeforeTheEntriesThenEnter", {}, -1, {0, 3}, false, "\r\n [1]; al",
+                      "Bob [1]; al", false, true}),
     [](const ::testing::TestParamInfo<CaretMoveCase>& info) { return std::string(info.param.name); });
 
 // The owner rewrites the field (a multi-line edit tells nothing of it):
@@ -244,6 +265,54 @@ TEST_F(ACEditWindow, AChoiceDuringALookupTakesNothingOfTheTextBefore)
         EXPECT_EQ(std::string::npos, Text().find('[')) << Text();
         Pump(20);
         EXPECT_FALSE(List().IsListVisible());
+    }
+}
+
+// Each lookup tells whether it goes on with the name typed before (the
+// provider then asks no folder again that it could not read for it): until
+// a choice, Escape, an empty token or the caret leaving the token ends it.
+TEST_F(ACEditWindow, ALookupGoesOnWithTheNameUntilTheNameEnds)
+{
+    struct NameCase
+    {
+        const char* what;
+        std::function<void()> between;
+        bool sameName;
+    };
+    const NameCase cases[] = {
+        {"nothing", [] {}, true},
+        {"Backspace", [this] { Type("\b"); }, true},
+        {"Left within the token", [this] { Key(VK_LEFT); }, true},
+        {"Escape", [this] { Key(VK_ESCAPE); }, false},
+        {"a separator", [this] { Type(","); }, false},
+        {"a choice",
+         [this] {
+             Key(VK_DOWN);
+             Type("\r");
+         },
+         false},
+        {"Left into Bob",
+         [this] {
+             for (int i = 0; i < 4; ++i)
+                 Key(VK_LEFT);
+         },
+         false},
+    };
+    m_Provider.m_Immediate[" al"] = kPeople;
+    for (const NameCase& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        ::SetWindowTextA(Edit(), "Bob [1]; ");
+        ::SendMessageA(Edit(), EM_SETSEL, 9, 9);
+        m_Provider.m_Lookups.clear();
+        Type("al");
+        c.between();
+        Type("i");
+        ASSERT_LE(3u, m_Provider.m_Lookups.size());
+        EXPECT_FALSE(m_Provider.m_Lookups[0].continuesName);
+        EXPECT_TRUE(m_Provider.m_Lookups[1].continuesName);
+        EXPECT_EQ(c.sameName, m_Provider.m_Lookups.back().continuesName) << Lookups().back();
+        Key(VK_ESCAPE);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -240,6 +241,42 @@ TEST_F(ACListWindow, KeysOverALongListJumpAtOnce)
         EXPECT_EQ(step.top, ::GetScrollPos(List().GetScrollBar(), SB_CTL));
     }
     EXPECT_EQ("x", Text());
+}
+
+// However short or long the list, a key moves the highlight into view in
+// one step: none holds the thread while the rows slide (a wrap in 20
+// entries took a quarter of a second).
+TEST_F(ACListWindow, NoKeyHoldsTheThreadWhateverTheListsLength)
+{
+    for (const int count : {1, 20, 50, 51})
+    {
+        SCOPED_TRACE(count);
+        Items items;
+        for (int i = 0; i < count; ++i)
+            items.push_back("Person " + std::to_string(100 + i));
+        Type("\bx");
+        m_Provider.Post(items);
+        Pump(20);
+        ASSERT_TRUE(List().IsListVisible());
+        const int last = count - 1;
+        const int rows = List().GetVisibleRows();
+        const int pageDown = std::min(last, rows);
+        // From no highlight: a wrap each way, both ends, a page each way.
+        const std::pair<UINT, int> steps[] = {{VK_UP, last},         {VK_DOWN, 0}, {VK_END, last},
+                                              {VK_HOME, 0},          {VK_UP, last}, {VK_HOME, 0},
+                                              {VK_NEXT, pageDown},   {VK_PRIOR, 0}};
+        for (const auto& [key, selection] : steps)
+        {
+            SCOPED_TRACE(key);
+            const DWORD start = ::GetTickCount();
+            Key(key);
+            EXPECT_LT(::GetTickCount() - start, 100u);
+            EXPECT_EQ(selection, List().GetSelection());
+            EXPECT_LE(List().GetTopIndex(), selection);
+            EXPECT_LT(selection, List().GetTopIndex() + rows);
+            EXPECT_EQ(List().GetTopIndex(), ::GetScrollPos(List().GetScrollBar(), SB_CTL));
+        }
+    }
 }
 
 // The size grip's drag starts on the grip and ends (here at once, by the

@@ -36,6 +36,7 @@ public:
         std::string text;
         LONG callerValue;
         std::uint32_t requestId;
+        bool continuesName;
     };
 
     void StartListFetch(std::unique_ptr<CAsyncListProviderFetchParameters>&& params,

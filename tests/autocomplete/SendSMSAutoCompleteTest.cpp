@@ -474,3 +474,167 @@ INSTANTIATE_TEST_SUITE_P(
         ChangeDuringListCase{"TypedIntoAnotherRecipientThenAClick", true, kBob, {3, 3}, TypeX,
                              "Bobx Stone [07700900002]; a", 4}),
     [](const ::testing::TestParamInfo<ChangeDuringListCase>& info) { return std::string(info.param.name); });
+
+// Bob is in the field and "z" typed after him; while the list waits for the
+// entries of "z" (hidden: never shown yet, or its entries of "a" hidden at the
+// search's first pump), the caret goes into Bob's number. The entries come
+// after that, from the folder's search or from the worker's container read:
+// the list stays closed, and Enter breaks the line where the caret is.
+struct HiddenListCase
+{
+    const char* name;
+    bool fromTheWorker;   // the entries of "z", else from the folder
+    bool oldEntriesShown; // of "a", typed over by "z"
+    bool byClick;         // the caret goes into the number, else Left keys
+};
+
+class SendSMSAutoCompleteHiddenList : public SendSMSAutoCompleteFastTyping,
+                                      public ::testing::WithParamInterface<HiddenListCase>
+{
+protected:
+    // Until the test MAPI's journal has the worker's restriction to the text
+    // (held: it has the job and waits in its read), or its read.
+    bool WaitForTheWorker(const std::string& text, bool read)
+    {
+        const std::string line = ":\"" + text + "\", 0x0)\n" + (read ? "QueryRows(" : "");
+        for (const DWORD start = ::GetTickCount(); m_TestMAPI.Journal().find(line) == std::string::npos;)
+        {
+            if (::GetTickCount() - start > 10000)
+                return false;
+            if (read)
+                Pump(10);
+            else
+                ::Sleep(5);
+        }
+        return true;
+    }
+};
+
+TEST_P(SendSMSAutoCompleteHiddenList, TheListNeverOpensOverAnotherRecipient)
+{
+    const HiddenListCase& c = GetParam();
+    if (c.fromTheWorker)
+        m_TestMAPI.AddEntry({kContainer, "c00003", "Zara Khan", CMAPIMailUser::kMailUser, "07700900006", "Zara",
+                             "Khan", nullptr, nullptr, 0});
+    else
+        m_Rows->push_back(Contact(L"Zoe", L"Adams", L"07700900004", L"0004"));
+    Open();
+    ::SetForegroundWindow(m_Window);
+    m_pDlg->SetFocusToRecipients();
+    PutTo(kBob);
+    if (c.oldEntriesShown)
+    {
+        TypeTo("a");
+        ASSERT_TRUE(WaitForEntry("Alice Adams [07700900001]"));
+        ASSERT_TRUE(WaitForTheWorker("a", true));
+        ::SendMessageA(To(), EM_SETSEL, 25, 26);
+    }
+    // Between "077009" and "00002".
+    const int intoTheNumber = 17;
+    // The worker's read of "z" waits for the caret's move.
+    CScopedMAPIHold hold(m_TestMAPI, "QueryRows");
+    bool hiddenBefore = false;
+    bool workerHeld = !c.fromTheWorker;
+    During(0, [&] {
+        if (c.fromTheWorker)
+            workerHeld = WaitForTheWorker("z", false);
+        hiddenBefore = !List().IsListVisible();
+        if (c.byClick)
+        {
+            const LRESULT position = ::SendMessageA(To(), EM_POSFROMCHAR, intoTheNumber, 0);
+            const LPARAM point = MAKELPARAM(LOWORD(position) + 1, HIWORD(position) + 4);
+            ::SendMessageA(To(), WM_LBUTTONDOWN, MK_LBUTTON, point);
+            ::SendMessageA(To(), WM_LBUTTONUP, 0, point);
+        }
+        else
+        {
+            for (int at = 26; at > intoTheNumber; --at)
+                ::SendMessageA(To(), WM_KEYDOWN, VK_LEFT, 1);
+        }
+        hold.Release();
+    });
+
+    Char('z');
+    ASSERT_TRUE(workerHeld);
+    if (c.fromTheWorker)
+    {
+        ASSERT_TRUE(WaitForTheWorker("z", true));
+    }
+    Pump(200);
+
+    EXPECT_TRUE(hiddenBefore);
+    EXPECT_FALSE(List().IsListVisible());
+    Char('\r');
+    EXPECT_EQ("Bob Stone [077009\r\n00002]; z", ItemText(IDC_SENDSMS_TO));
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SendSMSAutoCompleteHiddenList,
+    ::testing::Values(HiddenListCase{"FromTheFolderByKeys", false, false, false},
+                      HiddenListCase{"FromTheFolderByAClick", false, false, true},
+                      HiddenListCase{"FromTheWorkerByKeys", true, false, false},
+                      HiddenListCase{"FromTheWorkerByAClick", true, false, true},
+                      HiddenListCase{"OldEntriesHiddenFromTheFolderByKeys", false, true, false},
+                      HiddenListCase{"OldEntriesHiddenFromTheWorkerByAClick", true, true, true}),
+    [](const ::testing::TestParamInfo<HiddenListCase>& info) { return std::string(info.param.name); });
+
+// The user's Contacts folder cannot be read (an offline store) beside a
+// readable Work folder. Each name typed tells it once, in a box the Send SMS
+// window owns, and the next keystrokes of that name are answered from what
+// Work gave; the next name reads Contacts again, and finds it once it reads.
+TEST_F(SendSMSAutoCompleteFastTyping, AFolderThatCannotBeReadIsToldOncePerName)
+{
+    const auto workRows = std::make_shared<std::vector<CFakeContactRow>>();
+    workRows->push_back(Contact(L"Alice", L"Work", L"07700900021", L"0021"));
+    workRows->push_back(Contact(L"Amy", L"Work", L"07700900022", L"0022"));
+    const CFakeObjectPtr work = m_Outlook.NewContactFolder(L"Work", L"00ef", workRows);
+    m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Work", L"", work));
+    m_Folder->Fail(L"GetTable", E_ACCESSDENIED, L"The store is offline.");
+    Open({{"ZentavoSMSAddressBookExclusionList", "Global Address List"}});
+    ::SetForegroundWindow(m_Window);
+    m_pDlg->SetFocusToRecipients();
+    const auto tables = [this] {
+        return m_Outlook.Log().CallsTo(L"MAPIFolder.GetTable").size();
+    };
+
+    struct Step
+    {
+        const char* typed;
+        bool recovered; // Contacts reads again before the step
+        size_t boxes;
+        size_t tables;
+        std::vector<std::string> entries;
+    };
+    const Step steps[] = {
+        {"a", false, 1, 2, {"Alice Work [07700900021]", "Amy Work [07700900022]"}},
+        {"lice", false, 1, 2, {"Alice Work [07700900021]"}},
+        {"; a", false, 2, 4, {"Alice Work [07700900021]", "Amy Work [07700900022]"}},
+        {"my", false, 2, 4, {"Amy Work [07700900022]"}},
+        {"; b", true, 2, 6, {"Bob Stone [07700900002]"}},
+        {"; a", true, 2, 8, {"Alice Adams [07700900001]", "Alice Work [07700900021]", "Amy Work [07700900022]"}},
+    };
+    std::string typed;
+    for (const Step& step : steps)
+    {
+        SCOPED_TRACE(step.typed);
+        if (step.recovered)
+            m_Folder->ClearFailure(L"GetTable");
+        for (const char c : std::string(step.typed))
+        {
+            Char(c);
+            Pump(20);
+        }
+        typed += step.typed;
+        EXPECT_EQ(step.boxes, m_Boxes.Boxes().size());
+        EXPECT_EQ(step.tables, tables());
+        EXPECT_TRUE(List().IsListVisible());
+        EXPECT_EQ(step.entries, List().GetItems());
+        EXPECT_EQ(typed, ItemText(IDC_SENDSMS_TO));
+    }
+    for (const CapturedMessageBox& box : m_Boxes.Boxes())
+    {
+        EXPECT_EQ(m_Window, box.owner);
+        EXPECT_NE(std::string::npos, box.text.find("Contacts (The store is offline., -2147024891)")) << box.text;
+    }
+}

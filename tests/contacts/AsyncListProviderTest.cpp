@@ -78,6 +78,7 @@ public:
     {
         PostListItemBatchToWindow(m_Window.Handle(), WM_AC_LISTITEMBATCH, batch);
     }
+    HWND BoxOwner() const override { return m_Window.Handle(); }
 
     // Steps 1 to 4 of the calling order; without cancelFirst, two starts in
     // quick succession.
@@ -357,6 +358,7 @@ TEST_F(AsyncListProvider, WorkerRacingACancelPostsNothingAfterIt)
                 ++m_AfterCancel;
             PostListItemBatchToWindow(m_Window.Handle(), WM_AC_LISTITEMBATCH, batch);
         }
+        HWND BoxOwner() const override { return m_Window.Handle(); }
         std::atomic<bool> m_Cancelled{false};
         std::atomic<int> m_AfterCancel{0};
         CTestMessageWindow m_Window;

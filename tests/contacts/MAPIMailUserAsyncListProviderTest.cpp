@@ -75,6 +75,7 @@ public:
     {
         PostListItemBatchToWindow(m_Window.Handle(), WM_AC_LISTITEMBATCH, batch);
     }
+    HWND BoxOwner() const override { return m_Window.Handle(); }
 
     CAsyncListProviderFetchResult Start(IAsyncListProvider& provider, std::unique_ptr<Params> params)
     {
@@ -232,6 +233,16 @@ protected:
         const auto lines = m_Trace.Lines();
         return std::any_of(lines.begin(), lines.end(),
                            [&](const std::wstring& line) { return line.find(text) != std::wstring::npos; });
+    }
+
+    // Contacts cannot be read (its store offline) beside a Work folder that
+    // holds the rows.
+    void OfflineContactsBesideWork(std::vector<CFakeContactRow> rows)
+    {
+        const CFakeObjectPtr work = m_Outlook.NewContactFolder(
+            L"Work", L"00ef", std::make_shared<std::vector<CFakeContactRow>>(std::move(rows)));
+        m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Work", L"", work));
+        m_Folder->Fail(L"GetTable", E_ACCESSDENIED, L"The store is offline.");
     }
 
     bool WaitForWorkerWaits(size_t count)
@@ -478,11 +489,7 @@ TEST_F(AddressBookProvider, DistributionListsFromContainersOnlyWhenAskedFor)
 
 TEST_F(AddressBookProvider, FailingFolderIsListedInTheBoxAndTheOthersKeepTheirResults)
 {
-    const auto workRows = std::make_shared<std::vector<CFakeContactRow>>();
-    workRows->push_back(Contact(L"Alan", L"Work", L"999"));
-    const CFakeObjectPtr work = m_Outlook.NewContactFolder(L"Work", L"00ef", workRows);
-    m_Outlook.AddressLists()->Add(m_Outlook.NewAddressList(L"Work", L"", work));
-    m_Folder->Fail(L"GetTable", E_ACCESSDENIED, L"The store is offline.");
+    OfflineContactsBesideWork({Contact(L"Alan", L"Work", L"999")});
     CMessageBoxCapture boxes;
 
     Start(Lookup("a"));
@@ -494,6 +501,57 @@ TEST_F(AddressBookProvider, FailingFolderIsListedInTheBoxAndTheOthersKeepTheirRe
               "Function: CMAPIMailUser_AsyncListProvider::DoSynchronousListFetch",
               boxes.Boxes()[0].text);
     EXPECT_TRUE(TraceHas(L"DoSynchronousListFetch (try-catch-1) COM Exception raised"));
+}
+
+// Contacts fails at its table every time beside the readable Work folder.
+// A name typed letter by letter (each lookup continuing the one before)
+// tells it once, in a box of the requester's window, and is answered from
+// what Work gave; the next name, whatever its initial, reads Contacts again
+// and, once it reads, finds it and caches the letter whole.
+TEST_F(AddressBookProvider, AnUnreadableFolderIsToldOncePerName)
+{
+    OfflineContactsBesideWork({Contact(L"Alan", L"Work", L"999"), Contact(L"Bea", L"Work", L"998")});
+    CMessageBoxCapture boxes;
+
+    struct Step
+    {
+        const char* text;
+        bool continuesName;
+        bool recovered; // Contacts reads again from this step on
+        size_t boxes;
+        size_t tables;
+        std::vector<std::string> items;
+    };
+    const Step steps[] = {
+        {"a", false, false, 1, 2, {"Alan Work [999]", "Bea Work [998]"}},
+        {"al", true, false, 1, 2, {"Alan Work [999]"}},
+        {"ala", true, false, 1, 2, {"Alan Work [999]"}},
+        {"al", true, false, 1, 2, {"Alan Work [999]"}},
+        {"b", false, false, 2, 4, {"Bea Work [998]"}},
+        {"be", true, false, 2, 4, {"Bea Work [998]"}},
+        {"a", false, false, 3, 6, {"Alan Work [999]", "Bea Work [998]"}},
+        {"an", true, true, 3, 6, {"Alan Work [999]"}},
+        {"an", false, true, 3, 8, {"Ann Lee [111]", "Joanne Smith [222]", "Alan Work [999]"}},
+        {"a", true, true, 3, 8, {"Ann Lee [111]", "Joanne Smith [222]", "Alan Work [999]", "Bea Work [998]"}},
+        {"a", false, true, 3, 8, {"Ann Lee [111]", "Joanne Smith [222]", "Alan Work [999]", "Bea Work [998]"}},
+    };
+    for (const Step& step : steps)
+    {
+        SCOPED_TRACE(std::string(step.text) + (step.continuesName ? " continuing" : " new"));
+        if (step.recovered)
+            m_Folder->ClearFailure(L"GetTable");
+        auto params = Lookup(step.text);
+        params->m_ContinuesName = step.continuesName;
+        Start(std::move(params));
+        EXPECT_EQ(step.items, m_Requester.m_Items);
+        EXPECT_EQ(step.boxes, boxes.Boxes().size());
+        EXPECT_EQ(step.tables, Filters().size());
+    }
+    for (const CapturedMessageBox& box : boxes.Boxes())
+    {
+        EXPECT_EQ(m_Requester.BoxOwner(), box.owner);
+        EXPECT_NE(std::string::npos, box.text.find("Contacts (The store is offline., -2147024891)")) << box.text;
+    }
 }
 
 struct FailingFolderCase
@@ -643,6 +701,35 @@ TEST_P(AddressBookProviderStops, StopDuringTheSearchDropsItsResults)
     EXPECT_TRUE(m_Requester.m_Items.empty());
     EXPECT_FALSE(TraceHas(L"Matching contacts have been transfered"));
     EXPECT_EQ(0u, m_Outlook.Log().CallsTo(L"Table.GetNextRow").size());
+}
+
+// The folder's error box dispatches as any loop does: a Stop there (and an
+// Initialise) leaves nothing of the search behind, neither its matches nor
+// what it read for the name it was typing.
+TEST_P(AddressBookProviderStops, StopInsideTheFolderBoxDropsWhatTheSearchRead)
+{
+    OfflineContactsBesideWork({Contact(L"Alan", L"Work", L"999")});
+    const bool initialiseAgain = GetParam();
+    CMessageBoxCapture boxes;
+    boxes.WhileUp([&](const CapturedMessageBox&) {
+        Provider().Stop();
+        if (initialiseAgain)
+            Provider().Initialise(m_Outlook.Application(), 16);
+    });
+
+    const CAsyncListProviderFetchResult result = Start(Lookup("a"));
+
+    EXPECT_EQ(1u, boxes.Boxes().size());
+    EXPECT_EQ(nullptr, result.m_ImmediateBatch);
+    EXPECT_TRUE(m_Requester.m_Items.empty());
+    if (!initialiseAgain)
+        return;
+    m_Folder->ClearFailure(L"GetTable");
+    auto params = Lookup("an");
+    params->m_ContinuesName = true;
+    Start(std::move(params));
+    EXPECT_EQ((std::vector<std::string>{"Ann Lee [111]", "Joanne Smith [222]", "Alan Work [999]"}), m_Requester.m_Items);
+    EXPECT_EQ(4u, Filters().size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, AddressBookProviderStops, ::testing::Values(false, true),

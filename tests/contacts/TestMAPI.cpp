@@ -17,11 +17,12 @@ CTestMAPI::CTestMAPI() : m_Module(::LoadLibraryA("mapi32.dll"))
     Bind(m_Module, "TestMAPI_AddEntry", m_AddEntry);
     Bind(m_Module, "TestMAPI_FailCall", m_FailCall);
     Bind(m_Module, "TestMAPI_ClearFailures", m_ClearFailures);
+    Bind(m_Module, "TestMAPI_HoldCalls", m_HoldCalls);
     Bind(m_Module, "TestMAPI_Journal", m_Journal);
     Bind(m_Module, "TestMAPI_OutstandingAllocations", m_OutstandingAllocations);
     Bind(m_Module, "TestMAPI_LiveObjects", m_LiveObjects);
     Bind(m_Module, "TestMAPI_Reset", m_Reset);
-    if (!(m_AddContainer && m_AddEntry && m_FailCall && m_ClearFailures && m_Journal && m_OutstandingAllocations && m_LiveObjects))
+    if (!(m_AddContainer && m_AddEntry && m_FailCall && m_ClearFailures && m_HoldCalls && m_Journal && m_OutstandingAllocations && m_LiveObjects))
         m_Reset = nullptr;
 }
 

@@ -136,6 +136,33 @@ TEST_F(ContactSelectorLists, SearchResultsComeAndGoRestoringTheBookChosenBefore)
     }
 }
 
+// The Contacts folder cannot be read: choosing it tells so once, and so does
+// a name typed letter by letter into the search box, each time in a box the
+// selector owns; the search lists what the other books have.
+TEST_F(ContactSelectorLists, AnUnreadableFolderIsToldOncePerSearchTyped)
+{
+    m_ContactsFolder->Fail(L"GetTable", E_ACCESSDENIED, L"The store is offline.");
+    AddGALEntry("c001", "Joan Dean", "+447700900201");
+    HWND dialog = nullptr;
+    Rows found;
+    Run({}, [&](CSelectorWindow& w) {
+        dialog = w.Handle();
+        w.WaitUntil([&] { return !m_Boxes.Boxes().empty(); });
+        for (const char* typed : {"j", "jo", "joa", "jo"})
+            w.Type(typed);
+        w.WaitUntil([&] { return w.Rows(kAvailable) == Rows{"Joan Dean [+447700900201]"}; });
+        found = w.Rows(kAvailable);
+        w.Press(IDCANCEL);
+    });
+    EXPECT_EQ(Rows{"Joan Dean [+447700900201]"}, found);
+    ASSERT_EQ(2u, m_Boxes.Boxes().size());
+    for (const CapturedMessageBox& box : m_Boxes.Boxes())
+    {
+        EXPECT_EQ(dialog, box.owner);
+        EXPECT_NE(std::string::npos, box.text.find("Contacts (The store is offline., -2147024891)")) << box.text;
+    }
+}
+
 // Batches the test posts itself, as the provider's worker would.
 std::atomic<int> g_LiveBatches{0};
 class CCountedBatch : public CAsyncListProviderListItemBatch_ContactDetails

@@ -59,6 +59,8 @@ std::vector<Entry> g_Entries;
 // open one entry per row read.
 std::map<std::string, size_t> g_EntryIndex;
 std::vector<Failure> g_Failures;
+// Calls of a method wait for its event to be set before they answer.
+std::map<std::string, HANDLE> g_Holds;
 std::map<std::string, ULONG> g_CallCounts;
 std::string g_Journal;
 std::set<void*> g_Allocations;
@@ -107,9 +109,24 @@ std::vector<BYTE> Bytes(const std::string& hex)
     return bytes;
 }
 
+// Waits while the test holds the method.
+void WaitIfHeld(const char* method)
+{
+    HANDLE release = nullptr;
+    {
+        Guard guard(g_Lock);
+        const auto hold = g_Holds.find(method);
+        if (hold != g_Holds.end())
+            release = hold->second;
+    }
+    if (release)
+        ::WaitForSingleObject(release, INFINITE);
+}
+
 // Journals the call, then answers the failure injected for it, if any.
 HRESULT Call(const char* method, const std::string& arguments)
 {
+    WaitIfHeld(method);
     Guard guard(g_Lock);
     g_Journal += std::string(method) + "(" + arguments + ")\n";
     const ULONG count = ++g_CallCounts[method];
@@ -535,6 +552,7 @@ void WINAPI TestMAPI_Reset()
     g_Entries.clear();
     g_EntryIndex.clear();
     g_Failures.clear();
+    g_Holds.clear();
     g_CallCounts.clear();
     g_Journal.clear();
 }
@@ -566,6 +584,15 @@ void WINAPI TestMAPI_FailCall(const char* method, ULONG occurrence, HRESULT hr)
 {
     Guard guard(g_Lock);
     g_Failures.push_back({method, occurrence, hr});
+}
+
+void WINAPI TestMAPI_HoldCalls(const char* method, HANDLE release)
+{
+    Guard guard(g_Lock);
+    if (release)
+        g_Holds[method] = release;
+    else
+        g_Holds.erase(method);
 }
 
 void WINAPI TestMAPI_ClearFailures()

@@ -38,6 +38,9 @@ typedef void(WINAPI* TestMAPI_AddEntryFn)(const TestMAPIEntry* entry);
 // "SetColumns", "Restrict", "QueryRows", "GetProps", "HrQueryAllRows")
 // answers hr.
 typedef void(WINAPI* TestMAPI_FailCallFn)(const char* method, ULONG occurrence, HRESULT hr);
+// Every call of the named method waits, before it answers, until the event
+// is set (the test owns it); a null event ends the hold. Reset ends them all.
+typedef void(WINAPI* TestMAPI_HoldCallsFn)(const char* method, HANDLE release);
 // Forgets the injected failures only.
 typedef void(WINAPI* TestMAPI_ClearFailuresFn)();
 // The calls received, one line each, with their arguments; returns the
