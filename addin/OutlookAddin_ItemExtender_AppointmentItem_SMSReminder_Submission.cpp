@@ -1336,7 +1336,8 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::StoreAcceptedUpdate
     {
         ShowCurrentExceptionInErrorBox(kClassName + "::OnNewInspector(Saving the update)");
     }
-    if (!jobId.empty() && jobId != before.GetSMSGatewaySubmissionId() && !CancelUnstoredJob(item, jobId, disconnections))
+    if (!jobId.empty() && jobId != before.GetSMSGatewaySubmissionId() &&
+        !CancelUnstoredJob(item, jobId, disconnections))
         ShowBox(kDeleteFailedText, MB_OK);
     try
     {

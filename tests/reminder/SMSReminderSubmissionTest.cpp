@@ -2793,6 +2793,50 @@ TEST_F(SMSReminderSubmission, OutlooksEventsInsideEachBoxOfASaveLeaveOneJob)
     }
     m_Addin.reset();
     m_Addin = std::make_unique<CAddinUnderTest>(m_Outlook);
+
+    // A change in the calendar (a drag while the appointment is closed)
+    // whose new job's answer is lost: inside each of its boxes the user
+    // opens the appointment (the opening's offer answered Cancel), changes
+    // the sender and saves it in that inspector. The change's save takes in
+    // the inspector's: the one job waiting is the one that save made.
+    for (const std::string& box : {maySend, std::string(kRetryHeading), std::string(kGatewayHeading)})
+    {
+        SCOPED_TRACE(box + ": saved in an inspector");
+        StartOver();
+        const std::string old = SaveReminder();
+        CloseInspector();
+        Reschedule(kOneDay);
+        LoseTheNextJobsOutcome(true);
+        std::vector<int> answers = {IDOK, IDCONTINUE};
+        const size_t inside = box == maySend ? 1 : box == kRetryHeading ? 2 : answers.size();
+        answers.insert(answers.begin() + static_cast<std::ptrdiff_t>(inside), IDCANCEL);
+        m_Boxes.QueueAnswers(answers);
+        bool done = false;
+        bool refusing = false;
+        m_Boxes.WhileUp([&](const CapturedMessageBox& shown) {
+            if (!done && Heading(shown.text) == box)
+            {
+                done = true;
+                Open(m_Item);
+                Edit(kFrom, "Clinic");
+                EXPECT_FALSE(Save());
+                PropertiesOf(m_Item).Commit();
+                CloseInspector();
+            }
+            if (box == kGatewayHeading && !refusing && shown.text == kRetry)
+            {
+                refusing = true;
+                Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
+            }
+        });
+        ChangedInCalendar();
+        m_Boxes.WhileUp(nullptr);
+        EXPECT_TRUE(done) << "no box " << box;
+        NewBoxes();
+        const std::set<std::string> told = refusing ? std::set<std::string>{old} : std::set<std::string>();
+        EXPECT_EQ("Clinic", Job(JobOf(m_Item))["from"].AsString());
+        ExpectTheEndState(Left::kInTheCalendar, told);
+    }
 }
 
 // Where the gateway cannot say, even when asked, what became of a job: the

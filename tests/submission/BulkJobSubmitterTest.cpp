@@ -556,7 +556,7 @@ TEST_F(BulkJobSubmitterTest, EachCallOfAnUpdateOrCancelRefusedOrLost)
         const char* name;
         std::uint32_t action;
         std::vector<std::pair<const char*, std::string>> scripts;
-        std::string raised;  // the refusal's text, lost, or empty
+        std::string raised;  // the refusal's text, "(lost)", or empty
         const char* calls;
         Outcome outcome;
         const char* oldStatus;
@@ -566,57 +566,66 @@ TEST_F(BulkJobSubmitterTest, EachCallOfAnUpdateOrCancelRefusedOrLost)
     const std::uint32_t cancel = saCancelSendMessageSubmission;
     const std::string status = prefix + "saUpdateSendMessageSubmission - GetBulkJobStatus";
     const std::string abort = prefix + "saUpdateSendMessageSubmission - AbortBulkJob";
+    using Scripts = std::vector<std::pair<const char*, std::string>>;
+    // One operation's replies.
+    const auto on = [&](const char* operation, const std::vector<std::string>& each) {
+        return Scripts{{operation, replies(each)}};
+    };
+    const std::string notConfirmed = R"({"result": [["ErrorCode", "OK"]]})";
     const Row rows[] = {
-        {"update: the status refused", update, {{"GetBulkJobStatus", replies({refused})}}, status, "S", kFailed, "Pending", nullptr},
-        {"update: the status lost", update, {{"GetBulkJobStatus", replies({after})}}, lost, "S", kFailed, "Pending", nullptr},
-        {"update: the create refused", update, {{"CreateSMSTextBulkJob", replies({refused})}},
-         prefix + "CreateNew - CreateSMSTextBulkJob", "SC", kFailed, "Pending", nullptr},
-        {"update: the create lost before", update, {{"CreateSMSTextBulkJob", replies({before})}}, lost, "SC", kFailed, "Pending",
+        {"update: the status refused", update, on("GetBulkJobStatus", {refused}), status, "S", kFailed, "Pending",
          nullptr},
-        {"update: the create lost after", update, {{"CreateSMSTextBulkJob", replies({after})}}, lost, "SC", kFailed, "Pending",
+        {"update: the status lost", update, on("GetBulkJobStatus", {after}), lost, "S", kFailed, "Pending", nullptr},
+        {"update: the create refused", update, on("CreateSMSTextBulkJob", {refused}),
+         prefix + "CreateNew - CreateSMSTextBulkJob", "SC", kFailed, "Pending", nullptr},
+        {"update: the create lost before", update, on("CreateSMSTextBulkJob", {before}), lost, "SC", kFailed,
+         "Pending", nullptr},
+        {"update: the create lost after", update, on("CreateSMSTextBulkJob", {after}), lost, "SC", kFailed, "Pending",
          "Initialising"},
-        {"update: the batch refused", update, {{"AppendRecipients", replies({refused})}}, prefix + "CreateNew - AppendRecipients",
-         "SCAX", kFailed, "Pending", "Aborted"},
-        {"update: the batch lost before", update, {{"AppendRecipients", replies({before})}}, lost, "SCAX", kFailed, "Pending",
+        {"update: the batch refused", update, on("AppendRecipients", {refused}),
+         prefix + "CreateNew - AppendRecipients", "SCAX", kFailed, "Pending", "Aborted"},
+        {"update: the batch lost before", update, on("AppendRecipients", {before}), lost, "SCAX", kFailed, "Pending",
          "Aborted"},
-        {"update: the batch lost after", update, {{"AppendRecipients", replies({after})}}, lost, "SCAX", kFailed, "Pending",
+        {"update: the batch lost after", update, on("AppendRecipients", {after}), lost, "SCAX", kFailed, "Pending",
          "Aborted"},
-        {"update: the ready refused", update, {{"SetBulkJobReady", replies({refused})}}, prefix + "CreateNew - SetBulkJobReady",
+        {"update: the ready refused", update, on("SetBulkJobReady", {refused}), prefix + "CreateNew - SetBulkJobReady",
          "SCARXS", kFailed, "Pending", "Aborted"},
-        {"update: the ready lost before", update, {{"SetBulkJobReady", replies({before})}}, lost, "SCARSXS", kFailed, "Pending",
+        {"update: the ready lost before", update, on("SetBulkJobReady", {before}), lost, "SCARSXS", kFailed, "Pending",
          "Aborted"},
-        {"update: the ready lost after", update, {{"SetBulkJobReady", replies({after})}}, "", "SCARSXS", kReplaced, "Aborted",
+        {"update: the ready lost after", update, on("SetBulkJobReady", {after}), "", "SCARSXS", kReplaced, "Aborted",
          "Pending"},
-        {"update: the abort refused", update, {{"AbortBulkJob", replies({refused})}}, abort, "SCARXSXS", kFailed, "Pending",
+        {"update: the abort refused", update, on("AbortBulkJob", {refused}), abort, "SCARXSXS", kFailed, "Pending",
          "Aborted"},
-        {"update: the abort lost before", update, {{"AbortBulkJob", replies({before})}}, lost, "SCARXSXS", kFailed, "Pending",
+        {"update: the abort lost before", update, on("AbortBulkJob", {before}), lost, "SCARXSXS", kFailed, "Pending",
          "Aborted"},
-        {"update: the abort lost after", update, {{"AbortBulkJob", replies({after})}}, "", "SCARXS", kReplaced, "Aborted",
+        {"update: the abort lost after", update, on("AbortBulkJob", {after}), "", "SCARXS", kReplaced, "Aborted",
          "Pending"},
-        {"update: the old job's status refused after its abort", update, {{"GetBulkJobStatus", replies({answered, refused})}},
+        {"update: the old job's status refused after its abort", update, on("GetBulkJobStatus", {answered, refused}),
          "", "SCARXS", kReplaced, "Aborted", "Pending"},
-        {"update: the old job's status lost after its abort", update, {{"GetBulkJobStatus", replies({answered, after})}}, "",
+        {"update: the old job's status lost after its abort", update, on("GetBulkJobStatus", {answered, after}), "",
          "SCARXS", kReplaced, "Aborted", "Pending"},
-        {"update: the abort not confirmed", update, {{"AbortBulkJob", R"([{"result": [["ErrorCode", "OK"]]}])"}}, "",
-         "SCARXSXS", kFailed, "Pending", "Aborted"},
+        {"update: the abort not confirmed", update, on("AbortBulkJob", {notConfirmed}), "", "SCARXSXS", kFailed,
+         "Pending", "Aborted"},
         // The gateway cannot say even when asked.
         {"update: the abort lost after, the old job's status refused", update,
-         {{"AbortBulkJob", replies({after})}, {"GetBulkJobStatus", replies({answered, refused})}}, "", "SCARXS", kOldMaySend, "Aborted",
-         "Pending"},
+         {{"AbortBulkJob", replies({after})}, {"GetBulkJobStatus", replies({answered, refused})}}, "", "SCARXS",
+         kOldMaySend, "Aborted", "Pending"},
         {"update: the abort refused, the replacement's abort lost", update,
-         {{"AbortBulkJob", replies({refused, before})}, {"GetBulkJobStatus", replies({answered, answered, after})}}, "",
-         "SCARXSXS", kMadeMaySend, "Pending", "Pending"},
-        {"cancel: the status refused", cancel, {{"GetBulkJobStatus", replies({refused})}},
+         {{"AbortBulkJob", replies({refused, before})}, {"GetBulkJobStatus", replies({answered, answered, after})}},
+         "", "SCARXSXS", kMadeMaySend, "Pending", "Pending"},
+        {"cancel: the status refused", cancel, on("GetBulkJobStatus", {refused}),
          prefix + "saCancelSendMessageSubmission - GetBulkJobStatus", "S", kFailed, "Pending", nullptr},
-        {"cancel: the status lost", cancel, {{"GetBulkJobStatus", replies({after})}}, lost, "S", kFailed, "Pending", nullptr},
-        {"cancel: the abort refused", cancel, {{"AbortBulkJob", replies({refused})}},
+        {"cancel: the status lost", cancel, on("GetBulkJobStatus", {after}), lost, "S", kFailed, "Pending", nullptr},
+        {"cancel: the abort refused", cancel, on("AbortBulkJob", {refused}),
          prefix + "saCancelSendMessageSubmission - AbortBulkJob", "SXS", kFailed, "Pending", nullptr},
-        {"cancel: the abort lost before", cancel, {{"AbortBulkJob", replies({before})}}, lost, "SXS", kFailed, "Pending", nullptr},
-        {"cancel: the abort lost after", cancel, {{"AbortBulkJob", replies({after})}}, "", "SXS", kCancelled, "Aborted", nullptr},
-        {"cancel: the status refused after the abort", cancel, {{"GetBulkJobStatus", replies({answered, refused})}}, "", "SXS",
+        {"cancel: the abort lost before", cancel, on("AbortBulkJob", {before}), lost, "SXS", kFailed, "Pending",
+         nullptr},
+        {"cancel: the abort lost after", cancel, on("AbortBulkJob", {after}), "", "SXS", kCancelled, "Aborted",
+         nullptr},
+        {"cancel: the status refused after the abort", cancel, on("GetBulkJobStatus", {answered, refused}), "", "SXS",
          kCancelled, "Aborted", nullptr},
-        {"cancel: the abort not confirmed", cancel, {{"AbortBulkJob", R"([{"result": [["ErrorCode", "OK"]]}])"}}, "",
-         "SXS", kFailed, "Pending", nullptr},
+        {"cancel: the abort not confirmed", cancel, on("AbortBulkJob", {notConfirmed}), "", "SXS", kFailed, "Pending",
+         nullptr},
     };
     for (const Row& row : rows)
     {
