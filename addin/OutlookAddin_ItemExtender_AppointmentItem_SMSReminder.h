@@ -280,10 +280,12 @@ protected:
     // A save's outcome once a look has found that.
     static WriteOutcome WriteOutcomeAfter(Look look, WriteOutcome before);
 
-    // The user's save of the tab's edits, or the add-in's own save of an
-    // event the user did not start, from the item as found; cancel is set
-    // when the user asked for the Write to be stopped.
-    WriteOutcome SaveEditedProperties(IDispatch* item, bool& cancel, const CItemState& found);
+    // The user's save of the tab's edits (those of the item's inspector
+    // context, held by the caller; none: nothing to save), or the add-in's
+    // own save of an event the user did not start, from the item as found;
+    // cancel is set when the user asked for the Write to be stopped.
+    WriteOutcome SaveEditedProperties(IDispatch* item, bool& cancel, const CItemState& found,
+                                      CInspectorContext* context);
     // Brings the gateway up to date, then writes the properties to the item
     // whatever the outcome (unless the item is no longer the save's), with
     // the status it leaves, without saving the item.

@@ -547,7 +547,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWriteEvent(ID
     try
     {
         bool cancelWrite = false;
-        SaveEditedProperties(item, cancelWrite, ReadItemState(item));
+        SaveEditedProperties(item, cancelWrite, ReadItemState(item), GetInspectorContextForAppointmentItem(item));
         if (cancelWrite && cancel)
             *cancel = VARIANT_TRUE;
     }
@@ -559,7 +559,8 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWriteEvent(ID
 
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::WriteOutcome
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedProperties(IDispatch* item, bool& cancel,
-                                                                             const CItemState& found)
+                                                                             const CItemState& found,
+                                                                             CInspectorContext* context)
 {
     // The user's save, unless the add-in's own save of this item for an
     // event the user did not start raised this Write; a Write inside this
@@ -571,8 +572,7 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedProperties(IDi
         return WriteOutcome::Abandoned;
     if (found.m_Place == 2)
         return WriteOutcome::Failed;
-    // Only an appointment open in an inspector has edits to save.
-    CInspectorContext* context = GetInspectorContextForAppointmentItem(item);
+    // Only an appointment opened in an inspector has edits to save.
     if (!context)
         return WriteOutcome::Failed;
     const CInspectorContext::CHold hold(*context);
@@ -1293,7 +1293,9 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateOnOpening(IDispatc
 {
     const CProperties before(context.m_SavedProperties);
     bool cancel = false;
-    const WriteOutcome outcome = SaveEditedProperties(item, cancel, found);
+    // The user's answer stands after the inspector closed under the offer:
+    // the context, held by the opening, still has the edits to save.
+    const WriteOutcome outcome = SaveEditedProperties(item, cancel, found, &context);
     if (outcome == WriteOutcome::Abandoned)
         return Opening::Abandoned;
     // An update that failed may yet have left the item naming another job,

@@ -2899,4 +2899,35 @@ TEST_F(SMSReminderSubmission, AJobTheGatewayCannotAccountForIsToldAndTheItemOffe
         ExpectTheEndState(Left::kInTheCalendar, row.oldTold ? std::set<std::string>{old} : std::set<std::string>());
     }
 }
+// A program closes the inspector (Inspector.Close, which Outlook runs
+// inside the box's loop) while the opening's offer is up: the offer, gone
+// with its owner, is asked again over the explorer, and OK brings the
+// gateway up to date all the same. The appointment, still there, is
+// stored naming the one job, at its new times.
+TEST_F(SMSReminderSubmission, TheOpeningsOfferAnsweredAfterItsInspectorClosedIsActedOn)
+{
+    const std::string old = SavedReminderMovedElsewhere();
+    const CFakeObjectPtr inspector = m_Outlook.NewInspector(m_Item);
+    const HWND inspectorWindow = inspector->Window();
+    bool closed = false;
+    m_Boxes.WhileUp([&](const CapturedMessageBox& box) {
+        if (closed || box.text != kNotUpToDate)
+            return;
+        closed = true;
+        CAddinUnderTest::CloseInspector(inspector);
+        ::DestroyWindow(inspectorWindow);
+    });
+    m_Boxes.QueueAnswers({IDOK, IDOK});
+    m_Outlook.Inspectors()->Fire(DIID_InspectorsEvents, kNewInspector, {Object(inspector)});
+    m_Boxes.WhileUp(nullptr);
+    EXPECT_TRUE(closed);
+    const std::vector<CapturedMessageBox> boxes = NewBoxes();
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ(kNotUpToDate, boxes[1].text);
+    EXPECT_EQ(inspectorWindow, boxes[0].owner);
+    EXPECT_EQ(m_Outlook.ActiveExplorer()->Window(), boxes[1].owner);
+    EXPECT_EQ("Aborted", JobStatus(old));
+    ExpectTheEndState(Left::kInTheCalendar);
+    EXPECT_NE(old, JobOf(m_Item));
+}
 } // namespace
