@@ -246,13 +246,24 @@ protected:
     CItemState ReadItemState(IDispatch* item);
     // One save under way: the item as the save found it before its first
     // box, and then as it took it in after each box; and the jobs the save
-    // made, may have made, or left standing beside one that may send, which
-    // its end settles.
+    // touched, which its end settles on what the gateway says of each.
     struct CSaveRun
     {
         explicit CSaveRun(CItemState found) : m_Found(std::move(found)) {}
         CItemState m_Found;
-        std::vector<std::string> m_Loose;
+        // Jobs this save made, or may have made when an answer was lost.
+        std::vector<std::string> m_Made;
+        // Jobs the save was to replace that still stand, or may: beside one
+        // it made that may send, or after an abort the gateway did not
+        // confirm.
+        std::vector<std::string> m_Standing;
+        // Jobs the gateway has said will not send (again).
+        std::vector<std::string> m_Stopped;
+        // Jobs that could not be stopped when the settling asked: they may
+        // still send.
+        std::vector<std::string> m_MaySend;
+        // Outlook refused the properties at the last write.
+        bool m_WriteRefused = false;
     };
     // What a look at the item finds since the save's last one.
     enum class Look
@@ -269,10 +280,12 @@ protected:
     // A save's outcome once a look has found that.
     static WriteOutcome WriteOutcomeAfter(Look look, WriteOutcome before);
 
-    // The user's save of the tab's edits, or the add-in's own save of an
-    // event the user did not start, from the item as found; cancel is set
-    // when the user asked for the Write to be stopped.
-    WriteOutcome SaveEditedProperties(IDispatch* item, bool& cancel, const CItemState& found);
+    // The user's save of the tab's edits (those of the item's inspector
+    // context, held by the caller; none: nothing to save), or the add-in's
+    // own save of an event the user did not start, from the item as found;
+    // cancel is set when the user asked for the Write to be stopped.
+    WriteOutcome SaveEditedProperties(IDispatch* item, bool& cancel, const CItemState& found,
+                                      CInspectorContext* context);
     // Brings the gateway up to date, then writes the properties to the item
     // whatever the outcome (unless the item is no longer the save's), with
     // the status it leaves, without saving the item.
@@ -332,11 +345,34 @@ protected:
     // Looks at the item again (after a box): what changed is taken into the
     // properties and the run, for another attempt or the write.
     Look TakeInWhatChanged(IDispatch* item, CProperties& properties, CSaveRun& run, bool deleting);
-    // The end of a save: the item names the job its properties name, or,
-    // after Cancel (the Write or the move stopped, so that Outlook keeps
-    // the item as found), the one it named as found; every other job of
-    // the run is cancelled, and one that cannot be is told.
-    void SettleJobs(IDispatch* item, CProperties& properties, CSaveRun& run, WriteOutcome outcome, bool cancel);
+    // The end of a save, after its last box: settles the jobs (which writes
+    // the properties, unless the item is no longer the save's), shows the
+    // failure box, and settles again after anything it let in changed the
+    // item; then tells, last, what the item could not store and the jobs
+    // it could not stop.
+    WriteOutcome FinishSave(IDispatch* item, CProperties& properties, CSaveRun& run, WriteOutcome outcome,
+                            bool& cancel, bool deleting);
+    // Writes the properties to the item, with the status the outcome
+    // leaves, without saving it.
+    void WriteSave(IDispatch* item, CProperties& properties, CSaveRun& run, WriteOutcome outcome);
+    // The item will name one job: the one its properties name, or, after
+    // Cancel (the Write or the move stopped, so that Outlook keeps the item
+    // as found), the one it named as found. Every other job the run touched
+    // is stopped, as far as the gateway says it is. Cancel stands only
+    // where every such job stopped; otherwise it is cleared, so that the
+    // item goes on to name the job that may send, and the others are
+    // stopped. The item is written to name the job kept before any other
+    // is stopped, so that it never names one stopped meanwhile. A save that
+    // lost the item stops what it made, which no item stores; nothing is
+    // called once the add-in has disconnected.
+    void SettleJobs(IDispatch* item, CProperties& properties, CSaveRun& run, WriteOutcome outcome, bool& cancel);
+    // Stops each job but the one kept that the run has not yet seen stop;
+    // true when all are stopped. Those that cannot be go to m_MaySend.
+    bool StopJobs(CSaveRun& run, const std::vector<std::string>& jobs, const std::string& kept);
+    // Cancels one job at the gateway: true when the gateway says it will
+    // not send (again); false without a call once the add-in has
+    // disconnected since the caller's save began (its count).
+    bool StopJob(const std::string& jobId, unsigned disconnections);
     // "A~<status>~<Start>~<End>"; "A~2" or nothing for a reminder that is off.
     void SetServerSavedStatus(IDispatch* item, CProperties& properties, int status);
     bool CheckServerSaveStatus(IDispatch* item, const CProperties& properties, int& status, bool& timesChanged);
@@ -374,13 +410,11 @@ protected:
     // stored.
     bool StoreAcceptedUpdate(IDispatch* item, CInspectorContext& context, const CProperties& before,
                              unsigned disconnections);
-    // Cancels a job that the item does not store (another item of the
-    // watched calendars that names it keeps it); step names the caller in a
-    // failure's box. True when the job will not send; false without a call
-    // once the add-in has disconnected since the caller's save began (its
-    // count of disconnections).
-    bool CancelUnstoredJob(IDispatch* item, const CProperties& properties, const std::string& jobId,
-                           const std::string& step, unsigned disconnections);
+    // Cancels a job that the item does not store, unless another item of
+    // the watched calendars names it and keeps it. True when the job will
+    // not send; false without a call once the add-in has disconnected since
+    // the caller's save began (its count of disconnections).
+    bool CancelUnstoredJob(IDispatch* item, const std::string& jobId, unsigned disconnections);
     // "My mobile" is ticked while no own number is stored.
     bool IsMyMobileMissing(const CProperties& properties);
     // On the user's save, the one time a missing own number is asked for:

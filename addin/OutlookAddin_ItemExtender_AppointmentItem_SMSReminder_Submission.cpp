@@ -547,7 +547,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWriteEvent(ID
     try
     {
         bool cancelWrite = false;
-        SaveEditedProperties(item, cancelWrite, ReadItemState(item));
+        SaveEditedProperties(item, cancelWrite, ReadItemState(item), GetInspectorContextForAppointmentItem(item));
         if (cancelWrite && cancel)
             *cancel = VARIANT_TRUE;
     }
@@ -559,7 +559,8 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWriteEvent(ID
 
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::WriteOutcome
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedProperties(IDispatch* item, bool& cancel,
-                                                                             const CItemState& found)
+                                                                             const CItemState& found,
+                                                                             CInspectorContext* context)
 {
     // The user's save, unless the add-in's own save of this item for an
     // event the user did not start raised this Write; a Write inside this
@@ -571,8 +572,7 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveEditedProperties(IDi
         return WriteOutcome::Abandoned;
     if (found.m_Place == 2)
         return WriteOutcome::Failed;
-    // Only an appointment open in an inspector has edits to save.
-    CInspectorContext* context = GetInspectorContextForAppointmentItem(item);
+    // Only an appointment opened in an inspector has edits to save.
     if (!context)
         return WriteOutcome::Failed;
     const CInspectorContext::CHold hold(*context);
@@ -613,24 +613,55 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SaveSMSReminder(IDispatc
 {
     CSaveRun run(found);
     SetServerSavedStatus(item, properties, 1);
-    WriteOutcome outcome = OnItemWrite(item, properties, validate, cancelAllowed, cancel, deleting, run);
-    // Without the user there, the status tells the next opening.
-    if (outcome == WriteOutcome::Failed && !cancel && m_UnattendedEvent.empty())
-        ShowBox(deleting ? kDeleteFailedText : kUpdateFailedText, MB_OK);
-    if (outcome != WriteOutcome::Abandoned)
-        outcome = WriteOutcomeAfter(TakeInWhatChanged(item, properties, run, deleting), outcome);
-    // A deletion or a disconnection while a box was up took the item from
-    // this save: nothing of it is written.
-    if (outcome == WriteOutcome::Abandoned)
-        return outcome;
+    const WriteOutcome outcome = OnItemWrite(item, properties, validate, cancelAllowed, cancel, deleting, run);
+    return FinishSave(item, properties, run, outcome, cancel, deleting);
+}
+
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::WriteOutcome
+COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::FinishSave(IDispatch* item, CProperties& properties,
+                                                                   CSaveRun& run, WriteOutcome outcome, bool& cancel,
+                                                                   bool deleting)
+{
+    // Every box lets Outlook and the user act on the item: the settling
+    // looks again after its own boxes and the failure box, and settles
+    // again whenever something changed.
+    bool failureTold = false;
+    for (;;)
+    {
+        SettleJobs(item, properties, run, outcome, cancel);
+        if (outcome == WriteOutcome::Abandoned)
+            break;
+        // Without the user there, the status tells the next opening.
+        if (outcome == WriteOutcome::Failed && !cancel && m_UnattendedEvent.empty() && !failureTold)
+        {
+            ShowBox(deleting ? kDeleteFailedText : kUpdateFailedText, MB_OK);
+            failureTold = true;
+        }
+        const Look look = TakeInWhatChanged(item, properties, run, deleting);
+        outcome = WriteOutcomeAfter(look, outcome);
+        if (look == Look::Unchanged)
+            break;
+    }
+    // Last, as nothing after them is taken in: what the item could not
+    // store, and a job no item names that may still send.
+    if (outcome != WriteOutcome::Abandoned && run.m_WriteRefused)
+        ShowBox(kNoPermissionText, MB_OK);
+    if (!run.m_MaySend.empty())
+        Tell(item, kDeleteFailedText);
+    return outcome;
+}
+
+void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::WriteSave(IDispatch* item, CProperties& properties,
+                                                                      CSaveRun& run, WriteOutcome outcome)
+{
     if (outcome != WriteOutcome::Saved)
         SetServerSavedStatus(item, properties, 2);
     bool insufficientPermission = false;
     COutlookAddin_UserPropertiesPersistance::PersistNameVariantCollectionToUserProperties(
         properties, Dispatch::GetPtr(item, L"UserProperties"), insufficientPermission);
-    if (insufficientPermission)
-        ShowBox(kNoPermissionText, MB_OK);
-    return outcome;
+    run.m_WriteRefused = insufficientPermission;
+    // The save's own write is no change of another's.
+    run.m_Found.m_Stored = ReadItemState(item).m_Stored;
 }
 
 COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::WriteOutcome
@@ -659,7 +690,6 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemWrite(IDispatch* i
         if (outcome != WriteOutcome::Failed)
             break;
     }
-    SettleJobs(item, properties, run, outcome, cancel);
     return outcome;
 }
 
@@ -732,35 +762,93 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::TakeInWhatChanged(IDispa
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SettleJobs(IDispatch* item, CProperties& properties,
                                                                        CSaveRun& run, WriteOutcome outcome,
-                                                                       bool cancel)
+                                                                       bool& cancel)
 {
-    const std::string found = SettingOf(run.m_Found.m_Stored, CProperties::kSMSGatewaySubmissionId);
-    std::string kept = properties.GetSMSGatewaySubmissionId();
     if (outcome == WriteOutcome::Abandoned)
     {
-        // No call after a disconnection; an item deleted for good can no
-        // longer be asked which job it holds.
+        // What the item names went with it: to Deleted Items, whose save
+        // cancelled it, or to another store, as it last read (an item that
+        // no longer answers may be a copy's original). Nothing else this
+        // save made is stored by any item.
         const CItemState now = ReadItemState(item);
-        if (now.m_Disconnections != run.m_Found.m_Disconnections || now.m_Place < 0)
+        const CNameVariantCollection& last = now.m_Place < 0 ? run.m_Found.m_Stored : now.m_Stored;
+        StopJobs(run, run.m_Made, SettingOf(last, CProperties::kSMSGatewaySubmissionId));
+        return;
+    }
+    std::vector<std::string> touched = run.m_Made;
+    touched.insert(touched.end(), run.m_Standing.begin(), run.m_Standing.end());
+    if (cancel)
+    {
+        // Outlook keeps the item as found: the gateway goes back to it.
+        const std::string found = SettingOf(run.m_Found.m_Stored, CProperties::kSMSGatewaySubmissionId);
+        if (StopJobs(run, touched, found))
+        {
+            if (properties.GetSMSGatewaySubmissionId() != found)
+                KeepJob(item, properties, found);
+            WriteSave(item, properties, run, outcome);
             return;
-        kept = SettingOf(now.m_Stored, CProperties::kSMSGatewaySubmissionId);
+        }
+        // A job that may still send would be named by no item: the Write
+        // goes on, the item naming it.
+        cancel = false;
     }
-    else if (cancel)
+    std::string kept = properties.GetSMSGatewaySubmissionId();
+    if (std::find(run.m_Stopped.begin(), run.m_Stopped.end(), kept) != run.m_Stopped.end() && !run.m_MaySend.empty())
     {
-        kept = found;
-        KeepJob(item, properties, found);
+        kept = run.m_MaySend.front();
+        KeepJob(item, properties, kept);
     }
-    std::vector<std::string> done;
-    for (const std::string& job : run.m_Loose)
+    WriteSave(item, properties, run, outcome);
+    StopJobs(run, touched, kept);
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::StopJobs(CSaveRun& run,
+                                                                     const std::vector<std::string>& jobs,
+                                                                     const std::string& kept)
+{
+    const auto has = [](const std::vector<std::string>& list, const std::string& job) {
+        return std::find(list.begin(), list.end(), job) != list.end();
+    };
+    // The job kept may send: that is what it is kept for.
+    run.m_MaySend.erase(std::remove(run.m_MaySend.begin(), run.m_MaySend.end(), kept), run.m_MaySend.end());
+    bool allStopped = true;
+    for (const std::string& job : jobs)
     {
-        if (job == kept || std::find(done.begin(), done.end(), job) != done.end())
+        if (job.empty() || job == kept || has(run.m_Stopped, job))
             continue;
-        done.push_back(job);
-        if (!CancelUnstoredJob(item, properties, job, "OnItemWrite(Cancelling a job the item does not name)",
-                               run.m_Found.m_Disconnections))
-            Tell(item, kDeleteFailedText);
+        if (StopJob(job, run.m_Found.m_Disconnections))
+        {
+            run.m_Stopped.push_back(job);
+            run.m_MaySend.erase(std::remove(run.m_MaySend.begin(), run.m_MaySend.end(), job), run.m_MaySend.end());
+            continue;
+        }
+        if (!has(run.m_MaySend, job))
+            run.m_MaySend.push_back(job);
+        allStopped = false;
     }
-    run.m_Loose.clear();
+    return allStopped;
+}
+
+bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::StopJob(const std::string& jobId, unsigned disconnections)
+{
+    // Nothing calls the gateway once the add-in has disconnected.
+    if (disconnections != m_Disconnections || !m_pServices)
+        return false;
+    try
+    {
+        CZentavoSMSGatewaySubmission submission;
+        submission.m_Method = smWebService;
+        submission.m_Action = saCancelSendMessageSubmission;
+        submission.m_SubmissionId = jobId;
+        CZentavoSMSGatewaySubmissionResults results;
+        m_pServices->Callback_ItemExtender_MakeSMSGatewaySubmission(results, submission);
+        return results.m_Success || results.m_JobNotChangeable;
+    }
+    catch (...)
+    {
+        ShowCurrentExceptionInErrorBox(kClassName + "::OnItemWrite(Cancelling a job the item does not name)");
+        return false;
+    }
 }
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateSMSGatewayWithSMSReminderRequest(
@@ -917,15 +1005,16 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CallGateway(CZentav
         m_pServices->Callback_ItemExtender_MakeSMSGatewaySubmission(results, submission);
     }
     if (submission.m_Action != saCancelSendMessageSubmission && results.m_HasSubmissionId)
-        run.m_Loose.push_back(results.m_SubmissionId);
+        run.m_Made.push_back(results.m_SubmissionId);
     if (submission.m_Action == saUpdateSendMessageSubmission)
     {
-        // A replaced job is aborted; one whose replacement may send beside
-        // it still stands.
-        if (results.m_SubmissionReplaced)
-            run.m_Loose.erase(std::remove(run.m_Loose.begin(), run.m_Loose.end(), named), run.m_Loose.end());
-        else if (results.m_OutcomeUnknown)
-            run.m_Loose.push_back(named);
+        // A replaced job is stopped, as the gateway said; one beside a
+        // replacement that may send, or whose abort the gateway did not
+        // confirm, still stands.
+        if (results.m_SubmissionReplaced && !results.m_ReplacedJobMaySend)
+            run.m_Stopped.push_back(named);
+        else if (results.m_SubmissionReplaced || results.m_OutcomeUnknown)
+            run.m_Standing.push_back(named);
     }
     return results.m_Success != 0;
 }
@@ -945,8 +1034,16 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::Tell(IDispatch* ite
         ShowBox(text, MB_OK);
         return;
     }
-    ReportError(EVENTLOG_WARNING_TYPE, m_UnattendedEvent,
-                text + "\n\nAppointment: " + WideToAnsi(Dispatch::GetText(item, L"Subject")));
+    std::string subject;
+    try
+    {
+        subject = WideToAnsi(Dispatch::GetText(item, L"Subject"));
+    }
+    catch (const _com_error&)
+    {
+        // An item deleted for good has no subject to name.
+    }
+    ReportError(EVENTLOG_WARNING_TYPE, m_UnattendedEvent, text + "\n\nAppointment: " + subject);
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::SetServerSavedStatus(IDispatch* item,
@@ -1196,7 +1293,9 @@ COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::UpdateOnOpening(IDispatc
 {
     const CProperties before(context.m_SavedProperties);
     bool cancel = false;
-    const WriteOutcome outcome = SaveEditedProperties(item, cancel, found);
+    // The user's answer stands after the inspector closed under the offer:
+    // the context, held by the opening, still has the edits to save.
+    const WriteOutcome outcome = SaveEditedProperties(item, cancel, found, &context);
     if (outcome == WriteOutcome::Abandoned)
         return Opening::Abandoned;
     // An update that failed may yet have left the item naming another job,
@@ -1240,7 +1339,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::StoreAcceptedUpdate
         ShowCurrentExceptionInErrorBox(kClassName + "::OnNewInspector(Saving the update)");
     }
     if (!jobId.empty() && jobId != before.GetSMSGatewaySubmissionId() &&
-        !CancelUnstoredJob(item, made, jobId, "OnNewInspector(Cancelling the update)", disconnections))
+        !CancelUnstoredJob(item, jobId, disconnections))
         ShowBox(kDeleteFailedText, MB_OK);
     try
     {
@@ -1258,26 +1357,12 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::StoreAcceptedUpdate
 }
 
 bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::CancelUnstoredJob(IDispatch* item,
-                                                                              const CProperties& properties,
                                                                               const std::string& jobId,
-                                                                              const std::string& step,
                                                                               unsigned disconnections)
 {
-    // Nothing calls the gateway once the add-in has disconnected.
-    if (disconnections != m_Disconnections)
-        return false;
-    try
-    {
-        CProperties cancelling(properties);
-        bool retryCannotHelp = false;
-        bool overtaken = false;
-        KeepJob(item, cancelling, jobId);
-        CSaveRun run(ReadItemState(item));
-        return UpdateSMSGatewayWithSMSReminderRequest(item, cancelling, true, run, retryCannotHelp, overtaken);
-    }
-    catch (...)
-    {
-        ShowCurrentExceptionInErrorBox(kClassName + "::" + step);
-        return false;
-    }
+    // Another item of the watched calendars that names the job keeps it.
+    if (disconnections == m_Disconnections && m_pServices &&
+        AnotherItemNamesJob(m_pServices->Callback_ItemExtender_GetOutlookApplication(), item, jobId))
+        return true;
+    return StopJob(jobId, disconnections);
 }

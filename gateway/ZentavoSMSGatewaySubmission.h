@@ -75,6 +75,10 @@ public:
     std::uint32_t m_ResultCode = 0;  // SMSGatewayResultCode; 1 is success
     BYTE m_HasSubmissionId = 0;      // m_SubmissionId names a bulk job
     BYTE m_SubmissionReplaced = 0;   // an update created a new job and aborted the old one
+    // With m_SubmissionReplaced: the new job is ready, but the gateway did
+    // not tell whether the old one (the record's id) stopped; it may still
+    // send beside the new one.
+    BYTE m_ReplacedJobMaySend = 0;
     // The bulk job created or cancelled, or the job id of an HTTPS reply.
     std::string m_SubmissionId;
     BYTE m_JobIdReply = 0;  // the HTTPS reply was a job id, not one line per recipient

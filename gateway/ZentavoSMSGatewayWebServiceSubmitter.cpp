@@ -271,14 +271,17 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::SetJobReady(CZentavoSMSBulkSM
     {
         lost = std::current_exception();
     }
-    // Refused, or the answer lost after the gateway may have set the job
-    // ready (a repeat of the request by the transport is then refused):
-    // the job is given up, and what it is afterwards decides the outcome.
-    // When that cannot be read, a refusal stands as the gateway's word.
     if (lost || code != OK)
     {
-        const JobFate fate = GiveUpJob(client, jobId);
-        if (fate == JobFate::Stopped || (fate == JobFate::Unknown && !lost))
+        // A refused job is not ready. An answer lost after the request may
+        // have reached the gateway leaves that to the job's status: a job
+        // set ready stays; one that is not, or that cannot be told, is given
+        // up, and what it is afterwards decides the outcome. When that
+        // cannot be read, a refusal stands as the gateway's word.
+        JobFate fate = lost ? ReadJobFate(client, jobId, kCreateStatusContext) : JobFate::NotReady;
+        if (fate != JobFate::ToGo && fate != JobFate::GoneOut)
+            fate = GiveUpJob(client, jobId);
+        if (fate == JobFate::NotReady || fate == JobFate::Aborted || (fate == JobFate::Unknown && !lost))
         {
             if (lost)
                 std::rethrow_exception(lost);
@@ -298,27 +301,60 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::SetJobReady(CZentavoSMSBulkSM
     results.m_HasSubmissionId = 1;
 }
 
-CZentavoSMSGatewayWebServiceSubmitter_BulkWS::JobFate CZentavoSMSGatewayWebServiceSubmitter_BulkWS::GiveUpJob(
-    CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId) const
+CZentavoSMSGatewayWebServiceSubmitter_BulkWS::JobFate CZentavoSMSGatewayWebServiceSubmitter_BulkWS::ReadJobFate(
+    CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId, const char* context) const
 {
-    AbortJobIgnoringFailure(client, jobId);
     try
     {
         BulkJobStatusDetails details;
-        if (client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details) == OK)
+        CheckResultCode(client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details), context);
+        switch (details.Status)
         {
-            if (details.Status == kJobInitialising || details.Status == kJobAborted)
-                return JobFate::Stopped;
-            if (IsChangeable(details.Status) || IsFinal(details.Status))
-                return JobFate::Sending;
+        case kJobInitialising:
+            return JobFate::NotReady;
+        case kJobPending:
+        case kJobPaused:
+            return JobFate::ToGo;
+        case kJobProcessing:
+        case kJobCompleted:
+            return JobFate::GoneOut;
+        case kJobAborted:
+            return JobFate::Aborted;
+        default:
+            return JobFate::Unknown;
         }
     }
     catch (...)
     {
-        ReportCurrentException("CZentavoSMSGatewayWebServiceSubmitter_BulkWS::MakeSubmission - CreateNew - "
-                               "GetBulkJobStatus (after SetBulkJobReady failed)");
+        ReportCurrentException(std::string(context) + " (status not read)");
+        return JobFate::Unknown;
     }
-    return JobFate::Unknown;
+}
+
+CZentavoSMSGatewayWebServiceSubmitter_BulkWS::JobFate CZentavoSMSGatewayWebServiceSubmitter_BulkWS::GiveUpJob(
+    CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId) const
+{
+    AbortJobIgnoringFailure(client, jobId);
+    return ReadJobFate(client, jobId, kCreateStatusContext);
+}
+
+CZentavoSMSGatewayWebServiceSubmitter_BulkWS::JobFate CZentavoSMSGatewayWebServiceSubmitter_BulkWS::StopJob(
+    CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId, const char* statusContext,
+    std::uint32_t& abortCode, std::exception_ptr& abortFailure) const
+{
+    abortCode = OK;
+    try
+    {
+        abortCode = static_cast<std::uint32_t>(client.AbortBulkJob(m_AccessKey, m_SecretKey, jobId));
+    }
+    catch (...)
+    {
+        abortFailure = std::current_exception();
+    }
+    const JobFate fate = ReadJobFate(client, jobId, statusContext);
+    if (fate == JobFate::Unknown && !abortFailure && abortCode == OK)
+        return JobFate::Aborted;
+    return fate;
 }
 
 bool CZentavoSMSGatewayWebServiceSubmitter_BulkWS::IsReplaceable(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,
@@ -346,45 +382,40 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::ReplaceJob(CZentavoSMSBulkSMS
     // Not known to be ready: the caller holds both jobs, either may send.
     if (!results.m_Success)
         return;
+    std::uint32_t code = OK;
     std::exception_ptr failure;
-    try
+    const JobFate old = StopJob(client, submission.m_SubmissionId, kUpdateStatusContext, code, failure);
+    if (old == JobFate::Aborted || old == JobFate::GoneOut || old == JobFate::Unknown)
     {
-        if (AbortReplacedJob(client, submission.m_SubmissionId))
-        {
-            results.m_SubmissionReplaced = 1;
+        // The replacement is the job now. One whose old job the gateway
+        // cannot say has stopped leaves that job to the caller.
+        results.m_SubmissionReplaced = 1;
+        if (old != JobFate::Unknown)
             return;
-        }
+        results.m_ReplacedJobMaySend = 1;
+        if (failure)
+            ReportLostAnswer(failure, kUpdateAbortContext);
+        else
+            ReportError(EVENTLOG_ERROR_TYPE, kUpdateAbortContext,
+                        "AbortBulkJob answered " + std::to_string(code) + " for " + submission.m_SubmissionId);
+        return;
     }
-    catch (...)
-    {
-        failure = std::current_exception();
-    }
-    // The old job goes on: its replacement is given up, so that one job
-    // stays, the one the caller names.
+    // The gateway says the old job will still send: its replacement is given
+    // up, so that one job stays, the one the caller names.
     const std::string replacement = results.m_SubmissionId;
     const JobFate fate = GiveUpJob(client, replacement);
     results = CZentavoSMSGatewaySubmissionResults();
     results.m_ResultCode = OK;
-    if (fate == JobFate::Stopped)
+    if (fate == JobFate::NotReady || fate == JobFate::Aborted)
     {
         if (failure)
             std::rethrow_exception(failure);
+        CheckResultCode(code, kUpdateAbortContext);
         return;
     }
     if (failure)
         ReportLostAnswer(failure, kUpdateAbortContext);
     MarkOutcomeUnknown(replacement, results);
-}
-
-bool CZentavoSMSGatewayWebServiceSubmitter_BulkWS::AbortReplacedJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,
-                                                                    const std::string& jobId) const
-{
-    CheckResultCode(client.AbortBulkJob(m_AccessKey, m_SecretKey, jobId), kUpdateAbortContext);
-    BulkJobStatusDetails details;
-    CheckResultCode(client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details), kUpdateStatusContext);
-    // One that began sending meanwhile has gone out as a job that could no
-    // longer change does: the replacement stays, as it would for that one.
-    return IsFinal(details.Status);
 }
 
 void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::CancelJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client,
@@ -405,14 +436,26 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::CancelJob(CZentavoSMSBulkSMSW
     CheckResultCode(code, kCancelStatusContext);
     if (!IsChangeable(details.Status))
         return;
-    results.m_ResultCode = client.AbortBulkJob(m_AccessKey, m_SecretKey, jobId);
-    CheckResultCode(results.m_ResultCode, kCancelAbortContext);
-    CheckResultCode(client.GetBulkJobStatus(m_AccessKey, m_SecretKey, jobId, details), kCancelStatusContext);
-    if (details.Status == kJobAborted)
+    std::exception_ptr failure;
+    switch (StopJob(client, jobId, kCancelStatusContext, results.m_ResultCode, failure))
     {
+    case JobFate::Aborted:
+        results.m_ResultCode = OK;
         results.m_Success = 1;
         results.m_SubmissionId = jobId;
         results.m_HasSubmissionId = 1;
+        return;
+    case JobFate::GoneOut:
+        // It began sending meanwhile: nothing is left to cancel.
+        results.m_ResultCode = OK;
+        results.m_JobNotChangeable = 1;
+        return;
+    default:
+        // Still to go, or not known: the cancel failed.
+        if (failure)
+            std::rethrow_exception(failure);
+        CheckResultCode(results.m_ResultCode, kCancelAbortContext);
+        return;
     }
 }
 

@@ -9,6 +9,7 @@
 #include "gateway/ZentavoSMSGatewaySubmitter.h"
 
 #include <cstdint>
+#include <exception>
 #include <string>
 
 class CZentavoSMSBulkSMSWebServiceClient_gSoap;
@@ -42,12 +43,19 @@ public:
     // gateway) and recipients the gateway could not reach, as long as the job
     // keeps one it can (none kept raises NO_TO); those are in the results'
     // statuses. Failures of the call itself (HTTP, SOAP) pass through as the
-    // client raises them. A new job whose making fails is aborted; when the
-    // answer to setting it ready is lost and what the job then is cannot be
-    // read, the results name it with m_OutcomeUnknown, since it may send;
-    // the job an update was to replace then still stands
-    // (m_SubmissionReplaced clear), and the caller decides which one goes.
-    // The Outlook application is not used.
+    // client raises them.
+    //
+    // A job is kept, given up or counted as stopped on what the gateway says
+    // of it, its status, never on which answer was lost: after a lost answer
+    // the job's status is asked before anything is decided. A new job that
+    // is not ready is aborted; one whose status cannot be told even then is
+    // named with m_OutcomeUnknown, since it may send, and the job an update
+    // was to replace still stands beside it (m_SubmissionReplaced clear).
+    // An update's old job counts as stopped when the gateway says so (its
+    // abort confirmed, or its status final); its replacement is given up only
+    // when the gateway says the old job is still to go, and kept, with
+    // m_ReplacedJobMaySend, when the gateway cannot say. The Outlook
+    // application is not used.
     CZentavoSMSGatewaySubmissionResults MakeSubmission(IDispatchPtr outlookApplication,
                                                        const CZentavoSMSGatewaySubmission& submission) override;
 
@@ -56,12 +64,14 @@ public:
     static void CheckResultCode(std::uint32_t resultCode, const std::string& context);
 
 private:
-    // What a new job is after it was given up.
+    // What a job is, as its status tells.
     enum class JobFate
     {
-        Stopped,  // aborted, or never set ready: it will not send
-        Sending,  // set ready after all: pending, sending, sent or paused
-        Unknown,  // the gateway did not tell
+        NotReady,  // being made, never set ready: it will not send
+        ToGo,      // pending or paused: it will send
+        GoneOut,   // sending or sent: it will not send again
+        Aborted,
+        Unknown,   // the gateway did not tell
     };
 
     // Creates the job, appends the recipients and sets it ready.
@@ -73,21 +83,29 @@ private:
                        const CSMSContactVector& recipients, CZentavoSMSGatewaySubmissionResults& results) const;
     void SetJobReady(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,
                      CZentavoSMSGatewaySubmissionResults& results) const;
-    // Aborts a job that did not become ready, or whose answer was lost, and
-    // reads what it is then.
+    // The job's status; a failure to read it is reported to the event log
+    // under the context and gives Unknown. Never throws.
+    JobFate ReadJobFate(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,
+                        const char* context) const;
+    // Aborts a new job that is not known to be ready, ignoring the answer,
+    // and reads what it is then.
     JobFate GiveUpJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId) const;
+    // Aborts a scheduled job and reads what it is then: Aborted also when
+    // the gateway confirmed the abort but its status could not be read.
+    // The abort's code, or its failure when the call itself failed, is
+    // left for the caller.
+    JobFate StopJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,
+                    const char* statusContext, std::uint32_t& abortCode, std::exception_ptr& abortFailure) const;
     // The job to be replaced can still be aborted; a final one is marked
     // m_JobNotChangeable, and any other status is no success.
     bool IsReplaceable(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,
                        CZentavoSMSGatewaySubmissionResults& results) const;
-    // Makes the replacement and sets it ready, and only then aborts the
-    // old job: an update refused or given up on the way leaves the old job
-    // to send as before. When the old job cannot be stopped the replacement
-    // is given up again.
+    // Makes the replacement and sets it ready, and only then stops the old
+    // job: an update refused or given up on the way leaves the old job to
+    // send as before, and so does an old job the gateway says will still
+    // send, whose replacement is given up again.
     void ReplaceJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const CZentavoSMSGatewaySubmission& submission,
                     CZentavoSMSGatewaySubmissionResults& results) const;
-    // True when the service confirms the old job will not send again.
-    bool AbortReplacedJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId) const;
     void CancelJob(CZentavoSMSBulkSMSWebServiceClient_gSoap& client, const std::string& jobId,
                    CZentavoSMSGatewaySubmissionResults& results) const;
     // For a job that is being given up: neither the answer nor a failure

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <set>
@@ -362,11 +363,16 @@ protected:
     // the appointment in the explorer (BeforeItemMove), drags it in the
     // calendar to two days after the test's (that change's update makes a
     // job and stores it), or unticks the add-in (OnDisconnection).
+    // Also: the user deletes it for good (Shift+Del: BeforeItemMove without
+    // a folder, then the item answers nothing), or moves it to another
+    // store's calendar (Exchange makes a copy there and deletes this item).
     enum class Meanwhile
     {
         kDeleted,
         kDragged,
         kDisconnected,
+        kDeletedForGood,
+        kMovedToAnotherStore,
     };
     void Happens(Meanwhile meanwhile)
     {
@@ -382,7 +388,24 @@ protected:
         case Meanwhile::kDisconnected:
             m_Addin->Disconnect();
             break;
+        case Meanwhile::kDeletedForGood:
+            EXPECT_FALSE(Move(m_Calendar, nullptr));
+            Gone(m_Item);
+            break;
+        case Meanwhile::kMovedToAnotherStore:
+            m_Moved = FakeObjectOf(Dispatch::Call(m_Item, L"Move", static_cast<IDispatch*>(m_OtherStore)));
+            Gone(m_Item);
+            break;
         }
+    }
+    // An item deleted from the store: every read fails, as Outlook answers
+    // for an object whose item has gone.
+    static void Gone(const CFakeObjectPtr& item)
+    {
+        const HRESULT deleted = static_cast<HRESULT>(0x8004010A);
+        for (const wchar_t* member : {L"UserProperties", L"Parent", L"EntryID", L"Start", L"End", L"Subject", L"Body",
+                                      L"Location", L"Recipients", L"MeetingStatus", L"RecurrenceState"})
+            item->Fail(member, deleted, L"The item has been moved or deleted.");
     }
     // Saves the open item; the event comes once, inside the first box whose
     // first line is the heading. True when the Write was cancelled.
@@ -472,6 +495,90 @@ protected:
         }
         EXPECT_EQ(withJob, PendingJobs());
     }
+    // Where a save's path leaves the appointment.
+    enum class Left
+    {
+        kInTheCalendar,
+        kInDeletedItems,
+        kDeletedForGood,
+        kInAnotherStore,  // as m_Moved
+        kDisconnected,
+    };
+    // The end state of every path of a save, its inspector closed: an
+    // appointment in the calendar names the one job that waits for it, at
+    // its times, or it reads not up to date, and then its next opening
+    // offers the update, which, accepted, leaves that one job; one deleted
+    // names none; a copy in another store names the one that waits. No
+    // other job waits but those the user was told may still send.
+    void ExpectTheEndState(Left left, const std::set<std::string>& told = {})
+    {
+        const auto waiting = [&] {
+            std::set<std::string> pending;
+            for (const CJsonValue& job : Jobs())
+                if (job["status"].AsString() == "Pending" && !told.count(job["job_id"].AsString()))
+                    pending.insert(job["job_id"].AsString());
+            return pending;
+        };
+        const auto named = [](const CFakeObjectPtr& item) {
+            const std::string job = static_cast<const char*>(_bstr_t(SMSReminderItem::Stored(item, kJobId)));
+            return job == "<absent>" ? std::string() : job;
+        };
+        switch (left)
+        {
+        case Left::kInDeletedItems:
+            EXPECT_EQ("", named(m_Item));
+            EXPECT_EQ(std::set<std::string>(), waiting());
+            return;
+        case Left::kDeletedForGood:
+            EXPECT_EQ(std::set<std::string>(), waiting());
+            return;
+        case Left::kInAnotherStore:
+            EXPECT_EQ(std::set<std::string>{named(m_Moved)}, waiting());
+            return;
+        case Left::kDisconnected:
+            return;
+        case Left::kInTheCalendar:
+            break;
+        }
+        const std::string to = Stored(kTo);
+        const bool on = !to.empty() && to != "<absent>";
+        const DATE start = m_Item->Value(L"Start");
+        const std::string upToDate = on ? Status(1, start, static_cast<DATE>(m_Item->Value(L"End"))) : "";
+        const std::string status = Stored(kStatus) == "<absent>" ? "" : Stored(kStatus);
+        if (status != upToDate)
+        {
+            const std::set<std::string> pending = waiting();
+            EXPECT_TRUE(pending.empty() || pending == std::set<std::string>{named(m_Item)}) << named(m_Item);
+            m_Boxes.QueueAnswers({IDOK});
+            Open(m_Item);
+            EXPECT_EQ(std::vector<std::string>{kNotUpToDate}, NewBoxTexts());
+            CloseInspector();
+        }
+        EXPECT_EQ(on ? std::set<std::string>{named(m_Item)} : std::set<std::string>(), waiting());
+        if (on && !named(m_Item).empty())
+        {
+            const int days = static_cast<int>(std::lround(start - kStart));
+            EXPECT_EQ("2030-06-" + std::to_string(10 + days) + "T14:15:00+01:00",
+                      Job(named(m_Item))["scheduled_date"].AsString());
+        }
+        EXPECT_EQ(upToDate, Stored(kStatus) == "<absent>" ? "" : Stored(kStatus));
+    }
+    // The open item after its Write: stored as Outlook stores it, unless
+    // the Write was cancelled; then closed with Yes or No to Outlook's
+    // "save changes?".
+    void CloseAfterTheWrite(bool cancelled, bool yes)
+    {
+        if (!cancelled)
+        {
+            PropertiesOf(m_Item).Commit();
+            CloseInspector();
+        }
+        else if (yes)
+            CloseSaving();
+        else
+            CloseMovedWithoutSaving();
+    }
+
     // A ribbon callback on a control of the open inspector's tab.
     _variant_t On(const char* id, const wchar_t* callback, std::vector<_variant_t> more = {})
     {
@@ -518,15 +625,16 @@ protected:
         m_Primary.Control("POST", "script", "{\"page\": \"bulkjob.asmx/" + operation + "\", \"replies\": " + replies + "}");
     }
     // The next job made is set ready, but that answer is lost, and so are
-    // the abort and the status read that would give it up: it may send. An
-    // update first reads the status of the job it replaces, as the gateway
-    // answers, and leaves that job alone.
+    // the status read that asks what it is, the abort that would give it up
+    // and the status read after: it may send. An update first reads the
+    // status of the job it replaces, as the gateway answers, and leaves that
+    // job alone.
     void LoseTheNextJobsOutcome(bool replacing) const
     {
         const std::string cut = R"({"truncate_at": 120})";
         Script("SetBulkJobReady", "[" + cut + "]");
         Script("AbortBulkJob", R"([{"drop": true}])");
-        Script("GetBulkJobStatus", "[" + std::string(replacing ? "{}, " : "") + cut + "]");
+        Script("GetBulkJobStatus", "[" + std::string(replacing ? "{}, " : "") + cut + ", " + cut + "]");
     }
 
     // The boxes shown since the last call; TearDown expects none left unread.
@@ -554,6 +662,7 @@ protected:
     CFakeObjectPtr m_SecondCalendar;
     CFakeObjectPtr m_SecondDeletedItems;
     CFakeObjectPtr m_Item;
+    CFakeObjectPtr m_Moved;  // the copy a move to another store made
     CFakeObjectPtr m_Inspector;
     long m_LiveConnectionsAtStart = 0;
     size_t m_BoxesRead = 0;
@@ -715,8 +824,9 @@ TEST_F(SMSReminderSubmission, ACancelTheGatewayRefusesKeepsTheJobAndItsId)
 }
 
 // A new reminder's save that fails at the gateway: the creation refused,
-// or the answer to setting the job ready cut off after the gateway set it
-// ready. Such a job is given up before the retry prompt: Try Again makes
+// or the request to set the job ready lost before the gateway set it ready,
+// as the job's status then tells. Such a job is given up before the retry
+// prompt: Try Again makes
 // the one job, Continue and Cancel leave none and a status that is not up
 // to date. With the abort and the status lost too the job may send: the
 // user is told so, the item names it, and Try Again replaces it instead of
@@ -727,9 +837,10 @@ TEST_F(SMSReminderSubmission, TheRetryPromptTriesAgainContinuesOrCancels)
     const char* const cut = R"([{"truncate_at": 120}])";
     using Scripts = std::vector<std::pair<const char*, const char*>>;
     const Scripts refused = {{"CreateSMSTextBulkJob", R"([{"error": "INTERNAL_ERROR"}])"}};
-    const Scripts givenUp = {{"SetBulkJobReady", cut}};
-    const Scripts unknown = {
-        {"SetBulkJobReady", cut}, {"AbortBulkJob", R"([{"drop": true}])"}, {"GetBulkJobStatus", cut}};
+    const Scripts givenUp = {{"SetBulkJobReady", R"([{"drop": true}])"}};
+    const Scripts unknown = {{"SetBulkJobReady", cut},
+                             {"AbortBulkJob", R"([{"drop": true}])"},
+                             {"GetBulkJobStatus", R"([{"truncate_at": 120}, {"truncate_at": 120}])"}};
     const std::string failed = "An error has occured (Ctrl-C to copy)";
     const std::string maySend = "The message may have been sent.";
     const std::string updateFailed = Heading(kUpdateFailed);
@@ -1759,6 +1870,9 @@ TEST_F(SMSReminderSubmission, WhatReachesTheAddinInsideASavesBoxIsTakenIn)
             EXPECT_EQ(first, Stored(kJobId));
             EXPECT_EQ(status, Stored(kStatus));
             break;
+        default:
+            ADD_FAILURE() << "no row of this table";
+            break;
         }
     }
 }
@@ -1999,6 +2113,9 @@ TEST_F(SMSReminderSubmission, TheOwnMobilePromptOfASaveIsTakenIn)
             EXPECT_EQ(calls, ServiceCalls());
             EXPECT_EQ(first, Stored(kJobId));
             EXPECT_EQ("Pending", JobStatus(first));
+            break;
+        default:
+            ADD_FAILURE() << "no row of this table";
             break;
         }
     }
@@ -2472,5 +2589,345 @@ TEST_F(SMSReminderSubmission, TextTheCodePageCannotCarryIsNotSent)
         EXPECT_EQ(refused ? std::vector<std::string>{kNotUpToDate} : std::vector<std::string>(), NewBoxTexts());
         CloseInspector();
     }
+}
+// Every gateway call of a save, in turn, refused, lost before the gateway
+// acts (the connection dropped) or lost after it acts (the answer cut off
+// once the simulator has done it): a new reminder's, a moved appointment's
+// update and a reminder turned off. Where the retry prompt comes, each
+// answer follows, Cancel then Yes or No to Outlook's "save changes?". Every
+// path ends with the one job the appointment names, at its times, or with
+// an appointment that reads not up to date and is offered the update at
+// its next opening; no other job waits.
+TEST_F(SMSReminderSubmission, EveryGatewayCallOfASaveRefusedOrLostEndsWithTheOneJobTheItemNames)
+{
+    const char* const refused = R"([{"error": "INTERNAL_ERROR"}])";
+    const char* const before = R"([{"drop": true}])";
+    const char* const after = R"([{"truncate_at": 120}])";
+    // The status read of an update's old job answers first.
+    const char* const refusedSecond = R"([{}, {"error": "INTERNAL_ERROR"}])";
+    const char* const afterSecond = R"([{}, {"truncate_at": 120}])";
+    enum Saving
+    {
+        kNew,
+        kMoved,      // a day on
+        kTurnedOff,  // its recipients removed
+    };
+    struct Row
+    {
+        const char* name;
+        Saving save;
+        const char* operation;
+        const char* replies;
+        bool prompts;  // the retry prompt comes
+    };
+    const Row rows[] = {
+        {"new: the create refused", kNew, "CreateSMSTextBulkJob", refused, true},
+        {"new: the create lost before", kNew, "CreateSMSTextBulkJob", before, true},
+        {"new: the create lost after", kNew, "CreateSMSTextBulkJob", after, true},
+        {"new: the batch refused", kNew, "AppendRecipients", refused, true},
+        {"new: the batch lost before", kNew, "AppendRecipients", before, true},
+        {"new: the batch lost after", kNew, "AppendRecipients", after, true},
+        {"new: the ready refused", kNew, "SetBulkJobReady", refused, true},
+        {"new: the ready lost before", kNew, "SetBulkJobReady", before, true},
+        {"new: the ready lost after", kNew, "SetBulkJobReady", after, false},
+        {"moved: the status refused", kMoved, "GetBulkJobStatus", refused, true},
+        {"moved: the status lost", kMoved, "GetBulkJobStatus", after, true},
+        {"moved: the create refused", kMoved, "CreateSMSTextBulkJob", refused, true},
+        {"moved: the create lost before", kMoved, "CreateSMSTextBulkJob", before, true},
+        {"moved: the create lost after", kMoved, "CreateSMSTextBulkJob", after, true},
+        {"moved: the batch refused", kMoved, "AppendRecipients", refused, true},
+        {"moved: the batch lost before", kMoved, "AppendRecipients", before, true},
+        {"moved: the batch lost after", kMoved, "AppendRecipients", after, true},
+        {"moved: the ready refused", kMoved, "SetBulkJobReady", refused, true},
+        {"moved: the ready lost before", kMoved, "SetBulkJobReady", before, true},
+        {"moved: the ready lost after", kMoved, "SetBulkJobReady", after, false},
+        {"moved: the abort refused", kMoved, "AbortBulkJob", refused, true},
+        {"moved: the abort lost before", kMoved, "AbortBulkJob", before, true},
+        {"moved: the abort lost after", kMoved, "AbortBulkJob", after, false},
+        {"moved: the status after the abort refused", kMoved, "GetBulkJobStatus", refusedSecond, false},
+        {"moved: the status after the abort lost", kMoved, "GetBulkJobStatus", afterSecond, false},
+        {"off: the status refused", kTurnedOff, "GetBulkJobStatus", refused, true},
+        {"off: the status lost", kTurnedOff, "GetBulkJobStatus", after, true},
+        {"off: the abort refused", kTurnedOff, "AbortBulkJob", refused, true},
+        {"off: the abort lost before", kTurnedOff, "AbortBulkJob", before, true},
+        {"off: the abort lost after", kTurnedOff, "AbortBulkJob", after, false},
+        {"off: the status after the abort refused", kTurnedOff, "GetBulkJobStatus", refusedSecond, false},
+    };
+    struct Path
+    {
+        const char* name;
+        int answer;
+        bool yes;  // to "save changes?" after Cancel
+    };
+    const Path prompted[] = {
+        {"Try Again", IDTRYAGAIN, false},
+        {"Continue", IDCONTINUE, false},
+        {"Cancel, No", IDCANCEL, false},
+        {"Cancel, Yes", IDCANCEL, true},
+    };
+    const Path unprompted[] = {{"no prompt", IDOK, false}};
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        for (const Path& path : row.prompts ? std::vector<Path>(std::begin(prompted), std::end(prompted))
+                                            : std::vector<Path>(std::begin(unprompted), std::end(unprompted)))
+        {
+            SCOPED_TRACE(path.name);
+            StartOver();
+            if (row.save == kNew)
+                OpenReminder();
+            else
+            {
+                SaveReminder();
+                PropertiesOf(m_Item).Commit();
+                if (row.save == kMoved)
+                    Reschedule(kOneDay);
+                else
+                    Edit(kTo, "");
+            }
+            Script(row.operation, row.replies);
+            m_Boxes.QueueAnswers({IDOK, path.answer});
+            const bool cancelled = Save();
+            const std::vector<std::string> headings = Headings(NewBoxes());
+            EXPECT_EQ(row.prompts, std::find(headings.begin(), headings.end(), kRetryHeading) != headings.end())
+                << ::testing::PrintToString(headings) << ServiceCalls() << " cancelled " << cancelled;
+            CloseAfterTheWrite(cancelled, path.yes);
+            NewBoxes();
+            ExpectTheEndState(Left::kInTheCalendar);
+        }
+    }
+}
+
+// Each of Outlook's events inside each box of a user's save of a moved
+// appointment whose new job's answer is lost: the box telling so, the
+// retry prompt (answered Continue), the box of the settling's own refused
+// cancel of the old job, the update's failure box, and the last box, which
+// tells that the old job may still send. The user deletes the appointment,
+// deletes it for good, moves it to another store, drags it (a change in
+// the calendar, whose own save makes and stores a job), or the add-in is
+// disconnected. The save takes in what changed and settles again: the
+// appointment is left with the one job it names (or none where it went),
+// and nothing of the save waits but the job the user was told of.
+TEST_F(SMSReminderSubmission, OutlooksEventsInsideEachBoxOfASaveLeaveOneJob)
+{
+    const std::string maySend = "The message may have been sent.";
+    const std::string updateFailed = Heading(kUpdateFailed);
+    const std::string deleteFailed = Heading(kDeleteFailed);
+    using M = Meanwhile;
+    struct Row
+    {
+        const char* name;
+        std::string box;
+        Meanwhile meanwhile;
+    };
+    std::vector<Row> rows;
+    const std::pair<const char*, Meanwhile> events[] = {
+        {"deleted", M::kDeleted},         {"deleted for good", M::kDeletedForGood},
+        {"moved to another store", M::kMovedToAnotherStore}, {"dragged", M::kDragged},
+        {"disconnected", M::kDisconnected},
+    };
+    for (const std::string& box : {maySend, std::string(kRetryHeading), std::string(kGatewayHeading), updateFailed,
+                                    deleteFailed})
+        for (const auto& event : events)
+            rows.push_back({event.first, box, event.second});
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.box + ": " + row.name);
+        StartOver();
+        m_Addin.reset();
+        m_Addin = std::make_unique<CAddinUnderTest>(m_Outlook);
+        const std::string old = SaveReminder();
+        PropertiesOf(m_Item).Commit();
+        Reschedule(kOneDay);
+        LoseTheNextJobsOutcome(true);
+        m_Boxes.QueueAnswers({IDOK, IDCONTINUE});
+        bool done = false;
+        bool refusing = false;
+        size_t callsAtDisconnection = 0;
+        m_Boxes.WhileUp([&](const CapturedMessageBox& box) {
+            if (!done && Heading(box.text) == row.box)
+            {
+                done = true;
+                Happens(row.meanwhile);
+                callsAtDisconnection = ServiceCalls();
+            }
+            // The settling's cancel of the old job is refused where its box
+            // and the last one are wanted.
+            const bool late = row.box == kGatewayHeading || row.box == deleteFailed;
+            if (late && !refusing && box.text == kRetry)
+            {
+                refusing = true;
+                Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
+            }
+        });
+        const bool cancelled = Save();
+        m_Boxes.WhileUp(nullptr);
+        EXPECT_TRUE(done) << "no box " << row.box;
+        EXPECT_FALSE(cancelled);
+        NewBoxes();
+        const std::set<std::string> told = refusing ? std::set<std::string>{old} : std::set<std::string>();
+        switch (row.meanwhile)
+        {
+        case M::kDeleted:
+            CloseInspector();
+            ExpectTheEndState(Left::kInDeletedItems, told);
+            break;
+        case M::kDeletedForGood:
+            CloseInspector();
+            ExpectTheEndState(Left::kDeletedForGood, told);
+            break;
+        case M::kMovedToAnotherStore:
+            CloseInspector();
+            ExpectTheEndState(Left::kInAnotherStore, told);
+            break;
+        case M::kDragged:
+            CloseAfterTheWrite(false, false);
+            NewBoxes();
+            ExpectTheEndState(Left::kInTheCalendar, told);
+            break;
+        case M::kDisconnected:
+            EXPECT_EQ(callsAtDisconnection, ServiceCalls()) << "a call after the disconnection";
+            CloseInspector();
+            break;
+        }
+    }
+    m_Addin.reset();
+    m_Addin = std::make_unique<CAddinUnderTest>(m_Outlook);
+
+    // A change in the calendar (a drag while the appointment is closed)
+    // whose new job's answer is lost: inside each of its boxes the user
+    // opens the appointment (the opening's offer answered Cancel), changes
+    // the sender and saves it in that inspector. The change's save takes in
+    // the inspector's: the one job waiting is the one that save made.
+    for (const std::string& box : {maySend, std::string(kRetryHeading), std::string(kGatewayHeading)})
+    {
+        SCOPED_TRACE(box + ": saved in an inspector");
+        StartOver();
+        const std::string old = SaveReminder();
+        CloseInspector();
+        Reschedule(kOneDay);
+        LoseTheNextJobsOutcome(true);
+        std::vector<int> answers = {IDOK, IDCONTINUE};
+        const size_t inside = box == maySend ? 1 : box == kRetryHeading ? 2 : answers.size();
+        answers.insert(answers.begin() + static_cast<std::ptrdiff_t>(inside), IDCANCEL);
+        m_Boxes.QueueAnswers(answers);
+        bool done = false;
+        bool refusing = false;
+        m_Boxes.WhileUp([&](const CapturedMessageBox& shown) {
+            if (!done && Heading(shown.text) == box)
+            {
+                done = true;
+                Open(m_Item);
+                Edit(kFrom, "Clinic");
+                EXPECT_FALSE(Save());
+                PropertiesOf(m_Item).Commit();
+                CloseInspector();
+            }
+            if (box == kGatewayHeading && !refusing && shown.text == kRetry)
+            {
+                refusing = true;
+                Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
+            }
+        });
+        ChangedInCalendar();
+        m_Boxes.WhileUp(nullptr);
+        EXPECT_TRUE(done) << "no box " << box;
+        NewBoxes();
+        const std::set<std::string> told = refusing ? std::set<std::string>{old} : std::set<std::string>();
+        EXPECT_EQ("Clinic", Job(JobOf(m_Item))["from"].AsString());
+        ExpectTheEndState(Left::kInTheCalendar, told);
+    }
+}
+
+// Where the gateway cannot say, even when asked, what became of a job: the
+// old job's abort went through but its answer was cut off and its status
+// is refused (the update keeps its replacement, and the settling's cancel
+// of the old job either finds it aborted or is refused too, which the user
+// is told); or the new job's answer is lost, the user answers Cancel and
+// the settling's cancel of that job is refused, so that the Write cannot
+// leave the gateway as the appointment was: it goes on, the appointment
+// naming the job that may send and reading not up to date.
+TEST_F(SMSReminderSubmission, AJobTheGatewayCannotAccountForIsToldAndTheItemOffersTheUpdate)
+{
+    const std::string maySend = "The message may have been sent.";
+    const std::string updateFailed = Heading(kUpdateFailed);
+    const std::string deleteFailed = Heading(kDeleteFailed);
+    struct Row
+    {
+        const char* name;
+        std::vector<std::pair<const char*, const char*>> scripts;
+        std::vector<int> answers;
+        std::vector<std::string> headings;
+        bool oldTold;  // the old job may still send, as the user is told
+        bool yes;      // to "save changes?", where the Write was cancelled
+    };
+    const char* const abortCut = R"([{"truncate_at": 120}])";
+    const Row rows[] = {
+        {"the old job's abort unconfirmed, its cancel done", {{"AbortBulkJob", abortCut},
+          {"GetBulkJobStatus", R"([{}, {"error": "INTERNAL_ERROR"}])"}}, {}, {}, false, false},
+        {"the old job's abort unconfirmed, its cancel refused", {{"AbortBulkJob", abortCut},
+          {"GetBulkJobStatus", R"([{}, {"error": "INTERNAL_ERROR"}, {"error": "INTERNAL_ERROR"}])"}}, {},
+         {kGatewayHeading, deleteFailed}, true, false},
+        {"the new job lost, Cancel, its cancel refused, Yes", {}, {IDOK, IDCANCEL},
+         {maySend, kRetryHeading, kGatewayHeading, updateFailed}, false, true},
+        {"the new job lost, Cancel, its cancel refused, No", {}, {IDOK, IDCANCEL},
+         {maySend, kRetryHeading, kGatewayHeading, updateFailed}, false, false},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        StartOver();
+        const std::string old = SaveReminder();
+        PropertiesOf(m_Item).Commit();
+        Reschedule(kOneDay);
+        if (row.scripts.empty())
+        {
+            // The new job may send, and the status read of the settling's
+            // cancel of it is refused.
+            LoseTheNextJobsOutcome(true);
+            Script("GetBulkJobStatus", R"([{"error": "INTERNAL_ERROR"}])");
+        }
+        for (const auto& script : row.scripts)
+            Script(script.first, script.second);
+        m_Boxes.QueueAnswers(row.answers);
+        const bool cancelled = Save();
+        EXPECT_FALSE(cancelled) << "the Write goes on";
+        EXPECT_EQ(row.headings, Headings(NewBoxes()));
+        CloseAfterTheWrite(cancelled, row.yes);
+        NewBoxes();
+        EXPECT_EQ("Aborted", JobStatus(old));
+        ExpectTheEndState(Left::kInTheCalendar, row.oldTold ? std::set<std::string>{old} : std::set<std::string>());
+    }
+}
+// A program closes the inspector (Inspector.Close, which Outlook runs
+// inside the box's loop) while the opening's offer is up: the offer, gone
+// with its owner, is asked again over the explorer, and OK brings the
+// gateway up to date all the same. The appointment, still there, is
+// stored naming the one job, at its new times.
+TEST_F(SMSReminderSubmission, TheOpeningsOfferAnsweredAfterItsInspectorClosedIsActedOn)
+{
+    const std::string old = SavedReminderMovedElsewhere();
+    const CFakeObjectPtr inspector = m_Outlook.NewInspector(m_Item);
+    const HWND inspectorWindow = inspector->Window();
+    bool closed = false;
+    m_Boxes.WhileUp([&](const CapturedMessageBox& box) {
+        if (closed || box.text != kNotUpToDate)
+            return;
+        closed = true;
+        CAddinUnderTest::CloseInspector(inspector);
+        ::DestroyWindow(inspectorWindow);
+    });
+    m_Boxes.QueueAnswers({IDOK, IDOK});
+    m_Outlook.Inspectors()->Fire(DIID_InspectorsEvents, kNewInspector, {Object(inspector)});
+    m_Boxes.WhileUp(nullptr);
+    EXPECT_TRUE(closed);
+    const std::vector<CapturedMessageBox> boxes = NewBoxes();
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ(kNotUpToDate, boxes[1].text);
+    EXPECT_EQ(inspectorWindow, boxes[0].owner);
+    EXPECT_EQ(m_Outlook.ActiveExplorer()->Window(), boxes[1].owner);
+    EXPECT_EQ("Aborted", JobStatus(old));
+    ExpectTheEndState(Left::kInTheCalendar);
+    EXPECT_NE(old, JobOf(m_Item));
 }
 } // namespace

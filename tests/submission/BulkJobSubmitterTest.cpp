@@ -123,13 +123,18 @@ protected:
         return submitter.MakeSubmission(IDispatchPtr(), submission);
     }
 
+    // What the submission raised: a refusal, or "(lost)" for a failure of
+    // the call itself; the results, when it raised nothing, go to results.
     static Refusal RefusalOf(const CZentavoSMSGatewaySubmission& submission,
-                             const std::string& accessKey = kAccessKey)
+                             const std::string& accessKey = kAccessKey,
+                             CZentavoSMSGatewaySubmissionResults* results = nullptr)
     {
         Refusal refusal;
         try
         {
-            Submit(submission, accessKey);
+            const CZentavoSMSGatewaySubmissionResults made = Submit(submission, accessKey);
+            if (results)
+                *results = made;
         }
         catch (const CZentavoSMSGatewayException& error)
         {
@@ -137,6 +142,11 @@ protected:
             refusal.text = error.GetDescription();
             refusal.code = error.m_GatewayErrorCode;
             refusal.hr = error.GetHResult();
+        }
+        catch (...)
+        {
+            refusal.raised = true;
+            refusal.text = "(lost)";
         }
         return refusal;
     }
@@ -500,50 +510,122 @@ TEST_F(BulkJobSubmitterTest, AJobNoLongerChangeableIsLeftAlone)
     }
 }
 
-// An update that cannot replace the old job leaves it to send as it was: a
-// refusal before the replacement exists, or an old job that will not stop,
-// whose replacement is given up again; one that may send all the same is
-// named with an unknown outcome.
-TEST_F(BulkJobSubmitterTest, AnUpdateThatCannotReplaceTheJobLeavesItAsItWas)
+// Each call of a scheduled job's update and cancel refused, lost before the
+// gateway acts (the connection dropped) or lost after it acts (the answer
+// cut off). Jobs are kept, given up or counted as stopped on what the
+// gateway's statuses say, never on which answer was lost: an update gives
+// its replacement up only when the old job is still to go, and keeps it,
+// naming the old job as one that may still send, when the gateway cannot
+// say; a cancel counts an abort the gateway confirmed.
+TEST_F(BulkJobSubmitterTest, EachCallOfAnUpdateOrCancelRefusedOrLost)
 {
     const std::string prefix = std::string("Error occured - ") + kContext;
-    const std::string status = prefix + "saUpdateSendMessageSubmission - GetBulkJobStatus";
-    const std::string abort = prefix + "saUpdateSendMessageSubmission - AbortBulkJob";
-    const std::vector<std::string> replaced = {"GetBulkJobStatus", "CreateSMSTextBulkJob", "AppendRecipients",
-                                               "SetBulkJobReady", "AbortBulkJob", "GetBulkJobStatus"};
-    std::vector<std::string> givenUp = replaced;
-    givenUp.insert(givenUp.end(), {"AbortBulkJob", "GetBulkJobStatus"});
-    // A refused abort reads no status before the replacement is given up.
-    std::vector<std::string> abortRefused = givenUp;
-    abortRefused.erase(abortRefused.begin() + 5);
-    using Scripts = std::vector<std::pair<const char*, const char*>>;
+    const std::string lost = "(lost)";
+    // One reply each; replies() makes the queue of an operation.
+    const std::string refused = R"({"error": "INTERNAL_ERROR"})";
+    const std::string before = R"({"drop": true})";
+    const std::string after = R"({"truncate_at": 120})";
+    const std::string answered = "{}";
+    const auto replies = [](const std::vector<std::string>& each) {
+        std::string queue;
+        for (const std::string& reply : each)
+            queue += (queue.empty() ? "[" : ", ") + reply;
+        return queue + "]";
+    };
+    // The update's and the cancel's calls, by their first letters.
+    const auto calls = [](const std::string& letters) {
+        std::vector<std::string> operations;
+        for (const char letter : letters)
+            operations.push_back(letter == 'S'   ? "GetBulkJobStatus"
+                                 : letter == 'C' ? "CreateSMSTextBulkJob"
+                                 : letter == 'A' ? "AppendRecipients"
+                                 : letter == 'R' ? "SetBulkJobReady"
+                                                 : "AbortBulkJob");
+        return operations;
+    };
+    enum Outcome
+    {
+        kFailed,
+        kReplaced,       // the replacement named, the old job stopped
+        kOldMaySend,     // the replacement named, the old job not known to have stopped
+        kMadeMaySend,    // the replacement named as one that may send, the old job still to go
+        kCancelled,
+    };
     struct Row
     {
         const char* name;
-        Scripts scripts;
-        std::string refusal;  // empty: results without an exception
-        std::uint32_t code;
-        std::vector<std::string> operations;
+        std::uint32_t action;
+        std::vector<std::pair<const char*, std::string>> scripts;
+        std::string raised;  // the refusal's text, "(lost)", or empty
+        const char* calls;
+        Outcome outcome;
         const char* oldStatus;
-        const char* replacement;  // its status; null: none made
-        bool unknown;             // the results name the replacement, which may send
+        const char* made;  // the new job's status; null: none made
     };
+    const std::uint32_t update = saUpdateSendMessageSubmission;
+    const std::uint32_t cancel = saCancelSendMessageSubmission;
+    const std::string status = prefix + "saUpdateSendMessageSubmission - GetBulkJobStatus";
+    const std::string abort = prefix + "saUpdateSendMessageSubmission - AbortBulkJob";
+    using Scripts = std::vector<std::pair<const char*, std::string>>;
+    // One operation's replies.
+    const auto on = [&](const char* operation, const std::vector<std::string>& each) {
+        return Scripts{{operation, replies(each)}};
+    };
+    const std::string notConfirmed = R"({"result": [["ErrorCode", "OK"]]})";
     const Row rows[] = {
-        {"the status refused", {{"GetBulkJobStatus", R"([{"error": "LOGIN_INVALID"}])"}}, status, 6,
-         {"GetBulkJobStatus"}, "Pending", nullptr, false},
-        {"the replacement refused", {{"CreateSMSTextBulkJob", R"([{"error": "INTERNAL_ERROR"}])"}},
-         prefix + "CreateNew - CreateSMSTextBulkJob", 9, {"GetBulkJobStatus", "CreateSMSTextBulkJob"}, "Pending",
-         nullptr, false},
-        {"the abort not confirmed", {{"AbortBulkJob", R"([{"result": [["ErrorCode", "OK"]]}])"}}, "", 1, givenUp,
-         "Pending", "Aborted", false},
-        {"the abort refused", {{"AbortBulkJob", R"([{"error": "INVALID_REQUEST"}])"}}, abort, 12, abortRefused, "Pending",
-         "Aborted", false},
-        {"the old job's status refused after its abort", {{"GetBulkJobStatus", R"([{}, {"error": "INTERNAL_ERROR"}])"}},
-         status, 9, givenUp, "Aborted", "Aborted", false},
-        {"the abort refused, the replacement's abort lost",
-         {{"AbortBulkJob", R"([{"error": "INVALID_REQUEST"}, {"drop": true}])"},
-          {"GetBulkJobStatus", R"([{}, {"truncate_at": 120}])"}},
-         "", 0, abortRefused, "Pending", "Pending", true},
+        {"update: the status refused", update, on("GetBulkJobStatus", {refused}), status, "S", kFailed, "Pending",
+         nullptr},
+        {"update: the status lost", update, on("GetBulkJobStatus", {after}), lost, "S", kFailed, "Pending", nullptr},
+        {"update: the create refused", update, on("CreateSMSTextBulkJob", {refused}),
+         prefix + "CreateNew - CreateSMSTextBulkJob", "SC", kFailed, "Pending", nullptr},
+        {"update: the create lost before", update, on("CreateSMSTextBulkJob", {before}), lost, "SC", kFailed,
+         "Pending", nullptr},
+        {"update: the create lost after", update, on("CreateSMSTextBulkJob", {after}), lost, "SC", kFailed, "Pending",
+         "Initialising"},
+        {"update: the batch refused", update, on("AppendRecipients", {refused}),
+         prefix + "CreateNew - AppendRecipients", "SCAX", kFailed, "Pending", "Aborted"},
+        {"update: the batch lost before", update, on("AppendRecipients", {before}), lost, "SCAX", kFailed, "Pending",
+         "Aborted"},
+        {"update: the batch lost after", update, on("AppendRecipients", {after}), lost, "SCAX", kFailed, "Pending",
+         "Aborted"},
+        {"update: the ready refused", update, on("SetBulkJobReady", {refused}), prefix + "CreateNew - SetBulkJobReady",
+         "SCARXS", kFailed, "Pending", "Aborted"},
+        {"update: the ready lost before", update, on("SetBulkJobReady", {before}), lost, "SCARSXS", kFailed, "Pending",
+         "Aborted"},
+        {"update: the ready lost after", update, on("SetBulkJobReady", {after}), "", "SCARSXS", kReplaced, "Aborted",
+         "Pending"},
+        {"update: the abort refused", update, on("AbortBulkJob", {refused}), abort, "SCARXSXS", kFailed, "Pending",
+         "Aborted"},
+        {"update: the abort lost before", update, on("AbortBulkJob", {before}), lost, "SCARXSXS", kFailed, "Pending",
+         "Aborted"},
+        {"update: the abort lost after", update, on("AbortBulkJob", {after}), "", "SCARXS", kReplaced, "Aborted",
+         "Pending"},
+        {"update: the old job's status refused after its abort", update, on("GetBulkJobStatus", {answered, refused}),
+         "", "SCARXS", kReplaced, "Aborted", "Pending"},
+        {"update: the old job's status lost after its abort", update, on("GetBulkJobStatus", {answered, after}), "",
+         "SCARXS", kReplaced, "Aborted", "Pending"},
+        {"update: the abort not confirmed", update, on("AbortBulkJob", {notConfirmed}), "", "SCARXSXS", kFailed,
+         "Pending", "Aborted"},
+        // The gateway cannot say even when asked.
+        {"update: the abort lost after, the old job's status refused", update,
+         {{"AbortBulkJob", replies({after})}, {"GetBulkJobStatus", replies({answered, refused})}}, "", "SCARXS",
+         kOldMaySend, "Aborted", "Pending"},
+        {"update: the abort refused, the replacement's abort lost", update,
+         {{"AbortBulkJob", replies({refused, before})}, {"GetBulkJobStatus", replies({answered, answered, after})}},
+         "", "SCARXSXS", kMadeMaySend, "Pending", "Pending"},
+        {"cancel: the status refused", cancel, on("GetBulkJobStatus", {refused}),
+         prefix + "saCancelSendMessageSubmission - GetBulkJobStatus", "S", kFailed, "Pending", nullptr},
+        {"cancel: the status lost", cancel, on("GetBulkJobStatus", {after}), lost, "S", kFailed, "Pending", nullptr},
+        {"cancel: the abort refused", cancel, on("AbortBulkJob", {refused}),
+         prefix + "saCancelSendMessageSubmission - AbortBulkJob", "SXS", kFailed, "Pending", nullptr},
+        {"cancel: the abort lost before", cancel, on("AbortBulkJob", {before}), lost, "SXS", kFailed, "Pending",
+         nullptr},
+        {"cancel: the abort lost after", cancel, on("AbortBulkJob", {after}), "", "SXS", kCancelled, "Aborted",
+         nullptr},
+        {"cancel: the status refused after the abort", cancel, on("GetBulkJobStatus", {answered, refused}), "", "SXS",
+         kCancelled, "Aborted", nullptr},
+        {"cancel: the abort not confirmed", cancel, on("AbortBulkJob", {notConfirmed}), "", "SXS", kFailed, "Pending",
+         nullptr},
     };
     for (const Row& row : rows)
     {
@@ -554,29 +636,25 @@ TEST_F(BulkJobSubmitterTest, AnUpdateThatCannotReplaceTheJobLeavesItAsItWas)
             Script(script.first, script.second);
         const size_t mark = ServiceRequests().size();
         CZentavoSMSGatewaySubmissionResults results;
-        Refusal refusal;
-        if (row.refusal.empty())
-            results = Submit(ChangeOf(job, saUpdateSendMessageSubmission));
-        else
-            refusal = RefusalOf(ChangeOf(job, saUpdateSendMessageSubmission));
-        EXPECT_EQ(row.refusal, refusal.text);
-        if (!row.refusal.empty())
-        {
-            EXPECT_EQ(row.code, refusal.code);
-        }
-        EXPECT_EQ(row.operations, Operations(mark));
+        const Refusal refusal = RefusalOf(ChangeOf(job, row.action), kAccessKey, &results);
+        EXPECT_EQ(row.raised, refusal.text);
+        EXPECT_EQ(calls(row.calls), Operations(mark));
         EXPECT_EQ(row.oldStatus, Job(job)["status"].AsString());
         const std::vector<CJsonValue> all = m_Primary.State()["jobs"].AsArray();
-        ASSERT_EQ(row.replacement ? jobs + 1 : jobs, all.size());
-        if (row.replacement)
+        ASSERT_EQ(row.made ? jobs + 1 : jobs, all.size());
+        const std::string made = row.made ? all.back()["job_id"].AsString() : "";
+        if (row.made)
         {
-            EXPECT_EQ(row.replacement, all.back()["status"].AsString());
+            EXPECT_EQ(row.made, all.back()["status"].AsString());
         }
-        EXPECT_EQ(0, results.m_Success);
-        EXPECT_EQ(0, results.m_SubmissionReplaced);
+        const bool named = row.outcome == kReplaced || row.outcome == kOldMaySend || row.outcome == kMadeMaySend;
+        EXPECT_EQ(row.outcome == kReplaced || row.outcome == kOldMaySend || row.outcome == kCancelled ? 1 : 0,
+                  results.m_Success);
+        EXPECT_EQ(row.outcome == kReplaced || row.outcome == kOldMaySend ? 1 : 0, results.m_SubmissionReplaced);
+        EXPECT_EQ(row.outcome == kOldMaySend ? 1 : 0, results.m_ReplacedJobMaySend);
+        EXPECT_EQ(row.outcome == kMadeMaySend ? 1 : 0, results.m_OutcomeUnknown);
         EXPECT_EQ(0, results.m_JobNotChangeable);
-        EXPECT_EQ(row.unknown ? 1 : 0, results.m_OutcomeUnknown);
-        EXPECT_EQ(row.unknown ? all.back()["job_id"].AsString() : "", results.m_SubmissionId);
+        EXPECT_EQ(named ? made : row.outcome == kCancelled ? job : "", results.m_SubmissionId);
     }
     // An unknown job.
     const Refusal refusal = RefusalOf(ChangeOf("999999", saUpdateSendMessageSubmission));
@@ -629,20 +707,14 @@ TEST_F(BulkJobSubmitterTest, ACancelOfAnUnknownJobIsDoneARefusedQueryIsAFailure)
     EXPECT_EQ((std::vector<std::string>{"GetBulkJobStatus"}), Operations(mark));
     EXPECT_EQ("Pending", Job(job)["status"].AsString());
 
-    // The abort refused, and the query after a real abort refused.
+    // The abort refused, while the job is still to go.
     Script("AbortBulkJob", R"([{"error": "GATEWAY_ERROR"}])");
     refusal = RefusalOf(ChangeOf(job, saCancelSendMessageSubmission));
     ASSERT_TRUE(refusal.raised);
     EXPECT_EQ(8u, refusal.code);
     EXPECT_EQ(std::string("Error occured - ") + kContext + "saCancelSendMessageSubmission - AbortBulkJob",
               refusal.text);
-    Script("GetBulkJobStatus", R"([{}, {"error": "INTERNAL_ERROR"}])");
-    refusal = RefusalOf(ChangeOf(job, saCancelSendMessageSubmission));
-    ASSERT_TRUE(refusal.raised);
-    EXPECT_EQ(9u, refusal.code);
-    EXPECT_EQ(std::string("Error occured - ") + kContext + "saCancelSendMessageSubmission - GetBulkJobStatus",
-              refusal.text);
-    EXPECT_EQ("Aborted", Job(job)["status"].AsString());
+    EXPECT_EQ("Pending", Job(job)["status"].AsString());
 }
 
 TEST_F(BulkJobSubmitterTest, AnUnknownActionCallsNothing)

@@ -906,14 +906,17 @@ TEST_F(SendSMSSend, WhatTheGatewaysAnswersLeaveUnsaidIsToldNotCalledAFailure)
         {"refused before anything went", 2, false, {}, failed, "", "0"},
         {"a bulk job refusing one number unnamed", 101, true, {}, refusedOne, refusedNote, "Completed"},
         {"a bulk job's ready answer cut off", 101, false, {{"bulkjob.asmx/SetBulkJobReady", cut}}, "", "", "Completed"},
+        // Its status is asked after the lost ready answer, and again after
+        // the abort that gives it up.
         {"a bulk job's ready, abort and status answers lost", 101, false,
-         {{"bulkjob.asmx/SetBulkJobReady", cut}, {"bulkjob.asmx/AbortBulkJob", CScriptedReply::Drop()},
-          {"bulkjob.asmx/GetBulkJobStatus", cut}},
+         {{"bulkjob.asmx/SetBulkJobReady", cut}, {"bulkjob.asmx/GetBulkJobStatus", cut},
+          {"bulkjob.asmx/AbortBulkJob", CScriptedReply::Drop()}, {"bulkjob.asmx/GetBulkJobStatus", cut}},
          lost, lostNote, "Completed"},
         // The first status read counts the numbers the job kept.
         {"a bulk job refusing one number unnamed, its ready, abort and status answers lost", 101, true,
          {{"bulkjob.asmx/GetBulkJobStatus", CScriptedReply::Normal()}, {"bulkjob.asmx/SetBulkJobReady", cut},
-          {"bulkjob.asmx/AbortBulkJob", CScriptedReply::Drop()}, {"bulkjob.asmx/GetBulkJobStatus", cut}},
+          {"bulkjob.asmx/GetBulkJobStatus", cut}, {"bulkjob.asmx/AbortBulkJob", CScriptedReply::Drop()},
+          {"bulkjob.asmx/GetBulkJobStatus", cut}},
          lostAfterRefusal, refusedNote + " " + lostNote, "Completed"},
     };
     Preferences().SetSaveSentMsgsToSentItemsFolder(true);
