@@ -262,10 +262,15 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::SetJobReady(CZentavoSMSBulkSM
                                                                CZentavoSMSGatewaySubmissionResults& results) const
 {
     std::exception_ptr lost;
+    std::exception_ptr refused;  // before the gateway: the job was not set ready
     std::uint32_t code = OK;
     try
     {
         code = static_cast<std::uint32_t>(client.SetBulkJobReady(m_AccessKey, m_SecretKey, jobId));
+    }
+    catch (const CHTTPRefusalException&)
+    {
+        refused = std::current_exception();
     }
     catch (...)
     {
@@ -275,13 +280,13 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::SetJobReady(CZentavoSMSBulkSM
     // ready (a repeat of the request by the transport is then refused):
     // the job is given up, and what it is afterwards decides the outcome.
     // When that cannot be read, a refusal stands as the gateway's word.
-    if (lost || code != OK)
+    if (lost || refused || code != OK)
     {
         const JobFate fate = GiveUpJob(client, jobId);
         if (fate == JobFate::Stopped || (fate == JobFate::Unknown && !lost))
         {
-            if (lost)
-                std::rethrow_exception(lost);
+            if (lost || refused)
+                std::rethrow_exception(lost ? lost : refused);
             CheckResultCode(code, kReadyContext);
         }
         if (lost)

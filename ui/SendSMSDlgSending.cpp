@@ -1,5 +1,6 @@
-// The Send SMS window's road from Send to a submission, the schedule and
-// delivery-report dialogs of the advanced toolbar, and the Balance menu.
+// The Send SMS window's Send, which reads the request the send acts on, the
+// schedule and delivery-report dialogs of the advanced toolbar, and the
+// Balance menu.
 #include "ui/SendSMSDlg.h"
 
 #include "addin/ZentavoSMSOutlookPlugin.h"
