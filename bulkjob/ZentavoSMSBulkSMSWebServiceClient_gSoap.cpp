@@ -38,6 +38,13 @@ void FillCredentials(struct soap* soap, ns1__AuthenticationCredentialsAccessKeyA
     credentials.SecretKey = &secretKey;
 }
 
+// A fault the service sent, read whole.
+bool IsServiceFault(int error)
+{
+    return error == SOAP_FAULT || error == SOAP_CLI_FAULT || error == SOAP_SVR_FAULT || error == SOAP_MUSTUNDERSTAND ||
+           error == SOAP_VERSIONMISMATCH;
+}
+
 } // namespace
 
 CZentavoSMSBulkSMSWebServiceClient_gSoap::CZentavoSMSBulkSMSWebServiceClient_gSoap()
@@ -324,9 +331,15 @@ void CZentavoSMSBulkSMSWebServiceClient_gSoap::SetTimeout(ZentavoBulkJobSoap& pr
 }
 
 // The reason is the SOAP 1.2 fault text of this call's reply, or the
-// runtime's description of what it could not read.
+// runtime's description of what it could not read. A reply that is not the
+// service's under a status of 400 to 499 was a refusal on the way.
 void CZentavoSMSBulkSMSWebServiceClient_gSoap::ThrowSoapCallException(const char* context, ZentavoBulkJobSoap& proxy)
 {
+    const DWORD status = proxy.soap ? wininet_reply_status(proxy.soap) : 0;
+    if (proxy.soap && !IsServiceFault(proxy.soap->error) && CHTTPRefusalException::IsRefusalStatus(status))
+        throw CHTTPRefusalException(std::string(context) + " - Refused before the service (HTTP status " +
+                                        std::to_string(status) + ")",
+                                    status);
     std::string reason = "Unknown Soap Fault";
     const struct soap* soap = proxy.soap;
     if (soap && soap->fault && soap->fault->SOAP_ENV__Reason && soap->fault->SOAP_ENV__Reason->SOAP_ENV__Text)

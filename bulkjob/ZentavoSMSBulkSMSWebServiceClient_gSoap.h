@@ -2,9 +2,11 @@
 // service operation, on the caller's thread. Requests are filled from the
 // system's own values; every reply's error code comes back as a gateway
 // status code (1 is success); every failure of the call itself is thrown:
-// CHTTPException "HTTP Error" when the transport failed, CGeneralException
-// for a SOAP fault, a reply that is not the expected message, or a value that
-// has no counterpart on the other side.
+// CHTTPException "HTTP Error" when the transport failed,
+// CHTTPRefusalException when a reply that is no fault of the service's came
+// under an HTTP status of 400 to 499, CGeneralException for a SOAP fault, a
+// reply that is not the expected message, or a value that has no
+// counterpart on the other side.
 //
 // One object serves one submission: it owns its SOAP context, and everything
 // the context allocated for replies lives until the object is destroyed.

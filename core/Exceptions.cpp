@@ -30,6 +30,11 @@ CHTTPException::CHTTPException(std::string description, HRESULT hr)
 {
 }
 
+CHTTPRefusalException::CHTTPRefusalException(std::string description, DWORD httpStatus)
+    : CHTTPException(std::move(description), E_FAIL), m_HTTPStatus(httpStatus)
+{
+}
+
 CProtocolException::CProtocolException(std::string description, HRESULT hr, std::uint32_t protocolError)
     : CGeneralException(std::move(description), hr), m_ProtocolError(protocolError)
 {

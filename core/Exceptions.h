@@ -52,6 +52,21 @@ public:
     CHTTPException(std::string description, HRESULT hr);
 };
 
+// A request refused before it reached the gateway: its answer was no reply
+// of the gateway's, under an HTTP status of 400 to 499, the page of a proxy,
+// a firewall or a server in front of the gateway. Carries E_FAIL.
+class CHTTPRefusalException : public CHTTPException
+{
+public:
+    CHTTPRefusalException(std::string description, DWORD httpStatus);
+    DWORD GetHTTPStatus() const { return m_HTTPStatus; }
+
+    static bool IsRefusalStatus(DWORD httpStatus) { return httpStatus >= 400 && httpStatus <= 499; }
+
+private:
+    DWORD m_HTTPStatus;
+};
+
 class CProtocolException : public CGeneralException
 {
 public:

@@ -34,6 +34,7 @@ std::atomic<decltype(&::InternetCrackUrlA)> s_InternetCrackUrl{nullptr};
 std::atomic<decltype(&::InternetConnectA)> s_InternetConnect{nullptr};
 std::atomic<decltype(&::HttpOpenRequestA)> s_HttpOpenRequest{nullptr};
 std::atomic<decltype(&::HttpSendRequestA)> s_HttpSendRequest{nullptr};
+std::atomic<decltype(&::HttpQueryInfoA)> s_HttpQueryInfo{nullptr};
 std::atomic<decltype(&::InternetReadFile)> s_InternetReadFile{nullptr};
 std::atomic<decltype(&::InternetCloseHandle)> s_InternetCloseHandle{nullptr};
 
@@ -166,6 +167,12 @@ BOOL CWin32Utils::HttpSendRequest(HINTERNET request, LPCSTR headers, DWORD heade
 {
     return BindWinINet(s_HttpSendRequest, "HttpSendRequestA")(request, headers, headersLength, optional,
                                                                optionalLength);
+}
+
+BOOL CWin32Utils::HttpQueryInfo(HINTERNET request, DWORD infoLevel, LPVOID buffer, LPDWORD bufferLength,
+                                LPDWORD index)
+{
+    return BindWinINet(s_HttpQueryInfo, "HttpQueryInfoA")(request, infoLevel, buffer, bufferLength, index);
 }
 
 BOOL CWin32Utils::InternetReadFile(HINTERNET file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead)

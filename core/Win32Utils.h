@@ -61,6 +61,8 @@ public:
                                      LPCSTR referrer, LPCSTR* acceptTypes, DWORD flags, DWORD_PTR context);
     static BOOL HttpSendRequest(HINTERNET request, LPCSTR headers, DWORD headersLength, LPVOID optional,
                                 DWORD optionalLength);
+    static BOOL HttpQueryInfo(HINTERNET request, DWORD infoLevel, LPVOID buffer, LPDWORD bufferLength,
+                              LPDWORD index);
     static BOOL InternetReadFile(HINTERNET file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead);
     static BOOL InternetCloseHandle(HINTERNET internet);
 

@@ -20,6 +20,17 @@ const DWORD kReadChunk = 50;
     throw CHTTPException(description, HResultFromLastError());
 }
 
+// The answer's HTTP status, 0 when WinINet cannot tell it.
+DWORD StatusOf(HINTERNET request)
+{
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (!CWin32Utils::HttpQueryInfo(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                                    nullptr))
+        return 0;
+    return status;
+}
+
 void SetTimeout(HINTERNET connection, DWORD option, DWORD timeoutMs, const char* failure)
 {
     if (!::InternetSetOptionA(connection, option, &timeoutMs, sizeof(timeoutMs)))
@@ -189,6 +200,7 @@ std::string CHTTPConnection::HTTPRequest(CHTTPRequestOptions* options, const std
         options->m_Failed = 0;
         options->m_Win32Error = 0;
         options->m_Win32ErrorKnown = 0;
+        options->m_HTTPStatus = 0;
     }
 
     CScopedInternetHandle request;
@@ -263,6 +275,8 @@ std::string CHTTPConnection::SendAndRead(CHTTPRequestOptions* options, const std
                                       body.empty() ? nullptr : const_cast<char*>(body.data()),
                                       static_cast<DWORD>(body.size())))
         ThrowHTTPException("CHTTPConnection::HTTPRequest - HttpSendRequest Failed");
+    if (options != nullptr)
+        options->m_HTTPStatus = StatusOf(request.get());
 
     std::string result;
     char buffer[kReadChunk + 1];

@@ -15,14 +15,17 @@
 #include <mutex>
 #include <string>
 
-// Options a caller may pass with one request. The request clears the three
-// outcome fields first and fills them when it fails.
+// Options a caller may pass with one request. The request clears the
+// outcome fields first and fills them when it fails; the HTTP status is
+// filled as soon as an answer's status line came, also when reading its
+// body then fails.
 struct CHTTPRequestOptions
 {
     DWORD m_TimeoutMs = 0;       // connect, send and receive time-out
     BYTE m_Failed = 0;           // the request ended in an exception
     DWORD m_Win32Error = 0;      // the Win32/WinINet error of the failure
     BYTE m_Win32ErrorKnown = 0;  // m_Win32Error holds the failure's code
+    DWORD m_HTTPStatus = 0;      // the answer's HTTP status; 0 when none came
 };
 
 // The connection to one host and port, kept open between requests.
@@ -69,7 +72,7 @@ public:
     bool IsAborted() const;
 
     // Form POST; the only request the system makes. Returns the reply body
-    // whatever the HTTP status.
+    // whatever the HTTP status, which the options receive.
     std::string Post(CHTTPRequestOptions* options, const std::string& url, const std::string& body);
     std::string Post(const std::string& url, const std::string& body);
     std::string Get(CHTTPRequestOptions* options, const std::string& url);

@@ -6,6 +6,8 @@
 #include "gateway/SMSGatewayResultCode.h"
 #include "gateway/ZentavoSMSGatewaySubmissionManager.h"
 
+#include <wininet.h>
+
 namespace
 {
 const char* const kConnectionErrorText =
@@ -18,6 +20,19 @@ const char* const kOutcomeUnknownText =
     "The message may have been sent.\n\nThe {CompanyNameShort} Service's answer was lost, so whether it sent (or "
     "scheduled) the message is not known. Please check your messages on the {CompanyNameShort} portal before "
     "sending it again.";
+
+// What the HTTP status of a request refused before the gateway tells.
+std::string RefusalText(std::uint32_t httpStatus)
+{
+    if (httpStatus == HTTP_STATUS_PROXY_AUTH_REQ)
+        return "A proxy server asks for authentication (HTTP status 407), so the request did not reach the "
+               "{CompanyNameShort} Service.\n\nPlease check this computer's proxy settings, or ask your "
+               "administrator.";
+    return "The request was refused on its way to the {CompanyNameShort} Service (HTTP status " +
+           std::to_string(httpStatus) +
+           "): a proxy server or firewall may be blocking it.\n\nPlease check your internet connection and "
+           "firewall settings.";
+}
 
 std::string WithCompanyName(std::string text)
 {
@@ -165,7 +180,9 @@ CZentavoSMSGatewaySubmissionResults CSMSGatewayHTTPInterfaceClientUIHelper::Make
     {
         results.m_Success = 0;
         results.m_ResultCode = CONNECTION_ERROR;
-        ShowGatewayErrorMessage(parent, false, heading, e.GetDescription(), results.m_ResultCode);
+        if (const auto* refusal = dynamic_cast<const CHTTPRefusalException*>(&e))
+            results.m_RefusalHTTPStatus = refusal->GetHTTPStatus();
+        ShowFailure(parent, heading, e.GetDescription(), results);
         return results;
     }
     if (results.m_ResultCode != OK)
@@ -174,9 +191,20 @@ CZentavoSMSGatewaySubmissionResults CSMSGatewayHTTPInterfaceClientUIHelper::Make
         if (results.m_OutcomeUnknown)
             ShowMessageBox(parent, RecipientOutcomesText(results), kAddinMessageBoxCaption, MB_OK);
         else
-            ShowGatewayErrorMessage(parent, false, heading, "No Description", results.m_ResultCode);
+            ShowFailure(parent, heading, "No Description", results);
     }
     return results;
+}
+
+void CSMSGatewayHTTPInterfaceClientUIHelper::ShowFailure(HWND parent, const std::string& heading,
+                                                         const std::string& description,
+                                                         const CZentavoSMSGatewaySubmissionResults& results)
+{
+    if (results.m_RefusalHTTPStatus == 0)
+        ShowGatewayErrorMessage(parent, false, heading, description, results.m_ResultCode);
+    else
+        ShowMessageBox(parent, heading + "\n\n" + WithCompanyName(RefusalText(results.m_RefusalHTTPStatus)),
+                       kAddinMessageBoxCaption, MB_OK);
 }
 
 std::string CSMSGatewayHTTPInterfaceClientUIHelper::RecipientOutcomesText(

@@ -39,7 +39,8 @@ public:
     };
 
     // Runs the submission through the manager. A result code other than 1,
-    // a gateway exception (its code) or an HTTP exception (code 10) gives a
+    // a gateway exception (its code) or an HTTP exception (code 10; a
+    // refusal before the gateway also sets m_RefusalHTTPStatus) gives a
     // failed result and one message box headed by heading; any other
     // exception reaches the caller. A result whose outcome is unknown (the
     // answer lost after the request may have reached the gateway) is no
@@ -62,4 +63,11 @@ public:
                                         const std::string& description, std::uint32_t resultCode);
     // True when a retry is allowed and the user chose Yes.
     static bool ShowServiceConnectionError(HWND parent, const CServiceConnectionException& exception);
+
+private:
+    // The failure's box: the code's text, or what the HTTP status of a
+    // request refused before the gateway tells (a 407: a proxy asks for
+    // authentication).
+    static void ShowFailure(HWND parent, const std::string& heading, const std::string& description,
+                            const CZentavoSMSGatewaySubmissionResults& results);
 };

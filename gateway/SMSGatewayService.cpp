@@ -303,6 +303,7 @@ std::string CSMSGatewayService::MakeHTTPRequest(CSMSGatewayRequestOptions* optio
         options->m_HTTPOptions.m_Failed = httpOptions.m_Failed;
         options->m_HTTPOptions.m_Win32Error = httpOptions.m_Win32Error;
         options->m_HTTPOptions.m_Win32ErrorKnown = httpOptions.m_Win32ErrorKnown;
+        options->m_HTTPOptions.m_HTTPStatus = httpOptions.m_HTTPStatus;
     };
 
     std::string reply;
@@ -395,7 +396,15 @@ bool CSMSGatewayService::MayHaveReachedServer(const CHTTPRequestOptions& outcome
 
 bool CSMSGatewayService::MayHaveBeenCarriedOut(SMSGatewayResultCode status, const CHTTPRequestOptions& outcome)
 {
+    if (WasRefusedBeforeGateway(status, outcome))
+        return false;
     return status == UNKNOWN || (status == CONNECTION_ERROR && MayHaveReachedServer(outcome));
+}
+
+bool CSMSGatewayService::WasRefusedBeforeGateway(SMSGatewayResultCode status, const CHTTPRequestOptions& outcome)
+{
+    return (status == UNKNOWN || status == CONNECTION_ERROR) &&
+           CHTTPRefusalException::IsRefusalStatus(outcome.m_HTTPStatus);
 }
 
 SMSGatewayResultCode CSMSGatewayService::GetStatusFromErrorText(const std::string& text)

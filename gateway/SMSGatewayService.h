@@ -118,8 +118,14 @@ public:
     // when the answer is cut inside the name or the gateway names an error
     // unknown here), or the request ended in CONNECTION_ERROR once it may
     // have reached the server. A known error name, a repeated delay, and a
-    // request that never left are not.
+    // request that never left are not, nor one refused before the gateway.
     static bool MayHaveBeenCarriedOut(SMSGatewayResultCode status, const CHTTPRequestOptions& outcome);
+    // Whether a request whose answer could not be read (UNKNOWN, or
+    // CONNECTION_ERROR) came back with an HTTP status of 400 to 499: a
+    // proxy, a firewall or a server in front of the gateway refused it
+    // with a page of its own, and the gateway never acted. A gateway
+    // answer read whole is read whatever its status.
+    static bool WasRefusedBeforeGateway(SMSGatewayResultCode status, const CHTTPRequestOptions& outcome);
     // The code of the first known error name in the text; UNKNOWN, with an
     // event, when there is none.
     static SMSGatewayResultCode GetStatusFromErrorText(const std::string& text);

@@ -76,6 +76,17 @@ std::vector<CSMSSendStatus> StatusesPerRecipient(const CSMSContactVector& recipi
     return statuses;
 }
 
+// A request refused before the gateway: a connection failure whose HTTP
+// status the results carry.
+void RecordRefusal(SMSGatewayResultCode status, const CSMSGatewayRequestOptions& options,
+                   CZentavoSMSGatewaySubmissionResults& results)
+{
+    if (!CSMSGatewayService::WasRefusedBeforeGateway(status, options.m_HTTPOptions))
+        return;
+    results.m_ResultCode = CONNECTION_ERROR;
+    results.m_RefusalHTTPStatus = options.m_HTTPOptions.m_HTTPStatus;
+}
+
 bool HasStatus(const std::vector<CSMSSendStatus>& statuses, SMSGatewayResultCode code)
 {
     return std::any_of(statuses.begin(), statuses.end(),
@@ -116,7 +127,10 @@ CZentavoSMSGatewaySubmissionResults CZentavoSMSGatewayHTTPSSubmitter::MakeSubmis
     }
     results.m_ResultCode = status;
     if (status != OK)
+    {
+        RecordRefusal(status, options, results);
         return results;
+    }
 
     CSMSGatewaySendOptions sendOptions;
     sendOptions.m_ReplyTo = submission.m_ReplyTo;
@@ -147,6 +161,8 @@ CZentavoSMSGatewaySubmissionResults CZentavoSMSGatewayHTTPSSubmitter::MakeSubmis
             results.m_OutcomeUnknown = 1;
             results.m_SendStatuses = StatusesPerRecipient(submission.m_Recipients, {});
         }
+        else
+            RecordRefusal(status, options, results);
         return results;
     }
 

@@ -16,8 +16,10 @@ public:
                                      const std::string& secretKey, const std::string& masterKey);
 
     // New sends only. Gateway refusals and connection failures come back as
-    // the result code; a send in which every recipient was refused fails
-    // with the first recipient's code. A reply read line by line gives one
+    // the result code; a request refused before it reached the gateway
+    // (CSMSGatewayService::WasRefusedBeforeGateway) as CONNECTION_ERROR with
+    // m_RefusalHTTPStatus. A send in which every recipient was refused
+    // fails with the first recipient's code. A reply read line by line gives one
     // status per recipient. When the send may have reached the gateway but
     // its answer was lost, cut off or not read (CSMSGatewayService::
     // MayHaveBeenCarriedOut), the recipients it did not answer for in a line

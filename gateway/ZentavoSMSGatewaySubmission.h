@@ -95,4 +95,8 @@ public:
     // How many of the recipients whose status is UNKNOWN the gateway refused
     // without naming them (a bulk job's batch answered INVALID_NUMBER).
     std::uint32_t m_UnnamedRefusals = 0;
+    // A request refused before it reached the gateway (see
+    // CHTTPRefusalException): its HTTP status, with CONNECTION_ERROR as the
+    // result code; 0 otherwise.
+    std::uint32_t m_RefusalHTTPStatus = 0;
 };

@@ -262,18 +262,24 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::SetJobReady(CZentavoSMSBulkSM
                                                                CZentavoSMSGatewaySubmissionResults& results) const
 {
     std::exception_ptr lost;
+    std::exception_ptr refused;  // before the gateway: the job was not set ready
     std::uint32_t code = OK;
     try
     {
         code = static_cast<std::uint32_t>(client.SetBulkJobReady(m_AccessKey, m_SecretKey, jobId));
     }
+    catch (const CHTTPRefusalException&)
+    {
+        refused = std::current_exception();
+    }
     catch (...)
     {
         lost = std::current_exception();
     }
-    if (lost || code != OK)
+    if (lost || refused || code != OK)
     {
-        // A refused job is not ready. An answer lost after the request may
+        // A refused job is not ready, nor is one whose request a proxy or
+        // firewall refused on its way. An answer lost after the request may
         // have reached the gateway leaves that to the job's status: a job
         // set ready stays; one that is not, or that cannot be told, is given
         // up, and what it is afterwards decides the outcome. When that
@@ -283,8 +289,8 @@ void CZentavoSMSGatewayWebServiceSubmitter_BulkWS::SetJobReady(CZentavoSMSBulkSM
             fate = GiveUpJob(client, jobId);
         if (fate == JobFate::NotReady || fate == JobFate::Aborted || (fate == JobFate::Unknown && !lost))
         {
-            if (lost)
-                std::rethrow_exception(lost);
+            if (lost || refused)
+                std::rethrow_exception(lost ? lost : refused);
             CheckResultCode(code, kReadyContext);
         }
         if (lost)

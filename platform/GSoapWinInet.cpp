@@ -204,6 +204,12 @@ int wininet_apply_timeouts(struct soap* soap)
     return transport ? transport->ApplyTimeouts(soap) : SOAP_HTTP_ERROR;
 }
 
+DWORD wininet_reply_status(struct soap* soap)
+{
+    const CGSoapWinInetTransport* transport = TransportOf(soap);
+    return transport ? transport->ReplyStatus() : 0;
+}
+
 void SetWinInetErrorDialogSink(WinInetErrorDialogFn sink)
 {
     g_ErrorDialogSink.store(sink);
@@ -238,6 +244,7 @@ int CGSoapWinInetTransport::Connect(struct soap* soap, const char* endpoint)
 {
     Close();
     m_LastError = 0;
+    m_ReplyStatus = 0;
     if (!OpenInternet())
         return Fail(soap, "InternetOpen", ::GetLastError());
     if (!SetTimeouts(m_Internet.get(), soap))
@@ -397,6 +404,7 @@ int CGSoapWinInetTransport::SendRequest(struct soap* soap)
         if (!::HttpQueryInfoA(m_Request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
                               nullptr))
             return Fail(soap, "HttpQueryInfo", ::GetLastError());
+        m_ReplyStatus = status;
         if ((status != HTTP_STATUS_DENIED && status != HTTP_STATUS_PROXY_AUTH_REQ) || prompts == MaxCredentialPrompts)
             break;
         const DWORD answer = ShowErrorDialog(m_Request.get(), ERROR_SUCCESS,

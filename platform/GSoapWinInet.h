@@ -37,6 +37,11 @@ int wininet_plugin(struct soap* soap, struct soap_plugin* plugin, void* arg);
 // SOAP_HTTP_ERROR when the context has no plug-in or WinINet refuses.
 int wininet_apply_timeouts(struct soap* soap);
 
+// The HTTP status of the reply to the context's last request; 0 when no
+// reply came (or the context has no plug-in). Set as soon as the status
+// line came, also when the body then cannot be read.
+DWORD wininet_reply_status(struct soap* soap);
+
 // How the plug-in asks the user for credentials when the server or a proxy
 // answers 401 or 407: the signature of InternetErrorDlg. A process-wide seam
 // for tests; null (the default) means InternetErrorDlg itself.
@@ -66,6 +71,7 @@ public:
     HINTERNET InternetHandle() const noexcept { return m_Internet.get(); }
     // The WinINet error of the last failure, 0 when there was none.
     DWORD LastError() const noexcept { return m_LastError; }
+    DWORD ReplyStatus() const noexcept { return m_ReplyStatus; }
 
 private:
     // Closed through the wininet.dll this library links; core's
@@ -101,4 +107,5 @@ private:
     std::string m_Object;  // path and query of the endpoint
     std::string m_Body;
     DWORD m_LastError = 0;
+    DWORD m_ReplyStatus = 0;
 };

@@ -29,8 +29,7 @@
 #include <string>
 
 class IOutlookAddin_ItemExtender_ZentavoSMSAddin_DependantServicesProvider;
-class CZentavoSMSGatewaySubmission;
-class CZentavoSMSGatewaySubmissionResults;
+struct CSendSMSRequest;
 
 class CSendSMSDlg : public CZentavoAxDialogImpl<CSendSMSDlg>,
                     public CZentavoWindowHelper,
@@ -98,7 +97,9 @@ public:
     void SetUserContextMode(bool on);
     void UpdateFromFieldState();
     void UpdateCharacterCount();
-    void RefreshBalance();
+    // Asks the balance client for a fresh balance when it is shown or
+    // checked before sending.
+    static void RefreshBalance();
     void UpdateBalanceDisplay();
     void ShowBalance(std::int32_t balance, bool valid);
     void CloseWindow();
@@ -152,53 +153,10 @@ private:
     LRESULT Toolbar_Notify_DropDown(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnRefreshBalance(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnBuyCredits(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
-    // What one press of Send takes from the window: as typed, and as it
-    // goes to the gateway.
-    struct CComposedMessage
-    {
-        CSMSContactVector m_Recipients;  // each phone once
-        std::wstring m_TypedText;
-        std::wstring m_TypedContext;  // user-context mode only
-        std::wstring m_TypedSender;   // a sender id of the user's own only
-        std::string m_Text;           // ANSI; each CR LF a single CR once counted
-        int m_Parts = 0;
-        std::string m_UserContext;
-        std::string m_SenderText;
-        bool m_Replyable = true;  // always in user-context mode
-    };
-
-    // The road of one press of Send, from the account check to the
-    // window's end, in these steps. Each check and confirmation is false
-    // when it stopped the send, after its own box or dialog; the window
-    // then keeps everything the user entered.
+    // One press of Send after the account check: the request read here is
+    // all that the send's later steps see (ui/SendSMSSending.h).
     void SendMessageText();
-    void ReadComposedMessage(CComposedMessage& message);
-    // Recipients, an entry without a number, the text, and what the ANSI
-    // code page cannot carry.
-    bool CheckComposedMessage(const CComposedMessage& message);
-    // Counts the parts and joins each CR LF; the truncation and balance
-    // warnings.
-    bool ConfirmLimits(CComposedMessage& message);
-    // A schedule or report settings the account's auth mode cannot carry.
-    bool CheckAuthModeAllows();
-    CZentavoSMSGatewaySubmission BuildSubmission(const CComposedMessage& message);
-    // Under the wait cursor; the helper has shown any failure.
-    CZentavoSMSGatewaySubmissionResults Submit(const CZentavoSMSGatewaySubmission& submission);
-    // The sender used, stored for the next window (not in user-context
-    // mode); a failing save is reported, the send stays sent.
-    void KeepSenderChoice(bool replyable);
-    // One warning box over the window; false.
-    bool Refuse(const std::string& text);
-    // False, after a box naming them, when the text holds characters that
-    // the conversion to the ANSI code page would change; what names the text
-    // in the box ("message text", "user context", "sender id").
-    bool CheckSendableAsTyped(const std::wstring& typed, const char* what);
-    // One box naming the numbers the gateway refused in an accepted send, or
-    // did not answer for.
-    void ReportRefusedRecipients(const CZentavoSMSGatewaySubmissionResults& results);
-    // False when the user stopped the send in a warning dialog.
-    bool ConfirmTruncation(int parts, int maxParts);
-    bool ConfirmBalance(size_t recipients, int parts, int maxParts);
+    CSendSMSRequest ReadSendRequest();
     // The To field's auto-completion.
     LRESULT OnACEdit_Change(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnACEdit_KillFocus(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);

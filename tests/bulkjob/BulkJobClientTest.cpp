@@ -376,6 +376,50 @@ TEST_F(BulkJobClient, FaultsAndErrorPagesAreCallFailuresWithTheirReason)
         << page;
 }
 
+// A page that is no answer of the service's, under a status of 400 to 499,
+// is a refusal on the way; the service's own fault is read whatever its
+// status.
+TEST_F(BulkJobClient, APageUnderAClientErrorStatusIsARefusalOnTheWay)
+{
+    const struct
+    {
+        const char* what;
+        const char* reply;
+        DWORD refusal;  // 0: no refusal
+        const char* message;
+    } rows[] = {
+        {"a firewall's page",
+         R"({"body": "<html><body>Forbidden</body></html>", "http_status": 403, "content_type": "text/html"})",
+         403, "CreateSMSTextBulkJob - Refused before the service (HTTP status 403)"},
+        {"a text page", R"({"body": "Not Found", "http_status": 404})", 404,
+         "CreateSMSTextBulkJob - Refused before the service (HTTP status 404)"},
+        {"an empty answer", R"({"body": "", "http_status": 400})", 400,
+         "CreateSMSTextBulkJob - Refused before the service (HTTP status 400)"},
+        {"the service's fault", R"({"fault": {"code": "Sender", "reason": "Bad request"}, "http_status": 400})", 0,
+         "CreateSMSTextBulkJob - Soap call failed (Bad request, Error:1)"},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        Script("CreateSMSTextBulkJob", std::string("[") + row.reply + "]");
+        try
+        {
+            Create(TestSubmission());
+            ADD_FAILURE() << "nothing thrown";
+        }
+        catch (const CHTTPRefusalException& refusal)
+        {
+            EXPECT_EQ(row.refusal, refusal.GetHTTPStatus());
+            EXPECT_EQ(std::string(kPrefix) + row.message, refusal.what());
+        }
+        catch (const CGeneralException& failure)
+        {
+            EXPECT_EQ(0u, row.refusal);
+            EXPECT_EQ(std::string(kPrefix) + row.message, failure.what());
+        }
+    }
+}
+
 TEST_F(BulkJobClient, AReplyElementWithoutItsEnvelopeIsNoAnswer)
 {
     Script("SetBulkJobReady", R"([{"body": "<SetBulkJobReadyResponse xmlns=\"http://www.zentavosms.com/api/webservices/\"><SetBulkJobReadyResult><ErrorCode>OK</ErrorCode></SetBulkJobReadyResult></SetBulkJobReadyResponse>"}])");

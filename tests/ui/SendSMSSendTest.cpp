@@ -5,7 +5,12 @@
 // the code page cannot carry, repeated phones, a partly refused send,
 // failures after the gateway accepted, the user-context field, stored values
 // of another writer, a damaged secret key and a change of account on the way
-// to a send.
+// to a send; what a warning confirmed while settings change, a window closed
+// under its last box, and pages that refuse a send on its way.
+// The SOAP runtime's header, for the bulk-job transport's credentials
+// prompt, needs winsock2.h before windows.h: it comes first.
+#include "platform/GSoapWinInet.h"
+
 #include "tests/ui/SendSMSWindowFixture.h"
 
 #include "core/Base64.h"
@@ -45,6 +50,11 @@ constexpr char kSetupTitle[] = "Welcome to the ZentavoSoftware Outlook SMS Addin
 
 using GatewayTest::Recipients;
 using GatewayTest::TestNumber;
+
+// The box of a send whose answer was lost.
+const std::string kLost = "The message may have been sent.\n\nThe ZentavoSoftware Service's answer was lost, so "
+                          "whether it sent (or scheduled) the message is not known. Please check your messages on "
+                          "the ZentavoSoftware portal before sending it again.";
 
 // The prefix's browser replaced by the recorder for one scope.
 class CRecordedBrowser
@@ -1348,5 +1358,261 @@ TEST_F(SendSMSSend, ALoginDuringASendHandsTheKeysToTheBalanceClient)
         return client.GetLastBalance(valid) == 0 && valid;
     }));
     EXPECT_EQ(Config().GetAccessKey(), m_Primary.Requests(kBalancePage).back().Field("accesskey"));
+}
+// What a warning confirmed is what goes and what is kept. While the warning
+// is up another window's Options store other settings, or a program changes
+// this window's From field: the message goes as pressed, three parts of text
+// cut to the two the user agreed to, and the sender kept is the one it went
+// with.
+TEST_F(SendSMSSend, WhatTheUserConfirmedIsWhatGoesAndIsKept)
+{
+    const auto storeMaxParts = [](int parts) {
+        return [parts] {
+            Preferences().m_MaxMsgParts = parts;
+            Preferences().Save();
+        };
+    };
+    const struct
+    {
+        const char* what;
+        bool balanceWarning;  // else the truncation warning
+        std::function<void()> meanwhile;
+    } rows[] = {
+        {"another window stores 1 part at most", false, storeMaxParts(1)},
+        {"another window stores 5 parts at most", false, storeMaxParts(5)},
+        {"another window asks for copies in Sent Items", false,
+         [] {
+             Preferences().SetSaveSentMsgsToSentItemsFolder(true);
+             Preferences().Save();
+         }},
+        {"a program rewrites the From field", false,
+         [this] { ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, "Other"); }},
+        {"a program picks the account's settings", false,
+         [this] {
+             const int item = static_cast<int>(::SendDlgItemMessageA(m_Window, IDC_SENDSMS_FROM, CB_FINDSTRINGEXACT,
+                                                                     static_cast<WPARAM>(-1),
+                                                                     reinterpret_cast<LPARAM>("<Use Account Settings>")));
+             SendSMSWindow::ChooseFromItem(m_Window, IDC_SENDSMS_FROM, item);
+         }},
+        // 2 recipients of 3 parts at most 2 need 4 credits; 1 is known.
+        {"another window stores 1 part at most under the balance warning", true, storeMaxParts(1)},
+    };
+    const CFakeCollectionPtr sentItems = FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"));
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        Preferences().m_MaxMsgParts = 2;
+        Preferences().SetWarnIfMsgBeingTruncated(!row.balanceWarning);
+        Preferences().SetCheckBalanceBeforeSending(row.balanceWarning);
+        Preferences().SetSaveSentMsgsToSentItemsFolder(false);
+        Preferences().GetSelectableSendersIdList().clear();
+        Preferences().Save();
+        if (row.balanceWarning)
+            StartBalanceClient(1);
+        const size_t beforeOpen = BalanceRequests();
+        Open(Recipients(2), std::string(400, 't'));
+        if (row.balanceWarning)
+        {
+            // The window's own refresh lands before the gateway gets credit.
+            ASSERT_TRUE(GatewayTest::WaitUntil([&] { return BalanceRequests() == beforeOpen + 1; }));
+            m_Primary.SetBalance(kUsername, 100000);
+        }
+        SetSender("ACME");
+        const size_t sends = Sends();
+        const size_t copies = sentItems->Size();
+        CWindowDriver driver;
+        driver.Expect().Caption(kCaption).Run([&](HWND dialog) {
+            row.meanwhile();
+            ::PostMessageA(dialog, WM_COMMAND, IDC_WARNING_SENDANYWAY, 0);
+        });
+        PressSend();
+
+        ASSERT_EQ(1u, driver.Seen().size());
+        const CSeenControl* shown =
+            driver.Seen()[0].Control(row.balanceWarning ? IDC_WARNING_CREDITSREQUIRED : IDC_WARNING_MAXPARTS);
+        ASSERT_NE(nullptr, shown);
+        EXPECT_EQ(row.balanceWarning ? "4" : "2", shown->text);
+        EXPECT_FALSE(IsOpen());
+        ASSERT_EQ(sends + 1, Sends());
+        const CLoggedRequest send = m_Primary.Requests(kSendPage).back();
+        EXPECT_EQ("2", send.Field("maxconcat"));
+        EXPECT_EQ("1", send.Field("fromtype"));
+        EXPECT_EQ("ACME", send.Field("from"));
+        EXPECT_EQ(copies, sentItems->Size());
+        Preferences().Load();
+        EXPECT_EQ("ACME", Preferences().GetDefaultSendersId());
+        EXPECT_FALSE(Preferences().GetDefaultSendersIdUseAccountSettings());
+        EXPECT_EQ(std::vector<std::string>{"ACME"}, Preferences().GetSelectableSendersIdList());
+        EXPECT_EQ("", driver.Problems());
+    }
+}
+
+// A program closes the window (a posted WM_CLOSE, as Restart Manager or a
+// task manager sends it) while the box that ends a send is up: the box is
+// shown again without it, and the sender kept is the one the send went with.
+TEST_F(SendSMSSend, AWindowClosedUnderItsLastBoxKeepsTheSenderTheSendWentWith)
+{
+    const std::string partly = "The message was sent, but not to these numbers:\n\n12345: not a valid number";
+    const struct
+    {
+        const char* what;
+        bool replyable;  // else the sender id ACME, typed
+        CScriptedReply reply;
+        std::string box;
+    } rows[] = {
+        {"partly refused, a sender id typed", false, CScriptedReply::Normal(), partly},
+        {"the answer lost, a sender id typed", false, CScriptedReply::Normal().TruncateAt(0), kLost},
+        {"the answer lost, Replies to Inbox", true, CScriptedReply::Normal().TruncateAt(0), kLost},
+    };
+    Preferences().SetCheckBalanceBeforeSending(false);
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        m_Primary.Script(kSendPage, row.reply);
+        Preferences().SetDefaultSendersId("");
+        Preferences().SetDefaultSendersIdUseReplyable(true);
+        Preferences().GetSelectableSendersIdList().clear();
+        Preferences().Save();
+        Open({CSMSContact("Ann", TestNumber(1)), CSMSContact("", "12345")}, "Closed under the box");
+        if (row.replyable)
+            ::SetDlgItemTextA(m_Window, IDC_SENDSMS_FROM, "ACME");
+        else
+            SetSender("ACME");
+        const size_t boxes = m_Boxes.Boxes().size();
+        m_Boxes.WhileUp([&](const CapturedMessageBox& box) {
+            if (box.owner != m_Window)
+                return;
+            ::PostMessageA(m_Window, WM_CLOSE, 0, 0);
+            EXPECT_TRUE(GatewayTest::WaitUntil([&] {
+                SendSMSWindow::Pump(20);
+                return !IsOpen();
+            }, 10000));
+        });
+        PressSend();
+        m_Boxes.WhileUp(nullptr);
+
+        EXPECT_FALSE(IsOpen());
+        EXPECT_EQ(1u, Sends());
+        const std::vector<CapturedMessageBox> shown = m_Boxes.Boxes();
+        ASSERT_EQ(boxes + 2, shown.size());
+        EXPECT_EQ(m_Window, shown[boxes].owner);
+        EXPECT_NE(m_Window, shown[boxes + 1].owner);
+        EXPECT_EQ(row.box, shown[boxes].text);
+        EXPECT_EQ(row.box, shown[boxes + 1].text);
+        Preferences().Load();
+        EXPECT_EQ("ACME", Preferences().GetDefaultSendersId());
+        EXPECT_EQ(row.replyable, Preferences().GetDefaultSendersIdUseReplyable());
+        EXPECT_EQ(row.replyable ? std::vector<std::string>() : std::vector<std::string>{"ACME"},
+                  Preferences().GetSelectableSendersIdList());
+    }
+}
+
+// The bulk-job transport's prompt for credentials, cancelled, for one scope.
+struct CCredentialsPromptCancelled
+{
+    CCredentialsPromptCancelled()
+    {
+        SetWinInetErrorDialogSink([](HWND, HINTERNET, DWORD, DWORD) -> DWORD { return ERROR_CANCELLED; });
+    }
+    ~CCredentialsPromptCancelled() { SetWinInetErrorDialogSink(nullptr); }
+};
+
+// A page that a proxy, a firewall or a server in front of the gateway sends
+// in place of the gateway's answer, on both routes. Under 400 to 499 the
+// gateway never acted: the send failed with what is known, and the window
+// keeps it to try again. A 500 page may have come after the gateway acted;
+// a gateway answer read whole is read as it is, whatever the status. The
+// bulk route's prompt for credentials after a 407 is cancelled.
+TEST_F(SendSMSSend, APageThatRefusesTheSendOnItsWayIsAFailureOnBothRoutes)
+{
+    using Replies = std::vector<std::pair<std::string, CScriptedReply>>;
+    const auto page = [](int status, const std::string& title) {
+        return CScriptedReply::Body("<html><head><title>" + title + "</title></head><body><h1>" +
+                                    std::to_string(status) + " " + title + "</h1></body></html>")
+            .HttpStatus(status);
+    };
+    // Setting the job ready, giving it up and reading its status.
+    const auto fromReady = [](const CScriptedReply& reply) {
+        return Replies{{"bulkjob.asmx/SetBulkJobReady", reply}, {"bulkjob.asmx/AbortBulkJob", reply},
+                       {"bulkjob.asmx/GetBulkJobStatus", reply}};
+    };
+    const std::string forbidden = "Send Message Failed!\n\nThe request was refused on its way to the ZentavoSoftware "
+                                  "Service (HTTP status 403): a proxy server or firewall may be blocking it.\n\n"
+                                  "Please check your internet connection and firewall settings.";
+    const std::string proxy = "Send Message Failed!\n\nA proxy server asks for authentication (HTTP status 407), so "
+                              "the request did not reach the ZentavoSoftware Service.\n\nPlease check this "
+                              "computer's proxy settings, or ask your administrator.";
+    const struct
+    {
+        const char* what;
+        int recipients;
+        Replies replies;
+        std::string box;
+        bool mayHaveGone;     // the window closed, the copy made, the sender kept
+        std::string gateway;  // messages sent, or the job's status ("" none)
+    } rows[] = {
+        {"a firewall's 403 page for the send", 2, {{kSendPage, page(403, "Forbidden")}}, forbidden, false, "0"},
+        {"a proxy's 407 page for the send", 2, {{kSendPage, page(407, "Proxy Authentication Required")}}, proxy,
+         false, "0"},
+        {"a 500 page for the send", 2, {{kSendPage, page(500, "Internal Server Error")}}, kLost, true, "0"},
+        {"the gateway's own refusal under 403", 2,
+         {{kSendPage, CScriptedReply::Error("INSUFFICIENT_CREDIT").HttpStatus(403)}},
+         "Send Message Failed!\n\nInsufficient credit to complete the request", false, "0"},
+        {"a firewall's 403 page for the new job", 101,
+         {{"bulkjob.asmx/CreateSMSTextBulkJob", page(403, "Forbidden")}}, forbidden, false, ""},
+        {"a proxy's 407 pages from setting the job ready on", 101,
+         fromReady(page(407, "Proxy Authentication Required")), proxy, false, "Initialising"},
+        {"500 pages from setting the job ready on", 101, fromReady(page(500, "Internal Server Error")), kLost, true,
+         "Initialising"},
+    };
+    Preferences().SetSaveSentMsgsToSentItemsFolder(true);
+    Preferences().SetCheckBalanceBeforeSending(false);
+    const CCredentialsPromptCancelled cancelled;
+    const CFakeCollectionPtr sentItems = FakeCollectionOf(m_Outlook.DefaultFolder(5)->Value(L"Items"));
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        m_Primary.Reset();
+        m_Primary.SetBalance(kUsername, 100000);
+        Preferences().SetDefaultSendersId("");
+        Preferences().Save();
+        const size_t boxes = m_Boxes.Boxes().size();
+        const size_t copies = sentItems->Size();
+        Open(Recipients(row.recipients), "Refused on the way");
+        SetSender("ACME");
+        const std::string to = Text(IDC_SENDSMS_TO);
+        for (const auto& reply : row.replies)
+            m_Primary.Script(reply.first, reply.second);
+        PressSend();
+
+        EXPECT_EQ(!row.mayHaveGone, IsOpen());
+        ASSERT_EQ(boxes + 1, m_Boxes.Boxes().size());
+        EXPECT_EQ(row.box, m_Boxes.Boxes().back().text);
+        EXPECT_EQ(m_Window, m_Boxes.Boxes().back().owner);
+        if (!row.mayHaveGone)
+        {
+            EXPECT_EQ(to, Text(IDC_SENDSMS_TO));
+            EXPECT_EQ("Refused on the way", Text(IDC_SENDSMS_TEXT));
+        }
+        EXPECT_EQ(copies + (row.mayHaveGone ? 1 : 0), sentItems->Size());
+        Preferences().Load();
+        EXPECT_EQ(row.mayHaveGone ? "ACME" : "", Preferences().GetDefaultSendersId());
+        const std::vector<CJsonValue> jobs = m_Primary.State()["jobs"].AsArray();
+        if (row.recipients > 100)
+        {
+            ASSERT_EQ(row.gateway.empty() ? 0u : 1u, jobs.size());
+            if (!jobs.empty())
+            {
+                EXPECT_EQ(row.gateway, jobs[0]["status"].AsString());
+            }
+        }
+        else
+        {
+            EXPECT_EQ(1u, Sends());
+            EXPECT_EQ(row.gateway, std::to_string(m_Primary.State()["messages"].AsArray().size()));
+        }
+    }
 }
 } // namespace
