@@ -1533,10 +1533,11 @@ TEST_F(SendSMSSend, APageThatRefusesTheSendOnItsWayIsAFailureOnBothRoutes)
                                     std::to_string(status) + " " + title + "</h1></body></html>")
             .HttpStatus(status);
     };
-    // Setting the job ready, giving it up and reading its status.
+    // Setting the job ready, reading its status, giving it up and reading
+    // its status again.
     const auto fromReady = [](const CScriptedReply& reply) {
-        return Replies{{"bulkjob.asmx/SetBulkJobReady", reply}, {"bulkjob.asmx/AbortBulkJob", reply},
-                       {"bulkjob.asmx/GetBulkJobStatus", reply}};
+        return Replies{{"bulkjob.asmx/SetBulkJobReady", reply}, {"bulkjob.asmx/GetBulkJobStatus", reply},
+                       {"bulkjob.asmx/AbortBulkJob", reply}, {"bulkjob.asmx/GetBulkJobStatus", reply}};
     };
     const std::string forbidden = "Send Message Failed!\n\nThe request was refused on its way to the ZentavoSoftware "
                                   "Service (HTTP status 403): a proxy server or firewall may be blocking it.\n\n"
