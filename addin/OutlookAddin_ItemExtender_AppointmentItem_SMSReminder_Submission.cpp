@@ -1127,7 +1127,10 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemChange(IDispa
     // is not this save's to store.
     if (SaveSMSReminder(item, properties, false, false, cancel, false, ReadItemState(item)) == WriteOutcome::Abandoned)
         return;
-    // Saving raises this event again; the breaker measures from here.
+    // Saving raises this event again, inside the Save or after it; the
+    // breaker measures from the save, not from before the boxes the user
+    // answered on the way.
+    m_LoopBreaker.SetLastTickToNow();
     {
         const CValueScope<IDispatch*> saving(m_pSavingUnattended, item);
         Dispatch::Call(item, L"Save");
