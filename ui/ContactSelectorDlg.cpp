@@ -95,10 +95,11 @@ CMessageTable<CContactSelectorDlg> CContactSelectorDlg::GetMessageTable()
 
 bool CContactSelectorDlg::RunSelector(HWND parent)
 {
-    const INT_PTR result = DoModal(parent);
-    if (result == -1)
+    // Its choice goes to the window it was shown over, if that is still there.
+    const CModalEnd end = ShowModal(*this, parent, IfOwnerGoes::kNoAnswer);
+    if (!end.WasShown())
         throw CGeneralException("The recipient selector could not be created", HRESULT_FROM_WIN32(::GetLastError()));
-    return result == IDOK;
+    return end.Is(IDOK);
 }
 
 void CContactSelectorDlg::PostListItemBatch(CAsyncListProviderListItemBatch* batch)

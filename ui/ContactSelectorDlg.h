@@ -6,7 +6,7 @@
 //   CContactSelectorDlg selector;
 //   selector.SetOutlookApplication(application);   // the selector holds a reference
 //   CSMSContactUtils::ParseContactCSVList(text, selector.Contacts());
-//   if (selector.DoModal(::GetActiveWindow()) == IDOK)
+//   if (selector.RunSelector(::GetActiveWindow()))
 //       text = CSMSContactUtils::GenerateContactCSVList(selector.Contacts());
 //
 // The dialog owns one address-book provider, whose worker thread posts the
