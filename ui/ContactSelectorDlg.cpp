@@ -266,7 +266,6 @@ void CContactSelectorDlg::UpdateAvailableContactList()
         const COutlookAddressBook* book = GetSelectedAddressBook();
         if (!book && text.empty())
         {
-            m_Searching = false;
             ClearAvailableContactList();
             return;
         }
@@ -294,11 +293,6 @@ bool CContactSelectorDlg::PopulateAvailableContactList(const COutlookAddressBook
         params->m_IncludeBusinessAndHomeNumbers = true;
         params->m_IncludeEntriesWithoutMobile = withoutMobile;
         params->m_IncludeDistributionLists = true;
-        // Typing on in the search box is one name: a folder that cannot be
-        // read is told once for it.
-        const bool searching = !book && !text.empty();
-        params->m_ContinuesName = searching && m_Searching;
-        m_Searching = searching;
         m_CurrentRequestId = params->m_RequestId;
         m_FirstBatchTaken = false;
         // Another book's rows would stand under this one until its first
