@@ -3,7 +3,6 @@
 // inside its own modal loop, where what arrives while it is up runs too.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,7 +16,6 @@
 
 namespace
 {
-// A top-level window of the test's thread.
 HWND NewTopLevel()
 {
     return ::CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
@@ -30,21 +28,14 @@ HWND Chosen()
 }
 
 // A dialog of the test's own, which the driver's step ends.
-class CQuestion
+struct CQuestion
 {
-public:
     INT_PTR DoModal(HWND owner)
     {
-        CPlainDlg dialog;
-        return dialog.DoModalIndirect(m_Template.Get(), owner);
-    }
-
-private:
-    CDialogTemplate m_Template = [] {
         CDialogTemplate question("Question");
         question.AddButton(IDCANCEL, "Cancel", 10, 70, 50, 14, true);
-        return question;
-    }();
+        return CPlainDlg().DoModalIndirect(question.Get(), owner);
+    }
 };
 
 enum class Meanwhile
@@ -53,102 +44,83 @@ enum class Meanwhile
     kOwnerDestroyed,
     kQuit
 };
-
-struct ModalCase
-{
-    const char* name;
-    bool dialog; // else a message box
-    IfOwnerGoes ifOwnerGoes;
-    Meanwhile meanwhile; // inside the first one shown
-    bool answered;
-    bool ownerGone;
-    size_t shown; // over the owner given, then over the one chosen
-};
-
-class ModalEnds : public ::testing::TestWithParam<ModalCase>
-{
-protected:
-    void SetUp() override { SetBoxOwnerSource(&Chosen); }
-    void TearDown() override
-    {
-        SetBoxOwnerSource(nullptr);
-        s_Chosen = nullptr;
-        MSG quit;
-        ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    }
-
-    void Happens(Meanwhile meanwhile)
-    {
-        if (meanwhile == Meanwhile::kOwnerDestroyed)
-            ::DestroyWindow(m_Given.get());
-        else if (meanwhile == Meanwhile::kQuit)
-            ::PostQuitMessage(0);
-    }
-
-    CScopedWindow m_Given{NewTopLevel()};
-    CScopedWindow m_Other{NewTopLevel()};
-};
 } // namespace
 
 // An answer is the answer; an end without one (the owner destroyed under
 // it, a quit) never reads as one: asked again over the chosen owner where
 // the caller says its question stands, else no answer. A quit is never
 // asked again and stays waiting for the program's own loop.
-TEST_P(ModalEnds, AnEndWithoutTheUsersAnswerIsNoAnswer)
+TEST(Modal, AnEndWithoutTheUsersAnswerIsNoAnswer)
 {
-    const ModalCase& c = GetParam();
-    s_Chosen = m_Other.get();
-    std::vector<HWND> owners;
-    CModalEnd end = CModalEnd::NotShown();
-    if (c.dialog)
+    struct Row
     {
-        CWindowDriver driver;
-        bool first = true;
-        for (size_t i = 0; i < c.shown; ++i)
-            driver.Expect().Caption("Question").Run([&](HWND dialog) {
-                owners.push_back(::GetWindow(dialog, GW_OWNER));
-                if (std::exchange(first, false))
-                    Happens(c.meanwhile);
-                if (::IsWindow(dialog))
-                    ::EndDialog(dialog, IDCANCEL);
-            });
-        CQuestion question;
-        end = ShowModal(question, m_Given.get(), c.ifOwnerGoes);
-        EXPECT_EQ("", driver.Problems());
-    }
-    else
+        const char* name;
+        bool dialog; // else a message box
+        IfOwnerGoes ifOwnerGoes;
+        Meanwhile meanwhile; // inside the first one shown
+        bool answered;
+        bool ownerGone;
+        size_t shown; // over the owner given, then over the one chosen
+    };
+    using M = Meanwhile;
+    const IfOwnerGoes again = IfOwnerGoes::kAskAgain;
+    const IfOwnerGoes none = IfOwnerGoes::kNoAnswer;
+    const Row rows[] = {
+        {"box answered", false, again, M::kNothing, true, false, 1},
+        {"box whose owner goes", false, again, M::kOwnerDestroyed, true, true, 2},
+        {"box ended by a quit", false, again, M::kQuit, false, false, 1},
+        {"dialog answered", true, none, M::kNothing, true, false, 1},
+        {"dialog whose owner goes, asked again", true, again, M::kOwnerDestroyed, true, true, 2},
+        {"dialog whose owner goes, no answer", true, none, M::kOwnerDestroyed, false, true, 1},
+        {"dialog ended by a quit", true, again, M::kQuit, false, false, 1},
+    };
+    SetBoxOwnerSource(&Chosen);
+    for (const Row& row : rows)
     {
-        CMessageBoxCapture boxes(IDNO);
+        SCOPED_TRACE(row.name);
+        const CScopedWindow given(NewTopLevel());
+        const CScopedWindow other(NewTopLevel());
+        s_Chosen = other.get();
+        std::vector<HWND> owners;
         bool first = true;
-        boxes.WhileUp([&](const CapturedMessageBox& box) {
-            owners.push_back(box.owner);
-            if (std::exchange(first, false))
-                Happens(c.meanwhile);
-        });
-        end = ShowMessageBox(m_Given.get(), "Go on?", kAddinMessageBoxCaption, MB_YESNO);
-        EXPECT_EQ(c.shown, boxes.Boxes().size());
+        const auto whileUp = [&](HWND owner) {
+            owners.push_back(owner);
+            if (!std::exchange(first, false))
+                return;
+            if (row.meanwhile == M::kOwnerDestroyed)
+                ::DestroyWindow(given.get());
+            else if (row.meanwhile == M::kQuit)
+                ::PostQuitMessage(0);
+        };
+        CModalEnd end = CModalEnd::NotShown();
+        if (row.dialog)
+        {
+            CWindowDriver driver;
+            for (size_t i = 0; i < row.shown; ++i)
+                driver.Expect().Caption("Question").Run([&](HWND dialog) {
+                    whileUp(::GetWindow(dialog, GW_OWNER));
+                    if (::IsWindow(dialog))
+                        ::EndDialog(dialog, IDCANCEL);
+                });
+            CQuestion question;
+            end = ShowModal(question, given.get(), row.ifOwnerGoes);
+            EXPECT_EQ("", driver.Problems());
+        }
+        else
+        {
+            CMessageBoxCapture boxes(IDNO);
+            boxes.WhileUp([&](const CapturedMessageBox& box) { whileUp(box.owner); });
+            end = ShowMessageBox(given.get(), "Go on?", kAddinMessageBoxCaption, MB_YESNO);
+        }
+        const std::vector<HWND> both = {given.get(), other.get()};
+        EXPECT_EQ(std::vector<HWND>(both.begin(), both.begin() + static_cast<std::ptrdiff_t>(row.shown)), owners);
+        EXPECT_TRUE(end.WasShown());
+        EXPECT_EQ(row.answered, end.HasAnswer());
+        EXPECT_EQ(row.answered ? (row.dialog ? IDCANCEL : IDNO) : 0, end.Answer());
+        EXPECT_EQ(row.ownerGone, end.OwnerGone());
+        MSG quit;
+        EXPECT_EQ(row.meanwhile == M::kQuit, ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE);
     }
-    const std::vector<HWND> expectedOwners = {m_Given.get(), m_Other.get()};
-    EXPECT_EQ(std::vector<HWND>(expectedOwners.begin(), expectedOwners.begin() + static_cast<std::ptrdiff_t>(c.shown)),
-              owners);
-    EXPECT_EQ(c.answered, end.HasAnswer());
-    EXPECT_TRUE(end.WasShown());
-    EXPECT_EQ(c.answered ? (c.dialog ? IDCANCEL : IDNO) : 0, end.Answer());
-    EXPECT_EQ(c.ownerGone, end.OwnerGone());
-    MSG quit;
-    EXPECT_EQ(c.meanwhile == Meanwhile::kQuit, ::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE);
+    SetBoxOwnerSource(nullptr);
+    s_Chosen = nullptr;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ModalEnds,
-    ::testing::Values(
-        ModalCase{"BoxAnswered", false, IfOwnerGoes::kAskAgain, Meanwhile::kNothing, true, false, 1},
-        ModalCase{"BoxWhoseOwnerGoes", false, IfOwnerGoes::kAskAgain, Meanwhile::kOwnerDestroyed, true, true, 2},
-        ModalCase{"BoxEndedByAQuit", false, IfOwnerGoes::kAskAgain, Meanwhile::kQuit, false, false, 1},
-        ModalCase{"DialogAnswered", true, IfOwnerGoes::kNoAnswer, Meanwhile::kNothing, true, false, 1},
-        ModalCase{"DialogWhoseOwnerGoesAskedAgain", true, IfOwnerGoes::kAskAgain, Meanwhile::kOwnerDestroyed, true,
-                  true, 2},
-        ModalCase{"DialogWhoseOwnerGoesUnanswered", true, IfOwnerGoes::kNoAnswer, Meanwhile::kOwnerDestroyed, false,
-                  true, 1},
-        ModalCase{"DialogEndedByAQuit", true, IfOwnerGoes::kAskAgain, Meanwhile::kQuit, false, false, 1}),
-    [](const ::testing::TestParamInfo<ModalCase>& info) { return std::string(info.param.name); });
