@@ -890,7 +890,10 @@ std::string& CAddin::Callback_ItemExtender_GetUsersMobileNumber(std::string& num
     if (!number.empty() || !prompt)
         return number;
     CUserMobileNumberPromptDlg prompter;
-    if (prompter.DoModal(ChooseBoxOwner(::GetActiveWindow())) == IDOK && !prompter.GetMobileNumber().empty())
+    // The number is the user's, not the window's: a prompt gone with its
+    // owner is asked again.
+    if (ShowModal(prompter, ChooseBoxOwner(::GetActiveWindow()), IfOwnerGoes::kAskAgain).Is(IDOK) &&
+        !prompter.GetMobileNumber().empty())
     {
         preferences.SetUsersMobilePhoneNumber(prompter.GetMobileNumber());
         preferences.Save();

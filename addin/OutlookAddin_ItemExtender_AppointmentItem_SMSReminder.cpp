@@ -806,7 +806,7 @@ bool COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunTemplatesEditor(
 {
     CSMSTemplatesEditorDlg editor;
     editor.SetTemplateList(&templates);
-    return editor.DoModal(ChooseBoxOwner(::GetActiveWindow())) == IDOK;
+    return ShowModal(editor, ChooseBoxOwner(::GetActiveWindow()), IfOwnerGoes::kNoAnswer).Is(IDOK);
 }
 
 void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunMessagePreview(const std::string& recipients,
@@ -817,5 +817,5 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::RunMessagePreview(c
     preview.m_Recipients = recipients;
     preview.m_SendersId = from;
     preview.m_Message = message;
-    preview.DoModal(ChooseBoxOwner(::GetActiveWindow()));
+    ShowModal(preview, ChooseBoxOwner(::GetActiveWindow()), IfOwnerGoes::kNoAnswer);
 }

@@ -60,7 +60,7 @@ const char kNotUpToDateText[] =
     "The ZentavoSoftware SMS Service is not upto date with changes to this appiointment\n\nDo you want to update the "
     "ZentavoSoftware SMS Service now?";
 
-int ShowBox(const std::string& text, UINT style)
+CModalEnd ShowBox(const std::string& text, UINT style)
 {
     return ShowMessageBox(nullptr, text, kAddinMessageBoxCaption, style);
 }
@@ -494,10 +494,10 @@ bool IsValidOrTold(const CProperties& properties)
 // the move to be stopped, where it may be.
 bool AskToRetry(bool cancelAllowed, bool& cancel)
 {
-    const int answer = ShowBox(kRetryText, MB_CANCELTRYCONTINUE);
-    if (answer == IDCANCEL && cancelAllowed)
+    const CModalEnd answer = ShowBox(kRetryText, MB_CANCELTRYCONTINUE);
+    if (answer.Is(IDCANCEL) && cancelAllowed)
         cancel = true;
-    return answer == IDTRYAGAIN;
+    return answer.Is(IDTRYAGAIN);
 }
 } // namespace
 
@@ -1127,7 +1127,10 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OnItemChange(IDispa
     // is not this save's to store.
     if (SaveSMSReminder(item, properties, false, false, cancel, false, ReadItemState(item)) == WriteOutcome::Abandoned)
         return;
-    // Saving raises this event again; the breaker measures from here.
+    // Saving raises this event again, inside the Save or after it; the
+    // breaker measures from the save, not from before the boxes the user
+    // answered on the way.
+    m_LoopBreaker.SetLastTickToNow();
     {
         const CValueScope<IDispatch*> saving(m_pSavingUnattended, item);
         Dispatch::Call(item, L"Save");
@@ -1279,7 +1282,7 @@ void COutlookAddin_ItemExtender_AppointmentItem_SMSReminder::OfferGatewayUpdateO
     // The update starts from the item as it was before the offer's box.
     const CItemState found = ReadItemState(item);
     const Opening opening =
-        ShowBox(kNotUpToDateText, MB_OKCANCEL) == IDOK ? UpdateOnOpening(item, context, found) : Opening::Failed;
+        ShowBox(kNotUpToDateText, MB_OKCANCEL).Is(IDOK) ? UpdateOnOpening(item, context, found) : Opening::Failed;
     // An inspector closed while a box was up offers no save any more, and
     // a save of an item that could not store the update would make a job
     // that nothing could name.

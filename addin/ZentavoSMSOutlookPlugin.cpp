@@ -127,8 +127,10 @@ bool CZentavoSMSOutlookPlugin::CheckConfiguration()
             return true;
 
         // The dialog's own answer does not matter: only a login made there.
+        // What asked for the account still does when the window it was
+        // shown over goes.
         CSetupDlg setup;
-        setup.DoModal(ChooseBoxOwner(::GetActiveWindow()));
+        ShowModal(setup, ChooseBoxOwner(::GetActiveWindow()), IfOwnerGoes::kAskAgain);
         authentication.GetLoginDetails(details);
         return details.m_LoggedIn != 0;
     }

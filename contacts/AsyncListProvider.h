@@ -50,10 +50,9 @@ public:
     LONG m_CallerValue;
     std::string m_SearchText;
     std::uint32_t m_RequestId;
-    // The text edits the one the requester looked up before, with nothing
-    // chosen, cancelled or left in between: the same name typed on. Else
-    // the lookup begins a new name.
-    bool m_ContinuesName = false;
+    // The name typed that the lookup belongs to, as its provider counts
+    // them; set by the provider when it takes the lookup.
+    std::uint32_t m_Name = 0;
 };
 
 // A lookup of the address-book provider.
@@ -171,12 +170,15 @@ class IAsyncListProvider
 public:
     // Starts a lookup. params must be set; the provider takes it over when
     // it accepts the lookup and leaves it with the caller when it refuses.
-    // callback is kept, not owned, while the lookup is current.
+    // callback is kept, not owned, while the lookup is current. A lookup
+    // replaces a current one: the requester goes on with its name.
     virtual void StartListFetch(std::unique_ptr<CAsyncListProviderFetchParameters>&& params,
                                 CAsyncListProviderFetchResult& result, IAsyncListProviderCallback* callback) = 0;
     virtual bool IsFetchInProgress() = 0;
     // Ends the current lookup: params is null (whatever is current) or the
-    // very object handed to StartListFetch.
+    // very object handed to StartListFetch. The requester has done with
+    // the name it was typing (a choice, Escape, the caret gone), also when
+    // no lookup is current any more.
     virtual void CancelAsyncFetch(const CAsyncListProviderFetchParameters* params) = 0;
     // Stops and joins the worker.
     virtual void Stop() = 0;

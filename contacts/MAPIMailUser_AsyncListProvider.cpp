@@ -647,8 +647,56 @@ void CMAPIMailUser_AsyncListProvider::Initialise(const IDispatchPtr& application
     m_Initialised = true;
 }
 
+std::uint32_t CMAPIMailUser_AsyncListProvider::CNames::Of(const CAsyncListProviderFetchParameters& params,
+                                                          const IAsyncListProviderCallback* callback)
+{
+    const std::string text = SearchTextOf(params);
+    const COutlookAddressBook* const book = AddressListOf(params);
+    const auto runsOn = [](const std::string& longer, const std::string& shorter) {
+        return longer.compare(0, shorter.size(), shorter) == 0;
+    };
+    const bool goesOn = m_Open && callback == m_Requester && book == m_Book &&
+                        (runsOn(text, m_Text) || runsOn(m_Text, text));
+    if (!goesOn)
+        ++m_Count;
+    m_Open = true;
+    m_Requester = callback;
+    m_Book = book;
+    m_Text = text;
+    return m_Count;
+}
+
+bool CMAPIMailUser_AsyncListProvider::CToldBooks::FirstTime(std::uint32_t name, const std::string& book)
+{
+    if (name != m_Name)
+    {
+        m_Name = name;
+        m_Books.clear();
+    }
+    if (std::find(m_Books.begin(), m_Books.end(), book) != m_Books.end())
+        return false;
+    m_Books.push_back(book);
+    return true;
+}
+
+void CMAPIMailUser_AsyncListProvider::StartListFetch(std::unique_ptr<CAsyncListProviderFetchParameters>&& params,
+                                                     CAsyncListProviderFetchResult& result,
+                                                     IAsyncListProviderCallback* callback)
+{
+    if (params)
+        params->m_Name = m_Names.Of(*params, callback);
+    CACAsyncListProviderBase::StartListFetch(std::move(params), result, callback);
+}
+
+void CMAPIMailUser_AsyncListProvider::CancelAsyncFetch(const CAsyncListProviderFetchParameters* params)
+{
+    CACAsyncListProviderBase::CancelAsyncFetch(params);
+    m_Names.End();
+}
+
 void CMAPIMailUser_AsyncListProvider::Stop()
 {
+    m_Names.End();
     if (!m_Initialised)
         return;
     RequestStop();
@@ -683,8 +731,6 @@ void CMAPIMailUser_AsyncListProvider::DoStartListFetch(CAsyncListProviderFetchRe
     GetCurrentOperation(params, callback);
     if (!params)
         return;
-    if (!params->m_ContinuesName)
-        ++m_Names;
 
     if (const COutlookAddressBook* list = AddressListOf(*params))
     {
@@ -708,7 +754,7 @@ void CMAPIMailUser_AsyncListProvider::DoStartListFetch(CAsyncListProviderFetchRe
     // A lookup the cache answers is a quick filter of the cached entries:
     // it is served before the worker wakes, whose reading would compete
     // with it for the process heap.
-    const bool cached = FindCacheEntry(SearchTextOf(*params)) != nullptr;
+    const bool cached = FindCacheEntry(SearchTextOf(*params), params->m_Name) != nullptr;
     if (!cached)
         WakeWorker();
     result.m_Pending = true;
@@ -776,7 +822,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
         return true;
     if (!restricted)
     {
-        if (const CacheEntry* entry = FindCacheEntry(text))
+        if (const CacheEntry* entry = FindCacheEntry(text, params.m_Name))
         {
             Trace(kSynchronousSearch, L"Getting result from cache");
             const bool all = entry->m_Key == text;
@@ -796,11 +842,11 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
     const std::string queryString = narrowing ? text.substr(0, 1) : text;
     // What queued while the keystroke was handled is served before the
     // tables are read, and then on the deadline.
-    // Lookups started in the pumps may begin other names.
-    CacheEntry found{queryString, {}, true, m_Names};
+    CacheEntry found{queryString, {}, true, params.m_Name};
     if (Pump())
         return false;
 
+    bool failed = false;
     std::vector<std::string> errors;
     for (const IDispatchPtr& folder : folders)
     {
@@ -818,7 +864,9 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
         }
         catch (...)
         {
-            errors.push_back(AddressBookErrorLine(folderName));
+            failed = true;
+            if (m_FoldersTold.FirstTime(params.m_Name, folderName))
+                errors.push_back(AddressBookErrorLine(folderName));
         }
     }
 
@@ -836,7 +884,7 @@ bool CMAPIMailUser_AsyncListProvider::SearchFolders(const CAsyncListProviderFetc
     // A folder that failed, at its table or half-way, gave only part of its
     // contacts: the name it was told for goes on with what was read, and
     // the next name asks Outlook again.
-    found.m_Complete = errors.empty();
+    found.m_Complete = !failed;
     if (!restricted)
         StoreInCache(std::move(found));
     return true;
@@ -928,12 +976,12 @@ bool CMAPIMailUser_AsyncListProvider::Stopped() const
 }
 
 const CMAPIMailUser_AsyncListProvider::CacheEntry* CMAPIMailUser_AsyncListProvider::FindCacheEntry(
-    const std::string& text) const
+    const std::string& text, std::uint32_t name) const
 {
     const CacheEntry* best = nullptr;
     for (const CacheEntry& entry : m_Cache)
     {
-        if (!entry.m_Complete && entry.m_Name != m_Names)
+        if (!entry.m_Complete && entry.m_Name != name)
             continue;
         if (text.compare(0, entry.m_Key.size(), entry.m_Key) == 0 && entry.m_Key.size() <= text.size() &&
             (!best || entry.m_Key.size() > best->m_Key.size()))
@@ -1032,9 +1080,9 @@ bool CMAPIMailUser_AsyncListProvider::SearchContainers(CMAPIUtils& mapi,
         std::string error;
         if (!SearchContainer(mapi, container, params, text, error))
             return false;
-        // A chosen book that could not be read is reported; in a lookup of
-        // every book the others' entries speak for themselves.
-        if (list && !error.empty())
+        // A chosen book that could not be read is reported, once per name;
+        // in a lookup of every book the others' entries speak for themselves.
+        if (list && !error.empty() && m_ContainersTold.FirstTime(params.m_Name, container.m_DisplayName))
             PostError(params, error);
     }
     return true;
@@ -1052,7 +1100,8 @@ bool CMAPIMailUser_AsyncListProvider::ReportUnreadableList(const CAsyncListProvi
     }
     catch (...)
     {
-        PostError(params, AddressBookErrorLine(list->m_Name));
+        if (m_ContainersTold.FirstTime(params.m_Name, list->m_Name))
+            PostError(params, AddressBookErrorLine(list->m_Name));
     }
     return true;
 }

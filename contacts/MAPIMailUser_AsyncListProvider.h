@@ -4,13 +4,20 @@
 // thread's messages, the matches read so far handed to the requester at
 // each pump and the rest returned at once; with a per-provider cache of one
 // query per initial letter; a lookup of one address list that another has
-// replaced reads no further block; a folder that cannot be read is told once
-// per name, in a box of the requester's window, and what the other folders
-// gave answers the rest of that name, while the next name reads it again)
-// and in Extended MAPI address-book containers (read by the
-// provider's worker thread, 100 rows at a time, each block posted to the
-// requester as one batch; a lookup of one container that cannot be read
-// ends with an empty batch whose m_Error says so).
+// replaced reads no further block; a folder that cannot be read is told in
+// a box of the requester's window, and what the other folders gave answers
+// the rest of that name, while the next name reads it again) and in
+// Extended MAPI address-book containers (read by the provider's worker
+// thread, 100 rows at a time, each block posted to the requester as one
+// batch; a lookup of one container that cannot be read ends with an empty
+// batch whose m_Error says so).
+//
+// Names: a lookup goes on with the name of the lookup before it when the
+// same requester looks in the same address book (or all of them) for a text
+// that runs on from that one or back into it, and has not ended it
+// (CancelAsyncFetch) in between; else it begins a new name. A book that
+// cannot be read is told once per name, by the folders' search and by the
+// worker alike.
 //
 // Threads: everything but WorkerThread runs on the user-interface thread,
 // which owns the cache, the folders and the flags. The worker reads only the
@@ -65,6 +72,11 @@ public:
     // The address lists Initialise kept, owned by the provider.
     const COutlookAddressBookList& GetAddressLists() const { return m_AddressLists; }
 
+    // Takes the lookup into its requester's name (the parameters' m_Name).
+    void StartListFetch(std::unique_ptr<CAsyncListProviderFetchParameters>&& params,
+                        CAsyncListProviderFetchResult& result, IAsyncListProviderCallback* callback) override;
+    // Also ends the requester's name.
+    void CancelAsyncFetch(const CAsyncListProviderFetchParameters* params) override;
     // Stops and joins the worker; a synchronous search running below on the
     // stack returns at its next pump without results.
     void Stop() override;
@@ -75,6 +87,32 @@ protected:
 
 private:
     class CFolderMatches;
+    // The names lookups belong to (user-interface thread only).
+    class CNames
+    {
+    public:
+        std::uint32_t Of(const CAsyncListProviderFetchParameters& params, const IAsyncListProviderCallback* callback);
+        void End() { m_Open = false; }
+
+    private:
+        std::uint32_t m_Count = 0;
+        bool m_Open = false;
+        const IAsyncListProviderCallback* m_Requester = nullptr;
+        const COutlookAddressBook* m_Book = nullptr;
+        std::string m_Text;
+    };
+    // The books a name has been told it cannot read; each thread that reads
+    // books keeps its own.
+    class CToldBooks
+    {
+    public:
+        // True the first time the book is told in the name.
+        bool FirstTime(std::uint32_t name, const std::string& book);
+
+    private:
+        std::uint32_t m_Name = 0;
+        std::vector<std::string> m_Books;
+    };
     struct CacheEntry
     {
         std::string m_Key;
@@ -115,8 +153,8 @@ private:
     bool Pump();
     // Stopped since the running synchronous search began.
     bool Stopped() const;
-    // An entry for the text of a lookup of the current name.
-    const CacheEntry* FindCacheEntry(const std::string& text) const;
+    // An entry for the text of a lookup of the name.
+    const CacheEntry* FindCacheEntry(const std::string& text, std::uint32_t name) const;
     void StoreInCache(CacheEntry entry);
 
     // The worker's job for one lookup; false when it did not run to its end.
@@ -139,8 +177,10 @@ private:
     bool m_Shutdown = false;
     // Lookups started or cancelled (user-interface thread only).
     std::uint32_t m_LookupChanges = 0;
-    // Names begun by lookups; the latest is the current lookup's.
-    std::uint32_t m_Names = 0;
+    CNames m_Names;
+    CToldBooks m_FoldersTold;
+    // The worker's own.
+    CToldBooks m_ContainersTold;
     // Stops so far, and before the running synchronous search began.
     std::uint32_t m_Stops = 0;
     std::uint32_t m_StopsBeforeSearch = 0;

@@ -16,8 +16,6 @@ const char* const kDefaultEventLogSource = "CorvasseServer";
 const char* const kNoDescription = "No description available";
 
 std::atomic<EventLogSinkFn> s_EventLogSink{nullptr};
-std::atomic<MessageBoxSinkFn> s_MessageBoxSink{nullptr};
-std::atomic<BoxOwnerSourceFn> s_BoxOwnerSource{nullptr};
 
 // Never destroyed: reports written while other globals are torn down at
 // process exit still find the name and its lock.
@@ -75,55 +73,6 @@ void SetEventLogSourceName(const std::string& name)
 void SetEventLogSink(EventLogSinkFn sink)
 {
     s_EventLogSink.store(sink);
-}
-
-void SetMessageBoxSink(MessageBoxSinkFn sink)
-{
-    s_MessageBoxSink.store(sink);
-}
-
-void SetBoxOwnerSource(BoxOwnerSourceFn source)
-{
-    s_BoxOwnerSource.store(source);
-}
-
-namespace
-{
-// A window that has gone (an inspector a program closed) owns nothing: a
-// box given it would fail at once, unseen.
-HWND Live(HWND window)
-{
-    return window && ::IsWindow(window) ? window : nullptr;
-}
-
-int ShowOneMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style)
-{
-    if (const MessageBoxSinkFn sink = s_MessageBoxSink.load())
-        return sink(owner, text, caption, style);
-    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), style);
-}
-} // namespace
-
-HWND ChooseBoxOwner(HWND fallback)
-{
-    const BoxOwnerSourceFn source = s_BoxOwnerSource.load();
-    const HWND chosen = source ? Live(source()) : nullptr;
-    return chosen ? chosen : Live(fallback);
-}
-
-int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style)
-{
-    // A box goes with its owner: one destroyed while it was up ends with 0,
-    // which is no answer of the user's, and is shown again, owned anew.
-    // Each round needs an owner that went, so the rounds end.
-    for (;;)
-    {
-        const HWND shownBy = Live(owner) ? owner : ChooseBoxOwner(nullptr);
-        const int answer = ShowOneMessageBox(shownBy, text, caption, style);
-        if (answer != 0 || !shownBy || ::IsWindow(shownBy))
-            return answer;
-        owner = nullptr;
-    }
 }
 
 CEventLogger::~CEventLogger() = default;

@@ -16,39 +16,17 @@
 #include <string>
 
 #include "core/Exceptions.h"
+#include "core/Modal.h"
 
 // The process-wide event-log source: "CorvasseServer" until the add-in sets
 // its own name. Both take a process-wide lock; any thread may call them.
 std::string GetEventLogSourceName();
 void SetEventLogSourceName(const std::string& name);
 
-// Replaceable ends of the event writer and of every message box, so that
-// tests can see what would reach the event log or the user. A null sink (the
-// default) means the real ReportEventA / MessageBoxA.
+// Replaceable end of the event writer, so that tests can see what would
+// reach the event log. A null sink (the default) means the real ReportEventA.
 using EventLogSinkFn = void (*)(WORD eventType, const std::string& text, const std::string& source);
-using MessageBoxSinkFn = int (*)(HWND owner, const std::string& text, const std::string& caption, UINT style);
 void SetEventLogSink(EventLogSinkFn sink);
-void SetMessageBoxSink(MessageBoxSinkFn sink);
-
-// The caption of the add-in's message boxes (the shared error box below has
-// its own).
-constexpr char kAddinMessageBoxCaption[] = "ZentavoSMS Outlook Add-in";
-
-// Who owns a box or dialog that its code shows without naming an owner:
-// while the add-in handles a call of Outlook's, the Outlook window that the
-// call acts for; null (the default, and outside such a call) for none. The
-// source never throws. User-interface thread only.
-using BoxOwnerSourceFn = HWND (*)();
-void SetBoxOwnerSource(BoxOwnerSourceFn source);
-// The source's choice, else the fallback: a live window, or null.
-HWND ChooseBoxOwner(HWND fallback);
-
-// The one way product code shows a message box; without an owner that is a
-// live window, the box goes to ChooseBoxOwner's. A box that ends without
-// an answer because its owner was destroyed while it was up (Outlook runs
-// programs' calls, such as an inspector's Close, inside any box) is shown
-// again, owned anew.
-int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style);
 
 class CEventLogger
 {

@@ -232,6 +232,6 @@ bool CSMSGatewayHTTPInterfaceClientUIHelper::ShowServiceConnectionError(HWND par
     if (exception.m_RetryAllowed)
         text += "\n\nDo you want to try again?";
     const UINT style = exception.m_RetryAllowed ? (MB_YESNO | MB_ICONSTOP) : (MB_OK | MB_ICONSTOP);
-    const int answer = ShowMessageBox(parent, WithCompanyName(text), kAddinMessageBoxCaption, style);
-    return exception.m_RetryAllowed && answer == IDYES;
+    const CModalEnd answer = ShowMessageBox(parent, WithCompanyName(text), kAddinMessageBoxCaption, style);
+    return exception.m_RetryAllowed && answer.Is(IDYES);
 }

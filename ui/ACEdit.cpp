@@ -108,9 +108,16 @@ void CACEdit::CloseList()
         m_List.HideList();
 }
 
+// A box or dialog over the window takes the focus only while it is up (a
+// lookup's own folder box among them): the name typed goes on, and the list
+// shows again once it has gone.
 void CACEdit::CloseListWindow()
 {
-    if (m_List.m_hWnd && !m_Destroying)
+    if (!m_List.m_hWnd || m_Destroying)
+        return;
+    if (m_List.IsCovered())
+        m_List.HideWindow();
+    else
         m_List.HideList();
 }
 

@@ -98,7 +98,8 @@ public:
     // Hides the list (and cancels its lookup) unless the control is going
     // or auto-completion is off.
     void CloseList();
-    // Hides the list unless the control is going.
+    // The focus has left the control: hides the list unless the control is
+    // going; the lookup ends unless a box or dialog over the window took it.
     void CloseListWindow();
 
     // The owner's EN_CHANGE or CBN_EDITCHANGE: looks the text up, unless the

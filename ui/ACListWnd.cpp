@@ -145,8 +145,8 @@ int CACListWnd::LookupText(LONG startIndex, const std::string& text, bool reshow
         HideList();
         return -1;
     }
-    if (m_pProvider->IsFetchInProgress())
-        m_pProvider->CancelAsyncFetch(nullptr);
+    // A new lookup replaces the one before in the provider: the name typed
+    // goes on. Only an empty text ends it.
     if (text.empty())
     {
         HideList();
@@ -156,9 +156,6 @@ int CACListWnd::LookupText(LONG startIndex, const std::string& text, bool reshow
     params->m_CallerValue = startIndex;
     params->m_SearchText = text;
     params->m_RequestId = CAsyncListProviderFetchParameters::TakeNextRequestId();
-    // Until a choice, Escape, an empty text or the caret leaving ends the
-    // lookup, each text is the same name typed on.
-    params->m_ContinuesName = HasLookup();
     const std::uint32_t started = params->m_RequestId;
     m_CurrentRequestId = started;
     m_FirstBatchMerged = false;
@@ -196,10 +193,20 @@ int CACListWnd::LookupText(LONG startIndex, const std::string& text, bool reshow
 void CACListWnd::HideList()
 {
     // What the cancelled lookup still has on its way is dropped on arrival.
+    // The provider learns that the name has ended also when it has finished
+    // the lookup's search.
+    const bool hadLookup = HasLookup();
     m_CurrentRequestId = kNoLookup;
-    if (m_pProvider && m_pProvider->IsFetchInProgress())
+    if (m_pProvider && (hadLookup || m_pProvider->IsFetchInProgress()))
         m_pProvider->CancelAsyncFetch(nullptr);
     HideWindow();
+}
+
+bool CACListWnd::IsCovered() const
+{
+    const HWND edit = Edit();
+    const HWND root = edit ? ::GetAncestor(edit, GA_ROOT) : nullptr;
+    return root && !::IsWindowEnabled(root);
 }
 
 void CACListWnd::HideWindow()
@@ -374,6 +381,13 @@ void CACListWnd::Layout()
     if (HasLookup() && m_ClaimCheck && !m_ClaimCheck())
     {
         HideList();
+        return;
+    }
+    // The entries show once the box or dialog over the edit's window has
+    // gone and the next layout comes.
+    if (IsCovered())
+    {
+        HideWindow();
         return;
     }
     m_ItemCount = static_cast<std::uint32_t>(m_Items.size());

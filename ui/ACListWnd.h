@@ -67,9 +67,14 @@ public:
     // first message the search dispatches, unless the lookup has brought
     // its own by then.
     int LookupText(LONG startIndex, const std::string& text, bool reshow);
-    // Hides the list and cancels a running lookup; nothing of that lookup
-    // is merged or shown afterwards.
+    // Hides the list and ends its lookup and the name typed in the
+    // provider; nothing of that lookup is merged or shown afterwards.
     void HideList();
+    // Hides the window only: the lookup goes on and shows at its next layout.
+    void HideWindow();
+    // A box or dialog is up over the edit's window (which Windows disables
+    // under it): the list shows nothing meanwhile.
+    bool IsCovered() const;
     // The list's own full list, which nothing fills: the list stays empty
     // and hidden.
     void ShowAll();
@@ -131,7 +136,6 @@ private:
     static constexpr UINT kHideStaleEntries = WM_USER + 1;
 
     HWND Edit() const { return m_pEdit ? *m_pEdit : nullptr; }
-    void HideWindow();
     void Layout();
     void ClearItems();
     // Takes the texts over.

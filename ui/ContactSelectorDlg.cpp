@@ -95,10 +95,11 @@ CMessageTable<CContactSelectorDlg> CContactSelectorDlg::GetMessageTable()
 
 bool CContactSelectorDlg::RunSelector(HWND parent)
 {
-    const INT_PTR result = DoModal(parent);
-    if (result == -1)
+    // Its choice goes to the window it was shown over, if that is still there.
+    const CModalEnd end = ShowModal(*this, parent, IfOwnerGoes::kNoAnswer);
+    if (!end.WasShown())
         throw CGeneralException("The recipient selector could not be created", HRESULT_FROM_WIN32(::GetLastError()));
-    return result == IDOK;
+    return end.Is(IDOK);
 }
 
 void CContactSelectorDlg::PostListItemBatch(CAsyncListProviderListItemBatch* batch)
@@ -265,7 +266,6 @@ void CContactSelectorDlg::UpdateAvailableContactList()
         const COutlookAddressBook* book = GetSelectedAddressBook();
         if (!book && text.empty())
         {
-            m_Searching = false;
             ClearAvailableContactList();
             return;
         }
@@ -293,11 +293,6 @@ bool CContactSelectorDlg::PopulateAvailableContactList(const COutlookAddressBook
         params->m_IncludeBusinessAndHomeNumbers = true;
         params->m_IncludeEntriesWithoutMobile = withoutMobile;
         params->m_IncludeDistributionLists = true;
-        // Typing on in the search box is one name: a folder that cannot be
-        // read is told once for it.
-        const bool searching = !book && !text.empty();
-        params->m_ContinuesName = searching && m_Searching;
-        m_Searching = searching;
         m_CurrentRequestId = params->m_RequestId;
         m_FirstBatchTaken = false;
         // Another book's rows would stand under this one until its first

@@ -6,7 +6,7 @@
 //   CContactSelectorDlg selector;
 //   selector.SetOutlookApplication(application);   // the selector holds a reference
 //   CSMSContactUtils::ParseContactCSVList(text, selector.Contacts());
-//   if (selector.DoModal(::GetActiveWindow()) == IDOK)
+//   if (selector.RunSelector(::GetActiveWindow()))
 //       text = CSMSContactUtils::GenerateContactCSVList(selector.Contacts());
 //
 // The dialog owns one address-book provider, whose worker thread posts the
@@ -148,8 +148,6 @@ private:
     bool m_FirstBatchTaken = false;
     // The address book of the latest lookup; null for every book.
     const COutlookAddressBook* m_LookupBook = nullptr;
-    // The latest lookup searched every book for a text typed.
-    bool m_Searching = false;
     CZentavoHelpButton m_HelpButton;
     long m_nMajorVersion = 0;
     // Lower-case name, NUL, number of every row of the available list:

@@ -50,7 +50,7 @@ LRESULT CLoginStatusCtrl::RegisterAccount_OnClicked(UINT, WPARAM, LPARAM, bool&)
 LRESULT CLoginStatusCtrl::LoginBtn_OnClicked(UINT, WPARAM, LPARAM, bool&)
 {
     CLoginDlg login;
-    login.DoModal(::GetActiveWindow());
+    ShowModal(login, ::GetActiveWindow(), IfOwnerGoes::kNoAnswer);
     ShowLoginDetails();
     return 0;
 }

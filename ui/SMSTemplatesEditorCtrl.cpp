@@ -258,7 +258,7 @@ bool CSMSTemplatesEditorCtrl::AskToSave()
     const std::string name = ReadFields().name;
     const std::string question =
         "Do you want to save " + (name.empty() ? std::string() : "'" + name + "' ") + "Template?";
-    if (ShowMessageBox(m_hWnd, question, kAddinMessageBoxCaption, MB_YESNO) != IDYES)
+    if (!ShowMessageBox(m_hWnd, question, kAddinMessageBoxCaption, MB_YESNO).Is(IDYES))
         return true;
     if (!SaveTemplate())
         return false;

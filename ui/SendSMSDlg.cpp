@@ -267,7 +267,7 @@ LRESULT CSendSMSDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, bool& handled)
         return 0;
     }
     CAboutDlg about;
-    about.DoModal(::GetActiveWindow());
+    ShowModal(about, ::GetActiveWindow(), IfOwnerGoes::kNoAnswer);
     return 0;
 }
 
@@ -284,7 +284,7 @@ LRESULT CSendSMSDlg::Toolbar_ShowOptions(UINT, WPARAM, LPARAM, bool&)
     {
         CZentavoSMSOutlookAddinSettingsDlg settings("ZentavoSMS Outlook Add-in Settings");
         settings.SetServices(m_pAddinServices);
-        settings.DoModal(::GetActiveWindow());
+        settings.Show(::GetActiveWindow());
     }
     CZentavoSMSOutlookPlugin& plugin = Plugin();
     plugin.UpdateBalanceClientAccessKeys();
@@ -467,8 +467,9 @@ LRESULT CSendSMSDlg::From_OnSelChange(UINT, WPARAM, LPARAM, bool&)
     const LRESULT data = ::SendDlgItemMessageA(m_hWnd, id, CB_GETITEMDATA, static_cast<WPARAM>(index), 0);
     if (data == kFromItemClearList)
     {
-        if (ShowMessageBox(m_hWnd, "Are you sure you want to clear the Sender's Id list?", kAddinMessageBoxCaption,
-                           MB_YESNO | MB_ICONQUESTION) == IDYES)
+        const CModalEnd answer = ShowMessageBox(m_hWnd, "Are you sure you want to clear the Sender's Id list?",
+                                                kAddinMessageBoxCaption, MB_YESNO | MB_ICONQUESTION);
+        if (answer.Is(IDYES))
         {
             Preferences().GetSelectableSendersIdList().clear();
             PopulateFromComboBox();

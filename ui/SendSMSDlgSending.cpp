@@ -94,7 +94,8 @@ LRESULT CSendSMSDlg::Toolbar_ScheduleSubmission(UINT, WPARAM, LPARAM, bool&)
 {
     CScheduleSubmissionDlg dialog;
     dialog.m_ScheduledTime = m_Schedule;
-    dialog.DoModal(::GetActiveWindow());
+    if (!ShowModal(dialog, ::GetActiveWindow(), IfOwnerGoes::kNoAnswer).HasAnswer())
+        return 0;
     m_Schedule = dialog.m_ScheduledTime;
     m_AdvancedToolbar.SetScheduleButtonText(m_Schedule);
     return 0;
@@ -104,7 +105,7 @@ LRESULT CSendSMSDlg::Toolbar_DeliveryReports(UINT, WPARAM, LPARAM, bool&)
 {
     CDeliveryReportsDlg dialog;
     dialog.SetSettings(m_DeliveryReportMode, m_DeliveryReportStatusMask);
-    if (dialog.DoModal(::GetActiveWindow()) != IDOK)
+    if (!ShowModal(dialog, ::GetActiveWindow(), IfOwnerGoes::kNoAnswer).Is(IDOK))
         return 0;
     bool makeDefault = false;
     dialog.GetSettings(m_DeliveryReportMode, m_DeliveryReportStatusMask, makeDefault);

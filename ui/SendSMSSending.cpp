@@ -52,12 +52,16 @@ private:
 
 // Runs a warning over the active window. Its "Do not show" box switches
 // the warning off, stored at once whichever button closed it; a failing
-// save is shown and the road goes on. True for "Send Anyway".
+// save is shown and the road goes on. True for "Send Anyway"; a warning
+// gone without an answer sends and stores nothing.
 template <typename Dialog>
 bool RunSendWarning(Dialog& dialog, bool (CPreferences::*get)(), void (CPreferences::*set)(bool),
                     const char* saveFunction)
 {
-    const INT_PTR result = dialog.DoModal(::GetActiveWindow());
+    const CModalEnd end = ShowModal(dialog, ::GetActiveWindow(), IfOwnerGoes::kNoAnswer);
+    if (!end.HasAnswer())
+        return false;
+    const INT_PTR result = end.Answer();
     const bool warn = !dialog.DoNotShow();
     CPreferences& preferences = Preferences();
     try

@@ -50,14 +50,6 @@ public:
         return entries;
     }
 
-    INT_PTR DoModal(HWND parent)
-    {
-        m_bModal = true;
-        const INT_PTR result = CZentavoAxDialogImpl<CSetupDlgBase<TCtrl>>::DoModal(parent);
-        m_bModal = false;
-        return result;
-    }
-
     void OnLoginSuccessful() override
     {
         if (m_bModal)
@@ -69,6 +61,12 @@ public:
     TCtrl& Control() noexcept { return m_Ctrl; }
 
 protected:
+    void OnWindowOpened(bool modeless) noexcept override
+    {
+        m_bModal = !modeless;
+        CZentavoAxDialogImpl<CSetupDlgBase<TCtrl>>::OnWindowOpened(modeless);
+    }
+
     virtual LRESULT OnInitDialog()
     {
         CZentavoSMSOutlookPlugin::ReplaceCompanyNameShortTagInWindowText(this->m_hWnd);

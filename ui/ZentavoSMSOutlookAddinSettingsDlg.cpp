@@ -125,9 +125,9 @@ CZentavoSMSOutlookAddinSettingsDlg::CZentavoSMSOutlookAddinSettingsDlg(const std
     AddPage(m_PreferencesPage);
 }
 
-INT_PTR CZentavoSMSOutlookAddinSettingsDlg::DoModal(HWND owner) noexcept
+CModalEnd CZentavoSMSOutlookAddinSettingsDlg::Show(HWND owner) noexcept
 {
-    INT_PTR result = 0;
+    CModalEnd end = CModalEnd::NotShown();
     try
     {
         // What the pages showed at the start: OK stores only what differs
@@ -140,15 +140,15 @@ INT_PTR CZentavoSMSOutlookAddinSettingsDlg::DoModal(HWND owner) noexcept
         m_SignaturePage.SetPreferences(working.get());
         m_PreferencesPage.SetPreferences(working.get());
 
-        result = CPropertySheet::DoModal(owner);
-        if (result == 1 && StoreEditedPreferences(*original, *working) && m_pServices)
+        end = ShowModal(static_cast<CPropertySheet&>(*this), owner, IfOwnerGoes::kNoAnswer);
+        if (end.Is(1) && StoreEditedPreferences(*original, *working) && m_pServices)
             m_pServices->Callback_UpdateOutlookExplorerCustomControls();
     }
     catch (...)
     {
-        ShowCurrentExceptionInErrorBox("CZentavoSMSOutlookAddinSettingsDlg::DoModal");
+        ShowCurrentExceptionInErrorBox("CZentavoSMSOutlookAddinSettingsDlg::Show");
     }
-    return result;
+    return end;
 }
 
 namespace

@@ -207,9 +207,10 @@ public:
         m_pServices = services;
     }
 
-    // The sheet's result (1 after OK); 0 when it failed before its run.
-    // Failures are shown in the error box.
-    INT_PTR DoModal(HWND owner) noexcept;
+    // Runs the sheet over the owner and stores what OK accepted; the sheet's
+    // end (1 after OK), not shown when it failed before its run. The sheet
+    // gone with its owner is no answer. Failures are shown in the error box.
+    CModalEnd Show(HWND owner) noexcept;
 
 private:
     // Copies what the user changed on the pages (the working copy where it

@@ -268,9 +268,9 @@ TEST_F(ACEditWindow, AChoiceDuringALookupTakesNothingOfTheTextBefore)
     }
 }
 
-// Each lookup tells whether it goes on with the name typed before (the
-// provider then asks no folder again that it could not read for it): until
-// a choice, Escape, an empty token or the caret leaving the token ends it.
+// The edit goes on with the name typed (the provider then tells a folder it
+// cannot read once for it) until a choice, Escape, an empty token or the
+// caret leaving the token ends it, which it tells the provider by a cancel.
 TEST_F(ACEditWindow, ALookupGoesOnWithTheNameUntilTheNameEnds)
 {
     struct NameCase
@@ -309,9 +309,9 @@ TEST_F(ACEditWindow, ALookupGoesOnWithTheNameUntilTheNameEnds)
         c.between();
         Type("i");
         ASSERT_LE(3u, m_Provider.m_Lookups.size());
-        EXPECT_FALSE(m_Provider.m_Lookups[0].continuesName);
-        EXPECT_TRUE(m_Provider.m_Lookups[1].continuesName);
-        EXPECT_EQ(c.sameName, m_Provider.m_Lookups.back().continuesName) << Lookups().back();
+        const int cancelsInTheName = m_Provider.m_Lookups[0].cancelsBefore;
+        EXPECT_EQ(cancelsInTheName, m_Provider.m_Lookups[1].cancelsBefore);
+        EXPECT_EQ(c.sameName, m_Provider.m_Lookups.back().cancelsBefore == cancelsInTheName) << Lookups().back();
         Key(VK_ESCAPE);
     }
 }

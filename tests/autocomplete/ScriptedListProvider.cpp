@@ -29,7 +29,7 @@ void CScriptedListProvider::StartListFetch(std::unique_ptr<CAsyncListProviderFet
                                            CAsyncListProviderFetchResult& result,
                                            IAsyncListProviderCallback* callback)
 {
-    m_Lookups.push_back({params->m_SearchText, params->m_CallerValue, params->m_RequestId, params->m_ContinuesName});
+    m_Lookups.push_back({params->m_SearchText, params->m_CallerValue, params->m_RequestId, m_Cancels});
     m_pCallback = callback;
     if (m_DuringFetch)
         m_DuringFetch();

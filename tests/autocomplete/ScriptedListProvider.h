@@ -36,7 +36,9 @@ public:
         std::string text;
         LONG callerValue;
         std::uint32_t requestId;
-        bool continuesName;
+        // The requester's cancels before the lookup: the name it types ends
+        // with each.
+        int cancelsBefore;
     };
 
     void StartListFetch(std::unique_ptr<CAsyncListProviderFetchParameters>&& params,

@@ -581,8 +581,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The user's Contacts folder cannot be read (an offline store) beside a
 // readable Work folder. Each name typed tells it once, in a box the Send SMS
-// window owns, and the next keystrokes of that name are answered from what
-// Work gave; the next name reads Contacts again, and finds it once it reads.
+// window owns, which takes the focus while it is up (as every box does) and
+// gives it back to the field; the name goes on: Work's matches are listed
+// after the box and the next keystrokes of that name are answered from what
+// Work gave. The next name reads Contacts again, and finds it once it reads.
 TEST_F(SendSMSAutoCompleteFastTyping, AFolderThatCannotBeReadIsToldOncePerName)
 {
     const auto workRows = std::make_shared<std::vector<CFakeContactRow>>();
@@ -631,6 +633,7 @@ TEST_F(SendSMSAutoCompleteFastTyping, AFolderThatCannotBeReadIsToldOncePerName)
         EXPECT_TRUE(List().IsListVisible());
         EXPECT_EQ(step.entries, List().GetItems());
         EXPECT_EQ(typed, ItemText(IDC_SENDSMS_TO));
+        EXPECT_EQ(To(), ::GetFocus());
     }
     for (const CapturedMessageBox& box : m_Boxes.Boxes())
     {

@@ -119,6 +119,7 @@ public:
     std::vector<std::string> m_Items;
     std::vector<CAsyncListProviderContactDetailsItem> m_Details;
     std::vector<size_t> m_BatchSizes; // posted batches of the latest lookup
+    std::vector<std::string> m_Errors; // of every lookup's batches
     int m_Stale = 0;
 
 private:
@@ -143,6 +144,8 @@ private:
         }
         if (posted)
             m_BatchSizes.push_back(size);
+        if (!batch->m_Error.empty())
+            m_Errors.push_back(batch->m_Error);
     }
 
     CTestMessageWindow m_Window;
@@ -504,10 +507,11 @@ TEST_F(AddressBookProvider, FailingFolderIsListedInTheBoxAndTheOthersKeepTheirRe
 }
 
 // Contacts fails at its table every time beside the readable Work folder.
-// A name typed letter by letter (each lookup continuing the one before)
-// tells it once, in a box of the requester's window, and is answered from
-// what Work gave; the next name, whatever its initial, reads Contacts again
-// and, once it reads, finds it and caches the letter whole.
+// A name typed letter by letter (each text running on from the one before
+// or back into it) tells it once, in a box of the requester's window, and is
+// answered from what Work gave; the next name (another initial, or the same
+// after the requester ended the name by a cancel) reads Contacts again and,
+// once it reads, finds it and caches the letter whole.
 TEST_F(AddressBookProvider, AnUnreadableFolderIsToldOncePerName)
 {
     OfflineContactsBesideWork({Contact(L"Alan", L"Work", L"999"), Contact(L"Bea", L"Work", L"998")});
@@ -516,7 +520,7 @@ TEST_F(AddressBookProvider, AnUnreadableFolderIsToldOncePerName)
     struct Step
     {
         const char* text;
-        bool continuesName;
+        bool ended; // the requester ends the name before the step
         bool recovered; // Contacts reads again from this step on
         size_t boxes;
         size_t tables;
@@ -524,25 +528,26 @@ TEST_F(AddressBookProvider, AnUnreadableFolderIsToldOncePerName)
     };
     const Step steps[] = {
         {"a", false, false, 1, 2, {"Alan Work [999]", "Bea Work [998]"}},
-        {"al", true, false, 1, 2, {"Alan Work [999]"}},
-        {"ala", true, false, 1, 2, {"Alan Work [999]"}},
-        {"al", true, false, 1, 2, {"Alan Work [999]"}},
-        {"b", false, false, 2, 4, {"Bea Work [998]"}},
-        {"be", true, false, 2, 4, {"Bea Work [998]"}},
-        {"a", false, false, 3, 6, {"Alan Work [999]", "Bea Work [998]"}},
-        {"an", true, true, 3, 6, {"Alan Work [999]"}},
-        {"an", false, true, 3, 8, {"Ann Lee [111]", "Joanne Smith [222]", "Alan Work [999]"}},
-        {"a", true, true, 3, 8, {"Ann Lee [111]", "Joanne Smith [222]", "Alan Work [999]", "Bea Work [998]"}},
-        {"a", false, true, 3, 8, {"Ann Lee [111]", "Joanne Smith [222]", "Alan Work [999]", "Bea Work [998]"}},
+        {"al", false, false, 1, 2, {"Alan Work [999]"}},
+        {"ala", false, false, 1, 2, {"Alan Work [999]"}},
+        {"al", false, false, 1, 2, {"Alan Work [999]"}},
+        {"al", true, false, 2, 4, {"Alan Work [999]"}},
+        {"b", false, false, 3, 6, {"Bea Work [998]"}},
+        {"be", false, false, 3, 6, {"Bea Work [998]"}},
+        {"a", false, false, 4, 8, {"Alan Work [999]", "Bea Work [998]"}},
+        {"an", false, true, 4, 8, {"Alan Work [999]"}},
+        {"an", true, true, 4, 10, {"Ann Lee [111]", "Joanne Smith [222]", "Alan Work [999]"}},
+        {"a", false, true, 4, 10, {"Ann Lee [111]", "Joanne Smith [222]", "Alan Work [999]", "Bea Work [998]"}},
+        {"a", true, true, 4, 10, {"Ann Lee [111]", "Joanne Smith [222]", "Alan Work [999]", "Bea Work [998]"}},
     };
     for (const Step& step : steps)
     {
-        SCOPED_TRACE(std::string(step.text) + (step.continuesName ? " continuing" : " new"));
+        SCOPED_TRACE(std::string(step.text) + (step.ended ? " after the end" : ""));
         if (step.recovered)
             m_Folder->ClearFailure(L"GetTable");
-        auto params = Lookup(step.text);
-        params->m_ContinuesName = step.continuesName;
-        Start(std::move(params));
+        if (step.ended)
+            Provider().CancelAsyncFetch(nullptr);
+        Start(Lookup(step.text));
         EXPECT_EQ(step.items, m_Requester.m_Items);
         EXPECT_EQ(step.boxes, boxes.Boxes().size());
         EXPECT_EQ(step.tables, Filters().size());
@@ -553,6 +558,52 @@ TEST_F(AddressBookProvider, AnUnreadableFolderIsToldOncePerName)
         EXPECT_NE(std::string::npos, box.text.find("Contacts (The store is offline., -2147024891)")) << box.text;
     }
 }
+
+class AddressBookProviderChosenBook : public AddressBookProvider, public ::testing::WithParamInterface<bool>
+{
+};
+
+// One book chosen, which cannot be read: a name typed letter by letter
+// there tells it once, whether the folders' search (Contacts, in a box) or
+// the worker (the Global Address List, in an error batch) reads it; the same
+// book after the requester ended the name, or another book, tells again.
+TEST_P(AddressBookProviderChosenBook, AnUnreadableChosenBookIsToldOncePerName)
+{
+    const bool byTheWorker = GetParam();
+    if (byTheWorker)
+        m_TestMAPI.FailCall("GetContentsTable", 0, MAPI_E_CALL_FAILED);
+    else
+        m_Folder->Fail(L"GetTable", E_ACCESSDENIED, L"The store is offline.");
+    const char* const book = byTheWorker ? "Global Address List" : "Contacts";
+    CMessageBoxCapture boxes;
+    struct Step
+    {
+        const char* text;
+        bool ended; // the requester ends the name before the step
+        size_t told;
+    };
+    const Step steps[] = {{"j", false, 1}, {"jo", false, 1}, {"joa", false, 1}, {"jo", false, 1},
+                          {"jo", true, 2}, {"b", false, 3}};
+    size_t lookups = 0;
+    for (const Step& step : steps)
+    {
+        SCOPED_TRACE(step.text);
+        if (step.ended)
+            Provider().CancelAsyncFetch(nullptr);
+        Start(Lookup(step.text, List(book), Params::kResultTypeContactDetails));
+        if (byTheWorker)
+        {
+            ASSERT_TRUE(WaitForWorkerWaits(++lookups));
+        }
+        EXPECT_EQ(step.told, byTheWorker ? m_Requester.m_Errors.size() : boxes.Boxes().size());
+    }
+    EXPECT_EQ(byTheWorker ? 0u : 3u, boxes.Boxes().size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AddressBookProviderChosenBook, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "ReadByTheWorker" : "AFolder");
+                         });
 
 struct FailingFolderCase
 {
@@ -567,8 +618,8 @@ class AddressBookProviderFailingFolder : public AddressBookProvider,
 };
 
 // The folder fails while "a" is looked up and answers again when "al"
-// follows: "al" asks Outlook again and finds the contact that "a" did not
-// reach; once read whole, the letter is cached as before.
+// follows as the next name: "al" asks Outlook again and finds the contact
+// that "a" did not reach; once read whole, the letter is cached as before.
 TEST_P(AddressBookProviderFailingFolder, ASearchThatMetAFailureIsNotCached)
 {
     m_Rows->clear();
@@ -601,6 +652,7 @@ TEST_P(AddressBookProviderFailingFolder, ASearchThatMetAFailureIsNotCached)
 
     failing = false;
     m_Folder->ClearFailure(L"GetTable");
+    Provider().CancelAsyncFetch(nullptr);
     Start(Lookup("al"));
     EXPECT_EQ(std::vector<std::string>{"Alice Smith [999]"}, m_Requester.m_Items);
     EXPECT_EQ(2u, Filters().size());
@@ -725,9 +777,7 @@ TEST_P(AddressBookProviderStops, StopInsideTheFolderBoxDropsWhatTheSearchRead)
     if (!initialiseAgain)
         return;
     m_Folder->ClearFailure(L"GetTable");
-    auto params = Lookup("an");
-    params->m_ContinuesName = true;
-    Start(std::move(params));
+    Start(Lookup("an"));
     EXPECT_EQ((std::vector<std::string>{"Ann Lee [111]", "Joanne Smith [222]", "Alan Work [999]"}), m_Requester.m_Items);
     EXPECT_EQ(4u, Filters().size());
 }

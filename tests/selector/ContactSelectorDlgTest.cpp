@@ -163,6 +163,62 @@ TEST_F(ContactSelectorLists, AnUnreadableFolderIsToldOncePerSearchTyped)
     }
 }
 
+struct ChosenUnreadableBookCase
+{
+    const char* name;
+    const char* book;
+    bool aFolder; // else a container, read by the worker
+    size_t boxesOnOpening;
+    size_t boxesOfTheSearch; // "j" over every book
+};
+
+class ContactSelectorChosenUnreadableBook : public ContactSelectorLists,
+                                            public ::testing::WithParamInterface<ChosenUnreadableBookCase>
+{
+};
+
+// The user searches for "j", chooses a book that cannot be read to look
+// there, and types on: choosing it tells so once, and the letters typed
+// after it in that book tell nothing more, whether the folders' search
+// (Contacts) or the worker (the Global Address List) reads it.
+TEST_P(ContactSelectorChosenUnreadableBook, TellsTheChosenBookOncePerNameTypedThere)
+{
+    const ChosenUnreadableBookCase& c = GetParam();
+    if (c.aFolder)
+        m_ContactsFolder->Fail(L"GetTable", E_ACCESSDENIED, L"The store is offline.");
+    else
+        m_TestMAPI.FailCall("GetContentsTable", 0, E_FAIL);
+    size_t opened = 0, searched = 0, chosen = 0;
+    Run({}, [&](CSelectorWindow& w) {
+        CSelectorWindow::Pump(200);
+        opened = m_Boxes.Boxes().size();
+        w.Type("j");
+        CSelectorWindow::Pump(200);
+        searched = m_Boxes.Boxes().size();
+        w.Choose(c.book);
+        w.WaitUntil([&] { return m_Boxes.Boxes().size() > searched; });
+        chosen = m_Boxes.Boxes().size();
+        for (const char* typed : {"jo", "joa", "joan"})
+        {
+            w.Type(typed);
+            CSelectorWindow::Pump(200);
+        }
+        w.Press(IDCANCEL);
+    });
+    EXPECT_EQ(c.boxesOnOpening, opened);
+    EXPECT_EQ(c.boxesOnOpening + c.boxesOfTheSearch, searched);
+    EXPECT_EQ(searched + 1, chosen);
+    EXPECT_EQ(chosen, m_Boxes.Boxes().size());
+    for (const CapturedMessageBox& box : m_Boxes.Boxes())
+        EXPECT_NE(std::string::npos, box.text.find(std::string(c.book) + " (")) << box.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ContactSelectorChosenUnreadableBook,
+    ::testing::Values(ChosenUnreadableBookCase{"AFolder", "Contacts", true, 1, 1},
+                      ChosenUnreadableBookCase{"AContainer", "Global Address List", false, 0, 0}),
+    [](const ::testing::TestParamInfo<ChosenUnreadableBookCase>& info) { return std::string(info.param.name); });
+
 // Batches the test posts itself, as the provider's worker would.
 std::atomic<int> g_LiveBatches{0};
 class CCountedBatch : public CAsyncListProviderListItemBatch_ContactDetails

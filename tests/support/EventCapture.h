@@ -40,6 +40,10 @@ struct CapturedMessageBox
     UINT style;
 };
 
+// Every box is a real one, as Windows shows it: while it is up its owner is
+// disabled and the focus has left the control that held it; both come back
+// when it ends. The capture answers it itself (a window driver on the thread
+// leaves it alone) from inside the box's own modal loop.
 class CMessageBoxCapture
 {
 public:
@@ -52,11 +56,11 @@ public:
     std::vector<CapturedMessageBox> Boxes() const;
     // The answers of the next boxes, in order; later boxes get the default.
     void QueueAnswers(const std::vector<int>& answers);
-    // Runs inside each box from now on, as the box's own message loop would
-    // run what arrives while it is up: after the box is recorded and its
-    // answer taken, before the answer is returned. Boxes the action shows
-    // come back here too. A box whose owner the action destroys returns 0,
-    // as Windows destroys the box with it; a box given a destroyed owner is
+    // Runs inside each box from now on, in the box's own message loop, as
+    // what arrives while it is up: after the box is recorded, its answer
+    // taken and the box shown, before the answer is pressed. Boxes the
+    // action shows come back here too. A box whose owner the action
+    // destroys goes with it and returns 0; a box given a destroyed owner is
     // not shown (nor recorded) and returns 0.
     void WhileUp(std::function<void(const CapturedMessageBox& box)> action);
 };

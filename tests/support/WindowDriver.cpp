@@ -14,6 +14,8 @@ constexpr UINT kCloseGraceMs = 2000;
 
 thread_local CWindowDriver* t_Driver = nullptr;
 
+constexpr char kLeftToItsShower[] = "WindowDriver.LeftToItsShower";
+
 std::string ClassName(HWND window)
 {
     char name[64] = {};
@@ -192,7 +194,8 @@ LRESULT CALLBACK CWindowDriver::CbtProc(int code, WPARAM wParam, LPARAM lParam)
     {
         HWND window = reinterpret_cast<HWND>(wParam);
         const auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
-        if (!(create->lpcs->style & WS_CHILD) && ClassName(window) == "#32770")
+        if (!(create->lpcs->style & WS_CHILD) && ClassName(window) == "#32770" &&
+            !::GetPropA(window, kLeftToItsShower))
             ::SetTimer(window, kAnswerTimer, kAnswerTickMs, &CWindowDriver::AnswerTimerProc);
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
@@ -281,6 +284,11 @@ int CWindowDriver::Perform(HWND dialog, const CWindowStep& step)
         Problem("no button \"" + step.m_ButtonText + "\"" + where);
     }
     return DefaultAnswer(dialog);
+}
+
+void LeaveToItsShower(HWND dialog)
+{
+    ::SetPropA(dialog, kLeftToItsShower, reinterpret_cast<HANDLE>(1));
 }
 
 std::vector<HWND> ThreadWindowsWithControl(int controlId)

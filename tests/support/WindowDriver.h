@@ -14,6 +14,7 @@
 // procedure handles the press as it would a click.
 //
 // Windows of other threads and processes are never looked for or touched.
+// Dialogs marked LeaveToItsShower are not the driver's.
 // A window that no step matches is recorded, answered Cancel (or No, or OK,
 // whichever button it has) and, if it is still open a moment later, ended.
 //
@@ -119,6 +120,11 @@ private:
     std::vector<CSeenWindow> m_Seen;
     std::vector<std::string> m_Problems;
 };
+
+// A dialog that another part of the test answers itself (the message-box
+// capture's boxes): a driver leaves it alone. Marked as it is created, before
+// the driver's hook sees it.
+void LeaveToItsShower(HWND dialog);
 
 // The calling thread's top-level windows that hold a control of this id, in
 // the order the system lists them (modeless windows the driver never sees).

@@ -98,7 +98,7 @@ protected:
         driver.Expect().Caption(kTitle).Run(std::move(action));
         CZentavoSMSOutlookAddinSettingsDlg sheet(kTitle);
         sheet.SetServices(&m_Services);
-        const INT_PTR result = sheet.DoModal(nullptr);
+        const INT_PTR result = sheet.Show(nullptr).Answer();
         EXPECT_EQ("", driver.Problems());
         return result;
     }
@@ -361,7 +361,7 @@ TEST_F(SettingsDlgTest, LoginFromTheSheetOpensTheLoginDialog)
         });
     });
     CZentavoSMSOutlookAddinSettingsDlg sheet(kTitle);
-    EXPECT_EQ(0, sheet.DoModal(nullptr));
+    EXPECT_TRUE(sheet.Show(nullptr).Is(0));
     EXPECT_EQ("", driver.Problems());
     EXPECT_TRUE(LoggedIn());
     EXPECT_EQ("You are current logged into your ZentavoSoftware SMS Gateway\n\nUsername: testuser\n", statusAfter);

@@ -18,6 +18,10 @@ std::map<HWND, std::function<void()>> s_Pending;
 
 void CALLBACK RunPending(HWND window, UINT, UINT_PTR, DWORD)
 {
+    // A box or dialog over the window runs its own loop inside the handler
+    // of a message posted before: the work waits until it has gone.
+    if (!::IsWindowEnabled(window))
+        return;
     ::KillTimer(window, kAfterPostedTimer);
     const auto found = s_Pending.find(window);
     if (found == s_Pending.end())

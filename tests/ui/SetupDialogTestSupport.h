@@ -20,7 +20,9 @@ void PostClick(HWND dialog, int controlId);
 // Fills in the login fields of the frame's control and posts Login.
 void PostLogin(HWND frame, const std::string& username, const std::string& password);
 // Runs the work on the window's thread once the messages posted before it
-// have been handled; never runs when the window is destroyed first.
+// have been handled (a box or dialog their handlers show over the window
+// gone too, as a user could do nothing there meanwhile); never runs when
+// the window is destroyed first.
 void AfterPosted(HWND window, std::function<void()> work);
 std::string TextOf(HWND window);
 // The texts of the captured boxes, each checked for the add-in's caption.
