@@ -423,6 +423,16 @@ protected:
         EXPECT_TRUE(done) << "no box " << heading;
         return cancelled;
     }
+    // From the start: a reminder saved and stored, its appointment then
+    // moved a day on in its open inspector. Returns the job it names.
+    std::string SavedThenMovedADayOn()
+    {
+        StartOver();
+        const std::string job = SaveReminder();
+        PropertiesOf(m_Item).Commit();
+        Reschedule(kOneDay);
+        return job;
+    }
     // The open item closed with No to Outlook's "save changes?".
     void CloseWithoutSaving()
     {
@@ -2224,10 +2234,7 @@ TEST_F(SMSReminderSubmission, AnUpdateGivenUpLeavesTheOneJobTheItemNames)
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.name);
-        StartOver();
-        const std::string first = SaveReminder();
-        PropertiesOf(m_Item).Commit();
-        Reschedule(kOneDay);
+        const std::string first = SavedThenMovedADayOn();
         row.update();
         m_Boxes.QueueAnswers(row.answers);
         EXPECT_EQ(row.answers[1] == IDCANCEL, Save());
@@ -2792,12 +2799,9 @@ TEST_F(SMSReminderSubmission, OutlooksEventsInsideEachBoxOfASaveLeaveOneJob)
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.box + ": " + row.name);
-        StartOver();
         m_Addin.reset();
         m_Addin = std::make_unique<CAddinUnderTest>(m_Outlook);
-        const std::string old = SaveReminder();
-        PropertiesOf(m_Item).Commit();
-        Reschedule(kOneDay);
+        const std::string old = SavedThenMovedADayOn();
         LoseTheNextJobsOutcome(true);
         m_Boxes.QueueAnswers({IDOK, IDCONTINUE});
         bool done = false;
@@ -2935,10 +2939,7 @@ TEST_F(SMSReminderSubmission, AJobTheGatewayCannotAccountForIsToldAndTheItemOffe
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.name);
-        StartOver();
-        const std::string old = SaveReminder();
-        PropertiesOf(m_Item).Commit();
-        Reschedule(kOneDay);
+        const std::string old = SavedThenMovedADayOn();
         if (row.scripts.empty())
         {
             // The new job may send, and the status read of the settling's
