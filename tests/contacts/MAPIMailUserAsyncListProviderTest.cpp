@@ -559,6 +559,38 @@ TEST_F(AddressBookProvider, AnUnreadableFolderIsToldOncePerName)
     }
 }
 
+// The nearest lookups that are not the same name: another requester (the
+// Send SMS window beside the selector) typing a text that runs on, the
+// first requester again after it, and the same requester's text limited to
+// one book. Each starts a name of its own and is told of the unreadable
+// folder, in its own window.
+TEST_F(AddressBookProvider, AnotherRequesterOrBookStartsANameOfItsOwn)
+{
+    OfflineContactsBesideWork({Contact(L"Alan", L"Work", L"999")});
+    CMessageBoxCapture boxes;
+    CRequester other;
+    struct Step
+    {
+        const char* text;
+        CRequester* by;
+        const char* book;  // chosen; null: every book
+    };
+    const Step steps[] = {
+        {"a", &m_Requester, nullptr},
+        {"al", &other, nullptr},
+        {"ala", &m_Requester, nullptr},
+        {"alan", &m_Requester, "Contacts"},
+    };
+    size_t told = 0;
+    for (const Step& step : steps)
+    {
+        SCOPED_TRACE(step.text);
+        step.by->Start(Provider(), Lookup(step.text, step.book ? List(step.book) : nullptr));
+        ASSERT_EQ(++told, boxes.Boxes().size());
+        EXPECT_EQ(step.by->BoxOwner(), boxes.Boxes().back().owner);
+    }
+}
+
 class AddressBookProviderChosenBook : public AddressBookProvider, public ::testing::WithParamInterface<bool>
 {
 };

@@ -1509,6 +1509,37 @@ TEST_F(SendSMSSend, AWindowClosedUnderItsLastBoxKeepsTheSenderTheSendWentWith)
     }
 }
 
+// A program closes the window (a posted WM_CLOSE) while a warning is up:
+// the warning goes with it, which is no "Send Anyway", so nothing goes and
+// no sender is kept.
+TEST_F(SendSMSSend, AWindowClosedUnderItsWarningSendsNothing)
+{
+    Preferences().m_MaxMsgParts = 2;
+    Preferences().SetWarnIfMsgBeingTruncated(true);
+    Preferences().SetCheckBalanceBeforeSending(false);
+    Preferences().SetDefaultSendersId("");
+    Preferences().GetSelectableSendersIdList().clear();
+    Preferences().Save();
+    Open(Recipients(2), std::string(400, 't'));
+    SetSender("ACME");
+    const size_t sends = Sends();
+    const size_t boxes = m_Boxes.Boxes().size();
+    CWindowDriver driver;
+    driver.Expect().Caption(kCaption).Run([&](HWND) { ::PostMessageA(m_Window, WM_CLOSE, 0, 0); });
+    PressSend();
+    EXPECT_TRUE(GatewayTest::WaitUntil([&] {
+        SendSMSWindow::Pump(20);
+        return !IsOpen();
+    }, 10000));
+    EXPECT_EQ(1u, driver.Seen().size());
+    EXPECT_EQ(sends, Sends());
+    EXPECT_EQ(boxes, m_Boxes.Boxes().size());
+    Preferences().Load();
+    EXPECT_EQ("", Preferences().GetDefaultSendersId());
+    EXPECT_TRUE(Preferences().GetSelectableSendersIdList().empty());
+    EXPECT_EQ("", driver.Problems());
+}
+
 // The bulk-job transport's prompt for credentials, cancelled, for one scope.
 struct CCredentialsPromptCancelled
 {
